@@ -1,0 +1,78 @@
+#include "cli/cli.h"
+
+#include <array>
+#include <string_view>
+
+#include "platform/data_root.h"
+#include "platform/real_clock.h"
+#include "port/virtual_clock.h"
+
+namespace nvk::cli {
+namespace {
+
+// The dispatch table of the tool: one line per command.
+constexpr std::array kCommands{
+    CliCommand{"paths", "paths", runPathsCommand},
+};
+
+void printUsage(std::ostream& err) {
+  err << "usage: nvk-k7lq-cli [--root DIR] [--simulate] [--realtime] COMMAND [ARGS...]\n"
+         "commands:\n";
+  for (const auto& c : kCommands) err << "  " << c.usage << '\n';
+}
+
+}  // namespace
+
+CliSession::CliSession(const CliOptions& options, std::ostream& out, std::ostream& err)
+    : options_(options), out_(out), err_(err), ui_(err) {
+  if (options_.realtime) {
+    clock_ = std::make_unique<platform::RealClock>();
+  } else {
+    clock_ = std::make_unique<port::VirtualClock>(0, platform::RealClock().wallSeconds());
+  }
+  program_ = std::make_unique<core::Program>(*clock_, ui_, core::ProgramPaths(options_.dataRoot));
+}
+
+CliSession::~CliSession() = default;
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CliOptions options;
+  std::size_t i = 0;
+  for (; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--root") {
+      if (i + 1 >= args.size()) {
+        err << "--root needs a folder\n";
+        return 2;
+      }
+      options.dataRoot = args[++i];
+    } else if (a == "--simulate") {
+      options.simulate = true;
+    } else if (a == "--realtime") {
+      options.realtime = true;
+    } else if (a == "--help" || a == "-h") {
+      printUsage(out);
+      return 0;
+    } else {
+      break;
+    }
+  }
+  if (i >= args.size()) {
+    printUsage(err);
+    return 2;
+  }
+  if (options.dataRoot.empty()) options.dataRoot = platform::defaultDataRoot();
+
+  const std::string_view name = args[i];
+  for (const auto& command : kCommands) {
+    if (name == command.name) {
+      CliSession session(options, out, err);
+      return command.run(session, CommandArgs(args).subspan(i + 1));
+    }
+  }
+  err << "unknown command '" << name << "'\n";
+  printUsage(err);
+  return 2;
+}
+
+}  // namespace nvk::cli

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cli/console_ui.h"
+#include "core/program.h"
+#include "port/clock.h"
+
+namespace nvk::cli {
+
+struct CliOptions {
+  std::filesystem::path dataRoot;
+  bool simulate = false;
+  bool realtime = false;
+};
+
+// What a command of the tool works with: the program object on a console Ui. Without
+// --realtime the clock is virtual, so simulated exposures and guiding runs take no real time.
+class CliSession {
+ public:
+  CliSession(const CliOptions& options, std::ostream& out, std::ostream& err);
+  ~CliSession();
+
+  const CliOptions& options() const { return options_; }
+  port::Clock& clock() { return *clock_; }
+  ConsoleUi& ui() { return ui_; }
+  core::Program& program() { return *program_; }
+  std::ostream& out() { return out_; }
+  std::ostream& err() { return err_; }
+
+ private:
+  CliOptions options_;
+  std::ostream& out_;
+  std::ostream& err_;
+  std::unique_ptr<port::Clock> clock_;
+  ConsoleUi ui_;
+  std::unique_ptr<core::Program> program_;
+};
+
+using CommandArgs = std::span<const std::string>;
+
+// One command of the tool: `run` gets the words after the command's name and returns the exit
+// status.
+struct CliCommand {
+  const char* name;
+  const char* usage;
+  int (*run)(CliSession& session, CommandArgs args);
+};
+
+// Runs the tool on `args` (without the program name). Returns the exit status.
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// The commands (each defined in its own file).
+int runPathsCommand(CliSession& session, CommandArgs args);
+
+}  // namespace nvk::cli

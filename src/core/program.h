@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/paths.h"
+#include "image/display_image.h"
+#include "image/fits_header_info.h"
+#include "image/geometry.h"
+#include "image/image_state.h"
+#include "image/plane_pool.h"
+#include "image/settings.h"
+#include "port/clock.h"
+#include "port/ui.h"
+
+namespace nvk::core {
+
+// The one object that owns all program-wide state: created once in main() (or by a test) and
+// alive until exit. Operations reach the planes, the image state, the settings and the ports
+// through it; nothing in the program is a global variable.
+class Program {
+ public:
+  Program(port::Clock& clock, port::Ui& ui, ProgramPaths paths);
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  port::Clock& clock() { return clock_; }
+  port::Ui& ui() { return ui_; }
+  const ProgramPaths& paths() const { return paths_; }
+
+  // Recomputes `geometry` from `state.binned` and the half-size display option. Called after
+  // every change of either.
+  void applyGeometry();
+
+  // The autosave folder the settings name, on this machine.
+  std::filesystem::path autosaveFolder() const {
+    return paths_.resolveAutosaveDirectory(settings.autosaveDirectory);
+  }
+
+  image::PlanePool planes;
+  image::ImageGeometry geometry;
+  image::ImageState state;
+  image::Settings settings;
+  image::FitsHeaderInfo fits;
+  image::ProcessingHistory history;
+  image::DisplayImage display;
+  // "Bin High Res Display": show every second sample of every second row.
+  bool halfSizeDisplay = false;
+
+ private:
+  port::Clock& clock_;
+  port::Ui& ui_;
+  ProgramPaths paths_;
+};
+
+}  // namespace nvk::core

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace nvk::image {
+
+// The FITS metadata of the current image. The settings file keeps the observer's texts and the
+// optics between runs; opening an image file resets the per-image fields.
+struct FitsHeaderInfo {
+  static constexpr std::string_view kDefaultInstrument = "Norvane CCD";
+  static constexpr std::string_view kDefaultFilter = "None";
+
+  std::string object;
+  std::string telescope;
+  std::string instrument{kDefaultInstrument};
+  std::string observer;
+  std::string origin;
+  std::string dateObs;      // up to 11 characters
+  std::string timeObs;      // up to 9 characters
+  std::string historyText;  // up to 254 characters, four HISTORY cards
+  std::string commentText;  // up to 254 characters, four COMMENT cards
+  std::string filter{kDefaultFilter};
+  double exposureSeconds = 0.0;
+  double pixelWidth = 0.0;
+  double pixelHeight = 0.0;
+  double focalLength = 0.0;  // inches
+  double aperture = 0.0;     // square inches
+  std::int16_t utOffsetHours = 0;  // UT = local time + utOffsetHours, -11..11
+};
+
+// The list of processing steps applied to the current image: fifteen slots of up to 39
+// characters. A full list drops new entries; undo empties the last used slot.
+class ProcessingHistory {
+ public:
+  static constexpr int kSlots = 15;
+  static constexpr std::size_t kMaxEntryLength = 39;
+
+  // Writes `entry` (cut to 39 characters) into the first empty slot; false when all are used.
+  bool add(std::string_view entry);
+  // Empties the last used slot (nothing when the list is empty).
+  void undoLast();
+  void clear();
+
+  const std::string& slot(int index) const { return slots_[static_cast<std::size_t>(index)]; }
+  int usedCount() const;
+  bool full() const { return usedCount() == kSlots; }
+
+ private:
+  std::array<std::string, kSlots> slots_;
+};
+
+}  // namespace nvk::image

@@ -1,0 +1,34 @@
+#include "platform/real_clock.h"
+
+#include <thread>
+
+namespace nvk::platform {
+
+std::uint32_t RealClock::nowMs() {
+  const auto elapsed = std::chrono::steady_clock::now() - start_;
+  return static_cast<std::uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+std::int64_t RealClock::wallSeconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+void RealClock::waitUntilMs(std::uint32_t targetMs) {
+  // Sleep most of the way and spin the last millisecond, so that pulse timing stays within a
+  // millisecond without burning a core for long waits.
+  for (;;) {
+    const std::uint32_t now = nowMs();
+    if (port::msReached(now, targetMs)) return;
+    const std::uint32_t remaining = targetMs - now;
+    if (remaining > 2) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(remaining - 1));
+    } else {
+      std::this_thread::yield();
+    }
+  }
+}
+
+}  // namespace nvk::platform

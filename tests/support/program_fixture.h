@@ -1,0 +1,20 @@
+#pragma once
+
+#include <memory>
+
+#include "core/program.h"
+#include "port/scripted_ui.h"
+#include "port/virtual_clock.h"
+#include "support/temp_dir.h"
+
+namespace nvk::test {
+
+// A program on a virtual clock and a scripted Ui, with a temporary data root.
+struct ProgramFixture {
+  TempDir root;
+  port::VirtualClock clock;
+  port::ScriptedUi ui{&clock};
+  core::Program program{clock, ui, core::ProgramPaths(root.path())};
+};
+
+}  // namespace nvk::test

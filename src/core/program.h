@@ -4,6 +4,7 @@
 #include "image/display_image.h"
 #include "image/fits_header_info.h"
 #include "image/geometry.h"
+#include "image/hot_pixel_map.h"
 #include "image/image_state.h"
 #include "image/plane_pool.h"
 #include "image/settings.h"
@@ -41,6 +42,7 @@ class Program {
   image::FitsHeaderInfo fits;
   image::ProcessingHistory history;
   image::DisplayImage display;
+  image::HotPixelMap hotPixelMap;
   // "Bin High Res Display": show every second sample of every second row.
   bool halfSizeDisplay = false;
 

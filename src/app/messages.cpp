@@ -15,10 +15,12 @@ struct MessageEntry {
 constexpr std::array<MessageEntry, 43> kMessages{{
     {1, "Warning!\nNo INI file found, please set defaults..."},
     {2, "Sorry, outside Image area - try again"},
-    {4, "Sorry. Guide star lost.\n\nStar may have moved more than 10 pixels, or has different "
-        "intensity to previous reading (+/-5%)"},
-    {5, "Sorry. Cannot find suitable guide star\n\nStar must be at least +/-5% of next "
-        "brightest."},
+    {4,
+     "Sorry. Guide star lost.\n\nStar may have moved more than 10 pixels, or has different "
+     "intensity to previous reading (+/-5%)"},
+    {5,
+     "Sorry. Cannot find suitable guide star\n\nStar must be at least +/-5% of next "
+     "brightest."},
     {7, "Failed to Open Darkframe KR File"},
     {8, "Failed to create temp bitmap"},
     {9, "Unable to create temp bitmap file header"},
@@ -37,21 +39,26 @@ constexpr std::array<MessageEntry, 43> kMessages{{
     {26, "Sorry, chosen Flatfield is not a KR File"},
     {27, "Unable to load INI file, please delete and try again"},
     {29, "Unable to create file, check disk space"},
-    {30, "Sorry, Merging only available in standard Geometry. Ensure Image is not stretched to "
-         "fit window or in KR geometry."},
+    {30,
+     "Sorry, Merging only available in standard Geometry. Ensure Image is not stretched to "
+     "fit window or in KR geometry."},
     {31, "Sorry, you are already in Merging mode."},
     {32, "Cannot open bitmap file"},
     {33, "Sorry. Cannot Pick Star in ths display mode"},
     {34, "Sorry. No Connection to Telescope"},
     {35, "Sorry, you cannot run Photometry, Row Plot and Merging at the same time"},
-    {36, "Sorry, Photometry only available in standard Geometry. Ensure Image is not stretched "
-         "to fit window or in KG geometry."},
-    {37, "Sorry, you are already in Photometry mode. Click left Mouse button when on object you "
-         "wish to measure"},
-    {38, "Sorry, Row Plot only available in standard Geometry. Ensure Image is not stretched to "
-         "fit window or in KG geometry."},
-    {40, "Sorry, you must first load an autosaved file to start the sequence, or there are no "
-         "more files"},
+    {36,
+     "Sorry, Photometry only available in standard Geometry. Ensure Image is not stretched "
+     "to fit window or in KG geometry."},
+    {37,
+     "Sorry, you are already in Photometry mode. Click left Mouse button when on object you "
+     "wish to measure"},
+    {38,
+     "Sorry, Row Plot only available in standard Geometry. Ensure Image is not stretched to "
+     "fit window or in KG geometry."},
+    {40,
+     "Sorry, you must first load an autosaved file to start the sequence, or there are no "
+     "more files"},
     {51, "AutoGuiding Terminated"},
     {52, "Sorry, Invalid directory"},
     {59, "Sorry, already guiding with external camera"},

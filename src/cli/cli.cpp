@@ -13,12 +13,14 @@ namespace {
 // The dispatch table of the tool: one line per command.
 constexpr std::array kCommands{
     CliCommand{"paths", "paths", runPathsCommand},
+    CliCommand{"settings", "settings show | settings set NAME VALUE", runSettingsCommand},
 };
 
 void printUsage(std::ostream& err) {
   err << "usage: nvk-k7lq-cli [--root DIR] [--simulate] [--realtime] COMMAND [ARGS...]\n"
          "commands:\n";
-  for (const auto& c : kCommands) err << "  " << c.usage << '\n';
+  for (const auto& c : kCommands)
+    err << "  " << c.usage << '\n';
 }
 
 }  // namespace

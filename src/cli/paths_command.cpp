@@ -1,4 +1,9 @@
+#include <fstream>
+#include <iterator>
+#include <vector>
+
 #include "cli/cli.h"
+#include "image/settings_file.h"
 
 namespace nvk::cli {
 
@@ -7,7 +12,11 @@ int runPathsCommand(CliSession& session, CommandArgs args) {
     session.err() << "usage: nvk-k7lq-cli paths\n";
     return 2;
   }
-  const auto& program = session.program();
+  auto& program = session.program();
+  // The autosave folder comes from the settings file; read it without creating anything.
+  std::ifstream in(program.paths().settingsFile(), std::ios::binary);
+  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  image::decodeSettings(bytes, program.settings, program.fits);
   session.out() << "data root: " << program.paths().dataRoot().string() << '\n'
                 << "settings file: " << program.paths().settingsFile().string() << '\n'
                 << "autosave directory: " << program.autosaveFolder().string() << '\n';

@@ -7,6 +7,17 @@ Program::Program(port::Clock& clock, port::Ui& ui, ProgramPaths paths)
   applyGeometry();
 }
 
-void Program::applyGeometry() { geometry = image::applyGeometry(state.binned, halfSizeDisplay); }
+image::SettingsStatus Program::loadSettingsFile() {
+  comPorts.load(paths_.comPortMapFile());
+  return image::loadSettings(paths_.settingsFile(), settings, fits, ui_);
+}
+
+image::SettingsStatus Program::saveSettingsFile() {
+  return image::saveSettings(paths_.settingsFile(), settings, fits);
+}
+
+void Program::applyGeometry() {
+  geometry = image::applyGeometry(state.binned, halfSizeDisplay);
+}
 
 }  // namespace nvk::core

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/com_port_map.h"
 #include "core/paths.h"
 #include "image/display_image.h"
 #include "image/fits_header_info.h"
@@ -8,6 +9,7 @@
 #include "image/image_state.h"
 #include "image/plane_pool.h"
 #include "image/settings.h"
+#include "image/settings_file.h"
 #include "port/clock.h"
 #include "port/ui.h"
 
@@ -30,6 +32,12 @@ class Program {
   // every change of either.
   void applyGeometry();
 
+  // Loads the settings file (and the COM port map) into `settings` and `fits`; the caller shows
+  // the message for a failure.
+  image::SettingsStatus loadSettingsFile();
+  // Saves `settings` and `fits` to the settings file.
+  image::SettingsStatus saveSettingsFile();
+
   // The autosave folder the settings name, on this machine.
   std::filesystem::path autosaveFolder() const {
     return paths_.resolveAutosaveDirectory(settings.autosaveDirectory);
@@ -43,6 +51,7 @@ class Program {
   image::ProcessingHistory history;
   image::DisplayImage display;
   image::HotPixelMap hotPixelMap;
+  core::ComPortMap comPorts;
   // "Bin High Res Display": show every second sample of every second row.
   bool halfSizeDisplay = false;
 

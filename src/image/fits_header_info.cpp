@@ -30,7 +30,8 @@ void ProcessingHistory::undoLast() {
 }
 
 void ProcessingHistory::clear() {
-  for (auto& s : slots_) s.clear();
+  for (auto& s : slots_)
+    s.clear();
 }
 
 }  // namespace nvk::image

@@ -26,8 +26,8 @@ struct FitsHeaderInfo {
   double exposureSeconds = 0.0;
   double pixelWidth = 0.0;
   double pixelHeight = 0.0;
-  double focalLength = 0.0;  // inches
-  double aperture = 0.0;     // square inches
+  double focalLength = 0.0;        // inches
+  double aperture = 0.0;           // square inches
   std::int16_t utOffsetHours = 0;  // UT = local time + utOffsetHours, -11..11
 };
 

@@ -12,7 +12,7 @@ inline constexpr int kFullHeight = 2024;
 inline constexpr int kBinnedWidth = 1520;
 inline constexpr int kBinnedHeight = 1012;
 inline constexpr std::size_t kPlaneSamples = std::size_t{kFullWidth} * kFullHeight;  // 6,152,960
-inline constexpr std::size_t kPlaneBytes = kPlaneSamples * 2;                      // 12,305,920
+inline constexpr std::size_t kPlaneBytes = kPlaneSamples * 2;                        // 12,305,920
 // Raw and FITS sample data move in this many chunks per plane.
 inline constexpr int kChunksPerPlane = 10;
 

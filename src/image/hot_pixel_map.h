@@ -14,7 +14,7 @@ struct HotPixelMap {
 
   std::vector<std::int32_t> entries;  // never more than kCapacity
   bool loaded = false;
-  std::int32_t threshold = 65535;  // "Hot Pixel Value", 5000..65535
+  std::int32_t threshold = 65535;   // "Hot Pixel Value", 5000..65535
   std::string name = kDefaultName;  // file name without folder and ".HPM"
 };
 

@@ -17,7 +17,9 @@ constexpr std::array<ReadoutModeInfo, 7> kReadoutModes{{
 
 }  // namespace
 
-bool isValidReadoutMode(int code) { return code >= 1 && code <= 7; }
+bool isValidReadoutMode(int code) {
+  return code >= 1 && code <= 7;
+}
 
 const ReadoutModeInfo& readoutModeInfo(ReadoutMode mode) {
   const int code = static_cast<int>(mode);

@@ -21,8 +21,8 @@ struct ReadoutModeInfo {
   ReadoutMode mode;
   std::string_view controlLabel;  // empty for the modes no control selects
   bool binned;
-  char modeCode;                  // written by the readout into the image state
-  std::string_view historyText;   // the readout card of a FITS header
+  char modeCode;                 // written by the readout into the image state
+  std::string_view historyText;  // the readout card of a FITS header
 };
 
 // The table of readout modes. Note the crossing: 4x4 writes '4' and 4x8 writes '3'.

@@ -22,7 +22,9 @@ Plane planeAt(std::uint16_t* base, int index) {
 
 }  // namespace
 
-void PlanePool::FreeDeleter::operator()(void* p) const { std::free(p); }
+void PlanePool::FreeDeleter::operator()(void* p) const {
+  std::free(p);
+}
 
 PlanePool::PlanePool()
     : samples_(allocateZeroed<std::uint16_t>(kPlaneCount * kPlaneSamples)),

@@ -50,7 +50,7 @@ struct Settings {
   static constexpr int kMaxFilters = 8;
   static constexpr int kDefaultFilterCount = 7;
 
-  std::uint16_t autosaveCounter = 0;   // last number used by quick save
+  std::uint16_t autosaveCounter = 0;    // last number used by quick save
   std::int16_t telescopePortIndex = 0;  // camera serial port for the mount: 0 = Com1, 1 = Com2
   std::int16_t reserved4 = 0;
   std::int16_t guideStarMaskRadius = 9;  // 7, 8, 9, 11, 13 or 15 pixels

@@ -12,7 +12,9 @@ void ScriptedUi::answerFileDialog(std::optional<std::string> path) {
   fileAnswers_.push_back(std::move(path));
 }
 
-void ScriptedUi::pressKeyAt(std::uint32_t atMs) { keyTimes_.push_back(atMs); }
+void ScriptedUi::pressKeyAt(std::uint32_t atMs) {
+  keyTimes_.push_back(atMs);
+}
 
 void ScriptedUi::showMessage(std::string_view title, std::string_view text) {
   messages_.push_back({std::string(title), std::string(text)});
@@ -92,7 +94,8 @@ std::optional<std::string> ScriptedUi::saveFileDialog(const FileDialogRequest& r
 
 std::vector<std::string> ScriptedUi::messageTexts() const {
   std::vector<std::string> texts;
-  for (const auto& m : messages_) texts.push_back(m.text);
+  for (const auto& m : messages_)
+    texts.push_back(m.text);
   return texts;
 }
 

@@ -15,8 +15,9 @@ TEST(MessagesTest, FixedTextsByCode) {
   const Row rows[] = {
       {1, "Warning!\nNo INI file found, please set defaults..."},
       {2, "Sorry, outside Image area - try again"},
-      {4, "Sorry. Guide star lost.\n\nStar may have moved more than 10 pixels, or has different "
-          "intensity to previous reading (+/-5%)"},
+      {4,
+       "Sorry. Guide star lost.\n\nStar may have moved more than 10 pixels, or has different "
+       "intensity to previous reading (+/-5%)"},
       {12, "You didn't choose a valid KR or suitable FITs File"},
       {22, "Sorry, chosen Darkframe is not an KR File"},
       {23, "Unable to load INI file, please delete and try again"},
@@ -40,7 +41,8 @@ TEST(MessagesTest, EveryTableCodeHasItsText) {
   const int codes[] = {1,  2,  4,  5,  7,  8,  9,  10, 11, 12, 13, 14, 16, 17,
                        18, 22, 23, 24, 25, 26, 27, 29, 30, 31, 32, 33, 34, 35,
                        36, 37, 38, 40, 51, 52, 59, 68, 69, 70, 71, 72, 73};
-  for (int code : codes) EXPECT_FALSE(messageText(code).empty()) << code;
+  for (int code : codes)
+    EXPECT_FALSE(messageText(code).empty()) << code;
 }
 
 TEST(MessagesTest, CallerTextEmptyAndUnknownCodes) {
@@ -56,7 +58,8 @@ TEST(MessagesTest, CallerTextEmptyAndUnknownCodes) {
   EXPECT_EQ(ui.messages()[2].text, "");
   EXPECT_EQ(ui.messages()[3].text, "");
   EXPECT_EQ(ui.messages()[4].text.size(), 255u);
-  for (const auto& m : ui.messages()) EXPECT_EQ(m.title, "NVK_K7LQ_USB");
+  for (const auto& m : ui.messages())
+    EXPECT_EQ(m.title, "NVK_K7LQ_USB");
 }
 
 TEST(MessagesTest, ShowErrorCode) {

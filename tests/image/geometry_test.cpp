@@ -34,11 +34,11 @@ TEST_P(GeometryTable, FollowsBinnedFlag) {
   EXPECT_EQ(g.chunkBytes * 10, g.frameBytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BothGeometries, GeometryTable,
-    ::testing::Values(
-        GeometryCase{false, 3040, 2024, 6080, 6'152'960, 12'305'920, 1'230'592, 3039, 2023},
-        GeometryCase{true, 1520, 1012, 3040, 1'538'240, 3'076'480, 307'648, 1519, 1011}));
+INSTANTIATE_TEST_SUITE_P(BothGeometries, GeometryTable,
+                         ::testing::Values(GeometryCase{false, 3040, 2024, 6080, 6'152'960,
+                                                        12'305'920, 1'230'592, 3039, 2023},
+                                           GeometryCase{true, 1520, 1012, 3040, 1'538'240,
+                                                        3'076'480, 307'648, 1519, 1011}));
 
 TEST(Geometry, HalfSizeDisplayHalvesOnlyTheDisplay) {
   const ImageGeometry full = applyGeometry(false, true);

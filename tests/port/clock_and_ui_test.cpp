@@ -83,7 +83,8 @@ TEST(ScriptedUiTest, KeyPressIsReportedByThePumpAtItsTime) {
   ScriptedUi ui(&clock);
   ui.pressKeyAt(50);
   int pumps = 0;
-  while (!ui.pump()) ++pumps;
+  while (!ui.pump())
+    ++pumps;
   // Pumps at 10, 20, 30, 40 pass; the one that brings the clock to 50 aborts.
   EXPECT_EQ(pumps, 4);
   EXPECT_EQ(clock.nowMs(), 50u);

@@ -1,0 +1,225 @@
+#include "image/defaults_dialog.h"
+
+#include <charconv>
+#include <optional>
+#include <system_error>
+
+#include "app/messages.h"
+#include "image/settings_file.h"
+
+namespace nvk::image {
+namespace {
+
+std::optional<int> parseWholeNumber(std::string_view text) {
+  while (!text.empty() && text.front() == ' ')
+    text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ')
+    text.remove_suffix(1);
+  int v = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, v);
+  if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+  return v;
+}
+
+constexpr int kInvalidDirectoryMessage = 52;
+constexpr int kSettingsSaveFailedMessage = 24;
+constexpr int kSettingsLoadFailedMessage = 23;
+
+}  // namespace
+
+std::optional<std::string> normaliseAutosaveDirectory(std::string_view typed) {
+  std::string text(typed.substr(0, DefaultsDialog::kMaxDirectoryChars));
+  while (!text.empty() && text.back() == ' ')
+    text.pop_back();
+  if (text.empty()) return std::string();
+  if (core::hasDriveLetter(text)) {
+    // This machine has one drive, the data root.
+    if (text[0] != 'c' && text[0] != 'C') return std::nullopt;
+    if (text.size() == 2) text += '\\';
+    return text;
+  }
+  if (text.front() == '/') return text;
+  // No drive: the folder lies on the current drive, below its top.
+  if (text.front() == '\\') return "c:" + text;
+  return "c:\\" + text;
+}
+
+bool autosaveDirectoryUsable(const core::ProgramPaths& paths, std::string_view setting) {
+  const auto folder = paths.resolveAutosaveDirectory(setting);
+  std::error_code ec;
+  if (std::filesystem::is_directory(folder, ec)) return true;
+  std::filesystem::create_directories(folder, ec);
+  return !ec && std::filesystem::is_directory(folder, ec);
+}
+
+DefaultsDialog::DefaultsDialog(Settings& settings, FitsHeaderInfo& fits,
+                               const core::ProgramPaths& paths, core::ComPortMap& comPorts,
+                               port::Ui& ui)
+    : settings_(settings), fits_(fits), paths_(paths), comPorts_(comPorts), ui_(ui) {
+  fillEdits();
+}
+
+void DefaultsDialog::open() {
+  if (loadSettings(paths_.settingsFile(), settings_, fits_, ui_) != SettingsStatus::Ok) {
+    app::ShowMessage(ui_, kSettingsLoadFailedMessage);
+  }
+  fillEdits();
+}
+
+void DefaultsDialog::fillSlewEdits() {
+  auto fill = [](SlewEdits& e, const GuideParameters& g) {
+    e = {std::to_string(g.raRate),       std::to_string(g.decRate),
+         std::to_string(g.raBacklash),   std::to_string(g.decBacklash),
+         std::to_string(g.raHysteresis), std::to_string(g.decHysteresis)};
+  };
+  fill(mainEdits, settings_.mainGuide);
+  fill(guiderEdits, settings_.guiderGuide);
+}
+
+void DefaultsDialog::fillEdits() {
+  fillSlewEdits();
+  filterCountEdit = std::to_string(settings_.filterCount);
+  filterNameEdits = settings_.filterNames;
+  autosaveDirEdit =
+      settings_.autosaveDirectory.empty() ? "c:\\AUTOSAVE" : settings_.autosaveDirectory;
+  pcComPortEdit = std::to_string(settings_.pcComPort + 1);
+  for (int i = 0; i < core::ComPortMap::kPorts; ++i) {
+    comPortDeviceEdits[static_cast<std::size_t>(i)] = comPorts_.device(i + 1);
+  }
+}
+
+void DefaultsDialog::setGuideStarMaskRadius(int pixels) {
+  switch (pixels) {
+    case 7:
+    case 8:
+    case 9:
+    case 11:
+    case 13:
+    case 15:
+      settings_.guideStarMaskRadius = static_cast<std::int16_t>(pixels);
+      break;
+    default:
+      break;
+  }
+}
+
+void DefaultsDialog::setWindowBackground(WindowBackground background) {
+  settings_.windowBackground = background;
+  if (onBackgroundChanged) onBackgroundChanged();
+}
+
+void DefaultsDialog::setGuideOutputMode(GuideOutputMode mode) {
+  settings_.guideOutputMode = mode;
+}
+
+void DefaultsDialog::setGuideAccuracy(int thousandths) {
+  if (thousandths == 1000 || thousandths == 800 || thousandths == 500 || thousandths == 200) {
+    settings_.guideAccuracy = static_cast<std::int16_t>(thousandths);
+  }
+}
+
+void DefaultsDialog::setTelescopeComPort(int index) {
+  if (index == 0 || index == 1) settings_.telescopePortIndex = static_cast<std::int16_t>(index);
+}
+
+void DefaultsDialog::setTrainingSeconds(bool mainCamera, int seconds) {
+  if (seconds != 1 && seconds != 2 && seconds != 4 && seconds != 8) return;
+  (mainCamera ? settings_.mainTrainingSeconds : settings_.guiderTrainingSeconds) = seconds;
+}
+
+void DefaultsDialog::toggleUseUsbFilterWheel() {
+  if (usbFilterWheelFound_) flip(settings_.useUsbFilterWheel);
+}
+
+void DefaultsDialog::toggleForceMaximumCooling() {
+  flip(settings_.forceMaxCooling);
+  if (settings_.forceMaxCooling && onForceMaximumCooling) onForceMaximumCooling();
+}
+
+void DefaultsDialog::toggleAoAvailable() {
+  flip(settings_.aoAvailable);
+  if (settings_.aoAvailable) settings_.guidingMode = GuidingMode::AoUnit;
+}
+
+std::string DefaultsDialog::filterWheelPortText() const {
+  if (!settings_.filterWheelOnSerialPort) return "on USB";
+  return settings_.telescopePortIndex == 1 ? "on Com2" : "on Com1";
+}
+
+void DefaultsDialog::applySlewColumn(const SlewEdits& edits, GuideParameters& guide) {
+  auto take = [this](const std::string& text, std::int16_t& value, int lo, int hi, bool cap) {
+    auto v = parseWholeNumber(text);
+    if (v && cap && *v > hi) v = hi;
+    if (!v || *v < lo || *v > hi) {
+      ui_.beep();
+      return;
+    }
+    value = static_cast<std::int16_t>(*v);
+  };
+  // A rate divides every correction: it must be at least 1 pixel per second.
+  take(edits.raRate, guide.raRate, 1, 32767, false);
+  take(edits.decRate, guide.decRate, 1, 32767, false);
+  take(edits.raBacklash, guide.raBacklash, 0, 32767, false);
+  take(edits.decBacklash, guide.decBacklash, 0, 32767, false);
+  take(edits.raHysteresis, guide.raHysteresis, 0, kMaxHysteresis, true);
+  take(edits.decHysteresis, guide.decHysteresis, 0, kMaxHysteresis, true);
+}
+
+void DefaultsDialog::setSlewValues() {
+  applySlewColumn(mainEdits, settings_.mainGuide);
+  applySlewColumn(guiderEdits, settings_.guiderGuide);
+  fillSlewEdits();
+}
+
+void DefaultsDialog::setFilterDetails() {
+  const auto count = parseWholeNumber(filterCountEdit);
+  settings_.filterCount = static_cast<std::int16_t>(
+      count && *count >= 1 && *count <= Settings::kMaxFilters ? *count
+                                                              : Settings::kDefaultFilterCount);
+  for (std::size_t i = 0; i < filterNameEdits.size(); ++i) {
+    settings_.filterNames[i] = filterNameEdits[i].substr(0, 8);
+  }
+  filterCountEdit = std::to_string(settings_.filterCount);
+  filterNameEdits = settings_.filterNames;
+}
+
+bool DefaultsDialog::setAutosaveDir() {
+  const auto normalised = normaliseAutosaveDirectory(autosaveDirEdit);
+  if (!normalised || !autosaveDirectoryUsable(paths_, *normalised)) {
+    app::ShowMessage(ui_, kInvalidDirectoryMessage);
+    return false;
+  }
+  // "c:\AUTOSAVE" itself is the default and is stored as empty.
+  const bool isDefault = paths_.resolveAutosaveDirectory(*normalised) == paths_.autosaveFolder();
+  settings_.autosaveDirectory = isDefault ? std::string() : *normalised;
+  autosaveDirEdit = isDefault ? "c:\\AUTOSAVE" : *normalised;
+  return true;
+}
+
+bool DefaultsDialog::setPcComPort() {
+  const auto port = parseWholeNumber(pcComPortEdit);
+  if (!port || *port < 1 || *port > core::ComPortMap::kPorts) {
+    ui_.beep();
+    pcComPortEdit = std::to_string(settings_.pcComPort + 1);
+    return false;
+  }
+  settings_.pcComPort = static_cast<std::int16_t>(*port - 1);
+  return true;
+}
+
+bool DefaultsDialog::saveChanges() {
+  if (!setAutosaveDir()) return false;
+  setSlewValues();
+  for (int i = 0; i < core::ComPortMap::kPorts; ++i) {
+    const std::string& device = comPortDeviceEdits[static_cast<std::size_t>(i)];
+    if (!device.empty()) comPorts_.setDevice(i + 1, device);
+  }
+  if (saveSettings(paths_.settingsFile(), settings_, fits_) != SettingsStatus::Ok ||
+      !comPorts_.save(paths_.comPortMapFile())) {
+    app::ShowMessage(ui_, kSettingsSaveFailedMessage);
+  }
+  return true;
+}
+
+}  // namespace nvk::image

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/com_port_map.h"
+#include "core/paths.h"
+#include "image/fits_header_info.h"
+#include "image/settings.h"
+#include "port/ui.h"
+
+namespace nvk::image {
+
+// "Set Program Defaults": every control acts on the settings in memory at once; "Save Changes"
+// takes over the autosave folder and the slew values and writes the settings file.
+class DefaultsDialog final : public port::DialogModel {
+ public:
+  // The edits of one column of guide values ("Main Camera" or "Autoguider"), as typed.
+  struct SlewEdits {
+    std::string raRate, decRate, raBacklash, decBacklash, raHysteresis, decHysteresis;
+  };
+  static constexpr int kMaxHysteresis = 20;
+  static constexpr std::size_t kMaxDirectoryChars = 78;
+
+  DefaultsDialog(Settings& settings, FitsHeaderInfo& fits, const core::ProgramPaths& paths,
+                 core::ComPortMap& comPorts, port::Ui& ui);
+
+  std::string_view dialogId() const override { return "TDefaultsDialog"; }
+  std::string title() const override { return "Set Program Defaults"; }
+
+  // Opening: the settings file is loaded first (a failure is reported; the dialog still opens)
+  // and the edits are filled from the settings.
+  void open();
+
+  // Whether a USB filter wheel was found: "Use USB Filterwheel " only takes effect then.
+  void setUsbFilterWheelFound(bool found) { usbFilterWheelFound_ = found; }
+  // Called when the window background changes, so the main window repaints it.
+  std::function<void()> onBackgroundChanged;
+  // Called when "Force Maximum Cooling" is turned on: the cooler set-point goes to its maximum.
+  std::function<void()> onForceMaximumCooling;
+
+  // --- radio groups ---
+  void setGuideStarMaskRadius(int pixels);  // 7, 8, 9, 11, 13 or 15
+  void setWindowBackground(WindowBackground background);
+  void setGuideOutputMode(GuideOutputMode mode);
+  void setGuideAccuracy(int thousandths);                 // 1000, 800, 500 or 200
+  void setTelescopeComPort(int index);                    // 0 = "Com1", 1 = "Com2"
+  void setTrainingSeconds(bool mainCamera, int seconds);  // 1, 2, 4 or 8
+
+  // --- check boxes (each click toggles) ---
+  void toggleIgnoreDrift() { flip(settings_.ignoreDriftBelowAccuracy); }
+  void toggleIgnoreBacklash() { flip(settings_.ignoreBacklash); }
+  void toggleNoNorthCorrections() { flip(settings_.noNorthCorrections); }
+  void toggleNoSouthCorrections() { flip(settings_.noSouthCorrections); }
+  void toggleDoubleSlewTimes() { settings_.slewTimeFactor = settings_.slewTimeFactor == 2 ? 1 : 2; }
+  void toggleBypassHelmix() { flip(settings_.bypassHelmixInterface); }
+  void toggleFilterWheelOnSerialPort() { flip(settings_.filterWheelOnSerialPort); }
+  void toggleUseUsbFilterWheel();
+  void togglePixelOffset() { flip(settings_.pixelOffset); }
+  void toggleLineOffset() { flip(settings_.lineOffset); }
+  void toggleFocusDelay() { flip(settings_.focusOneSecondDelay); }
+  void toggleShowInterfaceDetails() { flip(settings_.showInterfaceDetails); }
+  void toggleForceMaximumCooling();
+  void togglePadFits() { flip(settings_.padFits); }
+  void toggleAoAvailable();
+  void toggleAoHalfRate() { flip(settings_.aoHalfRate); }
+  void toggleIgnoreVidPid() { flip(settings_.ignoreCameraVidPid); }
+  void toggleTiff16Bit() { flip(settings_.tiff16Bit); }
+
+  // The read-only text beside "Filter Wheel".
+  std::string filterWheelPortText() const;
+  // "Last Num": the autosave counter.
+  std::string lastNumText() const { return std::to_string(settings_.autosaveCounter); }
+
+  // --- edits and their buttons ---
+  SlewEdits mainEdits;
+  SlewEdits guiderEdits;
+  // "Set slew values": takes over both columns. A field that is not a whole number in range
+  // keeps its value and beeps; the hysteresis values are capped at 20.
+  void setSlewValues();
+
+  std::string filterCountEdit;
+  std::array<std::string, Settings::kMaxFilters> filterNameEdits;
+  // "Set Filter Details": a count outside 1..8 becomes 7, names are cut to 8 characters.
+  void setFilterDetails();
+
+  std::string autosaveDirEdit;
+  // "Set AutoSave Dir": makes the text a full path and checks that the folder can be entered
+  // or created ("Sorry, Invalid directory" otherwise). True when it was taken.
+  bool setAutosaveDir();
+
+  std::string pcComPortEdit;  // "PC Com Port", 1..7
+  // Takes the edit when it holds 1..7; otherwise beeps and keeps the port.
+  bool setPcComPort();
+
+  // The serial device of each PC COM port, edited in place; saved by "Save Changes".
+  std::array<std::string, core::ComPortMap::kPorts> comPortDeviceEdits;
+
+  // --- closing ---
+  // "Save Changes": applies the folder and the slew values; closes (true) only with a valid
+  // folder, after saving the settings file (a failure is reported).
+  bool saveChanges();
+  // "Cancel": changes already applied stay in memory but are not saved.
+  void cancel() {}
+
+  const Settings& settings() const { return settings_; }
+
+ private:
+  static void flip(bool& b) { b = !b; }
+  void fillEdits();
+  void fillSlewEdits();
+  void applySlewColumn(const SlewEdits& edits, GuideParameters& guide);
+
+  Settings& settings_;
+  FitsHeaderInfo& fits_;
+  const core::ProgramPaths& paths_;
+  core::ComPortMap& comPorts_;
+  port::Ui& ui_;
+  bool usbFilterWheelFound_ = false;
+};
+
+// Makes the typed autosave folder a full path as the defaults dialog does, without touching the
+// disk: empty stays empty (the default folder), a drive path must name drive c:, a POSIX path
+// stays, anything else lies on drive c:. Returns nullopt for a drive that does not exist.
+std::optional<std::string> normaliseAutosaveDirectory(std::string_view typed);
+
+// Checks that the folder named by a normalised setting can be entered or created.
+bool autosaveDirectoryUsable(const core::ProgramPaths& paths, std::string_view setting);
+
+}  // namespace nvk::image

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "image/settings_file.h"
+#include "support/temp_dir.h"
+
+namespace nvk::cli {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun run(const test::TempDir& root, std::vector<std::string> args) {
+  args.insert(args.begin(), {"--root", root.path().string()});
+  std::ostringstream out, err;
+  const int status = runCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::string line(const std::string& out, int number) {
+  std::istringstream in(out);
+  std::string l;
+  for (int i = 0; i < number; ++i) {
+    if (!std::getline(in, l)) return "";
+  }
+  return l;
+}
+
+TEST(SettingsCommandTest, ShowPrintsAFileWrittenByAnotherTool) {
+  test::TempDir root;
+  // A file laid out byte by byte by hand: all defaults except a few fields.
+  image::Settings s;
+  image::FitsHeaderInfo f;
+  std::vector<std::uint8_t> bytes = image::encodeSettings(s, f);
+  bytes[0] = 0x39;  // autosave counter 0x3039 = 12345
+  bytes[1] = 0x30;
+  bytes[11] = 'g';  // window background
+  const std::string observer = "OBSERVER= 'Jo'";
+  std::copy(observer.begin(), observer.end(), bytes.begin() + 45 + 3 * 80);
+  std::filesystem::create_directories(root.path() / "autosave");
+  std::ofstream(root.path() / "autosave" / "NVK_K7LQ.ini", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+
+  const CliRun r = run(root, {"settings", "show"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(line(r.out, 1), "01 autosaveCounter = 12345");
+  EXPECT_EQ(line(r.out, 7), "07 windowBackground = g");
+  EXPECT_EQ(line(r.out, 32), "32 observer = \"Jo\"");
+  EXPECT_EQ(line(r.out, 92), "92 padFits = true");
+  EXPECT_EQ(line(r.out, 93), "");
+}
+
+TEST(SettingsCommandTest, SetChecksSavesAndShowsIt) {
+  test::TempDir root;
+  CliRun r = run(root, {"settings", "set", "guideOutputMode", "l"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = run(root, {"settings", "set", "mainDecHysteresis", "45"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = run(root, {"settings", "set", "mainRaBacklash", "31"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("mainRaBacklash"), std::string::npos);
+  r = run(root, {"settings", "set", "autosaveDirectory", "d:\\images"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.err, "Sorry, Invalid directory\n");
+  r = run(root, {"settings", "set", "autosaveDirectory", "night1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::is_directory(root.path() / "night1"));
+
+  r = run(root, {"settings", "show"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(line(r.out, 14), "14 guideOutputMode = l");
+  EXPECT_EQ(line(r.out, 17), "17 mainDecHysteresis = 20");
+  EXPECT_EQ(line(r.out, 11), "11 mainRaBacklash = 0");
+  EXPECT_EQ(line(r.out, 41), "41 autosaveDirectory = \"c:\\night1\"");
+
+  r = run(root, {"paths"});
+  EXPECT_NE(r.out.find("autosave directory: " + (root.path() / "night1").string()),
+            std::string::npos)
+      << r.out;
+}
+
+TEST(SettingsCommandTest, DamagedFileIsReportedAndKept) {
+  test::TempDir root;
+  std::filesystem::create_directories(root.path() / "autosave");
+  const auto file = root.path() / "autosave" / "NVK_K7LQ.ini";
+  std::ofstream(file, std::ios::binary) << "shor";
+  CliRun r = run(root, {"settings", "set", "padFits", "false"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.err, "Unable to load INI file, please delete and try again\n");
+  EXPECT_EQ(std::filesystem::file_size(file), 4u);
+  r = run(root, {"settings", "show"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(line(r.out, 1), "01 autosaveCounter = 26739");  // "sh" read as a number
+  EXPECT_EQ(line(r.out, 2), "02 utOffsetHours = 29295");    // "or"
+  EXPECT_EQ(line(r.out, 3), "");
+}
+
+TEST(CliTest, UnknownCommandAndUsage) {
+  test::TempDir root;
+  EXPECT_EQ(run(root, {"frobnicate"}).status, 2);
+  EXPECT_EQ(run(root, {}).status, 2);
+  EXPECT_EQ(run(root, {"settings"}).status, 2);
+}
+
+}  // namespace
+}  // namespace nvk::cli

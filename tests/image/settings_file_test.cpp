@@ -1,0 +1,586 @@
+#include "image/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "port/scripted_ui.h"
+#include "support/temp_dir.h"
+
+namespace nvk::image {
+namespace {
+
+std::string le16(int v) {
+  const auto u = static_cast<std::uint16_t>(v);
+  return std::string{static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+}
+
+std::string le64(double d) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &d, 8);
+  std::string s;
+  for (int i = 0; i < 8; ++i)
+    s.push_back(static_cast<char>(bits >> (8 * i)));
+  return s;
+}
+
+std::string padded(std::string s, std::size_t width, char fill = ' ') {
+  s.resize(width, fill);
+  return s;
+}
+
+// A settings record with every field away from its default.
+void makeDistinct(Settings& s, FitsHeaderInfo& f) {
+  s.autosaveCounter = 40000;
+  f.utOffsetHours = -5;
+  s.telescopePortIndex = 1;
+  s.reserved4 = 77;
+  s.guideStarMaskRadius = 13;
+  s.reserved6 = -2;
+  s.windowBackground = WindowBackground::Red;
+  s.focusOneSecondDelay = true;
+  s.mainGuide = {12, 13, 25, 7, 4, 19};
+  s.ignoreDriftBelowAccuracy = true;
+  s.guideOutputMode = GuideOutputMode::AutoguiderSocket;
+  s.reservedFlag15 = true;
+  s.directionLetters = {'w', 'e', 's', 'n'};
+  s.autoWeakStretch = true;
+  s.autoStrongStretch = true;
+  s.autoUserStretch = true;
+  s.userStretchPower = 29;
+  s.autoHighPassLowPower = true;
+  s.autoUnsharpMask = true;
+  s.autoUnsharpDiameter = 5;
+  s.autoUnsharpPower = 6;
+  s.autoRemoveBackground = true;
+  s.reservedFlag28 = true;
+  f.object = "M31";
+  f.telescope = "C14";
+  f.instrument = "K7LQ";
+  f.observer = "A. Observer";
+  f.origin = "Home";
+  f.historyText = std::string(70, 'h');
+  f.commentText = "seeing 2";
+  f.filter = "Ha";
+  f.aperture = 153.9;
+  f.focalLength = 154.0;
+  s.showInterfaceDetails = true;
+  s.autosaveDirectory = "/srv/images";
+  s.guiderGuide = {3, 4, 30, 9, 20, 1};
+  s.ignoreBacklash = true;
+  s.filterWheelOnSerialPort = true;
+  s.guiderRaAngle = -123;
+  s.ignoreRaAngle = true;
+  s.filterCount = 5;
+  s.filterNames = {"Red", "Green", "Blue", "Lum", "Ha12345", "", "", "X"};
+  s.lineOffset = false;
+  s.pixelOffset = true;
+  s.antiAliasAfterSynthesis = false;
+  s.irFilterUsed = true;
+  s.colourSaturation = 8;
+  s.colourSmoothing = false;
+  s.ignoreCameraVidPid = true;
+  s.aoDefaultGainUpDown = 21;
+  s.aoDefaultGainLeftRight = 22;
+  s.aoLatestGainUpDown = 23;
+  s.aoLatestGainLeftRight = 24;
+  s.aoPulseMode = true;
+  s.serialRoute = 1;
+  s.guidingMode = GuidingMode::AoUnit;
+  s.aoUpDownLetters = {'s', 'n'};
+  s.aoLeftRightLetters = {'w', 'e'};
+  s.aoAvailable = true;
+  s.aoHalfRate = true;
+  s.pcComPort = 4;
+  s.mountNorthSouthLetters = {'S', 'N'};
+  s.mountEastWestLetters = {'W', 'T'};
+  s.guideHeadBin2x2 = true;
+  s.guideHeadClear = true;
+  s.noNorthCorrections = true;
+  s.noSouthCorrections = true;
+  s.guideAccuracy = 500;
+  s.tiff16Bit = true;
+  s.useUsbFilterWheel = true;
+  s.forceMaxCooling = true;
+  s.padFits = false;
+}
+
+// The file of makeDistinct(), field by field, written out by hand.
+std::vector<std::pair<int, std::string>> distinctFile() {
+  const std::string hist = std::string(70, 'h');
+  return {
+      {1, le16(40000)},
+      {2, le16(-5)},
+      {3, "2"},
+      {4, le16(77)},
+      {5, le16(13)},
+      {6, le16(-2)},
+      {7, "r"},
+      {8, "1"},
+      {9, le16(12)},
+      {10, le16(13)},
+      {11, le16(25)},
+      {12, le16(7)},
+      {13, "1"},
+      {14, "b"},
+      {15, "1"},
+      {16, le16(4)},
+      {17, le16(19)},
+      {18, "snwe"},  // north key, south key, east key, west key
+      {19, "y"},
+      {20, "y"},
+      {21, "y"},
+      {22, le16(29)},
+      {23, "y"},
+      {24, "y"},
+      {25, le16(5)},
+      {26, le16(6)},
+      {27, "y"},
+      {28, "y"},
+      {29, padded("OBJECT  = 'M31'", 80)},
+      {30, padded("TELESCOP= 'C14'", 80)},
+      {31, padded("INSTRUME= 'K7LQ'", 80)},
+      {32, padded("OBSERVER= 'A. Observer'", 80)},
+      {33, padded("ORIGIN  = 'Home'", 80)},
+      {34, padded("HISTORY = '" + std::string(68, 'h'), 79) + "'" + padded("HISTORY = 'hh", 79) +
+               "'" + padded("HISTORY = '", 79) + "'" + padded("HISTORY = '", 79) + "'"},
+      {35, padded("COMMENT = 'seeing 2", 79) + "'" + padded("COMMENT = '", 79) + "'" +
+               padded("COMMENT = '", 79) + "'" + padded("COMMENT = '", 79) + "'"},
+      {36, padded("FILTER  = 'Ha'", 80)},
+      {37, le64(153.9)},
+      {38, le64(154.0)},
+      {39, "n"},
+      {40, "y"},
+      {41, std::string("/srv/images") + std::string(1, '\0') + std::string(88, ' ')},
+      {42, le16(3)},
+      {43, le16(4)},
+      {44, le16(30)},
+      {45, le16(9)},
+      {46, le16(20)},
+      {47, le16(1)},
+      {48, "y"},
+      {49, "y"},
+      {50, le16(-123)},
+      {51, "y"},
+      {52, le16(5)},
+      {53, padded("Red", 10, '\0') + padded("Green", 10, '\0') + padded("Blue", 10, '\0') +
+               padded("Lum", 10, '\0') + padded("Ha12345", 10, '\0') + std::string(20, '\0') +
+               padded("X", 10, '\0')},
+      {54, "n"},
+      {55, "y"},
+      {56, "n"},
+      {57, "y"},
+      {58, "y"},
+      {59, "y"},
+      {60, le16(8)},
+      {61, "y"},
+      {62, le16(29)},
+      {63, "y"},
+      {64, "y"},
+      {65, le16(5)},
+      {66, le16(6)},
+      {67, "y"},
+      {68, "n"},
+      {69, "y"},
+      {70, le16(21)},
+      {71, le16(22)},
+      {72, le16(23)},
+      {73, le16(24)},
+      {74, "y"},
+      {75, le16(1)},
+      {76, "A"},
+      {77, "sn"},
+      {78, "we"},
+      {79, "y"},
+      {80, "y"},
+      {81, le16(4)},
+      {82, "SN"},
+      {83, "WT"},
+      {84, "y"},
+      {85, "y"},
+      {86, "y"},
+      {87, "y"},
+      {88, le16(500)},
+      {89, "y"},
+      {90, "y"},
+      {91, "y"},
+      {92, "n"},
+  };
+}
+
+std::string asString(const std::vector<std::uint8_t>& v) {
+  return std::string(v.begin(), v.end());
+}
+std::vector<std::uint8_t> asBytes(const std::string& s) {
+  return {s.begin(), s.end()};
+}
+
+std::string joined(const std::vector<std::pair<int, std::string>>& pieces) {
+  std::string all;
+  for (const auto& p : pieces)
+    all += p.second;
+  return all;
+}
+
+void writeFile(const std::filesystem::path& p, const std::string& bytes) {
+  std::filesystem::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+std::string readFile(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(SettingsFileTest, EveryFieldAtItsOffset) {
+  Settings s;
+  FitsHeaderInfo f;
+  makeDistinct(s, f);
+  const std::string file = asString(encodeSettings(s, f));
+  ASSERT_EQ(file.size(), 1436u);
+
+  const auto pieces = distinctFile();
+  ASSERT_EQ(pieces.size(), 92u);
+  std::size_t offset = 0;
+  for (const auto& [field, bytes] : pieces) {
+    EXPECT_EQ(file.substr(offset, bytes.size()), bytes) << "field " << field << " at " << offset;
+    offset += bytes.size();
+  }
+  EXPECT_EQ(offset, 1436u);
+  // Anchors worked out from the widths of the layout.
+  EXPECT_EQ(file.substr(45, 11), "OBJECT  = '");
+  EXPECT_EQ(file.substr(1165, 8), le64(153.9));
+  EXPECT_EQ(file.substr(1183, 11), "/srv/images");
+  EXPECT_EQ(file.substr(1302, 3), "Red");
+  EXPECT_EQ(file[1435], 'n');
+}
+
+TEST(SettingsFileTest, DefaultsWhatAFreshFileHolds) {
+  const std::string file = asString(encodeSettings(Settings{}, FitsHeaderInfo{}));
+  ASSERT_EQ(file.size(), 1436u);
+  EXPECT_EQ(file.substr(0, 2), le16(0));  // autosave counter
+  EXPECT_EQ(file[4], '1');                // Com1
+  EXPECT_EQ(file.substr(45 + 2 * 80, 80), padded("INSTRUME= 'Norvane CCD'", 80));
+  EXPECT_EQ(file.substr(45 + 80 * 13, 80), padded("FILTER  = 'None'", 80));
+  EXPECT_EQ(file.substr(1183, 100), std::string(1, '\0') + std::string(99, ' '));
+  EXPECT_EQ(file.substr(1388, 2), le16(3));  // colour saturation
+  EXPECT_EQ(file.substr(1300, 2), le16(7));  // number of filters
+  EXPECT_EQ(file[1435], 'y');                // padded FITS files
+}
+
+TEST(SettingsFileTest, RoundTripRestoresEveryValue) {
+  Settings s;
+  FitsHeaderInfo f;
+  makeDistinct(s, f);
+  const auto bytes = encodeSettings(s, f);
+  Settings back;
+  FitsHeaderInfo fitsBack;
+  const SettingsDecode d = decodeSettings(bytes, back, fitsBack);
+  EXPECT_TRUE(d.complete);
+  EXPECT_FALSE(d.needsRepair);
+  EXPECT_EQ(encodeSettings(back, fitsBack), bytes);
+  EXPECT_EQ(back.directionLetters, s.directionLetters);
+  EXPECT_EQ(back.filterNames, s.filterNames);
+  EXPECT_EQ(fitsBack.historyText, f.historyText);
+  EXPECT_EQ(fitsBack.observer, "A. Observer");
+  EXPECT_EQ(back.guiderGuide, s.guiderGuide);
+  EXPECT_EQ(fitsBack.utOffsetHours, -5);
+}
+
+TEST(SettingsFileTest, SubstitutesWhenSaving) {
+  Settings s;
+  FitsHeaderInfo f;
+  s.mainGuide = {55, 60, 55, 55, 55, 55};
+  s.guiderGuide = {50, 50, 50, 50, 50, 50};
+  s.aoLatestGainUpDown = 99;
+  s.unsignedFits = true;
+  const std::string file = asString(encodeSettings(s, f));
+  EXPECT_EQ(file.substr(13, 2), le16(10));  // main RA rate
+  EXPECT_EQ(file.substr(15, 2), le16(10));  // main Dec rate
+  EXPECT_EQ(file.substr(17, 2), le16(10));  // main RA backlash
+  EXPECT_EQ(file.substr(19, 2), le16(0));   // main Dec backlash
+  EXPECT_EQ(file.substr(24, 2), le16(10));  // main RA hysteresis
+  EXPECT_EQ(file.substr(26, 2), le16(10));  // main Dec hysteresis
+  EXPECT_EQ(file.substr(1283, 2), le16(10));
+  EXPECT_EQ(file.substr(1289, 2), le16(0));  // guider Dec backlash
+  EXPECT_EQ(file.substr(1293, 2), le16(10));
+  EXPECT_EQ(file.substr(1406, 2), le16(10));  // AO latest first gain
+  EXPECT_EQ(file[1181], 'n');                 // unsigned FITS is always written off
+}
+
+TEST(SettingsFileTest, CardValuesEndAtTheApostropheAndTextCardsJoin) {
+  std::string file = joined(distinctFile());
+  // An object card with more after the closing apostrophe, and a history block whose fourth
+  // card gives only 51 characters.
+  file.replace(45, 80, padded("OBJECT  = 'NGC 7000' ignored", 80));
+  const std::size_t history = 45 + 5 * 80;
+  for (int c = 0; c < 4; ++c) {
+    file.replace(history + c * 80, 80, "HISTORY = '" + std::string(68, 'a' + c) + "'");
+  }
+  Settings s;
+  FitsHeaderInfo f;
+  decodeSettings(asBytes(file), s, f);
+  EXPECT_EQ(f.object, "NGC 7000");
+  EXPECT_EQ(f.historyText, std::string(68, 'a') + std::string(68, 'b') + std::string(68, 'c') +
+                               std::string(51, 'd'));
+}
+
+TEST(SettingsFileTest, OlderFileWithoutField28ReadsAShortObjectCard) {
+  // Before field 28 existed its byte was the first byte of the object card.
+  std::string file = joined(distinctFile());
+  file.erase(44, 1);  // drop field 28: the object card now starts at 44 and is read as 79 bytes
+  ASSERT_EQ(file[44], 'O');
+  Settings s;
+  FitsHeaderInfo f;
+  const SettingsDecode d = decodeSettings(asBytes(file), s, f);
+  EXPECT_FALSE(s.reservedFlag28);
+  // Field 28 took the 'O' and field 29 the next 79 bytes, so the fields after it line up.
+  EXPECT_EQ(f.telescope, "C14");
+  EXPECT_EQ(s.padFits, false);
+  EXPECT_FALSE(d.needsRepair);
+}
+
+class SettingsLoadTest : public ::testing::Test {
+ protected:
+  test::TempDir root;
+  std::filesystem::path file = root.path() / "autosave" / "NVK_K7LQ.ini";
+  port::ScriptedUi ui;
+  Settings s;
+  FitsHeaderInfo f;
+};
+
+TEST_F(SettingsLoadTest, MissingFolderIsCreatedWithAFreshFile) {
+  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::Ok);
+  EXPECT_EQ(readFile(file), asString(encodeSettings(Settings{}, FitsHeaderInfo{})));
+}
+
+TEST_F(SettingsLoadTest, MissingFileInExistingFolderFails) {
+  std::filesystem::create_directories(file.parent_path());
+  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::LoadFailed);
+  EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(SettingsLoadTest, FileEndingAfterField55KeepsTheRest) {
+  const auto pieces = distinctFile();
+  std::string file55;
+  for (const auto& [n, bytes] : pieces) {
+    if (n <= 55) file55 += bytes;
+  }
+  writeFile(file, file55);
+  s.colourSaturation = 4;
+  s.padFits = true;
+  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::LoadFailed);
+  EXPECT_TRUE(s.pixelOffset);         // field 55 read
+  EXPECT_EQ(s.filterCount, 5);        // field 52 read
+  EXPECT_EQ(s.colourSaturation, 4);   // field 60 kept its value
+  EXPECT_TRUE(s.padFits);             // field 92 kept its value
+  EXPECT_EQ(readFile(file), file55);  // the short file is left as it is
+}
+
+TEST_F(SettingsLoadTest, BadCommPortIsReportedAndLoadingGoesOn) {
+  std::string bytes = joined(distinctFile());
+  bytes[4] = '3';
+  writeFile(file, bytes);
+  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::Ok);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_EQ(ui.messages()[0].title, "NVK_K7LQ_USB");
+  EXPECT_EQ(ui.messages()[0].text, "Failed to read comm port value");
+  EXPECT_EQ(s.telescopePortIndex, 0);  // unchanged
+  EXPECT_EQ(s.guideAccuracy, 500);     // the rest loaded
+}
+
+// Each checked field with a bad value: the field keeps its previous value, every later field is
+// still read, and the file is rewritten from the repaired values.
+struct BadField {
+  int field;
+  std::size_t offset;
+  std::string bad;
+};
+
+class SettingsRepairTest : public SettingsLoadTest,
+                           public ::testing::WithParamInterface<BadField> {};
+
+TEST_P(SettingsRepairTest, BadValueKeepsPreviousAndLaterFieldsSurvive) {
+  const BadField& b = GetParam();
+  std::string bytes = joined(distinctFile());
+  bytes.replace(b.offset, b.bad.size(), b.bad);
+  writeFile(file, bytes);
+
+  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::Ok);
+  // Everything after the bad field survives (the last fields of the file are all non-default).
+  EXPECT_EQ(s.guideAccuracy, 500);
+  EXPECT_TRUE(s.forceMaxCooling);
+  EXPECT_FALSE(s.padFits);
+  EXPECT_EQ(f.observer, "A. Observer");
+
+  // The rewritten file is the good file with the default back in the bad field.
+  Settings expected;
+  FitsHeaderInfo expectedFits;
+  makeDistinct(expected, expectedFits);
+  const Settings defaults;
+  switch (b.field) {
+    case 7:
+      expected.windowBackground = defaults.windowBackground;
+      break;
+    case 11:
+      expected.mainGuide.raBacklash = defaults.mainGuide.raBacklash;
+      break;
+    case 13:
+      expected.ignoreDriftBelowAccuracy = defaults.ignoreDriftBelowAccuracy;
+      break;
+    case 14:
+      expected.guideOutputMode = GuideOutputMode::None;
+      break;
+    case 15:
+      expected.reservedFlag15 = defaults.reservedFlag15;
+      break;
+    case 18:
+      expected.directionLetters = defaults.directionLetters;
+      break;
+    case 22:
+    case 62:
+      break;  // the other copy holds the good value
+    case 23:
+    case 63:
+      break;
+    case 24:
+    case 64:
+      break;
+    case 25:
+    case 65:
+      break;
+    case 26:
+    case 66:
+      break;
+    case 27:
+    case 67:
+      break;
+    case 44:
+      expected.guiderGuide.raBacklash = defaults.guiderGuide.raBacklash;
+      break;
+  }
+  EXPECT_EQ(readFile(file), asString(encodeSettings(expected, expectedFits)));
+  EXPECT_TRUE(ui.messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CheckedFields, SettingsRepairTest,
+    ::testing::Values(BadField{7, 11, "x"}, BadField{11, 17, le16(31)}, BadField{13, 21, "y"},
+                      BadField{14, 22, "z"}, BadField{15, 23, "2"}, BadField{18, 28, "nsnn"},
+                      BadField{22, 35, le16(37)}, BadField{23, 37, "1"}, BadField{24, 38, "Y"},
+                      BadField{25, 39, le16(7)}, BadField{26, 41, le16(0)}, BadField{27, 43, "?"},
+                      BadField{44, 1287, le16(31)}, BadField{62, 1391, le16(0)},
+                      BadField{63, 1393, "x"}, BadField{64, 1394, "x"}, BadField{65, 1395, le16(9)},
+                      BadField{66, 1397, le16(-1)}, BadField{67, 1399, "x"}),
+    [](const auto& info) { return "Field" + std::to_string(info.param.field); });
+
+TEST_F(SettingsLoadTest, MainRaBacklash31KeepsEveryLaterField) {
+  // The fault this guards against: a bad field used to stop the load and rewrite the file from
+  // defaults for everything after it.
+  std::string bytes = joined(distinctFile());
+  bytes.replace(17, 2, le16(31));
+  writeFile(file, bytes);
+  s.mainGuide.raBacklash = 3;
+  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::Ok);
+  EXPECT_EQ(s.mainGuide.raBacklash, 3);
+  EXPECT_EQ(s.mainGuide.decBacklash, 7);
+  Settings reloaded;
+  FitsHeaderInfo reloadedFits;
+  EXPECT_EQ(loadSettings(file, reloaded, reloadedFits, ui), SettingsStatus::Ok);
+  EXPECT_EQ(reloaded.mainGuide.raBacklash, 3);
+  EXPECT_EQ(reloaded.filterNames[4], "Ha12345");
+  EXPECT_EQ(reloaded.aoLatestGainLeftRight, 24);
+  EXPECT_EQ(reloadedFits.commentText, "seeing 2");
+}
+
+TEST_F(SettingsLoadTest, SaturationOutOfRangeBecomes3AndUnsignedReadsFalse) {
+  std::string bytes = joined(distinctFile());
+  bytes.replace(1388, 2, le16(12));
+  bytes[1181] = 'y';
+  writeFile(file, bytes);
+  s.unsignedFits = true;
+  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::Ok);
+  EXPECT_EQ(s.colourSaturation, 3);
+  EXPECT_FALSE(s.unsignedFits);
+  EXPECT_EQ(readFile(file), bytes);  // not a repair: the file stays as it was
+}
+
+TEST_F(SettingsLoadTest, FailedSaveLeavesThePreviousFileWhole) {
+  const std::string good = joined(distinctFile());
+  writeFile(file, good);
+  // The temporary file cannot be created: a folder stands in its place.
+  std::filesystem::create_directories(file.string() + ".tmp");
+  EXPECT_EQ(saveSettings(file, Settings{}, FitsHeaderInfo{}), SettingsStatus::SaveFailed);
+  EXPECT_EQ(readFile(file), good);
+}
+
+TEST_F(SettingsLoadTest, FailedRenameLeavesNoTemporaryFile) {
+  // The target itself is a folder: the rename fails.
+  std::filesystem::create_directories(file / "x");
+  EXPECT_EQ(saveSettings(file, Settings{}, FitsHeaderInfo{}), SettingsStatus::SaveFailed);
+  EXPECT_FALSE(std::filesystem::exists(file.string() + ".tmp"));
+}
+
+TEST(SettingsPrintTest, PrintsExactlyWhatTheFileHolds) {
+  std::string bytes = joined(distinctFile());
+  bytes[1385] = 'n';  // field 57, the second copy of the weak stretch, differs from 19
+  std::ostringstream out;
+  EXPECT_TRUE(printSettingsFields(asBytes(bytes), out));
+  std::vector<std::string> lines;
+  std::istringstream in(out.str());
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  ASSERT_EQ(lines.size(), 92u);
+  EXPECT_EQ(lines[0], "01 autosaveCounter = 40000");
+  EXPECT_EQ(lines[1], "02 utOffsetHours = -5");
+  EXPECT_EQ(lines[2], "03 telescopeComPort = 2");
+  EXPECT_EQ(lines[6], "07 windowBackground = r");
+  EXPECT_EQ(lines[7], "08 focusOneSecondDelay = true");
+  EXPECT_EQ(lines[17], "18 directionLetters = snwe");
+  EXPECT_EQ(lines[18], "19 autoWeakStretch = true");
+  EXPECT_EQ(lines[28], "29 object = \"M31\"");
+  EXPECT_EQ(lines[33], "34 historyText = \"" + std::string(70, 'h') + "\"");
+  EXPECT_EQ(lines[36], "37 aperture = 153.90000000000001");
+  EXPECT_EQ(lines[40], "41 autosaveDirectory = \"/srv/images\"");
+  EXPECT_EQ(lines[52],
+            "53 filterNames = \"Red\",\"Green\",\"Blue\",\"Lum\",\"Ha12345\",\"\",\"\",\"X\"");
+  EXPECT_EQ(lines[56], "57 autoWeakStretch2 = false");
+  EXPECT_EQ(lines[75], "76 guidingMode = A");
+  EXPECT_EQ(lines[91], "92 padFits = false");
+}
+
+TEST(SettingsSetTest, ChecksLikeTheDialog) {
+  Settings s;
+  FitsHeaderInfo f;
+  EXPECT_EQ(setSettingsField("mainRaHysteresis", "35", s, f), "");
+  EXPECT_EQ(s.mainGuide.raHysteresis, 20);  // capped
+  EXPECT_EQ(setSettingsField("filterCount", "9", s, f), "");
+  EXPECT_EQ(s.filterCount, 7);  // outside 1..8
+  EXPECT_NE(setSettingsField("mainRaBacklash", "31", s, f), "");
+  EXPECT_NE(setSettingsField("guideStarMaskRadius", "10", s, f), "");
+  EXPECT_EQ(setSettingsField("guideStarMaskRadius", "11", s, f), "");
+  EXPECT_EQ(s.guideStarMaskRadius, 11);
+  EXPECT_NE(setSettingsField("guideAccuracy", "300", s, f), "");
+  EXPECT_EQ(setSettingsField("guideOutputMode", "l", s, f), "");
+  EXPECT_EQ(s.guideOutputMode, GuideOutputMode::Lx200);
+  EXPECT_NE(setSettingsField("guideOutputMode", "x", s, f), "");
+  EXPECT_EQ(setSettingsField("directionLetters", "nswe", s, f), "");
+  EXPECT_EQ(s.directionLetters, (DirectionLetters{'w', 'e', 'n', 's'}));
+  EXPECT_NE(setSettingsField("directionLetters", "nnew", s, f), "");
+  EXPECT_EQ(setSettingsField("filterNames", "R,G,B", s, f), "");
+  EXPECT_EQ(s.filterNames[1], "G");
+  EXPECT_EQ(s.filterNames[3], "");
+  EXPECT_NE(setSettingsField("filterNames", "TooLongName", s, f), "");
+  EXPECT_EQ(setSettingsField("padFits", "false", s, f), "");
+  EXPECT_FALSE(s.padFits);
+  EXPECT_EQ(setSettingsField("object", "M 42", s, f), "");
+  EXPECT_EQ(f.object, "M 42");
+  EXPECT_NE(setSettingsField("unsignedFits", "true", s, f), "");
+  EXPECT_NE(setSettingsField("noSuchSetting", "1", s, f), "");
+  EXPECT_EQ(settingsFieldNames().size(), 92u);
+}
+
+}  // namespace
+}  // namespace nvk::image

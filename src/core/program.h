@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
+
 #include "core/com_port_map.h"
 #include "core/paths.h"
+#include "files/file_menu_state.h"
 #include "image/display_image.h"
 #include "image/fits_header_info.h"
 #include "image/geometry.h"
@@ -54,6 +57,11 @@ class Program {
   core::ComPortMap comPorts;
   // "Bin High Res Display": show every second sample of every second row.
   bool halfSizeDisplay = false;
+  files::FileMenuState fileMenu;
+  // Wall-clock seconds at which the last exposure began and ended; quick save stamps the
+  // mid-point into DATE-OBS and TIME-OBS.
+  std::int64_t exposureStartSeconds = 0;
+  std::int64_t exposureEndSeconds = 0;
 
  private:
   port::Clock& clock_;

@@ -29,6 +29,11 @@ void ProcessingHistory::undoLast() {
   }
 }
 
+void ProcessingHistory::setSlot(int index, std::string_view entry) {
+  if (index < 0 || index >= kSlots) return;
+  slots_[static_cast<std::size_t>(index)].assign(entry.substr(0, kMaxEntryLength));
+}
+
 void ProcessingHistory::clear() {
   for (auto& s : slots_)
     s.clear();

@@ -43,6 +43,8 @@ class ProcessingHistory {
   // Empties the last used slot (nothing when the list is empty).
   void undoLast();
   void clear();
+  // Sets one slot as a file holds it (cut to 39 characters); gaps are kept where they are.
+  void setSlot(int index, std::string_view entry);
 
   const std::string& slot(int index) const { return slots_[static_cast<std::size_t>(index)]; }
   int usedCount() const;

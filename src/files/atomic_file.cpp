@@ -1,0 +1,100 @@
+#include "files/atomic_file.h"
+
+#include <system_error>
+
+namespace nvk::files {
+
+AtomicFile::~AtomicFile() {
+  discard();
+}
+
+bool AtomicFile::open(const std::filesystem::path& target, DiskSpace space) {
+  discard();
+  target_ = target;
+  // A dot-name beside the target: same folder, so the final rename never crosses file systems.
+  temporary_ = target.parent_path() / ("." + target.filename().string() + ".part");
+  file_ = std::fopen(temporary_.c_str(), "wb");
+  written_ = 0;
+  room_ = space.bytes;
+  failed_ = file_ == nullptr;
+  return !failed_;
+}
+
+bool AtomicFile::write(std::span<const std::uint8_t> bytes) {
+  if (file_ == nullptr || failed_) return false;
+  std::size_t allowed = bytes.size();
+  if (room_ - written_ < allowed) {
+    allowed = static_cast<std::size_t>(room_ - written_);
+    failed_ = true;
+  }
+  const std::size_t done = allowed == 0 ? 0 : std::fwrite(bytes.data(), 1, allowed, file_);
+  written_ += done;
+  if (done != allowed) failed_ = true;
+  return !failed_;
+}
+
+bool AtomicFile::commit() {
+  if (file_ == nullptr) return false;
+  const bool flushed = !failed_ && std::fflush(file_) == 0;
+  const bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
+  if (!flushed || !closed) {
+    discard();
+    return false;
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary_, target_, ec);
+  if (ec) {
+    discard();
+    return false;
+  }
+  temporary_.clear();
+  return true;
+}
+
+void AtomicFile::discard() {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  if (!temporary_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(temporary_, ec);
+    temporary_.clear();
+  }
+}
+
+std::int64_t fileSize(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return -1;
+  const auto size = std::filesystem::file_size(path, ec);
+  return ec ? -1 : static_cast<std::int64_t>(size);
+}
+
+InputFile::~InputFile() {
+  close();
+}
+
+bool InputFile::open(const std::filesystem::path& path) {
+  close();
+  file_ = std::fopen(path.c_str(), "rb");
+  return file_ != nullptr;
+}
+
+bool InputFile::read(std::span<std::uint8_t> bytes) {
+  if (file_ == nullptr) return false;
+  return std::fread(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+}
+
+bool InputFile::seek(std::int64_t offset) {
+  return file_ != nullptr && std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0;
+}
+
+void InputFile::close() {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+}
+
+}  // namespace nvk::files

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "image/fits_header_info.h"
+#include "image/image_state.h"
+
+namespace nvk::files {
+
+inline constexpr std::size_t kCardBytes = 80;
+inline constexpr int kHeaderCards = 72;
+inline constexpr std::size_t kHeaderBytes = kCardBytes * kHeaderCards;  // 5760, two records
+inline constexpr std::size_t kFitsRecordBytes = 2880;
+
+using FitsCard = std::array<char, kCardBytes>;
+
+// The data a FITS file of this program carries.
+enum class FitsShape {
+  Mono,    // RawImage
+  Colour,  // RawImage, then ColourImage red, green, blue (four planes, SIMPLE = F)
+  Rgb,     // RgbOutputImage red, green, blue
+};
+
+// Everything the header's layout depends on.
+struct FitsHeaderLayout {
+  FitsShape shape = FitsShape::Mono;
+  bool eightBit = false;
+  bool binned = false;
+  image::ReadoutMode readoutMode = image::ReadoutMode::HighResolution;
+  char modeCode = '1';
+};
+
+// Empties the per-image header fields and the processing history, as opening a file does.
+// origin, the pixel size and the UT offset keep their values.
+void resetFitsHeaderInfo(image::FitsHeaderInfo& info, image::ProcessingHistory& history);
+
+// --- card formation ---
+// A card of `text` filled with spaces to 80 bytes (cut at 80).
+FitsCard fixedCard(std::string_view text);
+// "OBJECT  = '" + value + "'": the value as it is, closed by an apostrophe directly after it.
+FitsCard stringCard(std::string_view prefix, std::string_view value);
+// "PIXWIDTH=" + "    %11.10E".
+FitsCard numberCard(std::string_view keyword, double value);
+// One of the four HISTORY or COMMENT cards: the 68-character segment `index` (0..3) of `text`,
+// padded with spaces, and an apostrophe in column 80.
+FitsCard textCard(std::string_view prefix, std::string_view text, int index);
+// The 23-character value of the readout card, closing apostrophe included.
+std::string_view readoutCardText(const FitsHeaderLayout& layout);
+
+// The whole 72-card header, card by card in the order the reader relies on.
+std::string buildFitsHeader(const FitsHeaderLayout& layout, const image::FitsHeaderInfo& info,
+                            const image::ProcessingHistory& history);
+
+// What the reader takes from a header of this program.
+struct ParsedFitsHeader {
+  bool binned = false;
+  bool colour = false;  // four planes follow
+  std::uint16_t sampleOffset = 32768;
+  image::ReadoutMode readoutMode = image::ReadoutMode::HighResolution;
+  char modeCode = '1';
+  image::FitsHeaderInfo info;
+  image::ProcessingHistory history;
+};
+
+// Reads a 5760-byte header by the column tests of the program's own reader; nullopt when the
+// file was not written by this program. `fileSize` decides between the mono and colour shapes.
+// `base` supplies the fields the header does not carry (origin, UT offset).
+std::optional<ParsedFitsHeader> parseFitsHeader(std::string_view header, std::int64_t fileSize,
+                                                const image::FitsHeaderInfo& base);
+
+}  // namespace nvk::files

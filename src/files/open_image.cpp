@@ -1,0 +1,185 @@
+#include "files/open_image.h"
+
+#include <cctype>
+#include <string>
+
+#include "app/messages.h"
+#include "files/atomic_file.h"
+#include "files/fits_file.h"
+#include "files/fits_header.h"
+#include "files/hot_pixel_map_file.h"
+#include "files/raw_file.h"
+
+namespace nvk::files {
+namespace {
+
+constexpr std::int64_t kSmallestMapFile = 20;
+
+bool readPlane(InputFile& file, const image::Plane& plane, std::size_t bytes) {
+  return file.read(plane.data(), bytes);
+}
+
+// Reads a raw file of one of the four raw sizes. The trailer is read first, so the layout is
+// known before any plane is written.
+OpenResult openRawFile(core::Program& program, const std::filesystem::path& path,
+                       std::int64_t size) {
+  InputFile file;
+  RawTrailer trailer{};
+  const bool hasTrailer = size != kFullFrameSize;
+  if (!file.open(path) ||
+      (hasTrailer && !(file.seek(size - static_cast<std::int64_t>(kTrailerBytes)) &&
+                       file.read(trailer.data(), trailer.size()) && file.seek(0)))) {
+    app::ShowMessage(program.ui(), 11);
+    return {};
+  }
+  image::ImageState state = program.state;
+  state.colourConverted = false;
+  bool fourPlanes = false;
+  if (size == kBinnedRawSize) {
+    state.binned = true;
+    state.modeCode = trailer[7];
+    state.readoutMode =
+        trailer[7] == '5' ? image::ReadoutMode::SubFrame : image::ReadoutMode::Binned2x2;
+  } else if (size == kFullFrameSize) {
+    state.binned = false;
+    state.readoutMode = image::ReadoutMode::HighResolution;
+    state.modeCode = '1';
+  } else if (size == kFullRawSize && (trailer[0] == 'H' || trailer[0] == 'F')) {
+    // "HIRES  " and a full-frame flat "FLATH  ": one full frame.
+    state.binned = false;
+    state.modeCode = trailer[7];
+    state.readoutMode = trailer[7] == '1'   ? image::ReadoutMode::HighResolution
+                        : trailer[7] == '6' ? image::ReadoutMode::FullFrame6
+                                            : image::ReadoutMode::FullFrameBinned7;
+  } else if (size == kFullRawSize) {
+    // Any other tag: a binned colour image, four binned planes.
+    state.binned = true;
+    state.readoutMode = image::ReadoutMode::SubFrame;
+    state.modeCode = '5';
+    state.colourConverted = true;
+    fourPlanes = true;
+  } else {
+    state.binned = false;
+    state.readoutMode = image::ReadoutMode::HighResolution;
+    state.modeCode = '1';
+    state.colourConverted = true;
+    fourPlanes = true;
+  }
+
+  const auto g = image::applyGeometry(state.binned, false);
+  const auto& planes = program.planes;
+  bool ok = readPlane(file, planes.RawImage, g.frameBytes);
+  if (fourPlanes) {
+    const auto& colour = planes.ColourImage;
+    for (const auto& plane : {colour.red(), colour.green(), colour.blue()}) {
+      ok = ok && readPlane(file, plane, g.frameBytes);
+    }
+  }
+  if (!ok) {
+    app::ShowMessage(program.ui(), 11);
+    return {};
+  }
+  resetFitsHeaderInfo(program.fits, program.history);
+  program.state = state;
+  program.applyGeometry();
+  const bool flat = hasTrailer && trailer[0] == 'F' && trailer[1] == 'L';
+  return {true, flat ? FileKind::Flat : FileKind::Raw};
+}
+
+OpenResult openFitsFile(core::Program& program, const std::filesystem::path& path,
+                        std::int64_t size) {
+  switch (readFits(program, path, size)) {
+    case FitsReadResult::ReadFailed:
+      app::ShowMessage(program.ui(), 13);
+      return {};
+    case FitsReadResult::NotOurs:
+      app::ShowMessage(program.ui(), 14);
+      return {};
+    case FitsReadResult::Loaded:
+      break;
+  }
+  program.applyGeometry();
+  if (const auto number = autosaveNumberOf(path); number != 0) {
+    program.fileMenu.lastLoadedAutosaveNumber = number;
+  }
+  return {true, FileKind::Fits};
+}
+
+OpenResult openHotPixelMap(core::Program& program, const std::filesystem::path& path) {
+  switch (readHotPixelMapFile(path, program.hotPixelMap)) {
+    case HotPixelMapRead::CannotOpen:
+      app::ShowMessage(program.ui(), 11);
+      return {};
+    case HotPixelMapRead::NotAMap:
+      app::ShowMessage(program.ui(), 12);
+      return {};
+    case HotPixelMapRead::Loaded:
+      break;
+  }
+  app::ShowMessage(program.ui(), app::kCallerTextMessage, "Hot Pixel Map Loaded");
+  return {true, FileKind::HotPixelMap};
+}
+
+}  // namespace
+
+std::string_view fileKindName(FileKind kind) {
+  switch (kind) {
+    case FileKind::Raw:
+      return "raw";
+    case FileKind::Flat:
+      return "flat";
+    case FileKind::Fits:
+      return "fits";
+    case FileKind::HotPixelMap:
+      return "hot-pixel map";
+    case FileKind::Unknown:
+      break;
+  }
+  return "unknown";
+}
+
+bool isFitsSize(std::int64_t size) {
+  return size == 3'082'240 || size == 3'084'480 || size == 12'311'680 || size == 12'312'000 ||
+         size == 49'229'440;
+}
+
+std::uint16_t autosaveNumberOf(const std::filesystem::path& path) {
+  const std::string name = path.filename().string();
+  if (name.size() < 4 || std::toupper(static_cast<unsigned char>(name[0])) != 'I' ||
+      std::toupper(static_cast<unsigned char>(name[1])) != 'M' ||
+      std::toupper(static_cast<unsigned char>(name[2])) != 'G') {
+    return 0;
+  }
+  unsigned number = 0;
+  for (std::size_t i = 3; i < name.size() && name[i] != '.'; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(name[i])) || number > 65535) return 0;
+    number = number * 10 + static_cast<unsigned>(name[i] - '0');
+  }
+  return number > 65535 ? 0 : static_cast<std::uint16_t>(number);
+}
+
+OpenResult openImageFile(core::Program& program, const std::filesystem::path& path) {
+  auto& ui = program.ui();
+  const std::int64_t size = fileSize(path);
+  if (size < 0) {
+    app::ShowMessage(ui, 11);
+    return {};
+  }
+  ui.setBusyCursor(true);
+  OpenResult result;
+  if (isFitsSize(size)) {
+    result = openFitsFile(program, path, size);
+  } else if (size == kBinnedRawSize || size == kFullFrameSize || size == kFullRawSize ||
+             size == kFullColourRawSize) {
+    result = openRawFile(program, path, size);
+  } else if (size < kSmallestMapFile) {
+    app::ShowMessage(ui, 12);
+  } else {
+    result = openHotPixelMap(program, path);
+  }
+  ui.setBusyCursor(false);
+  if (result.loaded) ui.requestRedraw();
+  return result;
+}
+
+}  // namespace nvk::files

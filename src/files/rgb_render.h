@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/program.h"
+
+namespace nvk::files {
+
+// The RGB rendering of a colour image, run before an RGB FITS save and a 16-bit colour TIFF:
+// each ColourImage plane's share of the brightest of the three, spread by the colour saturation
+// setting, scales the raw sample. RgbOutputImage row y is image row height - 1 - y (the image
+// upside down). Works in eight bands of rows, last band first.
+void renderRgbOutput(core::Program& program);
+
+// One pixel of that rendering: `planes` in the held order red, blue, green; `saturation` the
+// colour saturation setting. Returns the three outputs in the same order.
+struct RgbSample {
+  std::uint16_t red, blue, green;
+};
+RgbSample renderRgbPixel(std::uint16_t raw, std::uint16_t red, std::uint16_t blue,
+                         std::uint16_t green, int saturation);
+
+// The 8-bit rendering of the same pixel for an 8-bit colour TIFF (all factors 1 from 65534 up).
+struct Rgb8Sample {
+  std::uint8_t red, green, blue;
+};
+Rgb8Sample renderRgb8Pixel(std::uint16_t raw, std::uint16_t red, std::uint16_t blue,
+                           std::uint16_t green, int saturation);
+
+}  // namespace nvk::files

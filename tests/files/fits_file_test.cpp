@@ -1,0 +1,302 @@
+#include "files/fits_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "files/open_image.h"
+#include "files/rgb_render.h"
+#include "files_test_support.h"
+#include "support/program_fixture.h"
+
+namespace nvk::files {
+namespace {
+
+using test::makeImage;
+using test::readBytes;
+
+class FitsFileTest : public ::testing::Test, protected test::ProgramFixture {};
+
+struct ShapeCase {
+  const char* name;
+  bool binned;
+  bool colour;
+  bool eightBit;
+  bool rgb;
+  bool pad;
+  std::uint64_t size;
+};
+
+// Every shape the writer makes, with its file size.
+const ShapeCase kShapes[] = {
+    {"mono binned", true, false, false, false, false, 3'082'240},
+    {"mono binned padded", true, false, false, false, true, 3'084'480},
+    {"mono full", false, false, false, false, false, 12'311'680},
+    {"mono full padded", false, false, false, false, true, 12'312'000},
+    {"colour binned", true, true, false, false, true, 12'311'680},
+    {"colour full", false, true, false, false, true, 49'229'440},
+    {"rgb full", false, true, false, true, false, 36'923'520},
+    {"rgb full padded", false, true, false, true, true, 36'924'480},
+    {"rgb binned padded", true, true, false, true, true, 9'236'160},
+    {"eight-bit full", false, false, true, false, false, 6'160'320},
+    {"eight-bit binned", true, false, true, false, true, 1'546'560},
+    {"eight-bit of a colour image", false, true, true, false, false, 6'160'320},
+};
+
+TEST_F(FitsFileTest, EveryShapeHasItsSizeAndAWholeHeader) {
+  for (const auto& c : kShapes) {
+    SCOPED_TRACE(c.name);
+    makeImage(program, c.binned, c.colour);
+    program.settings.padFits = c.pad;
+    const auto path = root / "shape.fit";
+    const FitsSaveOptions options{c.eightBit, c.rgb, {}};
+    ASSERT_EQ(writeFitsFile(program, path, options), SaveResult::Saved);
+    EXPECT_EQ(std::filesystem::file_size(path), c.size);
+    EXPECT_EQ(fitsFileSize(fitsLayoutFor(program, options), c.pad), c.size);
+    const auto bytes = readBytes(path);
+    EXPECT_EQ(test::cardOf(bytes, 0), (c.colour && !c.rgb && !c.eightBit
+                                           ? std::string("SIMPLE  =                    F /")
+                                           : std::string("SIMPLE  =                    T /")) +
+                                          std::string(48, ' '));
+  }
+}
+
+TEST_F(FitsFileTest, BoundarySamplesAreStoredBigEndianOffsetBy32768) {
+  program.state.binned = true;
+  program.applyGeometry();
+  auto raw = program.planes.RawImage;
+  raw[0] = 0;
+  raw[1] = 65535;
+  raw[2] = 32768;
+  raw[3] = 1;
+  raw[4] = 32767;
+  raw[1519] = 0x1234;  // last sample of the first row
+  raw[1520] = 0xABCD;  // first of the second
+  ASSERT_EQ(writeFitsFile(program, root / "s.fit", {}), SaveResult::Saved);
+  const auto b = readBytes(root / "s.fit");
+  const std::vector<std::uint8_t> first(b.begin() + 5760, b.begin() + 5770);
+  EXPECT_EQ(first, (std::vector<std::uint8_t>{0x80, 0x00, 0x7F, 0xFF, 0x00, 0x00, 0x80, 0x01, 0xFF,
+                                              0xFF}));
+  EXPECT_EQ(b[5760 + 2 * 1519], 0x92);
+  EXPECT_EQ(b[5760 + 2 * 1519 + 1], 0x34);
+  EXPECT_EQ(b[5760 + 2 * 1520], 0x2B);
+  EXPECT_EQ(b[5760 + 2 * 1520 + 1], 0xCD);
+}
+
+TEST_F(FitsFileTest, PaddingIsZeroBytesAfterTheData) {
+  makeImage(program, true, false);
+  program.settings.padFits = true;
+  ASSERT_EQ(writeFitsFile(program, root / "p.fit", {}), SaveResult::Saved);
+  const auto b = readBytes(root / "p.fit");
+  ASSERT_EQ(b.size(), 3'084'480u);
+  EXPECT_TRUE(std::all_of(b.begin() + 3'082'240, b.end(), [](std::uint8_t v) { return v == 0; }));
+}
+
+TEST_F(FitsFileTest, ColourPlanesFollowTheRawPlaneAsHeldRedGreenBlue) {
+  makeImage(program, true, true);
+  ASSERT_EQ(writeFitsFile(program, root / "c.fit", {}), SaveResult::Saved);
+  const auto b = readBytes(root / "c.fit");
+  const std::size_t frame = 3'076'480;
+  const auto& colour = program.planes.ColourImage;
+  const image::Plane order[] = {colour.red(), colour.green(), colour.blue()};
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(0, std::memcmp(b.data() + 5760 + frame * (k + 1), order[k].data(), frame)) << k;
+  }
+}
+
+TEST_F(FitsFileTest, EightBitDataIsTheHighByteOfEachSampleAndFillsItsRecord) {
+  makeImage(program, true, false);
+  ASSERT_EQ(writeFitsFile(program, root / "8.fit", {true, false, {}}), SaveResult::Saved);
+  const auto b = readBytes(root / "8.fit");
+  const auto raw = program.planes.RawImage;
+  for (std::size_t i : {0u, 1u, 2u, 3u, 4u, 777u, 1'538'239u}) {
+    EXPECT_EQ(b[5760 + i], raw[i] >> 8) << i;
+  }
+  EXPECT_TRUE(
+      std::all_of(b.begin() + 5760 + 1'538'240, b.end(), [](std::uint8_t v) { return v == 0; }));
+}
+
+// Every shape the reader accepts comes back as the same planes, state and header texts.
+TEST_F(FitsFileTest, EveryReadableShapeRoundTripsThroughOpen) {
+  struct Case {
+    bool binned, colour, pad;
+    image::ReadoutMode mode;
+    char code;
+  };
+  const Case cases[] = {
+      {true, false, false, image::ReadoutMode::Binned2x2, '2'},
+      {true, false, true, image::ReadoutMode::SubFrame, '5'},
+      {false, false, false, image::ReadoutMode::HighResolution, '1'},
+      {false, false, true, image::ReadoutMode::FullFrameBinned7, '7'},
+      {true, true, true, image::ReadoutMode::SubFrame, '5'},
+      {false, true, false, image::ReadoutMode::HighResolution, '1'},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.binned << c.colour << c.pad << c.code);
+    makeImage(program, c.binned, c.colour, 7);
+    program.state.readoutMode = c.mode;
+    program.state.modeCode = c.code;
+    program.settings.padFits = c.pad;
+    program.fits.object = "M31";
+    program.fits.historyText = "two nights";
+    program.history.clear();
+    program.history.add("Flatfield Applied");
+    const auto path = root / "IMG42.FIT";
+    ASSERT_EQ(writeFitsFile(program, path, {}), SaveResult::Saved);
+
+    core::Program other(clock, ui, core::ProgramPaths(root.path()));
+    const auto result = openImageFile(other, path);
+    ASSERT_TRUE(result.loaded);
+    EXPECT_EQ(result.kind, FileKind::Fits);
+    EXPECT_EQ(other.state.binned, c.binned);
+    EXPECT_EQ(other.state.colourConverted, c.colour);
+    EXPECT_EQ(other.state.readoutMode, c.mode);
+    EXPECT_EQ(other.state.modeCode, c.code);
+    EXPECT_EQ(other.geometry, program.geometry);
+    EXPECT_EQ(other.fits.object, "M31");
+    EXPECT_EQ(other.fits.historyText, "two nights");
+    EXPECT_EQ(other.history.slot(0), "Flatfield Applied");
+    EXPECT_EQ(other.fileMenu.lastLoadedAutosaveNumber, 42);
+    const std::size_t n = program.geometry.pixelCount;
+    EXPECT_TRUE(test::samePlanePart(other.planes.RawImage, program.planes.RawImage, n));
+    if (c.colour) {
+      for (int k = 0; k < 3; ++k) {
+        EXPECT_TRUE(
+            test::samePlanePart(other.planes.ColourImage[k], program.planes.ColourImage[k], n));
+      }
+    }
+  }
+}
+
+TEST_F(FitsFileTest, UnsignedFilesWithZeroBzeroAreStillRead) {
+  makeImage(program, true, false);
+  ASSERT_EQ(writeFitsFile(program, root / "u.fit", {}), SaveResult::Saved);
+  auto b = readBytes(root / "u.fit");
+  std::string bzero = "BZERO   =   +0.0000000000E+00";
+  bzero.resize(80, ' ');
+  std::memcpy(b.data() + 36 * 80, bzero.data(), 80);
+  // Re-store the data as plain unsigned big-endian samples.
+  const auto raw = program.planes.RawImage;
+  for (std::size_t i = 0; i < program.geometry.pixelCount; ++i) {
+    b[5760 + 2 * i] = static_cast<std::uint8_t>(raw[i] >> 8);
+    b[5760 + 2 * i + 1] = static_cast<std::uint8_t>(raw[i]);
+  }
+  test::writeBytes(root / "u.fit", std::string(b.begin(), b.end()));
+  core::Program other(clock, ui, core::ProgramPaths(root.path()));
+  ASSERT_TRUE(openImageFile(other, root / "u.fit").loaded);
+  EXPECT_TRUE(test::samePlanePart(other.planes.RawImage, raw, program.geometry.pixelCount));
+}
+
+TEST_F(FitsFileTest, RgbFileHoldsTheRenderedPlanesRedGreenBlue) {
+  makeImage(program, true, true);
+  ASSERT_EQ(writeFitsFile(program, root / "rgb.fit", {false, true, {}}), SaveResult::Saved);
+  const auto b = readBytes(root / "rgb.fit");
+  const std::size_t frame = 3'076'480;
+  const auto& out = program.planes.RgbOutputImage;
+  const image::Plane order[] = {out.red(), out.green(), out.blue()};
+  for (int k = 0; k < 3; ++k) {
+    for (std::size_t i : {0u, 1u, 5000u, 1'538'239u}) {
+      const std::uint16_t stored = static_cast<std::uint16_t>((b[5760 + k * frame + 2 * i] << 8) |
+                                                              b[5760 + k * frame + 2 * i + 1]);
+      EXPECT_EQ(static_cast<std::uint16_t>(stored + 32768), order[k][i]) << k << " " << i;
+    }
+  }
+  // An RGB file has none of the sizes Open recognises.
+  EXPECT_FALSE(isFitsSize(static_cast<std::int64_t>(b.size())));
+}
+
+// Worked by hand with saturation 3 (s = 2): factor = plane / brightest, output =
+// ((factor - 1) * s * 0.5 + 1.2) * raw.
+TEST(RgbRender, PixelFollowsTheSaturationFormula) {
+  struct Case {
+    std::uint16_t raw, red, blue, green;
+    int saturation;
+    std::uint16_t outRed, outBlue, outGreen;
+  };
+  // Raw values are chosen so that no product lands on a whole number, where the truncation of
+  // an inexact 1.2 would decide the last digit.
+  const Case cases[] = {
+      // brightest red: red factor 1 -> 1.2 x raw; blue 0.5 -> 0.7 x raw; green 0 -> 0.2 x raw.
+      {1001, 200, 100, 0, 3, 1201, 700, 200},
+      // saturation 1 (s = 1): blue 0.5 -> 0.95 x raw.
+      {1001, 200, 100, 200, 1, 1201, 950, 1201},
+      // all colour planes 0: factors 1.
+      {1001, 0, 0, 0, 9, 1201, 1201, 1201},
+      // raw 65535: factors 1 and 1.2 x 65535 clamps.
+      {65535, 100, 0, 0, 3, 65535, 65535, 65535},
+      // strong saturation (s = 5) drives a channel negative: clamped to 0.
+      {1001, 100, 0, 0, 9, 1201, 0, 0},
+      // s = 1: red 1.2 x raw clamps; blue 0.1 -> 0.75 x raw; green 0.9 -> 1.15 x raw clamps.
+      {60001, 1000, 100, 900, 1, 65535, 45000, 65535},
+      // boundary: raw 0 gives 0 whatever the colours.
+      {0, 65535, 1, 2, 5, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    const auto p = renderRgbPixel(c.raw, c.red, c.blue, c.green, c.saturation);
+    EXPECT_EQ(p.red, c.outRed) << c.raw << " " << c.saturation;
+    EXPECT_EQ(p.blue, c.outBlue) << c.raw << " " << c.saturation;
+    EXPECT_EQ(p.green, c.outGreen) << c.raw << " " << c.saturation;
+  }
+}
+
+TEST_F(FitsFileTest, RgbOutputIsTheImageUpsideDown) {
+  makeImage(program, true, true, 3);
+  program.settings.colourSaturation = 3;
+  renderRgbOutput(program);
+  const auto& g = program.geometry;
+  const auto& in = program.planes.ColourImage;
+  const auto& out = program.planes.RgbOutputImage;
+  for (int y : {0, 1, 505, 1011}) {
+    for (int x : {0, 7, 1519}) {
+      const std::size_t src = static_cast<std::size_t>(g.height - 1 - y) * g.width + x;
+      const std::size_t dst = static_cast<std::size_t>(y) * g.width + x;
+      const auto p = renderRgbPixel(program.planes.RawImage[src], in.red()[src], in.blue()[src],
+                                    in.green()[src], 3);
+      EXPECT_EQ(out.red()[dst], p.red);
+      EXPECT_EQ(out.blue()[dst], p.blue);
+      EXPECT_EQ(out.green()[dst], p.green);
+    }
+  }
+}
+
+// A save that runs out of disk part-way leaves the earlier file of that name whole and no
+// partial file beside it; the messages say which part failed.
+TEST_F(FitsFileTest, FailedSaveKeepsThePreviousFileAndReportsIt) {
+  struct Case {
+    bool colour, rgb;
+    std::uint64_t room;
+    std::vector<std::string> messages;
+  };
+  const Case cases[] = {
+      {false, false, 100, {"Unable to create file, check disk space"}},
+      {false, false, 6000, {"Unable to create file, check disk space"}},
+      {true,
+       false,
+       3'082'240 + 10,
+       {"Unable to create/overwrite KR File", "Unable to create file, check disk space"}},
+      {true,
+       true,
+       6000,
+       {"Unable to create/overwrite KR File", "Unable to create file, check disk space"}},
+  };
+  for (const auto& c : cases) {
+    const auto path = root / "keep.fit";
+    test::writeBytes(path, "previous contents");
+    makeImage(program, true, c.colour);
+    ui.clearRecord();
+    EXPECT_NE(saveFitsFile(program, path, {false, c.rgb, DiskSpace{c.room}}), SaveResult::Saved);
+    EXPECT_EQ(ui.messageTexts(), c.messages);
+    const auto kept = readBytes(path);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous contents");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root.path()), {}), 1);
+  }
+}
+
+TEST_F(FitsFileTest, FileThatCannotBeCreatedReportsDiskSpace) {
+  makeImage(program, true, false);
+  EXPECT_EQ(saveFitsFile(program, root / "no-such-folder" / "x.fit", {}), SaveResult::CannotCreate);
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Unable to create file, check disk space"});
+}
+
+}  // namespace
+}  // namespace nvk::files

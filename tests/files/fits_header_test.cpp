@@ -1,0 +1,402 @@
+#include "files/fits_header.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace nvk::files {
+namespace {
+
+std::string text(const FitsCard& card) {
+  return std::string(card.data(), card.size());
+}
+std::string padded(std::string s) {
+  s.resize(80, ' ');
+  return s;
+}
+
+TEST(FitsCards, StringCardClosesDirectlyAfterTheValueWithoutDoublingApostrophes) {
+  EXPECT_EQ(text(stringCard("OBJECT  = '", "M42")), padded("OBJECT  = 'M42'"));
+  EXPECT_EQ(text(stringCard("OBJECT  = '", "")), padded("OBJECT  = ''"));
+  EXPECT_EQ(text(stringCard("OBSERVER= '", "O'Neil")), padded("OBSERVER= 'O'Neil'"));
+  // A value that would run past column 79 is cut so that the apostrophe lands in column 80.
+  const std::string longValue(90, 'x');
+  EXPECT_EQ(text(stringCard("OBJECT  = '", longValue)), "OBJECT  = '" + std::string(68, 'x') + "'");
+}
+
+TEST(FitsCards, NumberCardUsesFourSpacesAndTenDecimals) {
+  EXPECT_EQ(text(numberCard("PIXWIDTH=", 0.0078)), padded("PIXWIDTH=    7.8000000000E-03"));
+  EXPECT_EQ(text(numberCard("EXPTIME =", 0.0)), padded("EXPTIME =    0.0000000000E+00"));
+  EXPECT_EQ(text(numberCard("FOCALLEN=", -80.5)), padded("FOCALLEN=    -8.0500000000E+01"));
+  EXPECT_EQ(text(numberCard("APERTURE=", 1.5e123)), padded("APERTURE=    1.5000000000E+123"));
+}
+
+TEST(FitsCards, SeventyCharacterHistorySplitsOverFourCards) {
+  std::string history;
+  for (int i = 0; i < 70; ++i)
+    history.push_back(static_cast<char>('A' + i % 26));
+  EXPECT_EQ(text(textCard("HISTORY = '", history, 0)), "HISTORY = '" + history.substr(0, 68) + "'");
+  EXPECT_EQ(text(textCard("HISTORY = '", history, 1)),
+            "HISTORY = '" + history.substr(68, 2) + std::string(66, ' ') + "'");
+  EXPECT_EQ(text(textCard("HISTORY = '", history, 2)), "HISTORY = '" + std::string(68, ' ') + "'");
+  EXPECT_EQ(text(textCard("COMMENT = '", "", 3)), "COMMENT = '" + std::string(68, ' ') + "'");
+}
+
+struct ReadoutCase {
+  bool binned;
+  image::ReadoutMode mode;
+  char modeCode;
+  const char* expected;
+};
+
+TEST(FitsCards, ReadoutCardFollowsGeometryModeAndCode) {
+  const ReadoutCase cases[] = {
+      {true, image::ReadoutMode::SubFrame, '5', "Subframe Image        '"},
+      {true, image::ReadoutMode::Binned2x2, '2', "Binned Image          '"},
+      {true, image::ReadoutMode::Binned4x8, '3', "Binned Image          '"},
+      {false, image::ReadoutMode::FullFrameBinned7, '7', "Fullframe Image Binned'"},
+      {false, image::ReadoutMode::HighResolution, '1', "Fullframe Image       '"},
+      {false, image::ReadoutMode::FullFrame6, '6', "Fullframe Image       '"},
+  };
+  for (const auto& c : cases) {
+    FitsHeaderLayout layout;
+    layout.binned = c.binned;
+    layout.readoutMode = c.mode;
+    layout.modeCode = c.modeCode;
+    EXPECT_EQ(readoutCardText(layout), c.expected) << c.modeCode;
+    EXPECT_EQ(readoutCardText(layout).size(), 23u);
+  }
+}
+
+// The whole header of a binned sub-frame mono file with filled-in texts, card by card.
+TEST(FitsHeader, MonoBinnedHeaderCardByCard) {
+  image::FitsHeaderInfo info;
+  info.object = "M42";
+  info.telescope = "C8";
+  info.observer = "Ann";
+  info.origin = "Home";
+  info.dateObs = "2026-03-07";
+  info.timeObs = "03:10:05";
+  info.historyText = "h";
+  info.commentText = "c";
+  info.pixelWidth = 0.0078;
+  info.pixelHeight = 0.0078;
+  info.exposureSeconds = 30;
+  info.focalLength = 80;
+  info.aperture = 50.25;
+  image::ProcessingHistory history;
+  history.add("Dark Frame Subtracted");
+  FitsHeaderLayout layout;
+  layout.binned = true;
+  layout.readoutMode = image::ReadoutMode::SubFrame;
+  layout.modeCode = '5';
+
+  const std::string header = buildFitsHeader(layout, info, history);
+  ASSERT_EQ(header.size(), 5760u);
+  const std::vector<std::string> expected = {
+      "SIMPLE  =                    T /",
+      "BITPIX  =                   16 /",
+      "NAXIS   =                    2 /",
+      "NAXIS1  =                 1520 /",
+      "NAXIS2  =                 1012 /",
+      "OBJECT  = 'M42'",
+      "TELESCOP= 'C8'",
+      "INSTRUME= 'Norvane CCD'",
+      "OBSERVER= 'Ann'",
+      "ORIGIN  = 'Home'",
+      "DATE-OBS= '2026-03-07'",
+      "TIME-OBS= '03:10:05'",
+      "HISTORY = 'Subframe Image        '",
+      "HISTORY = 'Dark Frame Subtracted'",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = ''",
+      "HISTORY = 'h" + std::string(67, ' ') + "'",
+      "HISTORY = '" + std::string(68, ' ') + "'",
+      "HISTORY = '" + std::string(68, ' ') + "'",
+      "HISTORY = '" + std::string(68, ' ') + "'",
+      "COMMENT = 'c" + std::string(67, ' ') + "'",
+      "COMMENT = '" + std::string(68, ' ') + "'",
+      "COMMENT = '" + std::string(68, ' ') + "'",
+      "COMMENT = '" + std::string(68, ' ') + "'",
+      "BZERO   =   +3.2768000000E+04",
+      "BSCALE  =   +1.0000000000E+00",
+      "PIXWIDTH=    7.8000000000E-03",
+      "PIXHEIGH=    7.8000000000E-03",
+      "SATURATE=                32768",
+      "EXPTIME =    3.0000000000E+01",
+      "FOCALLEN=    8.0000000000E+01",
+      "APERTURE=    5.0250000000E+01",
+      "FILTER  = 'None'",
+      "END",
+  };
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(header.substr(i * 80, 80), padded(expected[i])) << "card " << i + 1;
+  }
+  for (std::size_t i = expected.size(); i < 72; ++i) {
+    EXPECT_EQ(header.substr(i * 80, 80), std::string(80, ' ')) << "card " << i + 1;
+  }
+}
+
+int nonBlankCards(const std::string& header) {
+  int count = 0;
+  for (std::size_t i = 0; i < 72; ++i) {
+    if (header.substr(i * 80, 80) != std::string(80, ' ')) ++count;
+  }
+  return count;
+}
+
+TEST(FitsHeader, EachShapeHasItsCardCountAndAxes) {
+  struct Case {
+    FitsShape shape;
+    bool eightBit;
+    int nonBlank;
+    const char* simple;
+    const char* bitpix;
+    const char* naxis;
+    const char* naxis3;  // card 6 when there is one
+  };
+  const Case cases[] = {
+      {FitsShape::Mono, false, 46, "SIMPLE  =                    T /",
+       "BITPIX  =                   16 /", "NAXIS   =                    2 /", nullptr},
+      {FitsShape::Mono, true, 46, "SIMPLE  =                    T /",
+       "BITPIX  =                    8 /", "NAXIS   =                    2 /", nullptr},
+      {FitsShape::Colour, false, 47, "SIMPLE  =                    F /",
+       "BITPIX  =                   16 /", "NAXIS   =                    3 /",
+       "NAXIS3  =                    4 /"},
+      {FitsShape::Rgb, false, 50, "SIMPLE  =                    T /",
+       "BITPIX  =                   16 /", "NAXIS   =                    3 /",
+       "NAXIS3  =                    3 /"},
+  };
+  for (const auto& c : cases) {
+    FitsHeaderLayout layout;
+    layout.shape = c.shape;
+    layout.eightBit = c.eightBit;
+    const std::string h = buildFitsHeader(layout, {}, {});
+    EXPECT_EQ(h.size(), 5760u);
+    EXPECT_EQ(nonBlankCards(h), c.nonBlank);
+    EXPECT_EQ(h.substr(0, 80), padded(c.simple));
+    EXPECT_EQ(h.substr(80, 80), padded(c.bitpix));
+    EXPECT_EQ(h.substr(160, 80), padded(c.naxis));
+    EXPECT_EQ(h.substr(240, 80), padded("NAXIS1  =                 3040 /"));
+    if (c.naxis3) {
+      EXPECT_EQ(h.substr(400, 80), padded(c.naxis3));
+    }
+    if (c.shape == FitsShape::Rgb) {
+      // FILTER, the three FILTERn cards, END: cards 46..50.
+      EXPECT_EQ(h.substr(45 * 80, 80), padded("FILTER  = 'None'"));
+      EXPECT_EQ(h.substr(46 * 80, 80), padded("FILTER1 = 'RED'"));
+      EXPECT_EQ(h.substr(47 * 80, 80), padded("FILTER2 = 'GRN'"));
+      EXPECT_EQ(h.substr(48 * 80, 80), padded("FILTER3 = 'BLU'"));
+      EXPECT_EQ(h.substr(49 * 80, 80), padded("END"));
+    }
+  }
+}
+
+TEST(FitsHeader, ReadsBackEveryFieldItWrote) {
+  image::FitsHeaderInfo info;
+  info.object = "NGC 7000";
+  info.telescope = "Newtonian";
+  info.instrument = "Cam";
+  info.observer = "Bob";
+  info.origin = "Obs";
+  info.dateObs = "2026-12-08";
+  info.timeObs = "21:00:01";
+  info.historyText = std::string(100, 'h') + " end";
+  info.commentText = std::string(254, 'c');
+  info.filter = "Ha";
+  info.pixelWidth = 0.0078;
+  info.pixelHeight = 0.0091;
+  info.exposureSeconds = 123.5;
+  info.focalLength = 80;
+  info.aperture = 12.25;
+  info.utOffsetHours = -3;
+  image::ProcessingHistory history;
+  history.setSlot(0, "Dark Frame Subtracted");
+  history.setSlot(2, "Flatfield Applied");
+  FitsHeaderLayout layout;
+  layout.binned = false;
+  layout.modeCode = '7';
+  layout.readoutMode = image::ReadoutMode::FullFrameBinned7;
+
+  const auto parsed = parseFitsHeader(buildFitsHeader(layout, info, history), 12'311'680, info);
+  ASSERT_TRUE(parsed);
+  EXPECT_FALSE(parsed->binned);
+  EXPECT_FALSE(parsed->colour);
+  EXPECT_EQ(parsed->sampleOffset, 32768);
+  EXPECT_EQ(parsed->readoutMode, image::ReadoutMode::FullFrameBinned7);
+  EXPECT_EQ(parsed->modeCode, '7');
+  const auto& r = parsed->info;
+  EXPECT_EQ(r.object, info.object);
+  EXPECT_EQ(r.telescope, info.telescope);
+  EXPECT_EQ(r.instrument, info.instrument);
+  EXPECT_EQ(r.observer, info.observer);
+  EXPECT_EQ(r.origin, info.origin);
+  EXPECT_EQ(r.dateObs, info.dateObs);
+  EXPECT_EQ(r.timeObs, info.timeObs);
+  EXPECT_EQ(r.historyText, info.historyText);
+  EXPECT_EQ(r.commentText, info.commentText);
+  EXPECT_EQ(r.filter, info.filter);
+  EXPECT_DOUBLE_EQ(r.pixelWidth, info.pixelWidth);
+  EXPECT_DOUBLE_EQ(r.pixelHeight, info.pixelHeight);
+  EXPECT_DOUBLE_EQ(r.exposureSeconds, info.exposureSeconds);
+  EXPECT_DOUBLE_EQ(r.focalLength, info.focalLength);
+  EXPECT_DOUBLE_EQ(r.aperture, info.aperture);
+  EXPECT_EQ(r.utOffsetHours, -3);
+  for (int i = 0; i < image::ProcessingHistory::kSlots; ++i) {
+    EXPECT_EQ(parsed->history.slot(i), history.slot(i)) << i;
+  }
+}
+
+TEST(FitsHeader, ReadoutCardDecidesModeOnRead) {
+  struct Case {
+    bool binned;
+    image::ReadoutMode written;
+    char code;
+    image::ReadoutMode read;
+    char readCode;
+  };
+  const Case cases[] = {
+      {true, image::ReadoutMode::SubFrame, '5', image::ReadoutMode::SubFrame, '5'},
+      {true, image::ReadoutMode::Binned4x4, '4', image::ReadoutMode::Binned2x2, '2'},
+      {false, image::ReadoutMode::FullFrame6, '6', image::ReadoutMode::HighResolution, '1'},
+      {false, image::ReadoutMode::HighResolution, '1', image::ReadoutMode::HighResolution, '1'},
+  };
+  for (const auto& c : cases) {
+    FitsHeaderLayout layout;
+    layout.binned = c.binned;
+    layout.readoutMode = c.written;
+    layout.modeCode = c.code;
+    const auto parsed =
+        parseFitsHeader(buildFitsHeader(layout, {}, {}), c.binned ? 3'084'480 : 12'312'000, {});
+    ASSERT_TRUE(parsed) << c.code;
+    EXPECT_EQ(parsed->readoutMode, c.read);
+    EXPECT_EQ(parsed->modeCode, c.readCode);
+    EXPECT_EQ(parsed->binned, c.binned);
+  }
+}
+
+TEST(FitsHeader, SizeDecidesColourForBothGeometries) {
+  struct Case {
+    bool binned;
+    FitsShape shape;
+    std::int64_t size;
+    bool colour;
+  };
+  const Case cases[] = {
+      {true, FitsShape::Mono, 3'082'240, false},   {true, FitsShape::Mono, 3'084'480, false},
+      {true, FitsShape::Colour, 12'311'680, true}, {false, FitsShape::Mono, 12'311'680, false},
+      {false, FitsShape::Mono, 12'312'000, false}, {false, FitsShape::Colour, 49'229'440, true},
+  };
+  for (const auto& c : cases) {
+    FitsHeaderLayout layout;
+    layout.binned = c.binned;
+    layout.shape = c.shape;
+    layout.readoutMode =
+        c.binned ? image::ReadoutMode::Binned2x2 : image::ReadoutMode::HighResolution;
+    const auto parsed = parseFitsHeader(buildFitsHeader(layout, {}, {}), c.size, {});
+    ASSERT_TRUE(parsed) << c.size;
+    EXPECT_EQ(parsed->colour, c.colour) << c.size;
+  }
+}
+
+TEST(FitsHeader, RefusesHeadersNotWrittenByThisProgram) {
+  FitsHeaderLayout mono;
+  const std::string good = buildFitsHeader(mono, {}, {});
+  ASSERT_TRUE(parseFitsHeader(good, 12'312'000, {}));
+  auto withCard = [&](int index, const std::string& card) {
+    std::string h = good;
+    h.replace(static_cast<std::size_t>(index) * 80, 80, padded(card));
+    return h;
+  };
+  const std::string refused[] = {
+      withCard(1, "BITPIX  =                    8 /"),
+      withCard(1, "BITPIX  =                  -32 /"),
+      withCard(2, "NAXIS   =                    1 /"),
+      withCard(3, "NAXIS1  =                 3041 /"),
+      withCard(4, "NAXIS2  =                 2025 /"),
+      withCard(4, "NAXIS2  =                 2034 /"),
+      // Three axes in a file whose size says mono.
+      withCard(2, "NAXIS   =                    3 /"),
+      // A binned readout card in a full-width file.
+      withCard(12, "HISTORY = 'Binned Image          '"),
+      std::string(5760, ' '),
+  };
+  for (std::size_t i = 0; i < std::size(refused); ++i) {
+    EXPECT_FALSE(parseFitsHeader(refused[i], 12'312'000, {})) << "case " << i;
+  }
+  EXPECT_FALSE(parseFitsHeader(good.substr(0, 5000), 12'312'000, {}));
+}
+
+TEST(FitsHeader, ZeroBzeroMeansUnsignedSamples) {
+  std::string h = buildFitsHeader({}, {}, {});
+  h.replace(36 * 80, 80, padded("BZERO   =   +0.0000000000E+00"));
+  const auto parsed = parseFitsHeader(h, 12'312'000, {});
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->sampleOffset, 0);
+}
+
+TEST(FitsHeaderInfo, ResetEmptiesPerImageFieldsAndKeepsOriginAndOptics) {
+  image::FitsHeaderInfo info;
+  info.object = "o";
+  info.telescope = "t";
+  info.instrument = "i";
+  info.observer = "b";
+  info.origin = "keep";
+  info.dateObs = "d";
+  info.timeObs = "t";
+  info.historyText = "h";
+  info.commentText = "c";
+  info.filter = "Ha";
+  info.exposureSeconds = 1;
+  info.focalLength = 2;
+  info.aperture = 3;
+  info.pixelWidth = 0.0078;
+  info.utOffsetHours = 4;
+  image::ProcessingHistory history;
+  history.add("x");
+  resetFitsHeaderInfo(info, history);
+  EXPECT_EQ(history.usedCount(), 0);
+  EXPECT_EQ(info.object, "");
+  EXPECT_EQ(info.telescope, "");
+  EXPECT_EQ(info.observer, "");
+  EXPECT_EQ(info.dateObs, "");
+  EXPECT_EQ(info.timeObs, "");
+  EXPECT_EQ(info.historyText, "");
+  EXPECT_EQ(info.commentText, "");
+  EXPECT_EQ(info.instrument, "Norvane CCD");
+  EXPECT_EQ(info.filter, "None");
+  EXPECT_EQ(info.exposureSeconds, 0);
+  EXPECT_EQ(info.focalLength, 0);
+  EXPECT_EQ(info.aperture, 0);
+  EXPECT_EQ(info.origin, "keep");
+  EXPECT_EQ(info.pixelWidth, 0.0078);
+  EXPECT_EQ(info.utOffsetHours, 4);
+}
+
+TEST(ProcessingHistory, FullListDropsNewEntriesAndUndoEmptiesLastUsed) {
+  image::ProcessingHistory history;
+  for (int i = 0; i < 15; ++i)
+    EXPECT_TRUE(history.add("Step " + std::to_string(i)));
+  EXPECT_FALSE(history.add("Dropped"));
+  EXPECT_EQ(history.slot(14), "Step 14");
+  history.undoLast();
+  EXPECT_EQ(history.slot(14), "");
+  EXPECT_EQ(history.slot(13), "Step 13");
+  EXPECT_TRUE(history.add(std::string(50, 'x')));
+  EXPECT_EQ(history.slot(14), std::string(39, 'x'));
+}
+
+}  // namespace
+}  // namespace nvk::files

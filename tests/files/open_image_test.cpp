@@ -1,0 +1,191 @@
+#include "files/open_image.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "files/fits_file.h"
+#include "files/hot_pixel_map_file.h"
+#include "files/raw_file.h"
+#include "files_test_support.h"
+#include "support/program_fixture.h"
+
+namespace nvk::files {
+namespace {
+
+using test::makeImage;
+
+class OpenImageTest : public ::testing::Test, protected test::ProgramFixture {
+ protected:
+  // A file of `size` bytes: zeros ending in `trailer`.
+  std::filesystem::path sized(std::int64_t size, const std::string& trailer = "") {
+    const auto path = root / ("f" + std::to_string(size));
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!trailer.empty()) bytes.replace(bytes.size() - trailer.size(), trailer.size(), trailer);
+    test::writeBytes(path, bytes);
+    return path;
+  }
+
+  // Marks the current image, state and header record so a test can see they were kept.
+  void markCurrentImage() {
+    makeImage(program, true, true, 11);
+    program.state.readoutMode = image::ReadoutMode::SubFrame;
+    program.state.modeCode = '5';
+    program.fits.object = "current";
+    program.history.add("Colour Overload Filter");
+    ui.clearRecord();
+  }
+
+  void expectCurrentImageKept() {
+    EXPECT_TRUE(program.state.binned);
+    EXPECT_TRUE(program.state.colourConverted);
+    EXPECT_EQ(program.state.modeCode, '5');
+    EXPECT_EQ(program.fits.object, "current");
+    EXPECT_EQ(program.history.slot(0), "Colour Overload Filter");
+    test::ProgramFixture fresh;
+    makeImage(fresh.program, true, true, 11);
+    EXPECT_TRUE(test::samePlanePart(program.planes.RawImage, fresh.program.planes.RawImage,
+                                    image::kPlaneSamples));
+  }
+};
+
+// Every size of the open table, with what it gives.
+TEST_F(OpenImageTest, RawSizesOpenByTheirTable) {
+  struct Case {
+    std::int64_t size;
+    std::string trailer;
+    bool binned, colour;
+    image::ReadoutMode mode;
+    char code;
+  };
+  const Case cases[] = {
+      {3'076'490, "BINNED 3  ", true, false, image::ReadoutMode::Binned2x2, '3'},
+      {3'076'490, "BINNED 5  ", true, false, image::ReadoutMode::SubFrame, '5'},
+      {12'305'920, "", false, false, image::ReadoutMode::HighResolution, '1'},
+      {12'305'930, "HIRES  1  ", false, false, image::ReadoutMode::HighResolution, '1'},
+      {12'305'930, "HIRES  6  ", false, false, image::ReadoutMode::FullFrame6, '6'},
+      {12'305'930, "HIRES  7  ", false, false, image::ReadoutMode::FullFrameBinned7, '7'},
+      {12'305'930, "SUBFRM 2  ", true, true, image::ReadoutMode::SubFrame, '5'},
+      {49'223'690, "HIRES  1  ", false, true, image::ReadoutMode::HighResolution, '1'},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    SCOPED_TRACE(c.trailer);
+    const auto result = openImageFile(program, sized(c.size, c.trailer));
+    ASSERT_TRUE(result.loaded);
+    EXPECT_EQ(program.state.binned, c.binned);
+    EXPECT_EQ(program.state.colourConverted, c.colour);
+    EXPECT_EQ(program.state.readoutMode, c.mode);
+    EXPECT_EQ(program.state.modeCode, c.code);
+    EXPECT_EQ(program.geometry.width, c.binned ? 1520 : 3040);
+  }
+  EXPECT_TRUE(ui.messageTexts().empty());
+  EXPECT_EQ(ui.redraws(), 8);
+}
+
+TEST_F(OpenImageTest, FitsSizesWithoutOurHeaderAreRefusedAndNothingChanges) {
+  for (std::int64_t size : {3'082'240, 3'084'480, 12'311'680, 12'312'000, 49'229'440}) {
+    markCurrentImage();
+    EXPECT_FALSE(openImageFile(program, sized(size)).loaded);
+    EXPECT_EQ(
+        ui.messageTexts(),
+        std::vector<std::string>{"Unable to load FITS file, File was not saved by this program"});
+    expectCurrentImageKept();
+    std::filesystem::remove(root / ("f" + std::to_string(size)));
+  }
+}
+
+TEST_F(OpenImageTest, EightBitFitsIsRefusedAsNotOurs) {
+  // An eight-bit binned file padded to the binned mono size.
+  makeImage(program, true, false);
+  ASSERT_EQ(writeFitsFile(program, root / "8.fit", {true, false, {}}), SaveResult::Saved);
+  std::filesystem::resize_file(root / "8.fit", 3'084'480);
+  markCurrentImage();
+  EXPECT_FALSE(openImageFile(program, root / "8.fit").loaded);
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{
+                                   "Unable to load FITS file, File was not saved by this program"});
+  expectCurrentImageKept();
+}
+
+TEST_F(OpenImageTest, OtherSizesAreRefusedOrTakenForHotPixelMaps) {
+  struct Case {
+    std::string bytes;
+    std::vector<std::string> messages;
+  };
+  const std::string sig = "K7LQHotPixelMap";
+  auto le = [](std::int32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
+  const Case cases[] = {
+      {"", {"You didn't choose a valid KR or suitable FITs File"}},
+      // A map with count 0 is 19 bytes: below the smallest map file, refused by size.
+      {sig + le(0), {"You didn't choose a valid KR or suitable FITs File"}},
+      {std::string(20, 'x'), {"You didn't choose a valid KR or suitable FITs File"}},
+      {std::string(3'076'480, 'x'), {"You didn't choose a valid KR or suitable FITs File"}},
+      // Counts that are negative, too big for the map or for the file.
+      {sig + le(-1) + le(5), {"You didn't choose a valid KR or suitable FITs File"}},
+      {sig + le(2) + le(5), {"You didn't choose a valid KR or suitable FITs File"}},
+      {sig + le(99'002) + std::string(4 * 99'002, '\0'),
+       {"You didn't choose a valid KR or suitable FITs File"}},
+      // An index outside a plane.
+      {sig + le(1) + le(6'152'960), {"You didn't choose a valid KR or suitable FITs File"}},
+      {sig + le(1) + le(-4), {"You didn't choose a valid KR or suitable FITs File"}},
+  };
+  for (const auto& c : cases) {
+    markCurrentImage();
+    program.hotPixelMap.entries = {1, 2, 3};
+    program.hotPixelMap.loaded = false;
+    test::writeBytes(root / "x.hpm", c.bytes);
+    EXPECT_FALSE(openImageFile(program, root / "x.hpm").loaded) << c.bytes.size();
+    EXPECT_EQ(ui.messageTexts(), c.messages) << c.bytes.size();
+    EXPECT_EQ(program.hotPixelMap.entries, (std::vector<std::int32_t>{1, 2, 3}));
+    EXPECT_FALSE(program.hotPixelMap.loaded);
+    expectCurrentImageKept();
+  }
+  ui.clearRecord();
+  EXPECT_FALSE(openImageFile(program, root / "does-not-exist").loaded);
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Failed to Open KR File"});
+}
+
+TEST_F(OpenImageTest, HotPixelMapLoadsThroughOpenAndLeavesTheImage) {
+  markCurrentImage();
+  image::HotPixelMap map;
+  map.entries = {3045, 0, 6'152'959, 12};
+  ASSERT_EQ(writeHotPixelMapFile(root / "K7LQ_HPM.HPM", map), HotPixelMapWrite::Written);
+  const auto bytes = test::readBytes(root / "K7LQ_HPM.HPM");
+  const std::vector<std::uint8_t> expected = {
+      'K',  '7',  'L', 'Q', 'H', 'o', 't', 'P', 'i',  'x',  'e',  'l',  'M', 'a', 'p',  // signature
+      4,    0,    0,   0,                                                               // count
+      0xE5, 0x0B, 0,   0,   0,   0,   0,   0,   0xFF, 0xE2, 0x5D, 0x00, 12,  0,   0,   0};
+  EXPECT_EQ(bytes, expected);
+
+  const auto result = openImageFile(program, root / "K7LQ_HPM.HPM");
+  EXPECT_TRUE(result.loaded);
+  EXPECT_EQ(result.kind, FileKind::HotPixelMap);
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Hot Pixel Map Loaded"});
+  EXPECT_TRUE(program.hotPixelMap.loaded);
+  EXPECT_EQ(program.hotPixelMap.entries, map.entries);
+  expectCurrentImageKept();
+}
+
+TEST_F(OpenImageTest, HotPixelMapWriteFailureKeepsTheOldFile) {
+  image::HotPixelMap map;
+  map.entries = {1, 2, 3};
+  test::writeBytes(root / "m.HPM", "old map");
+  EXPECT_EQ(writeHotPixelMapFile(root / "m.HPM", map, DiskSpace{20}),
+            HotPixelMapWrite::WriteFailed);
+  const auto kept = test::readBytes(root / "m.HPM");
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "old map");
+  EXPECT_EQ(writeHotPixelMapFile(root / "nowhere" / "m.HPM", map), HotPixelMapWrite::CannotCreate);
+}
+
+TEST(AutosaveNumber, ComesFromImgFileNamesInAnyCase) {
+  EXPECT_EQ(autosaveNumberOf("/a/b/IMG12.FIT"), 12);
+  EXPECT_EQ(autosaveNumberOf("img7.fit"), 7);
+  EXPECT_EQ(autosaveNumberOf("Img65535.Fit"), 65535);
+  EXPECT_EQ(autosaveNumberOf("IMG65536.FIT"), 0);
+  EXPECT_EQ(autosaveNumberOf("M42.FIT"), 0);
+  EXPECT_EQ(autosaveNumberOf("IMGx.FIT"), 0);
+  EXPECT_EQ(autosaveNumberOf("/IMG/a12.FIT"), 0);
+}
+
+}  // namespace
+}  // namespace nvk::files

@@ -62,6 +62,7 @@ class Program {
   // mid-point into DATE-OBS and TIME-OBS.
   std::int64_t exposureStartSeconds = 0;
   std::int64_t exposureEndSeconds = 0;
+  image::DisplayOptions displayOptions;
 
  private:
   port::Clock& clock_;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "image/geometry.h"
@@ -22,11 +23,35 @@ struct DisplayImage {
   int height = kFullHeight;
   std::vector<std::uint8_t> pixels;  // row-major, `width` bytes a row, never resized
   std::array<Rgb, 256> palette{};
+  // A colour-converted image is shown from its colour planes: `rgb` then holds red, green,
+  // blue bytes for each pixel (3 x width bytes a row) and `pixels` the grey picture.
+  bool colour = false;
+  std::vector<std::uint8_t> rgb;
 
   std::uint8_t& at(int x, int y) {
     return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                   static_cast<std::size_t>(x)];
   }
+};
+
+// A point of the full-resolution image (x to the right, y down).
+struct ImagePoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const ImagePoint&) const = default;
+};
+
+// The main window's display toggles that operations outside the window read or set.
+struct DisplayOptions {
+  bool fitToWindow = false;         // "Fit to window": stretch the picture to the client area
+  bool falseColourPalette = false;  // "False Colour Palette"
+  bool autoContrast = false;        // "Auto contrast stretch image": stretched palette
+  bool maxStretch = false;          // "Max Stretch Toggle": the display stretch is active
+  double stretchPower = 25.0;       // display stretch power, 2..50 ("Stretch Display")
+  // Overlays: the picked guide star (cross of 20 pixels each way) and the tracking star while
+  // star tracking is on (cross of 15 pixels each way), in full-resolution image pixels.
+  std::optional<ImagePoint> guideStarCross;
+  std::optional<ImagePoint> trackingCross;
 };
 
 }  // namespace nvk::image

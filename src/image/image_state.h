@@ -40,6 +40,12 @@ struct ImageState {
   std::int16_t subFrameFraction = 2;  // 2, 3 or 4: half, third or quarter of the frame
   std::int32_t subFrameWidth = 1520;
   std::int32_t subFrameHeight = 1012;
+  // Centre of the high-resolution sub-frame, in full-resolution pixels ("Pick Sub-Frame").
+  std::int32_t subFrameCentreX = 1520;
+  std::int32_t subFrameCentreY = 1012;
+  // Top-left corner of the focus window, in full-resolution pixels ("Focus Frame Centre").
+  std::int32_t focusLeft = 1520 - 64;
+  std::int32_t focusTop = 1012 - 64;
 };
 
 }  // namespace nvk::image

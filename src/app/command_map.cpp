@@ -1,0 +1,264 @@
+#include "app/command_map.h"
+
+#include <array>
+
+#include "app/window_commands.h"
+
+namespace nvk::app {
+namespace {
+
+namespace wc = window_commands;
+using enum Menu;
+constexpr Enabling kTelescope = Enabling::TelescopeDrive;
+constexpr Enabling kPicture = Enabling::PictureExists;
+
+// ---------------------------------------------------------------------------------------------
+// The command table: every menu and tool-bar command of the program, in menu order.
+//
+// To wire a command, put its handler in the fifth column of its line: a function
+// `void f(CommandContext&)`, or a capture-less lambda calling the subsystem, e.g.
+//     {24332, "&Open...", "Ctrl+O", File, [](CommandContext& c) { files::Open(c.program); }},
+// A line whose handler is nullptr is a command whose capability has not landed: the menu shows
+// it disabled and dispatch refuses it. Nothing else needs to change: the menus, the tool bar,
+// the accelerators and the enabling all follow this table.
+//
+// Ctrl+B is claimed both by Remove Background (120) and by Set Colour Balance (8116); it belongs
+// to Remove Background, and the colour balance entry says so in its text.
+// ---------------------------------------------------------------------------------------------
+constexpr std::array kCommands{
+    // File
+    CommandInfo{24332, "&Open...", "Ctrl+O", File, nullptr},
+    CommandInfo{24333, "&Save...", "Ctrl+S", File, nullptr},
+    CommandInfo{24334, "Save as &Tiff file...", "", File, nullptr},
+    CommandInfo{24335, "S&ave as FITS file...", "Ctrl+F", File, nullptr},
+    CommandInfo{24338, "Save as &RGB Fits file", "Ctrl+R", File, nullptr},
+    CommandInfo{24336, "&Quick Save as FITS...", "Ctrl+Q", File, nullptr},
+    CommandInfo{24337, "Load next &Autosaved File", "Ctrl+A", File, nullptr},
+    CommandInfo{127, "Save Fl&at File", "", File, nullptr},
+    CommandInfo{13, "&Delete File...", "", File, nullptr, Enabling::Always, nullptr, true},
+    CommandInfo{19, "&Load/Edit AutoSave FITS text", "", File, nullptr},
+    CommandInfo{104, "Select Dark &Frame...", "", File, nullptr, Enabling::Always, nullptr, true},
+    CommandInfo{122, "Select Flatfield File...", "", File, nullptr},
+    CommandInfo{114, "P&rint setup...", "", File, nullptr, Enabling::Always, nullptr, true},
+    CommandInfo{116, "&Print...", "", File, nullptr},
+    CommandInfo{cmd::kExit, "E&xit", "", File, wc::exitProgram, Enabling::Always, nullptr, true},
+
+    // Edit
+    CommandInfo{9, "&Undo Last Filter", "", Edit, nullptr},
+    CommandInfo{810, "Undo &Last Colour Filter", "Ctrl+V", Edit, nullptr},
+    CommandInfo{cmd::kCopy, "&Copy", "Shift+Ins", Edit, wc::copyPicture, kPicture},
+    CommandInfo{8, "&Label    ", "", Edit, nullptr, Enabling::Always, nullptr, true},
+    CommandInfo{24324, "Set Auto &Processing", "", Edit, nullptr, Enabling::Always, nullptr, true},
+    CommandInfo{cmd::kProgramDefaults, "Set Program Defa&ults", "", Edit, nullptr},
+    CommandInfo{32101, "Create Hot Pixel Map", "", Edit, nullptr, Enabling::Always, nullptr, true},
+    CommandInfo{32102, "Load Hot Pixel Map File", "", Edit, nullptr},
+
+    // View
+    CommandInfo{cmd::kFitToWindow, "&Fit to window", "", View, wc::toggleFitToWindow,
+                Enabling::Always, wc::fitToWindowChecked},
+    CommandInfo{cmd::kHalfSizeDisplay, "Bin High Res Display", "Ctrl+W", View,
+                wc::toggleHalfSizeDisplay, Enabling::Always, wc::halfSizeDisplayChecked},
+    CommandInfo{cmd::kFalseColourPalette, "False Colour P&alette", "", View,
+                wc::toggleFalseColourPalette, Enabling::Always, wc::falseColourPaletteChecked},
+    CommandInfo{cmd::kAutoContrast, "&Auto contrast stretch image", "", View,
+                wc::toggleAutoContrast, Enabling::Always, wc::autoContrastChecked},
+    CommandInfo{123, "Max Palette Stretch", "", View, nullptr},
+    CommandInfo{cmd::kMaxStretchToggle, "Max Stretch Toggle", "", View, wc::toggleMaxStretch,
+                Enabling::Always, wc::maxStretchChecked},
+    CommandInfo{cmd::kMaxStretchDo, "Max Stretch Do", "", View, wc::maxStretchDo},
+    CommandInfo{cmd::kMirror, "&Mirror Image", "", View, wc::mirror, Enabling::Always, nullptr,
+                true},
+    CommandInfo{cmd::kFlip, "Flip Image", "", View, wc::flip},
+    CommandInfo{14, "&Photometry of Image", "", View, nullptr, Enabling::Always, nullptr, true},
+    CommandInfo{15, "3-D &Intensity Plot", "", View, nullptr},
+    CommandInfo{16, "Intensity Plot of Current R&ow", "", View, nullptr},
+    CommandInfo{6, "&Histogram", "", View, nullptr},
+    CommandInfo{8124, "Show &Values", "", View, nullptr},
+    CommandInfo{17, "Processing &History", "", View, nullptr, Enabling::Always, nullptr, true},
+    CommandInfo{20, "&Show/Edit Current Image FITS details", "", View, nullptr},
+
+    // Camera
+    CommandInfo{12, "&Camera Interface", "Ctrl+Z", Camera, nullptr},
+    CommandInfo{27, "AutoGuider Camera ", "Ctrl+G", Camera, nullptr},
+    CommandInfo{cmd::kSubFrameSelection, "Sub-Frame Selection", "", Camera, wc::subFrameSelection,
+                Enabling::Always, nullptr, true},
+    CommandInfo{cmd::kPickSubFrame, "Pick Sub-Frame", "", Camera, wc::pickSubFrame},
+    CommandInfo{cmd::kDefaultSubFrameCentre, "Default Sub-Frame Centre", "", Camera,
+                wc::defaultSubFrameCentre},
+    CommandInfo{cmd::kFocusFrameCentre, "Focus Frame Centre", "", Camera, wc::pickFocusCentre,
+                Enabling::Always, nullptr, true},
+    CommandInfo{cmd::kDefaultFocusCentre, "Default Focus Frame Centre", "", Camera,
+                wc::defaultFocusCentre},
+
+    // Telescope
+    CommandInfo{21, "Pic&k Guide Star", "Ctrl+K", Telescope, nullptr},
+    CommandInfo{22, "Start Auto-Guiding", "", Telescope, nullptr, kTelescope},
+    CommandInfo{23, "Train Auto-Guiding", "", Telescope, nullptr, kTelescope},
+    CommandInfo{cmd::kTelescopeControl, "Telescope &Control", "", Telescope, nullptr, kTelescope},
+    CommandInfo{171, "Start AutoGuiding", "", Telescope, nullptr, Enabling::Always, nullptr, true},
+
+    // Contrast
+    CommandInfo{1, "&Normal Stretch", "Ctrl+N", Contrast, nullptr},
+    CommandInfo{2, "&Power Law Stretch", "", Contrast, nullptr},
+    CommandInfo{101, "&Sine Law Stretch", "", Contrast, nullptr},
+    CommandInfo{120, "Remove &Background", "Ctrl+B", Contrast, nullptr},
+    CommandInfo{117, "Non-&Linear Stretch", "Ctrl+L", Contrast, nullptr},
+    CommandInfo{102, "L&ogarithmic Stretch", "", Contrast, nullptr},
+    CommandInfo{103, "&Antilogarithmic Stretch", "", Contrast, nullptr},
+    CommandInfo{105, "&Invert image to Negative", "", Contrast, nullptr},
+
+    // Filters
+    CommandInfo{106, "&Unsharp masking", "Ctrl+U", Filters, nullptr},
+    CommandInfo{107, "High Pass, &Low Power", "", Filters, nullptr},
+    CommandInfo{108, "High Pass, &High Power", "", Filters, nullptr},
+    CommandInfo{109, "&Smoother/Sharper", "", Filters, nullptr},
+    CommandInfo{4, "&Gaussian Smoother", "", Filters, nullptr},
+    CommandInfo{5, "Low Pass &Weighted Mean Smoother", "", Filters, nullptr},
+    CommandInfo{7, "&Bas Relief Generator", "", Filters, nullptr},
+    CommandInfo{3, "&Median Filter for noise reduction", "", Filters, nullptr},
+    CommandInfo{18, "G&radient Filter", "", Filters, nullptr},
+    CommandInfo{32110, "Apply Hot Pixel Map", "", Filters, nullptr, Enabling::Always, nullptr,
+                true},
+
+    // Colour
+    CommandInfo{8115, "&Synthesize Colour Image", "Ctrl+C", Colour, nullptr},
+    CommandInfo{8117, "Create Mono Image from Raw", "", Colour, nullptr},
+    CommandInfo{8116, "Set Colour &Balance (Ctrl+B is Remove Background)", "", Colour, nullptr},
+    CommandInfo{8114, "&Apply Anti-Alias Filter", "", Colour, nullptr},
+    CommandInfo{8119, "Adjust Chroma&tism", "", Colour, nullptr},
+    CommandInfo{8128, "Colour &Overload Smoothing", "", Colour, nullptr},
+    CommandInfo{8129, "&Low Pass Colour Filter ", "", Colour, nullptr},
+    CommandInfo{8130, "Balance Colour &Histogram", "", Colour, nullptr},
+
+    // Merging
+    CommandInfo{110, "&Subtract Image (Dark Frame)", "Ctrl+D", Merging, nullptr},
+    CommandInfo{115, "Apply &Flat Field", "", Merging, nullptr},
+    CommandInfo{111, "Merge two Images &together", "Ctrl+M", Merging, nullptr},
+
+    // Help
+    CommandInfo{cmd::kHelp, "Help in using NVK_K7LQ_USB", "", Help, wc::help},
+    CommandInfo{cmd::kAbout, "About NVK_K7LQ_USB", "", Help, wc::about},
+
+    // The two buttons of the maximum stretch pair on the tool bar.
+    CommandInfo{cmd::kMaxStretchOn, "Max Stretch On", "", ToolBarOnly, wc::maxStretchOn,
+                Enabling::Always, wc::maxStretchChecked},
+    CommandInfo{cmd::kMaxStretchOff, "Max Stretch Off", "", ToolBarOnly, wc::maxStretchOff,
+                Enabling::Always, wc::maxStretchOffChecked},
+};
+
+// Tool bar, left to right (0: separator). 305 and the 1901/1902 pair are two-state buttons;
+// the telescope control button (24) is added by the window only with a telescope drive method.
+constexpr std::array kToolBar{
+    24333,
+    24335,
+    24332,
+    0,
+    12,
+    27,
+    0,
+    cmd::kHalfSizeDisplay,
+    cmd::kMaxStretchOn,
+    cmd::kMaxStretchOff,
+    123,
+    121,
+    0,
+    14,
+    8124,
+    0,
+    8115,
+    8116,
+    8114,
+    8129,
+    0,
+    117,
+    120,
+    106,
+    32110,
+    0,
+    110,
+    115,
+    111,
+};
+
+}  // namespace
+
+std::string_view menuTitle(Menu menu) {
+  switch (menu) {
+    case File:
+      return "&File";
+    case Edit:
+      return "&Edit";
+    case View:
+      return "&View";
+    case Camera:
+      return "&Camera";
+    case Telescope:
+      return "&Telescope";
+    case Contrast:
+      return "C&ontrast";
+    case Filters:
+      return "F&ilters";
+    case Colour:
+      return "Co&lour";
+    case Merging:
+      return "&Merging";
+    case Help:
+      return "&Help";
+    case ToolBarOnly:
+      return "";
+  }
+  return "";
+}
+
+std::span<const CommandInfo> commandTable() {
+  return kCommands;
+}
+
+const CommandInfo* findCommand(int id) {
+  for (const auto& c : kCommands) {
+    if (c.id == id) return &c;
+  }
+  return nullptr;
+}
+
+bool isCommandEnabled(const CommandInfo& command, const CommandContext& context) {
+  if (!command.landed()) return false;
+  switch (command.enabling) {
+    case Enabling::Always:
+      return true;
+    case Enabling::TelescopeDrive:
+      return context.program.settings.guideOutputMode != image::GuideOutputMode::None;
+    case Enabling::PictureExists:
+      return context.window.pictureExists();
+  }
+  return false;
+}
+
+bool isCommandChecked(const CommandInfo& command, const CommandContext& context) {
+  return command.checked != nullptr && command.checked(context);
+}
+
+bool dispatchCommand(CommandContext& context, int id) {
+  const CommandInfo* command = findCommand(id);
+  if (command == nullptr || !isCommandEnabled(*command, context)) return false;
+  command->handler(context);
+  return true;
+}
+
+std::span<const int> toolBarCommands() {
+  return kToolBar;
+}
+
+std::string plainMenuText(std::string_view text) {
+  std::string plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&') {
+      if (i + 1 < text.size() && text[i + 1] == '&') plain += '&', ++i;
+      continue;
+    }
+    plain += text[i];
+  }
+  return plain;
+}
+
+}  // namespace nvk::app

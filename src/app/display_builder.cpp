@@ -1,0 +1,117 @@
+#include "app/display_builder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nvk::app {
+namespace {
+
+constexpr int kFalseColourTop = 240;
+constexpr int kBackgroundBands = 10;  // rows of one band of the background estimate
+
+std::uint8_t highByte(std::uint16_t sample) {
+  return static_cast<std::uint8_t>(sample >> 8);
+}
+
+}  // namespace
+
+Palette greyPalette() {
+  Palette p;
+  for (int i = 0; i < 256; ++i) {
+    const auto v = static_cast<std::uint8_t>(i);
+    p[static_cast<std::size_t>(i)] = {v, v, v};
+  }
+  return p;
+}
+
+Palette falseColourPalette() {
+  Palette p = greyPalette();
+  for (int c = 0; c <= kFalseColourTop; ++c) {
+    const int rest = 255 - c;
+    p[static_cast<std::size_t>(c)] = {static_cast<std::uint8_t>(c),
+                                      static_cast<std::uint8_t>(c * c / 256),
+                                      static_cast<std::uint8_t>(rest - rest * rest / 256)};
+  }
+  return p;
+}
+
+std::uint8_t autoContrastLevel(int value, int blackLevel) {
+  if (value < blackLevel) return 0;
+  const double level = std::pow(value - blackLevel, 0.3) * std::pow(255.0, 0.7);
+  return static_cast<std::uint8_t>(std::min(level, 255.0));
+}
+
+std::uint8_t displayStretchLevel(int value, double power) {
+  if (value >= 255) return 255;
+  const double x = value / 255.0;
+  const double level = 255.0 * power * x / (x * (power - 1.0) + 1.0);
+  return static_cast<std::uint8_t>(std::clamp(level, 0.0, 255.0));
+}
+
+Palette displayPalette(const image::DisplayOptions& options, int blackLevel) {
+  const Palette base = options.falseColourPalette ? falseColourPalette() : greyPalette();
+  Palette p;
+  for (int i = 0; i < 256; ++i) {
+    int level = i;
+    if (options.autoContrast) level = autoContrastLevel(level, blackLevel);
+    if (options.maxStretch) level = displayStretchLevel(level, options.stretchPower);
+    p[static_cast<std::size_t>(i)] = base[static_cast<std::size_t>(level)];
+  }
+  return p;
+}
+
+int displayBlackLevel(std::span<const std::uint16_t> raw, const image::ImageGeometry& geometry) {
+  const std::size_t band =
+      static_cast<std::size_t>(kBackgroundBands) * static_cast<std::size_t>(geometry.width);
+  const std::size_t bands = geometry.width == image::kFullWidth ? 19 : 9;
+  const std::size_t first = band / 2;
+  const std::size_t last = std::min(raw.size(), first + bands * band);
+  std::array<std::uint32_t, 257> counts{};
+  for (std::size_t i = first; i < last; ++i)
+    ++counts[highByte(raw[i])];
+  return static_cast<int>(std::max_element(counts.begin(), counts.end()) - counts.begin());
+}
+
+void buildDisplayImage(core::Program& program) {
+  image::DisplayImage& display = program.display;
+  const image::ImageGeometry& g = program.geometry;
+  const int step = program.halfSizeDisplay ? 2 : 1;
+  display.width = g.displayWidth;
+  display.height = g.displayHeight;
+  const std::uint16_t* raw = program.planes.RawImage.data();
+  std::uint8_t* out = display.pixels.data();
+  for (int y = 0; y < display.height; ++y) {
+    const std::uint16_t* row = raw + static_cast<std::size_t>(y * step) * g.width;
+    for (int x = 0; x < display.width; ++x)
+      *out++ = highByte(row[x * step]);
+  }
+
+  display.colour = program.state.colourConverted;
+  if (display.colour) {
+    // Sized once, on the first colour picture.
+    if (display.rgb.size() < image::kPlaneSamples * 3) display.rgb.resize(image::kPlaneSamples * 3);
+    const image::ColourPlanes& colour = program.planes.ColourImage;
+    std::uint8_t* rgb = display.rgb.data();
+    for (int y = 0; y < display.height; ++y) {
+      const std::size_t rowStart = static_cast<std::size_t>(y * step) * g.width;
+      for (int x = 0; x < display.width; ++x) {
+        const std::size_t i = rowStart + static_cast<std::size_t>(x * step);
+        *rgb++ = highByte(colour.red()[i]);
+        *rgb++ = highByte(colour.green()[i]);
+        *rgb++ = highByte(colour.blue()[i]);
+      }
+    }
+  }
+
+  const int blackLevel =
+      program.displayOptions.autoContrast ? displayBlackLevel(program.planes.RawImage, g) : 0;
+  display.palette = displayPalette(program.displayOptions, blackLevel);
+}
+
+ScrollRange scrollRange(bool fitToWindow, int displayWidth, int displayHeight, int clientWidth,
+                        int clientHeight) {
+  if (fitToWindow || (displayWidth <= clientWidth && displayHeight <= clientHeight)) return {};
+  return {std::max(displayWidth - clientWidth, 0), std::max(displayHeight - clientHeight, 0)};
+}
+
+}  // namespace nvk::app

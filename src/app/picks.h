@@ -1,0 +1,65 @@
+#pragma once
+
+#include <optional>
+
+#include "core/program.h"
+
+namespace nvk::app {
+
+// What a left-button click on the picture means at the moment.
+enum class PickMode {
+  None,
+  SubFrameCentre,  // "Pick Sub-Frame"
+  FocusCentre,     // "Focus Frame Centre"
+  GuideStar,       // "Pick Guide Star"
+  Photometry,
+  Merge,
+};
+
+// Full-resolution pixels per display pixel: x2 in binned geometry, x2 more with the half-size
+// display.
+int displayToFullScale(bool binned, bool halfSizeDisplay);
+
+// Half the side of the focus window in image pixels: 64 in high resolution, 32 when binned.
+int focusHalfWindow(bool binned);
+
+// True when display pixel (x, y) lies on the picture.
+bool insideDisplay(const image::ImageGeometry& geometry, int x, int y);
+
+struct FocusPick {
+  image::ImagePoint centre;  // full-resolution pixels
+  image::ImagePoint corner;  // top-left corner of the focus window, full-resolution pixels
+};
+// The focus window for a click at display pixel (x, y): the clicked point less the half-window,
+// clamped so that the whole window stays inside the image (left edge at least 3, top at least
+// 1), scaled to full resolution.
+FocusPick focusCentrePick(const image::ImageGeometry& geometry, bool binned, bool halfSizeDisplay,
+                          int x, int y);
+
+// The sub-frame centre for a click at display pixel (x, y): the point moved inward so that the
+// sub-frame box (its display size after the display scaling) stays inside the picture, scaled
+// to full resolution.
+image::ImagePoint subFramePick(const image::ImageGeometry& geometry, bool binned,
+                               bool halfSizeDisplay, int subFrameWidth, int subFrameHeight, int x,
+                               int y);
+
+// The sub-frame box around the current centre, in display pixels (for the outline overlay).
+struct DisplayRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool operator==(const DisplayRect&) const = default;
+};
+DisplayRect subFrameOutline(const core::Program& program);
+
+// A left-button click at display pixel (x, y) in pick mode `mode`: message 2 outside the
+// picture; otherwise the focus or sub-frame pick with its message. Returns the pick mode that
+// holds afterwards (a finished pick ends its mode; an outside click keeps it for a retry).
+PickMode pickAt(core::Program& program, PickMode mode, int x, int y);
+
+// "Default Sub-Frame Centre" and "Default Focus Frame Centre".
+void setDefaultSubFrameCentre(core::Program& program);
+void setDefaultFocusCentre(core::Program& program);
+
+}  // namespace nvk::app

@@ -1,0 +1,277 @@
+#include "app/command_map.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "fake_window.h"
+#include "image/sub_frame_dialog.h"
+#include "support/program_fixture.h"
+
+namespace nvk::app {
+namespace {
+
+struct CommandMapTest : ::testing::Test {
+  nvk::test::ProgramFixture f;
+  test::FakeWindow window;
+  CommandContext context{f.program, window};
+};
+
+// Menu texts and accelerators as the program's users know them (the menu resource, the
+// keyboard table).
+TEST(CommandTableTest, TextsAndAcceleratorsOfTheProgram) {
+  struct Row {
+    int id;
+    const char* text;
+    const char* accelerator;
+  };
+  const Row rows[] = {
+      {24332, "&Open...", "Ctrl+O"},
+      {24333, "&Save...", "Ctrl+S"},
+      {24334, "Save as &Tiff file...", ""},
+      {24335, "S&ave as FITS file...", "Ctrl+F"},
+      {24338, "Save as &RGB Fits file", "Ctrl+R"},
+      {24336, "&Quick Save as FITS...", "Ctrl+Q"},
+      {24337, "Load next &Autosaved File", "Ctrl+A"},
+      {127, "Save Fl&at File", ""},
+      {13, "&Delete File...", ""},
+      {19, "&Load/Edit AutoSave FITS text", ""},
+      {104, "Select Dark &Frame...", ""},
+      {122, "Select Flatfield File...", ""},
+      {121, "Set Program Defa&ults", ""},
+      {12, "&Camera Interface", "Ctrl+Z"},
+      {27, "AutoGuider Camera ", "Ctrl+G"},
+      {124, "Sub-Frame Selection", ""},
+      {125, "Pick Sub-Frame", ""},
+      {126, "Default Sub-Frame Centre", ""},
+      {21, "Pic&k Guide Star", "Ctrl+K"},
+      {25, "Focus Frame Centre", ""},
+      {26, "Default Focus Frame Centre", ""},
+      {22, "Start Auto-Guiding", ""},
+      {23, "Train Auto-Guiding", ""},
+      {24, "Telescope &Control", ""},
+      {114, "P&rint setup...", ""},
+      {116, "&Print...", ""},
+      {24310, "E&xit", ""},
+      {9, "&Undo Last Filter", ""},
+      {810, "Undo &Last Colour Filter", "Ctrl+V"},
+      {17999, "&Copy", "Shift+Ins"},
+      {24324, "Set Auto &Processing", ""},
+      {32101, "Create Hot Pixel Map", ""},
+      {32102, "Load Hot Pixel Map File", ""},
+      {301, "&Fit to window", ""},
+      {305, "Bin High Res Display", "Ctrl+W"},
+      {118, "False Colour P&alette", ""},
+      {119, "&Auto contrast stretch image", ""},
+      {123, "Max Palette Stretch", ""},
+      {302, "&Mirror Image", ""},
+      {304, "Flip Image", ""},
+      {14, "&Photometry of Image", ""},
+      {15, "3-D &Intensity Plot", ""},
+      {16, "Intensity Plot of Current R&ow", ""},
+      {17, "Processing &History", ""},
+      {20, "&Show/Edit Current Image FITS details", ""},
+      {8124, "Show &Values", ""},
+      {8115, "&Synthesize Colour Image", "Ctrl+C"},
+      {8117, "Create Mono Image from Raw", ""},
+      {8114, "&Apply Anti-Alias Filter", ""},
+      {8119, "Adjust Chroma&tism", ""},
+      {8128, "Colour &Overload Smoothing", ""},
+      {8129, "&Low Pass Colour Filter ", ""},
+      {8130, "Balance Colour &Histogram", ""},
+      {8, "&Label    ", ""},
+      {1, "&Normal Stretch", "Ctrl+N"},
+      {120, "Remove &Background", "Ctrl+B"},
+      {117, "Non-&Linear Stretch", "Ctrl+L"},
+      {106, "&Unsharp masking", "Ctrl+U"},
+      {32110, "Apply Hot Pixel Map", ""},
+      {110, "&Subtract Image (Dark Frame)", "Ctrl+D"},
+      {115, "Apply &Flat Field", ""},
+      {111, "Merge two Images &together", "Ctrl+M"},
+      {6, "&Histogram", ""},
+      {112, "Help in using NVK_K7LQ_USB", ""},
+      {113, "About NVK_K7LQ_USB", ""},
+      {171, "Start AutoGuiding", ""},
+      {1906, "Max Stretch Toggle", ""},
+      {1907, "Max Stretch Do", ""},
+  };
+  for (const Row& r : rows) {
+    const CommandInfo* c = findCommand(r.id);
+    ASSERT_NE(c, nullptr) << r.id;
+    EXPECT_EQ(c->text, r.text) << r.id;
+    EXPECT_EQ(c->accelerator, r.accelerator) << r.id;
+    EXPECT_NE(c->menu, Menu::ToolBarOnly) << r.id;
+  }
+  // The rest of the Contrast and Filters menus.
+  for (int id : {2, 101, 102, 103, 105, 107, 108, 109, 3, 4, 5, 7, 18}) {
+    const CommandInfo* c = findCommand(id);
+    ASSERT_NE(c, nullptr) << id;
+    EXPECT_TRUE(c->menu == Menu::Contrast || c->menu == Menu::Filters) << id;
+  }
+}
+
+TEST(CommandTableTest, IdsAndAcceleratorsAreUnique) {
+  std::set<int> ids;
+  std::map<std::string_view, int> accelerators;
+  for (const CommandInfo& c : commandTable()) {
+    EXPECT_TRUE(ids.insert(c.id).second) << "duplicate id " << c.id;
+    if (c.accelerator.empty()) continue;
+    auto [it, fresh] = accelerators.emplace(c.accelerator, c.id);
+    EXPECT_TRUE(fresh) << c.accelerator << " on " << it->second << " and " << c.id;
+  }
+}
+
+// Ctrl+B is claimed by two commands; Remove Background has it and the colour balance entry
+// tells the user.
+TEST(CommandTableTest, CtrlBBelongsToRemoveBackground) {
+  EXPECT_EQ(findCommand(120)->accelerator, "Ctrl+B");
+  EXPECT_EQ(findCommand(8116)->accelerator, "");
+  EXPECT_NE(findCommand(8116)->text.find("Ctrl+B is Remove Background"), std::string_view::npos);
+}
+
+TEST(CommandTableTest, ToolBarCommandsAreInTheTable) {
+  for (int id : toolBarCommands()) {
+    if (id != 0) {
+      EXPECT_NE(findCommand(id), nullptr) << id;
+    }
+  }
+}
+
+TEST(CommandTableTest, PlainMenuTextDropsMnemonics) {
+  EXPECT_EQ(plainMenuText("S&ave as FITS file..."), "Save as FITS file...");
+  EXPECT_EQ(plainMenuText("Load && Go"), "Load & Go");
+  EXPECT_EQ(plainMenuText("Flip Image"), "Flip Image");
+}
+
+TEST_F(CommandMapTest, DispatchRunsTheHandlerOfALandedCommand) {
+  EXPECT_TRUE(dispatchCommand(context, cmd::kExit));
+  EXPECT_EQ(window.closes, 1);
+  EXPECT_TRUE(dispatchCommand(context, cmd::kAbout));
+  EXPECT_EQ(window.abouts, 1);
+}
+
+TEST_F(CommandMapTest, UnknownAndUnlandedCommandsDoNothing) {
+  EXPECT_FALSE(dispatchCommand(context, 4242));
+  for (const CommandInfo& c : commandTable()) {
+    if (!c.landed()) {
+      EXPECT_FALSE(isCommandEnabled(c, context)) << c.id;
+      EXPECT_FALSE(dispatchCommand(context, c.id)) << c.id;
+    }
+  }
+  EXPECT_TRUE(f.ui.messages().empty());
+}
+
+TEST_F(CommandMapTest, CopyNeedsAPicture) {
+  EXPECT_FALSE(dispatchCommand(context, cmd::kCopy));
+  window.picture = true;
+  EXPECT_TRUE(dispatchCommand(context, cmd::kCopy));
+  EXPECT_EQ(window.copies, 1);
+}
+
+TEST_F(CommandMapTest, TelescopeCommandsNeedADriveMethod) {
+  // A fake handler stands in for the telescope subsystem: only the enabling rule is tested.
+  CommandInfo telescope = *findCommand(cmd::kTelescopeControl);
+  telescope.handler = [](CommandContext&) {};
+  for (auto mode : {image::GuideOutputMode::None, image::GuideOutputMode::Lx200,
+                    image::GuideOutputMode::AutoguiderSocket}) {
+    f.program.settings.guideOutputMode = mode;
+    EXPECT_EQ(isCommandEnabled(telescope, context), mode != image::GuideOutputMode::None);
+  }
+  EXPECT_EQ(findCommand(22)->enabling, Enabling::TelescopeDrive);
+  EXPECT_EQ(findCommand(23)->enabling, Enabling::TelescopeDrive);
+}
+
+TEST_F(CommandMapTest, DisplayTogglesFlipTheirFlagAndCheckMark) {
+  struct Row {
+    int id;
+    bool image::DisplayOptions::*flag;
+  };
+  const Row rows[] = {
+      {cmd::kFitToWindow, &image::DisplayOptions::fitToWindow},
+      {cmd::kFalseColourPalette, &image::DisplayOptions::falseColourPalette},
+      {cmd::kAutoContrast, &image::DisplayOptions::autoContrast},
+      {cmd::kMaxStretchToggle, &image::DisplayOptions::maxStretch},
+  };
+  for (const Row& r : rows) {
+    const CommandInfo& c = *findCommand(r.id);
+    EXPECT_FALSE(isCommandChecked(c, context)) << r.id;
+    ASSERT_TRUE(dispatchCommand(context, r.id));
+    EXPECT_TRUE(f.program.displayOptions.*r.flag) << r.id;
+    EXPECT_TRUE(isCommandChecked(c, context)) << r.id;
+    ASSERT_TRUE(dispatchCommand(context, r.id));
+    EXPECT_FALSE(f.program.displayOptions.*r.flag) << r.id;
+  }
+  EXPECT_EQ(window.redraws.size(), 8u);
+}
+
+TEST_F(CommandMapTest, HalfSizeDisplayHalvesTheDisplaySize) {
+  ASSERT_TRUE(dispatchCommand(context, cmd::kHalfSizeDisplay));
+  EXPECT_EQ(f.program.geometry.displayWidth, 1520);
+  EXPECT_EQ(f.program.geometry.displayHeight, 1012);
+  EXPECT_EQ(window.redraws, std::vector<bool>{true});
+  ASSERT_TRUE(dispatchCommand(context, cmd::kHalfSizeDisplay));
+  EXPECT_EQ(f.program.geometry.displayWidth, 3040);
+  EXPECT_EQ(f.program.geometry.displayHeight, 2024);
+}
+
+TEST_F(CommandMapTest, MaxStretchPairPressesOneButtonAtATime) {
+  const CommandInfo& on = *findCommand(cmd::kMaxStretchOn);
+  const CommandInfo& off = *findCommand(cmd::kMaxStretchOff);
+  EXPECT_TRUE(isCommandChecked(off, context));
+  ASSERT_TRUE(dispatchCommand(context, cmd::kMaxStretchOn));
+  EXPECT_TRUE(isCommandChecked(on, context));
+  EXPECT_FALSE(isCommandChecked(off, context));
+  // Pressing the pressed button again changes nothing.
+  ASSERT_TRUE(dispatchCommand(context, cmd::kMaxStretchOn));
+  EXPECT_TRUE(f.program.displayOptions.maxStretch);
+  ASSERT_TRUE(dispatchCommand(context, cmd::kMaxStretchOff));
+  EXPECT_FALSE(f.program.displayOptions.maxStretch);
+}
+
+TEST_F(CommandMapTest, HelpReportsAViewerThatDoesNotStart) {
+  ASSERT_TRUE(dispatchCommand(context, cmd::kHelp));
+  EXPECT_TRUE(f.ui.messages().empty());
+  window.helpStarts = false;
+  ASSERT_TRUE(dispatchCommand(context, cmd::kHelp));
+  ASSERT_EQ(f.ui.messages().size(), 1u);
+  EXPECT_EQ(f.ui.messages()[0].title, "NVK_K7LQ_USB");
+  EXPECT_EQ(f.ui.messages()[0].text, "WinHelp failed!");
+}
+
+TEST_F(CommandMapTest, PickCommandsEnterTheirModes) {
+  ASSERT_TRUE(dispatchCommand(context, cmd::kPickSubFrame));
+  EXPECT_EQ(window.pickMode(), PickMode::SubFrameCentre);
+  ASSERT_TRUE(dispatchCommand(context, cmd::kFocusFrameCentre));
+  EXPECT_EQ(window.pickMode(), PickMode::FocusCentre);
+}
+
+TEST_F(CommandMapTest, DefaultCentres) {
+  f.program.state.subFrameCentreX = 10;
+  f.program.state.subFrameCentreY = 20;
+  ASSERT_TRUE(dispatchCommand(context, cmd::kDefaultSubFrameCentre));
+  EXPECT_EQ(f.program.state.subFrameCentreX, 1520);
+  EXPECT_EQ(f.program.state.subFrameCentreY, 1012);
+
+  ASSERT_TRUE(dispatchCommand(context, cmd::kDefaultFocusCentre));
+  EXPECT_EQ(f.program.state.focusLeft, 1456);
+  EXPECT_EQ(f.program.state.focusTop, 948);
+  f.program.state.binned = true;
+  ASSERT_TRUE(dispatchCommand(context, cmd::kDefaultFocusCentre));
+  EXPECT_EQ(f.program.state.focusLeft, 1488);
+  EXPECT_EQ(f.program.state.focusTop, 980);
+}
+
+TEST_F(CommandMapTest, SubFrameSelectionShowsItsDialog) {
+  f.ui.onDialog("TSubFrameDialog", [](port::DialogModel& m) {
+    dynamic_cast<image::SubFrameDialog&>(m).select(image::SubFrameDialog::kQuarterFrame);
+    return port::DialogResult::Ok;
+  });
+  ASSERT_TRUE(dispatchCommand(context, cmd::kSubFrameSelection));
+  EXPECT_EQ(f.program.state.subFrameFraction, 4);
+  EXPECT_EQ(f.program.state.subFrameWidth, 760);
+  EXPECT_TRUE(f.ui.scriptErrors().empty());
+}
+
+}  // namespace
+}  // namespace nvk::app

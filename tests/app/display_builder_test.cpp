@@ -1,0 +1,190 @@
+#include "app/display_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "support/program_fixture.h"
+
+namespace nvk::app {
+namespace {
+
+using Rgb = image::DisplayImage::Rgb;
+
+TEST(PaletteTest, GreyPalette) {
+  const Palette p = greyPalette();
+  EXPECT_EQ(p[0], (Rgb{0, 0, 0}));
+  EXPECT_EQ(p[128], (Rgb{128, 128, 128}));
+  EXPECT_EQ(p[255], (Rgb{255, 255, 255}));
+}
+
+TEST(PaletteTest, FalseColourPaletteWorkedValues) {
+  const Palette p = falseColourPalette();
+  // c = 0: blue 255 - 0 - 65025 / 256 = 255 - 254 = 1.
+  EXPECT_EQ(p[0], (Rgb{0, 0, 1}));
+  // c = 100: green 10000 / 256 = 39; blue 155 - 24025 / 256 = 155 - 93 = 62.
+  EXPECT_EQ(p[100], (Rgb{100, 39, 62}));
+  // c = 240: green 57600 / 256 = 225; blue 15 - 225 / 256 = 15.
+  EXPECT_EQ(p[240], (Rgb{240, 225, 15}));
+  // Above 240 the palette is grey.
+  EXPECT_EQ(p[241], (Rgb{241, 241, 241}));
+  EXPECT_EQ(p[255], (Rgb{255, 255, 255}));
+}
+
+TEST(PaletteTest, AutoContrastLevels) {
+  struct Row {
+    int value, black, level;
+  };
+  // (i - b)^0.3 x 255^0.7: 255^0.7 = 48.39; 1 -> 48, 32^0.3 = 2.828 -> 136,
+  // 235^0.3 = 5.144 -> 248.
+  const Row rows[] = {{0, 0, 0},   {1, 0, 48},  {32, 0, 136},  {10, 20, 0},
+                      {19, 20, 0}, {20, 20, 0}, {52, 20, 136}, {255, 20, 248}};
+  for (const Row& r : rows) {
+    EXPECT_EQ(autoContrastLevel(r.value, r.black), r.level) << r.value << " " << r.black;
+  }
+}
+
+TEST(PaletteTest, DisplayStretchLevels) {
+  struct Row {
+    int value;
+    double power;
+    int level;
+  };
+  // 255 c x / (x (c - 1) + 1) with x = j / 255.
+  // j = 51, c = 25: x = 0.2 -> 255 * 5 / 5.8 = 219.8 -> 219.
+  // j = 10, c = 2: x = 0.0392 -> 255 * 0.0784 / 1.0392 = 19.2 -> 19.
+  const Row rows[] = {
+      {0, 25.0, 0}, {51, 25.0, 219}, {10, 2.0, 19}, {254, 50.0, 254}, {255, 25.0, 255}};
+  for (const Row& r : rows) {
+    EXPECT_EQ(displayStretchLevel(r.value, r.power), r.level) << r.value << " " << r.power;
+  }
+}
+
+TEST(PaletteTest, DisplayPaletteComposesTheMappings) {
+  image::DisplayOptions options;
+  EXPECT_EQ(displayPalette(options, 0), greyPalette());
+  options.falseColourPalette = true;
+  EXPECT_EQ(displayPalette(options, 0), falseColourPalette());
+
+  options = {};
+  options.autoContrast = true;
+  Palette p = displayPalette(options, 20);
+  EXPECT_EQ(p[19], (Rgb{0, 0, 0}));
+  EXPECT_EQ(p[52], (Rgb{136, 136, 136}));
+
+  options = {};
+  options.maxStretch = true;
+  options.stretchPower = 25.0;
+  p = displayPalette(options, 0);
+  EXPECT_EQ(p[51], (Rgb{219, 219, 219}));
+
+  // Both: 52 -> 136 (contrast) -> stretch of 136 with power 2: x = .5333 -> 255*1.0667/1.5333.
+  options.autoContrast = true;
+  options.stretchPower = 2.0;
+  p = displayPalette(options, 20);
+  EXPECT_EQ(p[52].r, 177);
+}
+
+struct DisplayBuildTest : ::testing::Test {
+  nvk::test::ProgramFixture f;
+
+  void fillRandom(std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> sample(0, 65535);
+    for (std::size_t i = 0; i < f.program.geometry.pixelCount; ++i) {
+      f.program.planes.RawImage[i] = static_cast<std::uint16_t>(sample(random));
+    }
+  }
+};
+
+TEST_F(DisplayBuildTest, EachDisplayByteIsTheHighByteOfItsSample) {
+  struct Row {
+    bool binned, half;
+    int width, height, step;
+  };
+  const Row rows[] = {{false, false, 3040, 2024, 1},
+                      {false, true, 1520, 1012, 2},
+                      {true, false, 1520, 1012, 1},
+                      {true, true, 760, 506, 2}};
+  for (const Row& r : rows) {
+    f.program.state.binned = r.binned;
+    f.program.halfSizeDisplay = r.half;
+    f.program.applyGeometry();
+    fillRandom(static_cast<std::uint32_t>(r.width + r.step));
+    buildDisplayImage(f.program);
+    const image::DisplayImage& d = f.program.display;
+    ASSERT_EQ(d.width, r.width);
+    ASSERT_EQ(d.height, r.height);
+    const int imageWidth = f.program.geometry.width;
+    for (int y = 0; y < r.height; ++y) {
+      for (int x = 0; x < r.width; ++x) {
+        const std::uint16_t sample =
+            f.program.planes
+                .RawImage[static_cast<std::size_t>(y * r.step) * imageWidth + x * r.step];
+        ASSERT_EQ(d.pixels[static_cast<std::size_t>(y) * r.width + x], sample / 256)
+            << x << "," << y << " binned " << r.binned << " half " << r.half;
+      }
+    }
+  }
+}
+
+TEST_F(DisplayBuildTest, BoundarySamples) {
+  const std::uint16_t samples[] = {0, 1, 255, 256, 32768, 65534, 65535};
+  for (std::size_t i = 0; i < std::size(samples); ++i)
+    f.program.planes.RawImage[i] = samples[i];
+  buildDisplayImage(f.program);
+  const std::uint8_t expected[] = {0, 0, 0, 1, 128, 255, 255};
+  for (std::size_t i = 0; i < std::size(samples); ++i) {
+    EXPECT_EQ(f.program.display.pixels[i], expected[i]) << samples[i];
+  }
+}
+
+TEST_F(DisplayBuildTest, ColourImageIsShownFromItsColourPlanes) {
+  f.program.state.colourConverted = true;
+  f.program.planes.ColourImage.red()[1] = 0x1200;
+  f.program.planes.ColourImage.green()[1] = 0x3400;
+  f.program.planes.ColourImage.blue()[1] = 0x56ff;
+  buildDisplayImage(f.program);
+  ASSERT_TRUE(f.program.display.colour);
+  EXPECT_EQ(f.program.display.rgb[3], 0x12);
+  EXPECT_EQ(f.program.display.rgb[4], 0x34);
+  EXPECT_EQ(f.program.display.rgb[5], 0x56);
+  f.program.state.colourConverted = false;
+  buildDisplayImage(f.program);
+  EXPECT_FALSE(f.program.display.colour);
+}
+
+TEST_F(DisplayBuildTest, BlackLevelIsTheMostFrequentHighByteOfTheBand) {
+  // Full resolution: the band is 19 x 30400 samples from sample 15200 on.
+  auto& raw = f.program.planes.RawImage;
+  std::fill(raw.begin(), raw.end(), 0x0500);  // outside: 5
+  std::fill(raw.begin() + 15200, raw.begin() + 15200 + 19 * 30400, 0x0700);
+  std::fill(raw.begin() + 15200, raw.begin() + 15200 + 100, 0x0900);
+  EXPECT_EQ(displayBlackLevel(raw, f.program.geometry), 7);
+  // Ties go to the lowest value.
+  std::fill(raw.begin() + 15200, raw.begin() + 15200 + 19 * 15200, 0x0800);
+  EXPECT_EQ(displayBlackLevel(raw, f.program.geometry), 7);
+  std::fill(raw.begin() + 15200, raw.begin() + 15200 + 19 * 15200 + 1, 0x0800);
+  EXPECT_EQ(displayBlackLevel(raw, f.program.geometry), 8);
+}
+
+TEST(ScrollRangeTest, Rule) {
+  struct Row {
+    bool fit;
+    int displayWidth, displayHeight, clientWidth, clientHeight;
+    ScrollRange range;
+  };
+  const Row rows[] = {
+      {false, 3040, 2024, 1000, 700, {2040, 1324}}, {true, 3040, 2024, 1000, 700, {0, 0}},
+      {false, 760, 506, 1000, 700, {0, 0}},         {false, 1520, 506, 1000, 700, {520, 0}},
+      {false, 760, 1012, 1000, 700, {0, 312}},      {false, 1000, 700, 1000, 700, {0, 0}},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(scrollRange(r.fit, r.displayWidth, r.displayHeight, r.clientWidth, r.clientHeight),
+              r.range)
+        << r.displayWidth << "x" << r.displayHeight;
+  }
+}
+
+}  // namespace
+}  // namespace nvk::app

@@ -1,0 +1,133 @@
+#include "app/mirror_flip.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "support/program_fixture.h"
+
+namespace nvk::app {
+namespace {
+
+// Plain references written from the rule: mirror takes column width - 1 - c, flip takes row
+// height - 1 - r, both only below `firstRow`.
+std::vector<std::uint16_t> referenceMirror(const std::vector<std::uint16_t>& in, int w, int h,
+                                           int firstRow) {
+  std::vector<std::uint16_t> out = in;
+  for (int y = firstRow; y < h; ++y) {
+    for (int x = 0; x < w; ++x)
+      out[y * w + x] = in[y * w + (w - 1 - x)];
+  }
+  return out;
+}
+
+std::vector<std::uint16_t> referenceFlip(const std::vector<std::uint16_t>& in, int w, int h,
+                                         int firstRow) {
+  std::vector<std::uint16_t> out = in;
+  for (int k = 0; firstRow + k < h; ++k) {
+    for (int x = 0; x < w; ++x)
+      out[(firstRow + k) * w + x] = in[(h - 1 - k) * w + x];
+  }
+  return out;
+}
+
+struct MirrorFlipTest : ::testing::Test {
+  nvk::test::ProgramFixture f;
+
+  std::vector<std::uint16_t> fill(image::Plane plane, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> sample(0, 65535);
+    const std::size_t n = f.program.geometry.pixelCount;
+    std::vector<std::uint16_t> values(n);
+    for (std::size_t i = 0; i < n; ++i)
+      plane[i] = values[i] = static_cast<std::uint16_t>(sample(random));
+    return values;
+  }
+  std::vector<std::uint16_t> read(image::Plane plane) const {
+    return {plane.begin(),
+            plane.begin() + static_cast<std::ptrdiff_t>(f.program.geometry.pixelCount)};
+  }
+  void label() {
+    for (int i = 0; i < 6; ++i)
+      f.program.planes.RawImage[i] = 17;
+  }
+};
+
+TEST(LabelTest, SamplesFourAndFiveAddingUpTo34MarkALabelledImage) {
+  std::vector<std::uint16_t> raw(8, 17);
+  EXPECT_TRUE(isLabelledImage(raw));
+  raw[4] = 0;
+  raw[5] = 34;
+  EXPECT_TRUE(isLabelledImage(raw));
+  raw[5] = 35;
+  EXPECT_FALSE(isLabelledImage(raw));
+}
+
+TEST_F(MirrorFlipTest, MatchReferenceOnRandomFramesInBothGeometries) {
+  for (bool binned : {false, true}) {
+    f.program.state.binned = binned;
+    f.program.applyGeometry();
+    const int w = f.program.geometry.width;
+    const int h = f.program.geometry.height;
+
+    std::vector<std::uint16_t> before = fill(f.program.planes.RawImage, binned ? 1 : 2);
+    before[4] = 1;  // not labelled
+    f.program.planes.RawImage[4] = 1;
+    MirrorImage(f.program);
+    EXPECT_EQ(read(f.program.planes.RawImage), referenceMirror(before, w, h, 0)) << binned;
+
+    before = read(f.program.planes.RawImage);
+    FlipImage(f.program);
+    EXPECT_EQ(read(f.program.planes.RawImage), referenceFlip(before, w, h, 0)) << binned;
+  }
+  EXPECT_EQ(f.ui.redraws(), 4);
+  EXPECT_FALSE(f.ui.busy());
+}
+
+TEST_F(MirrorFlipTest, LabelledImageKeepsItsTopTenRows) {
+  f.program.state.binned = true;
+  f.program.applyGeometry();
+  const int w = f.program.geometry.width;
+  const int h = f.program.geometry.height;
+  fill(f.program.planes.RawImage, 3);
+  label();
+  std::vector<std::uint16_t> before = read(f.program.planes.RawImage);
+
+  MirrorImage(f.program);
+  std::vector<std::uint16_t> after = read(f.program.planes.RawImage);
+  EXPECT_EQ(after, referenceMirror(before, w, h, kLabelBandRows));
+  EXPECT_TRUE(std::equal(before.begin(), before.begin() + 10 * w, after.begin()));
+
+  before = after;
+  FlipImage(f.program);
+  after = read(f.program.planes.RawImage);
+  EXPECT_EQ(after, referenceFlip(before, w, h, kLabelBandRows));
+  // Row 10 takes the last row.
+  EXPECT_TRUE(std::equal(before.end() - w, before.end(), after.begin() + 10 * w));
+}
+
+TEST_F(MirrorFlipTest, ColourPlanesFollowOnlyWhenColourConverted) {
+  f.program.state.binned = true;
+  f.program.applyGeometry();
+  const int w = f.program.geometry.width;
+  const int h = f.program.geometry.height;
+  fill(f.program.planes.RawImage, 4);
+  label();
+  const auto red = fill(f.program.planes.ColourImage.red(), 5);
+  const auto blue = fill(f.program.planes.ColourImage.blue(), 6);
+  const auto green = fill(f.program.planes.ColourImage.green(), 7);
+
+  FlipImage(f.program);
+  EXPECT_EQ(read(f.program.planes.ColourImage.red()), red);
+
+  f.program.state.colourConverted = true;
+  MirrorImage(f.program);
+  EXPECT_EQ(read(f.program.planes.ColourImage.red()), referenceMirror(red, w, h, kLabelBandRows));
+  EXPECT_EQ(read(f.program.planes.ColourImage.blue()), referenceMirror(blue, w, h, kLabelBandRows));
+  EXPECT_EQ(read(f.program.planes.ColourImage.green()),
+            referenceMirror(green, w, h, kLabelBandRows));
+}
+
+}  // namespace
+}  // namespace nvk::app

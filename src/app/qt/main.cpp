@@ -1,16 +1,14 @@
 #include <QApplication>
-#include <QMainWindow>
-#include <QStatusBar>
 
-// Start-up of the desktop program. The main window with its menu, tool bar and dialogs is built
-// on top of this as the capabilities land.
+#include "app/qt/application.h"
+#include "app/qt/main_window.h"
+
+// The desktop program: nvk-k7lq [--simulate] [--root DIR].
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("NVK_K7LQ_USB");
-  QMainWindow window;
-  window.setWindowTitle("NVK_K7LQ_USB - (Untitled)");
-  window.resize(1024, 768);
-  window.statusBar()->showMessage("NVK K7LQ Camera Control and Image processing program");
-  window.show();
-  return app.exec();
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("NVK_K7LQ_USB"));
+  QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+  nvk::app::qt::TNVK_K7LQApp program(nvk::app::qt::parseStartOptions(argc, argv));
+  program.window().show();
+  return QApplication::exec();
 }

@@ -1,0 +1,46 @@
+#include "app/qt/application.h"
+
+#include <string_view>
+
+#include "app/demo_image.h"
+#include "app/qt/main_window.h"
+#include "app/qt/qt_ui.h"
+#include "platform/data_root.h"
+#include "platform/real_clock.h"
+
+namespace nvk::app::qt {
+namespace {
+
+constexpr std::uint32_t kDemoSeed = 7;
+
+}  // namespace
+
+TNVK_K7LQApp::TNVK_K7LQApp(const StartOptions& options)
+    : clock_(std::make_unique<platform::RealClock>()), ui_(std::make_unique<QtUi>()) {
+  const std::filesystem::path root =
+      options.dataRoot.empty() ? platform::defaultDataRoot() : options.dataRoot;
+  program_ = std::make_unique<core::Program>(*clock_, *ui_, core::ProgramPaths(root));
+  window_ = std::make_unique<TNVK_K7LQWindow>(*program_, *ui_);
+  if (options.simulate) {
+    // No image yet: show a star field so that the simulated session starts with a picture.
+    renderDemoStarField(*program_, kDemoSeed);
+    window_->redraw(true);
+  }
+}
+
+TNVK_K7LQApp::~TNVK_K7LQApp() = default;
+
+StartOptions parseStartOptions(int argc, char** argv) {
+  StartOptions options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view word = argv[i];
+    if (word == "--simulate") {
+      options.simulate = true;
+    } else if (word == "--root" && i + 1 < argc) {
+      options.dataRoot = argv[++i];
+    }
+  }
+  return options;
+}
+
+}  // namespace nvk::app::qt

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "core/program.h"
+#include "port/clock.h"
+
+namespace nvk::app::qt {
+
+class QtUi;
+class TNVK_K7LQWindow;
+
+struct StartOptions {
+  std::filesystem::path dataRoot;  // empty: the user's data root
+  bool simulate = false;           // --simulate
+};
+
+// The application object: the program object on the Qt Ui and the real clock, and the main
+// window around it. A QApplication must exist first.
+class TNVK_K7LQApp {
+ public:
+  explicit TNVK_K7LQApp(const StartOptions& options);
+  ~TNVK_K7LQApp();
+
+  core::Program& program() { return *program_; }
+  QtUi& ui() { return *ui_; }
+  TNVK_K7LQWindow& window() { return *window_; }
+
+ private:
+  std::unique_ptr<port::Clock> clock_;
+  std::unique_ptr<QtUi> ui_;
+  std::unique_ptr<core::Program> program_;
+  std::unique_ptr<TNVK_K7LQWindow> window_;
+};
+
+// Reads the command line ("--simulate", "--root DIR"); unknown words are ignored.
+StartOptions parseStartOptions(int argc, char** argv);
+
+}  // namespace nvk::app::qt

@@ -1,0 +1,32 @@
+#include "app/qt/dialog_views.h"
+
+#include <array>
+#include <string_view>
+
+#include "app/qt/sub_frame_dialog_view.h"
+
+namespace nvk::app::qt {
+namespace {
+
+using ViewFactory = std::unique_ptr<QDialog> (*)(port::DialogModel&, QtUi&, QWidget*);
+
+template <typename View, typename Model>
+std::unique_ptr<QDialog> make(port::DialogModel& model, QtUi& ui, QWidget* parent) {
+  return std::make_unique<View>(dynamic_cast<Model&>(model), ui, parent);
+}
+
+// One line per dialog: the model's dialogId() and its view.
+constexpr std::array<std::pair<std::string_view, ViewFactory>, 1> kViews{{
+    {"TSubFrameDialog", make<SubFrameDialogView, image::SubFrameDialog>},
+}};
+
+}  // namespace
+
+std::unique_ptr<QDialog> makeDialogView(port::DialogModel& model, QtUi& ui, QWidget* parent) {
+  for (const auto& [id, factory] : kViews) {
+    if (id == model.dialogId()) return factory(model, ui, parent);
+  }
+  return nullptr;
+}
+
+}  // namespace nvk::app::qt

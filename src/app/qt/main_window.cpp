@@ -1,0 +1,215 @@
+#include "app/qt/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/display_builder.h"
+#include "app/qt/image_view.h"
+#include "app/qt/qt_ui.h"
+#include "app/qt/tool_icons.h"
+
+namespace nvk::app::qt {
+namespace {
+
+QString toQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QColor backgroundColour(image::WindowBackground background) {
+  switch (background) {
+    case image::WindowBackground::Grey:
+      return {90, 90, 90};
+    case image::WindowBackground::Red:
+      return {120, 40, 40};
+    case image::WindowBackground::LightGrey:
+      break;
+  }
+  return {192, 192, 192};
+}
+
+// The help pages: docs/index.html beside the build tree or the installed program.
+QString helpIndex() {
+  const QDir bin(QCoreApplication::applicationDirPath());
+  for (const char* relative :
+       {"../../../docs/index.html", "../../docs/index.html", "../docs/index.html",
+        "../share/nvk-k7lq/docs/index.html", "docs/index.html"}) {
+    const QFileInfo candidate(bin.filePath(QString::fromLatin1(relative)));
+    if (candidate.exists()) return candidate.canonicalFilePath();
+  }
+  return {};
+}
+
+}  // namespace
+
+TNVK_K7LQWindow::TNVK_K7LQWindow(core::Program& program, QtUi& ui)
+    : program_(program), ui_(ui), context_{program, *this} {
+  setObjectName(QStringLiteral("TNVK_K7LQWindow"));
+  view_ = new ImageView(program_, this);
+  view_->onLeftClick = [this](int x, int y) { onLeftClick(x, y); };
+  setCentralWidget(view_);
+  buildMenus();
+  buildToolBar();
+  statusLabel_ = new QLabel(QString::fromLatin1(kStatusText), this);
+  statusBar()->addWidget(statusLabel_, 1);
+  setDocumentTitle("(Untitled)");
+  move(0, 0);
+  resize(1024, 768);
+
+  ui_.setDialogParent(this);
+  ui_.setRedrawHandler([this] { redraw(false); });
+  settingsChanged();
+}
+
+TNVK_K7LQWindow::~TNVK_K7LQWindow() {
+  ui_.setRedrawHandler({});
+  ui_.setDialogParent(nullptr);
+}
+
+void TNVK_K7LQWindow::buildMenus() {
+  std::map<Menu, QMenu*> menus;
+  for (Menu m : {Menu::File, Menu::Edit, Menu::View, Menu::Camera, Menu::Telescope, Menu::Contrast,
+                 Menu::Filters, Menu::Colour, Menu::Merging, Menu::Help}) {
+    menus[m] = menuBar()->addMenu(toQString(menuTitle(m)));
+  }
+  for (const CommandInfo& command : commandTable()) {
+    auto* action = new QAction(toQString(command.text), this);
+    action->setData(command.id);
+    if (!command.accelerator.empty()) {
+      action->setShortcut(QKeySequence(toQString(command.accelerator)));
+    }
+    action->setCheckable(command.checked != nullptr);
+    const QIcon icon = toolIcon(command.id);
+    if (!icon.isNull()) action->setIcon(icon);
+    const int id = command.id;
+    connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+    actions_[id] = action;
+    if (command.menu == Menu::ToolBarOnly) continue;
+    QMenu* menu = menus[command.menu];
+    if (command.separatorBefore && !menu->isEmpty()) menu->addSeparator();
+    menu->addAction(action);
+  }
+  // The accelerators work while the menus are closed: the menu bar carries the actions.
+}
+
+void TNVK_K7LQWindow::buildToolBar() {
+  toolBar_ = addToolBar(tr("Tools"));
+  toolBar_->setObjectName(QStringLiteral("toolBar"));
+  toolBar_->setMovable(false);
+  toolBar_->setIconSize(QSize(24, 24));
+  for (int id : toolBarCommands()) {
+    if (id == 0) {
+      toolBar_->addSeparator();
+      continue;
+    }
+    toolBar_->addAction(actions_.at(id));
+    if (id == cmd::kHalfSizeDisplay) {
+      // The pair's second button: pressed while the display is at full size.
+      fullSizeButton_ = new QAction(fullSizeDisplayIcon(), tr("Full Size Display"), this);
+      fullSizeButton_->setCheckable(true);
+      connect(fullSizeButton_, &QAction::triggered, this, [this] {
+        if (program_.halfSizeDisplay) runCommand(cmd::kHalfSizeDisplay);
+        updateCommandStates();
+      });
+      toolBar_->addAction(fullSizeButton_);
+    }
+  }
+  telescopeButton_ = new QAction(toolIcon(cmd::kTelescopeControl),
+                                 actions_.at(cmd::kTelescopeControl)->text(), this);
+  connect(telescopeButton_, &QAction::triggered, this,
+          [this] { runCommand(cmd::kTelescopeControl); });
+  toolBar_->addAction(telescopeButton_);
+}
+
+bool TNVK_K7LQWindow::runCommand(int id) {
+  const bool ran = dispatchCommand(context_, id);
+  updateCommandStates();
+  return ran;
+}
+
+QAction* TNVK_K7LQWindow::commandAction(int id) const {
+  const auto it = actions_.find(id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void TNVK_K7LQWindow::updateCommandStates() {
+  for (const CommandInfo& command : commandTable()) {
+    QAction* action = actions_.at(command.id);
+    action->setEnabled(isCommandEnabled(command, context_));
+    if (action->isCheckable()) action->setChecked(isCommandChecked(command, context_));
+  }
+  if (fullSizeButton_ != nullptr) fullSizeButton_->setChecked(!program_.halfSizeDisplay);
+  const bool drive = program_.settings.guideOutputMode != image::GuideOutputMode::None;
+  telescopeButton_->setVisible(drive);
+  telescopeButton_->setEnabled(actions_.at(cmd::kTelescopeControl)->isEnabled());
+}
+
+void TNVK_K7LQWindow::setDocumentTitle(std::string_view title) {
+  setWindowTitle(QString::fromLatin1(kApplicationTitle) + " - " + toQString(title));
+}
+
+void TNVK_K7LQWindow::redraw(bool resetScroll) {
+  buildDisplayImage(program_);
+  view_->setPicture();
+  view_->updateScrollRange(resetScroll);
+  updateCommandStates();
+}
+
+void TNVK_K7LQWindow::setPickMode(PickMode mode) {
+  pickMode_ = mode;
+  view_->setSubFrameOutline(mode == PickMode::SubFrameCentre);
+  view_->viewport()->setCursor(mode == PickMode::None ? Qt::ArrowCursor : Qt::CrossCursor);
+  if (mode == PickMode::SubFrameCentre) view_->viewport()->setCursor(Qt::ArrowCursor);
+}
+
+bool TNVK_K7LQWindow::pictureExists() const {
+  return view_->hasPicture();
+}
+
+void TNVK_K7LQWindow::copyPicture() {
+  if (view_->hasPicture()) QApplication::clipboard()->setImage(view_->picture());
+}
+
+void TNVK_K7LQWindow::showAbout() {
+  QMessageBox::about(
+      this, tr("About NVK_K7LQ_USB"),
+      tr("<h3>NVK_K7LQ_USB</h3>"
+         "<p>NVK K7LQ Camera Control and Image processing program, version %1.</p>"
+         "<p>Takes exposures with the NVK K7LQ one-shot-colour camera and its guide head, "
+         "guides the telescope, and calibrates, colours, stretches, filters and saves the "
+         "images (FITS, KR raw files, TIFF and bitmaps).</p>")
+          .arg(QCoreApplication::applicationVersion()));
+}
+
+bool TNVK_K7LQWindow::openHelp() {
+  const QString index = helpIndex();
+  return !index.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(index));
+}
+
+void TNVK_K7LQWindow::closeWindow() {
+  close();
+}
+
+void TNVK_K7LQWindow::settingsChanged() {
+  view_->setBackground(backgroundColour(program_.settings.windowBackground));
+  updateCommandStates();
+}
+
+void TNVK_K7LQWindow::onLeftClick(int x, int y) {
+  if (pickMode_ == PickMode::None) return;
+  const PickMode before = pickMode_;
+  setPickMode(pickAt(program_, pickMode_, x, y));
+  if (before != pickMode_) view_->viewport()->update();
+}
+
+}  // namespace nvk::app::qt

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+
+#include "app/command_map.h"
+#include "core/program.h"
+
+class QAction;
+class QLabel;
+class QToolBar;
+
+namespace nvk::app::qt {
+
+class ImageView;
+class QtUi;
+
+// The program's title: the first part of the caption and the menu's name.
+inline constexpr const char* kApplicationTitle = "NVK_K7LQ_USB";
+inline constexpr const char* kStatusText = "NVK K7LQ Camera Control and Image processing program";
+
+// The main window: the frame with the menu, the tool bar and the status bar around the picture.
+// Every menu entry, tool button and accelerator goes through the command table.
+class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
+  Q_OBJECT
+
+ public:
+  TNVK_K7LQWindow(core::Program& program, QtUi& ui);
+  ~TNVK_K7LQWindow() override;
+
+  // Runs command `id` as its menu entry does; false when it is unknown or disabled.
+  bool runCommand(int id);
+  // The menu action of command `id` (tool-bar-only commands too); nullptr when none.
+  QAction* commandAction(int id) const;
+  ImageView* imageView() const { return view_; }
+  QToolBar* toolBar() const { return toolBar_; }
+  QLabel* statusLabel() const { return statusLabel_; }
+  // The tool button of the telescope control, shown only with a telescope drive method.
+  QAction* telescopeButton() const { return telescopeButton_; }
+  // Re-reads enabling and check marks from the command table.
+  void updateCommandStates();
+
+  // --- WindowActions ---
+  void setDocumentTitle(std::string_view title) override;
+  void redraw(bool resetScroll) override;
+  PickMode pickMode() const override { return pickMode_; }
+  void setPickMode(PickMode mode) override;
+  bool pictureExists() const override;
+  void copyPicture() override;
+  void showAbout() override;
+  bool openHelp() override;
+  void closeWindow() override;
+  void settingsChanged() override;
+
+ private:
+  void buildMenus();
+  void buildToolBar();
+  void onLeftClick(int x, int y);
+
+  core::Program& program_;
+  QtUi& ui_;
+  CommandContext context_;
+  ImageView* view_ = nullptr;
+  QToolBar* toolBar_ = nullptr;
+  QLabel* statusLabel_ = nullptr;
+  QAction* telescopeButton_ = nullptr;
+  QAction* fullSizeButton_ = nullptr;  // the second button of the half-size display pair
+  std::map<int, QAction*> actions_;
+  PickMode pickMode_ = PickMode::None;
+};
+
+}  // namespace nvk::app::qt

@@ -1,0 +1,200 @@
+#include "app/qt/qt_ui.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "app/file_filter.h"
+#include "app/qt/dialog_views.h"
+
+namespace nvk::app::qt {
+namespace {
+
+QString toQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+class ProgressWindow final : public QDialog {
+ public:
+  explicit ProgressWindow(QWidget* parent) : QDialog(parent) {
+    setModal(false);
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    auto* layout = new QVBoxLayout(this);
+    caption_ = new QLabel(this);
+    caption_->setAlignment(Qt::AlignCenter);
+    bar_ = new QScrollBar(Qt::Horizontal, this);
+    bar_->setRange(0, 256);
+    // The bar only shows progress; the user's clicks are the abort, not a scroll.
+    bar_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    bar_->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(caption_);
+    layout->addWidget(bar_);
+    setFixedWidth(320);
+  }
+  void setCaption(const QString& caption) {
+    setWindowTitle(caption);
+    caption_->setText(caption);
+  }
+  QString caption() const { return caption_->text(); }
+  void setPosition(int position) { bar_->setValue(position); }
+  int position() const { return bar_->value(); }
+
+ private:
+  QLabel* caption_;
+  QScrollBar* bar_;
+};
+
+QtUi::QtUi() {
+  qApp->installEventFilter(this);
+}
+
+QtUi::~QtUi() {
+  if (qApp != nullptr) qApp->removeEventFilter(this);
+  while (busyDepth_ > 0)
+    setBusyCursor(false);
+}
+
+void QtUi::showMessage(std::string_view title, std::string_view text) {
+  QMessageBox box(QMessageBox::NoIcon, toQString(title), toQString(text), QMessageBox::Ok);
+  box.exec();
+}
+
+void QtUi::beep() {
+  QApplication::beep();
+}
+
+void QtUi::openProgress(std::string_view caption) {
+  if (!progress_) progress_ = std::make_unique<ProgressWindow>(dialogParent_.data());
+  progress_->setCaption(toQString(caption));
+  progress_->setPosition(0);
+  progress_->show();
+  progress_->raise();
+}
+
+void QtUi::setProgress(int position) {
+  if (progress_) progress_->setPosition(position);
+}
+
+void QtUi::setProgressCaption(std::string_view caption) {
+  if (progress_) progress_->setCaption(toQString(caption));
+}
+
+void QtUi::closeProgress() {
+  if (progress_) progress_->hide();
+}
+
+QWidget* QtUi::progressWindow() const {
+  return progress_ && progress_->isVisible() ? progress_.get() : nullptr;
+}
+
+int QtUi::progressPosition() const {
+  return progress_ ? progress_->position() : 0;
+}
+
+QString QtUi::progressCaption() const {
+  return progress_ ? progress_->caption() : QString();
+}
+
+void QtUi::setBusyCursor(bool busy) {
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ++busyDepth_;
+  } else if (busyDepth_ > 0) {
+    QApplication::restoreOverrideCursor();
+    --busyDepth_;
+  }
+}
+
+void QtUi::requestRedraw() {
+  if (redraw_) redraw_();
+}
+
+bool QtUi::pump() {
+  pumping_ = true;
+  abortPressed_ = false;
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  pumping_ = false;
+  return abortPressed_;
+}
+
+bool QtUi::eventFilter(QObject* watched, QEvent* event) {
+  if (pumping_) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress ||
+        type == QEvent::MouseButtonDblClick) {
+      // A key or a mouse button during a long operation is the user's abort; it goes no
+      // further.
+      if (!abortPressed_) beep();
+      abortPressed_ = true;
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+port::DialogResult QtUi::runDialog(port::DialogModel& model) {
+  std::unique_ptr<QDialog> view = makeDialogView(model, *this, dialogParent_.data());
+  if (!view) {
+    // A dialog model without a view: nothing to show, so it closes as cancelled.
+    beep();
+    return port::DialogResult::Cancel;
+  }
+  view->setWindowTitle(toQString(model.title()));
+  const int result = view->exec();
+  if (result == QDialog::Accepted) return port::DialogResult::Ok;
+  if (result == QDialog::Rejected) return port::DialogResult::Cancel;
+  return static_cast<port::DialogResult>(result);
+}
+
+std::optional<std::string> QtUi::openFileDialog(const port::FileDialogRequest& request) {
+  return runFileDialog(request, false);
+}
+
+std::optional<std::string> QtUi::saveFileDialog(const port::FileDialogRequest& request) {
+  return runFileDialog(request, true);
+}
+
+std::optional<std::string> QtUi::runFileDialog(const port::FileDialogRequest& request, bool save) {
+  QFileDialog dialog(dialogParent_.data(), toQString(request.title));
+  // Qt's own dialog: it honours the case-blind globs and hides them behind the descriptions.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  QStringList filters;
+  for (const FileFilterEntry& entry : parseFileFilter(request.filter)) {
+    QStringList patterns;
+    for (const std::string& p : entry.patterns)
+      patterns << QString::fromStdString(p);
+    filters << QString::fromStdString(entry.description) + " (" + patterns.join(' ') + ")";
+  }
+  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  if (auto last = lastFilter_.find(request.filter); last != lastFilter_.end()) {
+    dialog.selectNameFilter(last->second);
+  }
+  const QString folder =
+      request.directory.empty() ? lastFolder_ : QString::fromStdString(request.directory);
+  if (!folder.isEmpty()) dialog.setDirectory(folder);
+  if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
+  if (!request.defaultExtension.empty()) {
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  lastFilter_[request.filter] = dialog.selectedNameFilter();
+  const QString chosen = dialog.selectedFiles().first();
+  lastFolder_ = QFileInfo(chosen).absolutePath();
+  return chosen.toStdString();
+}
+
+}  // namespace nvk::app::qt

@@ -1,0 +1,118 @@
+#include "app/qt/qt_ui.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/qt/sub_frame_dialog_view.h"
+#include "qt_test_support.h"
+
+namespace nvk::app::qt {
+namespace {
+
+struct QtUiTest : ::testing::Test {
+  QWidget target;
+  QtUi ui;
+
+  void SetUp() override { target.show(); }
+};
+
+TEST_F(QtUiTest, AKeyPressDuringPumpIsTheUsersAbort) {
+  EXPECT_FALSE(ui.pump());
+  QCoreApplication::postEvent(&target,
+                              new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier));
+  EXPECT_TRUE(ui.pump());
+  EXPECT_FALSE(ui.pump());
+}
+
+TEST_F(QtUiTest, AMouseButtonPressDuringPumpIsTheUsersAbort) {
+  QCoreApplication::postEvent(
+      &target, new QMouseEvent(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5),
+                               Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  EXPECT_TRUE(ui.pump());
+}
+
+TEST_F(QtUiTest, InputOutsidePumpReachesItsWidget) {
+  struct KeyCounter : QWidget {
+    int keys = 0;
+    void keyPressEvent(QKeyEvent*) override { ++keys; }
+  } counter;
+  counter.show();
+  QTest::keyClick(&counter, Qt::Key_A);
+  EXPECT_EQ(counter.keys, 1);
+  EXPECT_FALSE(ui.pump());
+}
+
+TEST_F(QtUiTest, ProgressWindowShowsCaptionAndPosition) {
+  EXPECT_EQ(ui.progressWindow(), nullptr);
+  ui.openProgress("FILTER PROGRESS");
+  ASSERT_NE(ui.progressWindow(), nullptr);
+  EXPECT_EQ(ui.progressCaption(), "FILTER PROGRESS");
+  ui.setProgress(128);
+  EXPECT_EQ(ui.progressPosition(), 128);
+  ui.setProgress(400);  // the bar ends at 256
+  EXPECT_EQ(ui.progressPosition(), 256);
+  ui.setProgressCaption("EXPOSURE UNDERWAY");
+  EXPECT_EQ(ui.progressCaption(), "EXPOSURE UNDERWAY");
+  ui.closeProgress();
+  EXPECT_EQ(ui.progressWindow(), nullptr);
+}
+
+TEST_F(QtUiTest, MessagesAreModalBoxesWithTheirTitle) {
+  test::MessageBoxAnswerer answerer;
+  ui.showMessage("NVK_K7LQ_USB", "Sorry, outside Image area - try again");
+  ASSERT_EQ(answerer.seen.size(), 1u);
+  EXPECT_EQ(answerer.seen[0].title, "NVK_K7LQ_USB");
+  EXPECT_EQ(answerer.seen[0].text, "Sorry, outside Image area - try again");
+}
+
+TEST_F(QtUiTest, BusyCursorNests) {
+  ui.setBusyCursor(true);
+  ui.setBusyCursor(true);
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  ui.setBusyCursor(false);
+  EXPECT_NE(QApplication::overrideCursor(), nullptr);
+  ui.setBusyCursor(false);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(QtUiTest, RedrawGoesToTheWindow) {
+  int redraws = 0;
+  ui.setRedrawHandler([&] { ++redraws; });
+  ui.requestRedraw();
+  EXPECT_EQ(redraws, 1);
+}
+
+TEST(SubFrameDialogViewTest, RadioButtonsAreBoundToTheModel) {
+  QtUi ui;
+  image::ImageState state;
+  state.subFrameFraction = 3;
+  image::SubFrameDialog model(state);
+  SubFrameDialogView view(model, ui, nullptr);
+  auto* third = view.findChild<QRadioButton*>("choice211");
+  auto* quarter = view.findChild<QRadioButton*>("choice212");
+  ASSERT_NE(third, nullptr);
+  ASSERT_NE(quarter, nullptr);
+  EXPECT_TRUE(third->isChecked());
+  EXPECT_EQ(quarter->text(), "1/4 Frame (758x504)");
+  quarter->click();
+  EXPECT_EQ(state.subFrameFraction, 4);
+  EXPECT_EQ(state.subFrameWidth, 760);
+  EXPECT_EQ(state.subFrameHeight, 506);
+}
+
+TEST(DialogRunTest, UnknownDialogClosesAsCancelled) {
+  struct Unknown : port::DialogModel {
+    std::string_view dialogId() const override { return "TNoSuchDialog"; }
+    std::string title() const override { return "None"; }
+  } model;
+  QtUi ui;
+  EXPECT_EQ(ui.runDialog(model), port::DialogResult::Cancel);
+}
+
+}  // namespace
+}  // namespace nvk::app::qt

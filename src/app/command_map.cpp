@@ -49,7 +49,7 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kCopy, "&Copy", "Shift+Ins", Edit, wc::copyPicture, kPicture},
     CommandInfo{8, "&Label    ", "", Edit, nullptr, Enabling::Always, nullptr, true},
     CommandInfo{24324, "Set Auto &Processing", "", Edit, nullptr, Enabling::Always, nullptr, true},
-    CommandInfo{cmd::kProgramDefaults, "Set Program Defa&ults", "", Edit, nullptr},
+    CommandInfo{cmd::kProgramDefaults, "Set Program Defa&ults", "", Edit, wc::programDefaults},
     CommandInfo{32101, "Create Hot Pixel Map", "", Edit, nullptr, Enabling::Always, nullptr, true},
     CommandInfo{32102, "Load Hot Pixel Map File", "", Edit, nullptr},
 

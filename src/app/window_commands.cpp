@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "app/mirror_flip.h"
+#include "image/defaults_dialog.h"
 #include "image/sub_frame_dialog.h"
 
 namespace nvk::app::window_commands {
@@ -66,6 +67,16 @@ void mirror(CommandContext& c) {
 
 void flip(CommandContext& c) {
   FlipImage(c.program);
+}
+
+void programDefaults(CommandContext& c) {
+  core::Program& p = c.program;
+  image::DefaultsDialog dialog(p.settings, p.fits, p.paths(), p.comPorts, p.ui());
+  dialog.onBackgroundChanged = [&c] { c.window.settingsChanged(); };
+  dialog.open();
+  p.ui().runDialog(dialog);
+  // The telescope commands and button follow the drive method chosen.
+  c.window.settingsChanged();
 }
 
 void subFrameSelection(CommandContext& c) {

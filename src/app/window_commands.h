@@ -23,6 +23,7 @@ void maxStretchDo(CommandContext& c);
 void mirror(CommandContext& c);
 void flip(CommandContext& c);
 
+void programDefaults(CommandContext& c);
 void subFrameSelection(CommandContext& c);
 void pickSubFrame(CommandContext& c);
 void defaultSubFrameCentre(CommandContext& c);

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "fake_window.h"
+#include "image/defaults_dialog.h"
 #include "image/sub_frame_dialog.h"
 #include "support/program_fixture.h"
 
@@ -270,6 +271,17 @@ TEST_F(CommandMapTest, SubFrameSelectionShowsItsDialog) {
   ASSERT_TRUE(dispatchCommand(context, cmd::kSubFrameSelection));
   EXPECT_EQ(f.program.state.subFrameFraction, 4);
   EXPECT_EQ(f.program.state.subFrameWidth, 760);
+  EXPECT_TRUE(f.ui.scriptErrors().empty());
+}
+
+TEST_F(CommandMapTest, ProgramDefaultsShowsItsDialogAndUpdatesTheWindow) {
+  f.ui.onDialog("TDefaultsDialog", [](port::DialogModel& m) {
+    dynamic_cast<image::DefaultsDialog&>(m).setGuideOutputMode(image::GuideOutputMode::Lx200);
+    return port::DialogResult::Ok;
+  });
+  ASSERT_TRUE(dispatchCommand(context, cmd::kProgramDefaults));
+  EXPECT_EQ(f.program.settings.guideOutputMode, image::GuideOutputMode::Lx200);
+  EXPECT_EQ(window.settingsChanges, 1);
   EXPECT_TRUE(f.ui.scriptErrors().empty());
 }
 

@@ -15,14 +15,25 @@
 #include "app/qt/application.h"
 #include "app/qt/image_view.h"
 #include "app/qt/qt_ui.h"
+#include "image/settings_file.h"
 #include "qt_test_support.h"
 #include "support/temp_dir.h"
 
 namespace nvk::app::qt {
 namespace {
 
+// A settings file in the data root, so that the window starts without message 1.
+struct SettingsOnDisk {
+  explicit SettingsOnDisk(const std::filesystem::path& root) {
+    const core::ProgramPaths paths(root);
+    std::filesystem::create_directories(paths.autosaveFolder());
+    image::saveSettings(paths.settingsFile(), image::Settings{}, image::FitsHeaderInfo{});
+  }
+};
+
 struct WindowTest : ::testing::Test {
   nvk::test::TempDir root;
+  SettingsOnDisk settings{root.path()};
   TNVK_K7LQApp app{StartOptions{root.path(), false}};
   TNVK_K7LQWindow& window = app.window();
   core::Program& program = app.program();
@@ -193,11 +204,32 @@ TEST_F(WindowTest, ClicksPickTheSubFrameCentreOrReportOutside) {
   EXPECT_EQ(window.pickMode(), PickMode::FocusCentre);
 }
 
-TEST(ApplicationTest, SimulateStartsWithAPicture) {
+TEST(ApplicationTest, SimulateStartsWithAPictureAndMessage1WithoutSettings) {
   nvk::test::TempDir root;
+  test::MessageBoxAnswerer answerer;
   TNVK_K7LQApp app(StartOptions{root.path(), true});
   EXPECT_TRUE(app.window().pictureExists());
   EXPECT_EQ(app.window().windowTitle(), "NVK_K7LQ_USB - (Untitled)");
+  ASSERT_EQ(answerer.seen.size(), 1u);
+  EXPECT_EQ(answerer.seen[0].text, "Warning!\nNo INI file found, please set defaults...");
+}
+
+TEST(ApplicationTest, StartsWithTheSettingsOfTheFile) {
+  nvk::test::TempDir root;
+  image::Settings saved;
+  saved.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  saved.windowBackground = image::WindowBackground::Red;
+  const core::ProgramPaths paths(root.path());
+  std::filesystem::create_directories(paths.autosaveFolder());
+  ASSERT_EQ(image::saveSettings(paths.settingsFile(), saved, image::FitsHeaderInfo{}),
+            image::SettingsStatus::Ok);
+  TNVK_K7LQApp app(StartOptions{root.path(), false});
+  app.window().show();
+  EXPECT_EQ(app.program().settings.guideOutputMode, image::GuideOutputMode::AutoguiderSocket);
+  EXPECT_TRUE(app.window().telescopeButton()->isVisible());
+  // No picture yet: the client area shows the background colour of the settings.
+  const QImage shot = app.window().imageView()->viewport()->grab().toImage();
+  EXPECT_EQ(shot.pixel(10, 10), qRgb(120, 40, 40));
 }
 
 TEST(ApplicationTest, StartOptions) {

@@ -5,6 +5,7 @@
 #include "app/demo_image.h"
 #include "app/qt/main_window.h"
 #include "app/qt/qt_ui.h"
+#include "app/startup.h"
 #include "platform/data_root.h"
 #include "platform/real_clock.h"
 
@@ -21,6 +22,8 @@ TNVK_K7LQApp::TNVK_K7LQApp(const StartOptions& options)
       options.dataRoot.empty() ? platform::defaultDataRoot() : options.dataRoot;
   program_ = std::make_unique<core::Program>(*clock_, *ui_, core::ProgramPaths(root));
   window_ = std::make_unique<TNVK_K7LQWindow>(*program_, *ui_);
+  loadStartupSettings(*program_);
+  window_->settingsChanged();
   if (options.simulate) {
     // No image yet: show a star field so that the simulated session starts with a picture.
     renderDemoStarField(*program_, kDemoSeed);

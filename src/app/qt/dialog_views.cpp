@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "app/qt/defaults_dialog_view.h"
 #include "app/qt/sub_frame_dialog_view.h"
 
 namespace nvk::app::qt {
@@ -16,8 +17,9 @@ std::unique_ptr<QDialog> make(port::DialogModel& model, QtUi& ui, QWidget* paren
 }
 
 // One line per dialog: the model's dialogId() and its view.
-constexpr std::array<std::pair<std::string_view, ViewFactory>, 1> kViews{{
+constexpr std::array<std::pair<std::string_view, ViewFactory>, 2> kViews{{
     {"TSubFrameDialog", make<SubFrameDialogView, image::SubFrameDialog>},
+    {"TDefaultsDialog", make<DefaultsDialogView, image::DefaultsDialog>},
 }};
 
 }  // namespace

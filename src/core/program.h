@@ -13,6 +13,7 @@
 #include "image/plane_pool.h"
 #include "image/settings.h"
 #include "image/settings_file.h"
+#include "process/process_state.h"
 #include "port/clock.h"
 #include "port/ui.h"
 
@@ -55,6 +56,10 @@ class Program {
   image::DisplayImage display;
   image::HotPixelMap hotPixelMap;
   core::ComPortMap comPorts;
+  // Stretch table, background estimate, display stretch and the undo record.
+  process::ProcessState processing;
+  // "Auto Date" of the label dialog: kept for the run, not stored in the settings file.
+  bool labelAutoDate = false;
   // "Bin High Res Display": show every second sample of every second row.
   bool halfSizeDisplay = false;
   files::FileMenuState fileMenu;

@@ -1,0 +1,480 @@
+// The pixel loops of the spatial filters. Each is written so that the compiler vectorises it
+// (a clone for AVX2 processors is picked at run time where the processor has it); the tests compare
+// every one with a plain per-sample version on random frames.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "process/filters.h"
+#include "process/frame.h"
+
+#define NVK_HOT __attribute__((target_clones("avx2", "default"), optimize("O3")))
+
+namespace nvk::process {
+namespace {
+
+// clang-format off
+constexpr std::array<FilterKernel, 6> kKernels{{
+    {KernelId::LowPass, 1, 16,
+     {1, 2, 1,
+      2, 4, 2,
+      1, 2, 1}, "Lowpass Smoother Filter"},
+    {KernelId::HighPassLowPower, 1, 1,
+     { 0, -1,  0,
+      -1,  5, -1,
+       0, -1,  0}, "High Pass Low Power Filter"},
+    {KernelId::Gaussian, 2, 80,
+     {0, 1,  2, 1, 0,
+      1, 4,  8, 4, 1,
+      2, 8, 16, 8, 2,
+      1, 4,  8, 4, 1,
+      0, 1,  2, 1, 0}, "Gaussian Filter"},
+    {KernelId::HighPassHighPower, 2, 1,
+     {-1, -1, -1, -1, -1,
+      -1, -1, -1, -1, -1,
+      -1, -1, 25, -1, -1,
+      -1, -1, -1, -1, -1,
+      -1, -1, -1, -1, -1}, "High Pass High Power Filter"},
+    {KernelId::SmootherSharper, 2, 1,
+     { 0, -1, -1, -1,  0,
+      -1,  1,  1,  1, -1,
+      -1,  1,  5,  1, -1,
+      -1,  1,  1,  1, -1,
+       0, -1, -1, -1,  0}, "Smoother/Sharper Filter"},
+    {KernelId::BasRelief, 2, 1,
+     { 0,  0, -1,  0,  0,
+       0, -1, -1, -1,  0,
+      -1, -1,  1,  1,  1,
+       0,  1,  1,  1,  0,
+       0,  0,  1,  0,  0}, "Bas Relief Filter"},
+}};
+// clang-format on
+
+constexpr bool weightsAddUpToDivisors() {
+  for (const FilterKernel& k : kKernels) {
+    int sum = 0;
+    for (int i = 0; i < k.size() * k.size(); ++i)
+      sum += k.weights[i];
+    if (sum != k.divisor) return false;
+  }
+  return true;
+}
+static_assert(weightsAddUpToDivisors());
+
+// --- kernel filter ---
+
+template <int Index>
+[[gnu::always_inline]] inline void convolveRow(const std::uint16_t* __restrict row,
+                                               std::uint16_t* __restrict out, int width) {
+  static constexpr FilterKernel k = kKernels[Index];
+  constexpr int r = k.radius;
+  constexpr int n = 2 * r + 1;
+  for (int x = r; x < width - r; ++x) {
+    int e = 0;
+#pragma GCC unroll 5
+    for (int j = 0; j < n; ++j) {
+#pragma GCC unroll 5
+      for (int i = 0; i < n; ++i) {
+        e += k.weights[j * n + i] * row[(j - r) * width + x + i - r];
+      }
+    }
+    e /= k.divisor;
+    out[x] = e > 65280 ? 65535 : e < 0 ? 0 : static_cast<std::uint16_t>(e);
+  }
+}
+
+template <int Index>
+[[gnu::always_inline]] inline void convolveBand(const FilterFrames& f, int rowBegin, int rowEnd) {
+  for (int y = rowBegin; y < rowEnd; ++y) {
+    const std::size_t at = static_cast<std::size_t>(y) * f.width;
+    convolveRow<Index>(f.source + at, f.target + at, f.width);
+  }
+}
+
+NVK_HOT void convolve0(const FilterFrames& f, int b, int e) {
+  convolveBand<0>(f, b, e);
+}
+NVK_HOT void convolve1(const FilterFrames& f, int b, int e) {
+  convolveBand<1>(f, b, e);
+}
+NVK_HOT void convolve2(const FilterFrames& f, int b, int e) {
+  convolveBand<2>(f, b, e);
+}
+NVK_HOT void convolve3(const FilterFrames& f, int b, int e) {
+  convolveBand<3>(f, b, e);
+}
+NVK_HOT void convolve4(const FilterFrames& f, int b, int e) {
+  convolveBand<4>(f, b, e);
+}
+NVK_HOT void convolve5(const FilterFrames& f, int b, int e) {
+  convolveBand<5>(f, b, e);
+}
+
+// Any other kernel: the same sum, one weight at a time.
+void convolveGeneric(const FilterKernel& k, const FilterFrames& f, int rowBegin, int rowEnd) {
+  const int r = k.radius;
+  const int n = k.size();
+  for (int y = rowBegin; y < rowEnd; ++y) {
+    for (int x = r; x < f.width - r; ++x) {
+      int e = 0;
+      for (int j = 0; j < n; ++j) {
+        for (int i = 0; i < n; ++i) {
+          e += k.weight(j, i) * f.source[static_cast<std::size_t>(y + j - r) * f.width + x + i - r];
+        }
+      }
+      f.target[static_cast<std::size_t>(y) * f.width + x] = clampFiltered(e / k.divisor);
+    }
+  }
+}
+
+// --- unsharp mask ---
+
+// The window sum is split into column sums over the 2c + 1 rows (carried from row to row: add
+// the row entering, subtract the row leaving) and a sum of 2c + 1 neighbouring column sums.
+template <int C>
+[[gnu::always_inline]] inline void unsharpBand(const FilterFrames& f, int rowBegin, int rowEnd,
+                                               int power) {
+  constexpr int n = 2 * C + 1;
+  constexpr int area = n * n;
+  const int w = f.width;
+  std::vector<std::int32_t> columnSums(static_cast<std::size_t>(w));
+  std::int32_t* __restrict cs = columnSums.data();
+  const std::uint16_t* __restrict src = f.source;
+  std::uint16_t* __restrict dst = f.target;
+  for (int x = 0; x < w; ++x)
+    cs[x] = 0;
+  for (int dy = -C; dy <= C; ++dy) {
+    const std::uint16_t* __restrict row = src + static_cast<std::size_t>(rowBegin + dy) * w;
+    for (int x = 0; x < w; ++x)
+      cs[x] += row[x];
+  }
+  for (int y = rowBegin; y < rowEnd; ++y) {
+    if (y > rowBegin) {
+      const std::uint16_t* __restrict in = src + static_cast<std::size_t>(y + C) * w;
+      const std::uint16_t* __restrict outRow = src + static_cast<std::size_t>(y - C - 1) * w;
+      for (int x = 0; x < w; ++x)
+        cs[x] += in[x] - outRow[x];
+    }
+    const std::uint16_t* __restrict centre = src + static_cast<std::size_t>(y) * w;
+    std::uint16_t* __restrict out = dst + static_cast<std::size_t>(y) * w;
+    for (int x = C; x < w - C - 1; ++x) {
+      std::int32_t s = 0;
+#pragma GCC unroll 15
+      for (int d = -C; d <= C; ++d)
+        s += cs[x + d];
+      const std::int32_t v = centre[x];
+      const std::int32_t e = v + (v - s / area) * power;
+      out[x] = e > 65280 ? 65535 : e < 0 ? 0 : static_cast<std::uint16_t>(e);
+    }
+  }
+}
+
+NVK_HOT void unsharpAny(const FilterFrames& f, int b, int e, int radius, int power) {
+  switch (radius) {
+    case 1:
+      return unsharpBand<1>(f, b, e, power);
+    case 2:
+      return unsharpBand<2>(f, b, e, power);
+    case 3:
+      return unsharpBand<3>(f, b, e, power);
+    case 4:
+      return unsharpBand<4>(f, b, e, power);
+    case 5:
+      return unsharpBand<5>(f, b, e, power);
+    case 6:
+      return unsharpBand<6>(f, b, e, power);
+    default:
+      return unsharpBand<7>(f, b, e, power);
+  }
+}
+
+// --- median filter ---
+//
+// Sixteen neighbouring output samples are computed at once, one per lane. Each column of the
+// window is sorted once per row (its sorted values serve 2r + 1 outputs); the sorted columns are
+// then merged by Batcher's odd-even merge network, of which only the comparisons that lead to
+// the middle rank are kept. The network is built at compile time.
+
+using Lanes = std::uint16_t __attribute__((vector_size(32)));
+// The same sixteen samples at any address (loads and stores of whole vectors).
+using UnalignedLanes = std::uint16_t __attribute__((vector_size(32), aligned(2)));
+#define NVK_LOAD(p) (*reinterpret_cast<const UnalignedLanes*>(p))
+#define NVK_STORE(p, v) (*reinterpret_cast<UnalignedLanes*>(p) = (v))
+using HalfLanes = std::uint16_t __attribute__((vector_size(16)));
+using Wide = std::int32_t __attribute__((vector_size(32)));
+using HalfMask = std::int16_t __attribute__((vector_size(16)));
+using Mask16 = std::int16_t __attribute__((vector_size(32)));
+constexpr int kLanes = 16;
+
+#define NVK_VMIN(a, b) ((a) < (b) ? (a) : (b))
+#define NVK_VMAX(a, b) ((a) < (b) ? (b) : (a))
+
+enum class Keep : std::uint8_t { Both, Min, Max };
+struct Exchange {
+  std::uint8_t low;   // receives the smaller value
+  std::uint8_t high;  // receives the larger value
+  Keep keep;
+};
+
+template <std::size_t MaxOps>
+struct Network {
+  std::array<Exchange, MaxOps> ops{};
+  int count = 0;
+  int output = 0;  // the variable holding the wanted rank (selection networks)
+};
+
+constexpr int ceilPow2(int v) {
+  int p = 1;
+  while (p < v)
+    p *= 2;
+  return p;
+}
+
+// Runs Batcher's odd-even merge sort on `lines` lines from the merge stage `firstStage` on
+// (blocks of `firstStage` lines are already sorted). content[line] is the variable on the line
+// or -1 for a +infinity pad; comparisons with a pad become moves and are not emitted.
+template <std::size_t MaxOps>
+constexpr void batcher(Network<MaxOps>& net, std::array<int, 64>& content, int lines,
+                       int firstStage) {
+  for (int p = firstStage; p < lines; p *= 2) {
+    for (int k = p; k >= 1; k /= 2) {
+      for (int j = k % p; j + k < lines; j += 2 * k) {
+        for (int i = 0; i < k && i + j + k < lines; ++i) {
+          const int a = i + j;
+          const int b = i + j + k;
+          if (a / (2 * p) != b / (2 * p)) continue;
+          if (content[a] < 0) {
+            std::swap(content[a], content[b]);  // +infinity moves up
+          } else if (content[b] >= 0) {
+            net.ops[net.count++] = {static_cast<std::uint8_t>(content[a]),
+                                    static_cast<std::uint8_t>(content[b]), Keep::Both};
+          }
+        }
+      }
+    }
+  }
+}
+
+// Sorts the 2r + 1 values of one column (variables 0..n-1) in place, ascending.
+template <int R>
+constexpr Network<64> columnSortNetwork() {
+  constexpr int n = 2 * R + 1;
+  Network<64> net;
+  std::array<int, 64> content{};
+  const int lines = ceilPow2(n);
+  for (int i = 0; i < 64; ++i)
+    content[i] = i < n ? i : -1;
+  batcher(net, content, lines, 1);
+  // The sorted order ends on the variables in line order only if every move kept it so; the
+  // pads start above the values and only move further up, so line i holds variable i.
+  return net;
+}
+
+// Selects the middle value of (2r + 1) sorted columns; variable c * n + k is the k-th smallest
+// of column c.
+template <int R>
+constexpr Network<512> medianNetwork() {
+  constexpr int n = 2 * R + 1;
+  const int block = ceilPow2(n);
+  const int lines = block * ceilPow2(n);
+  Network<512> full;
+  std::array<int, 64> content{};
+  for (int line = 0; line < 64; ++line) {
+    const int c = line / block;
+    const int k = line % block;
+    content[line] = (line < lines && c < n && k < n) ? c * n + k : -1;
+  }
+  batcher(full, content, lines, block);
+  // Keep only what reaches the middle rank.
+  std::array<bool, 64> needed{};
+  const int output = content[(n * n - 1) / 2];
+  needed[output] = true;
+  Network<512> pruned;
+  std::array<Exchange, 512> kept{};
+  int keptCount = 0;
+  for (int i = full.count - 1; i >= 0; --i) {
+    Exchange op = full.ops[i];
+    const bool low = needed[op.low];
+    const bool high = needed[op.high];
+    if (!low && !high) continue;
+    op.keep = low && high ? Keep::Both : low ? Keep::Min : Keep::Max;
+    needed[op.low] = needed[op.high] = true;
+    kept[keptCount++] = op;
+  }
+  for (int i = 0; i < keptCount; ++i)
+    pruned.ops[i] = kept[keptCount - 1 - i];
+  pruned.count = keptCount;
+  pruned.output = output;
+  return pruned;
+}
+
+template <std::size_t MaxOps, int Count, const Network<MaxOps>& Net, int Vars>
+[[gnu::always_inline]] inline void runNetwork(Lanes (&v)[Vars]) {
+#pragma GCC unroll 512
+  for (int i = 0; i < Count; ++i) {
+    const Exchange op = Net.ops[i];
+    const Lanes a = v[op.low];
+    const Lanes b = v[op.high];
+    if (op.keep != Keep::Max) v[op.low] = NVK_VMIN(a, b);
+    if (op.keep != Keep::Min) v[op.high] = NVK_VMAX(a, b);
+  }
+}
+
+template <int R>
+struct MedianNetworks {
+  static constexpr Network<64> column = columnSortNetwork<R>();
+  static constexpr Network<512> select = medianNetwork<R>();
+};
+
+template <int R>
+[[gnu::always_inline]] inline void medianBand(const FilterFrames& f, int rowBegin, int rowEnd,
+                                              int powerTenths) {
+  constexpr int n = 2 * R + 1;
+  using Nets = MedianNetworks<R>;
+  const int w = f.width;
+  // sorted[k * w + x]: the k-th smallest sample of column x over the rows of the window.
+  std::vector<std::uint16_t> sortedStore(static_cast<std::size_t>(n) * w);
+  std::uint16_t* sorted = sortedStore.data();
+  const Wide power = Wide{} + powerTenths;
+  const Lanes ceiling = Lanes{} + 65000;
+
+  for (int y = rowBegin; y < rowEnd; ++y) {
+    for (int x0 = 0; x0 < w; x0 += kLanes) {
+      const int x = std::min(x0, w - kLanes);
+      Lanes col[n];
+      for (int k = 0; k < n; ++k) {
+        col[k] = NVK_LOAD(f.source + static_cast<std::size_t>(y + k - R) * w + x);
+      }
+      runNetwork<64, Nets::column.count, Nets::column, n>(col);
+      for (int k = 0; k < n; ++k)
+        NVK_STORE(sorted + k * w + x, col[k]);
+    }
+    const std::uint16_t* centreRow = f.source + static_cast<std::size_t>(y) * w;
+    std::uint16_t* outRow = f.target + static_cast<std::size_t>(y) * w;
+    for (int x0 = R; x0 < w - R; x0 += kLanes) {
+      const int x = std::min(x0, w - R - kLanes);
+      Lanes v[n * n];
+      for (int c = 0; c < n; ++c) {
+        for (int k = 0; k < n; ++k) {
+          v[c * n + k] = NVK_LOAD(sorted + k * w + x + c - R);
+        }
+      }
+      Lanes most = v[n - 1];
+      Lanes least = v[0];
+      for (int c = 1; c < n; ++c) {
+        most = NVK_VMAX(most, v[c * n + n - 1]);
+        least = NVK_VMIN(least, v[c * n]);
+      }
+      least = NVK_VMIN(least, ceiling);
+      runNetwork<512, Nets::select.count, Nets::select, n * n>(v);
+      const Lanes median = v[Nets::select.output];
+      const Lanes centre = NVK_LOAD(centreRow + x);
+      // |median - centre| > trunc((max - min) * q / 10)  <=>  (max - min) * q < 10 |median -
+      // centre|
+      const Lanes distance = NVK_VMAX(median, centre) - NVK_VMIN(median, centre);
+      const Lanes spread = most - least;
+      // In 32 bits, eight lanes at a time.
+      const HalfLanes spreadLow = __builtin_shufflevector(spread, spread, 0, 1, 2, 3, 4, 5, 6, 7);
+      const HalfLanes spreadHigh =
+          __builtin_shufflevector(spread, spread, 8, 9, 10, 11, 12, 13, 14, 15);
+      const HalfLanes distanceLow =
+          __builtin_shufflevector(distance, distance, 0, 1, 2, 3, 4, 5, 6, 7);
+      const HalfLanes distanceHigh =
+          __builtin_shufflevector(distance, distance, 8, 9, 10, 11, 12, 13, 14, 15);
+      const HalfMask low =
+          __builtin_convertvector(__builtin_convertvector(spreadLow, Wide) * power <
+                                      __builtin_convertvector(distanceLow, Wide) * 10,
+                                  HalfMask);
+      const HalfMask high =
+          __builtin_convertvector(__builtin_convertvector(spreadHigh, Wide) * power <
+                                      __builtin_convertvector(distanceHigh, Wide) * 10,
+                                  HalfMask);
+      const Mask16 replace =
+          __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+      const Lanes out = replace ? median : centre;
+      NVK_STORE(outRow + x, out);
+    }
+  }
+}
+
+NVK_HOT void medianAny(const FilterFrames& f, int b, int e, int radius, int powerTenths) {
+  switch (radius) {
+    case 1:
+      return medianBand<1>(f, b, e, powerTenths);
+    case 2:
+      return medianBand<2>(f, b, e, powerTenths);
+    default:
+      return medianBand<3>(f, b, e, powerTenths);
+  }
+}
+
+// Frames too narrow for sixteen lanes: the window is sorted sample by sample.
+void medianNarrow(const FilterFrames& f, int rowBegin, int rowEnd, int radius, int powerTenths) {
+  const int n = 2 * radius + 1;
+  std::array<std::uint16_t, 49> window{};
+  for (int y = rowBegin; y < rowEnd; ++y) {
+    for (int x = radius; x < f.width - radius; ++x) {
+      int count = 0;
+      for (int j = -radius; j <= radius; ++j) {
+        for (int i = -radius; i <= radius; ++i) {
+          window[count++] = f.source[static_cast<std::size_t>(y + j) * f.width + x + i];
+        }
+      }
+      std::sort(window.begin(), window.begin() + count);
+      const int most = window[count - 1];
+      const int least = std::min<int>(window[0], 65000);
+      const int median = window[(n * n - 1) / 2];
+      const std::size_t at = static_cast<std::size_t>(y) * f.width + x;
+      const int centre = f.source[at];
+      const int distance = median > centre ? median - centre : centre - median;
+      f.target[at] = (most - least) * powerTenths < 10 * distance ? median : centre;
+    }
+  }
+}
+
+}  // namespace
+
+const FilterKernel& kernel(KernelId id) {
+  return kKernels[static_cast<std::size_t>(id)];
+}
+
+void convolveRows(const FilterKernel& k, const FilterFrames& frames, int rowBegin, int rowEnd) {
+  if (rowBegin >= rowEnd) return;
+  if (&k == &kKernels[static_cast<std::size_t>(k.id)]) {
+    switch (k.id) {
+      case KernelId::LowPass:
+        return convolve0(frames, rowBegin, rowEnd);
+      case KernelId::HighPassLowPower:
+        return convolve1(frames, rowBegin, rowEnd);
+      case KernelId::Gaussian:
+        return convolve2(frames, rowBegin, rowEnd);
+      case KernelId::HighPassHighPower:
+        return convolve3(frames, rowBegin, rowEnd);
+      case KernelId::SmootherSharper:
+        return convolve4(frames, rowBegin, rowEnd);
+      case KernelId::BasRelief:
+        return convolve5(frames, rowBegin, rowEnd);
+    }
+  }
+  convolveGeneric(k, frames, rowBegin, rowEnd);
+}
+
+void unsharpRows(const FilterFrames& frames, int rowBegin, int rowEnd, int radius, int power) {
+  if (rowBegin >= rowEnd) return;
+  unsharpAny(frames, rowBegin, rowEnd, std::clamp(radius, 1, 7), power);
+}
+
+void medianRows(const FilterFrames& frames, int rowBegin, int rowEnd, int radius, int powerTenths) {
+  if (rowBegin >= rowEnd) return;
+  radius = std::clamp(radius, 1, 3);
+  if (frames.width - 2 * radius < kLanes) {
+    medianNarrow(frames, rowBegin, rowEnd, radius, powerTenths);
+  } else {
+    medianAny(frames, rowBegin, rowEnd, radius, powerTenths);
+  }
+}
+
+}  // namespace nvk::process

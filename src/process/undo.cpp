@@ -1,0 +1,28 @@
+#include "process/undo.h"
+
+#include <algorithm>
+
+namespace nvk::process {
+
+image::Plane undoPlane(core::Program& program) {
+  return program.planes.WorkPlane5;
+}
+
+void takeUndoCopy(core::Program& program) {
+  const std::size_t samples = program.geometry.pixelCount;
+  std::copy_n(program.planes.RawImage.begin(), samples, undoPlane(program).begin());
+  program.processing.undo = {true, program.state.colourConverted, samples};
+}
+
+bool UndoLastFilter(core::Program& program) {
+  UndoRecord& undo = program.processing.undo;
+  if (!undo.available) return false;
+  std::copy_n(undoPlane(program).begin(), undo.samples, program.planes.RawImage.begin());
+  program.state.colourConverted = undo.colourConverted;
+  undo.available = false;
+  program.history.undoLast();
+  program.ui().requestRedraw();
+  return true;
+}
+
+}  // namespace nvk::process

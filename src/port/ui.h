@@ -30,6 +30,7 @@ struct FileDialogRequest {
   std::string directory;
   std::string fileName;
   std::string defaultExtension;
+  int filterIndex = 1;  // the filter entry shown first, counted from 1
 };
 
 // Everything an operation does through the window system.

@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -14,7 +12,9 @@ namespace nvk::test {
 
 inline std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::vector<std::uint8_t> bytes(std::filesystem::file_size(path));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
 }
 
 inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
@@ -31,11 +31,19 @@ inline std::string cardOf(const std::vector<std::uint8_t>& file, int index) {
 // Fills the current geometry's part of a plane with random samples (the boundary values
 // included at fixed places) and zeroes the rest of it.
 inline void fillPlane(const image::Plane& plane, const image::ImageGeometry& g, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::uniform_int_distribution<int> sample(0, 65535);
-  std::fill(plane.begin(), plane.end(), std::uint16_t{0});
-  for (std::size_t i = 0; i < g.pixelCount; ++i)
-    plane[i] = static_cast<std::uint16_t>(sample(rng));
+  // xorshift64*: four samples a step, fast enough to fill full frames in every test.
+  std::uint64_t state = 0x9E3779B97F4A7C15ull * (seed + 1);
+  std::fill(plane.begin() + static_cast<std::ptrdiff_t>(g.pixelCount), plane.end(),
+            std::uint16_t{0});
+  for (std::size_t i = 0; i < g.pixelCount; i += 4) {
+    state ^= state >> 12;
+    state ^= state << 25;
+    state ^= state >> 27;
+    const std::uint64_t bits = state * 0x2545F4914F6CDD1Dull;
+    for (std::size_t k = 0; k < 4 && i + k < g.pixelCount; ++k) {
+      plane[i + k] = static_cast<std::uint16_t>(bits >> (16 * k));
+    }
+  }
   plane[0] = 0;
   plane[1] = 1;
   plane[2] = 65534;

@@ -1,0 +1,208 @@
+#include "files/bmp_file.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/messages.h"
+
+namespace nvk::files {
+namespace {
+
+void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  put16(out, v & 0xFFFF);
+  put16(out, v >> 16);
+}
+
+std::uint32_t get32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::size_t stride(int width) {
+  return (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
+}
+
+image::DisplayImage::Rgb grey(int v) {
+  const auto b = static_cast<std::uint8_t>(v);
+  return {b, b, b};
+}
+
+}  // namespace
+
+Palette greyPalette() {
+  Palette p;
+  for (int i = 0; i < 256; ++i)
+    p[static_cast<std::size_t>(i)] = grey(i);
+  return p;
+}
+
+Palette falseColourPalette() {
+  Palette p;
+  for (int c = 0; c < 256; ++c) {
+    auto& e = p[static_cast<std::size_t>(c)];
+    if (c <= 240) {
+      e.r = static_cast<std::uint8_t>(c);
+      e.g = static_cast<std::uint8_t>(c * c / 256);
+      e.b = static_cast<std::uint8_t>(255 - c - (255 - c) * (255 - c) / 256);
+    } else {
+      e = grey(c);
+    }
+  }
+  return p;
+}
+
+Palette stretchedPalette(int blackLevel) {
+  Palette p;
+  const double scale = std::pow(255.0, 0.7);
+  for (int i = 0; i < 256; ++i) {
+    // The small term keeps 255^0.3 x 255^0.7 from truncating to 254.
+    const int v =
+        i < blackLevel
+            ? 0
+            : std::min(255, static_cast<int>(std::pow(i - blackLevel, 0.3) * scale + 1e-9));
+    p[static_cast<std::size_t>(i)] = grey(v);
+  }
+  return p;
+}
+
+std::vector<std::uint8_t> bitmapHeader(int width, int height, const Palette& palette) {
+  const auto imageBytes =
+      static_cast<std::uint32_t>(stride(width) * static_cast<std::size_t>(height));
+  std::vector<std::uint8_t> out;
+  out.reserve(kBitmapHeaderBytes);
+  // File header.
+  out.push_back('B');
+  out.push_back('M');
+  put32(out, kBitmapHeaderBytes + imageBytes);  // file size
+  put16(out, 0);
+  put16(out, 0);
+  put32(out, kBitmapHeaderBytes);  // offset of the pixels
+  // Information header.
+  put32(out, 40);
+  put32(out, static_cast<std::uint32_t>(width));
+  put32(out, static_cast<std::uint32_t>(height));  // positive: rows bottom first
+  put16(out, 1);                                   // planes
+  put16(out, 8);                                   // bits a pixel
+  put32(out, 0);                                   // no compression
+  put32(out, imageBytes);
+  put32(out, 0);  // horizontal resolution
+  put32(out, 0);  // vertical resolution
+  put32(out, 0);  // colours used: all 256
+  put32(out, 0);  // important colours: all
+  for (const auto& e : palette) {
+    out.push_back(e.b);
+    out.push_back(e.g);
+    out.push_back(e.r);
+    out.push_back(0);
+  }
+  return out;
+}
+
+BitmapWrite writeBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap,
+                            DiskSpace disk) {
+  AtomicFile file;
+  if (!file.open(path, disk)) return BitmapWrite::CannotCreate;
+  if (!file.write(bitmapHeader(bitmap.width, bitmap.height, bitmap.palette))) {
+    return BitmapWrite::HeaderFailed;
+  }
+  const std::size_t rowBytes = stride(bitmap.width);
+  std::vector<std::uint8_t> pixels(rowBytes * static_cast<std::size_t>(bitmap.height), 0);
+  for (int y = 0; y < bitmap.height; ++y) {
+    const auto* src = bitmap.pixels.data() + static_cast<std::size_t>(bitmap.height - 1 - y) *
+                                                 static_cast<std::size_t>(bitmap.width);
+    std::copy_n(src, bitmap.width, pixels.data() + static_cast<std::size_t>(y) * rowBytes);
+  }
+  if (!file.write(pixels) || !file.commit()) return BitmapWrite::PixelsFailed;
+  return BitmapWrite::Written;
+}
+
+std::optional<Bitmap> readBitmapFile(const std::filesystem::path& path) {
+  const std::int64_t size = fileSize(path);
+  InputFile file;
+  if (size < kBitmapHeaderBytes || !file.open(path)) return std::nullopt;
+  std::vector<std::uint8_t> header(kBitmapHeaderBytes);
+  if (!file.read(header) || header[0] != 'B' || header[1] != 'M') return std::nullopt;
+  const auto width = static_cast<std::int32_t>(get32(&header[18]));
+  const auto height = static_cast<std::int32_t>(get32(&header[22]));
+  if (get32(&header[10]) != kBitmapHeaderBytes || header[28] != 8 || get32(&header[30]) != 0 ||
+      width <= 0 || height <= 0 || width > 65536 || height > 65536) {
+    return std::nullopt;
+  }
+  const std::size_t rowBytes = stride(width);
+  if (static_cast<std::uint64_t>(size) < kBitmapHeaderBytes + rowBytes * height)
+    return std::nullopt;
+  Bitmap bitmap;
+  bitmap.width = width;
+  bitmap.height = height;
+  for (std::size_t i = 0; i < 256; ++i) {
+    const auto* e = &header[54 + 4 * i];
+    bitmap.palette[i] = {e[2], e[1], e[0]};
+  }
+  std::vector<std::uint8_t> rows(rowBytes * static_cast<std::size_t>(height));
+  if (!file.read(rows)) return std::nullopt;
+  bitmap.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    std::copy_n(
+        rows.data() + static_cast<std::size_t>(height - 1 - y) * rowBytes, width,
+        bitmap.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width));
+  }
+  return bitmap;
+}
+
+std::filesystem::path displayBitmapPath(const core::Program& program) {
+  return program.autosaveFolder() / "nvkk7lq.bmp";
+}
+std::filesystem::path focusBitmapPath(const core::Program& program) {
+  return program.autosaveFolder() / "nvkk7lqf.bmp";
+}
+std::filesystem::path guiderBitmapPath(const core::Program& program) {
+  return program.autosaveFolder() / "nvkk7lqg.bmp";
+}
+std::filesystem::path printBitmapPath(const core::Program& program) {
+  return program.autosaveFolder() / "NVKK7LQ9.bmp";
+}
+
+bool saveBitmapFile(core::Program& program, const std::filesystem::path& path, const Bitmap& bitmap,
+                    DiskSpace disk) {
+  std::error_code ec;
+  std::filesystem::create_directories(path.parent_path(), ec);
+  switch (writeBitmapFile(path, bitmap, disk)) {
+    case BitmapWrite::Written:
+      return true;
+    case BitmapWrite::CannotCreate:
+      app::ShowMessage(program.ui(), 8);
+      break;
+    case BitmapWrite::HeaderFailed:
+      app::ShowMessage(program.ui(), 9);
+      break;
+    case BitmapWrite::PixelsFailed:
+      app::ShowMessage(program.ui(), 10);
+      break;
+  }
+  return false;
+}
+
+Bitmap displayBitmap(const core::Program& program) {
+  const auto& d = program.display;
+  Bitmap bitmap;
+  bitmap.width = d.width;
+  bitmap.height = d.height;
+  bitmap.pixels.assign(d.pixels.begin(),
+                       d.pixels.begin() + static_cast<std::ptrdiff_t>(d.width) * d.height);
+  for (std::size_t i = 0; i < 256; ++i)
+    bitmap.palette[i] = d.palette[i];
+  return bitmap;
+}
+
+std::optional<Bitmap> loadBitmapFile(core::Program& program, const std::filesystem::path& path) {
+  auto bitmap = readBitmapFile(path);
+  if (!bitmap) app::ShowMessage(program.ui(), 32);
+  return bitmap;
+}
+
+}  // namespace nvk::files

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "core/program.h"
+#include "files/atomic_file.h"
+#include "image/display_image.h"
+
+namespace nvk::files {
+
+using Palette = std::array<image::DisplayImage::Rgb, 256>;
+
+// The display's palettes: grey (i, i, i); false colour (View > False Colour Palette); the
+// stretched grey of the power-law display stretch above black level `blackLevel`.
+Palette greyPalette();
+Palette falseColourPalette();
+Palette stretchedPalette(int blackLevel);
+
+inline constexpr std::uint32_t kBitmapHeaderBytes = 1078;  // 14 + 40 + 1024
+
+// An 8-bit picture: `width` bytes a row, top row first.
+struct Bitmap {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;
+  Palette palette{};
+};
+
+// The 1078 bytes before the pixels: "BM" file header, information header, palette as blue,
+// green, red, 0.
+std::vector<std::uint8_t> bitmapHeader(int width, int height, const Palette& palette);
+
+enum class BitmapWrite { Written, CannotCreate, HeaderFailed, PixelsFailed };
+// Writes an 8-bit Windows bitmap, rows bottom first, each padded to a multiple of four bytes.
+BitmapWrite writeBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap,
+                            DiskSpace disk = {});
+// Reads a bitmap this program wrote; nullopt when it cannot be read.
+std::optional<Bitmap> readBitmapFile(const std::filesystem::path& path);
+
+// The bitmaps in the autosave folder: the display, the focus window, the guider image and the
+// print bitmap.
+std::filesystem::path displayBitmapPath(const core::Program& program);
+std::filesystem::path focusBitmapPath(const core::Program& program);
+std::filesystem::path guiderBitmapPath(const core::Program& program);
+std::filesystem::path printBitmapPath(const core::Program& program);
+
+// Writes `bitmap` to `path` (the autosave folder is created if needed), showing "Failed to
+// create temp bitmap", "Unable to create temp bitmap file header" or "Unable to create temp
+// bitmap file" when that step fails.
+bool saveBitmapFile(core::Program& program, const std::filesystem::path& path, const Bitmap& bitmap,
+                    DiskSpace disk = {});
+// The display image as its bitmap: display width x height of `program.display`.
+Bitmap displayBitmap(const core::Program& program);
+// Reads a bitmap back for painting; "Cannot open bitmap file" when it cannot.
+std::optional<Bitmap> loadBitmapFile(core::Program& program, const std::filesystem::path& path);
+
+}  // namespace nvk::files

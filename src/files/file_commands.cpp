@@ -1,0 +1,251 @@
+#include "files/file_commands.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string>
+
+#include "app/messages.h"
+#include "files/fits_details_dialog.h"
+#include "files/fits_file.h"
+#include "files/fits_time.h"
+#include "files/open_image.h"
+#include "files/raw_file.h"
+#include "files/tiff_file.h"
+#include "image/settings_file.h"
+
+namespace nvk::files {
+namespace {
+
+constexpr int kFitsFilterEntry = 2;
+constexpr int kAllFilesFilterEntry = 3;
+
+bool hasExtension(const std::filesystem::path& path, std::string_view extension) {
+  std::string ext = path.extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return ext == extension;
+}
+
+port::FileDialogRequest request(const core::Program& program, std::string_view title,
+                                std::string_view filter, std::string_view extension = {}) {
+  port::FileDialogRequest r;
+  r.title = title;
+  r.filter = filter;
+  r.directory = program.fileMenu.lastDirectory;
+  r.defaultExtension = extension;
+  r.filterIndex = program.fileMenu.filterIndex;
+  return r;
+}
+
+// Remembers the folder and the filter entry of a chosen file, for Open and Save alike.
+void rememberChoice(core::Program& program, const std::filesystem::path& chosen) {
+  program.fileMenu.lastDirectory = chosen.parent_path().string();
+  if (hasExtension(chosen, ".FIT")) {
+    program.fileMenu.filterIndex = kFitsFilterEntry;
+  } else if (chosen.filename().string().find('~') != std::string::npos) {
+    program.fileMenu.filterIndex = 1;
+  } else {
+    program.fileMenu.filterIndex = kAllFilesFilterEntry;
+  }
+}
+
+std::optional<std::filesystem::path> chooseRawOrFits(core::Program& program,
+                                                     std::string_view title) {
+  const auto chosen = program.ui().openFileDialog(request(program, title, kOpenFilter));
+  if (!chosen) return std::nullopt;
+  return std::filesystem::path(*chosen);
+}
+
+// Save FITS and Save RGB FITS: today's date when DATE-OBS is short, the FITS DETAILS dialog,
+// then the file.
+void saveFitsWithDetails(core::Program& program, bool rgb) {
+  program.fileMenu.fitsEightBit = false;
+  if (program.fits.dateObs.size() < 10) {
+    program.fits.dateObs = todayDateObsText(localTimeOf(program.clock().wallSeconds()));
+  }
+  FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
+  if (program.ui().runDialog(dialog) != port::DialogResult::Ok) return;
+  const auto chosen = program.ui().saveFileDialog(request(program, "Save", kFitsFilter, "FIT"));
+  if (!chosen) return;
+  rememberChoice(program, *chosen);
+  FitsSaveOptions options;
+  options.eightBit = program.fileMenu.fitsEightBit;
+  options.rgb = rgb;
+  saveFitsFile(program, *chosen, options);
+}
+
+const std::array kFileCommands{
+    FileCommand{command::kOpen, openCommand},
+    FileCommand{command::kSave, saveCommand},
+    FileCommand{command::kSaveTiff, saveTiffCommand},
+    FileCommand{command::kSaveFits, saveFitsCommand},
+    FileCommand{command::kQuickSaveFits, quickSaveFitsCommand},
+    FileCommand{command::kLoadNextAutosaved, loadNextAutosavedCommand},
+    FileCommand{command::kSaveRgbFits, saveRgbFitsCommand},
+    FileCommand{command::kSaveFlat, saveFlatCommand},
+    FileCommand{command::kDeleteFile, deleteFileCommand},
+    FileCommand{command::kLoadEditAutosaveFitsText, loadEditAutosaveFitsTextCommand},
+    FileCommand{command::kSelectDarkFrame, selectDarkFrameCommand},
+    FileCommand{command::kSelectFlatField, selectFlatFieldCommand},
+    FileCommand{command::kProcessingHistory, processingHistoryCommand},
+    FileCommand{command::kShowFitsDetails, showFitsDetailsCommand},
+    FileCommand{command::kLoadHotPixelMap, openCommand},
+};
+
+}  // namespace
+
+SaveResult quickSaveFits(core::Program& program, DiskSpace disk) {
+  const auto folder = program.autosaveFolder();
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  const std::uint16_t previous = program.settings.autosaveCounter;
+  program.settings.autosaveCounter = nextAutosaveCounter(previous);
+  const auto path = folder / ("IMG" + std::to_string(program.settings.autosaveCounter) + ".FIT");
+
+  const std::int64_t start = program.exposureStartSeconds;
+  const std::int64_t middle = start + (program.exposureEndSeconds - start) / 2;
+  const CivilTime ut = addHours(localTimeOf(middle), program.fits.utOffsetHours);
+  program.fits.timeObs = timeObsText(ut);
+  program.fits.dateObs = dateObsText(ut);
+
+  FitsSaveOptions options;
+  options.disk = disk;  // always 16 bits, whatever the eight-bit box says
+  const SaveResult result = saveFitsFile(program, path, options);
+  if (result != SaveResult::Saved) {
+    program.settings.autosaveCounter = previous;
+    return result;
+  }
+  if (program.saveSettingsFile() != image::SettingsStatus::Ok) {
+    app::ShowMessage(program.ui(), 24);
+  }
+  return result;
+}
+
+std::string processingHistoryText(const image::ProcessingHistory& history) {
+  std::string text;
+  for (int slot = 0; slot < image::ProcessingHistory::kSlots; ++slot) {
+    if (slot > 0 && history.slot(slot).size() < 2) break;
+    text += history.slot(slot) + " \n";
+  }
+  return text;
+}
+
+void openCommand(core::Program& program) {
+  const auto chosen = chooseRawOrFits(program, "Open");
+  if (!chosen) return;
+  rememberChoice(program, *chosen);
+  openImageFile(program, *chosen);
+}
+
+void saveCommand(core::Program& program) {
+  const auto chosen = program.ui().saveFileDialog(request(program, "Save", kSaveFilter));
+  if (!chosen) return;
+  const std::filesystem::path path(*chosen);
+  rememberChoice(program, path);
+  if (hasExtension(path, ".FIT")) {
+    FitsSaveOptions options;
+    options.eightBit = program.fileMenu.fitsEightBit;
+    saveFitsFile(program, path, options);
+  } else if (hasExtension(path, ".TIF")) {
+    saveTiffFile(program, path);
+  } else {
+    saveRawFile(program, path);
+  }
+}
+
+void saveTiffCommand(core::Program& program) {
+  const auto chosen = program.ui().saveFileDialog(request(program, "Save", kTiffFilter, "TIF"));
+  if (!chosen) return;
+  rememberChoice(program, *chosen);
+  saveTiffFile(program, *chosen);
+}
+
+void saveFitsCommand(core::Program& program) {
+  saveFitsWithDetails(program, false);
+}
+
+void quickSaveFitsCommand(core::Program& program) {
+  quickSaveFits(program);
+}
+
+void loadNextAutosavedCommand(core::Program& program) {
+  auto& last = program.fileMenu.lastLoadedAutosaveNumber;
+  if (last == 0 || last >= program.settings.autosaveCounter) {
+    app::ShowMessage(program.ui(), 40);
+    return;
+  }
+  ++last;
+  openImageFile(program, program.autosaveFolder() / ("IMG" + std::to_string(last) + ".FIT"));
+}
+
+void saveRgbFitsCommand(core::Program& program) {
+  if (!program.state.colourConverted) {
+    app::ShowMessage(program.ui(), 72);
+    return;
+  }
+  saveFitsWithDetails(program, true);
+}
+
+void saveFlatCommand(core::Program& program) {
+  // Refused before a name is asked for: nothing on disk is touched.
+  if (!program.state.colourConverted) {
+    app::ShowMessage(program.ui(), 71);
+    return;
+  }
+  const auto chosen = program.ui().saveFileDialog(request(program, "Save", kSaveFilter));
+  if (!chosen) return;
+  rememberChoice(program, *chosen);
+  saveFlatFile(program, *chosen);
+}
+
+void deleteFileCommand(core::Program& program) {
+  const auto chosen = chooseRawOrFits(program, "Delete File");
+  if (!chosen) return;
+  DeleteFileDialog dialog(std::filesystem::absolute(*chosen).string());
+  if (program.ui().runDialog(dialog) != port::DialogResult::Ok) return;
+  std::error_code ec;
+  std::filesystem::remove(*chosen, ec);
+}
+
+void loadEditAutosaveFitsTextCommand(core::Program& program) {
+  if (program.loadSettingsFile() != image::SettingsStatus::Ok) {
+    app::ShowMessage(program.ui(), 23);
+    return;
+  }
+  program.fileMenu.fitsEightBit = false;
+  FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
+  program.ui().runDialog(dialog);
+  if (program.saveSettingsFile() != image::SettingsStatus::Ok) {
+    app::ShowMessage(program.ui(), 24);
+  }
+}
+
+void selectDarkFrameCommand(core::Program& program) {
+  if (const auto chosen = chooseRawOrFits(program, "Select Dark Frame")) {
+    program.fileMenu.darkFramePath = std::filesystem::absolute(*chosen).string();
+  }
+}
+
+void selectFlatFieldCommand(core::Program& program) {
+  if (const auto chosen = chooseRawOrFits(program, "Select Flatfield File")) {
+    program.fileMenu.flatFieldPath = std::filesystem::absolute(*chosen).string();
+  }
+}
+
+void processingHistoryCommand(core::Program& program) {
+  program.ui().showMessage(kProcessingHistoryTitle, processingHistoryText(program.history));
+}
+
+void showFitsDetailsCommand(core::Program& program) {
+  FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
+  program.ui().runDialog(dialog);
+}
+
+const FileCommand* findFileCommand(int id) {
+  const auto it = std::find_if(kFileCommands.begin(), kFileCommands.end(),
+                               [id](const FileCommand& c) { return c.id == id; });
+  return it == kFileCommands.end() ? nullptr : &*it;
+}
+
+}  // namespace nvk::files

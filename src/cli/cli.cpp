@@ -14,6 +14,9 @@ namespace {
 constexpr std::array kCommands{
     CliCommand{"paths", "paths", runPathsCommand},
     CliCommand{"settings", "settings show | settings set NAME VALUE", runSettingsCommand},
+    CliCommand{"info", "info FILE", runInfoCommand},
+    CliCommand{"convert", "convert IN OUT --as raw|flat|fits|fits8|rgbfits|tiff|tiff16",
+               runConvertCommand},
 };
 
 void printUsage(std::ostream& err) {

@@ -58,5 +58,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 // The commands (each defined in its own file).
 int runPathsCommand(CliSession& session, CommandArgs args);
 int runSettingsCommand(CliSession& session, CommandArgs args);
+int runInfoCommand(CliSession& session, CommandArgs args);
+int runConvertCommand(CliSession& session, CommandArgs args);
 
 }  // namespace nvk::cli

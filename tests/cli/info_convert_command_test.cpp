@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "files/fits_file.h"
+#include "files/hot_pixel_map_file.h"
+#include "files/open_image.h"
+#include "files/raw_file.h"
+#include "files/tiff_file.h"
+#include "support/program_fixture.h"
+
+namespace nvk::cli {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class InfoConvertTest : public ::testing::Test, protected test::ProgramFixture {
+ protected:
+  CliRun run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--root", root.path().string()});
+    std::ostringstream out, err;
+    const int status = runCli(args, out, err);
+    return {status, out.str(), err.str()};
+  }
+
+  // A binned colour image saved as a raw file (four planes and "SUBFRM 3  ").
+  std::filesystem::path colourRawFile() {
+    program.state.binned = true;
+    program.state.colourConverted = true;
+    program.state.readoutMode = image::ReadoutMode::SubFrame;
+    program.state.modeCode = '5';
+    program.state.subFrameFraction = 3;
+    program.applyGeometry();
+    for (std::size_t i = 0; i < program.geometry.pixelCount; ++i) {
+      program.planes.RawImage[i] = static_cast<std::uint16_t>(i * 7);
+      for (int k = 0; k < 3; ++k) {
+        program.planes.ColourImage[k][i] = static_cast<std::uint16_t>(i * (k + 3));
+      }
+    }
+    const auto path = root / "colour.raw";
+    EXPECT_EQ(files::saveRawFile(program, path), files::SaveResult::Saved);
+    return path;
+  }
+
+  std::string bytesOf(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+};
+
+TEST_F(InfoConvertTest, InfoDescribesARawFile) {
+  const auto r = run({"info", colourRawFile().string()});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "kind: raw\n"
+            "geometry: 1520 x 1012 (binned)\n"
+            "readoutMode: 5\n"
+            "modeCode: 5\n"
+            "colour converted: yes\n");
+}
+
+TEST_F(InfoConvertTest, InfoPrintsTheFitsHeaderValuesItRead) {
+  program.state.binned = false;
+  program.state.modeCode = '7';
+  program.state.readoutMode = image::ReadoutMode::FullFrameBinned7;
+  program.applyGeometry();
+  program.fits.object = "M13";
+  program.fits.exposureSeconds = 120;
+  program.history.add("Flatfield Applied");
+  ASSERT_EQ(files::writeFitsFile(program, root / "m13.fit", {}), files::SaveResult::Saved);
+  const auto r = run({"info", (root / "m13.fit").string()});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("kind: fits\ngeometry: 3040 x 2024 (full)\nreadoutMode: 7\nmodeCode: 7\n"
+                       "colour converted: no\nOBJECT: M13\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("history 1: Flatfield Applied\n"), std::string::npos);
+  EXPECT_NE(r.out.find("EXPTIME: 120\n"), std::string::npos);
+}
+
+TEST_F(InfoConvertTest, InfoCountsAHotPixelMapAndPrintsRefusals) {
+  image::HotPixelMap map;
+  map.entries = {10, 20, 30};
+  ASSERT_EQ(files::writeHotPixelMapFile(root / "m.HPM", map), files::HotPixelMapWrite::Written);
+  const auto r = run({"info", (root / "m.HPM").string()});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "kind: hot-pixel map\ncount: 3\n");
+
+  std::ofstream(root / "junk.bin") << "not an image at all";
+  const auto bad = run({"info", (root / "junk.bin").string()});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_NE(bad.err.find("You didn't choose a valid KR or suitable FITs File"), std::string::npos);
+  EXPECT_EQ(run({"info"}).status, 2);
+}
+
+// convert writes the same bytes as the save command would on the opened image.
+TEST_F(InfoConvertTest, ConvertWritesWhatTheSaveCommandsWrite) {
+  const auto in = colourRawFile();
+  core::Program opened(clock, ui, core::ProgramPaths(root.path()));
+  ASSERT_TRUE(files::openImageFile(opened, in).loaded);
+  struct Case {
+    const char* as;
+    std::function<files::SaveResult(const std::filesystem::path&)> save;
+  };
+  const Case cases[] = {
+      {"raw", [&](const auto& p) { return files::saveRawFile(opened, p); }},
+      {"flat", [&](const auto& p) { return files::saveFlatFile(opened, p); }},
+      {"fits", [&](const auto& p) { return files::saveFitsFile(opened, p, {}); }},
+      {"fits8",
+       [&](const auto& p) {
+         return files::saveFitsFile(opened, p, {true, false, {}});
+       }},
+      {"rgbfits",
+       [&](const auto& p) {
+         return files::saveFitsFile(opened, p, {false, true, {}});
+       }},
+      {"tiff",
+       [&](const auto& p) {
+         opened.settings.tiff16Bit = false;
+         return files::saveTiffFile(opened, p);
+       }},
+      {"tiff16",
+       [&](const auto& p) {
+         opened.settings.tiff16Bit = true;
+         return files::saveTiffFile(opened, p);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.as);
+    const auto expected = root / (std::string("expected.") + c.as);
+    const auto written = root / (std::string("converted.") + c.as);
+    ASSERT_EQ(c.save(expected), files::SaveResult::Saved);
+    const auto r = run({"convert", in.string(), written.string(), "--as", c.as});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(bytesOf(expected) == bytesOf(written));
+  }
+}
+
+TEST_F(InfoConvertTest, ConvertRefusesWhatTheSaveCommandsRefuse) {
+  program.state.binned = true;
+  program.applyGeometry();
+  ASSERT_EQ(files::saveRawFile(program, root / "mono.raw"), files::SaveResult::Saved);
+  const auto rgb =
+      run({"convert", (root / "mono.raw").string(), (root / "x.fit").string(), "--as", "rgbfits"});
+  EXPECT_EQ(rgb.status, 1);
+  EXPECT_NE(rgb.err.find("Sorry, you can only save a colour converted file as a RGB FITS file"),
+            std::string::npos);
+  const auto flat =
+      run({"convert", (root / "mono.raw").string(), (root / "x.flat").string(), "--as", "flat"});
+  EXPECT_EQ(flat.status, 1);
+  EXPECT_NE(flat.err.find("Sorry, you can only save a colour converted file as a Flat file"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(root / "x.fit"));
+  EXPECT_FALSE(std::filesystem::exists(root / "x.flat"));
+  EXPECT_EQ(run({"convert", "a", "b", "--as", "jpeg"}).status, 2);
+  EXPECT_EQ(run({"convert", (root / "none").string(), "b", "--as", "raw"}).status, 1);
+}
+
+}  // namespace
+}  // namespace nvk::cli

@@ -20,7 +20,7 @@ std::uint64_t fillTo(std::uint64_t bytes, std::uint64_t record) {
 
 // Writes `plane` (the current geometry's samples) as FITS samples in ten chunks.
 bool writeFitsPlane(AtomicFile& file, const std::uint16_t* plane, const image::ImageGeometry& g,
-                    std::vector<std::uint8_t>& scratch) {
+                    std::vector<std::uint16_t>& scratch) {
   const std::size_t chunkSamples = g.chunkBytes / 2;
   for (int chunk = 0; chunk < image::kChunksPerPlane; ++chunk) {
     encodeFitsSamples(plane + chunk * chunkSamples, chunkSamples, scratch.data());
@@ -89,14 +89,15 @@ SaveResult writeFitsFile(core::Program& program, const std::filesystem::path& pa
   const std::string header = buildFitsHeader(layout, program.fits, program.history);
   if (!file.write(header.data(), header.size())) return SaveResult::WriteFailed;
 
-  std::vector<std::uint8_t> scratch(layout.eightBit ? g.pixelCount : g.chunkBytes);
+  std::vector<std::uint16_t> scratch(g.chunkBytes / 2);
   const auto& planes = program.planes;
   if (layout.eightBit) {
+    std::vector<std::uint8_t> bytes(g.pixelCount);
     const std::uint16_t* raw = planes.RawImage.data();
     for (std::size_t i = 0; i < g.pixelCount; ++i) {
-      scratch[i] = static_cast<std::uint8_t>(raw[i] >> 8);
+      bytes[i] = static_cast<std::uint8_t>(raw[i] >> 8);
     }
-    if (!file.write(scratch.data(), g.pixelCount) ||
+    if (!file.write(bytes.data(), g.pixelCount) ||
         !writeZeros(file, fillTo(g.pixelCount, kFitsRecordBytes))) {
       return SaveResult::WriteFailed;
     }
@@ -147,7 +148,7 @@ FitsReadResult readFits(core::Program& program, const std::filesystem::path& pat
   const std::uint64_t needed = kHeaderBytes + (parsed->colour ? 4 : 1) * g.frameBytes;
   if (static_cast<std::uint64_t>(fileSize) < needed) return FitsReadResult::ReadFailed;
 
-  std::vector<std::uint8_t> scratch(g.chunkBytes);
+  std::vector<std::uint16_t> scratch(g.chunkBytes / 2);
   const std::size_t chunkSamples = g.chunkBytes / 2;
   auto& planes = program.planes;
   for (int chunk = 0; chunk < image::kChunksPerPlane; ++chunk) {

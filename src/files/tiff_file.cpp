@@ -114,23 +114,26 @@ SaveResult writeTiffFile(core::Program& program, const std::filesystem::path& pa
   const auto& rgb = program.planes.RgbOutputImage;
   const int saturation = program.settings.colourSaturation;
   const std::size_t rowBytes = static_cast<std::size_t>(t.width) * t.bytesPerPixel;
-  std::vector<std::uint8_t> strip(t.stripBytes);
+  std::vector<std::uint8_t> strip(t.sixteenBit && !t.colour ? 0 : t.stripBytes);
   for (int s = 0; s < t.strips; ++s) {
-    for (int r = 0; r < t.rowsPerStrip; ++r) {
-      const int fileRow = s * t.rowsPerStrip + r;
+    const std::size_t firstRow = static_cast<std::size_t>(s) * t.rowsPerStrip;
+    if (!t.colour && t.sixteenBit) {
+      // Grey 16 bits: image rows 0 to n - 1 are little-endian samples exactly as held.
+      const auto* rows = reinterpret_cast<const std::uint8_t*>(raw.data() + firstRow * g.width);
+      if (!file.write(rows, t.stripBytes)) return SaveResult::WriteFailed;
+      continue;
+    }
+    if (!t.colour) {
+      // Grey 8 bits: the high byte of each sample.
+      const std::uint16_t* __restrict in = raw.data() + firstRow * g.width;
+      std::uint8_t* __restrict out = strip.data();
+      for (std::size_t i = 0; i < t.stripBytes; ++i)
+        out[i] = static_cast<std::uint8_t>(in[i] >> 8);
+    }
+    for (int r = 0; t.colour && r < t.rowsPerStrip; ++r) {
+      const int fileRow = static_cast<int>(firstRow) + r;
       std::uint8_t* out = strip.data() + static_cast<std::size_t>(r) * rowBytes;
-      if (!t.colour) {
-        // Grey: image rows 0 to n - 1.
-        const std::uint16_t* in = raw.data() + static_cast<std::size_t>(fileRow) * g.width;
-        for (int x = 0; x < t.width; ++x) {
-          if (t.sixteenBit) {
-            out[2 * x] = static_cast<std::uint8_t>(in[x]);
-            out[2 * x + 1] = static_cast<std::uint8_t>(in[x] >> 8);
-          } else {
-            out[x] = static_cast<std::uint8_t>(in[x] >> 8);
-          }
-        }
-      } else if (t.sixteenBit) {
+      if (t.sixteenBit) {
         // RgbOutputImage is upside down: its rows n - 1 down to 0 are image rows height - n on.
         const std::size_t row = static_cast<std::size_t>(t.rows - 1 - fileRow) * g.width;
         for (int x = 0; x < t.width; ++x) {

@@ -10,8 +10,9 @@
 
 #include "process/filters.h"
 #include "process/frame.h"
+#include "process/vectorise.h"
 
-#define NVK_HOT __attribute__((target_clones("avx2", "default"), optimize("O3")))
+#define NVK_HOT NVK_VECTORISED
 
 namespace nvk::process {
 namespace {

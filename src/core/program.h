@@ -16,6 +16,7 @@
 #include "process/process_state.h"
 #include "port/clock.h"
 #include "port/ui.h"
+#include "scope/telescope_state.h"
 
 namespace nvk::core {
 
@@ -60,6 +61,8 @@ class Program {
   process::ProcessState processing;
   // "Auto Date" of the label dialog: kept for the run, not stored in the settings file.
   bool labelAutoDate = false;
+  // The mount: its serial routes, the Move Telescope state and the info lines.
+  scope::TelescopeState telescope;
   // "Bin High Res Display": show every second sample of every second row.
   bool halfSizeDisplay = false;
   files::FileMenuState fileMenu;

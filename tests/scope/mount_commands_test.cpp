@@ -1,0 +1,272 @@
+#include "scope/mount_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "scope/scope_fixture.h"
+#include "scope/serial_link.h"
+
+namespace nvk::scope {
+namespace {
+
+using test::LinkEvent;
+using test::LinkLog;
+
+struct MountCommandsTest : test::ScopeFixture {
+  MountCommandsTest() { program.settings.guideOutputMode = image::GuideOutputMode::Lx200; }
+};
+
+TEST_F(MountCommandsTest, Lx200TimedMoveOnTheCameraRouteKeepsExactTimes) {
+  useCameraRoute(1);
+  struct Row {
+    char letter;
+    int durationMs;
+  };
+  for (const Row& r : {Row{'e', 250}, Row{'w', 1}, Row{'n', 0}, Row{'s', 4000}}) {
+    log.clear();
+    const std::uint32_t start = clock.nowMs();
+    TimedMove(program, r.letter, r.durationMs);
+    const std::string move = std::string("1:#:M") + r.letter + '#';
+    const std::string quit = std::string("1:#:Q") + r.letter + '#';
+    const auto d = static_cast<std::uint32_t>(r.durationMs);
+    EXPECT_EQ(log, (LinkLog{{start, "camera-write", "1:#:RG#"},
+                            {start + 20, "camera-write", move},
+                            {start + 20 + d, "camera-write", quit}}));
+    EXPECT_EQ(clock.nowMs(), start + 24 + d);
+  }
+}
+
+TEST_F(MountCommandsTest, Lx200TimedMoveOnThePcRouteCarriesTheWritesWaits) {
+  usePcRoute();
+  program.telescope.pcPortOpen = true;
+  pcPort.reset(0, 1024, 1024);
+  // The rate command's 62 ms of waits outlast the 20 ms lead; a pulse shorter than a write's
+  // waits lasts as long as those waits.
+  for (const auto& [durationMs, moveLength] : {std::pair{100, 100u}, {30, 62u}}) {
+    log.clear();
+    const std::uint32_t start = clock.nowMs();
+    TimedMove(program, 'e', durationMs);
+    EXPECT_EQ(traffic(), (LinkLog{{start, "puts", "#:RG#"},
+                                  {start + 62, "puts", "#:Me#"},
+                                  {start + 62 + moveLength, "puts", "#:Qe#"}}));
+    EXPECT_EQ(clock.nowMs(), start + 62 + moveLength + 62 + 4);
+  }
+}
+
+TEST_F(MountCommandsTest, TimedMoveWrapsAroundTheMillisecondCounter) {
+  useCameraRoute();
+  clock.advanceMs(0xFFFFFFF0u);
+  TimedMove(program, 'n', 100);
+  EXPECT_EQ(log, (LinkLog{{0xFFFFFFF0u, "camera-write", "0:#:RG#"},
+                          {0x00000004u, "camera-write", "0:#:Mn#"},
+                          {0x00000068u, "camera-write", "0:#:Qn#"}}));
+}
+
+TEST_F(MountCommandsTest, SocketTimedMoveHoldsOneLineForTheDuration) {
+  program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  useCameraRoute();
+  struct Row {
+    char letter;
+    const char* bits;
+  };
+  for (const Row& r : {Row{'w', "1"}, Row{'s', "2"}, Row{'n', "4"}, Row{'e', "8"}}) {
+    log.clear();
+    const std::uint32_t start = clock.nowMs();
+    TimedMove(program, r.letter, 500);
+    EXPECT_EQ(
+        log, (LinkLog{{start + 10, "guide-outputs", r.bits}, {start + 510, "guide-outputs", "0"}}));
+    EXPECT_EQ(clock.nowMs(), start + 810);
+  }
+  // Mode None also drives the socket.
+  program.settings.guideOutputMode = image::GuideOutputMode::None;
+  log.clear();
+  TimedMove(program, 'e', 50);
+  EXPECT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].call, "guide-outputs");
+}
+
+TEST_F(MountCommandsTest, SocketPulseThroughThePcPortIsOneByteAt300Baud) {
+  program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  usePcRoute(true);
+  TimedMove(program, 'n', 200);
+  EXPECT_EQ(log, (LinkLog{{10, "reset", "1024/1024"},
+                          {10, "baud", "300"},
+                          {10, "dtr", "on"},
+                          {10, "rts", "on"},
+                          {10, "8n1", ""},
+                          {10, "putc", "\x04"},
+                          {210, "putc", std::string(1, '\0')}}));
+  EXPECT_EQ(clock.nowMs(), 210u + 12u + 300u);
+}
+
+TEST_F(MountCommandsTest, UnknownLettersSendNothing) {
+  useCameraRoute();
+  TimedMove(program, 'x', 100);
+  program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  TimedMove(program, 'T', 100);
+  EXPECT_TRUE(log.empty());
+}
+
+TEST_F(MountCommandsTest, SwappedEastWestTurnsAnEastCorrectionWest) {
+  useCameraRoute();
+  program.settings.directionLetters.east = 'w';
+  program.settings.directionLetters.west = 'e';
+  TimedMove(program, program.settings.directionLetters.east, 10);
+  EXPECT_EQ(log[1].bytes, "0:#:Mw#");
+  EXPECT_EQ(log[2].bytes, "0:#:Qw#");
+}
+
+TEST_F(MountCommandsTest, CatalogueGoToSelectsAsksAndSlews) {
+  useCameraRoute();
+  camera.reply("M31 RA 00:42.7 DEC +41*16#");
+  camera.reply("0");
+  GoToCatalogueObject(program, CatalogueKind::Cngc, 7815);
+  EXPECT_EQ(log, (LinkLog{{0, "camera-write", "0:#:LC 7815#"},
+                          {0, "camera-write", "0:#:LI#"},
+                          {200, "camera-read", "0:33"},
+                          {200, "camera-write", "0:#:MS#"},
+                          {700, "camera-read", "0:1"}}));
+  EXPECT_EQ(program.telescope.infoLines[0], "M31 RA 00:42.7 DEC +41*16");
+  EXPECT_EQ(program.telescope.infoLines[1], "");
+  EXPECT_EQ(ui.beeps(), 1);
+}
+
+TEST_F(MountCommandsTest, CatalogueCommandsAreTenBytesWithTheirPrefix) {
+  useCameraRoute();
+  struct Row {
+    CatalogueKind kind;
+    int number;
+    const char* command;
+  };
+  for (const Row& r : {Row{CatalogueKind::Messier, 1, "0:#:LM 0001#"},
+                       Row{CatalogueKind::Messier, 110, "0:#:LM 0110#"},
+                       Row{CatalogueKind::Star, 905, "0:#:LS 0905#"},
+                       Row{CatalogueKind::Cngc, 42, "0:#:LC 0042#"}}) {
+    log.clear();
+    GoToCatalogueObject(program, r.kind, r.number);
+    EXPECT_EQ(log[0].bytes, r.command);
+  }
+}
+
+TEST_F(MountCommandsTest, ARefusedSlewShowsTheScopesReason) {
+  useCameraRoute();
+  camera.reply("M 7 RA 17:53.9 DEC -34*49#");
+  camera.reply("1");
+  camera.reply("Object Below Horizon #");
+  GoToCatalogueObject(program, CatalogueKind::Messier, 7);
+  EXPECT_EQ(log.back(), (LinkEvent{700, "camera-read", "0:33"}));
+  EXPECT_EQ(program.telescope.infoLines[1], "Object Below Horizon ");
+}
+
+TEST_F(MountCommandsTest, OnThePcRouteTheRepliesAreWhateverArrived) {
+  usePcRoute();
+  pcPort.arrive("M31 RA 00:42.7 DEC +41*16#");
+  pcPort.arrive("1Object Below Horizon #");
+  GoToCatalogueObject(program, CatalogueKind::Messier, 31);
+  EXPECT_EQ(traffic(), (LinkLog{{0, "puts", "#:LM 0031#"},
+                                {62, "puts", "#:LI#"},
+                                {324, "gets", "50"},
+                                {324, "rxclear", ""},
+                                {324, "puts", "#:MS#"},
+                                {886, "gets", "50"},
+                                {886, "rxclear", ""}}));
+  EXPECT_EQ(program.telescope.infoLines[0], "M31 RA 00:42.7 DEC +41*16");
+  EXPECT_EQ(program.telescope.infoLines[1], "1Object Below Horizon ");
+}
+
+TEST_F(MountCommandsTest, CoordinatesGoWithoutTheirClosingHash) {
+  useCameraRoute();
+  camera.reply("0");
+  program.telescope.infoLines = {"old", "old"};
+  GoToCoordinates(program, 23, 59, -5, 30);
+  EXPECT_EQ(log, (LinkLog{{0, "camera-write", "0:#:Sr 23:59.0"},
+                          {0, "camera-write", "0:#:Sd -05*30"},
+                          {0, "camera-write", "0:#:LI#"},
+                          {0, "camera-write", "0:#:MS#"},
+                          {1, "camera-read", "0:1"}}));
+  EXPECT_EQ(program.telescope.infoLines[0], "");
+  EXPECT_EQ(program.telescope.infoLines[1], "");
+  EXPECT_EQ(ui.beeps(), 1);
+}
+
+TEST_F(MountCommandsTest, TheDecSignComesFromTheDegrees) {
+  useCameraRoute();
+  struct Row {
+    int degrees, arcminutes;
+    const char* command;
+  };
+  for (const Row& r : {Row{0, 30, "0:#:Sd +00*30"}, Row{-89, 59, "0:#:Sd -89*59"},
+                       Row{89, 0, "0:#:Sd +89*00"}, Row{-1, 0, "0:#:Sd -01*00"}}) {
+    log.clear();
+    GoToCoordinates(program, 0, 0, r.degrees, r.arcminutes);
+    EXPECT_EQ(log[1].bytes, r.command);
+  }
+}
+
+TEST_F(MountCommandsTest, AHeldArrowSendsRateAndMoveOnceAndFourQuitsOnRelease) {
+  useCameraRoute();
+  program.telescope.rateCommand = "#:RC#";
+  for (int repeat = 0; repeat < 5; ++repeat)
+    StartMove(program, 'e');
+  StopMove(program);
+  StopMove(program);
+  EXPECT_EQ(log, (LinkLog{{0, "camera-write", "0:#:RC#"},
+                          {0, "camera-write", "0:#:Me#"},
+                          {0, "camera-write", "0:#:Qn#"},
+                          {0, "camera-write", "0:#:Qs#"},
+                          {0, "camera-write", "0:#:Qe#"},
+                          {0, "camera-write", "0:#:Qw#"}}));
+  EXPECT_FALSE(program.telescope.moving);
+}
+
+TEST_F(MountCommandsTest, AHeldFocusArrowSendsSpeedAndDirectionOnceAndOneStop) {
+  useCameraRoute();
+  for (const auto& [direction, command] : {std::pair{'+', "0:#:F+#"}, {'-', "0:#:F-#"}}) {
+    log.clear();
+    StartFocus(program, direction);
+    StartFocus(program, direction);
+    StopFocus(program);
+    StopFocus(program);
+    EXPECT_EQ(log, (LinkLog{{0, "camera-write", "0:#:FS#"},
+                            {0, "camera-write", command},
+                            {0, "camera-write", "0:#:FQ#"}}));
+  }
+}
+
+TEST_F(MountCommandsTest, ConnectTelescopeTakesThePortIndexOnce) {
+  program.settings.telescopePortIndex = 1;
+  ASSERT_EQ(program.saveSettingsFile(), image::SettingsStatus::Ok);
+  program.settings.telescopePortIndex = 0;
+  EXPECT_EQ(ConnectTelescope(program, true), ConnectResult::Connected);
+  EXPECT_EQ(program.telescope.portIndex, 1);
+  EXPECT_TRUE(program.telescope.telescopeConnected);
+  EXPECT_EQ(log, (LinkLog{{0, "connect", ""}}));
+  // Connected: nothing runs again.
+  program.settings.telescopePortIndex = 0;
+  EXPECT_EQ(ConnectTelescope(program, true), ConnectResult::Connected);
+  EXPECT_EQ(program.telescope.portIndex, 1);
+  EXPECT_EQ(log.size(), 1u);
+  EXPECT_TRUE(ui.messages().empty());
+}
+
+TEST_F(MountCommandsTest, TelescopeControlNeedsACameraButGuidingDoesNot) {
+  camera.cameraPresent = false;
+  EXPECT_EQ(ConnectTelescope(program, true), ConnectResult::CameraNotFound);
+  EXPECT_FALSE(program.telescope.telescopeConnected);
+  EXPECT_EQ(ui.messageTexts().back(), "Sorry, Camera not found");
+  EXPECT_EQ(ConnectTelescope(program, false), ConnectResult::Connected);
+  EXPECT_TRUE(program.telescope.telescopeConnected);
+}
+
+TEST_F(MountCommandsTest, AnUnreadableSettingsFileIsReportedAndRewritten) {
+  const auto file = program.paths().settingsFile();
+  std::filesystem::create_directories(file.parent_path());
+  { std::ofstream(file, std::ios::binary) << "ab"; }
+  EXPECT_EQ(ConnectTelescope(program, false), ConnectResult::Connected);
+  EXPECT_EQ(ui.messageTexts().front(), "Unable to load INI file, please delete and try again");
+  EXPECT_GT(std::filesystem::file_size(file), 2u);
+}
+
+}  // namespace
+}  // namespace nvk::scope

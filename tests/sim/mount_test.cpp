@@ -1,0 +1,269 @@
+#include "sim/mount.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "port/virtual_clock.h"
+
+namespace nvk::sim {
+namespace {
+
+constexpr double kArcsecPerHour = 54'000.0;
+
+// A mount without tracking errors or backlash unless a test asks for them.
+MountOptions idealMount() {
+  MountOptions o;
+  o.decBacklashArcsec = 0.0;
+  o.raDriftArcsecPerSecond = 0.0;
+  o.decDriftArcsecPerSecond = 0.0;
+  o.periodicErrorArcsec = 0.0;
+  return o;
+}
+
+struct MountTest : ::testing::Test {
+  port::VirtualClock clock{5000};
+  std::unique_ptr<SimulatedMount> mount = std::make_unique<SimulatedMount>(clock, idealMount());
+
+  void use(MountOptions options) { mount = std::make_unique<SimulatedMount>(clock, options); }
+  void send(std::string_view text) {
+    mount->receive({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+  }
+  std::string answer() {
+    const auto bytes = mount->transmit(100);
+    return {bytes.begin(), bytes.end()};
+  }
+  double raArcsec() { return mount->pointing().raHours * kArcsecPerHour; }
+  double decArcsec() { return mount->pointing().decDegrees * 3600.0; }
+};
+
+TEST_F(MountTest, SelectsAnObjectDescribesItAndSlewsThere) {
+  send("#:LM 0031#");
+  send("#:LI#");
+  EXPECT_EQ(answer(), "M31 RA 00:42.7 DEC +41*16#");
+  send("#:MS#");
+  EXPECT_EQ(answer(), "0");
+  EXPECT_TRUE(mount->slewing());
+  // From 2h +52 to 0h42.7 +41*16: 19.3 degrees of R.A. is the longer axis, at 4 degrees/s.
+  const double slewSeconds = (2.0 - 42.7 / 60.0) * 15.0 / 4.0;
+  clock.advanceMs(static_cast<std::uint32_t>(slewSeconds * 500));
+  const SkyPosition halfway = mount->pointing();
+  EXPECT_NEAR(halfway.raHours, (2.0 + 42.7 / 60.0) / 2.0, 5e-3);
+  EXPECT_NEAR(halfway.decDegrees, (52.0 + 41.0 + 16.0 / 60.0) / 2.0, 5e-3);
+  clock.advanceMs(static_cast<std::uint32_t>(slewSeconds * 500) + 2);
+  EXPECT_FALSE(mount->slewing());
+  EXPECT_NEAR(mount->pointing().raHours, 42.7 / 60.0, 1e-9);
+  EXPECT_NEAR(mount->pointing().decDegrees, 41.0 + 16.0 / 60.0, 1e-9);
+}
+
+TEST_F(MountTest, CoordinateTargetsAreCheckedAndAnsweredOneOrZero) {
+  struct Row {
+    const char* command;
+    const char* reply;
+  };
+  for (const Row& r :
+       {Row{"#:Sr 23:59.0#", "1"}, Row{"#:Sr05:30:15#", "1"}, Row{"#:Sr 24:00.0#", "0"},
+        Row{"#:Sr 12:60.0#", "0"}, Row{"#:Sd -05*30#", "1"}, Row{"#:Sd +89*59#", "1"},
+        Row{"#:Sd +45:10:30#", "1"}, Row{"#:Sd 45*10#", "0"}, Row{"#:Sd +45*61#", "0"}}) {
+    send(r.command);
+    EXPECT_EQ(answer(), r.reply) << r.command;
+  }
+  EXPECT_NEAR(mount->target().raHours, 5.5 + 15.0 / 3600.0, 1e-12);
+  EXPECT_NEAR(mount->target().decDegrees, 45.0 + 10.0 / 60.0 + 30.0 / 3600.0, 1e-12);
+}
+
+TEST_F(MountTest, AHashOpeningTheNextCommandEndsOneSentWithoutIt) {
+  send("#:Sr 23:59.0");
+  send("#:Sd -05*30");
+  send("#:LI#");
+  ASSERT_EQ(mount->commands().size(), 3u);
+  EXPECT_EQ(mount->commands()[0].text, "Sr 23:59.0");
+  EXPECT_EQ(mount->commands()[1].text, "Sd -05*30");
+  EXPECT_EQ(mount->commands()[2].text, "LI");
+  EXPECT_NEAR(mount->target().raHours, 23.0 + 59.0 / 60.0, 1e-12);
+  EXPECT_NEAR(mount->target().decDegrees, -5.5, 1e-12);
+}
+
+TEST_F(MountTest, ATargetBelowTheHorizonIsRefusedWithItsReason) {
+  send("#:Sr 02:00.0#:Sd -80*00#");
+  answer();
+  const SkyPosition before = mount->pointing();
+  send("#:MS#");
+  EXPECT_EQ(answer(), "1Object Below Horizon #");
+  clock.advanceMs(60'000);
+  EXPECT_FALSE(mount->slewing());
+  EXPECT_DOUBLE_EQ(mount->pointing().raHours, before.raHours);
+  // The pole is always up, at the site's latitude.
+  EXPECT_NEAR(mount->altitudeDegrees({0.0, 90.0}), 52.0, 1e-9);
+}
+
+TEST_F(MountTest, HeldMovesTurnAtTheSelectedRateAndTheLinesAtGuideRate) {
+  const double sidereal = kSiderealArcsecPerSecond;
+  struct Row {
+    const char* rate;   // LX200 rate command, or nullptr for the socket
+    char letter;        // LX200 letter
+    std::uint8_t bits;  // socket bits
+    double raPerSecond, decPerSecond;
+  };
+  const Row rows[] = {{"#:RG#", 'e', 0, sidereal, 0},         {"#:RG#", 'w', 0, -sidereal, 0},
+                      {"#:RC#", 'n', 0, 0, 8 * sidereal},     {"#:RM#", 's', 0, 0, -64 * sidereal},
+                      {nullptr, 0, 8, sidereal, 0},           {nullptr, 0, 1, -sidereal, 0},
+                      {nullptr, 0, 4, 0, sidereal},           {nullptr, 0, 2, 0, -sidereal},
+                      {nullptr, 0, 8 | 4, sidereal, sidereal}};
+  for (const Row& r : rows) {
+    const double ra0 = raArcsec();
+    const double dec0 = decArcsec();
+    if (r.rate) {
+      send(r.rate);
+      send(std::string("#:M") + r.letter + '#');
+      clock.advanceMs(2000);
+      send(std::string("#:Q") + r.letter + '#');
+    } else {
+      mount->guideOutputsChanged(r.bits);
+      clock.advanceMs(2000);
+      mount->guideOutputsChanged(0);
+    }
+    clock.advanceMs(1000);  // nothing held: the mount stands still
+    EXPECT_NEAR(raArcsec() - ra0, 2 * r.raPerSecond, 1e-6) << int(r.bits) << r.letter;
+    EXPECT_NEAR(decArcsec() - dec0, 2 * r.decPerSecond, 1e-6) << int(r.bits) << r.letter;
+  }
+}
+
+TEST_F(MountTest, SocketBytesOnTheSerialLineHoldTheLines) {
+  const double ra0 = raArcsec();
+  const std::uint8_t east = 8;
+  const std::uint8_t release = 0;
+  mount->receive({&east, 1});
+  EXPECT_EQ(mount->guideOutputs(), 8);
+  clock.advanceMs(500);
+  mount->receive({&release, 1});
+  EXPECT_NEAR(raArcsec() - ra0, 0.5 * kSiderealArcsecPerSecond, 1e-6);
+}
+
+TEST_F(MountTest, DecBacklashSwallowsTheFirstPartOfAReversal) {
+  MountOptions o = idealMount();
+  o.decBacklashArcsec = 20.0;
+  use(o);
+  const double dec0 = decArcsec();
+  send("#:RG#");
+  // Engaged northwards from the start: the first move north goes through in full.
+  send("#:Mn#");
+  clock.advanceMs(1000);
+  send("#:Qn#");
+  EXPECT_NEAR(decArcsec() - dec0, kSiderealArcsecPerSecond, 1e-6);
+  // Reversing south: 20 arcsec of play before the telescope follows.
+  send("#:Ms#");
+  clock.advanceMs(2000);
+  send("#:Qs#");
+  EXPECT_NEAR(decArcsec() - dec0, kSiderealArcsecPerSecond - (2 * kSiderealArcsecPerSecond - 20),
+              1e-6);
+  // A reversal shorter than the play does not move it at all.
+  const double dec1 = decArcsec();
+  send("#:Mn#");
+  clock.advanceMs(1000);
+  send("#:Qn#");
+  EXPECT_NEAR(decArcsec(), dec1, 1e-6);
+  // R.A. has no backlash.
+  const double ra0 = raArcsec();
+  send("#:Me#");
+  clock.advanceMs(1000);
+  send("#:Qe##:Mw#");
+  clock.advanceMs(1000);
+  send("#:Qw#");
+  EXPECT_NEAR(raArcsec(), ra0, 1e-6);
+}
+
+TEST_F(MountTest, DriftGrowsLinearlyAndPeriodicErrorRepeatsWithTheWorm) {
+  MountOptions drift = idealMount();
+  drift.raDriftArcsecPerSecond = 0.05;
+  drift.decDriftArcsecPerSecond = -0.02;
+  use(drift);
+  const double ra0 = raArcsec();
+  const double dec0 = decArcsec();
+  clock.advanceMs(100'000);
+  EXPECT_NEAR(raArcsec() - ra0, 5.0, 1e-6);
+  EXPECT_NEAR(decArcsec() - dec0, -2.0, 1e-6);
+  clock.advanceMs(100'000);
+  EXPECT_NEAR(raArcsec() - ra0, 10.0, 1e-6);
+
+  MountOptions worm = idealMount();
+  worm.periodicErrorArcsec = 8.0;
+  worm.periodicErrorPeriodSeconds = 480.0;
+  use(worm);
+  const double start = raArcsec();
+  double low = start;
+  double high = start;
+  for (int step = 0; step < 480; ++step) {
+    clock.advanceMs(1000);
+    low = std::min(low, raArcsec());
+    high = std::max(high, raArcsec());
+  }
+  EXPECT_NEAR(high - low, 16.0, 1e-3);
+  EXPECT_NEAR(raArcsec(), start, 1e-6);  // one whole worm turn later
+  EXPECT_DOUBLE_EQ(mount->pointing().decDegrees, 52.0);
+}
+
+TEST_F(MountTest, AGoToLandsExactlyAndTrackingErrorsStartAgainFromThere) {
+  use(MountOptions{});  // drift and periodic error on
+  clock.advanceMs(1'000'000);
+  send("#:LM 0013#:MS#");
+  EXPECT_EQ(answer(), "0");
+  clock.advanceMs(60'000);
+  const SkyPosition m13 = lookUpObject('m', 13)->position;
+  EXPECT_FALSE(mount->slewing());
+  // The slew took under a minute; the errors since landing are small but present.
+  EXPECT_NEAR(mount->pointing().raHours * kArcsecPerHour, m13.raHours * kArcsecPerHour, 30.0);
+  EXPECT_NE(mount->pointing().raHours, m13.raHours);
+}
+
+TEST_F(MountTest, QuitAllStopsASlewWhereItIs) {
+  send("#:LM 0031#:MS#");
+  clock.advanceMs(1000);
+  send("#:Q#");
+  const SkyPosition stopped = mount->pointing();
+  clock.advanceMs(10'000);
+  EXPECT_FALSE(mount->slewing());
+  EXPECT_NEAR(mount->pointing().raHours, stopped.raHours, 1e-12);
+  EXPECT_NEAR(stopped.raHours, 2.0 - 4.0 / 15.0, 1e-6);  // 4 degrees of R.A. in one second
+}
+
+TEST_F(MountTest, TheFocuserRunsAtTheChosenSpeedUntilStopped) {
+  send("#:FF#:F+#");
+  clock.advanceMs(1500);
+  send("#:FQ#");
+  EXPECT_DOUBLE_EQ(mount->focuserPosition(), 300.0);
+  send("#:FS#:F-#");
+  clock.advanceMs(2000);
+  send("#:FQ#");
+  clock.advanceMs(5000);
+  EXPECT_DOUBLE_EQ(mount->focuserPosition(), 260.0);
+}
+
+TEST_F(MountTest, PositionQueriesAnswerInLx200Form) {
+  send("#:GR#:GD#");
+  EXPECT_EQ(answer(), "02:00.0#+52*00#");
+}
+
+TEST(MountCatalogueTest, CataloguesAndTheirLimits) {
+  EXPECT_EQ(lookUpObject('m', 1)->text, "M1 RA 05:34.5 DEC +22*01");
+  EXPECT_EQ(lookUpObject('m', 2)->text, "M2 RA 21:33.5 DEC -00*49");
+  EXPECT_EQ(lookUpObject('s', 905)->text, "Jupiter RA 04:45.0 DEC +21*30");
+  EXPECT_FALSE(lookUpObject('m', 0));
+  EXPECT_FALSE(lookUpObject('m', 111));
+  EXPECT_FALSE(lookUpObject('c', 7816));
+  ASSERT_TRUE(lookUpObject('c', 7815));
+  EXPECT_EQ(lookUpObject('c', 7815)->text.substr(0, 8), "NGC7815 ");
+  // Derived positions are the same every time and lie on the sky.
+  for (int n = 1; n <= 7815; n += 97) {
+    const auto a = lookUpObject('c', n);
+    EXPECT_EQ(a->text, lookUpObject('c', n)->text);
+    EXPECT_GE(a->position.raHours, 0.0);
+    EXPECT_LT(a->position.raHours, 24.0);
+    EXPECT_LE(std::fabs(a->position.decDegrees), 90.0);
+    // Every object text fits the 33 characters the program shows.
+    EXPECT_LE(a->text.size(), 33u);
+  }
+}
+
+}  // namespace
+}  // namespace nvk::sim

@@ -17,6 +17,7 @@ constexpr std::array kCommands{
     CliCommand{"info", "info FILE", runInfoCommand},
     CliCommand{"convert", "convert IN OUT --as raw|flat|fits|fits8|rgbfits|tiff|tiff16",
                runConvertCommand},
+    CliCommand{"scope", "scope goto|move|focus ...", runScopeCommand},
 };
 
 void printUsage(std::ostream& err) {

@@ -60,5 +60,6 @@ int runPathsCommand(CliSession& session, CommandArgs args);
 int runSettingsCommand(CliSession& session, CommandArgs args);
 int runInfoCommand(CliSession& session, CommandArgs args);
 int runConvertCommand(CliSession& session, CommandArgs args);
+int runScopeCommand(CliSession& session, CommandArgs args);
 
 }  // namespace nvk::cli

@@ -1,0 +1,214 @@
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "cli/cli.h"
+#include "platform/pty_pair.h"
+#include "platform/serial_libserialport.h"
+#include "scope/mount_commands.h"
+#include "scope/move_telescope_dialog.h"
+#include "scope/serial_link.h"
+#include "sim/mount.h"
+#include "sim/mount_camera_link.h"
+
+namespace nvk::cli {
+namespace {
+
+constexpr int kMaxDurationMs = 600'000;
+// How long the tool waits for a simulated slew to land before it reports where the mount is.
+constexpr std::uint32_t kSlewPollMs = 100;
+constexpr int kMaxSlewPolls = 3000;
+
+constexpr const char* kUsage =
+    "usage: nvk-k7lq-cli scope goto messier N | cngc N | planet NAME | radec HH:MM +DD:MM\n"
+    "       nvk-k7lq-cli scope move e|w|n|s MS\n"
+    "       nvk-k7lq-cli scope focus in|out MS\n";
+
+// The mount the commands reach: the real PC port, or with --simulate the simulated mount on a
+// pseudo-terminal (PC route) or behind the camera (camera route).
+struct MountConnection {
+  std::unique_ptr<platform::LibSerialPort> serial;
+  std::unique_ptr<sim::SimulatedMount> mount;
+  std::unique_ptr<platform::PtyPair> pty;
+  std::unique_ptr<platform::PtyDeviceServer> server;
+  std::unique_ptr<platform::ServicedSerialPort> serviced;
+  std::unique_ptr<sim::MountCameraLink> cameraLink;
+};
+
+bool connect(CliSession& session, MountConnection& c, bool socketMove) {
+  auto& program = session.program();
+  const bool pcRoute = scope::usesPcRoute(program.settings.serialRoute);
+  if (!session.options().simulate) {
+    // Socket pulses go to the camera's guide outputs unless the (unsaved) bypass flag is set.
+    if (!pcRoute || (socketMove && !program.settings.bypassHelmixInterface)) {
+      session.err() << "scope: the settings reach the mount through the camera (a camera serial "
+                       "port or its guide outputs), which this tool does not drive; use "
+                       "--simulate, or serialRoute 3 (PC) and the LX200 interface\n";
+      return false;
+    }
+    c.serial = std::make_unique<platform::LibSerialPort>(program.comPorts);
+    program.telescope.pcPort = c.serial.get();
+    return true;
+  }
+  // The simulated mount hangs on the camera's serial port and guide outputs, and on a
+  // pseudo-terminal that the PC port leads to.
+  c.mount = std::make_unique<sim::SimulatedMount>(session.clock());
+  c.cameraLink = std::make_unique<sim::MountCameraLink>(*c.mount, program.telescope.portIndex);
+  program.telescope.cameraLink = c.cameraLink.get();
+  if (!pcRoute) return true;
+  c.pty = platform::PtyPair::open();
+  if (!c.pty) {
+    session.err() << "scope: no pseudo-terminal for the simulated mount\n";
+    return false;
+  }
+  sim::SimulatedMount& mount = *c.mount;
+  c.server = std::make_unique<platform::PtyDeviceServer>(
+      *c.pty, [&mount](std::span<const std::uint8_t> b) { mount.receive(b); },
+      [&mount](std::size_t n) { return mount.transmit(n); });
+  // For this run only, the PC port the settings name leads to the simulated mount.
+  program.comPorts.setDevice(program.settings.pcComPort + 1, c.pty->slavePath());
+  c.serial = std::make_unique<platform::LibSerialPort>(program.comPorts);
+  platform::PtyDeviceServer& server = *c.server;
+  c.serviced =
+      std::make_unique<platform::ServicedSerialPort>(*c.serial, [&server] { server.service(); });
+  program.telescope.pcPort = c.serviced.get();
+  return true;
+}
+
+bool parseNumber(std::string_view text, int& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+// "HH:MM" and "+DD:MM" into the dialog's four edits.
+bool splitPair(const std::string& text, std::string& first, std::string& second) {
+  const auto colon = text.find(':');
+  if (colon == std::string::npos) return false;
+  first = text.substr(0, colon);
+  second = text.substr(colon + 1);
+  return !first.empty() && !second.empty();
+}
+
+std::string lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// "RA 00h42m42.0s Dec +41d16'00" focuser 0".
+std::string describe(sim::SimulatedMount& mount) {
+  const sim::SkyPosition p = mount.pointing();
+  const long raTenths = std::lround(p.raHours * 36'000.0) % (24L * 36'000);
+  const long decSeconds = std::lround(std::fabs(p.decDegrees) * 3600.0);
+  char text[96];
+  std::snprintf(text, sizeof text,
+                "RA %02ldh%02ldm%02ld.%lds Dec %c%02ldd%02ld'%02ld\" focuser %.0f",
+                raTenths / 36'000, raTenths / 600 % 60, raTenths / 10 % 60, raTenths % 10,
+                p.decDegrees < 0 ? '-' : '+', decSeconds / 3600, decSeconds / 60 % 60,
+                decSeconds % 60, mount.focuserPosition());
+  return text;
+}
+
+int usage(CliSession& session) {
+  session.err() << kUsage;
+  return 2;
+}
+
+}  // namespace
+
+int runScopeCommand(CliSession& session, CommandArgs args) {
+  if (args.size() < 2) return usage(session);
+  const std::string& action = args[0];
+  auto& program = session.program();
+  scope::TMTDialog dialog(program);
+
+  // Check the words before anything reaches the mount.
+  char letter = 0;
+  int durationMs = 0;
+  const scope::Planet* planet = nullptr;
+  if (action == "goto") {
+    const std::string& kind = args[1];
+    if (kind == "messier" && args.size() == 3) {
+      dialog.messierText = args[2];
+    } else if (kind == "cngc" && args.size() == 3) {
+      dialog.cngcText = args[2];
+    } else if (kind == "planet" && args.size() == 3) {
+      for (const auto& p : scope::kPlanets)
+        if (lower(std::string(p.name)) == lower(args[2])) planet = &p;
+      if (planet == nullptr) {
+        session.err() << "scope: no planet '" << args[2] << "'\n";
+        return 2;
+      }
+    } else if (kind == "radec" && args.size() == 4) {
+      if (!splitPair(args[2], dialog.raHoursText, dialog.raMinutesText) ||
+          !splitPair(args[3], dialog.decDegreesText, dialog.decMinutesText))
+        return usage(session);
+    } else {
+      return usage(session);
+    }
+  } else if ((action == "move" || action == "focus") && args.size() == 3) {
+    if (!parseNumber(args[2], durationMs) || durationMs < 0 || durationMs > kMaxDurationMs) {
+      session.err() << "scope: the duration must be 0.." << kMaxDurationMs << " ms\n";
+      return 2;
+    }
+    const std::string& which = args[1];
+    if (action == "move") {
+      if (which.size() == 1 && std::string_view("ewns").find(which[0]) != std::string_view::npos)
+        letter = which[0];
+    } else {
+      letter = which == "in" ? '+' : which == "out" ? '-' : 0;
+    }
+    if (letter == 0) return usage(session);
+  } else {
+    return usage(session);
+  }
+
+  MountConnection connection;
+  // Loads the settings (and the COM port map) the rest works with.
+  scope::ConnectTelescope(program, false);
+  const bool socketMove =
+      action == "move" && program.settings.guideOutputMode != image::GuideOutputMode::Lx200;
+  if (!connect(session, connection, socketMove)) return 1;
+  // East, west, north and south go out as the letters of the settings just loaded.
+  if (action == "move") {
+    const auto& letters = program.settings.directionLetters;
+    letter = letter == 'e'   ? letters.east
+             : letter == 'w' ? letters.west
+             : letter == 'n' ? letters.north
+                             : letters.south;
+  }
+  const int messagesBefore = session.ui().messageCount();
+
+  if (action == "goto") {
+    if (planet != nullptr) {
+      dialog.goToPlanet(*planet);
+    } else if (args[1] == "radec") {
+      dialog.goToCoordinates();
+    } else {
+      dialog.goToObject();
+    }
+  } else if (action == "move") {
+    scope::TimedMove(program, letter, durationMs);
+  } else {
+    scope::StartFocus(program, letter);
+    program.clock().waitMs(static_cast<std::uint32_t>(durationMs));
+    scope::StopFocus(program);
+  }
+  if (session.ui().messageCount() != messagesBefore) return 1;
+
+  if (action == "goto") {
+    session.out() << "Info from Scope: " << dialog.infoLine(0) << '\n'
+                  << "Slew reply: " << dialog.infoLine(1) << '\n';
+  }
+  if (connection.mount) {
+    for (int i = 0; i < kMaxSlewPolls && connection.mount->slewing(); ++i)
+      program.clock().waitMs(kSlewPollMs);
+    session.out() << "Mount: " << describe(*connection.mount) << '\n';
+  }
+  return 0;
+}
+
+}  // namespace nvk::cli

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "support/temp_dir.h"
+
+namespace nvk::cli {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun run(const test::TempDir& root, std::vector<std::string> args) {
+  args.insert(args.begin(), {"--root", root.path().string()});
+  std::ostringstream out, err;
+  const int status = runCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(ScopeCommandTest, GoToMessier31ThroughThePseudoTerminal) {
+  test::TempDir root;
+  const CliRun r = run(root, {"--simulate", "scope", "goto", "messier", "31"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "Info from Scope: M31 RA 00:42.7 DEC +41*16\n"
+            "Slew reply: \n"
+            "Mount: RA 00h42m42.0s Dec +41d16'00\" focuser 0\n");
+}
+
+TEST(ScopeCommandTest, GoToPlanetsAndCoordinates) {
+  test::TempDir root;
+  CliRun r = run(root, {"--simulate", "scope", "goto", "planet", "jupiter"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Info from Scope: Jupiter RA 04:45.0 DEC +21*30\n"), std::string::npos);
+  EXPECT_NE(r.out.find("Mount: RA 04h45m00.0s Dec +21d30'00\""), std::string::npos) << r.out;
+
+  r = run(root, {"--simulate", "scope", "goto", "radec", "23:59", "-05:30"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // The mount's '1' for each coordinate is read with the slew reply, as from a real LX200.
+  EXPECT_NE(r.out.find("Slew reply: 11\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Mount: RA 23h59m00.0s Dec -05d30'00\""), std::string::npos) << r.out;
+}
+
+TEST(ScopeCommandTest, OutOfRangeObjectsAndCoordinatesAreRefused) {
+  test::TempDir root;
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--simulate", "scope", "goto", "messier", "111"},
+           {"--simulate", "scope", "goto", "cngc", "7816"},
+           {"--simulate", "scope", "goto", "radec", "24:00", "+10:00"}}) {
+    const CliRun r = run(root, args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.find("Object out of range - try again") != std::string::npos ||
+                r.err.find("Invalid Co-ordinates set.") != std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+TEST(ScopeCommandTest, TimedMovesAndFocusMoveTheSimulatedMount) {
+  test::TempDir root;
+  ASSERT_EQ(run(root, {"settings", "set", "guideOutputMode", "l"}).status, 0);
+  CliRun r = run(root, {"--simulate", "scope", "move", "e", "4000"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // Four seconds east at guide rate: 60 arcsec of R.A., 4 seconds of time, and the simulated
+  // drift and periodic error of those seconds (under an arcsecond).
+  EXPECT_NE(r.out.find("Mount: RA 02h00m04.1s Dec +52d00'00\""), std::string::npos) << r.out;
+
+  r = run(root, {"--simulate", "scope", "focus", "out", "1500"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // Slow focus from the move command (62 ms after the speed) to the stop, 1562 ms later.
+  EXPECT_NE(r.out.find("focuser -31\n"), std::string::npos) << r.out;
+}
+
+TEST(ScopeCommandTest, BadWordsShowTheUsage) {
+  test::TempDir root;
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"scope"},
+                                             {"scope", "move", "x", "100"},
+                                             {"scope", "move", "e", "-5"},
+                                             {"scope", "focus", "up", "100"},
+                                             {"scope", "goto", "planet", "Vulcan"},
+                                             {"scope", "goto", "radec", "2300", "+10:00"}}) {
+    const CliRun r = run(root, args);
+    EXPECT_EQ(r.status, 2) << args.back();
+  }
+}
+
+TEST(ScopeCommandTest, AMissingSerialDeviceIsReported) {
+  test::TempDir root;
+  ASSERT_EQ(run(root, {"settings", "set", "guideOutputMode", "l"}).status, 0);
+  {
+    std::ofstream map(root.path() / "comports.txt");
+    map << "COM1=" << (root.path() / "no-such-port").string() << "\n";
+  }
+  const CliRun r = run(root, {"scope", "move", "n", "100"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Open Communications Failed"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace nvk::cli

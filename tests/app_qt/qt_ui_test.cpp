@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
 
 #include "app/qt/sub_frame_dialog_view.h"
 #include "qt_test_support.h"
+#include "support/temp_dir.h"
 
 namespace nvk::app::qt {
 namespace {
@@ -85,6 +90,55 @@ TEST_F(QtUiTest, RedrawGoesToTheWindow) {
   ui.setRedrawHandler([&] { ++redraws; });
   ui.requestRedraw();
   EXPECT_EQ(redraws, 1);
+}
+
+// Plays the user's part in the next file dialog: `act` sees the dialog, then it is accepted.
+void answerFileDialog(std::function<void(QFileDialog&)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    act(*dialog);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+}
+
+TEST_F(QtUiTest, FileDialogsShowTheProgramsFiltersAndRememberTheLastChoice) {
+  nvk::test::TempDir folder;
+  std::ofstream(folder / "m31.fit") << "x";
+  const std::string filter = "Norvane (~*.)|~*.*|FITS files|*.FIT|All Files|*.*|";
+  QStringList shownFilters;
+  answerFileDialog([&](QFileDialog& d) {
+    shownFilters = d.nameFilters();
+    d.selectNameFilter(shownFilters[1]);
+    d.selectFile(QString::fromStdString((folder / "m31.fit").string()));
+  });
+  const auto chosen = ui.openFileDialog({"Open", filter, folder.path().string(), "", ""});
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(std::filesystem::path(*chosen).filename(), "m31.fit");
+  EXPECT_EQ(shownFilters,
+            (QStringList{"Norvane (~*.) (~*)", "FITS files (*.[fF][iI][tT])", "All Files (*)"}));
+
+  // The next dialog with the same filters opens on the FITS entry in the same folder.
+  QString selectedFilter;
+  QString directory;
+  answerFileDialog([&](QFileDialog& d) {
+    selectedFilter = d.selectedNameFilter();
+    directory = d.directory().absolutePath();
+    d.selectFile(QString::fromStdString((folder / "m31.fit").string()));
+  });
+  ASSERT_TRUE(ui.openFileDialog({"Open", filter, "", "", ""}).has_value());
+  // (With the patterns hidden, the dialog names the entry by its description.)
+  EXPECT_TRUE(selectedFilter.startsWith("FITS files")) << selectedFilter.toStdString();
+  EXPECT_EQ(std::filesystem::path(directory.toStdString()), folder.path());
+}
+
+TEST_F(QtUiTest, CancelledFileDialogGivesNothing) {
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->reject();
+  });
+  EXPECT_FALSE(ui.saveFileDialog({"Save", "FITS file (*.FIT)|*.FIT|", "", "", "FIT"}).has_value());
 }
 
 TEST(SubFrameDialogViewTest, RadioButtonsAreBoundToTheModel) {

@@ -39,7 +39,7 @@ struct WindowTest : ::testing::Test {
   core::Program& program = app.program();
 
   void SetUp() override {
-    window.show();
+    app.start();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   }
 
@@ -208,6 +208,8 @@ TEST(ApplicationTest, SimulateStartsWithAPictureAndMessage1WithoutSettings) {
   nvk::test::TempDir root;
   test::MessageBoxAnswerer answerer;
   TNVK_K7LQApp app(StartOptions{root.path(), true});
+  EXPECT_FALSE(app.window().pictureExists());
+  app.start();
   EXPECT_TRUE(app.window().pictureExists());
   EXPECT_EQ(app.window().windowTitle(), "NVK_K7LQ_USB - (Untitled)");
   ASSERT_EQ(answerer.seen.size(), 1u);
@@ -224,7 +226,7 @@ TEST(ApplicationTest, StartsWithTheSettingsOfTheFile) {
   ASSERT_EQ(image::saveSettings(paths.settingsFile(), saved, image::FitsHeaderInfo{}),
             image::SettingsStatus::Ok);
   TNVK_K7LQApp app(StartOptions{root.path(), false});
-  app.window().show();
+  app.start();
   EXPECT_EQ(app.program().settings.guideOutputMode, image::GuideOutputMode::AutoguiderSocket);
   EXPECT_TRUE(app.window().telescopeButton()->isVisible());
   // No picture yet: the client area shows the background colour of the settings.

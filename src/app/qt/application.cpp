@@ -1,5 +1,6 @@
 #include "app/qt/application.h"
 
+#include <QCoreApplication>
 #include <string_view>
 
 #include "app/demo_image.h"
@@ -17,14 +18,21 @@ constexpr std::uint32_t kDemoSeed = 7;
 }  // namespace
 
 TNVK_K7LQApp::TNVK_K7LQApp(const StartOptions& options)
-    : clock_(std::make_unique<platform::RealClock>()), ui_(std::make_unique<QtUi>()) {
+    : clock_(std::make_unique<platform::RealClock>()),
+      ui_(std::make_unique<QtUi>()),
+      simulate_(options.simulate) {
   const std::filesystem::path root =
       options.dataRoot.empty() ? platform::defaultDataRoot() : options.dataRoot;
   program_ = std::make_unique<core::Program>(*clock_, *ui_, core::ProgramPaths(root));
   window_ = std::make_unique<TNVK_K7LQWindow>(*program_, *ui_);
+}
+
+void TNVK_K7LQApp::start() {
+  window_->show();
+  QCoreApplication::processEvents();
   loadStartupSettings(*program_);
   window_->settingsChanged();
-  if (options.simulate) {
+  if (simulate_) {
     // No image yet: show a star field so that the simulated session starts with a picture.
     renderDemoStarField(*program_, kDemoSeed);
     window_->redraw(true);

@@ -23,6 +23,10 @@ class TNVK_K7LQApp {
   explicit TNVK_K7LQApp(const StartOptions& options);
   ~TNVK_K7LQApp();
 
+  // Shows the main window, then reads the settings file (message 1 over the window when there
+  // is none) and, when simulating, shows the first picture.
+  void start();
+
   core::Program& program() { return *program_; }
   QtUi& ui() { return *ui_; }
   TNVK_K7LQWindow& window() { return *window_; }
@@ -32,6 +36,7 @@ class TNVK_K7LQApp {
   std::unique_ptr<QtUi> ui_;
   std::unique_ptr<core::Program> program_;
   std::unique_ptr<TNVK_K7LQWindow> window_;
+  bool simulate_ = false;
 };
 
 // Reads the command line ("--simulate", "--root DIR"); unknown words are ignored.

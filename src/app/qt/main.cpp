@@ -9,6 +9,6 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("NVK_K7LQ_USB"));
   QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
   nvk::app::qt::TNVK_K7LQApp program(nvk::app::qt::parseStartOptions(argc, argv));
-  program.window().show();
+  program.start();
   return QApplication::exec();
 }

@@ -178,8 +178,9 @@ std::optional<std::string> QtUi::runFileDialog(const port::FileDialogRequest& re
     filters << QString::fromStdString(entry.description) + " (" + patterns.join(' ') + ")";
   }
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
-  if (auto last = lastFilter_.find(request.filter); last != lastFilter_.end()) {
-    dialog.selectNameFilter(last->second);
+  if (auto last = lastFilter_.find(request.filter);
+      last != lastFilter_.end() && last->second < filters.size()) {
+    dialog.selectNameFilter(filters[last->second]);
   }
   const QString folder =
       request.directory.empty() ? lastFolder_ : QString::fromStdString(request.directory);
@@ -191,7 +192,14 @@ std::optional<std::string> QtUi::runFileDialog(const port::FileDialogRequest& re
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return std::nullopt;
   }
-  lastFilter_[request.filter] = dialog.selectedNameFilter();
+  // With the patterns hidden the dialog may name the entry by its description only.
+  const QString selected = dialog.selectedNameFilter();
+  for (int i = 0; i < filters.size(); ++i) {
+    if (filters[i] == selected || filters[i].startsWith(selected + " (")) {
+      lastFilter_[request.filter] = i;
+      break;
+    }
+  }
   const QString chosen = dialog.selectedFiles().first();
   lastFolder_ = QFileInfo(chosen).absolutePath();
   return chosen.toStdString();

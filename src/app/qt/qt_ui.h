@@ -64,7 +64,7 @@ class QtUi final : public QObject, public port::Ui {
   bool abortPressed_ = false;
   int busyDepth_ = 0;
   // The last filter entry chosen for each filter string, and the last folder.
-  std::map<std::string, QString> lastFilter_;
+  std::map<std::string, int> lastFilter_;
   QString lastFolder_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "colour/colour_state.h"
 #include "core/com_port_map.h"
 #include "core/paths.h"
 #include "files/file_menu_state.h"
@@ -63,6 +64,8 @@ class Program {
   bool labelAutoDate = false;
   // The mount: its serial routes, the Move Telescope state and the info lines.
   scope::TelescopeState telescope;
+  // Session choices of the colour tools (daylight image, single-filter site, balance starts).
+  colour::ColourState colour;
   // "Bin High Res Display": show every second sample of every second row.
   bool halfSizeDisplay = false;
   files::FileMenuState fileMenu;

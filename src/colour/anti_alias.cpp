@@ -1,0 +1,251 @@
+#include "colour/anti_alias.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "app/messages.h"
+#include "colour/median_network.h"
+#include "colour/row_bands.h"
+#include "colour/vector_support.h"
+
+namespace nvk::colour {
+namespace {
+
+constexpr int kNotColourConverted = 69;
+constexpr int kBandRows = 16;
+// The medians cover rows and columns 3 .. size - 4.
+constexpr int kMedianBorder = 3;
+
+// The median of the windows centred on row y, columns [xBegin, xEnd), from the five sorted
+// column buffers: sorted[r][k] is the (r + 1)-th smallest of rows y - 2 .. y + 2 in column k.
+void medianFromSortedColumns(const std::uint16_t* const sorted[5], std::uint16_t* out, int xBegin,
+                             int xEnd) {
+  for (int x = xBegin; x < xEnd; ++x) {
+    std::uint16_t w[25];
+    for (int c = 0; c < 5; ++c)
+      for (int r = 0; r < 5; ++r)
+        w[c * 5 + r] = sorted[r][x + c - 2];
+#define NVK_COMPARE(a, b)                           \
+  {                                                 \
+    const std::uint16_t low = std::min(w[a], w[b]); \
+    w[b] = std::max(w[a], w[b]);                    \
+    w[a] = low;                                     \
+  }
+    NVK_MEDIAN25_NETWORK(NVK_COMPARE)
+#undef NVK_COMPARE
+    out[x] = w[kMedian25Wire];
+  }
+}
+
+// Sorts the five samples of rows y - 2 .. y + 2 in each column [kBegin, kEnd) into `sorted`.
+void sortColumns(const std::uint16_t* centreRow, std::ptrdiff_t width,
+                 std::uint16_t* const sorted[5], int kBegin, int kEnd) {
+  for (int k = kBegin; k < kEnd; ++k) {
+    std::uint16_t v[5];
+    for (int r = 0; r < 5; ++r)
+      v[r] = centreRow[(r - 2) * width + k];
+#define NVK_COMPARE(a, b)                           \
+  {                                                 \
+    const std::uint16_t low = std::min(v[a], v[b]); \
+    v[b] = std::max(v[a], v[b]);                    \
+    v[a] = low;                                     \
+  }
+    NVK_SORT5_NETWORK(NVK_COMPARE)
+#undef NVK_COMPARE
+    for (int r = 0; r < 5; ++r)
+      sorted[r][k] = v[r];
+  }
+}
+
+#if NVK_COLOUR_X86
+
+NVK_COLOUR_BEGIN_AVX2
+
+inline __m256i load16(const std::uint16_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+inline void store16(std::uint16_t* p, __m256i v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+// Columns [kBegin, kBegin + 16 n) sorted by vectors; returns where the plain loop goes on.
+int sortColumnsAvx2(const std::uint16_t* centreRow, std::ptrdiff_t width,
+                    std::uint16_t* const sorted[5], int kBegin, int kEnd) {
+  int k = kBegin;
+  for (; k + 16 <= kEnd; k += 16) {
+    __m256i v[5];
+    for (int r = 0; r < 5; ++r)
+      v[r] = load16(centreRow + (r - 2) * width + k);
+#define NVK_COMPARE(a, b)                             \
+  {                                                   \
+    const __m256i low = _mm256_min_epu16(v[a], v[b]); \
+    v[b] = _mm256_max_epu16(v[a], v[b]);              \
+    v[a] = low;                                       \
+  }
+    NVK_SORT5_NETWORK(NVK_COMPARE)
+#undef NVK_COMPARE
+    for (int r = 0; r < 5; ++r)
+      store16(sorted[r] + k, v[r]);
+  }
+  return k;
+}
+
+int medianFromSortedColumnsAvx2(const std::uint16_t* const sorted[5], std::uint16_t* out,
+                                int xBegin, int xEnd) {
+  int x = xBegin;
+  for (; x + 16 <= xEnd; x += 16) {
+    __m256i w[25];
+    for (int c = 0; c < 5; ++c)
+      for (int r = 0; r < 5; ++r)
+        w[c * 5 + r] = load16(sorted[r] + x + c - 2);
+#define NVK_COMPARE(a, b)                             \
+  {                                                   \
+    const __m256i low = _mm256_min_epu16(w[a], w[b]); \
+    w[b] = _mm256_max_epu16(w[a], w[b]);              \
+    w[a] = low;                                       \
+  }
+    NVK_MEDIAN25_NETWORK(NVK_COMPARE)
+#undef NVK_COMPARE
+    store16(out + x, w[kMedian25Wire]);
+  }
+  return x;
+}
+
+std::size_t addMeanLowBitsAvx2(const MeanStepPlanes& p, std::size_t begin, std::size_t end) {
+  // m = sum / 3 in single floats with a bias of 1/6: exact for every sum up to 196605.
+  const __m256 third = _mm256_set1_ps(1.0f / 3.0f);
+  const __m256 bias = _mm256_set1_ps(1.0f / 6.0f);
+  const __m256i lowByte = _mm256_set1_epi32(255);
+  const auto lowBitsOfMean = [&](__m128i r, __m128i b, __m128i g) {
+    const __m256i sum =
+        _mm256_add_epi32(_mm256_add_epi32(_mm256_cvtepu16_epi32(r), _mm256_cvtepu16_epi32(b)),
+                         _mm256_cvtepu16_epi32(g));
+    const __m256i mean = _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_cvtepi32_ps(sum), third, bias));
+    return _mm256_and_si256(mean, lowByte);
+  };
+  std::size_t i = begin;
+  for (; i + 16 <= end; i += 16) {
+    const __m256i r = load16(p.medianRed + i);
+    const __m256i b = load16(p.medianBlue + i);
+    const __m256i g = load16(p.medianGreen + i);
+    const __m256i low = lowBitsOfMean(_mm256_castsi256_si128(r), _mm256_castsi256_si128(b),
+                                      _mm256_castsi256_si128(g));
+    const __m256i high =
+        lowBitsOfMean(_mm256_extracti128_si256(r, 1), _mm256_extracti128_si256(b, 1),
+                      _mm256_extracti128_si256(g, 1));
+    const __m256i d = _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high), 0xD8);
+    // A saturating add is "the sum, or 65535 if the sum is 65535 or more".
+    store16(p.red + i, _mm256_adds_epu16(r, d));
+    store16(p.blue + i, _mm256_adds_epu16(b, d));
+    store16(p.green + i, _mm256_adds_epu16(g, d));
+  }
+  return i;
+}
+
+NVK_COLOUR_END_AVX2
+
+#endif  // NVK_COLOUR_X86
+
+}  // namespace
+
+void medianRows(const std::uint16_t* source, std::uint16_t* target, int width, int height,
+                int rowBegin, int rowEnd, bool allowVector) {
+  const bool vector = allowVector && hasAvx2();
+  const int first = std::max(rowBegin, kMedianBorder);
+  const int last = std::min(rowEnd, height - kMedianBorder);
+  if (width < 2 * kMedianBorder + 1) return;
+  // The five sorted columns of one row of windows: columns 1 .. width - 2 are read.
+  std::uint16_t sortedStore[5][image::kFullWidth];
+  std::uint16_t* const sorted[5] = {sortedStore[0], sortedStore[1], sortedStore[2], sortedStore[3],
+                                    sortedStore[4]};
+  const std::ptrdiff_t w = width;
+  for (int y = first; y < last; ++y) {
+    const std::uint16_t* centreRow = source + y * w;
+    std::uint16_t* out = target + y * w;
+    const int columnBegin = kMedianBorder - 2;
+    const int columnEnd = width - kMedianBorder + 2;
+    int k = columnBegin;
+    int x = kMedianBorder;
+#if NVK_COLOUR_X86
+    if (vector) {
+      k = sortColumnsAvx2(centreRow, w, sorted, columnBegin, columnEnd);
+      sortColumns(centreRow, w, sorted, k, columnEnd);
+      x = medianFromSortedColumnsAvx2(sorted, out, kMedianBorder, width - kMedianBorder);
+      medianFromSortedColumns(sorted, out, x, width - kMedianBorder);
+      continue;
+    }
+#endif
+    sortColumns(centreRow, w, sorted, k, columnEnd);
+    medianFromSortedColumns(sorted, out, x, width - kMedianBorder);
+  }
+  (void)vector;
+}
+
+void addMeanLowBits(const MeanStepPlanes& p, std::size_t begin, std::size_t end, bool allowVector) {
+  std::size_t i = begin;
+#if NVK_COLOUR_X86
+  if (allowVector && hasAvx2()) i = addMeanLowBitsAvx2(p, begin, end);
+#endif
+  (void)allowVector;
+  for (; i < end; ++i) {
+    const unsigned d = (unsigned{p.medianRed[i]} + p.medianBlue[i] + p.medianGreen[i]) / 3 & 255u;
+    p.red[i] = static_cast<std::uint16_t>(std::min(unsigned{p.medianRed[i]} + d, 65535u));
+    p.blue[i] = static_cast<std::uint16_t>(std::min(unsigned{p.medianBlue[i]} + d, 65535u));
+    p.green[i] = static_cast<std::uint16_t>(std::min(unsigned{p.medianGreen[i]} + d, 65535u));
+  }
+}
+
+void AntiAlias(core::Program& program, bool redraw) {
+  port::Ui& ui = program.ui();
+  if (!program.state.colourConverted) {
+    app::ShowMessage(ui, kNotColourConverted);
+    return;
+  }
+  const image::ImageGeometry& g = program.geometry;
+  const image::ColourPlanes& colour = program.planes.ColourImage;
+  const image::ColourPlanes& median = program.planes.RgbOutputImage;
+  ui.setBusyCursor(true);
+  ui.openProgress("ANTI-ALIAS PROGRESS");
+  for (int plane = 0; plane < 3; ++plane)
+    std::copy_n(colour[plane].begin(), g.pixelCount, program.planes.ColourUndoImage[plane].begin());
+
+  const int progressDivisor = program.state.binned ? 8 : 16;
+  forEachRowBand(
+      0, g.height, kBandRows,
+      [&](int rowBegin, int rowEnd) {
+        for (int plane = 0; plane < 3; ++plane)
+          medianRows(colour[plane].data(), median[plane].data(), g.width, g.height, rowBegin,
+                     rowEnd);
+      },
+      [&](int row) {
+        ui.setProgress(row / progressDivisor);
+        ui.pump();
+      });
+
+  const MeanStepPlanes step{median.red().data(), median.blue().data(), median.green().data(),
+                            colour.red().data(), colour.blue().data(), colour.green().data()};
+  const std::size_t rowSamples = static_cast<std::size_t>(g.width);
+  forEachRowBand(
+      0, g.height, 64,
+      [&](int rowBegin, int rowEnd) {
+        addMeanLowBits(step, rowBegin * rowSamples, rowEnd * rowSamples);
+      },
+      [](int) {});
+
+  ui.closeProgress();
+  ui.setBusyCursor(false);
+  if (redraw) ui.requestRedraw();
+}
+
+void UndoLastColourFilter(core::Program& program) {
+  if (!program.state.colourConverted) {
+    app::ShowMessage(program.ui(), kNotColourConverted);
+    return;
+  }
+  for (int plane = 0; plane < 3; ++plane)
+    std::copy_n(program.planes.ColourUndoImage[plane].begin(), program.geometry.pixelCount,
+                program.planes.ColourImage[plane].begin());
+  program.ui().requestRedraw();
+}
+
+}  // namespace nvk::colour

@@ -1,0 +1,40 @@
+#include "colour/row_bands.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace nvk::colour {
+
+void forEachRowBand(int begin, int end, int bandRows, const std::function<void(int, int)>& work,
+                    const std::function<void(int)>& afterBand) {
+  if (end <= begin) return;
+  bandRows = std::max(bandRows, 1);
+  const int bands = (end - begin + bandRows - 1) / bandRows;
+  std::atomic<int> nextBand{0};
+  const auto bandRange = [&](int band) {
+    const int rowBegin = begin + band * bandRows;
+    return std::pair{rowBegin, std::min(end, rowBegin + bandRows)};
+  };
+  const auto workerLoop = [&] {
+    for (int band = nextBand++; band < bands; band = nextBand++) {
+      const auto [rowBegin, rowEnd] = bandRange(band);
+      work(rowBegin, rowEnd);
+    }
+  };
+
+  std::thread worker;
+  if (bands > 1 && std::thread::hardware_concurrency() > 1) worker = std::thread(workerLoop);
+  int lastReported = begin;
+  for (int band = nextBand++; band < bands; band = nextBand++) {
+    const auto [rowBegin, rowEnd] = bandRange(band);
+    work(rowBegin, rowEnd);
+    afterBand(rowEnd);
+    lastReported = rowEnd;
+  }
+  if (worker.joinable()) worker.join();
+  // The worker may have done the last bands: the operation ends with the bar at its end.
+  if (lastReported != end) afterBand(end);
+}
+
+}  // namespace nvk::colour

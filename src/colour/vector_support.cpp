@@ -1,0 +1,14 @@
+#include "colour/vector_support.h"
+
+namespace nvk::colour {
+
+bool hasAvx2() {
+#if NVK_COLOUR_X86
+  static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  return available;
+#else
+  return false;
+#endif
+}
+
+}  // namespace nvk::colour

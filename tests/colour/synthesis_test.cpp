@@ -1,0 +1,332 @@
+#include "colour/synthesis.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+#include "colour/colour_dialog.h"
+#include "colour_reference.h"
+#include "support/program_fixture.h"
+
+namespace nvk::colour {
+namespace {
+
+using test::Samples;
+
+// Small frames for the arithmetic: the four result planes prefilled with a sentinel so that
+// untouched samples show.
+constexpr std::uint16_t kSentinel = 0xBEEF;
+
+struct SmallFrame {
+  int width;
+  int height;
+  Samples raw, red, green, blue, lum;
+  SmallFrame(int w, int h, std::uint16_t value = 0)
+      : width(w),
+        height(h),
+        raw(static_cast<std::size_t>(w * h), value),
+        red(raw.size(), kSentinel),
+        green(raw.size(), kSentinel),
+        blue(raw.size(), kSentinel),
+        lum(raw.size(), kSentinel) {}
+  SynthesisFrames frames() {
+    return {raw.data(), red.data(), green.data(), blue.data(), lum.data(), width, height};
+  }
+  void synthesize(const ColourFactors& f, bool pixelOffset, bool lineOffset, bool vector = true) {
+    const int first = firstWindowRow(raw.data());
+    synthesizeWindowRows(frames(), f, startPhase(pixelOffset, lineOffset), first, first,
+                         windowRowEnd(height), vector);
+  }
+  std::size_t at(int y, int x) const { return static_cast<std::size_t>(y * width + x); }
+};
+
+TEST(ColourFactors, FollowTheTable) {
+  // IR filter, daylight -> red denominator; green and blue never change.
+  const std::tuple<bool, bool, int> rows[] = {
+      {true, true, 42}, {true, false, 40}, {false, true, 44}, {false, false, 40}};
+  for (const auto& [ir, daylight, redDenominator] : rows) {
+    const ColourFactors f = colourFactors(ir, daylight);
+    EXPECT_EQ(f.red, (ColourFactor{20, redDenominator}));
+    EXPECT_EQ(f.green, (ColourFactor{20, 44}));
+    EXPECT_EQ(f.blue, (ColourFactor{20, 33}));
+  }
+}
+
+// A uniform frame of value v: at a red or blue site the own colour is D2/8 + v/2 (each half
+// truncated on its own), the others v; at a green site green is X4/8 + v/2 and red and blue v.
+// The luminance is v x 1.2 truncated and capped, on every site.
+TEST(Synthesis, UniformFrameThroughEveryFactorRowAndValue) {
+  const bool factorRows[4][2] = {{true, true}, {true, false}, {false, true}, {false, false}};
+  // Width 24: one 16-centre vector block and a plain tail in every row.
+  SmallFrame frame(24, 12);
+  for (const auto& row : factorRows) {
+    const ColourFactors f = colourFactors(row[0], row[1]);
+    const auto scale = [](unsigned c, ColourFactor k) {
+      return static_cast<std::uint16_t>(c * k.numerator / k.denominator);
+    };
+    for (unsigned v = 0; v <= 65535; v += (row[0] && row[1]) ? 1 : 37) {
+      std::fill(frame.raw.begin(), frame.raw.end(), static_cast<std::uint16_t>(v));
+      // A uniform 17 is a labelled frame (17 + 17 = 34): its pass starts below this frame.
+      if (v == 17) continue;
+      frame.synthesize(f, false, true);
+      const unsigned own = 4 * v / 8 + v / 2;
+      const double lum = std::floor(v * 1.2);
+      const auto expectedLum = static_cast<std::uint16_t>(std::min(lum, 65535.0));
+      // Row 4 is a blue row (row phase 1): blue at even columns, green at odd ones; row 5 red.
+      for (int x = 4; x < 24; ++x) {
+        const bool green4 = x % 2 == 1;
+        ASSERT_EQ(frame.blue[frame.at(4, x)], scale(green4 ? v : own, f.blue)) << v << " " << x;
+        ASSERT_EQ(frame.red[frame.at(4, x)], scale(v, f.red)) << v << " " << x;
+        ASSERT_EQ(frame.green[frame.at(4, x)], scale(green4 ? own : v, f.green)) << v;
+        const bool green5 = x % 2 == 0;
+        ASSERT_EQ(frame.red[frame.at(5, x)], scale(green5 ? v : own, f.red)) << v << " " << x;
+        ASSERT_EQ(frame.blue[frame.at(5, x)], scale(v, f.blue)) << v;
+        ASSERT_EQ(frame.lum[frame.at(4, x)], expectedLum) << v;
+        ASSERT_EQ(frame.lum[frame.at(5, x)], expectedLum) << v;
+      }
+    }
+  }
+}
+
+// The windows of the first row with distinct samples, computed by hand from the table.
+struct SiteSums {
+  unsigned centre, d2, o4, x4, h6, v6;
+};
+SiteSums sumsAt(const SmallFrame& f, int y, int x) {
+  const auto p = [&](int r, int c) -> unsigned { return f.raw[f.at(y + r - 2, x + c - 2)]; };
+  return {p(2, 2),
+          p(0, 2) + p(2, 0) + p(2, 4) + p(4, 2),
+          p(1, 2) + p(2, 1) + p(2, 3) + p(3, 2),
+          p(1, 1) + p(1, 3) + p(3, 1) + p(3, 3),
+          p(0, 1) + p(0, 3) + p(2, 1) + p(2, 3) + p(4, 1) + p(4, 3),
+          p(1, 0) + p(1, 2) + p(1, 4) + p(3, 0) + p(3, 2) + p(3, 4)};
+}
+
+SmallFrame distinctFrame() {
+  SmallFrame f(40, 20);
+  for (std::size_t i = 0; i < f.raw.size(); ++i)
+    f.raw[i] = static_cast<std::uint16_t>((i * 7919 + 13) % 60000 + 1000);
+  return f;
+}
+
+TEST(Synthesis, FirstWindowWithDefaultOffsetsIsABlueSite) {
+  SmallFrame f = distinctFrame();
+  const ColourFactors k = colourFactors(false, false);
+  f.synthesize(k, /*pixelOffset=*/false, /*lineOffset=*/true);
+  const SiteSums s = sumsAt(f, 4, 4);
+  EXPECT_EQ(f.red[f.at(4, 4)], s.x4 / 4 * 20 / 40);
+  EXPECT_EQ(f.green[f.at(4, 4)], s.o4 / 4 * 20 / 44);
+  EXPECT_EQ(f.blue[f.at(4, 4)], (s.d2 / 8 + s.centre / 2) * 20 / 33);
+  EXPECT_EQ(f.lum[f.at(4, 4)], ((s.o4 + s.x4) / 4 + s.centre) / 3 * 6 / 5);
+  // Its right-hand neighbour is green on a blue row.
+  const SiteSums g = sumsAt(f, 4, 5);
+  EXPECT_EQ(f.red[f.at(4, 5)], g.v6 / 6 * 20 / 40);
+  EXPECT_EQ(f.green[f.at(4, 5)], (g.x4 / 8 + g.centre / 2) * 20 / 44);
+  EXPECT_EQ(f.blue[f.at(4, 5)], g.h6 / 6 * 20 / 33);
+  EXPECT_EQ(f.lum[f.at(4, 5)], (g.o4 / 2 + g.centre) / 3 * 6 / 5);
+}
+
+TEST(Synthesis, PixelOffsetSwapsTheSitesAlongARow) {
+  SmallFrame plain = distinctFrame();
+  SmallFrame swapped = distinctFrame();
+  const ColourFactors k = colourFactors(false, false);
+  plain.synthesize(k, false, true);
+  swapped.synthesize(k, true, true);
+  for (int y : {4, 5, 10}) {
+    for (int x = 4; x < 40; ++x) {
+      const SiteSums s = sumsAt(plain, y, x);
+      // With pixel offset on, the site the plain pass sees at x + 1 is seen at x.
+      const bool blueRow = y % 2 == 0;
+      // Without the offset a blue row has green at odd columns, a red row at even ones.
+      const bool greenWithoutOffset = x % 2 == (blueRow ? 1 : 0);
+      const bool green = !greenWithoutOffset;
+      const unsigned own = s.d2 / 8 + s.centre / 2;
+      const unsigned expectedRed = green ? (blueRow ? s.v6 : s.h6) / 6 : (blueRow ? s.x4 / 4 : own);
+      EXPECT_EQ(swapped.red[swapped.at(y, x)], expectedRed * 20 / 40) << y << "," << x;
+      EXPECT_EQ(swapped.green[swapped.at(y, x)],
+                (green ? s.x4 / 8 + s.centre / 2 : s.o4 / 4) * 20 / 44);
+    }
+  }
+}
+
+TEST(Synthesis, LabelledFrameStartsAtRowTwelveAndKeepsItsBand) {
+  SmallFrame f = distinctFrame();
+  f.raw[4] = 17;
+  f.raw[5] = 17;
+  EXPECT_EQ(firstWindowRow(f.raw.data()), 12);
+  f.synthesize(colourFactors(false, false), false, true);
+  for (int y = 0; y < 14; ++y)
+    for (int x = 0; x < f.width; ++x)
+      ASSERT_EQ(f.red[f.at(y, x)], kSentinel) << y << "," << x;
+  // Row 14 is the first centre row and has the starting row phase: blue at column 4.
+  const SiteSums s = sumsAt(f, 14, 4);
+  EXPECT_EQ(f.blue[f.at(14, 4)], (s.d2 / 8 + s.centre / 2) * 20 / 33);
+  f.raw[5] = 18;
+  EXPECT_EQ(firstWindowRow(f.raw.data()), 2);
+}
+
+TEST(Synthesis, BordersKeepTheirContents) {
+  SmallFrame f = distinctFrame();
+  f.synthesize(colourFactors(false, false), false, true);
+  for (int y = 0; y < f.height; ++y) {
+    for (int x = 0; x < f.width; ++x) {
+      const bool written = y >= 4 && y <= f.height - 3 && x >= 4;
+      // The last two windows of the last row would read past the end of the frame.
+      const bool pastTheEnd = y == f.height - 3 && x >= f.width - 2;
+      EXPECT_EQ(f.lum[f.at(y, x)] != kSentinel, written && !pastTheEnd) << y << "," << x;
+    }
+  }
+}
+
+// Regression: the last window row used to be height - 4, whose window reaches one row past the
+// frame, so the bottom centre row depended on whatever followed the image in memory.
+TEST(Synthesis, LastWindowRowReadsNothingPastTheFrame) {
+  const int width = 32, height = 16;
+  Samples results[2];
+  for (int trial = 0; trial < 2; ++trial) {
+    SmallFrame f(width, height + 3);
+    f.raw = test::randomSamples(f.raw.size(), width, 5);
+    // What lies after the frame differs between the two trials.
+    for (std::size_t i = static_cast<std::size_t>(width * height); i < f.raw.size(); ++i)
+      f.raw[i] = static_cast<std::uint16_t>(trial * 40000 + i);
+    SynthesisFrames frames = f.frames();
+    frames.height = height;
+    synthesizeWindowRows(frames, colourFactors(false, false), startPhase(false, true), 2, 2,
+                         windowRowEnd(height));
+    results[trial] = f.lum;
+    EXPECT_EQ(f.lum[f.at(height - 2, 8)], kSentinel);
+    EXPECT_NE(f.lum[f.at(height - 3, 8)], kSentinel);
+  }
+  EXPECT_EQ(results[0], results[1]);
+}
+
+// Every optimised row against the window-by-window reference on random full and binned frames,
+// with each offset setting and a labelled frame.
+TEST(Synthesis, MatchesTheReferenceOnRandomFrames) {
+  struct Case {
+    int width, height;
+    bool pixelOffset, lineOffset, labelled, vector;
+    ColourFactors factors;
+  };
+  const Case cases[] = {
+      {3040, 2024, false, true, false, true, colourFactors(false, false)},
+      {3040, 2024, true, false, true, true, colourFactors(true, true)},
+      {3040, 2024, true, true, false, false, colourFactors(false, true)},
+      {1520, 1012, false, false, false, true, colourFactors(true, false)},
+      {1520, 1012, true, true, true, true, colourFactors(false, false)},
+      {37, 23, true, false, false, true, colourFactors(false, false)},
+  };
+  std::uint32_t seed = 11;
+  for (const Case& c : cases) {
+    SmallFrame f(c.width, c.height);
+    f.raw = test::randomSamples(f.raw.size(), c.width, ++seed);
+    if (c.labelled) f.raw[4] = f.raw[5] = 17;
+    test::ReferenceColour expected{f.red, f.green, f.blue, f.lum};
+    test::referenceSynthesis(f.raw, c.width, c.height, c.factors, c.pixelOffset, c.lineOffset,
+                             expected);
+    f.synthesize(c.factors, c.pixelOffset, c.lineOffset, c.vector);
+    EXPECT_TRUE(f.red == expected.red) << c.width << " seed " << seed;
+    EXPECT_TRUE(f.green == expected.green) << c.width << " seed " << seed;
+    EXPECT_TRUE(f.blue == expected.blue) << c.width << " seed " << seed;
+    EXPECT_TRUE(f.lum == expected.luminance) << c.width << " seed " << seed;
+  }
+}
+
+// --- the command ---
+
+struct SynthesisCommand : ::testing::Test, test::ProgramFixture {
+  void acceptDialog() {
+    ui.onDialog<TColourDialog>("TColourDialog", [](TColourDialog& d) {
+      return d.createImage() ? port::DialogResult::Ok : port::DialogResult::Cancel;
+    });
+  }
+  void fillRaw(std::uint16_t value) {
+    std::fill_n(program.planes.RawImage.begin(), program.geometry.pixelCount, value);
+  }
+};
+
+TEST_F(SynthesisCommand, BuildsTheColourImageAndReplacesTheFrameByItsLuminance) {
+  program.settings.antiAliasAfterSynthesis = false;
+  program.colour.balanceStart = {5, -3, 2, 1, 1, 1};
+  const Samples raw = test::randomSamples(program.geometry.pixelCount, program.geometry.width, 3);
+  std::copy(raw.begin(), raw.end(), program.planes.RawImage.begin());
+  std::fill_n(program.planes.RawImage2.begin(), program.geometry.pixelCount, std::uint16_t{77});
+  acceptDialog();
+  SynthesizeColourImage(program);
+
+  EXPECT_TRUE(ui.scriptErrors().empty());
+  EXPECT_TRUE(ui.messages().empty());
+  EXPECT_TRUE(program.state.colourConverted);
+  EXPECT_EQ(program.colour.balanceStart, (std::array<int, 6>{}));
+  EXPECT_EQ(ui.progressCaptions(), std::vector<std::string>{"COLOUR CALCULATION IN PROGRESS"});
+  const auto positions = ui.progressPositions();
+  ASSERT_FALSE(positions.empty());
+  EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+  EXPECT_LE(positions.back(), 256);
+  EXPECT_FALSE(ui.progressOpen());
+  EXPECT_FALSE(ui.busy());
+  EXPECT_EQ(ui.redraws(), 1);
+  // The whole second frame becomes the main frame; its border kept what it held before.
+  const int w = program.geometry.width;
+  EXPECT_EQ(program.planes.RawImage[0], 77);
+  EXPECT_EQ(program.planes.RawImage[static_cast<std::size_t>(w * 2023 + 5)], 77);
+  EXPECT_TRUE(std::equal(program.planes.RawImage.begin(),
+                         program.planes.RawImage.begin() + program.geometry.pixelCount,
+                         program.planes.RawImage2.begin()));
+  test::ReferenceColour expected{Samples(raw.size()), Samples(raw.size()), Samples(raw.size()),
+                                 Samples(raw.size(), 77)};
+  test::referenceSynthesis(raw, w, program.geometry.height, colourFactors(false, false), false,
+                           true, expected);
+  EXPECT_TRUE(std::equal(expected.luminance.begin(), expected.luminance.end(),
+                         program.planes.RawImage.begin()));
+  EXPECT_TRUE(std::equal(expected.blue.begin() + w * 4, expected.blue.end() - w * 3,
+                         program.planes.ColourImage.blue().begin() + w * 4));
+  // The undo frame holds the raw frame.
+  EXPECT_TRUE(std::equal(raw.begin(), raw.end(), program.planes.WorkPlane5.begin()));
+}
+
+TEST_F(SynthesisCommand, DaylightAndAntiAliasFollowTheDialog) {
+  fillRaw(1000);
+  acceptDialog();
+  ui.onDialog<TColourDialog>("TColourDialog", [](TColourDialog& d) {
+    d.toggle(TColourDialog::kDaylightImage);
+    return d.createImage() ? port::DialogResult::Ok : port::DialogResult::Cancel;
+  });
+  ui.clearRecord();
+  SynthesizeColourImage(program);  // the first script entry
+  // Anti-alias after synthesis is on by default.
+  EXPECT_EQ(ui.progressCaptions(),
+            (std::vector<std::string>{"COLOUR CALCULATION IN PROGRESS", "ANTI-ALIAS PROGRESS"}));
+  const std::size_t inside = static_cast<std::size_t>(program.geometry.width * 100 + 100);
+  // Red of a uniform 1000: 1000 x 20 / 40 = 500, then the anti-alias adds the low bits of the
+  // mean of 500, 454 and 606 (520): 8.
+  EXPECT_EQ(program.planes.ColourImage.red()[inside], 500 + 8);
+  program.state.colourConverted = false;
+  fillRaw(1000);
+  SynthesizeColourImage(program);
+  EXPECT_TRUE(program.colour.daylightImage);
+  EXPECT_EQ(program.planes.RgbOutputImage.red()[inside], 1000 * 20 / 44);
+}
+
+TEST_F(SynthesisCommand, ASecondSynthesisIsRefused) {
+  program.state.colourConverted = true;
+  fillRaw(1234);
+  SynthesizeColourImage(program);
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Already Colour Converted"});
+  EXPECT_TRUE(ui.dialogsShown().empty());
+  EXPECT_EQ(program.planes.RawImage[5000], 1234);
+}
+
+TEST_F(SynthesisCommand, CancelChangesNothing) {
+  fillRaw(1234);
+  ui.onDialog("TColourDialog", [](port::DialogModel&) { return port::DialogResult::Cancel; });
+  SynthesizeColourImage(program);
+  EXPECT_FALSE(program.state.colourConverted);
+  EXPECT_EQ(program.planes.RawImage[5000], 1234);
+  EXPECT_TRUE(ui.progressEvents().empty());
+}
+
+}  // namespace
+}  // namespace nvk::colour

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <system_error>
 #include <thread>
 
 namespace nvk::colour {
@@ -24,7 +25,13 @@ void forEachRowBand(int begin, int end, int bandRows, const std::function<void(i
   };
 
   std::thread worker;
-  if (bands > 1 && std::thread::hardware_concurrency() > 1) worker = std::thread(workerLoop);
+  if (bands > 1 && std::thread::hardware_concurrency() > 1) {
+    try {
+      worker = std::thread(workerLoop);
+    } catch (const std::system_error&) {
+      // No second thread to be had: this thread does every band.
+    }
+  }
   int lastReported = begin;
   for (int band = nextBand++; band < bands; band = nextBand++) {
     const auto [rowBegin, rowEnd] = bandRange(band);

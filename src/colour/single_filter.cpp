@@ -4,8 +4,8 @@
 #include <cstddef>
 
 #include "app/messages.h"
-#include "colour/undo_link.h"
 #include "colour/vector_support.h"
+#include "process/undo.h"
 
 namespace nvk::colour {
 namespace {
@@ -136,7 +136,7 @@ void buildSingleFilterImage(core::Program& program, int choice) {
   std::uint16_t* frame = program.planes.RawImage.data();
 
   ui.openProgress("BUILDING SINGLE FILTER IMAGE");
-  takeUndoCopy(program);
+  process::takeUndoCopy(program);
   ui.setProgress(20);
   buildSingleFilterRows(frame, width, site.firstRow, height, site);
   ui.setProgress(100);

@@ -9,8 +9,9 @@
 #include "colour/anti_alias.h"
 #include "colour/colour_dialog.h"
 #include "colour/row_bands.h"
-#include "colour/undo_link.h"
 #include "colour/vector_support.h"
+#include "process/stretch.h"
+#include "process/undo.h"
 
 namespace nvk::colour {
 namespace {
@@ -293,7 +294,7 @@ void synthesizeColour(core::Program& program) {
   auto& planes = program.planes;
   const image::Settings& settings = program.settings;
 
-  takeUndoCopy(program);
+  process::takeUndoCopy(program);
   ui.setBusyCursor(true);
   const ColourFactors factors = colourFactors(settings.irFilterUsed, program.colour.daylightImage);
   ui.openProgress("COLOUR CALCULATION IN PROGRESS");
@@ -322,7 +323,7 @@ void synthesizeColour(core::Program& program) {
   program.colour.balanceStart.fill(0);
   std::copy_n(planes.RawImage2.begin(), program.geometry.pixelCount, planes.RawImage.begin());
 
-  runAutomaticProcessing(program);
+  process::AutoProcess(program);
   if (settings.antiAliasAfterSynthesis) AntiAlias(program, false);
   ui.requestRedraw();
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "colour_reference.h"
+#include "process/undo.h"
 #include "support/program_fixture.h"
 
 namespace nvk::colour {
@@ -74,9 +75,11 @@ TEST_F(SingleFilterCommand, ChoiceFourOnTheEvenSitePattern) {
   EXPECT_EQ(ui.progressCaptions(), std::vector<std::string>{"BUILDING SINGLE FILTER IMAGE"});
   EXPECT_EQ(ui.progressPositions(), (std::vector<int>{20, 100}));
   EXPECT_EQ(ui.redraws(), 1);
-  // The undo frame holds the raw pattern.
-  EXPECT_EQ(program.planes.WorkPlane5[1], 0);
-  EXPECT_EQ(program.planes.WorkPlane5[2], 1000);
+  // Undo Last Filter brings back the raw pattern and empties the history line.
+  EXPECT_TRUE(process::UndoLastFilter(program));
+  EXPECT_EQ(raw(0, 1), 0);
+  EXPECT_EQ(raw(0, 2), 1000);
+  EXPECT_EQ(program.history.usedCount(), 0);
 }
 
 TEST_F(SingleFilterCommand, ChoiceOneKeepsRowZeroAndColumnZero) {

@@ -3,6 +3,9 @@
 #include <array>
 
 #include "app/window_commands.h"
+#include "colour/anti_alias.h"
+#include "colour/single_filter.h"
+#include "colour/synthesis.h"
 
 namespace nvk::app {
 namespace {
@@ -45,7 +48,8 @@ constexpr std::array kCommands{
 
     // Edit
     CommandInfo{9, "&Undo Last Filter", "", Edit, nullptr},
-    CommandInfo{810, "Undo &Last Colour Filter", "Ctrl+V", Edit, nullptr},
+    CommandInfo{810, "Undo &Last Colour Filter", "Ctrl+V", Edit,
+                [](CommandContext& c) { colour::UndoLastColourFilter(c.program); }},
     CommandInfo{cmd::kCopy, "&Copy", "Shift+Ins", Edit, wc::copyPicture, kPicture},
     CommandInfo{8, "&Label    ", "", Edit, nullptr, Enabling::Always, nullptr, true},
     CommandInfo{24324, "Set Auto &Processing", "", Edit, nullptr, Enabling::Always, nullptr, true},
@@ -121,10 +125,13 @@ constexpr std::array kCommands{
                 true},
 
     // Colour
-    CommandInfo{8115, "&Synthesize Colour Image", "Ctrl+C", Colour, nullptr},
-    CommandInfo{8117, "Create Mono Image from Raw", "", Colour, nullptr},
+    CommandInfo{8115, "&Synthesize Colour Image", "Ctrl+C", Colour,
+                [](CommandContext& c) { colour::SynthesizeColourImage(c.program); }},
+    CommandInfo{8117, "Create Mono Image from Raw", "", Colour,
+                [](CommandContext& c) { colour::CreateMonoImageFromRaw(c.program); }},
     CommandInfo{8116, "Set Colour &Balance (Ctrl+B is Remove Background)", "", Colour, nullptr},
-    CommandInfo{8114, "&Apply Anti-Alias Filter", "", Colour, nullptr},
+    CommandInfo{8114, "&Apply Anti-Alias Filter", "", Colour,
+                [](CommandContext& c) { colour::AntiAlias(c.program, true); }},
     CommandInfo{8119, "Adjust Chroma&tism", "", Colour, nullptr},
     CommandInfo{8128, "Colour &Overload Smoothing", "", Colour, nullptr},
     CommandInfo{8129, "&Low Pass Colour Filter ", "", Colour, nullptr},

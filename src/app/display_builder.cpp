@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "colour/colour_display.h"
+
 namespace nvk::app {
 namespace {
 
@@ -90,17 +92,7 @@ void buildDisplayImage(core::Program& program) {
   if (display.colour) {
     // Sized once, on the first colour picture.
     if (display.rgb.size() < image::kPlaneSamples * 3) display.rgb.resize(image::kPlaneSamples * 3);
-    const image::ColourPlanes& colour = program.planes.ColourImage;
-    std::uint8_t* rgb = display.rgb.data();
-    for (int y = 0; y < display.height; ++y) {
-      const std::size_t rowStart = static_cast<std::size_t>(y * step) * g.width;
-      for (int x = 0; x < display.width; ++x) {
-        const std::size_t i = rowStart + static_cast<std::size_t>(x * step);
-        *rgb++ = highByte(colour.red()[i]);
-        *rgb++ = highByte(colour.green()[i]);
-        *rgb++ = highByte(colour.blue()[i]);
-      }
-    }
+    colour::buildColourDisplay(program, display.rgb, display.width, display.height, step);
   }
 
   const int blackLevel =

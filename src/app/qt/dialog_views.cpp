@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "app/qt/colour_dialog_views.h"
 #include "app/qt/defaults_dialog_view.h"
 #include "app/qt/sub_frame_dialog_view.h"
 
@@ -17,9 +18,11 @@ std::unique_ptr<QDialog> make(port::DialogModel& model, QtUi& ui, QWidget* paren
 }
 
 // One line per dialog: the model's dialogId() and its view.
-constexpr std::array<std::pair<std::string_view, ViewFactory>, 2> kViews{{
+constexpr std::array<std::pair<std::string_view, ViewFactory>, 4> kViews{{
     {"TSubFrameDialog", make<SubFrameDialogView, image::SubFrameDialog>},
     {"TDefaultsDialog", make<DefaultsDialogView, image::DefaultsDialog>},
+    {"TColourDialog", make<ColourDialogView, colour::TColourDialog>},
+    {"TSingleFilterDialog", make<SingleFilterDialogView, colour::SingleFilterDialog>},
 }};
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "colour/anti_alias.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 
 #include "app/messages.h"
@@ -153,6 +154,7 @@ void medianRows(const std::uint16_t* source, std::uint16_t* target, int width, i
   const bool vector = allowVector && hasAvx2();
   const int first = std::max(rowBegin, kMedianBorder);
   const int last = std::min(rowEnd, height - kMedianBorder);
+  assert(width <= image::kFullWidth);
   if (width < 2 * kMedianBorder + 1) return;
   // The five sorted columns of one row of windows: columns 1 .. width - 2 are read.
   std::uint16_t sortedStore[5][image::kFullWidth];

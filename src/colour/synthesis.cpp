@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstddef>
 #include <cstring>
 
@@ -258,6 +259,7 @@ int firstWindowRow(const std::uint16_t* raw) {
 void synthesizeWindowRows(const SynthesisFrames& frames, const ColourFactors& factors,
                           MatrixPhase phase, int firstRow, int rowBegin, int rowEnd,
                           bool allowVector) {
+  assert(frames.width <= image::kFullWidth);
   const std::ptrdiff_t w = frames.width;
   const std::ptrdiff_t frameSamples = w * frames.height;
   const bool vector = allowVector && hasAvx2();

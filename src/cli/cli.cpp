@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "cli/device_sources.h"
 #include "platform/data_root.h"
 #include "platform/real_clock.h"
 #include "port/virtual_clock.h"
@@ -18,6 +19,9 @@ constexpr std::array kCommands{
     CliCommand{"convert", "convert IN OUT --as raw|flat|fits|fits8|rgbfits|tiff|tiff16",
                runConvertCommand},
     CliCommand{"scope", "scope goto|move|focus ...", runScopeCommand},
+    CliCommand{"devices", "devices", runDevicesCommand},
+    CliCommand{"camera", "camera firmware|temperature|cool SETPOINT|off [--wait S]|filter N",
+               runCameraCommand},
 };
 
 void printUsage(std::ostream& err) {
@@ -37,6 +41,12 @@ CliSession::CliSession(const CliOptions& options, std::ostream& out, std::ostrea
     clock_ = std::make_unique<port::VirtualClock>(0, platform::RealClock().wallSeconds());
   }
   program_ = std::make_unique<core::Program>(*clock_, ui_, core::ProgramPaths(options_.dataRoot));
+  devices_ = std::make_unique<DeviceSources>(options_.simulate, *clock_);
+  program_->devices.enumerator = &devices_->all;
+}
+
+sim::SimulatedDevices* CliSession::simulator() {
+  return devices_->simulator.get();
 }
 
 CliSession::~CliSession() = default;

@@ -11,7 +11,13 @@
 #include "core/program.h"
 #include "port/clock.h"
 
+namespace nvk::sim {
+class SimulatedDevices;
+}
+
 namespace nvk::cli {
+
+struct DeviceSources;
 
 struct CliOptions {
   std::filesystem::path dataRoot;
@@ -32,6 +38,8 @@ class CliSession {
   core::Program& program() { return *program_; }
   std::ostream& out() { return out_; }
   std::ostream& err() { return err_; }
+  // The simulated devices when --simulate was given, else nullptr.
+  sim::SimulatedDevices* simulator();
 
  private:
   CliOptions options_;
@@ -39,6 +47,7 @@ class CliSession {
   std::ostream& err_;
   std::unique_ptr<port::Clock> clock_;
   ConsoleUi ui_;
+  std::unique_ptr<DeviceSources> devices_;  // outlives the channels the program opens on it
   std::unique_ptr<core::Program> program_;
 };
 
@@ -61,5 +70,7 @@ int runSettingsCommand(CliSession& session, CommandArgs args);
 int runInfoCommand(CliSession& session, CommandArgs args);
 int runConvertCommand(CliSession& session, CommandArgs args);
 int runScopeCommand(CliSession& session, CommandArgs args);
+int runDevicesCommand(CliSession& session, CommandArgs args);
+int runCameraCommand(CliSession& session, CommandArgs args);
 
 }  // namespace nvk::cli

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "camera/devices.h"
 #include "colour/colour_state.h"
 #include "core/com_port_map.h"
 #include "core/paths.h"
@@ -74,6 +75,8 @@ class Program {
   std::int64_t exposureStartSeconds = 0;
   std::int64_t exposureEndSeconds = 0;
   image::DisplayOptions displayOptions;
+  // The camera and filter-wheel channels, discovery results and camera state.
+  camera::CameraDevices devices;
 
  private:
   port::Clock& clock_;

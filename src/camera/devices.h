@@ -1,0 +1,100 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "camera/readout.h"
+#include "port/camera_transport.h"
+#include "port/device_enumerator.h"
+#include "port/filter_wheel_transport.h"
+
+namespace nvk::camera {
+
+inline constexpr int kDeviceTableSize = 20;
+inline constexpr std::size_t kCommandBufferBytes = 64;
+inline constexpr int kFocusWindowSize = 128;  // the focus window is 128 x 128 samples
+inline constexpr int kGuideWidth = 500;
+inline constexpr int kGuideHeight = 290;
+
+// One interface index examined by discovery.
+struct DeviceTableEntry {
+  std::uint16_t vendorId = 0;
+  std::string manufacturer;  // narrowed, at most 255 characters
+  std::uint16_t productId = 0;
+  std::string product;  // narrowed, at most 255 characters
+};
+using DeviceTable = std::array<DeviceTableEntry, kDeviceTableSize>;
+
+struct CoolerState {
+  std::int16_t setPointC = -40;
+  std::int16_t temperatureC = 0;  // as last measured
+  bool on = true;
+  bool available = true;  // cleared by a firmware whose minor number is below 11
+};
+
+struct FirmwareVersion {
+  std::uint16_t major = 0;
+  std::uint16_t minor = 0;
+};
+
+// What the last measured focus exposure found.
+struct FocusMeasurement {
+  int peak = 0;  // the star's peak sample
+  int fwhm = 0;  // the star's full width at half maximum, in pixels
+  int row = 0;
+  int column = 0;
+};
+
+// The camera device state of the program: the open channels, the discovery results, the
+// command buffer and the camera's cooler, firmware and filter state. One member of Program.
+struct CameraDevices {
+  CameraDevices()
+      : focusWindow(std::size_t{kFocusWindowSize} * kFocusWindowSize),
+        guideImage(std::size_t{kGuideWidth} * kGuideHeight),
+        resampleScratch(resampleScratchFloats()) {}
+
+  // Where discovery looks; set by whoever builds the program (real USB, the simulator or both).
+  port::DeviceEnumerator* enumerator = nullptr;
+
+  std::unique_ptr<port::CameraTransport> camera;
+  std::unique_ptr<port::FilterWheelTransport> filterWheel;
+  bool cameraConnected = false;
+  bool usbFilterWheelPresent = false;
+  bool legacyOs = false;
+  port::OsVersion osVersion;
+
+  // The block to be written and the length of the next write or read.
+  std::array<std::uint8_t, kCommandBufferBytes> commandBuffer{};
+  std::int32_t transferLength = 0;
+  std::uint32_t bytesRead = 0;
+  std::uint32_t bytesWritten = 0;
+
+  // The texts after "vid" and "pid" in the last device path examined.
+  std::string vendorIdText;
+  std::string productIdText;
+  DeviceTable deviceTable;       // camera discovery
+  DeviceTable wheelDeviceTable;  // filter-wheel discovery
+
+  CoolerState cooler;
+  FirmwareVersion firmware;
+  int filterPosition = 1;
+  // The field flags of a high-resolution readout (the exposure sequence may choose others).
+  std::uint16_t fieldFlags = 3;
+  // 1 after a high-resolution or sub-frame readout, 0 after a binned one.
+  bool interleaved = false;
+  // '2', '3' or '4': the size of the last sub-frame read.
+  char subFrameCode = '2';
+
+  // The 128 x 128 focus window of the last focus readout and what its measurement found.
+  std::vector<std::uint16_t> focusWindow;
+  FocusMeasurement focus;
+  // The 500 x 290 guide-head image of the last guide readout.
+  std::vector<std::uint16_t> guideImage;
+  // Working rows of the binned 4x8 resampling, allocated once.
+  std::vector<float> resampleScratch;
+};
+
+}  // namespace nvk::camera

@@ -1,0 +1,271 @@
+#include "camera/discovery.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "app/messages.h"
+#include "camera/usb_ids.h"
+#include "core/program.h"
+
+namespace nvk::camera {
+namespace {
+
+// The wheel answers its state request after a short pause.
+constexpr std::uint32_t kWheelStatePauseMs = 10;
+
+bool sameIdText(const std::string& text, std::uint16_t id) {
+  const std::string wanted = idText(id);
+  return text.size() == wanted.size() &&
+         std::equal(text.begin(), text.end(), wanted.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) ==
+                  std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
+// Takes the vid/pid texts of `path` into the device state; a path without them leaves the
+// previous texts.
+void noteIdTexts(CameraDevices& devices, const std::string& path) {
+  if (auto vid = idTextAfter(path, "vid")) devices.vendorIdText = *vid;
+  if (auto pid = idTextAfter(path, "pid")) devices.productIdText = *pid;
+}
+
+void showError(port::Ui& ui, std::string_view text) {
+  ui.showMessage(kErrorTitle, text);
+}
+void showNotice(port::Ui& ui, std::string_view text) {
+  ui.showMessage(app::kMessageTitle, text);
+}
+
+std::string formatCode(const char* format, int value) {
+  char text[160];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::string> idTextAfter(std::string_view path, std::string_view key) {
+  const auto at = path.find(key);
+  if (at == std::string_view::npos) return std::nullopt;
+  const auto start = std::min(path.size(), at + 4);
+  return std::string(path.substr(start, 4));
+}
+
+std::string narrowDeviceString(const std::u16string& text) {
+  std::string narrow;
+  narrow.reserve(std::min<std::size_t>(text.size(), 255));
+  for (char16_t c : text) {
+    if (narrow.size() == 255) break;
+    narrow.push_back(static_cast<char>(c & 0xFF));
+  }
+  return narrow;
+}
+
+std::string idText(std::uint16_t id) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04x", static_cast<unsigned>(id));
+  return text;
+}
+
+int OpenCamera(core::Program& program) {
+  return OpenCamera(program, program.devices.deviceTable);
+}
+
+int OpenCamera(core::Program& program, DeviceTable& table) {
+  CameraDevices& devices = program.devices;
+  port::Ui& ui = program.ui();
+  std::optional<std::vector<port::PresentInterface>> present;
+  if (devices.enumerator)
+    present = devices.enumerator->presentInterfaces(port::InterfaceClass::CameraDriver);
+  if (!present) {
+    showNotice(ui, kNoPnpNodeText);
+    return 0;
+  }
+
+  int result = 0;
+  std::unique_ptr<port::CameraTransport> found;
+  for (int index = 0; index < kDeviceTableSize; ++index) {
+    DeviceTableEntry& entry = table[static_cast<std::size_t>(index)];
+    entry.vendorId = 0;
+    if (static_cast<std::size_t>(index) >= present->size()) continue;
+    const port::PresentInterface& iface = (*present)[static_cast<std::size_t>(index)];
+    result = 1;
+    if (!iface.devicePath) {
+      showError(ui, kNoSystemNameText);
+      return 0;
+    }
+    noteIdTexts(devices, *iface.devicePath);
+    if (sameIdText(devices.productIdText, kCameraProductId) ||
+        program.settings.ignoreCameraVidPid) {
+      auto channel = devices.enumerator->openCamera(*iface.devicePath);
+      if (!channel) {
+        showError(ui, kCannotOpenCameraText);
+        return 0;
+      }
+      found = std::move(channel);  // a later matching index replaces an earlier one
+    }
+    entry.vendorId = iface.vendorId;
+    entry.productId = iface.productId;
+    entry.manufacturer =
+        iface.manufacturer ? narrowDeviceString(*iface.manufacturer) : std::string(kNotPresentText);
+    entry.product = iface.product ? narrowDeviceString(*iface.product) : std::string();
+  }
+
+  if (!found) {
+    showNotice(ui, kCameraNotFoundText);
+    devices.camera.reset();
+    devices.cameraConnected = false;
+    return result;
+  }
+  devices.camera = std::move(found);
+  devices.osVersion = devices.enumerator->osVersion();
+  devices.legacyOs = devices.osVersion.major == 4 && devices.osVersion.minor != 0;
+  if (program.settings.showInterfaceDetails) {
+    char text[200];
+    std::snprintf(text, sizeof text, "Camera Found, \nNVKIO = %6d\nO/S = %4d.%4d\nPID = %s",
+                  devices.camera->handleNumber(), devices.osVersion.major, devices.osVersion.minor,
+                  devices.productIdText.c_str());
+    showNotice(ui, text);
+  }
+  devices.cameraConnected = true;
+  return result;
+}
+
+int OpenFilterWheel(core::Program& program) {
+  return OpenFilterWheel(program, program.devices.wheelDeviceTable);
+}
+
+int OpenFilterWheel(core::Program& program, DeviceTable& table) {
+  CameraDevices& devices = program.devices;
+  port::Ui& ui = program.ui();
+  std::optional<std::vector<port::PresentInterface>> present;
+  if (devices.enumerator)
+    present = devices.enumerator->presentInterfaces(port::InterfaceClass::Hid);
+  if (!present) {
+    showNotice(ui, kNoPnpNodeText);
+    return 0;
+  }
+
+  int result = 0;
+  for (int index = 0; index < kDeviceTableSize; ++index) {
+    table[static_cast<std::size_t>(index)].vendorId = 0;
+    if (static_cast<std::size_t>(index) >= present->size()) continue;
+    const port::PresentInterface& iface = (*present)[static_cast<std::size_t>(index)];
+    result = 1;
+    if (!iface.devicePath) {
+      showError(ui, kNoSystemNameText);
+      return 0;
+    }
+    noteIdTexts(devices, *iface.devicePath);
+    if (!sameIdText(devices.productIdText, kFilterWheelProductId) ||
+        !sameIdText(devices.vendorIdText, kFilterWheelVendorId)) {
+      continue;
+    }
+    auto channel = devices.enumerator->openFilterWheel(*iface.devicePath);
+    if (!channel) {
+      showError(ui, kCannotOpenWheelText);
+      return 0;
+    }
+    devices.filterWheel = std::move(channel);
+    devices.usbFilterWheelPresent = true;
+
+    // Ask the wheel for its state; the third byte of the reply is its number of positions.
+    devices.commandBuffer[0] = 0x00;
+    devices.commandBuffer[1] = 0x00;
+    devices.commandBuffer[2] = 0x00;
+    devices.transferLength = 3;
+    const auto written = devices.filterWheel->write(std::span(devices.commandBuffer.data(), 3));
+    if (!written.ok || written.bytes != 3) showNotice(ui, kWheelStateWriteText);
+    program.clock().waitMs(kWheelStatePauseMs);
+    auto buffer = program.planes.cameraBuffer;
+    const auto got = devices.filterWheel->read(buffer.first(3));
+    devices.bytesRead = static_cast<std::uint32_t>(got.bytes);
+    if (!got.ok || got.bytes < 3) {
+      showNotice(ui, formatCode("Error %d trying to read data from USB Filterwheel\n",
+                                got.ok ? static_cast<int>(got.bytes) : got.errorCode));
+    }
+    const int positions = buffer[2];
+    // A wheel that reports no positions at all says nothing about its size: keep the count.
+    if (positions > 0 && positions < program.settings.filterCount) {
+      program.settings.filterCount = static_cast<std::int16_t>(positions);
+    }
+  }
+  return result;
+}
+
+void CloseDevices(core::Program& program) {
+  program.devices.camera.reset();
+  program.devices.filterWheel.reset();
+}
+
+bool WriteCamera(core::Program& program) {
+  CameraDevices& devices = program.devices;
+  const auto length = static_cast<std::size_t>(std::clamp<std::int32_t>(
+      devices.transferLength, 0, static_cast<std::int32_t>(kCommandBufferBytes)));
+  port::TransferResult r;
+  if (devices.camera) r = devices.camera->write(std::span(devices.commandBuffer.data(), length));
+  devices.bytesWritten = static_cast<std::uint32_t>(r.bytes);
+  if (!r.ok || r.bytes != length) {
+    showNotice(program.ui(), kWriteFailedText);
+    return false;
+  }
+  return true;
+}
+
+bool ReadCamera(core::Program& program) {
+  CameraDevices& devices = program.devices;
+  auto buffer = program.planes.cameraBuffer;
+  const auto length = static_cast<std::size_t>(std::clamp<std::int64_t>(
+      devices.transferLength, 0, static_cast<std::int64_t>(buffer.size())));
+  port::TransferResult r;
+  if (devices.camera) r = devices.camera->read(buffer.first(length));
+  devices.bytesRead = static_cast<std::uint32_t>(r.bytes);
+  if (!r.ok) {
+    showNotice(program.ui(),
+               formatCode("Error %d trying to read NVKIO data from USB\n", r.errorCode));
+    return false;
+  }
+  if (r.bytes < length) {
+    // A short read leaves stale bytes behind the new ones: report it like a failed read, with
+    // the count that did arrive.
+    showNotice(program.ui(), formatCode("Error %d trying to read NVKIO data from USB\n",
+                                        static_cast<int>(r.bytes)));
+    return false;
+  }
+  return true;
+}
+
+bool WriteFilterWheel(core::Program& program) {
+  CameraDevices& devices = program.devices;
+  const auto length = static_cast<std::size_t>(std::clamp<std::int32_t>(
+      devices.transferLength, 0, static_cast<std::int32_t>(kCommandBufferBytes)));
+  port::TransferResult r;
+  if (devices.filterWheel) {
+    r = devices.filterWheel->write(std::span(devices.commandBuffer.data(), length));
+  }
+  devices.bytesWritten = static_cast<std::uint32_t>(r.bytes);
+  if (!r.ok || r.bytes != length) {
+    showNotice(program.ui(), kWriteFailedText);
+    return false;
+  }
+  return true;
+}
+
+bool ReadFilterWheel(core::Program& program) {
+  CameraDevices& devices = program.devices;
+  auto buffer = program.planes.cameraBuffer;
+  const auto length = static_cast<std::size_t>(std::clamp<std::int64_t>(
+      devices.transferLength, 0, static_cast<std::int64_t>(buffer.size())));
+  port::TransferResult r;
+  if (devices.filterWheel) r = devices.filterWheel->read(buffer.first(length));
+  devices.bytesRead = static_cast<std::uint32_t>(r.bytes);
+  if (!r.ok || r.bytes < length) {
+    showNotice(program.ui(), formatCode("Error %d trying to read NVKIO data from USB Filterwheel\n",
+                                        r.ok ? static_cast<int>(r.bytes) : r.errorCode));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace nvk::camera

@@ -1,0 +1,190 @@
+#include "platform/usb_camera_transport.h"
+
+#include <libusb.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "camera/discovery.h"
+#include "camera/usb_ids.h"
+
+namespace nvk::platform {
+namespace {
+
+// Slow enough for a full-speed link; a high-speed camera moves a frame far faster.
+constexpr std::size_t kBytesPerMs = 1000;
+
+struct Endpoints {
+  int interfaceNumber = -1;
+  unsigned char in = 0;
+  unsigned char out = 0;
+};
+
+// The first vendor-defined interface with a bulk IN and a bulk OUT endpoint.
+std::optional<Endpoints> findCameraInterface(libusb_device* device) {
+  libusb_config_descriptor* config = nullptr;
+  if (libusb_get_active_config_descriptor(device, &config) != 0 &&
+      libusb_get_config_descriptor(device, 0, &config) != 0) {
+    return std::nullopt;
+  }
+  std::optional<Endpoints> found;
+  for (int i = 0; i < config->bNumInterfaces && !found; ++i) {
+    const libusb_interface& iface = config->interface[i];
+    for (int a = 0; a < iface.num_altsetting && !found; ++a) {
+      const libusb_interface_descriptor& alt = iface.altsetting[a];
+      if (alt.bInterfaceClass != camera::kCameraInterfaceClass) continue;
+      Endpoints e;
+      e.interfaceNumber = alt.bInterfaceNumber;
+      for (int k = 0; k < alt.bNumEndpoints; ++k) {
+        const libusb_endpoint_descriptor& ep = alt.endpoint[k];
+        if ((ep.bmAttributes & 0x03) != LIBUSB_TRANSFER_TYPE_BULK) continue;
+        if (ep.bEndpointAddress & LIBUSB_ENDPOINT_IN) {
+          if (!e.in) e.in = ep.bEndpointAddress;
+        } else if (!e.out) {
+          e.out = ep.bEndpointAddress;
+        }
+      }
+      if (e.in && e.out) found = e;
+    }
+  }
+  libusb_free_config_descriptor(config);
+  return found;
+}
+
+// A string descriptor as UTF-16, nullopt when it cannot be read.
+std::optional<std::u16string> readString(libusb_device_handle* handle, std::uint8_t index) {
+  if (!handle || index == 0) return std::nullopt;
+  std::array<unsigned char, 256> buffer{};
+  if (libusb_get_string_descriptor(handle, 0, 0, buffer.data(), buffer.size()) < 4) {
+    return std::nullopt;
+  }
+  const auto language = static_cast<std::uint16_t>(buffer[2] | (buffer[3] << 8));
+  const int length =
+      libusb_get_string_descriptor(handle, index, language, buffer.data(), buffer.size());
+  if (length < 2) return std::nullopt;
+  std::u16string text;
+  for (int i = 2; i + 1 < length; i += 2) {
+    text.push_back(static_cast<char16_t>(buffer[static_cast<std::size_t>(i)] |
+                                         (buffer[static_cast<std::size_t>(i) + 1] << 8)));
+  }
+  return text;
+}
+
+std::string pathOf(const libusb_device_descriptor& d, libusb_device* device) {
+  char text[96];
+  std::snprintf(text, sizeof text, "usb:vid_%s&pid_%s#bus_%03u&address_%03u",
+                camera::idText(d.idVendor).c_str(), camera::idText(d.idProduct).c_str(),
+                static_cast<unsigned>(libusb_get_bus_number(device)),
+                static_cast<unsigned>(libusb_get_device_address(device)));
+  return text;
+}
+
+class UsbCameraTransport final : public port::CameraTransport {
+ public:
+  UsbCameraTransport(libusb_device_handle* handle, Endpoints endpoints, int number)
+      : handle_(handle), endpoints_(endpoints), number_(number) {}
+  ~UsbCameraTransport() override {
+    libusb_release_interface(handle_, endpoints_.interfaceNumber);
+    libusb_close(handle_);
+  }
+
+  port::TransferResult write(std::span<const std::uint8_t> block) override {
+    std::array<unsigned char, 64> copy{};
+    const std::size_t n = std::min(block.size(), copy.size());
+    std::memcpy(copy.data(), block.data(), n);
+    int moved = 0;
+    const int rc = libusb_bulk_transfer(handle_, endpoints_.out, copy.data(), static_cast<int>(n),
+                                        &moved, usbWriteTimeoutMs(n));
+    return {rc == 0, static_cast<std::size_t>(moved), rc};
+  }
+
+  port::TransferResult read(std::span<std::uint8_t> buffer) override {
+    int moved = 0;
+    const int rc =
+        libusb_bulk_transfer(handle_, endpoints_.in, buffer.data(), static_cast<int>(buffer.size()),
+                             &moved, usbReadTimeoutMs(buffer.size()));
+    return {rc == 0, static_cast<std::size_t>(moved), rc};
+  }
+
+  int handleNumber() const override { return number_; }
+
+ private:
+  libusb_device_handle* handle_;
+  Endpoints endpoints_;
+  int number_;
+};
+
+}  // namespace
+
+unsigned usbWriteTimeoutMs(std::size_t bytes) {
+  return static_cast<unsigned>(1000 + bytes / kBytesPerMs);
+}
+
+unsigned usbReadTimeoutMs(std::size_t bytes) {
+  return static_cast<unsigned>(3000 + bytes / kBytesPerMs);
+}
+
+std::optional<std::vector<port::PresentInterface>> listUsbCameraInterfaces(
+    libusb_context* context) {
+  if (!context) return std::nullopt;
+  libusb_device** list = nullptr;
+  const ssize_t count = libusb_get_device_list(context, &list);
+  if (count < 0) return std::nullopt;
+  std::vector<port::PresentInterface> found;
+  for (ssize_t i = 0; i < count; ++i) {
+    libusb_device* device = list[i];
+    libusb_device_descriptor d{};
+    if (libusb_get_device_descriptor(device, &d) != 0) continue;
+    if (d.idVendor != camera::kCameraVendorId || !findCameraInterface(device)) continue;
+    port::PresentInterface entry;
+    entry.devicePath = pathOf(d, device);
+    entry.vendorId = d.idVendor;
+    entry.productId = d.idProduct;
+    libusb_device_handle* handle = nullptr;
+    if (libusb_open(device, &handle) == 0) {
+      entry.manufacturer = readString(handle, d.iManufacturer);
+      entry.product = readString(handle, d.iProduct);
+      libusb_close(handle);
+    }
+    found.push_back(std::move(entry));
+  }
+  libusb_free_device_list(list, 1);
+  return found;
+}
+
+std::unique_ptr<port::CameraTransport> openUsbCamera(libusb_context* context,
+                                                     const std::string& devicePath) {
+  if (!context) return nullptr;
+  unsigned bus = 0;
+  unsigned address = 0;
+  const auto hash = devicePath.find('#');
+  if (devicePath.rfind("usb:", 0) != 0 || hash == std::string::npos ||
+      std::sscanf(devicePath.c_str() + hash + 1, "bus_%u&address_%u", &bus, &address) != 2) {
+    return nullptr;
+  }
+  libusb_device** list = nullptr;
+  const ssize_t count = libusb_get_device_list(context, &list);
+  if (count < 0) return nullptr;
+  std::unique_ptr<port::CameraTransport> transport;
+  for (ssize_t i = 0; i < count && !transport; ++i) {
+    libusb_device* device = list[i];
+    if (libusb_get_bus_number(device) != bus || libusb_get_device_address(device) != address) {
+      continue;
+    }
+    const auto endpoints = findCameraInterface(device);
+    libusb_device_handle* handle = nullptr;
+    if (!endpoints || libusb_open(device, &handle) != 0) break;
+    libusb_set_auto_detach_kernel_driver(handle, 1);
+    if (libusb_claim_interface(handle, endpoints->interfaceNumber) != 0) {
+      libusb_close(handle);
+      break;
+    }
+    transport = std::make_unique<UsbCameraTransport>(handle, *endpoints,
+                                                     static_cast<int>(bus * 1000 + address));
+  }
+  libusb_free_device_list(list, 1);
+  return transport;
+}
+
+}  // namespace nvk::platform

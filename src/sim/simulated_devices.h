@@ -1,0 +1,58 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "port/clock.h"
+#include "port/device_enumerator.h"
+#include "sim/camera_head.h"
+#include "sim/filter_wheel.h"
+#include "sim/sky.h"
+#include "sim/transport_log.h"
+
+namespace nvk::sim {
+
+struct SimulationOptions {
+  SkyOptions sky;
+  CameraHeadOptions camera;
+  int filterPositions = 7;
+  bool cameraPresent = true;
+  bool filterWheelPresent = true;
+};
+
+// The simulated hardware as discovery sees it: one camera-driver interface (the camera head
+// with its guide head) and one HID interface (the filter wheel), all looking at one sky and
+// running on the given clock. Every transfer is logged.
+class SimulatedDevices final : public port::DeviceEnumerator {
+ public:
+  // The device paths the simulated interfaces are listed under.
+  static std::string cameraPath();
+  static std::string wheelPath();
+
+  explicit SimulatedDevices(port::Clock& clock, SimulationOptions options = {});
+  ~SimulatedDevices() override;
+
+  Sky& sky() { return sky_; }
+  SimulatedCameraHead& camera() { return camera_; }
+  SimulatedFilterWheel& filterWheel() { return wheel_; }
+  TransportLog& log() { return log_; }
+  port::Clock& clock() { return clock_; }
+
+  std::optional<std::vector<port::PresentInterface>> presentInterfaces(
+      port::InterfaceClass cls) override;
+  std::unique_ptr<port::CameraTransport> openCamera(const std::string& devicePath) override;
+  std::unique_ptr<port::FilterWheelTransport> openFilterWheel(
+      const std::string& devicePath) override;
+  port::OsVersion osVersion() override { return {}; }
+
+ private:
+  port::Clock& clock_;
+  SimulationOptions options_;
+  Sky sky_;
+  SimulatedCameraHead camera_;
+  SimulatedFilterWheel wheel_;
+  TransportLog log_;
+  int openCount_ = 0;
+};
+
+}  // namespace nvk::sim

@@ -1,0 +1,185 @@
+// The optimised decoders against plain reference versions, bit for bit on random frames.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "camera/readout.h"
+
+namespace nvk::camera {
+namespace {
+
+std::vector<std::uint16_t> randomSamples(std::size_t n, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> any(0, 65535);
+  std::vector<std::uint16_t> v(n);
+  // A share of 16-bit boundary values among the random ones.
+  const std::uint16_t edges[] = {0, 1, 65534, 65535};
+  for (auto& s : v) {
+    const int r = any(random);
+    s = (r % 16 == 0) ? edges[(r >> 4) % 4] : static_cast<std::uint16_t>(any(random));
+  }
+  return v;
+}
+
+// Reference unscrambling: cell by cell, 4 input samples each.
+void referenceUnscramble(const std::uint16_t* in, int width, int height, std::uint16_t* out) {
+  std::size_t k = 0;
+  for (int p = 0; p < height / 2; ++p) {
+    for (int c = 0; c < width / 2; ++c) {
+      const std::size_t top = static_cast<std::size_t>(2 * p) * width + 2 * c;
+      const std::size_t bottom = top + static_cast<std::size_t>(width);
+      out[top] = in[k++];
+      out[bottom] = in[k++];
+      out[bottom + 1] = in[k++];
+      out[top + 1] = in[k++];
+    }
+  }
+}
+
+TEST(Decode, HighResolutionInOnePassEqualsLineCopiesThenUnscrambling) {
+  for (std::uint32_t seed : {1u, 2u}) {
+    const auto lines = randomSamples(6064u * 1008u, seed);
+    const auto before = randomSamples(3040u * 2024u, seed + 100);
+    // Reference: the lines at the 6080-sample stride into the old image, then cells.
+    std::vector<std::uint16_t> staged = before;
+    for (int k = 0; k < 1008; ++k) {
+      std::copy_n(lines.begin() + static_cast<std::ptrdiff_t>(k) * 6064, 6064,
+                  staged.begin() + static_cast<std::ptrdiff_t>(k) * 6080);
+    }
+    std::vector<std::uint16_t> expected(staged.size());
+    referenceUnscramble(staged.data(), 3040, 2024, expected.data());
+
+    std::vector<std::uint16_t> image = before;
+    decodeHighResolution(lines.data(), image.data());
+    ASSERT_TRUE(image == expected) << "seed " << seed;
+  }
+}
+
+TEST(Decode, UnscramblingInPlaceAndWithAStrideMatchTheReference) {
+  struct Size {
+    int width, height;
+  };
+  for (const Size s : {Size{1520, 1012}, Size{128, 128}, Size{3040, 8}, Size{4, 2}}) {
+    const auto input = randomSamples(static_cast<std::size_t>(s.width) * s.height, 7);
+    std::vector<std::uint16_t> expected(input.size());
+    referenceUnscramble(input.data(), s.width, s.height, expected.data());
+
+    std::vector<std::uint16_t> inPlace = input;
+    unscrambleCellsInPlace(inPlace.data(), s.width, s.height);
+    EXPECT_TRUE(inPlace == expected) << s.width << "x" << s.height;
+
+    // Into a wider frame: the block lands row by row, the margins are untouched.
+    const std::size_t stride = static_cast<std::size_t>(s.width) + 6;
+    std::vector<std::uint16_t> framed(stride * s.height, 0x5555);
+    unscrambleCells(input.data(), s.width, s.height, framed.data(), stride);
+    for (int y = 0; y < s.height; ++y) {
+      for (int x = 0; x < s.width + 6; ++x) {
+        const std::uint16_t want =
+            x < s.width ? expected[static_cast<std::size_t>(y) * s.width + x] : 0x5555;
+        ASSERT_EQ(framed[y * stride + x], want) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(Decode, UnscramblingPutsTheFourSamplesOfACellInTheirCorners) {
+  const std::vector<std::uint16_t> cell{10, 20, 30, 40, 50, 60, 70, 80};
+  std::vector<std::uint16_t> out(8);
+  unscrambleCells(cell.data(), 4, 2, out.data(), 4);
+  // top-left, bottom-left, bottom-right, top-right
+  EXPECT_EQ(out, (std::vector<std::uint16_t>{10, 40, 50, 80, 20, 30, 60, 70}));
+}
+
+// The plain bilinear formula, sample by sample.
+std::uint16_t referenceBilinear(const std::vector<std::uint16_t>& in, int r, int c) {
+  const float y = static_cast<float>(r) / 4.015873f;
+  const float x = static_cast<float>(c) / 2.0052772f;
+  const int y0 = static_cast<int>(y);
+  const int x0 = static_cast<int>(x);
+  const int y1 = std::min(y0 + 1, 251);
+  const int x1 = std::min(x0 + 1, 757);
+  const float fy = y - static_cast<float>(y0);
+  const float fx = x - static_cast<float>(x0);
+  auto s = [&](int yy, int xx) {
+    return static_cast<float>(in[static_cast<std::size_t>(yy) * 758 + xx]);
+  };
+  const float top = (1.0f - fx) * s(y0, x0) + fx * s(y0, x1);
+  const float bottom = (1.0f - fx) * s(y1, x0) + fx * s(y1, x1);
+  const auto v = static_cast<std::int32_t>((1.0f - fy) * top + fy * bottom);
+  return static_cast<std::uint16_t>(v > 65535 ? 65535 : v);
+}
+
+TEST(Decode, Binned4x8ResamplingMatchesThePlainFormula) {
+  std::vector<float> scratch(resampleScratchFloats());
+  for (std::uint32_t seed : {3u, 4u, 5u}) {
+    const auto in = randomSamples(758u * 252u, seed);
+    std::vector<std::uint16_t> out(1520u * 1012u);
+    resampleBinned4x8(in.data(), out.data(), scratch);
+    for (int r = 0; r < 1012; ++r) {
+      for (int c = 0; c < 1520; ++c) {
+        ASSERT_EQ(out[static_cast<std::size_t>(r) * 1520 + c], referenceBilinear(in, r, c))
+            << "seed " << seed << " at " << c << "," << r;
+      }
+    }
+  }
+}
+
+TEST(Decode, Binned4x8OfAFullScaleFrameStaysAtFullScale) {
+  std::vector<std::uint16_t> in(758u * 252u, 65535);
+  std::vector<std::uint16_t> out(1520u * 1012u, 0);
+  std::vector<float> scratch(resampleScratchFloats());
+  resampleBinned4x8(in.data(), out.data(), scratch);
+  EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](std::uint16_t v) { return v >= 65534; }));
+  EXPECT_EQ(out.front(), 65535);
+}
+
+TEST(Decode, Binned4x4InterpolationMatchesThePlainSteps) {
+  auto image = randomSamples(1520u * 1012u, 9);
+  std::vector<std::uint16_t> expected = image;
+  // Plain steps: widen each of the 504 read rows from the right, then rows between, last row.
+  for (int k = 0; k < 504; ++k) {
+    std::uint16_t* row = expected.data() + static_cast<std::size_t>(2 * k) * 1520;
+    const std::vector<std::uint16_t> line(row, row + 758);
+    row[0] = line[0];
+    for (int i = 1; i < 758; ++i) {
+      row[2 * i] = line[static_cast<std::size_t>(i)];
+      row[2 * i - 1] = static_cast<std::uint16_t>(line[static_cast<std::size_t>(i)] / 2 +
+                                                  line[static_cast<std::size_t>(i) - 1] / 2);
+    }
+  }
+  for (int r = 1; r <= 1009; r += 2) {
+    for (int c = 0; c < 1520; ++c) {
+      expected[static_cast<std::size_t>(r) * 1520 + c] =
+          static_cast<std::uint16_t>(expected[static_cast<std::size_t>(r - 1) * 1520 + c] / 2 +
+                                     expected[static_cast<std::size_t>(r + 1) * 1520 + c] / 2);
+    }
+  }
+  std::copy_n(expected.begin() + 1010 * 1520, 1520, expected.begin() + 1011 * 1520);
+  interpolateBinned4x4(image.data());
+  EXPECT_TRUE(image == expected);
+}
+
+TEST(Decode, IntegerHalvesOfTheNeighbours) {
+  // 3 x 4 image: the odd row is built from integer halves, so two 65535s give 65534 and
+  // two 1s give 0; the last row copies the row above it.
+  std::vector<std::uint16_t> image{65535, 1, 7, 0, 0, 0, 65535, 1, 8, 9, 9, 9};
+  fillOddRows(image.data(), 3, 4);
+  EXPECT_EQ(image,
+            (std::vector<std::uint16_t>{65535, 1, 7, 65534, 0, 7, 65535, 1, 8, 65535, 1, 8}));
+}
+
+TEST(Decode, BlankAroundZeroesEverythingButTheBlock) {
+  std::vector<std::uint16_t> frame(6 * 5, 9);
+  blankAround(frame.data(), 6, 5, 2, 1, 3, 2);
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 6; ++x) {
+      const bool inside = x >= 2 && x < 5 && y >= 1 && y < 3;
+      EXPECT_EQ(frame[static_cast<std::size_t>(y) * 6 + x], inside ? 9 : 0) << x << "," << y;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace nvk::camera

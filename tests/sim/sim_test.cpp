@@ -1,0 +1,377 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "camera/discovery.h"
+#include "camera/protocol.h"
+#include "sim/simulated_devices.h"
+#include "support/program_fixture.h"
+
+namespace nvk::sim {
+namespace {
+
+// The sum of a rendered region.
+double regionSum(const Sky& sky, const SkyView& view, int c0, int r0, int w, int h, double seconds,
+                 double temperature = 20.0, std::uint64_t frame = 1) {
+  std::vector<std::uint16_t> out(static_cast<std::size_t>(w) * h);
+  sky.render(view, c0, r0, w, h, seconds, temperature, frame, out.data());
+  return std::accumulate(out.begin(), out.end(), 0.0);
+}
+
+SkyOptions quietSky() {
+  SkyOptions o;
+  o.noise = false;
+  o.vignetting = 0.0;
+  o.hotPixelFraction = 0.0;
+  return o;
+}
+
+TEST(Sky, TheStarFieldIsDeterministicAndGoesOnBeyondTheSensor) {
+  Sky a;
+  Sky b;
+  const auto starsA = a.starsIn(-5000, -5000, 5000, 5000);
+  const auto starsB = b.starsIn(-5000, -5000, 5000, 5000);
+  ASSERT_EQ(starsA.size(), starsB.size());
+  EXPECT_GT(starsA.size(), 500u);
+  EXPECT_EQ(starsA[17].x, starsB[17].x);
+  EXPECT_EQ(starsA[17].flux, starsB[17].flux);
+  SkyOptions other;
+  other.seed = 99;
+  EXPECT_NE(Sky(other).starsIn(0, 0, 3000, 2000).front().x, starsA.front().x);
+  // A sub-area lists exactly the stars of the big one that lie inside it.
+  const auto part = a.starsIn(100, 100, 700, 600);
+  const auto inside = std::count_if(starsA.begin(), starsA.end(), [](const Star& s) {
+    return s.x >= 100 && s.x < 700 && s.y >= 100 && s.y < 600;
+  });
+  EXPECT_EQ(static_cast<long>(part.size()), inside);
+}
+
+TEST(Sky, StarSignalScalesLinearlyWithExposure) {
+  SkyOptions o = quietSky();
+  o.backgroundAduPerSecond = 0.0;
+  o.darkAduPerSecondAt20C = 0.0;
+  Sky sky(o);
+  const auto stars = sky.starsIn(200, 200, 2800, 1800);
+  // A moderately bright star, well inside the sensor.
+  const auto star = *std::max_element(stars.begin(), stars.end(), [](const Star& a, const Star& b) {
+    return (a.flux < 20000 ? a.flux : 0) < (b.flux < 20000 ? b.flux : 0);
+  });
+  const int c0 = static_cast<int>(star.x) - 12;
+  const int r0 = static_cast<int>(star.y) - 12;
+  const double bias = o.biasAdu * 25 * 25;
+  const double one = regionSum(sky, mainSensorView(sky), c0, r0, 25, 25, 1.0) - bias;
+  const double two = regionSum(sky, mainSensorView(sky), c0, r0, 25, 25, 2.0) - bias;
+  EXPECT_GT(one, 1000.0);
+  EXPECT_NEAR(two / one, 2.0, 0.01);
+}
+
+TEST(Sky, DarkCurrentGrowsWithExposureAndTemperature) {
+  SkyOptions o = quietSky();
+  o.starsPerTile = 0.0;
+  o.backgroundAduPerSecond = 0.0;
+  o.darkAduPerSecondAt20C = 10.0;
+  o.darkDoublingC = 6.0;
+  Sky sky(o);
+  const auto view = mainSensorView(sky);
+  const double n = 100.0 * 100.0;
+  auto darkMean = [&](double seconds, double temperature) {
+    return regionSum(sky, view, 500, 500, 100, 100, seconds, temperature) / n - o.biasAdu;
+  };
+  EXPECT_NEAR(darkMean(10, 20), 100.0, 1.0);
+  EXPECT_NEAR(darkMean(20, 20), 200.0, 1.0);
+  EXPECT_NEAR(darkMean(10, 26), 200.0, 1.0);
+  EXPECT_NEAR(darkMean(10, 8), 25.0, 1.0);
+}
+
+TEST(Sky, HotPixelsStayPutFromFrameToFrame) {
+  SkyOptions o;
+  o.starsPerTile = 0.0;
+  Sky sky(o);
+  const auto view = mainSensorView(sky);
+  auto hotPixels = [&](std::uint64_t frame) {
+    std::vector<std::uint16_t> out(400u * 400u);
+    sky.render(view, 0, 0, 400, 400, 30.0, 20.0, frame, out.data());
+    std::vector<std::size_t> hot;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      if (out[i] > 6000) hot.push_back(i);  // a dark-current rate of 200 ADU/s or more
+    }
+    return hot;
+  };
+  const auto first = hotPixels(1);
+  EXPECT_EQ(first, hotPixels(2));
+  // About one pixel in 5000.
+  EXPECT_GT(first.size(), 10u);
+  EXPECT_LT(first.size(), 80u);
+  EXPECT_TRUE(sky.isHotPixel(static_cast<int>(first[0] % 400), static_cast<int>(first[0] / 400)));
+}
+
+TEST(Sky, VignettingDarkensTheCorners) {
+  SkyOptions o = quietSky();
+  o.starsPerTile = 0.0;
+  o.darkAduPerSecondAt20C = 0.0;
+  o.backgroundAduPerSecond = 1000.0;
+  o.vignetting = 0.3;
+  Sky sky(o);
+  const auto view = mainSensorView(sky);
+  const double centre = regionSum(sky, view, 1506, 998, 20, 20, 1.0) / 400 - o.biasAdu;
+  const double corner = regionSum(sky, view, 0, 0, 4, 4, 1.0) / 16 - o.biasAdu;
+  EXPECT_NEAR(centre, 1000.0, 2.0);
+  EXPECT_NEAR(corner / centre, 0.7, 0.01);
+}
+
+TEST(Sky, NoiseChangesFromFrameToFrameButNotTheStars) {
+  Sky sky;
+  const auto view = mainSensorView(sky);
+  std::vector<std::uint16_t> a(200u * 200u);
+  std::vector<std::uint16_t> b(a.size());
+  std::vector<std::uint16_t> again(a.size());
+  sky.render(view, 1000, 1000, 200, 200, 5.0, 20.0, 1, a.data());
+  sky.render(view, 1000, 1000, 200, 200, 5.0, 20.0, 2, b.data());
+  sky.render(view, 1000, 1000, 200, 200, 5.0, 20.0, 1, again.data());
+  EXPECT_EQ(a, again);
+  EXPECT_NE(a, b);
+  // The noise has roughly the expected spread: sqrt(signal + read noise^2).
+  double sum = 0;
+  double sumSq = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const double d = static_cast<double>(a[i]) - static_cast<double>(b[i]);
+    sum += d;
+    sumSq += d * d;
+  }
+  const double spread = std::sqrt(sumSq / a.size() / 2.0);
+  EXPECT_GT(spread, 8.0);
+  EXPECT_LT(spread, 40.0);
+}
+
+TEST(Sky, StarsWidenAwayFromBestFocus) {
+  Sky sky;
+  EXPECT_DOUBLE_EQ(sky.starSigma(), sky.options().focusedSigma);
+  sky.setFocuser(300);
+  const double wide = sky.starSigma();
+  sky.setFocuser(-300);
+  EXPECT_DOUBLE_EQ(sky.starSigma(), wide);
+  EXPECT_GT(wide, 4.0 * sky.options().focusedSigma);
+}
+
+// The simulated hardware through the program's own protocol code.
+class SimulatedCameraTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    f.program.devices.enumerator = &sim;
+    ASSERT_EQ(camera::OpenCamera(f.program), 1);
+    ASSERT_EQ(camera::OpenFilterWheel(f.program), 1);
+  }
+  test::ProgramFixture f;
+  SimulatedDevices sim{f.clock};
+};
+
+TEST_F(SimulatedCameraTest, DiscoveryFindsTheCameraAndTheWheel) {
+  EXPECT_TRUE(f.program.devices.cameraConnected);
+  EXPECT_TRUE(f.program.devices.usbFilterWheelPresent);
+  EXPECT_EQ(f.program.devices.deviceTable[0].manufacturer, "NVK (simulated)");
+  EXPECT_TRUE(f.ui.messages().empty());
+}
+
+TEST_F(SimulatedCameraTest, TheCoolerApproachesItsSetPointOverTime) {
+  auto& cooler = f.program.devices.cooler;
+  cooler.setPointC = -10;
+  cooler.on = true;
+  EXPECT_EQ(camera::SetCooling(f.program), 20);
+  f.clock.advanceMs(60'000);  // one time constant: 20 - 30 * 0.632 = 1.04
+  EXPECT_EQ(camera::SetCooling(f.program), 1);
+  f.clock.advanceMs(600'000);
+  EXPECT_EQ(camera::SetCooling(f.program), -10);
+  // Beyond what the cooler can reach it settles 45 degrees below ambient.
+  cooler.setPointC = -40;
+  camera::SetCooling(f.program);
+  f.clock.advanceMs(900'000);
+  EXPECT_EQ(camera::SetCooling(f.program), -25);
+  cooler.on = false;
+  camera::SetCooling(f.program);
+  f.clock.advanceMs(900'000);
+  EXPECT_EQ(camera::ReadCoolerTemperature(f.program), 20);
+}
+
+TEST_F(SimulatedCameraTest, FirmwareVersionIsConfigurable) {
+  camera::ReadFirmwareVersion(f.program);
+  EXPECT_EQ(f.program.devices.firmware.major, 2);
+  EXPECT_EQ(f.program.devices.firmware.minor, 12);
+  EXPECT_TRUE(f.program.devices.cooler.available);
+  sim.camera().setFirmware(2, 10);
+  camera::ReadFirmwareVersion(f.program);
+  EXPECT_FALSE(f.program.devices.cooler.available);
+}
+
+TEST_F(SimulatedCameraTest, ExposureTimeIsCameraTimedOrRunsFromTheStartClear) {
+  const std::uint32_t t0 = f.clock.nowMs();
+  camera::ClearSensor(f.program, camera::kClearFlush);
+  camera::ClearSensor(f.program, camera::kClearStart);
+  camera::ReadBinned4x8(f.program, 700);
+  EXPECT_EQ(sim.camera().lastExposureMs(), 700u);
+  EXPECT_EQ(f.clock.nowMs() - t0, 700u);  // the camera took the exposure time
+
+  camera::ClearSensor(f.program, camera::kClearStart);
+  f.clock.advanceMs(2000);
+  camera::ClearSensor(f.program, camera::kClearFlush);  // a flush does not restart it
+  f.clock.advanceMs(1000);
+  camera::ReadBinned4x8(f.program, 3000);
+  EXPECT_EQ(sim.camera().lastExposureMs(), 3000u);
+}
+
+TEST_F(SimulatedCameraTest, BrighterWithLongerExposures) {
+  auto mean = [&] {
+    const auto raw = f.program.planes.RawImage;
+    return std::accumulate(raw.begin(), raw.begin() + 1520 * 1012, 0.0) / (1520.0 * 1012.0);
+  };
+  camera::ReadBinned4x4(f.program, 100);
+  const double short_ = mean();
+  camera::ReadBinned4x4(f.program, 1000);
+  EXPECT_GT(mean(), short_ + 100.0);
+}
+
+TEST_F(SimulatedCameraTest, FocusWidthFollowsTheFocuser) {
+  // Put a bright, unsaturated star in the middle of the focus window.
+  const auto stars = sim.sky().starsIn(300, 300, 2700, 1700);
+  const auto star = *std::max_element(stars.begin(), stars.end(), [](const Star& a, const Star& b) {
+    return (a.flux < 150000 ? a.flux : 0) < (b.flux < 150000 ? b.flux : 0);
+  });
+  // The window's top-left is the focus point: even coordinates keep the cells aligned.
+  const int fx = (static_cast<int>(star.x) - 64) & ~1;
+  const int fy = (static_cast<int>(star.y) - 64) & ~1;
+  camera::FocusExposureMeasured(f.program, 5, 't', fx, fy, false);
+  const auto sharp = f.program.devices.focus;
+  EXPECT_NEAR(sharp.column, 64, 3);
+  EXPECT_NEAR(sharp.row, 64, 3);
+  sim.sky().setFocuser(250);
+  camera::FocusExposureMeasured(f.program, 5, 't', fx, fy, false);
+  const auto blurred = f.program.devices.focus;
+  EXPECT_GT(blurred.fwhm, sharp.fwhm + 4);
+  EXPECT_LT(blurred.peak, sharp.peak);
+}
+
+TEST_F(SimulatedCameraTest, MeasuredFocusExposureFlushesWhileTheHostWaits) {
+  sim.log().clear();
+  const std::uint32_t t0 = f.clock.nowMs();
+  camera::FocusExposureMeasured(f.program, 2, 's', 600, 400, false);
+  const auto& records = sim.log().records();
+  std::vector<const TransferRecord*> writes;
+  for (const auto& r : records) {
+    if (r.direction == TransferRecord::Direction::Write) writes.push_back(&r);
+  }
+  ASSERT_GT(writes.size(), 100u);
+  EXPECT_EQ(writes[0]->bytes, (std::vector<std::uint8_t>{0x40, 1, 8, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(writes[1]->bytes, (std::vector<std::uint8_t>{0x40, 1, 0, 0, 0, 0, 0, 0}));
+  for (std::size_t i = 2; i + 1 < writes.size(); ++i) {
+    EXPECT_EQ(writes[i]->bytes[2], 8);  // flush on every pass
+    EXPECT_LT(writes[i]->timeMs - t0, 2000u);
+  }
+  EXPECT_EQ(writes.back()->bytes[1], 3);  // host-timed readout after the wait
+  EXPECT_EQ(writes.back()->timeMs - t0, 2000u);
+}
+
+TEST_F(SimulatedCameraTest, ShortFocusExposuresAreNotWaitedFor) {
+  const std::uint32_t t0 = f.clock.nowMs();
+  camera::FocusExposure(f.program, 4, 't', 600, 400, false);  // 400 ms: the camera times it
+  EXPECT_EQ(f.clock.nowMs() - t0, 400u);
+  const std::uint32_t t1 = f.clock.nowMs();
+  camera::FocusExposure(f.program, 600, 'q', 600, 400, false);  // 600 ms: the host waits too
+  EXPECT_EQ(f.clock.nowMs() - t1, 1200u);
+}
+
+TEST_F(SimulatedCameraTest, GuideHeadSeesOneBytePerPixelAndTheAoShift) {
+  SimulationOptions o;
+  o.sky = quietSky();
+  o.sky.starsPerTile = 40.0;
+  SimulatedDevices quiet(f.clock, o);
+  f.program.devices.enumerator = &quiet;
+  ASSERT_EQ(camera::OpenCamera(f.program), 1);
+
+  camera::ClearSensor(f.program, 0, camera::kGuideHead);
+  f.clock.advanceMs(2000);
+  camera::ReadGuideHead(f.program, false);
+  EXPECT_EQ(quiet.camera().lastGuideExposureMs(), 2000u);
+  const std::vector<std::uint16_t> before = f.program.devices.guideImage;
+  EXPECT_TRUE(
+      std::all_of(before.begin(), before.end(), [](std::uint16_t v) { return v % 256 == 0; }));
+  EXPECT_GT(*std::max_element(before.begin(), before.end()), 10 * 256);
+
+  quiet.camera().setGuideShift(5, 0);
+  f.clock.advanceMs(2000);
+  camera::ReadGuideHead(f.program, false);
+  const auto& after = f.program.devices.guideImage;
+  int differ = 0;
+  for (int y = 0; y < 290; ++y) {
+    for (int x = 0; x + 5 < 500; ++x) {
+      const int a = before[static_cast<std::size_t>(y) * 500 + x + 5];
+      const int b = after[static_cast<std::size_t>(y) * 500 + x];
+      if (std::abs(a - b) > 256) ++differ;
+    }
+  }
+  EXPECT_EQ(differ, 0);
+}
+
+struct EchoDevice final : SerialPortDevice {
+  void receive(std::span<const std::uint8_t> bytes) override {
+    received.insert(received.end(), bytes.begin(), bytes.end());
+  }
+  std::vector<std::uint8_t> transmit(std::size_t maxBytes) override {
+    std::vector<std::uint8_t> out(
+        received.begin(),
+        received.begin() + static_cast<std::ptrdiff_t>(std::min(maxBytes, received.size())));
+    received.clear();
+    return out;
+  }
+  std::vector<std::uint8_t> received;
+};
+
+struct GuideLines final : GuideOutputListener {
+  void guideOutputsChanged(std::uint8_t bits) override { seen.push_back(bits); }
+  std::vector<std::uint8_t> seen;
+};
+
+TEST_F(SimulatedCameraTest, GuideOutputsAndSerialPortsReachTheAttachedDevices) {
+  GuideLines lines;
+  EchoDevice port1;
+  sim.camera().attachGuideOutputs(&lines);
+  sim.camera().attachSerialPort(1, &port1);
+  camera::SetGuideOutputs(f.program, 0x05);
+  camera::SetGuideOutputs(f.program, 0x00);
+  EXPECT_EQ(lines.seen, (std::vector<std::uint8_t>{0x05, 0x00}));
+  EXPECT_EQ(sim.camera().guideOutputs(), 0x00);
+
+  const std::uint8_t hello[] = {'H', 'i'};
+  camera::WriteSerial(f.program, 1, hello);
+  EXPECT_EQ(port1.received, (std::vector<std::uint8_t>{'H', 'i'}));
+  const auto reply = camera::ReadSerial(f.program, 1, 4);
+  EXPECT_EQ(std::vector<std::uint8_t>(reply.begin(), reply.end()),
+            (std::vector<std::uint8_t>{'H', 'i', 0, 0}));
+  // A port with nothing attached answers zeros.
+  const auto silent = camera::ReadSerial(f.program, 0, 2);
+  EXPECT_EQ(std::vector<std::uint8_t>(silent.begin(), silent.end()),
+            (std::vector<std::uint8_t>{0, 0}));
+}
+
+TEST_F(SimulatedCameraTest, TheWheelTurnsToTheSelectedFilter) {
+  EXPECT_EQ(sim.filterWheel().position(), 1);
+  camera::SelectFilter(f.program, 4);
+  EXPECT_EQ(sim.filterWheel().position(), 4);
+  EXPECT_EQ(sim.log().wheelWrites().back(), (std::vector<std::uint8_t>{0x00, 4, 0x00}));
+  EXPECT_EQ(f.program.planes.cameraBuffer[1], 4);  // the wheel's reply names its position
+}
+
+TEST(SimulatedDevices, AWheelWithFewerPositionsLowersTheFilterCount) {
+  test::ProgramFixture f;
+  SimulationOptions o;
+  o.filterPositions = 5;
+  o.cameraPresent = false;
+  SimulatedDevices sim(f.clock, o);
+  f.program.devices.enumerator = &sim;
+  EXPECT_EQ(camera::OpenCamera(f.program), 0);
+  EXPECT_EQ(camera::OpenFilterWheel(f.program), 1);
+  EXPECT_EQ(f.program.settings.filterCount, 5);
+}
+
+}  // namespace
+}  // namespace nvk::sim

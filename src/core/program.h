@@ -59,7 +59,7 @@ class Program {
   image::DisplayImage display;
   image::HotPixelMap hotPixelMap;
   core::ComPortMap comPorts;
-  // Stretch table, background estimate, display stretch and the undo record.
+  // Stretch table, background estimate and the undo record.
   process::ProcessState processing;
   // "Auto Date" of the label dialog: kept for the run, not stored in the settings file.
   bool labelAutoDate = false;

@@ -28,15 +28,13 @@ struct UndoRecord {
   std::size_t samples = 0;
 };
 
-// The image-processing state of the program that lives between commands.
+// The image-processing state of the program that lives between commands. (The display
+// stretch's power and switch live with the display.)
 struct ProcessState {
   StretchTable stretchTable{};
   BackgroundEstimate background;
   // The Normal Stretch's black level; Remove Background leaves its black point here.
   int normalStretchBlack = 0;
-  // The display-only stretch of mono images (Stretch Display dialog) and whether it is on.
-  double displayStretchPower = 25.0;
-  bool displayStretchActive = false;
   UndoRecord undo;
 };
 

@@ -240,10 +240,4 @@ void AutoProcess(core::Program& program) {
   program.ui().requestRedraw();
 }
 
-std::uint8_t displayStretchValue(int j, double power) {
-  if (j >= 255) return 255;
-  const double x = j / 255.0;
-  return static_cast<std::uint8_t>(255.0 * power * x / (x * (power - 1.0) + 1.0));
-}
-
 }  // namespace nvk::process

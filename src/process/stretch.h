@@ -54,7 +54,4 @@ bool RemoveBackground(core::Program& program, bool apply);
 // The automatic processing after an exposure or a colour synthesis, with the settings' choices.
 void AutoProcess(core::Program& program);
 
-// The display-only stretch of 8-bit values j = 0..254 with the display power.
-std::uint8_t displayStretchValue(int j, double power);
-
 }  // namespace nvk::process

@@ -261,13 +261,6 @@ TEST_F(StretchTest, RemoveBackgroundOnlyRunsWithAnAutomaticStretch) {
   EXPECT_EQ(p.history.usedCount(), 0);
 }
 
-TEST_F(StretchTest, DisplayStretchValues) {
-  EXPECT_EQ(displayStretchValue(0, 25.0), 0);
-  EXPECT_EQ(displayStretchValue(85, 2.0), 127);  // 170 / (4/3) = 127.5
-  EXPECT_EQ(displayStretchValue(254, 2.0), 254);
-  EXPECT_EQ(displayStretchValue(255, 25.0), 255);
-}
-
 TEST_F(StretchTest, UndoRestoresTheFrameOnceAndEmptiesTheLastHistoryLine) {
   const std::size_t at = placeSamples({100, 200});
   p.history.add("Dark Frame Subtracted");

@@ -22,6 +22,8 @@ constexpr std::array kCommands{
     CliCommand{"devices", "devices", runDevicesCommand},
     CliCommand{"camera", "camera firmware|temperature|cool SETPOINT|off [--wait S]|filter N",
                runCameraCommand},
+    CliCommand{"process", "process IN OUT OP... (normal:B:W, median:R:Q, dark:FILE, ...)",
+               runProcessCommand},
 };
 
 void printUsage(std::ostream& err) {

@@ -72,5 +72,6 @@ int runConvertCommand(CliSession& session, CommandArgs args);
 int runScopeCommand(CliSession& session, CommandArgs args);
 int runDevicesCommand(CliSession& session, CommandArgs args);
 int runCameraCommand(CliSession& session, CommandArgs args);
+int runProcessCommand(CliSession& session, CommandArgs args);
 
 }  // namespace nvk::cli

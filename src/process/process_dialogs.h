@@ -155,9 +155,11 @@ class StretchDisplayDialog final : public port::DialogModel {
   static constexpr int kMaxStretchToggle = 1906;
   static constexpr int kMaxStretchDo = 1907;
 
-  // `command` runs a main-window command by its id.
-  StretchDisplayDialog(image::DisplayOptions& display, std::function<void(int)> command)
-      : display_(display), command_(std::move(command)) {}
+  // `command` runs a main-window command by its id; `colourImage` is whether the current image
+  // is colour converted.
+  StretchDisplayDialog(image::DisplayOptions& display, bool colourImage,
+                       std::function<void(int)> command)
+      : display_(display), colourImage_(colourImage), command_(std::move(command)) {}
   std::string_view dialogId() const override { return "TStretchDisplayDialog"; }
   std::string title() const override { return "Stretch Display"; }
 
@@ -167,12 +169,13 @@ class StretchDisplayDialog final : public port::DialogModel {
   void scroll(Scroll action, int thumbPosition = 0);
   void clickActivate() { command_(kMaxStretchToggle); }
   // Each repaint of the dialog on a monochrome image rebuilds the display with the power.
-  void repainted(bool colourConverted) {
-    if (!colourConverted) command_(kMaxStretchDo);
+  void repainted() {
+    if (!colourImage_) command_(kMaxStretchDo);
   }
 
  private:
   image::DisplayOptions& display_;
+  bool colourImage_;
   std::function<void(int)> command_;
 };
 

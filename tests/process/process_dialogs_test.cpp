@@ -194,7 +194,7 @@ TEST(AutoProcessingDialogTest, ChoicesActAtOnceAndSaveValidatesTheNumbers) {
 TEST(StretchDisplayDialogTest, ScrollRulesAndTheWindowCommands) {
   image::DisplayOptions display;
   std::vector<int> commands;
-  StretchDisplayDialog d(display, [&](int id) { commands.push_back(id); });
+  StretchDisplayDialog d(display, false, [&](int id) { commands.push_back(id); });
   EXPECT_EQ(d.powerText(), "25");
   d.scroll(S::PageLeft);
   EXPECT_EQ(d.power(), 2);
@@ -207,8 +207,9 @@ TEST(StretchDisplayDialogTest, ScrollRulesAndTheWindowCommands) {
   d.scroll(S::Thumb, 7);
   EXPECT_EQ(d.power(), 7);
   d.clickActivate();
-  d.repainted(false);
-  d.repainted(true);  // a colour image keeps its own display
+  d.repainted();
+  StretchDisplayDialog colour(display, true, [&](int id) { commands.push_back(id); });
+  colour.repainted();  // a colour image keeps its own display
   EXPECT_EQ(commands, (std::vector<int>{1906, 1907}));
 }
 

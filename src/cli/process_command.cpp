@@ -1,0 +1,276 @@
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "app/label_stamp.h"
+#include "app/messages.h"
+#include "app/mirror_flip.h"
+#include "cli/cli.h"
+#include "files/fits_file.h"
+#include "files/hot_pixel_map_file.h"
+#include "files/open_image.h"
+#include "files/raw_file.h"
+#include "image/settings_file.h"
+#include "process/calibration.h"
+#include "process/filters.h"
+#include "process/stretch.h"
+#include "process/undo.h"
+
+namespace nvk::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: nvk-k7lq-cli process IN OUT OP...\n"
+    "  OP: normal:B:W power:P sine log antilog invert nonlinear:C removebg autoproc\n"
+    "      lowpass hipass-low hipass-high smoothsharp gaussian basrelief unsharp:R:P\n"
+    "      median:R:Q gradient dark:FILE flat:FILE hpmscan:T hpm:FILE label:TEXT mirror flip\n"
+    "      undo\n"
+    "  OUT is written as FITS when it ends in .FIT (any case), else as a raw file.\n";
+
+// One operation: runs it on the program and says whether it was carried out (false when the
+// program refused it; its message has been shown).
+using Operation = std::function<bool(core::Program&)>;
+
+std::optional<int> wholeNumber(std::string_view text, int low, int high) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// "1.3" -> 13 (one decimal at most), within low..high tenths.
+std::optional<int> tenths(std::string_view text, int low, int high) {
+  const auto dot = text.find('.');
+  if (dot == std::string_view::npos) {
+    const auto whole = wholeNumber(text, 0, high / 10);
+    if (!whole) return std::nullopt;
+    return *whole * 10 >= low ? std::optional<int>(*whole * 10) : std::nullopt;
+  }
+  const auto whole = wholeNumber(text.substr(0, dot), 0, high / 10);
+  const auto tenth =
+      text.size() == dot + 2 ? wholeNumber(text.substr(dot + 1), 0, 9) : std::nullopt;
+  if (!whole || !tenth) return std::nullopt;
+  const int value = *whole * 10 + *tenth;
+  return value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
+}
+
+std::vector<std::string_view> fields(std::string_view op) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  while (true) {
+    const auto colon = op.find(':', start);
+    parts.push_back(op.substr(start, colon - start));
+    if (colon == std::string_view::npos) break;
+    start = colon + 1;
+  }
+  return parts;
+}
+
+Operation kernelFilter(process::KernelId id) {
+  return [id](core::Program& p) {
+    process::KernelFilterCommand(p, id);
+    return true;
+  };
+}
+
+Operation simple(void (*command)(core::Program&)) {
+  return [command](core::Program& p) {
+    command(p);
+    return true;
+  };
+}
+
+// The operation an argument names, or nullopt when it is not one (or its numbers are out of
+// the dialogs' ranges).
+std::optional<Operation> parseOperation(std::string_view op) {
+  const auto colon = op.find(':');
+  const std::string_view name = op.substr(0, colon);
+  const std::string_view rest = colon == std::string_view::npos ? "" : op.substr(colon + 1);
+  const auto parts = fields(op);
+
+  if (parts.size() == 1) {
+    if (op == "sine") return simple(process::SineStretch);
+    if (op == "log") return simple(process::LogStretch);
+    if (op == "antilog") return simple(process::AntilogStretch);
+    if (op == "invert") return simple(process::InvertImage);
+    if (op == "gradient") return simple(process::GradientFilter);
+    if (op == "mirror") return simple(app::MirrorImage);
+    if (op == "flip") return simple(app::FlipImage);
+    if (op == "lowpass") return kernelFilter(process::KernelId::LowPass);
+    if (op == "hipass-low") return kernelFilter(process::KernelId::HighPassLowPower);
+    if (op == "hipass-high") return kernelFilter(process::KernelId::HighPassHighPower);
+    if (op == "smoothsharp") return kernelFilter(process::KernelId::SmootherSharper);
+    if (op == "gaussian") return kernelFilter(process::KernelId::Gaussian);
+    if (op == "basrelief") return kernelFilter(process::KernelId::BasRelief);
+    if (op == "removebg") {
+      return [](core::Program& p) {
+        process::EstimateBackground(p);
+        process::RemoveBackground(p, true);
+        return true;
+      };
+    }
+    if (op == "autoproc") return simple(process::AutoProcess);
+    if (op == "undo") {
+      return [](core::Program& p) {
+        process::UndoLastFilter(p);
+        return true;
+      };
+    }
+    return std::nullopt;
+  }
+  // Operations whose argument is free text or a file name take everything after the colon.
+  if (name == "label") {
+    const std::string text(rest);
+    return [text](core::Program& p) {
+      app::LabelImage(p, text);
+      return true;
+    };
+  }
+  if (name == "dark" || name == "flat") {
+    if (rest.empty()) return std::nullopt;
+    const std::filesystem::path file(rest);
+    if (name == "dark")
+      return [file](core::Program& p) { return process::SubtractDarkFrame(p, file); };
+    return [file](core::Program& p) { return process::ApplyFlatField(p, file); };
+  }
+  if (name == "hpm") {
+    if (rest.empty()) return std::nullopt;
+    const std::filesystem::path file(rest);
+    return [file](core::Program& p) {
+      switch (files::readHotPixelMapFile(file, p.hotPixelMap)) {
+        case files::HotPixelMapRead::Loaded:
+          break;
+        case files::HotPixelMapRead::CannotOpen:
+          app::ShowMessage(p.ui(), 11);
+          return false;
+        case files::HotPixelMapRead::NotAMap:
+          app::ShowMessage(p.ui(), 12);
+          return false;
+      }
+      process::ApplyHotPixelMap(p);
+      return true;
+    };
+  }
+  if (name == "hpmscan" && parts.size() == 2) {
+    const auto threshold = wholeNumber(parts[1], 5000, 65535);
+    if (!threshold) return std::nullopt;
+    return [t = *threshold](core::Program& p) {
+      p.hotPixelMap.threshold = t;
+      p.hotPixelMap.name = image::HotPixelMap::kDefaultName;
+      const bool hadMap = p.hotPixelMap.loaded;
+      p.hotPixelMap.loaded = false;
+      process::ScanHotPixels(p, t);
+      if (!p.hotPixelMap.loaded) {
+        p.hotPixelMap.loaded = hadMap;
+        return false;
+      }
+      std::error_code ignored;
+      std::filesystem::create_directories(p.autosaveFolder(), ignored);
+      return process::SaveHotPixelMap(p);
+    };
+  }
+  if (name == "normal" && parts.size() == 3) {
+    const auto black = wholeNumber(parts[1], 0, 255);
+    const auto white = wholeNumber(parts[2], 1, 300);
+    if (!black || !white || *black >= *white) return std::nullopt;
+    return [b = *black, w = *white](core::Program& p) { return process::NormalStretch(p, b, w); };
+  }
+  if (name == "power" && parts.size() == 2) {
+    const auto power = tenths(parts[1], 1, 30);
+    if (!power) return std::nullopt;
+    return [t = *power](core::Program& p) {
+      process::PowerLawStretch(p, t);  // a power of 1.0 changes nothing
+      return true;
+    };
+  }
+  if (name == "nonlinear" && parts.size() == 2) {
+    const auto power = wholeNumber(parts[1], 1, 50);
+    if (!power) return std::nullopt;
+    return [c = *power](core::Program& p) {
+      process::NonLinearStretch(p, c);
+      return true;
+    };
+  }
+  if (name == "unsharp" && parts.size() == 3) {
+    const auto radius = wholeNumber(parts[1], 1, 7);
+    const auto power = wholeNumber(parts[2], 1, 7);
+    if (!radius || !power) return std::nullopt;
+    return [r = *radius, w = *power](core::Program& p) {
+      process::UnsharpMask(p, r, w);
+      return true;
+    };
+  }
+  if (name == "median" && parts.size() == 3) {
+    const auto radius = wholeNumber(parts[1], 1, 3);
+    const auto power = wholeNumber(parts[2], 1, 10);
+    if (!radius || !power) return std::nullopt;
+    return [r = *radius, q = *power](core::Program& p) {
+      process::MedianFilter(p, r, q);
+      return true;
+    };
+  }
+  return std::nullopt;
+}
+
+bool endsWithFit(const std::filesystem::path& path) {
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return extension == ".FIT";
+}
+
+}  // namespace
+
+// Opens IN as File > Open does, runs each operation as its menu command does (without the
+// dialog), and saves OUT. A refused operation leaves OUT unwritten.
+int runProcessCommand(CliSession& session, CommandArgs args) {
+  if (args.size() < 3) {
+    session.err() << kUsage;
+    return 2;
+  }
+  std::vector<Operation> operations;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    auto operation = parseOperation(args[i]);
+    if (!operation) {
+      session.err() << "not an operation: '" << args[i] << "'\n" << kUsage;
+      return 2;
+    }
+    operations.push_back(std::move(*operation));
+  }
+
+  auto& program = session.program();
+  std::error_code ec;
+  if (std::filesystem::exists(program.paths().settingsFile(), ec) &&
+      program.loadSettingsFile() != image::SettingsStatus::Ok) {
+    app::ShowMessage(program.ui(), 23);
+    return 1;
+  }
+  const auto opened = files::openImageFile(program, args[0]);
+  if (!opened.loaded) return 1;
+  if (opened.kind == files::FileKind::HotPixelMap) {
+    session.err() << "a hot pixel map is not an image\n";
+    return 1;
+  }
+  for (std::size_t i = 0; i < operations.size(); ++i) {
+    if (!operations[i](program)) {
+      session.err() << "'" << args[i + 2] << "' was refused; " << args[1] << " not written\n";
+      return 1;
+    }
+  }
+  const std::filesystem::path out = args[1];
+  const files::SaveResult result = endsWithFit(out)
+                                       ? files::saveFitsFile(program, out, files::FitsSaveOptions{})
+                                       : files::saveRawFile(program, out);
+  return result == files::SaveResult::Saved ? 0 : 1;
+}
+
+}  // namespace nvk::cli

@@ -2,10 +2,16 @@
 
 #include <array>
 
+#include "app/label_stamp.h"
 #include "app/window_commands.h"
 #include "colour/anti_alias.h"
 #include "colour/single_filter.h"
 #include "colour/synthesis.h"
+#include "process/calibration.h"
+#include "process/filters.h"
+#include "process/process_dialogs.h"
+#include "process/stretch.h"
+#include "process/undo.h"
 
 namespace nvk::app {
 namespace {
@@ -47,14 +53,20 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kExit, "E&xit", "", File, wc::exitProgram, Enabling::Always, nullptr, true},
 
     // Edit
-    CommandInfo{9, "&Undo Last Filter", "", Edit, nullptr},
+    CommandInfo{9, "&Undo Last Filter", "", Edit,
+                [](CommandContext& c) { process::UndoLastFilter(c.program); }},
     CommandInfo{810, "Undo &Last Colour Filter", "Ctrl+V", Edit,
                 [](CommandContext& c) { colour::UndoLastColourFilter(c.program); }},
     CommandInfo{cmd::kCopy, "&Copy", "Shift+Ins", Edit, wc::copyPicture, kPicture},
-    CommandInfo{8, "&Label    ", "", Edit, nullptr, Enabling::Always, nullptr, true},
-    CommandInfo{24324, "Set Auto &Processing", "", Edit, nullptr, Enabling::Always, nullptr, true},
+    CommandInfo{8, "&Label    ", "", Edit, [](CommandContext& c) { LabelCommand(c.program); },
+                Enabling::Always, nullptr, true},
+    CommandInfo{24324, "Set Auto &Processing", "", Edit,
+                [](CommandContext& c) { process::AutoProcessingChoicesCommand(c.program); },
+                Enabling::Always, nullptr, true},
     CommandInfo{cmd::kProgramDefaults, "Set Program Defa&ults", "", Edit, wc::programDefaults},
-    CommandInfo{32101, "Create Hot Pixel Map", "", Edit, nullptr, Enabling::Always, nullptr, true},
+    CommandInfo{32101, "Create Hot Pixel Map", "", Edit,
+                [](CommandContext& c) { process::CreateHotPixelMapCommand(c.program); },
+                Enabling::Always, nullptr, true},
     CommandInfo{32102, "Load Hot Pixel Map File", "", Edit, nullptr},
 
     // View
@@ -66,7 +78,13 @@ constexpr std::array kCommands{
                 wc::toggleFalseColourPalette, Enabling::Always, wc::falseColourPaletteChecked},
     CommandInfo{cmd::kAutoContrast, "&Auto contrast stretch image", "", View,
                 wc::toggleAutoContrast, Enabling::Always, wc::autoContrastChecked},
-    CommandInfo{123, "Max Palette Stretch", "", View, nullptr},
+    CommandInfo{123, "Max Palette Stretch", "", View,
+                [](CommandContext& c) {
+                  process::StretchDisplayDialog dialog(c.program.displayOptions,
+                                                       c.program.state.colourConverted,
+                                                       [&c](int id) { dispatchCommand(c, id); });
+                  c.program.ui().runDialog(dialog);
+                }},
     CommandInfo{cmd::kMaxStretchToggle, "Max Stretch Toggle", "", View, wc::toggleMaxStretch,
                 Enabling::Always, wc::maxStretchChecked},
     CommandInfo{cmd::kMaxStretchDo, "Max Stretch Do", "", View, wc::maxStretchDo},
@@ -102,27 +120,63 @@ constexpr std::array kCommands{
     CommandInfo{171, "Start AutoGuiding", "", Telescope, nullptr, Enabling::Always, nullptr, true},
 
     // Contrast
-    CommandInfo{1, "&Normal Stretch", "Ctrl+N", Contrast, nullptr},
-    CommandInfo{2, "&Power Law Stretch", "", Contrast, nullptr},
-    CommandInfo{101, "&Sine Law Stretch", "", Contrast, nullptr},
-    CommandInfo{120, "Remove &Background", "Ctrl+B", Contrast, nullptr},
-    CommandInfo{117, "Non-&Linear Stretch", "Ctrl+L", Contrast, nullptr},
-    CommandInfo{102, "L&ogarithmic Stretch", "", Contrast, nullptr},
-    CommandInfo{103, "&Antilogarithmic Stretch", "", Contrast, nullptr},
-    CommandInfo{105, "&Invert image to Negative", "", Contrast, nullptr},
+    CommandInfo{1, "&Normal Stretch", "Ctrl+N", Contrast,
+                [](CommandContext& c) {
+                  process::EstimateBackground(c.program);
+                  process::NormalStretchCommand(c.program);
+                }},
+    CommandInfo{2, "&Power Law Stretch", "", Contrast,
+                [](CommandContext& c) { process::PowerLawStretchCommand(c.program); }},
+    CommandInfo{101, "&Sine Law Stretch", "", Contrast,
+                [](CommandContext& c) { process::SineStretch(c.program); }},
+    CommandInfo{120, "Remove &Background", "Ctrl+B", Contrast,
+                [](CommandContext& c) {
+                  process::EstimateBackground(c.program);
+                  process::RemoveBackground(c.program, true);
+                }},
+    CommandInfo{117, "Non-&Linear Stretch", "Ctrl+L", Contrast,
+                [](CommandContext& c) { process::NonLinearStretchCommand(c.program); }},
+    CommandInfo{102, "L&ogarithmic Stretch", "", Contrast,
+                [](CommandContext& c) { process::LogStretch(c.program); }},
+    CommandInfo{103, "&Antilogarithmic Stretch", "", Contrast,
+                [](CommandContext& c) { process::AntilogStretch(c.program); }},
+    CommandInfo{105, "&Invert image to Negative", "", Contrast,
+                [](CommandContext& c) { process::InvertImage(c.program); }},
 
     // Filters
-    CommandInfo{106, "&Unsharp masking", "Ctrl+U", Filters, nullptr},
-    CommandInfo{107, "High Pass, &Low Power", "", Filters, nullptr},
-    CommandInfo{108, "High Pass, &High Power", "", Filters, nullptr},
-    CommandInfo{109, "&Smoother/Sharper", "", Filters, nullptr},
-    CommandInfo{4, "&Gaussian Smoother", "", Filters, nullptr},
-    CommandInfo{5, "Low Pass &Weighted Mean Smoother", "", Filters, nullptr},
-    CommandInfo{7, "&Bas Relief Generator", "", Filters, nullptr},
-    CommandInfo{3, "&Median Filter for noise reduction", "", Filters, nullptr},
-    CommandInfo{18, "G&radient Filter", "", Filters, nullptr},
-    CommandInfo{32110, "Apply Hot Pixel Map", "", Filters, nullptr, Enabling::Always, nullptr,
-                true},
+    CommandInfo{106, "&Unsharp masking", "Ctrl+U", Filters,
+                [](CommandContext& c) { process::UnsharpMaskCommand(c.program); }},
+    CommandInfo{107, "High Pass, &Low Power", "", Filters,
+                [](CommandContext& c) {
+                  process::KernelFilterCommand(c.program, process::KernelId::HighPassLowPower);
+                }},
+    CommandInfo{108, "High Pass, &High Power", "", Filters,
+                [](CommandContext& c) {
+                  process::KernelFilterCommand(c.program, process::KernelId::HighPassHighPower);
+                }},
+    CommandInfo{109, "&Smoother/Sharper", "", Filters,
+                [](CommandContext& c) {
+                  process::KernelFilterCommand(c.program, process::KernelId::SmootherSharper);
+                }},
+    CommandInfo{4, "&Gaussian Smoother", "", Filters,
+                [](CommandContext& c) {
+                  process::KernelFilterCommand(c.program, process::KernelId::Gaussian);
+                }},
+    CommandInfo{5, "Low Pass &Weighted Mean Smoother", "", Filters,
+                [](CommandContext& c) {
+                  process::KernelFilterCommand(c.program, process::KernelId::LowPass);
+                }},
+    CommandInfo{7, "&Bas Relief Generator", "", Filters,
+                [](CommandContext& c) {
+                  process::KernelFilterCommand(c.program, process::KernelId::BasRelief);
+                }},
+    CommandInfo{3, "&Median Filter for noise reduction", "", Filters,
+                [](CommandContext& c) { process::MedianFilterCommand(c.program); }},
+    CommandInfo{18, "G&radient Filter", "", Filters,
+                [](CommandContext& c) { process::GradientFilter(c.program); }},
+    CommandInfo{32110, "Apply Hot Pixel Map", "", Filters,
+                [](CommandContext& c) { process::ApplyHotPixelMap(c.program); }, Enabling::Always,
+                nullptr, true},
 
     // Colour
     CommandInfo{8115, "&Synthesize Colour Image", "Ctrl+C", Colour,
@@ -138,8 +192,10 @@ constexpr std::array kCommands{
     CommandInfo{8130, "Balance Colour &Histogram", "", Colour, nullptr},
 
     // Merging
-    CommandInfo{110, "&Subtract Image (Dark Frame)", "Ctrl+D", Merging, nullptr},
-    CommandInfo{115, "Apply &Flat Field", "", Merging, nullptr},
+    CommandInfo{110, "&Subtract Image (Dark Frame)", "Ctrl+D", Merging,
+                [](CommandContext& c) { process::SubtractDarkFrameCommand(c.program); }},
+    CommandInfo{115, "Apply &Flat Field", "", Merging,
+                [](CommandContext& c) { process::ApplyFlatFieldCommand(c.program); }},
     CommandInfo{111, "Merge two Images &together", "Ctrl+M", Merging, nullptr},
 
     // Help

@@ -13,6 +13,7 @@
 #include "app/messages.h"
 #include "app/mirror_flip.h"
 #include "cli/cli.h"
+#include "cli/colour_operations.h"
 #include "files/fits_file.h"
 #include "files/hot_pixel_map_file.h"
 #include "files/open_image.h"
@@ -31,7 +32,8 @@ constexpr const char* kUsage =
     "  OP: normal:B:W power:P sine log antilog invert nonlinear:C removebg autoproc\n"
     "      lowpass hipass-low hipass-high smoothsharp gaussian basrelief unsharp:R:P\n"
     "      median:R:Q gradient dark:FILE flat:FILE hpmscan:T hpm:FILE label:TEXT mirror flip\n"
-    "      undo\n"
+    "      undo\n";
+constexpr const char* kOutNote =
     "  OUT is written as FITS when it ends in .FIT (any case), else as a raw file.\n";
 
 // One operation: runs it on the program and says whether it was carried out (false when the
@@ -234,14 +236,16 @@ bool endsWithFit(const std::filesystem::path& path) {
 // dialog), and saves OUT. A refused operation leaves OUT unwritten.
 int runProcessCommand(CliSession& session, CommandArgs args) {
   if (args.size() < 3) {
-    session.err() << kUsage;
+    session.err() << kUsage << kColourOperationsUsage << kOutNote;
     return 2;
   }
   std::vector<Operation> operations;
   for (std::size_t i = 2; i < args.size(); ++i) {
     auto operation = parseOperation(args[i]);
+    if (!operation) operation = parseColourOperation(args[i]);
     if (!operation) {
-      session.err() << "not an operation: '" << args[i] << "'\n" << kUsage;
+      session.err() << "not an operation: '" << args[i] << "'\n"
+                    << kUsage << kColourOperationsUsage << kOutNote;
       return 2;
     }
     operations.push_back(std::move(*operation));

@@ -5,6 +5,7 @@
 
 #include "app/qt/colour_dialog_views.h"
 #include "app/qt/defaults_dialog_view.h"
+#include "app/qt/process_dialog_views.h"
 #include "app/qt/sub_frame_dialog_view.h"
 
 namespace nvk::app::qt {
@@ -18,11 +19,20 @@ std::unique_ptr<QDialog> make(port::DialogModel& model, QtUi& ui, QWidget* paren
 }
 
 // One line per dialog: the model's dialogId() and its view.
-constexpr std::array<std::pair<std::string_view, ViewFactory>, 4> kViews{{
+constexpr std::array<std::pair<std::string_view, ViewFactory>, 13> kViews{{
     {"TSubFrameDialog", make<SubFrameDialogView, image::SubFrameDialog>},
     {"TDefaultsDialog", make<DefaultsDialogView, image::DefaultsDialog>},
     {"TColourDialog", make<ColourDialogView, colour::TColourDialog>},
     {"TSingleFilterDialog", make<SingleFilterDialogView, colour::SingleFilterDialog>},
+    {"TNormalStretchDialog", make<NormalStretchView, process::NormalStretchDialog>},
+    {"TPowerLawDialog", make<PowerLawView, process::PowerLawDialog>},
+    {"TNonLinearDialog", make<NonLinearView, process::NonLinearDialog>},
+    {"TAutoProcessDialog", make<AutoProcessingView, process::AutoProcessingDialog>},
+    {"TStretchDisplayDialog", make<StretchDisplayView, process::StretchDisplayDialog>},
+    {"TUnsharpMaskDialog", make<UnsharpMaskView, process::UnsharpMaskDialog>},
+    {"TMedianFilterDialog", make<MedianFilterView, process::MedianFilterDialog>},
+    {"THPMDialog", make<HotPixelMapView, process::HotPixelMapDialog>},
+    {"TLabelDialog", make<LabelView, LabelDialog>},
 }};
 
 }  // namespace

@@ -4,12 +4,12 @@
 #include <cmath>
 
 #include "colour/colour_display.h"
+#include "process/stretch.h"
 
 namespace nvk::app {
 namespace {
 
 constexpr int kFalseColourTop = 240;
-constexpr int kBackgroundBands = 10;  // rows of one band of the background estimate
 
 std::uint8_t highByte(std::uint16_t sample) {
   return static_cast<std::uint8_t>(sample >> 8);
@@ -43,35 +43,16 @@ std::uint8_t autoContrastLevel(int value, int blackLevel) {
   return static_cast<std::uint8_t>(std::min(level, 255.0));
 }
 
-std::uint8_t displayStretchLevel(int value, double power) {
-  if (value >= 255) return 255;
-  const double x = value / 255.0;
-  const double level = 255.0 * power * x / (x * (power - 1.0) + 1.0);
-  return static_cast<std::uint8_t>(std::clamp(level, 0.0, 255.0));
-}
-
-Palette displayPalette(const image::DisplayOptions& options, int blackLevel) {
-  const Palette base = options.falseColourPalette ? falseColourPalette() : greyPalette();
+Palette displayPalette(const PaletteChoice& choice) {
+  const Palette base = choice.falseColour ? falseColourPalette() : greyPalette();
   Palette p;
   for (int i = 0; i < 256; ++i) {
     int level = i;
-    if (options.autoContrast) level = autoContrastLevel(level, blackLevel);
-    if (options.maxStretch) level = displayStretchLevel(level, options.stretchPower);
+    if (choice.autoContrast) level = autoContrastLevel(level, choice.blackLevel);
+    if (choice.displayStretch) level = process::displayStretchValue(level, choice.stretchPower);
     p[static_cast<std::size_t>(i)] = base[static_cast<std::size_t>(level)];
   }
   return p;
-}
-
-int displayBlackLevel(std::span<const std::uint16_t> raw, const image::ImageGeometry& geometry) {
-  const std::size_t band =
-      static_cast<std::size_t>(kBackgroundBands) * static_cast<std::size_t>(geometry.width);
-  const std::size_t bands = geometry.width == image::kFullWidth ? 19 : 9;
-  const std::size_t first = band / 2;
-  const std::size_t last = std::min(raw.size(), first + bands * band);
-  std::array<std::uint32_t, 257> counts{};
-  for (std::size_t i = first; i < last; ++i)
-    ++counts[highByte(raw[i])];
-  return static_cast<int>(std::max_element(counts.begin(), counts.end()) - counts.begin());
 }
 
 void buildDisplayImage(core::Program& program) {
@@ -95,9 +76,14 @@ void buildDisplayImage(core::Program& program) {
     colour::buildColourDisplay(program, display.rgb, display.width, display.height, step);
   }
 
-  const int blackLevel =
-      program.displayOptions.autoContrast ? displayBlackLevel(program.planes.RawImage, g) : 0;
-  display.palette = displayPalette(program.displayOptions, blackLevel);
+  process::EstimateBackground(program);
+  PaletteChoice choice;
+  choice.falseColour = program.displayOptions.falseColourPalette;
+  choice.autoContrast = program.displayOptions.autoContrast;
+  choice.blackLevel = program.processing.background.mode;
+  choice.displayStretch = program.processing.displayStretchActive;
+  choice.stretchPower = program.processing.displayStretchPower;
+  display.palette = displayPalette(choice);
 }
 
 ScrollRange scrollRange(bool fitToWindow, int displayWidth, int displayHeight, int clientWidth,

@@ -20,24 +20,25 @@ Palette falseColourPalette();
 // The auto-contrast mapping of a display value: 0 below the black level b, above it
 // (i - b)^0.3 x 255^0.7, at most 255.
 std::uint8_t autoContrastLevel(int value, int blackLevel);
-// The display stretch of power c: 255 x c x (j / 255) / ((j / 255) x (c - 1) + 1), truncated,
-// for j = 0..254; 255 stays 255.
-std::uint8_t displayStretchLevel(int value, double power);
+// How the display values are mapped to colours.
+struct PaletteChoice {
+  bool falseColour = false;
+  bool autoContrast = false;
+  int blackLevel = 0;  // the background level, for the auto contrast
+  bool displayStretch = false;
+  double stretchPower = 25.0;
+};
 
 // The palette the picture is painted with: each display value goes through the auto-contrast
-// mapping (when on), then the display stretch (when "Max Stretch" is on), then takes its colour
-// from the grey or false-colour palette.
-Palette displayPalette(const image::DisplayOptions& options, int blackLevel);
-
-// The background level of a mono image in display units: the most frequent high byte (the
-// lowest on a tie) of the samples from half a ten-row band onward, over 19 ten-row bands at
-// full resolution and 9 in binned geometry.
-int displayBlackLevel(std::span<const std::uint16_t> raw, const image::ImageGeometry& geometry);
+// mapping (when on), then the display stretch of the processing state (when "Max Stretch" is
+// on), then takes its colour from the grey or false-colour palette.
+Palette displayPalette(const PaletteChoice& choice);
 
 // Rebuilds program.display from the current image: each display pixel is the high byte of its
 // RawImage sample (every second sample of every second row with the half-size display); a
 // colour-converted image also fills the red, green, blue picture from its colour planes. The
-// palette follows program.displayOptions.
+// background estimate is taken afresh (Remove Background uses it) and gives the auto contrast
+// its black level; the palette follows the display options.
 void buildDisplayImage(core::Program& program);
 
 // Scroll range of the picture in a client area: none when fit to window is on or the picture

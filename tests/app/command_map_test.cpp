@@ -192,7 +192,6 @@ TEST_F(CommandMapTest, DisplayTogglesFlipTheirFlagAndCheckMark) {
       {cmd::kFitToWindow, &image::DisplayOptions::fitToWindow},
       {cmd::kFalseColourPalette, &image::DisplayOptions::falseColourPalette},
       {cmd::kAutoContrast, &image::DisplayOptions::autoContrast},
-      {cmd::kMaxStretchToggle, &image::DisplayOptions::maxStretch},
   };
   for (const Row& r : rows) {
     const CommandInfo& c = *findCommand(r.id);
@@ -203,7 +202,11 @@ TEST_F(CommandMapTest, DisplayTogglesFlipTheirFlagAndCheckMark) {
     ASSERT_TRUE(dispatchCommand(context, r.id));
     EXPECT_FALSE(f.program.displayOptions.*r.flag) << r.id;
   }
-  EXPECT_EQ(window.redraws.size(), 8u);
+  EXPECT_EQ(window.redraws.size(), 6u);
+  // Max Stretch Toggle switches the display stretch of the processing state.
+  ASSERT_TRUE(dispatchCommand(context, cmd::kMaxStretchToggle));
+  EXPECT_TRUE(f.program.processing.displayStretchActive);
+  EXPECT_TRUE(isCommandChecked(*findCommand(cmd::kMaxStretchToggle), context));
 }
 
 TEST_F(CommandMapTest, HalfSizeDisplayHalvesTheDisplaySize) {
@@ -225,9 +228,9 @@ TEST_F(CommandMapTest, MaxStretchPairPressesOneButtonAtATime) {
   EXPECT_FALSE(isCommandChecked(off, context));
   // Pressing the pressed button again changes nothing.
   ASSERT_TRUE(dispatchCommand(context, cmd::kMaxStretchOn));
-  EXPECT_TRUE(f.program.displayOptions.maxStretch);
+  EXPECT_TRUE(f.program.processing.displayStretchActive);
   ASSERT_TRUE(dispatchCommand(context, cmd::kMaxStretchOff));
-  EXPECT_FALSE(f.program.displayOptions.maxStretch);
+  EXPECT_FALSE(f.program.processing.displayStretchActive);
 }
 
 TEST_F(CommandMapTest, HelpReportsAViewerThatDoesNotStart) {

@@ -44,45 +44,38 @@ TEST(PaletteTest, AutoContrastLevels) {
   }
 }
 
-TEST(PaletteTest, DisplayStretchLevels) {
-  struct Row {
-    int value;
-    double power;
-    int level;
-  };
-  // 255 c x / (x (c - 1) + 1) with x = j / 255.
-  // j = 51, c = 25: x = 0.2 -> 255 * 5 / 5.8 = 219.8 -> 219.
-  // j = 10, c = 2: x = 0.0392 -> 255 * 0.0784 / 1.0392 = 19.2 -> 19.
-  const Row rows[] = {
-      {0, 25.0, 0}, {51, 25.0, 219}, {10, 2.0, 19}, {254, 50.0, 254}, {255, 25.0, 255}};
-  for (const Row& r : rows) {
-    EXPECT_EQ(displayStretchLevel(r.value, r.power), r.level) << r.value << " " << r.power;
-  }
-}
-
 TEST(PaletteTest, DisplayPaletteComposesTheMappings) {
-  image::DisplayOptions options;
-  EXPECT_EQ(displayPalette(options, 0), greyPalette());
-  options.falseColourPalette = true;
-  EXPECT_EQ(displayPalette(options, 0), falseColourPalette());
+  PaletteChoice choice;
+  EXPECT_EQ(displayPalette(choice), greyPalette());
+  choice.falseColour = true;
+  EXPECT_EQ(displayPalette(choice), falseColourPalette());
 
-  options = {};
-  options.autoContrast = true;
-  Palette p = displayPalette(options, 20);
+  choice = {};
+  choice.autoContrast = true;
+  choice.blackLevel = 20;
+  Palette p = displayPalette(choice);
   EXPECT_EQ(p[19], (Rgb{0, 0, 0}));
   EXPECT_EQ(p[52], (Rgb{136, 136, 136}));
 
-  options = {};
-  options.maxStretch = true;
-  options.stretchPower = 25.0;
-  p = displayPalette(options, 0);
+  // Display stretch 255 c x / (x (c - 1) + 1), x = j / 255: j = 51, c = 25 -> 219.8.
+  choice = {};
+  choice.displayStretch = true;
+  choice.stretchPower = 25.0;
+  p = displayPalette(choice);
   EXPECT_EQ(p[51], (Rgb{219, 219, 219}));
+  EXPECT_EQ(p[255], (Rgb{255, 255, 255}));
 
   // Both: 52 -> 136 (contrast) -> stretch of 136 with power 2: x = .5333 -> 255*1.0667/1.5333.
-  options.autoContrast = true;
-  options.stretchPower = 2.0;
-  p = displayPalette(options, 20);
+  choice.autoContrast = true;
+  choice.blackLevel = 20;
+  choice.stretchPower = 2.0;
+  p = displayPalette(choice);
   EXPECT_EQ(p[52].r, 177);
+
+  // False colour is applied after the mappings: 52 -> 136 -> false colour entry 136.
+  choice.displayStretch = false;
+  choice.falseColour = true;
+  EXPECT_EQ(displayPalette(choice)[52], falseColourPalette()[136]);
 }
 
 struct DisplayBuildTest : ::testing::Test {
@@ -154,18 +147,17 @@ TEST_F(DisplayBuildTest, ColourImageIsShownFromItsColourPlanes) {
   EXPECT_FALSE(f.program.display.colour);
 }
 
-TEST_F(DisplayBuildTest, BlackLevelIsTheMostFrequentHighByteOfTheBand) {
+TEST_F(DisplayBuildTest, RedrawTakesTheBackgroundEstimateForTheAutoContrast) {
   // Full resolution: the band is 19 x 30400 samples from sample 15200 on.
   auto& raw = f.program.planes.RawImage;
-  std::fill(raw.begin(), raw.end(), 0x0500);  // outside: 5
+  std::fill(raw.begin(), raw.end(), 0x0500);
   std::fill(raw.begin() + 15200, raw.begin() + 15200 + 19 * 30400, 0x0700);
-  std::fill(raw.begin() + 15200, raw.begin() + 15200 + 100, 0x0900);
-  EXPECT_EQ(displayBlackLevel(raw, f.program.geometry), 7);
-  // Ties go to the lowest value.
-  std::fill(raw.begin() + 15200, raw.begin() + 15200 + 19 * 15200, 0x0800);
-  EXPECT_EQ(displayBlackLevel(raw, f.program.geometry), 7);
-  std::fill(raw.begin() + 15200, raw.begin() + 15200 + 19 * 15200 + 1, 0x0800);
-  EXPECT_EQ(displayBlackLevel(raw, f.program.geometry), 8);
+  f.program.displayOptions.autoContrast = true;
+  buildDisplayImage(f.program);
+  EXPECT_EQ(f.program.processing.background.mode, 7);
+  // At the background level the picture is black; 32 above it, 136.
+  EXPECT_EQ(f.program.display.palette[7], (Rgb{0, 0, 0}));
+  EXPECT_EQ(f.program.display.palette[39], (Rgb{136, 136, 136}));
 }
 
 TEST(ScrollRangeTest, Rule) {

@@ -24,6 +24,7 @@ constexpr std::array kCommands{
                runCameraCommand},
     CliCommand{"process", "process IN OUT OP... (normal:B:W, median:R:Q, dark:FILE, ...)",
                runProcessCommand},
+    CliCommand{"photometry", "photometry FILE X Y [R1 R2 R3]", runPhotometryCommand},
 };
 
 void printUsage(std::ostream& err) {

@@ -73,5 +73,6 @@ int runScopeCommand(CliSession& session, CommandArgs args);
 int runDevicesCommand(CliSession& session, CommandArgs args);
 int runCameraCommand(CliSession& session, CommandArgs args);
 int runProcessCommand(CliSession& session, CommandArgs args);
+int runPhotometryCommand(CliSession& session, CommandArgs args);
 
 }  // namespace nvk::cli

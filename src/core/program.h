@@ -4,6 +4,7 @@
 
 #include "camera/devices.h"
 #include "colour/colour_state.h"
+#include "colour/colour_tools_state.h"
 #include "core/com_port_map.h"
 #include "core/paths.h"
 #include "files/file_menu_state.h"
@@ -15,9 +16,10 @@
 #include "image/plane_pool.h"
 #include "image/settings.h"
 #include "image/settings_file.h"
-#include "process/process_state.h"
 #include "port/clock.h"
 #include "port/ui.h"
+#include "process/measure_state.h"
+#include "process/process_state.h"
 #include "scope/telescope_state.h"
 
 namespace nvk::core {
@@ -67,6 +69,10 @@ class Program {
   scope::TelescopeState telescope;
   // Session choices of the colour tools (daylight image, single-filter site, balance starts).
   colour::ColourState colour;
+  // Photometry, row plot, merging and show-values state.
+  process::MeasureState measure;
+  // Colour balance, chromatism and colour filter choices.
+  colour::ColourToolsState colourTools;
   // "Bin High Res Display": show every second sample of every second row.
   bool halfSizeDisplay = false;
   files::FileMenuState fileMenu;

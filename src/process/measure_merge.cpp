@@ -7,6 +7,7 @@
 #include "files/open_image.h"
 #include "process/measure_photometry.h"
 #include "process/measure_tools.h"
+#include "process/undo.h"
 
 namespace nvk::process {
 namespace {
@@ -101,6 +102,7 @@ void mergeIntoFirst(core::Program& program, double x2, double y2, MergeMode mode
   std::copy_n(program.planes.RawImage.begin(), n, keptSecondPlane(program).begin());
   const MergeFirstImage first = *program.measure.merge.first;
   restoreFirst(program);
+  takeUndoCopy(program);  // "Undo Last Filter" brings the first image back
   const MergeShift shift = mergeShift(first.starX, first.starY, x2, y2,
                                       !first.state.binned && !first.state.colourConverted);
   port::Ui& ui = program.ui();

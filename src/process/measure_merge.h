@@ -47,8 +47,9 @@ enum class MergePickOutcome {
 // A right-button pick at image pixel (x, y) in merging mode. The first pick takes the star on
 // the first image, keeps that image aside and asks for the second image (the open dialog); the
 // second pick takes the same star there, asks whether to add or average ("TMergeDialog"), puts
-// the first image back and merges the second into it with the progress caption
-// "MERGING IN PROGRESS". The result is the raw plane; it is not colour converted.
+// the first image back and merges the second into it (with the undo copy of the first, for "Undo
+// Last Filter") with the progress caption "MERGING IN PROGRESS". The result is the raw plane; it is
+// not colour converted.
 MergePickOutcome mergePick(core::Program& program, int x, int y);
 
 // The instruction for the user at each step, for the window's status bar.

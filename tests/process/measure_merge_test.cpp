@@ -9,6 +9,7 @@
 #include "files/raw_file.h"
 #include "measure_test_support.h"
 #include "process/measure_tools.h"
+#include "process/undo.h"
 #include "support/program_fixture.h"
 
 namespace nvk::process {
@@ -127,6 +128,10 @@ TEST_F(MergeFlowTest, AddingSaturatesAt65535) {
   EXPECT_EQ(merged[static_cast<std::size_t>(100 * kW + 1300)], 65535);
   EXPECT_EQ(merged[static_cast<std::size_t>(500 * kW + 500)],
             std::min(65535, 2 * fieldA[static_cast<std::size_t>(500 * kW + 500)]));
+  // Undo Last Filter brings the first image back and drops the history line.
+  ASSERT_TRUE(UndoLastFilter(program));
+  EXPECT_EQ(raw(), fieldA);
+  EXPECT_EQ(program.history.usedCount(), 1);
 }
 
 // The interactive way: right-clicks on the star, the open dialog, the add-or-average dialog.

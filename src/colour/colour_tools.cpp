@@ -297,7 +297,7 @@ bool applyColourBalanceToImage(core::Program& program, const ColourBalance& bala
                                   [&](const RgbPlanes& p) { applyColourBalance(p, balance); });
   if (done) {
     for (std::size_t c = 0; c < 3; ++c)
-      program.colourTools.appliedStart[c] += balance.start[c];
+      program.colour.balanceStart[c + 3] += balance.start[c];
   }
   return done;
 }
@@ -307,7 +307,7 @@ bool SetColourBalance(core::Program& program) {
     app::ShowMessage(program.ui(), kNotColourConverted);
     return false;
   }
-  TBalanceDialog dialog(program.colourTools, program.ui());
+  TBalanceDialog dialog(program.colourTools.balance, program.colour.balanceStart, program.ui());
   if (program.ui().runDialog(dialog) != port::DialogResult::Ok) return false;
   return applyColourBalanceToImage(program, program.colourTools.balance);
 }
@@ -349,8 +349,8 @@ bool BalanceColourHistogram(core::Program& program) {
 }
 
 void resetColourBalanceStarts(core::Program& program) {
+  program.colour.balanceStart.fill(0);
   program.colourTools.balance.start = {0, 0, 0};
-  program.colourTools.appliedStart = {0, 0, 0};
 }
 
 }  // namespace nvk::colour

@@ -108,8 +108,8 @@ bool LowPassColourFilter(core::Program& program);
 // "Balance Colour Histogram" (8130).
 bool BalanceColourHistogram(core::Program& program);
 
-// Colour synthesis calls this when it has built new colour planes: the six start values of the
-// colour balance go back to 0.
+// The six start values of the colour balance back to 0, as colour synthesis does when it has
+// built new colour planes.
 void resetColourBalanceStarts(core::Program& program);
 
 }  // namespace nvk::colour

@@ -33,12 +33,15 @@ std::string number(double v) {
 
 }  // namespace
 
-TBalanceDialog::TBalanceDialog(ColourToolsState& state, port::Ui& ui) : state_(state), ui_(ui) {
+TBalanceDialog::TBalanceDialog(ColourBalance& balance, std::array<int, 6>& starts, port::Ui& ui)
+    : balance_(balance), starts_(starts), ui_(ui) {
+  for (std::size_t c = 0; c < 3; ++c)
+    balance_.start[c] = starts_[c];
   showStored();
 }
 
 void TBalanceDialog::showStored() {
-  const ColourBalance& b = state_.balance;
+  const ColourBalance& b = balance_;
   for (std::size_t c = 0; c < 3; ++c) {
     startText[c] = std::to_string(b.start[c]);
     minimumText[c] = std::to_string(b.minimum[c]);
@@ -48,9 +51,9 @@ void TBalanceDialog::showStored() {
 }
 
 std::string TBalanceDialog::appliedText() const {
-  const auto& a = state_.appliedStart;
   char text[96];
-  std::snprintf(text, sizeof text, "Applied since synthesis: R %d  G %d  B %d", a[0], a[1], a[2]);
+  std::snprintf(text, sizeof text, "Applied since synthesis: R %d  G %d  B %d", starts_[3],
+                starts_[4], starts_[5]);
   return text;
 }
 
@@ -72,7 +75,9 @@ bool TBalanceDialog::ok() {
   if (parsed && saturation) {
     typed.saturation = *saturation;
     if (typed.valid()) {
-      state_.balance = typed;
+      balance_ = typed;
+      for (std::size_t c = 0; c < 3; ++c)
+        starts_[c] = typed.start[c];
       showStored();
       return true;
     }

@@ -28,7 +28,9 @@ class TBalanceDialog final : public port::DialogModel {
       "colour that become black and full white.\n\nThe Saturation Factor strengthens the "
       "colours (2 is a good start for astronomical images); 1 leaves them as they are.";
 
-  TBalanceDialog(ColourToolsState& state, port::Ui& ui);
+  // `starts`: the six start values (the dialog's red, green, blue, then those applied since the
+  // last synthesis).
+  TBalanceDialog(ColourBalance& balance, std::array<int, 6>& starts, port::Ui& ui);
 
   std::string_view dialogId() const override { return "TBalanceDialog"; }
   std::string title() const override { return "Colour Starting Balance"; }
@@ -50,7 +52,8 @@ class TBalanceDialog final : public port::DialogModel {
 
  private:
   void showStored();
-  ColourToolsState& state_;
+  ColourBalance& balance_;
+  std::array<int, 6>& starts_;
   port::Ui& ui_;
 };
 

@@ -42,10 +42,10 @@ struct ChromatismShift {
 
 // The colour tools' state for the run (not stored in the settings file).
 struct ColourToolsState {
-  // The dialog's values; its three start values and the three applied since the last colour
-  // synthesis are the "six start values" that every synthesis sets back to 0.
+  // The dialog's values. Its start values live with the six start values of the colour state
+  // (the three the dialog shows, then the three applied since the last colour synthesis), which
+  // every synthesis sets back to 0; `balance.start` is copied from there when the dialog opens.
   ColourBalance balance;
-  std::array<int, 3> appliedStart{0, 0, 0};
   ChromatismShift chromatism;
   // "Colour Overload Smoothing": a pixel with a channel at or above this level is overloaded.
   int overloadLevel = 64000;

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "app/messages.h"
+#include "colour/anti_alias.h"
 #include "colour/colour_tools.h"
 #include "colour/colour_tools_dialogs.h"
 #include "support/program_fixture.h"
@@ -62,7 +63,7 @@ const ToolCase kTools[] = {
 };
 
 // Every tool keeps the planes it changes in the colour undo triplet bit for bit, shows its
-// caption, writes its history line and redraws.
+// caption, writes its history line and redraws; Undo Last Colour Filter restores them.
 TEST_F(ColourToolsCommandTest, EachToolKeepsTheUndoCopyAndRecordsItself) {
   for (const auto& tool : kTools) {
     SCOPED_TRACE(tool.name);
@@ -85,6 +86,10 @@ TEST_F(ColourToolsCommandTest, EachToolKeepsTheUndoCopyAndRecordsItself) {
     EXPECT_EQ(program.history.slot(historyBefore), tool.history);
     EXPECT_EQ(ui.redraws(), 1);
     EXPECT_TRUE(program.state.colourConverted);
+    // "Undo Last Colour Filter" puts the planes back bit for bit.
+    UndoLastColourFilter(program);
+    for (int p = 0; p < 3; ++p)
+      EXPECT_EQ(colourPlaneCopy(program.planes.ColourImage, p), before[std::size_t(p)]);
   }
 }
 
@@ -112,7 +117,7 @@ TEST_F(ColourToolsCommandTest, RefusedWithoutColour) {
 }
 
 TEST_F(ColourToolsCommandTest, BalanceDialogDefaultsValidationAndReset) {
-  TBalanceDialog dialog(program.colourTools, ui);
+  TBalanceDialog dialog(program.colourTools.balance, program.colour.balanceStart, ui);
   EXPECT_EQ(dialog.title(), "Colour Starting Balance");
   EXPECT_EQ(dialog.startText, (std::array<std::string, 3>{"0", "0", "0"}));
   EXPECT_EQ(dialog.minimumText, (std::array<std::string, 3>{"0", "0", "0"}));
@@ -128,7 +133,7 @@ TEST_F(ColourToolsCommandTest, BalanceDialogDefaultsValidationAndReset) {
                {3, "1.5", true},  {3, "11", false},   {3, "", false}};
   int beeps = 0;
   for (const auto& c : cases) {
-    TBalanceDialog d(program.colourTools, ui);
+    TBalanceDialog d(program.colourTools.balance, program.colour.balanceStart, ui);
     const ColourBalance stored = program.colourTools.balance;
     switch (c.field) {
       case 0:
@@ -150,9 +155,10 @@ TEST_F(ColourToolsCommandTest, BalanceDialogDefaultsValidationAndReset) {
       EXPECT_EQ(program.colourTools.balance, stored);
     }
     program.colourTools.balance = {};
+    program.colour.balanceStart.fill(0);
   }
 
-  TBalanceDialog d(program.colourTools, ui);
+  TBalanceDialog d(program.colourTools.balance, program.colour.balanceStart, ui);
   d.startText = {"-9", "4", "1"};
   d.saturationText = "2";
   d.reset();
@@ -170,13 +176,15 @@ TEST_F(ColourToolsCommandTest, SetColourBalanceThroughTheDialogAndResetBySynthes
     });
     ASSERT_TRUE(SetColourBalance(program));
   }
-  EXPECT_EQ(program.colourTools.balance.start, (std::array<int, 3>{-10, 0, 6}));
-  EXPECT_EQ(program.colourTools.appliedStart, (std::array<int, 3>{-20, 0, 12}));
-  EXPECT_EQ(TBalanceDialog(program.colourTools, ui).appliedText(),
-            "Applied since synthesis: R -20  G 0  B 12");
+  EXPECT_EQ(program.colour.balanceStart, (std::array<int, 6>{-10, 0, 6, -20, 0, 12}));
+  EXPECT_EQ(
+      TBalanceDialog(program.colourTools.balance, program.colour.balanceStart, ui).appliedText(),
+      "Applied since synthesis: R -20  G 0  B 12");
+  // Colour synthesis sets all six back to 0; the dialog then opens with starts of 0.
   resetColourBalanceStarts(program);
-  EXPECT_EQ(program.colourTools.balance.start, (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(program.colourTools.appliedStart, (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(program.colour.balanceStart, (std::array<int, 6>{}));
+  EXPECT_EQ(TBalanceDialog(program.colourTools.balance, program.colour.balanceStart, ui).startText,
+            (std::array<std::string, 3>{"0", "0", "0"}));
 
   // Cancel changes nothing.
   ui.clearRecord();

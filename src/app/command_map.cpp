@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "acquire/exposure_sequence.h"
 #include "app/label_stamp.h"
 #include "app/window_commands.h"
 #include "colour/anti_alias.h"
@@ -100,7 +101,13 @@ constexpr std::array kCommands{
     CommandInfo{20, "&Show/Edit Current Image FITS details", "", View, nullptr},
 
     // Camera
-    CommandInfo{12, "&Camera Interface", "Ctrl+Z", Camera, nullptr},
+    CommandInfo{12, "&Camera Interface", "Ctrl+Z", Camera,
+                [](CommandContext& c) {
+                  if (acquire::CameraInterface(c.program) == acquire::InterfaceOutcome::Ran) {
+                    c.window.setDocumentTitle("KR Camera Image");
+                    c.window.redraw(false);
+                  }
+                }},
     CommandInfo{27, "AutoGuider Camera ", "Ctrl+G", Camera, nullptr},
     CommandInfo{cmd::kSubFrameSelection, "Sub-Frame Selection", "", Camera, wc::subFrameSelection,
                 Enabling::Always, nullptr, true},

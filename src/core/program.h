@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "acquire/acquire_settings.h"
 #include "camera/devices.h"
 #include "colour/colour_state.h"
 #include "colour/colour_tools_state.h"
@@ -83,6 +84,8 @@ class Program {
   image::DisplayOptions displayOptions;
   // The camera and filter-wheel channels, discovery results and camera state.
   camera::CameraDevices devices;
+  // The exposure run's settings (the camera control dialog edits them).
+  acquire::AcquireSettings acquisition;
 
  private:
   port::Clock& clock_;

@@ -1,0 +1,16 @@
+#include "acquire/camera_control.h"
+
+#include "camera/protocol.h"
+#include "core/program.h"
+
+namespace nvk::acquire {
+
+int ProgramCameraControl::setCooling() {
+  return camera::SetCooling(program_);
+}
+
+void ProgramCameraControl::selectFilter(int n) {
+  camera::SelectFilter(program_, n);
+}
+
+}  // namespace nvk::acquire

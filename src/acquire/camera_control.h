@@ -1,0 +1,31 @@
+#pragma once
+
+namespace nvk::core {
+class Program;
+}
+
+namespace nvk::acquire {
+
+// What the camera control dialog asks of the camera. Realised over the camera protocol for
+// the program; tests may use a recording fake.
+class CameraControl {
+ public:
+  virtual ~CameraControl() = default;
+  // The cooling command with the program's cooler state; returns the measured temperature.
+  virtual int setCooling() = 0;
+  // Moves the filter wheel to position n.
+  virtual void selectFilter(int n) = 0;
+};
+
+// The realisation over the camera protocol functions.
+class ProgramCameraControl final : public CameraControl {
+ public:
+  explicit ProgramCameraControl(core::Program& program) : program_(program) {}
+  int setCooling() override;
+  void selectFilter(int n) override;
+
+ private:
+  core::Program& program_;
+};
+
+}  // namespace nvk::acquire

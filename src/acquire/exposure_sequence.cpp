@@ -1,0 +1,366 @@
+#include "acquire/exposure_sequence.h"
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include "app/messages.h"
+#include "camera/discovery.h"
+#include "camera/protocol.h"
+#include "core/program.h"
+#include "files/file_commands.h"
+#include "image/plane_pool.h"
+#include "process/calibration.h"
+#include "process/stretch.h"
+
+namespace nvk::acquire {
+namespace {
+
+constexpr std::string_view kNoCamera = "Sorry, No camera found on USB";
+constexpr std::string_view kDarkHistory = "Dark Frame Subtracted";
+constexpr std::string_view kFlatHistory = "Flatfield Applied";
+constexpr int kMessageNoSettings = 1;
+constexpr int kMessageDarkOpen = 7;
+constexpr int kMessageDarkNotKr = 22;
+constexpr int kMessageFlatOpen = 25;
+constexpr int kMessageFlatNotKr = 26;
+constexpr int kProgressFull = 256;
+
+// The sizes of a raw file that can serve as a dark or flat: binned frame with trailer, full
+// frame, full frame with trailer, full frame with three colour planes and trailer.
+constexpr std::uintmax_t kBinnedRawBytes = 3'076'490;
+constexpr std::uintmax_t kFullFrameBytes = 12'305'920;
+constexpr std::uintmax_t kFullRawBytes = 12'305'930;
+constexpr std::uintmax_t kFullColourRawBytes = 49'223'690;
+
+// Reads the frame of a raw file into `plane` (a whole plane of samples): 0, or 11 when the file
+// cannot be opened and 12 when it is not a raw file.
+int loadRawFrame(const std::filesystem::path& path, std::vector<std::uint16_t>& plane) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  std::ifstream in(path, std::ios::binary);
+  if (ec || !in) return kCalibrationOpenFailed;
+  if (size != kBinnedRawBytes && size != kFullFrameBytes && size != kFullRawBytes &&
+      size != kFullColourRawBytes) {
+    return kCalibrationNotKrFile;
+  }
+  plane.assign(image::kPlaneSamples, 0);
+  const std::size_t samples =
+      size == kBinnedRawBytes ? (kBinnedRawBytes - 10) / 2 : std::size_t{image::kPlaneSamples};
+  in.read(reinterpret_cast<char*>(plane.data()), static_cast<std::streamsize>(samples * 2));
+  return in ? 0 : kCalibrationOpenFailed;
+}
+
+std::string_view readingSuffix(image::ReadoutMode mode) {
+  switch (mode) {
+    case image::ReadoutMode::Binned2x2:
+    case image::ReadoutMode::SubFrame:
+      return " - takes 3-4 seconds";
+    case image::ReadoutMode::Binned4x4:
+    case image::ReadoutMode::Binned4x8:
+      return " - takes 2-3 seconds";
+    default:
+      return " - takes 4-5 seconds";
+  }
+}
+
+void resetFocusPoint(core::Program& program) {
+  program.state.focusLeft = 1520 - 64;
+  program.state.focusTop = 1012 - 64;
+}
+
+}  // namespace
+
+int progressSteps(char unit, int value) {
+  if (unit == 'm' || (unit == 's' && value >= 13)) return 20;
+  if (unit == 's' && value >= 5) return 6;
+  return 2;
+}
+
+ExposureSequence::ExposureSequence(core::Program& program) : program_(program) {}
+
+bool ExposureSequence::connect() {
+  auto& devices = program_.devices;
+  if (devices.cameraConnected) return true;
+  if (program_.loadSettingsFile() != image::SettingsStatus::Ok) {
+    app::ShowMessage(program_.ui(), kMessageNoSettings);
+  }
+  camera::OpenCamera(program_);
+  if (!devices.usbFilterWheelPresent) camera::OpenFilterWheel(program_);
+  if (!devices.cameraConnected) {
+    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kNoCamera);
+    return false;
+  }
+  camera::ReadFirmwareVersion(program_);
+  return true;
+}
+
+bool ExposureSequence::WaitSeconds(int n) {
+  auto& clock = program_.clock();
+  const std::uint32_t end = clock.nowMs() + static_cast<std::uint32_t>(n) * 1000u;
+  while (!port::msReached(clock.nowMs(), end)) {
+    if (program_.ui().pump()) {
+      program_.ui().beep();
+      return true;
+    }
+  }
+  return false;
+}
+
+void ExposureSequence::PumpWithAbort(int mode) {
+  if (!program_.ui().pump()) return;
+  program_.ui().beep();
+  state_.remaining = mode == 1 ? 1 : 0;
+  if (mode == 1) state_.aborted = true;
+  state_.continuousRunning = false;
+  state_.waitEndMs = program_.clock().nowMs();
+  resetFocusPoint(program_);
+}
+
+std::string ExposureSequence::leftSuffix() const {
+  return " (Left - " + std::to_string(state_.remaining) + ")";
+}
+
+void ExposureSequence::startDelay() {
+  auto& ui = program_.ui();
+  ui.openProgress("EXPOSURE DELAY");
+  int position = 0;
+  for (int i = 0; i < 10; ++i) {
+    ui.setProgressCaption("EXPOSURE DELAY (Left - " + std::to_string(10 - i) + ")");
+    ui.setProgress(position);
+    position += 25;
+    WaitSeconds(1);
+    ui.beep();
+  }
+  ui.closeProgress();
+}
+
+void ExposureSequence::run() {
+  auto& s = program_.acquisition;
+  const std::int32_t ms = exposureMs(s);
+  const int steps = progressSteps(s.exposureUnit, s.exposureValue);
+  if (s.delayBeforeExposure) startDelay();
+
+  program_.state.binned = image::readoutModeInfo(program_.state.readoutMode).binned;
+  program_.applyGeometry();
+  state_.continuousRunning = s.continuous;
+  state_.aborted = false;
+
+  do {
+    state_.remaining = std::max(s.exposureCount, 1);
+    bool finished = false;
+    bool historyWritten = false;
+    while (state_.remaining >= 1) {
+      takeFrame(steps, ms);
+      if (state_.aborted) break;
+      finished = false;
+      historyWritten = false;
+      if (s.autoProcess) {
+        program_.history.clear();
+        if (s.autoRemoveDark) program_.history.add(kDarkHistory);
+        if (s.autoApplyFlat) program_.history.add(kFlatHistory);
+        process::AutoProcess(program_);
+        program_.ui().requestRedraw();
+        historyWritten = true;
+      }
+      if (state_.continuousRunning) {
+        finishFrame(historyWritten);
+        finished = true;
+        if (WaitSeconds(2)) {
+          state_.remaining = 0;
+          state_.continuousRunning = false;
+        } else if (s.pauseBetweenExposures >= 1) {
+          pauseBetweenExposures();
+        }
+      }
+      program_.ui().requestRedraw();
+    }
+    if (!state_.aborted && !finished) finishFrame(historyWritten);
+  } while (state_.continuousRunning);
+
+  resetFocusPoint(program_);
+}
+
+void ExposureSequence::takeFrame(int steps, std::int32_t ms) {
+  auto& s = program_.acquisition;
+  auto& ui = program_.ui();
+  state_.startSeconds = program_.clock().wallSeconds();
+  if (state_.continuousRunning) {
+    state_.accumulatedSeconds = ms * 0.001;
+    state_.startSeconds = program_.clock().wallSeconds();
+  } else {
+    state_.accumulatedSeconds += ms * 0.001;
+  }
+  const bool several = state_.remaining >= 2;
+  ui.openProgress(several ? "EXPOSURE UNDERWAY" + leftSuffix() : "EXPOSURE UNDERWAY");
+  state_.progressPosition = 0;
+  const std::uint32_t startMs = program_.clock().nowMs();
+  camera::ClearSensor(program_, camera::kClearFlush);
+  camera::ClearSensor(program_, camera::kClearStart);
+
+  const char unit = s.exposureUnit;
+  if (unit == 'h' || unit == 't' || unit == 'q' || ms == camera::kCameraTimedLimitMs) {
+    // Up to 1000 ms the camera times the exposure during the readout command.
+    if (ms > camera::kCameraTimedLimitMs) {
+      program_.clock().waitUntilMs(startMs + static_cast<std::uint32_t>(ms));
+    }
+  } else {
+    timeExposure(steps, ms);
+  }
+
+  if (!state_.aborted) {
+    const auto mode = program_.state.readoutMode;
+    ui.setProgressCaption(state_.remaining >= 2 && s.exposureCount >= 2
+                              ? "READING KR CAMERA" + leftSuffix()
+                              : "READING KR CAMERA" + std::string(readingSuffix(mode)));
+    state_.progressPosition = 20;
+    ui.setProgress(state_.progressPosition);
+    readOut(ms);
+    PumpWithAbort(0);
+    calibrate();
+  }
+  ui.closeProgress();
+  --state_.remaining;
+  if (s.exposureCount >= 2 && state_.continuousRunning && state_.remaining == 0) {
+    state_.continuousRunning = false;
+  }
+}
+
+void ExposureSequence::timeExposure(int steps, std::int32_t ms) {
+  auto& clock = program_.clock();
+  auto& ui = program_.ui();
+  const auto duration = static_cast<std::uint32_t>(ms);
+  const std::uint32_t stepMs = duration / static_cast<std::uint32_t>(steps);
+  const std::uint32_t now = clock.nowMs();
+  state_.waitEndMs = now + duration;
+  std::uint32_t nextTick = now + stepMs;
+  std::uint32_t flushAt = duration <= 5000 ? state_.waitEndMs : state_.waitEndMs - 4000;
+  while (true) {
+    // One dispatch per pass, through the abort check, so that no press is lost.
+    PumpWithAbort(1);
+    if (port::msReached(clock.nowMs(), nextTick)) {
+      nextTick += stepMs;
+      state_.progressPosition += kProgressFull / steps;
+      ui.setProgress(state_.progressPosition);
+    }
+    if (port::msReached(clock.nowMs(), flushAt)) {
+      camera::ClearSensor(program_, camera::kClearFlush);
+      flushAt += 500;
+    }
+    if (port::msReached(clock.nowMs(), state_.waitEndMs)) break;
+  }
+}
+
+void ExposureSequence::readOut(std::int32_t ms) {
+  const auto& st = program_.state;
+  camera::ReadImageForMode(program_, st.readoutMode, ms, st.subFrameCentreX, st.subFrameCentreY);
+  ++state_.framesRead;
+}
+
+int ExposureSequence::subtractDark() {
+  if (!state_.darkLoaded) {
+    const int result = loadRawFrame(darkFilePath(program_), dark_);
+    if (result != 0) return result;
+  }
+  const auto samples = static_cast<std::size_t>(program_.geometry.width) *
+                       static_cast<std::size_t>(program_.geometry.height);
+  process::subtractDarkSamples(program_.planes.RawImage.first(samples),
+                               std::span<const std::uint16_t>(dark_).first(samples));
+  return 0;
+}
+
+int ExposureSequence::applyFlat() {
+  if (!state_.flatLoaded) {
+    const int result = loadRawFrame(flatFilePath(program_), flat_);
+    if (result != 0) return result;
+  }
+  process::applyAutomaticFlat(program_, flat_);
+  return 0;
+}
+
+void ExposureSequence::calibrate() {
+  auto& s = program_.acquisition;
+  auto& ui = program_.ui();
+  if (s.autoRemoveDark) {
+    const int result = subtractDark();
+    if (result == kCalibrationOpenFailed) {
+      app::ShowMessage(ui, kMessageDarkOpen);
+    } else if (result == kCalibrationNotKrFile) {
+      app::ShowMessage(ui, kMessageDarkNotKr);
+    } else {
+      state_.darkLoaded = true;
+    }
+  }
+  if (s.autoApplyFlat) {
+    const int result = applyFlat();
+    if (result == kCalibrationOpenFailed) {
+      app::ShowMessage(ui, kMessageFlatOpen);
+    } else if (result == kCalibrationNotKrFile) {
+      app::ShowMessage(ui, kMessageFlatNotKr);
+    } else {
+      state_.flatLoaded = true;
+    }
+  }
+}
+
+void ExposureSequence::pauseBetweenExposures() {
+  auto& s = program_.acquisition;
+  auto& ui = program_.ui();
+  auto& clock = program_.clock();
+  constexpr int kSteps = 16;
+  const std::uint32_t pause =
+      static_cast<std::uint32_t>(s.pauseBetweenExposures) * (s.pauseInMinutes ? 60'000u : 1000u);
+  ui.openProgress("Pause between exposures");
+  const std::uint32_t start = clock.nowMs();
+  state_.waitEndMs = start + pause;
+  std::uint32_t nextTick = start + pause / kSteps;
+  int position = 0;
+  while (!port::msReached(clock.nowMs(), state_.waitEndMs)) {
+    PumpWithAbort(0);
+    if (port::msReached(clock.nowMs(), nextTick)) {
+      nextTick += pause / kSteps;
+      position += kProgressFull / kSteps;
+      ui.setProgress(position);
+    }
+  }
+  ui.closeProgress();
+}
+
+void ExposureSequence::finishFrame(bool historyWritten) {
+  auto& s = program_.acquisition;
+  program_.exposureStartSeconds = state_.startSeconds;
+  program_.exposureEndSeconds = program_.clock().wallSeconds();
+  program_.fits.exposureSeconds = state_.accumulatedSeconds;
+  if (!historyWritten) {
+    program_.history.clear();
+    if (s.autoRemoveDark) program_.history.add(kDarkHistory);
+    if (s.autoApplyFlat) program_.history.add(kFlatHistory);
+  }
+  program_.ui().requestRedraw();
+  ++state_.framesFinished;
+  // Quick save reports its own failures.
+  if (s.autoSave) files::quickSaveFits(program_);
+}
+
+InterfaceOutcome CameraInterface(core::Program& program, CameraControl* camera) {
+  ExposureSequence sequence(program);
+  if (!sequence.connect()) return InterfaceOutcome::NoCamera;
+  program.acquisition.exposureCount = 1;
+  ProgramCameraControl own(program);
+  TNVDialog dialog(program, camera ? *camera : own);
+  program.ui().runDialog(dialog);
+  switch (dialog.exit()) {
+    case DialogExit::TakePhoto:
+    case DialogExit::AutoguidePhoto:
+      sequence.run();
+      return InterfaceOutcome::Ran;
+    case DialogExit::GoToAutoguider:
+      return InterfaceOutcome::GoToAutoguider;
+    default:
+      if (dialog.redrawRequested()) program.ui().requestRedraw();
+      return InterfaceOutcome::Closed;
+  }
+}
+
+}  // namespace nvk::acquire

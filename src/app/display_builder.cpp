@@ -43,13 +43,20 @@ std::uint8_t autoContrastLevel(int value, int blackLevel) {
   return static_cast<std::uint8_t>(std::min(level, 255.0));
 }
 
+std::uint8_t displayStretchLevel(int value, double power) {
+  if (value >= 255) return 255;
+  const double x = value / 255.0;
+  const double level = 255.0 * power * x / (x * (power - 1.0) + 1.0);
+  return static_cast<std::uint8_t>(std::clamp(level, 0.0, 255.0));
+}
+
 Palette displayPalette(const PaletteChoice& choice) {
   const Palette base = choice.falseColour ? falseColourPalette() : greyPalette();
   Palette p;
   for (int i = 0; i < 256; ++i) {
     int level = i;
     if (choice.autoContrast) level = autoContrastLevel(level, choice.blackLevel);
-    if (choice.displayStretch) level = process::displayStretchValue(level, choice.stretchPower);
+    if (choice.displayStretch) level = displayStretchLevel(level, choice.stretchPower);
     p[static_cast<std::size_t>(i)] = base[static_cast<std::size_t>(level)];
   }
   return p;
@@ -81,8 +88,8 @@ void buildDisplayImage(core::Program& program) {
   choice.falseColour = program.displayOptions.falseColourPalette;
   choice.autoContrast = program.displayOptions.autoContrast;
   choice.blackLevel = program.processing.background.mode;
-  choice.displayStretch = program.processing.displayStretchActive;
-  choice.stretchPower = program.processing.displayStretchPower;
+  choice.displayStretch = program.displayOptions.maxStretch;
+  choice.stretchPower = program.displayOptions.stretchPower;
   display.palette = displayPalette(choice);
 }
 

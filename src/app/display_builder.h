@@ -20,6 +20,10 @@ Palette falseColourPalette();
 // The auto-contrast mapping of a display value: 0 below the black level b, above it
 // (i - b)^0.3 x 255^0.7, at most 255.
 std::uint8_t autoContrastLevel(int value, int blackLevel);
+// The display stretch of power c: 255 x c x (j / 255) / ((j / 255) x (c - 1) + 1), truncated,
+// for j = 0..254; 255 stays 255.
+std::uint8_t displayStretchLevel(int value, double power);
+
 // How the display values are mapped to colours.
 struct PaletteChoice {
   bool falseColour = false;
@@ -30,8 +34,8 @@ struct PaletteChoice {
 };
 
 // The palette the picture is painted with: each display value goes through the auto-contrast
-// mapping (when on), then the display stretch of the processing state (when "Max Stretch" is
-// on), then takes its colour from the grey or false-colour palette.
+// mapping (when on), then the display stretch (when "Max Stretch" is on), then takes its colour
+// from the grey or false-colour palette.
 Palette displayPalette(const PaletteChoice& choice);
 
 // Rebuilds program.display from the current image: each display pixel is the high byte of its

@@ -45,16 +45,16 @@ void toggleAutoContrast(CommandContext& c) {
 }
 
 void toggleMaxStretch(CommandContext& c) {
-  c.program.processing.displayStretchActive = !c.program.processing.displayStretchActive;
+  c.program.displayOptions.maxStretch = !c.program.displayOptions.maxStretch;
   c.window.redraw(false);
 }
 
 void maxStretchOn(CommandContext& c) {
-  if (!c.program.processing.displayStretchActive) toggleMaxStretch(c);
+  if (!c.program.displayOptions.maxStretch) toggleMaxStretch(c);
 }
 
 void maxStretchOff(CommandContext& c) {
-  if (c.program.processing.displayStretchActive) toggleMaxStretch(c);
+  if (c.program.displayOptions.maxStretch) toggleMaxStretch(c);
 }
 
 void maxStretchDo(CommandContext& c) {
@@ -114,10 +114,10 @@ bool autoContrastChecked(const CommandContext& c) {
   return c.program.displayOptions.autoContrast;
 }
 bool maxStretchChecked(const CommandContext& c) {
-  return c.program.processing.displayStretchActive;
+  return c.program.displayOptions.maxStretch;
 }
 bool maxStretchOffChecked(const CommandContext& c) {
-  return !c.program.processing.displayStretchActive;
+  return !c.program.displayOptions.maxStretch;
 }
 
 }  // namespace nvk::app::window_commands

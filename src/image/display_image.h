@@ -46,7 +46,8 @@ struct DisplayOptions {
   bool fitToWindow = false;         // "Fit to window": stretch the picture to the client area
   bool falseColourPalette = false;  // "False Colour Palette"
   bool autoContrast = false;        // "Auto contrast stretch image": stretched palette
-  // The display stretch ("Max Stretch Toggle") and its power live with the processing state.
+  bool maxStretch = false;          // "Max Stretch Toggle": the display stretch is active
+  double stretchPower = 25.0;       // display stretch power, 2..50 ("Stretch Display")
   // Overlays: the picked guide star (cross of 20 pixels each way) and the tracking star while
   // star tracking is on (cross of 15 pixels each way), in full-resolution image pixels.
   std::optional<ImagePoint> guideStarCross;

@@ -205,7 +205,7 @@ TEST_F(CommandMapTest, DisplayTogglesFlipTheirFlagAndCheckMark) {
   EXPECT_EQ(window.redraws.size(), 6u);
   // Max Stretch Toggle switches the display stretch of the processing state.
   ASSERT_TRUE(dispatchCommand(context, cmd::kMaxStretchToggle));
-  EXPECT_TRUE(f.program.processing.displayStretchActive);
+  EXPECT_TRUE(f.program.displayOptions.maxStretch);
   EXPECT_TRUE(isCommandChecked(*findCommand(cmd::kMaxStretchToggle), context));
 }
 
@@ -228,9 +228,9 @@ TEST_F(CommandMapTest, MaxStretchPairPressesOneButtonAtATime) {
   EXPECT_FALSE(isCommandChecked(off, context));
   // Pressing the pressed button again changes nothing.
   ASSERT_TRUE(dispatchCommand(context, cmd::kMaxStretchOn));
-  EXPECT_TRUE(f.program.processing.displayStretchActive);
+  EXPECT_TRUE(f.program.displayOptions.maxStretch);
   ASSERT_TRUE(dispatchCommand(context, cmd::kMaxStretchOff));
-  EXPECT_FALSE(f.program.processing.displayStretchActive);
+  EXPECT_FALSE(f.program.displayOptions.maxStretch);
 }
 
 TEST_F(CommandMapTest, HelpReportsAViewerThatDoesNotStart) {

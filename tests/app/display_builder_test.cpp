@@ -44,6 +44,22 @@ TEST(PaletteTest, AutoContrastLevels) {
   }
 }
 
+TEST(PaletteTest, DisplayStretchLevels) {
+  struct Row {
+    int value;
+    double power;
+    int level;
+  };
+  // 255 c x / (x (c - 1) + 1) with x = j / 255.
+  // j = 51, c = 25: x = 0.2 -> 255 * 5 / 5.8 = 219.8 -> 219.
+  // j = 10, c = 2: x = 0.0392 -> 255 * 0.0784 / 1.0392 = 19.2 -> 19.
+  const Row rows[] = {
+      {0, 25.0, 0}, {51, 25.0, 219}, {10, 2.0, 19}, {254, 50.0, 254}, {255, 25.0, 255}};
+  for (const Row& r : rows) {
+    EXPECT_EQ(displayStretchLevel(r.value, r.power), r.level) << r.value << " " << r.power;
+  }
+}
+
 TEST(PaletteTest, DisplayPaletteComposesTheMappings) {
   PaletteChoice choice;
   EXPECT_EQ(displayPalette(choice), greyPalette());

@@ -114,7 +114,7 @@ TEST_F(WindowTest, ToolBarFollowsTheCommandOrderAndPairs) {
   // The maximum stretch pair: one button pressed at a time.
   EXPECT_TRUE(window.commandAction(cmd::kMaxStretchOff)->isChecked());
   window.commandAction(cmd::kMaxStretchOn)->trigger();
-  EXPECT_TRUE(program.processing.displayStretchActive);
+  EXPECT_TRUE(program.displayOptions.maxStretch);
   EXPECT_TRUE(window.commandAction(cmd::kMaxStretchOn)->isChecked());
   EXPECT_FALSE(window.commandAction(cmd::kMaxStretchOff)->isChecked());
   EXPECT_TRUE(window.commandAction(cmd::kMaxStretchToggle)->isChecked());

@@ -4,8 +4,8 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "colour/colour_reference.h"
 #include "colour/anti_alias.h"
+#include "colour/colour_reference.h"
 #include "colour/synthesis.h"
 #include "files/open_image.h"
 #include "files/raw_file.h"

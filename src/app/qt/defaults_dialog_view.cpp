@@ -38,18 +38,18 @@ DefaultsDialogView::DefaultsDialogView(image::DefaultsDialog& model, QtUi&, QWid
   const Settings& s = model_.settings();
 
   // A group of radio buttons: `choose` acts on the model, `current` reads the settings.
-  auto radios = [this](const QString& title, auto specs, auto choose, auto current,
+  auto radios = [this](const QString& title, auto radioItems, auto choose, auto current,
                        int columns = 1) {
     auto* box = new QGroupBox(title);
     auto* grid = new QGridLayout(box);
     auto* group = new QButtonGroup(box);
     int index = 0;
-    for (const auto& spec : specs) {
-      auto* radio = new QRadioButton(QString::fromUtf8(spec.label), box);
-      radio->setObjectName(QString::fromUtf8(spec.label).trimmed());
+    for (const auto& radioItem : radioItems) {
+      auto* radio = new QRadioButton(QString::fromUtf8(radioItem.label), box);
+      radio->setObjectName(QString::fromUtf8(radioItem.label).trimmed());
       group->addButton(radio, index);
       grid->addWidget(radio, index / columns, index % columns);
-      const auto value = spec.value;
+      const auto value = radioItem.value;
       connect(radio, &QRadioButton::clicked, this, [this, choose, value] {
         choose(value);
         refresh();

@@ -47,9 +47,9 @@ void drawBadge(QPainter& p, const QColor& colour, const QString& text) {
   p.drawText(QRect(0, 0, kSize, kSize), Qt::AlignCenter, text);
 }
 
-void drawShape(QPainter& p, const IconSpec& spec) {
-  const QColor colour = QColor::fromRgba(spec.colour);
-  switch (spec.shape) {
+void drawShape(QPainter& p, const IconSpec& iconItem) {
+  const QColor colour = QColor::fromRgba(iconItem.colour);
+  switch (iconItem.shape) {
     case Shape::Disk: {
       p.setBrush(colour);
       p.setPen(colour.darker(150));
@@ -58,13 +58,13 @@ void drawShape(QPainter& p, const IconSpec& spec) {
       p.drawRect(QRectF(9.5, 4.5, 13, 8));
       p.setBrush(QColor(230, 230, 230));
       p.drawRect(QRectF(8.5, 17.5, 15, 10));
-      if (*spec.label != '\0') {
+      if (*iconItem.label != '\0') {
         QFont font = p.font();
         font.setPixelSize(7);
         font.setBold(true);
         p.setFont(font);
         p.setPen(colour.darker(150));
-        p.drawText(QRect(8, 17, 16, 11), Qt::AlignCenter, QString::fromUtf8(spec.label));
+        p.drawText(QRect(8, 17, 16, 11), Qt::AlignCenter, QString::fromUtf8(iconItem.label));
       }
       break;
     }
@@ -83,9 +83,9 @@ void drawShape(QPainter& p, const IconSpec& spec) {
       p.drawRoundedRect(QRectF(3.5, 9.5, 25, 17), 3, 3);
       p.drawRect(QRectF(11.5, 6.5, 9, 4));
       p.setBrush(QColor(120, 170, 230));
-      const double r = spec.shape == Shape::Camera ? 6.0 : 4.0;
+      const double r = iconItem.shape == Shape::Camera ? 6.0 : 4.0;
       p.drawEllipse(QPointF(16, 18), r, r);
-      if (spec.shape == Shape::Guider) {
+      if (iconItem.shape == Shape::Guider) {
         p.setPen(QPen(QColor(255, 80, 80), 1.5));
         p.drawLine(QPointF(24, 4), QPointF(24, 12));
         p.drawLine(QPointF(20, 8), QPointF(28, 8));
@@ -98,7 +98,7 @@ void drawShape(QPainter& p, const IconSpec& spec) {
       p.setBrush(Qt::white);
       p.drawRect(QRectF(3.5, 5.5, 25, 21));
       p.setBrush(colour);
-      if (spec.shape == Shape::Half) {
+      if (iconItem.shape == Shape::Half) {
         p.drawRect(QRectF(3.5, 5.5, 12.5, 10.5));
       } else {
         p.drawRect(QRectF(3.5, 5.5, 25, 21));
@@ -106,25 +106,25 @@ void drawShape(QPainter& p, const IconSpec& spec) {
       break;
     }
     case Shape::Badge:
-      drawBadge(p, colour, QString::fromUtf8(spec.label));
+      drawBadge(p, colour, QString::fromUtf8(iconItem.label));
       break;
   }
 }
 
-QIcon render(const IconSpec& spec) {
+QIcon render(const IconSpec& iconItem) {
   QPixmap pixmap(kSize, kSize);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
-  drawShape(p, spec);
+  drawShape(p, iconItem);
   return QIcon(pixmap);
 }
 
 }  // namespace
 
 QIcon toolIcon(int commandId) {
-  for (const IconSpec& spec : kIcons) {
-    if (spec.id == commandId) return render(spec);
+  for (const IconSpec& iconItem : kIcons) {
+    if (iconItem.id == commandId) return render(iconItem);
   }
   return {};
 }

@@ -12,6 +12,7 @@
 // comparator by comparator while it still selected the median of every input of zeros and ones
 // with sorted columns (6^5 of them), which by the 0-1 principle covers every input; the tests
 // compare it with the plain median on random frames.
+// clang-format off
 #define NVK_MEDIAN25_NETWORK(X)                                                                    \
   X(0, 5)                                                                                          \
   X(15, 20)                                                                                        \
@@ -23,6 +24,7 @@
                       X(20, 2) X(6, 4) X(19, 22) X(3, 6) X(5, 16) X(9, 20) X(16, 2) X(20, 6)       \
                           X(3, 5) X(20, 2) X(17, 10) X(20, 19) X(5, 16) X(2, 18) X(6, 17) X(16, 2) \
                               X(20, 6) X(20, 2)
+// clang-format on
 
 namespace nvk::colour {
 inline constexpr int kMedian25Wire = 2;

@@ -60,11 +60,11 @@ DefaultsDialogView::DefaultsDialogView(image::DefaultsDialog& model, QtUi&, QWid
     return box;
   };
   // A check box: `toggle` is the model's action, `checked` reads the settings.
-  auto check = [this](const char* label, void (Model::*toggle)(), auto checked) {
+  auto check = [this](const char* label, std::function<void()> toggle, auto checked) {
     auto* box = new QCheckBox(QString::fromUtf8(label));
     box->setObjectName(QString::fromUtf8(label).trimmed());
     connect(box, &QCheckBox::clicked, this, [this, toggle] {
-      (model_.*toggle)();
+      toggle();
       refresh();
     });
     refreshers_.push_back([box, checked] { box->setChecked(checked()); });
@@ -153,24 +153,30 @@ DefaultsDialogView::DefaultsDialogView(image::DefaultsDialog& model, QtUi&, QWid
       [&s] { return static_cast<int>(s.guideAccuracy); }, 2);
   {
     auto* layout = qobject_cast<QGridLayout*>(accuracyBox->layout());
-    layout->addWidget(check("Ignore drift < Selected", &Model::toggleIgnoreDrift,
-                            [&s] { return s.ignoreDriftBelowAccuracy; }),
+    layout->addWidget(check(
+                          "Ignore drift < Selected", [this] { model_.toggleIgnoreDrift(); },
+                          [&s] { return s.ignoreDriftBelowAccuracy; }),
                       2, 0, 1, 2);
   }
 
   auto* guidingBox = new QGroupBox(tr("Guiding"));
   {
     auto* layout = new QVBoxLayout(guidingBox);
-    layout->addWidget(
-        check("Ignore Backlash", &Model::toggleIgnoreBacklash, [&s] { return s.ignoreBacklash; }));
-    layout->addWidget(check("Turn off North Corrections", &Model::toggleNoNorthCorrections,
-                            [&s] { return s.noNorthCorrections; }));
-    layout->addWidget(check("Turn off South Corrections", &Model::toggleNoSouthCorrections,
-                            [&s] { return s.noSouthCorrections; }));
-    layout->addWidget(check("Double Motor Slew times", &Model::toggleDoubleSlewTimes,
-                            [&s] { return s.slewTimeFactor == 2; }));
-    layout->addWidget(check("Bypass Camera Helmix Interface ", &Model::toggleBypassHelmix,
-                            [&s] { return s.bypassHelmixInterface; }));
+    layout->addWidget(check(
+        "Ignore Backlash", [this] { model_.toggleIgnoreBacklash(); },
+        [&s] { return s.ignoreBacklash; }));
+    layout->addWidget(check(
+        "Turn off North Corrections", [this] { model_.toggleNoNorthCorrections(); },
+        [&s] { return s.noNorthCorrections; }));
+    layout->addWidget(check(
+        "Turn off South Corrections", [this] { model_.toggleNoSouthCorrections(); },
+        [&s] { return s.noSouthCorrections; }));
+    layout->addWidget(check(
+        "Double Motor Slew times", [this] { model_.toggleDoubleSlewTimes(); },
+        [&s] { return s.slewTimeFactor == 2; }));
+    layout->addWidget(check(
+        "Bypass Camera Helmix Interface ", [this] { model_.toggleBypassHelmix(); },
+        [&s] { return s.bypassHelmixInterface; }));
   }
 
   auto trainingSpecs =
@@ -194,15 +200,17 @@ DefaultsDialogView::DefaultsDialogView(image::DefaultsDialog& model, QtUi&, QWid
   auto* filterBox = new QGroupBox(tr("Filter Wheel and Filters"));
   {
     auto* grid = new QGridLayout(filterBox);
-    grid->addWidget(check("Filter Wheel", &Model::toggleFilterWheelOnSerialPort,
-                          [&s] { return s.filterWheelOnSerialPort; }),
+    grid->addWidget(check(
+                        "Filter Wheel", [this] { model_.toggleFilterWheelOnSerialPort(); },
+                        [&s] { return s.filterWheelOnSerialPort; }),
                     0, 0);
     auto* port = new QLabel(filterBox);
     port->setObjectName(QStringLiteral("filterWheelPort"));
     refreshers_.push_back([this, port] { port->setText(q(model_.filterWheelPortText())); });
     grid->addWidget(port, 0, 1);
-    grid->addWidget(check("Use USB Filterwheel ", &Model::toggleUseUsbFilterWheel,
-                          [&s] { return s.useUsbFilterWheel; }),
+    grid->addWidget(check(
+                        "Use USB Filterwheel ", [this] { model_.toggleUseUsbFilterWheel(); },
+                        [&s] { return s.useUsbFilterWheel; }),
                     1, 0, 1, 2);
     grid->addWidget(new QLabel(tr("Number of Filtes (max 8)")), 2, 0);
     QLineEdit* count = boundEdit(model_.filterCountEdit, filterBox, 2);
@@ -238,41 +246,49 @@ DefaultsDialogView::DefaultsDialogView(image::DefaultsDialog& model, QtUi&, QWid
   auto* colourBox = new QGroupBox(tr("Colour Conversion Parameters"));
   {
     auto* layout = new QVBoxLayout(colourBox);
-    layout->addWidget(
-        check("Pixel Offset", &Model::togglePixelOffset, [&s] { return s.pixelOffset; }));
-    layout->addWidget(
-        check("Line Offset", &Model::toggleLineOffset, [&s] { return s.lineOffset; }));
+    layout->addWidget(check(
+        "Pixel Offset", [this] { model_.togglePixelOffset(); }, [&s] { return s.pixelOffset; }));
+    layout->addWidget(check(
+        "Line Offset", [this] { model_.toggleLineOffset(); }, [&s] { return s.lineOffset; }));
   }
   auto* vidPidBox = new QGroupBox(tr("Camers VID/PID Detection"));
   {
     auto* layout = new QVBoxLayout(vidPidBox);
-    layout->addWidget(check("Ignore Camera VID/PID", &Model::toggleIgnoreVidPid,
-                            [&s] { return s.ignoreCameraVidPid; }));
+    layout->addWidget(check(
+        "Ignore Camera VID/PID", [this] { model_.toggleIgnoreVidPid(); },
+        [&s] { return s.ignoreCameraVidPid; }));
   }
   auto* cameraBox = new QGroupBox(tr("Camera and Files"));
   {
     auto* layout = new QVBoxLayout(cameraBox);
-    layout->addWidget(check("1 sec delay when focussing", &Model::toggleFocusDelay,
-                            [&s] { return s.focusOneSecondDelay; }));
-    layout->addWidget(check("Show Interface Details", &Model::toggleShowInterfaceDetails,
-                            [&s] { return s.showInterfaceDetails; }));
-    layout->addWidget(check("Force Maximum Cooling", &Model::toggleForceMaximumCooling,
-                            [&s] { return s.forceMaxCooling; }));
-    layout->addWidget(check("Pad FITs Files", &Model::togglePadFits, [&s] { return s.padFits; }));
-    layout->addWidget(
-        check("Save in 16bit Tiff format", &Model::toggleTiff16Bit, [&s] { return s.tiff16Bit; }));
+    layout->addWidget(check(
+        "1 sec delay when focussing", [this] { model_.toggleFocusDelay(); },
+        [&s] { return s.focusOneSecondDelay; }));
+    layout->addWidget(check(
+        "Show Interface Details", [this] { model_.toggleShowInterfaceDetails(); },
+        [&s] { return s.showInterfaceDetails; }));
+    layout->addWidget(check(
+        "Force Maximum Cooling", [this] { model_.toggleForceMaximumCooling(); },
+        [&s] { return s.forceMaxCooling; }));
+    layout->addWidget(check(
+        "Pad FITs Files", [this] { model_.togglePadFits(); }, [&s] { return s.padFits; }));
+    layout->addWidget(check(
+        "Save in 16bit Tiff format", [this] { model_.toggleTiff16Bit(); },
+        [&s] { return s.tiff16Bit; }));
   }
 
   // --- AO unit and serial ports ---
   auto* aoBox = new QGroupBox(tr("AO Unit and Serial Ports"));
   {
     auto* grid = new QGridLayout(aoBox);
-    grid->addWidget(
-        check("AO Unit Available", &Model::toggleAoAvailable, [&s] { return s.aoAvailable; }), 0, 0,
-        1, 2);
-    grid->addWidget(
-        check("Select half rate", &Model::toggleAoHalfRate, [&s] { return s.aoHalfRate; }), 1, 0, 1,
-        2);
+    grid->addWidget(check(
+                        "AO Unit Available", [this] { model_.toggleAoAvailable(); },
+                        [&s] { return s.aoAvailable; }),
+                    0, 0, 1, 2);
+    grid->addWidget(check(
+                        "Select half rate", [this] { model_.toggleAoHalfRate(); },
+                        [&s] { return s.aoHalfRate; }),
+                    1, 0, 1, 2);
     grid->addWidget(new QLabel(tr("PC Com Port")), 2, 0);
     QLineEdit* pcPort = boundEdit(model_.pcComPortEdit, aoBox, 1);
     pcPort->setObjectName(QStringLiteral("pcComPort"));

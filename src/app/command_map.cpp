@@ -13,6 +13,7 @@
 #include "process/process_dialogs.h"
 #include "process/stretch.h"
 #include "process/undo.h"
+#include "scope/move_telescope_dialog.h"
 
 namespace nvk::app {
 namespace {
@@ -123,7 +124,8 @@ constexpr std::array kCommands{
     CommandInfo{21, "Pic&k Guide Star", "Ctrl+K", Telescope, nullptr},
     CommandInfo{22, "Start Auto-Guiding", "", Telescope, nullptr, kTelescope},
     CommandInfo{23, "Train Auto-Guiding", "", Telescope, nullptr, kTelescope},
-    CommandInfo{cmd::kTelescopeControl, "Telescope &Control", "", Telescope, nullptr, kTelescope},
+    CommandInfo{cmd::kTelescopeControl, "Telescope &Control", "", Telescope,
+                [](CommandContext& c) { scope::TelescopeControl(c.program); }, kTelescope},
     CommandInfo{171, "Start AutoGuiding", "", Telescope, nullptr, Enabling::Always, nullptr, true},
 
     // Contrast

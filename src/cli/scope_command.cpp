@@ -6,13 +6,11 @@
 #include <memory>
 
 #include "cli/cli.h"
-#include "platform/pty_pair.h"
-#include "platform/serial_libserialport.h"
+#include "platform/pty_mount.h"
 #include "scope/mount_commands.h"
 #include "scope/move_telescope_dialog.h"
 #include "scope/serial_link.h"
 #include "sim/mount.h"
-#include "sim/mount_camera_link.h"
 
 namespace nvk::cli {
 namespace {
@@ -27,55 +25,26 @@ constexpr const char* kUsage =
     "       nvk-k7lq-cli scope move e|w|n|s MS\n"
     "       nvk-k7lq-cli scope focus in|out MS\n";
 
-// The mount the commands reach: the real PC port, or with --simulate the simulated mount on a
-// pseudo-terminal (PC route) or behind the camera (camera route).
-struct MountConnection {
-  std::unique_ptr<platform::LibSerialPort> serial;
-  std::unique_ptr<sim::SimulatedMount> mount;
-  std::unique_ptr<platform::PtyPair> pty;
-  std::unique_ptr<platform::PtyDeviceServer> server;
-  std::unique_ptr<platform::ServicedSerialPort> serviced;
-  std::unique_ptr<sim::MountCameraLink> cameraLink;
-};
-
-bool connect(CliSession& session, MountConnection& c, bool socketMove) {
+// The mount the commands reach: the real PC port, or with --simulate the simulated mount.
+std::unique_ptr<platform::PtyMount> connect(CliSession& session, bool socketMove) {
   auto& program = session.program();
-  const bool pcRoute = scope::usesPcRoute(program.settings.serialRoute);
-  if (!session.options().simulate) {
-    // Socket pulses go to the camera's guide outputs unless the (unsaved) bypass flag is set.
-    if (!pcRoute || (socketMove && !program.settings.bypassHelmixInterface)) {
-      session.err() << "scope: the settings reach the mount through the camera (a camera serial "
-                       "port or its guide outputs), which this tool does not drive; use "
-                       "--simulate, or serialRoute 3 (PC) and the LX200 interface\n";
-      return false;
+  if (session.options().simulate) {
+    auto mount = std::make_unique<platform::PtyMount>(program, session.clock());
+    if (!mount->pcPortReady() && scope::usesPcRoute(program.settings.serialRoute)) {
+      session.err() << "scope: no pseudo-terminal for the simulated mount\n";
+      return nullptr;
     }
-    c.serial = std::make_unique<platform::LibSerialPort>(program.comPorts);
-    program.telescope.pcPort = c.serial.get();
-    return true;
+    return mount;
   }
-  // The simulated mount hangs on the camera's serial port and guide outputs, and on a
-  // pseudo-terminal that the PC port leads to.
-  c.mount = std::make_unique<sim::SimulatedMount>(session.clock());
-  c.cameraLink = std::make_unique<sim::MountCameraLink>(*c.mount, program.telescope.portIndex);
-  program.telescope.cameraLink = c.cameraLink.get();
-  if (!pcRoute) return true;
-  c.pty = platform::PtyPair::open();
-  if (!c.pty) {
-    session.err() << "scope: no pseudo-terminal for the simulated mount\n";
-    return false;
+  // Socket pulses go to the camera's guide outputs unless the (unsaved) bypass flag is set.
+  if (!scope::usesPcRoute(program.settings.serialRoute) ||
+      (socketMove && !program.settings.bypassHelmixInterface)) {
+    session.err() << "scope: the settings reach the mount through the camera (a camera serial "
+                     "port or its guide outputs), which this tool does not drive; use "
+                     "--simulate, or serialRoute 3 (PC) and the LX200 interface\n";
+    return nullptr;
   }
-  sim::SimulatedMount& mount = *c.mount;
-  c.server = std::make_unique<platform::PtyDeviceServer>(
-      *c.pty, [&mount](std::span<const std::uint8_t> b) { mount.receive(b); },
-      [&mount](std::size_t n) { return mount.transmit(n); });
-  // For this run only, the PC port the settings name leads to the simulated mount.
-  program.comPorts.setDevice(program.settings.pcComPort + 1, c.pty->slavePath());
-  c.serial = std::make_unique<platform::LibSerialPort>(program.comPorts);
-  platform::PtyDeviceServer& server = *c.server;
-  c.serviced =
-      std::make_unique<platform::ServicedSerialPort>(*c.serial, [&server] { server.service(); });
-  program.telescope.pcPort = c.serviced.get();
-  return true;
+  return std::make_unique<platform::PtyMount>(program);
 }
 
 bool parseNumber(std::string_view text, int& value) {
@@ -166,12 +135,12 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
     return usage(session);
   }
 
-  MountConnection connection;
   // Loads the settings (and the COM port map) the rest works with.
   scope::ConnectTelescope(program, false);
   const bool socketMove =
       action == "move" && program.settings.guideOutputMode != image::GuideOutputMode::Lx200;
-  if (!connect(session, connection, socketMove)) return 1;
+  const auto connection = connect(session, socketMove);
+  if (!connection) return 1;
   // East, west, north and south go out as the letters of the settings just loaded.
   if (action == "move") {
     const auto& letters = program.settings.directionLetters;
@@ -203,10 +172,10 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
     session.out() << "Info from Scope: " << dialog.infoLine(0) << '\n'
                   << "Slew reply: " << dialog.infoLine(1) << '\n';
   }
-  if (connection.mount) {
-    for (int i = 0; i < kMaxSlewPolls && connection.mount->slewing(); ++i)
+  if (sim::SimulatedMount* mount = connection->mount()) {
+    for (int i = 0; i < kMaxSlewPolls && mount->slewing(); ++i)
       program.clock().waitMs(kSlewPollMs);
-    session.out() << "Mount: " << describe(*connection.mount) << '\n';
+    session.out() << "Mount: " << describe(*mount) << '\n';
   }
   return 0;
 }

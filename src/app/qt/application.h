@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/program.h"
+#include "platform/pty_mount.h"
 #include "port/clock.h"
 
 namespace nvk::app::qt {
@@ -35,6 +36,8 @@ class TNVK_K7LQApp {
   std::unique_ptr<port::Clock> clock_;
   std::unique_ptr<QtUi> ui_;
   std::unique_ptr<core::Program> program_;
+  // The mount on the PC port, or the simulated mount with --simulate.
+  std::unique_ptr<platform::PtyMount> mount_;
   std::unique_ptr<TNVK_K7LQWindow> window_;
   bool simulate_ = false;
 };

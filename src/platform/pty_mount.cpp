@@ -1,0 +1,41 @@
+#include "platform/pty_mount.h"
+
+namespace nvk::platform {
+
+PtyMount::PtyMount(core::Program& program) : program_(program) {
+  serial_ = std::make_unique<LibSerialPort>(program.comPorts);
+  pcPort_ = serial_.get();
+  program.telescope.pcPort = pcPort_;
+}
+
+PtyMount::PtyMount(core::Program& program, port::Clock& clock, sim::MountOptions options)
+    : program_(program), mount_(std::make_unique<sim::SimulatedMount>(clock, options)) {
+  cameraLink_ = std::make_unique<sim::MountCameraLink>(
+      *mount_, [&program] { return static_cast<int>(program.settings.telescopePortIndex); });
+  program.telescope.cameraLink = cameraLink_.get();
+  pty_ = PtyPair::open();
+  if (!pty_) return;
+  sim::SimulatedMount& mount = *mount_;
+  server_ = std::make_unique<PtyDeviceServer>(
+      *pty_, [&mount](std::span<const std::uint8_t> bytes) { mount.receive(bytes); },
+      [&mount](std::size_t n) { return mount.transmit(n); });
+  // Every COM number leads to the mount: the settings file and the COM port map stay as the
+  // user keeps them for the real mount.
+  const std::string path = pty_->slavePath();
+  serial_ = std::make_unique<LibSerialPort>([path](int) { return path; });
+  PtyDeviceServer& server = *server_;
+  serviced_ = std::make_unique<ServicedSerialPort>(*serial_, [&server] { server.service(); });
+  pcPort_ = serviced_.get();
+  program.telescope.pcPort = pcPort_;
+}
+
+PtyMount::~PtyMount() {
+  auto& telescope = program_.telescope;
+  if (telescope.pcPort == pcPort_) {
+    telescope.pcPort = nullptr;
+    telescope.pcPortOpen = false;
+  }
+  if (cameraLink_ && telescope.cameraLink == cameraLink_.get()) telescope.cameraLink = nullptr;
+}
+
+}  // namespace nvk::platform

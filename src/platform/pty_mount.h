@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+
+#include "core/program.h"
+#include "platform/pty_pair.h"
+#include "platform/serial_libserialport.h"
+#include "sim/mount.h"
+#include "sim/mount_camera_link.h"
+
+namespace nvk::platform {
+
+// The mount of a run, attached to the program's telescope routes for as long as it lives.
+// Real: the PC COM port that the COM port map names, through libserialport. Simulated: the
+// simulated mount on the given clock, behind a pseudo-terminal that every PC COM port leads
+// to for the run (through the same libserialport realisation), and behind the camera's
+// telescope serial port and guide outputs.
+class PtyMount {
+ public:
+  explicit PtyMount(core::Program& program);
+  PtyMount(core::Program& program, port::Clock& clock, sim::MountOptions options = {});
+  ~PtyMount();
+  PtyMount(const PtyMount&) = delete;
+  PtyMount& operator=(const PtyMount&) = delete;
+
+  // The simulated mount; nullptr for the real one.
+  sim::SimulatedMount* mount() { return mount_.get(); }
+  // False when no pseudo-terminal could be had (the PC route then has no port).
+  bool pcPortReady() const { return pcPort_ != nullptr; }
+
+ private:
+  core::Program& program_;
+  std::unique_ptr<sim::SimulatedMount> mount_;
+  std::unique_ptr<sim::MountCameraLink> cameraLink_;
+  std::unique_ptr<PtyPair> pty_;
+  std::unique_ptr<PtyDeviceServer> server_;
+  std::unique_ptr<LibSerialPort> serial_;
+  std::unique_ptr<ServicedSerialPort> serviced_;
+  port::SerialPort* pcPort_ = nullptr;
+};
+
+}  // namespace nvk::platform

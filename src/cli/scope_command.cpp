@@ -29,9 +29,15 @@ constexpr const char* kUsage =
 std::unique_ptr<platform::PtyMount> connect(CliSession& session, bool socketMove) {
   auto& program = session.program();
   if (session.options().simulate) {
-    auto mount = std::make_unique<platform::PtyMount>(program, session.clock());
+    auto mount =
+        std::make_unique<platform::PtyMount>(program, session.clock(), session.simulator());
     if (!mount->pcPortReady() && scope::usesPcRoute(program.settings.serialRoute)) {
       session.err() << "scope: no pseudo-terminal for the simulated mount\n";
+      return nullptr;
+    }
+    // The camera route and the guide outputs need the (simulated) camera attached.
+    if (!program.telescope.cameraLink->connectCamera()) {
+      session.err() << "Sorry, Camera not found\n";
       return nullptr;
     }
     return mount;

@@ -3,15 +3,28 @@
 namespace nvk::platform {
 
 PtyMount::PtyMount(core::Program& program) : program_(program) {
+  cameraLink_ = std::make_unique<scope::CameraCommandLink>(program);
+  program.telescope.cameraLink = cameraLink_.get();
   serial_ = std::make_unique<LibSerialPort>(program.comPorts);
   pcPort_ = serial_.get();
   program.telescope.pcPort = pcPort_;
 }
 
-PtyMount::PtyMount(core::Program& program, port::Clock& clock, sim::MountOptions options)
-    : program_(program), mount_(std::make_unique<sim::SimulatedMount>(clock, options)) {
-  cameraLink_ = std::make_unique<sim::MountCameraLink>(
-      *mount_, [&program] { return static_cast<int>(program.settings.telescopePortIndex); });
+PtyMount::PtyMount(core::Program& program, port::Clock& clock, sim::SimulatedDevices* devices,
+                   sim::MountOptions options)
+    : program_(program),
+      mount_(std::make_unique<sim::SimulatedMount>(clock, options)),
+      devices_(devices) {
+  if (devices_ != nullptr) {
+    // On the camera serial port the telescope setting names as the mount is attached.
+    cameraPort_ = program.settings.telescopePortIndex;
+    devices_->camera().attachSerialPort(cameraPort_, mount_.get());
+    devices_->camera().attachGuideOutputs(mount_.get());
+    cameraLink_ = std::make_unique<scope::CameraCommandLink>(program);
+  } else {
+    cameraLink_ = std::make_unique<sim::MountCameraLink>(
+        *mount_, [&program] { return static_cast<int>(program.settings.telescopePortIndex); });
+  }
   program.telescope.cameraLink = cameraLink_.get();
   pty_ = PtyPair::open();
   if (!pty_) return;
@@ -36,6 +49,10 @@ PtyMount::~PtyMount() {
     telescope.pcPortOpen = false;
   }
   if (cameraLink_ && telescope.cameraLink == cameraLink_.get()) telescope.cameraLink = nullptr;
+  if (devices_ != nullptr) {
+    devices_->camera().attachSerialPort(cameraPort_, nullptr);
+    devices_->camera().attachGuideOutputs(nullptr);
+  }
 }
 
 }  // namespace nvk::platform

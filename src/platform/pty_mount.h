@@ -5,20 +5,25 @@
 #include "core/program.h"
 #include "platform/pty_pair.h"
 #include "platform/serial_libserialport.h"
+#include "scope/camera_command_link.h"
 #include "sim/mount.h"
 #include "sim/mount_camera_link.h"
+#include "sim/simulated_devices.h"
 
 namespace nvk::platform {
 
 // The mount of a run, attached to the program's telescope routes for as long as it lives.
-// Real: the PC COM port that the COM port map names, through libserialport. Simulated: the
-// simulated mount on the given clock, behind a pseudo-terminal that every PC COM port leads
-// to for the run (through the same libserialport realisation), and behind the camera's
-// telescope serial port and guide outputs.
+// Real: the PC COM port that the COM port map names, through libserialport, and the camera's
+// commands. Simulated: the simulated mount on the given clock, behind a pseudo-terminal that
+// every PC COM port leads to for the run (through the same libserialport realisation), and
+// plugged into the simulated camera head's telescope serial port and guide outputs (reached
+// through the camera's commands); without a simulated camera head, the camera route hands the
+// bytes straight to the mount.
 class PtyMount {
  public:
   explicit PtyMount(core::Program& program);
-  PtyMount(core::Program& program, port::Clock& clock, sim::MountOptions options = {});
+  PtyMount(core::Program& program, port::Clock& clock, sim::SimulatedDevices* devices,
+           sim::MountOptions options = {});
   ~PtyMount();
   PtyMount(const PtyMount&) = delete;
   PtyMount& operator=(const PtyMount&) = delete;
@@ -31,7 +36,9 @@ class PtyMount {
  private:
   core::Program& program_;
   std::unique_ptr<sim::SimulatedMount> mount_;
-  std::unique_ptr<sim::MountCameraLink> cameraLink_;
+  std::unique_ptr<scope::CameraLink> cameraLink_;
+  sim::SimulatedDevices* devices_ = nullptr;
+  int cameraPort_ = 0;
   std::unique_ptr<PtyPair> pty_;
   std::unique_ptr<PtyDeviceServer> server_;
   std::unique_ptr<LibSerialPort> serial_;

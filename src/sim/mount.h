@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "port/clock.h"
+#include "sim/camera_head.h"
 #include "sim/mount_catalogue.h"
 
 namespace nvk::sim {
@@ -54,18 +55,20 @@ struct MountCommand {
 // GoTo target. Its pointing carries Dec. backlash, a slow drift and periodic error. Bytes
 // 0..15 on the line, which no LX200 command contains, are taken as the autoguider socket's
 // lines (a relay box on the same port).
-class SimulatedMount {
+// It plugs into the simulated camera heads serial port and guide outputs as it does into a
+// pseudo-terminal.
+class SimulatedMount final : public SerialPortDevice, public GuideOutputListener {
  public:
   SimulatedMount(port::Clock& clock, MountOptions options = {});
 
   // --- the serial line ---
-  void receive(std::span<const std::uint8_t> bytes);
+  void receive(std::span<const std::uint8_t> bytes) override;
   // Takes up to `maxBytes` of what the mount has said.
-  std::vector<std::uint8_t> transmit(std::size_t maxBytes);
+  std::vector<std::uint8_t> transmit(std::size_t maxBytes) override;
   std::size_t pendingReplyBytes() const { return reply_.size(); }
 
   // --- the guide-output lines: west 1, south 2, north 4, east 8 ---
-  void guideOutputsChanged(std::uint8_t bits);
+  void guideOutputsChanged(std::uint8_t bits) override;
   std::uint8_t guideOutputs() const { return socketBits_; }
 
   // --- state, brought up to the clock's present ---

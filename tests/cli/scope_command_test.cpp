@@ -76,6 +76,23 @@ TEST(ScopeCommandTest, TimedMovesAndFocusMoveTheSimulatedMount) {
   EXPECT_NE(r.out.find("focuser -31\n"), std::string::npos) << r.out;
 }
 
+TEST(ScopeCommandTest, TheCameraRouteReachesTheMountThroughTheSimulatedCamera) {
+  test::TempDir root;
+  ASSERT_EQ(run(root, {"settings", "set", "serialRoute", "1"}).status, 0);
+  CliRun r = run(root, {"--simulate", "scope", "goto", "messier", "13"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Info from Scope: M13 RA 16:41.7 DEC +36*28\nSlew reply: \n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("Mount: RA 16h41m42.0s Dec +36d28'00\""), std::string::npos) << r.out;
+
+  // The autoguider socket on the camera's guide outputs: two seconds north at guide rate.
+  ASSERT_EQ(run(root, {"settings", "set", "guideOutputMode", "b"}).status, 0);
+  r = run(root, {"--simulate", "scope", "move", "n", "2000"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Dec +52d00'30\""), std::string::npos) << r.out;
+}
+
 TEST(ScopeCommandTest, BadWordsShowTheUsage) {
   test::TempDir root;
   for (const auto& args :

@@ -24,7 +24,7 @@ TNVK_K7LQApp::TNVK_K7LQApp(const StartOptions& options)
   const std::filesystem::path root =
       options.dataRoot.empty() ? platform::defaultDataRoot() : options.dataRoot;
   program_ = std::make_unique<core::Program>(*clock_, *ui_, core::ProgramPaths(root));
-  mount_ = options.simulate ? std::make_unique<platform::PtyMount>(*program_, *clock_)
+  mount_ = options.simulate ? std::make_unique<platform::PtyMount>(*program_, *clock_, nullptr)
                             : std::make_unique<platform::PtyMount>(*program_);
   window_ = std::make_unique<TNVK_K7LQWindow>(*program_, *ui_);
 }

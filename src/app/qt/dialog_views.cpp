@@ -5,8 +5,8 @@
 
 #include "app/qt/colour_dialog_views.h"
 #include "app/qt/defaults_dialog_view.h"
-#include "app/qt/process_dialog_views.h"
 #include "app/qt/move_telescope_dialog_view.h"
+#include "app/qt/process_dialog_views.h"
 #include "app/qt/sub_frame_dialog_view.h"
 
 namespace nvk::app::qt {

@@ -8,6 +8,7 @@
 #include "colour/anti_alias.h"
 #include "colour/single_filter.h"
 #include "colour/synthesis.h"
+#include "files/file_commands.h"
 #include "process/calibration.h"
 #include "process/filters.h"
 #include "process/process_dialogs.h"
@@ -19,6 +20,15 @@ namespace nvk::app {
 namespace {
 
 namespace wc = window_commands;
+
+// A File menu command: the files subsystem does the work; the file the user chose in a file
+// dialog (Open and the saves) gives the window its title.
+template <int Id>
+void fileCommand(CommandContext& c) {
+  if (const auto chosen = files::findFileCommand(Id)->run(c.program)) {
+    c.window.setDocumentTitle(chosen->filename().string());
+  }
+}
 using enum Menu;
 constexpr Enabling kTelescope = Enabling::TelescopeDrive;
 constexpr Enabling kPicture = Enabling::PictureExists;
@@ -38,18 +48,26 @@ constexpr Enabling kPicture = Enabling::PictureExists;
 // ---------------------------------------------------------------------------------------------
 constexpr std::array kCommands{
     // File
-    CommandInfo{24332, "&Open...", "Ctrl+O", File, nullptr},
-    CommandInfo{24333, "&Save...", "Ctrl+S", File, nullptr},
-    CommandInfo{24334, "Save as &Tiff file...", "", File, nullptr},
-    CommandInfo{24335, "S&ave as FITS file...", "Ctrl+F", File, nullptr},
-    CommandInfo{24338, "Save as &RGB Fits file", "Ctrl+R", File, nullptr},
-    CommandInfo{24336, "&Quick Save as FITS...", "Ctrl+Q", File, nullptr},
-    CommandInfo{24337, "Load next &Autosaved File", "Ctrl+A", File, nullptr},
-    CommandInfo{127, "Save Fl&at File", "", File, nullptr},
-    CommandInfo{13, "&Delete File...", "", File, nullptr, Enabling::Always, nullptr, true},
-    CommandInfo{19, "&Load/Edit AutoSave FITS text", "", File, nullptr},
-    CommandInfo{104, "Select Dark &Frame...", "", File, nullptr, Enabling::Always, nullptr, true},
-    CommandInfo{122, "Select Flatfield File...", "", File, nullptr},
+    CommandInfo{24332, "&Open...", "Ctrl+O", File, fileCommand<files::command::kOpen>},
+    CommandInfo{24333, "&Save...", "Ctrl+S", File, fileCommand<files::command::kSave>},
+    CommandInfo{24334, "Save as &Tiff file...", "", File, fileCommand<files::command::kSaveTiff>},
+    CommandInfo{24335, "S&ave as FITS file...", "Ctrl+F", File,
+                fileCommand<files::command::kSaveFits>},
+    CommandInfo{24338, "Save as &RGB Fits file", "Ctrl+R", File,
+                fileCommand<files::command::kSaveRgbFits>},
+    CommandInfo{24336, "&Quick Save as FITS...", "Ctrl+Q", File,
+                fileCommand<files::command::kQuickSaveFits>},
+    CommandInfo{24337, "Load next &Autosaved File", "Ctrl+A", File,
+                fileCommand<files::command::kLoadNextAutosaved>},
+    CommandInfo{127, "Save Fl&at File", "", File, fileCommand<files::command::kSaveFlat>},
+    CommandInfo{13, "&Delete File...", "", File, fileCommand<files::command::kDeleteFile>,
+                Enabling::Always, nullptr, true},
+    CommandInfo{19, "&Load/Edit AutoSave FITS text", "", File,
+                fileCommand<files::command::kLoadEditAutosaveFitsText>},
+    CommandInfo{104, "Select Dark &Frame...", "", File,
+                fileCommand<files::command::kSelectDarkFrame>, Enabling::Always, nullptr, true},
+    CommandInfo{122, "Select Flatfield File...", "", File,
+                fileCommand<files::command::kSelectFlatField>},
     CommandInfo{114, "P&rint setup...", "", File, nullptr, Enabling::Always, nullptr, true},
     CommandInfo{116, "&Print...", "", File, nullptr},
     CommandInfo{cmd::kExit, "E&xit", "", File, wc::exitProgram, Enabling::Always, nullptr, true},
@@ -69,7 +87,8 @@ constexpr std::array kCommands{
     CommandInfo{32101, "Create Hot Pixel Map", "", Edit,
                 [](CommandContext& c) { process::CreateHotPixelMapCommand(c.program); },
                 Enabling::Always, nullptr, true},
-    CommandInfo{32102, "Load Hot Pixel Map File", "", Edit, nullptr},
+    CommandInfo{32102, "Load Hot Pixel Map File", "", Edit,
+                fileCommand<files::command::kLoadHotPixelMap>},
 
     // View
     CommandInfo{cmd::kFitToWindow, "&Fit to window", "", View, wc::toggleFitToWindow,
@@ -98,8 +117,10 @@ constexpr std::array kCommands{
     CommandInfo{16, "Intensity Plot of Current R&ow", "", View, nullptr},
     CommandInfo{6, "&Histogram", "", View, nullptr},
     CommandInfo{8124, "Show &Values", "", View, nullptr},
-    CommandInfo{17, "Processing &History", "", View, nullptr, Enabling::Always, nullptr, true},
-    CommandInfo{20, "&Show/Edit Current Image FITS details", "", View, nullptr},
+    CommandInfo{17, "Processing &History", "", View,
+                fileCommand<files::command::kProcessingHistory>, Enabling::Always, nullptr, true},
+    CommandInfo{20, "&Show/Edit Current Image FITS details", "", View,
+                fileCommand<files::command::kShowFitsDetails>},
 
     // Camera
     CommandInfo{12, "&Camera Interface", "Ctrl+Z", Camera,

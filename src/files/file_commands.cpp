@@ -59,20 +59,21 @@ std::optional<std::filesystem::path> chooseRawOrFits(core::Program& program,
 
 // Save FITS and Save RGB FITS: today's date when DATE-OBS is short, the FITS DETAILS dialog,
 // then the file.
-void saveFitsWithDetails(core::Program& program, bool rgb) {
+std::optional<std::filesystem::path> saveFitsWithDetails(core::Program& program, bool rgb) {
   program.fileMenu.fitsEightBit = false;
   if (program.fits.dateObs.size() < 10) {
     program.fits.dateObs = todayDateObsText(localTimeOf(program.clock().wallSeconds()));
   }
   FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
-  if (program.ui().runDialog(dialog) != port::DialogResult::Ok) return;
+  if (program.ui().runDialog(dialog) != port::DialogResult::Ok) return std::nullopt;
   const auto chosen = program.ui().saveFileDialog(request(program, "Save", kFitsFilter, "FIT"));
-  if (!chosen) return;
+  if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
   FitsSaveOptions options;
   options.eightBit = program.fileMenu.fitsEightBit;
   options.rgb = rgb;
   saveFitsFile(program, *chosen, options);
+  return std::filesystem::path(*chosen);
 }
 
 const std::array kFileCommands{
@@ -131,16 +132,19 @@ std::string processingHistoryText(const image::ProcessingHistory& history) {
   return text;
 }
 
-void openCommand(core::Program& program) {
+using ChosenFile = std::optional<std::filesystem::path>;
+
+ChosenFile openCommand(core::Program& program) {
   const auto chosen = chooseRawOrFits(program, "Open");
-  if (!chosen) return;
+  if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
   openImageFile(program, *chosen);
+  return chosen;
 }
 
-void saveCommand(core::Program& program) {
+ChosenFile saveCommand(core::Program& program) {
   const auto chosen = program.ui().saveFileDialog(request(program, "Save", kSaveFilter));
-  if (!chosen) return;
+  if (!chosen) return std::nullopt;
   const std::filesystem::path path(*chosen);
   rememberChoice(program, path);
   if (hasExtension(path, ".FIT")) {
@@ -152,66 +156,71 @@ void saveCommand(core::Program& program) {
   } else {
     saveRawFile(program, path);
   }
+  return path;
 }
 
-void saveTiffCommand(core::Program& program) {
+ChosenFile saveTiffCommand(core::Program& program) {
   const auto chosen = program.ui().saveFileDialog(request(program, "Save", kTiffFilter, "TIF"));
-  if (!chosen) return;
+  if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
   saveTiffFile(program, *chosen);
+  return std::filesystem::path(*chosen);
 }
 
-void saveFitsCommand(core::Program& program) {
-  saveFitsWithDetails(program, false);
-}
+ChosenFile saveFitsCommand(core::Program& program) { return saveFitsWithDetails(program, false); }
 
-void quickSaveFitsCommand(core::Program& program) {
+ChosenFile quickSaveFitsCommand(core::Program& program) {
   quickSaveFits(program);
+  return std::nullopt;
 }
 
-void loadNextAutosavedCommand(core::Program& program) {
+ChosenFile loadNextAutosavedCommand(core::Program& program) {
   auto& last = program.fileMenu.lastLoadedAutosaveNumber;
   if (last == 0 || last >= program.settings.autosaveCounter) {
     app::ShowMessage(program.ui(), 40);
-    return;
+    return std::nullopt;
   }
   ++last;
   openImageFile(program, program.autosaveFolder() / ("IMG" + std::to_string(last) + ".FIT"));
+  return std::nullopt;
 }
 
-void saveRgbFitsCommand(core::Program& program) {
+ChosenFile saveRgbFitsCommand(core::Program& program) {
   if (!program.state.colourConverted) {
     app::ShowMessage(program.ui(), 72);
-    return;
+    return std::nullopt;
   }
-  saveFitsWithDetails(program, true);
+  return saveFitsWithDetails(program, true);
 }
 
-void saveFlatCommand(core::Program& program) {
+ChosenFile saveFlatCommand(core::Program& program) {
   // Refused before a name is asked for: nothing on disk is touched.
   if (!program.state.colourConverted) {
     app::ShowMessage(program.ui(), 71);
-    return;
+    return std::nullopt;
   }
   const auto chosen = program.ui().saveFileDialog(request(program, "Save", kSaveFilter));
-  if (!chosen) return;
+  if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
   saveFlatFile(program, *chosen);
+  return std::filesystem::path(*chosen);
 }
 
-void deleteFileCommand(core::Program& program) {
+ChosenFile deleteFileCommand(core::Program& program) {
   const auto chosen = chooseRawOrFits(program, "Delete File");
-  if (!chosen) return;
+  if (!chosen) return std::nullopt;
   DeleteFileDialog dialog(std::filesystem::absolute(*chosen).string());
-  if (program.ui().runDialog(dialog) != port::DialogResult::Ok) return;
-  std::error_code ec;
-  std::filesystem::remove(*chosen, ec);
+  if (program.ui().runDialog(dialog) == port::DialogResult::Ok) {
+    std::error_code ec;
+    std::filesystem::remove(*chosen, ec);
+  }
+  return std::nullopt;
 }
 
-void loadEditAutosaveFitsTextCommand(core::Program& program) {
+ChosenFile loadEditAutosaveFitsTextCommand(core::Program& program) {
   if (program.loadSettingsFile() != image::SettingsStatus::Ok) {
     app::ShowMessage(program.ui(), 23);
-    return;
+    return std::nullopt;
   }
   program.fileMenu.fitsEightBit = false;
   FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
@@ -219,27 +228,32 @@ void loadEditAutosaveFitsTextCommand(core::Program& program) {
   if (program.saveSettingsFile() != image::SettingsStatus::Ok) {
     app::ShowMessage(program.ui(), 24);
   }
+  return std::nullopt;
 }
 
-void selectDarkFrameCommand(core::Program& program) {
+ChosenFile selectDarkFrameCommand(core::Program& program) {
   if (const auto chosen = chooseRawOrFits(program, "Select Dark Frame")) {
     program.fileMenu.darkFramePath = std::filesystem::absolute(*chosen).string();
   }
+  return std::nullopt;
 }
 
-void selectFlatFieldCommand(core::Program& program) {
+ChosenFile selectFlatFieldCommand(core::Program& program) {
   if (const auto chosen = chooseRawOrFits(program, "Select Flatfield File")) {
     program.fileMenu.flatFieldPath = std::filesystem::absolute(*chosen).string();
   }
+  return std::nullopt;
 }
 
-void processingHistoryCommand(core::Program& program) {
+ChosenFile processingHistoryCommand(core::Program& program) {
   program.ui().showMessage(kProcessingHistoryTitle, processingHistoryText(program.history));
+  return std::nullopt;
 }
 
-void showFitsDetailsCommand(core::Program& program) {
+ChosenFile showFitsDetailsCommand(core::Program& program) {
   FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
   program.ui().runDialog(dialog);
+  return std::nullopt;
 }
 
 const FileCommand* findFileCommand(int id) {

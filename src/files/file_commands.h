@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 #include "core/program.h"
@@ -46,24 +47,26 @@ inline constexpr int kShowFitsDetails = 20;
 inline constexpr int kLoadHotPixelMap = 32102;
 }  // namespace command
 
-void openCommand(core::Program& program);
-void saveCommand(core::Program& program);
-void saveTiffCommand(core::Program& program);
-void saveFitsCommand(core::Program& program);
-void quickSaveFitsCommand(core::Program& program);
-void loadNextAutosavedCommand(core::Program& program);
-void saveRgbFitsCommand(core::Program& program);
-void saveFlatCommand(core::Program& program);
-void deleteFileCommand(core::Program& program);
-void loadEditAutosaveFitsTextCommand(core::Program& program);
-void selectDarkFrameCommand(core::Program& program);
-void selectFlatFieldCommand(core::Program& program);
-void processingHistoryCommand(core::Program& program);
-void showFitsDetailsCommand(core::Program& program);
+std::optional<std::filesystem::path> openCommand(core::Program& program);
+std::optional<std::filesystem::path> saveCommand(core::Program& program);
+std::optional<std::filesystem::path> saveTiffCommand(core::Program& program);
+std::optional<std::filesystem::path> saveFitsCommand(core::Program& program);
+std::optional<std::filesystem::path> quickSaveFitsCommand(core::Program& program);
+std::optional<std::filesystem::path> loadNextAutosavedCommand(core::Program& program);
+std::optional<std::filesystem::path> saveRgbFitsCommand(core::Program& program);
+std::optional<std::filesystem::path> saveFlatCommand(core::Program& program);
+std::optional<std::filesystem::path> deleteFileCommand(core::Program& program);
+std::optional<std::filesystem::path> loadEditAutosaveFitsTextCommand(core::Program& program);
+std::optional<std::filesystem::path> selectDarkFrameCommand(core::Program& program);
+std::optional<std::filesystem::path> selectFlatFieldCommand(core::Program& program);
+std::optional<std::filesystem::path> processingHistoryCommand(core::Program& program);
+std::optional<std::filesystem::path> showFitsDetailsCommand(core::Program& program);
 
+// Each command returns the file the user chose in its file dialog, when the window is to take
+// that file's name as its title (Open and the saves); nullopt otherwise.
 struct FileCommand {
   int id;
-  void (*run)(core::Program& program);
+  std::optional<std::filesystem::path> (*run)(core::Program& program);
 };
 // The handler of File menu command `id`; nullptr when the id is not one of them.
 const FileCommand* findFileCommand(int id);

@@ -97,8 +97,8 @@ TEST_F(WindowTest, MenuEntriesAndAcceleratorsDispatchToTheirHandlers) {
   EXPECT_EQ(program.geometry.displayWidth, 1520);
 
   // A command whose capability has not landed does nothing, even through its accelerator.
-  QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
-  EXPECT_FALSE(window.runCommand(24332));
+  QTest::keyClick(&window, Qt::Key_M, Qt::ControlModifier);  // Merge two Images together
+  EXPECT_FALSE(window.runCommand(111));
 }
 
 TEST_F(WindowTest, ToolBarFollowsTheCommandOrderAndPairs) {

@@ -1,5 +1,7 @@
 #include "files/file_commands.h"
 
+#include "app/command_map.h"
+
 #include <gtest/gtest.h>
 
 #include "files/fits_details_dialog.h"
@@ -279,6 +281,47 @@ TEST(FileCommandTable, EveryFileMenuIdHasAHandler) {
   }
   EXPECT_EQ(findFileCommand(12), nullptr);
   EXPECT_EQ(findFileCommand(32102)->run, findFileCommand(24332)->run);
+}
+
+}  // namespace
+}  // namespace nvk::files
+
+namespace nvk::files {
+namespace {
+
+// The main window's command map runs the File menu through these handlers and names the window
+// after the chosen file.
+class TitleRecorder final : public app::WindowActions {
+ public:
+  void setDocumentTitle(std::string_view title) override { titles.emplace_back(title); }
+  void redraw(bool) override {}
+  app::PickMode pickMode() const override { return {}; }
+  void setPickMode(app::PickMode) override {}
+  bool pictureExists() const override { return false; }
+  void copyPicture() override {}
+  void showAbout() override {}
+  bool openHelp() override { return false; }
+  void closeWindow() override {}
+  void settingsChanged() override {}
+  std::vector<std::string> titles;
+};
+
+TEST_F(FileCommandsTest, WindowCommandsDispatchHereAndTakeTheFileTitle) {
+  makeImage(program, true, false);
+  TitleRecorder window;
+  app::CommandContext context{program, window};
+  ui.answerFileDialog((root / "frame.raw").string());
+  ASSERT_TRUE(app::dispatchCommand(context, command::kSave));
+  ui.answerFileDialog((root / "frame.raw").string());
+  ASSERT_TRUE(app::dispatchCommand(context, command::kOpen));
+  ui.answerFileDialog(std::nullopt);
+  ASSERT_TRUE(app::dispatchCommand(context, command::kLoadHotPixelMap));
+  ASSERT_TRUE(app::dispatchCommand(context, command::kProcessingHistory));
+  EXPECT_EQ(window.titles, (std::vector<std::string>{"frame.raw", "frame.raw"}));
+  for (int id :
+       {24332, 24333, 24334, 24335, 24336, 24337, 24338, 127, 13, 19, 104, 122, 17, 20, 32102}) {
+    EXPECT_TRUE(app::findCommand(id)->landed()) << id;
+  }
 }
 
 }  // namespace

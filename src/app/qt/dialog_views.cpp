@@ -5,6 +5,7 @@
 
 #include "app/qt/colour_dialog_views.h"
 #include "app/qt/defaults_dialog_view.h"
+#include "app/qt/file_dialog_views.h"
 #include "app/qt/move_telescope_dialog_view.h"
 #include "app/qt/process_dialog_views.h"
 #include "app/qt/sub_frame_dialog_view.h"
@@ -20,7 +21,7 @@ std::unique_ptr<QDialog> make(port::DialogModel& model, QtUi& ui, QWidget* paren
 }
 
 // One line per dialog: the model's dialogId() and its view.
-constexpr std::array<std::pair<std::string_view, ViewFactory>, 15> kViews{{
+constexpr std::array<std::pair<std::string_view, ViewFactory>, 17> kViews{{
     {"TSubFrameDialog", make<SubFrameDialogView, image::SubFrameDialog>},
     {"TDefaultsDialog", make<DefaultsDialogView, image::DefaultsDialog>},
     {"TColourDialog", make<ColourDialogView, colour::TColourDialog>},
@@ -36,6 +37,8 @@ constexpr std::array<std::pair<std::string_view, ViewFactory>, 15> kViews{{
     {"TLabelDialog", make<LabelView, LabelDialog>},
     {"TMTDialog", make<TMTDialogView, scope::TMTDialog>},
     {"TCBDialog", make<TCBDialogView, scope::TCBDialog>},
+    {"TFitsDetailsDialog", make<FitsDetailsDialogView, files::FitsDetailsDialog>},
+    {"TDeleteFileDialog", make<DeleteFileDialogView, files::DeleteFileDialog>},
 }};
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/pty_mount.h"
 
+#include "sim/sky_mount.h"
+
 namespace nvk::platform {
 
 PtyMount::PtyMount(core::Program& program) : program_(program) {
@@ -20,6 +22,8 @@ PtyMount::PtyMount(core::Program& program, port::Clock& clock, sim::SimulatedDev
     cameraPort_ = program.settings.telescopePortIndex;
     devices_->camera().attachSerialPort(cameraPort_, mount_.get());
     devices_->camera().attachGuideOutputs(mount_.get());
+    // The simulated sky follows the mount: a slew or a guide pulse moves the next frame.
+    sim::followMount(devices_->sky(), *mount_);
     cameraLink_ = std::make_unique<scope::CameraCommandLink>(program);
   } else {
     cameraLink_ = std::make_unique<sim::MountCameraLink>(
@@ -52,6 +56,7 @@ PtyMount::~PtyMount() {
   if (devices_ != nullptr) {
     devices_->camera().attachSerialPort(cameraPort_, nullptr);
     devices_->camera().attachGuideOutputs(nullptr);
+    sim::detachMount(devices_->sky());
   }
 }
 

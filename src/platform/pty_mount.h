@@ -17,8 +17,9 @@ namespace nvk::platform {
 // commands. Simulated: the simulated mount on the given clock, behind a pseudo-terminal that
 // every PC COM port leads to for the run (through the same libserialport realisation), and
 // plugged into the simulated camera head's telescope serial port and guide outputs (reached
-// through the camera's commands); without a simulated camera head, the camera route hands the
-// bytes straight to the mount.
+// through the camera's commands), with the simulated sky following its pointing and focuser
+// (sim::followMount); without a simulated camera head, the camera route hands the bytes
+// straight to the mount.
 class PtyMount {
  public:
   explicit PtyMount(core::Program& program);

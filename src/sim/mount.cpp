@@ -87,7 +87,8 @@ SimulatedMount::SimulatedMount(port::Clock& clock, MountOptions options)
       raAxis_(options.start.raHours * kArcsecPerHour),
       decAxis_(options.start.decDegrees * kArcsecPerDegree),
       decPlay_(options.decBacklashArcsec),
-      target_(options.start) {}
+      target_(options.start),
+      trackingOrigin_(options.start) {}
 
 void SimulatedMount::receive(std::span<const std::uint8_t> bytes) {
   for (const std::uint8_t byte : bytes) {
@@ -180,6 +181,7 @@ void SimulatedMount::advance() {
     decAxis_ = slewFromDec_ + slewDecDelta_;
     decPlay_ = slewDecDelta_ >= 0.0 ? options_.decBacklashArcsec : 0.0;
     errorOriginSeconds_ = arrival;
+    trackingOrigin_ = {raAxis_ / kArcsecPerHour, decAxis_ / kArcsecPerDegree};
     dt = seconds_ - arrival;
   }
   double raRate = 0.0;
@@ -281,6 +283,7 @@ void SimulatedMount::execute(const std::string& command) {
       raAxis_ = here.raHours * kArcsecPerHour;
       decAxis_ = here.decDegrees * kArcsecPerDegree;
       errorOriginSeconds_ = seconds_;
+      trackingOrigin_ = here;
     }
   } else if (kind == 'Q' && command.size() == 2) {
     heldMoves_ &= static_cast<std::uint8_t>(~directionBit(detail));

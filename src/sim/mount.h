@@ -77,6 +77,9 @@ class SimulatedMount final : public SerialPortDevice, public GuideOutputListener
   double focuserPosition();
   // The target that "#:MS#" slews to.
   const SkyPosition& target() const { return target_; }
+  // Where the axes stood when the mount last started tracking: at the start, where a GoTo
+  // landed, or where a slew was stopped.
+  const SkyPosition& trackingOrigin() const { return trackingOrigin_; }
   // Every command taken, in order.
   const std::vector<MountCommand>& commands() const { return commands_; }
   const MountOptions& options() const { return options_; }
@@ -121,6 +124,7 @@ class SimulatedMount final : public SerialPortDevice, public GuideOutputListener
   bool focuserFast_ = false;
 
   SkyPosition target_;
+  SkyPosition trackingOrigin_;
   std::string objectText_;
 
   bool inCommand_ = false;

@@ -67,7 +67,7 @@ SiteColour siteColour(int row, int column) {
 }
 
 double Sky::starSigma() const {
-  const double defocus = (focuser_ - options_.bestFocus) * options_.defocusPerStep;
+  const double defocus = (focuser() - options_.bestFocus) * options_.defocusPerStep;
   return std::sqrt(options_.focusedSigma * options_.focusedSigma + defocus * defocus);
 }
 
@@ -202,10 +202,29 @@ void Sky::render(const SkyView& view, int column0, int row0, int width, int heig
   }
 }
 
+SkyPoint Sky::pointing() const {
+  const SkyPoint mount = mount_ ? mount_().pointing : SkyPoint{};
+  return {mount.x + offset_.x, mount.y + offset_.y};
+}
+
+void Sky::setPointing(double x, double y) {
+  const SkyPoint mount = mount_ ? mount_().pointing : SkyPoint{};
+  offset_ = {x - mount.x, y - mount.y};
+}
+
+double Sky::focuser() const {
+  return (mount_ ? mount_().focuser : 0.0) + focuserOffset_;
+}
+
+void Sky::setFocuser(double position) {
+  focuserOffset_ = position - (mount_ ? mount_().focuser : 0.0);
+}
+
 SkyView mainSensorView(const Sky& sky) {
   SkyView view;
-  view.originX = sky.pointingX();
-  view.originY = sky.pointingY();
+  const SkyPoint pointing = sky.pointing();
+  view.originX = pointing.x;
+  view.originY = pointing.y;
   return view;
 }
 

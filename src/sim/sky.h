@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace nvk::sim {
@@ -29,6 +30,8 @@ struct SkyOptions {
   double bestFocus = 0.0;        // focuser position of best focus
   double defocusPerStep = 0.02;  // sigma growth per focuser step away from best focus
   bool noise = true;             // shot and read noise (off for exact tests of the model)
+  // The image scale: arcsec of sky per sky pixel, and a sky pixel is one main-sensor pixel.
+  double arcsecPerPixel = 1.5;
 };
 
 // Where a sensor looks: sky position of the centre of pixel (0, 0), the direction of its
@@ -45,6 +48,19 @@ struct SkyView {
   // Size of the whole sensor, for vignetting.
   int sensorWidth = 3032;
   int sensorHeight = 2016;
+};
+
+// A place on the sky, in sky pixels.
+struct SkyPoint {
+  double x = 0.0;
+  double y = 0.0;
+};
+
+// What a mount attached to the sky says: where the main sensor's pixel (0, 0) looks, and the
+// position of its focuser.
+struct MountReading {
+  SkyPoint pointing;
+  double focuser = 0.0;
 };
 
 struct Star {
@@ -65,20 +81,25 @@ class Sky {
 
   const SkyOptions& options() const { return options_; }
 
-  // The main sensor's pointing: sky position of its pixel (0, 0). The mount moves it.
-  double pointingX() const { return pointingX_; }
-  double pointingY() const { return pointingY_; }
-  void setPointing(double x, double y) {
-    pointingX_ = x;
-    pointingY_ = y;
-  }
+  // The main sensor's pointing: sky position of its pixel (0, 0). Every sensor reads it as it
+  // renders, so an attached mount moves the next frame of each.
+  SkyPoint pointing() const;
+  double pointingX() const { return pointing().x; }
+  double pointingY() const { return pointing().y; }
+  // Puts pixel (0, 0) at (x, y) now; an attached mount moves it on from there.
+  void setPointing(double x, double y);
   void movePointing(double dx, double dy) {
-    pointingX_ += dx;
-    pointingY_ += dy;
+    offset_.x += dx;
+    offset_.y += dy;
   }
-  // The focuser position; stars widen away from best focus.
-  double focuser() const { return focuser_; }
-  void setFocuser(double position) { focuser_ = position; }
+  // The focuser position; stars widen away from best focus. With a mount attached, its
+  // focuser's position plus what setFocuser() added.
+  double focuser() const;
+  void setFocuser(double position);
+  // Lets a mount drive the pointing and the focuser: `mount` is asked whenever they are read
+  // (followMount() in sim/sky_mount.h attaches the simulated mount). An empty function detaches
+  // it; the offsets that setPointing(), movePointing() and setFocuser() made stay.
+  void attachMount(std::function<MountReading()> mount) { mount_ = std::move(mount); }
   double starSigma() const;
 
   // Stars whose sky position lies in [x0, x1) x [y0, y1).
@@ -97,9 +118,10 @@ class Sky {
 
  private:
   SkyOptions options_;
-  double pointingX_ = 0.0;
-  double pointingY_ = 0.0;
-  double focuser_ = 0.0;
+  std::function<MountReading()> mount_;
+  // Added to what the mount says (without a mount, the whole pointing and focuser position).
+  SkyPoint offset_;
+  double focuserOffset_ = 0.0;
   mutable std::vector<float> light_;  // working buffer of render()
 };
 

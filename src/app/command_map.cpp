@@ -68,8 +68,10 @@ constexpr std::array kCommands{
                 fileCommand<files::command::kSelectDarkFrame>, Enabling::Always, nullptr, true},
     CommandInfo{122, "Select Flatfield File...", "", File,
                 fileCommand<files::command::kSelectFlatField>},
-    CommandInfo{114, "P&rint setup...", "", File, nullptr, Enabling::Always, nullptr, true},
-    CommandInfo{116, "&Print...", "", File, nullptr},
+    CommandInfo{114, "P&rint setup...", "", File, [](CommandContext& c) { c.window.printSetup(); },
+                Enabling::Always, nullptr, true},
+    CommandInfo{116, "&Print...", "", File, [](CommandContext& c) { c.window.printPicture(); },
+                kPicture},
     CommandInfo{cmd::kExit, "E&xit", "", File, wc::exitProgram, Enabling::Always, nullptr, true},
 
     // Edit

@@ -23,6 +23,10 @@ class WindowActions {
   // True once a picture has been built (Copy is enabled only then).
   virtual bool pictureExists() const = 0;
   virtual void copyPicture() = 0;
+  // "Print setup...": the printer's set-up dialog; what is chosen there holds for the next Print.
+  virtual void printSetup() = 0;
+  // "Print...": the print dialog, then the picture as displayed, scaled to the page.
+  virtual void printPicture() = 0;
   virtual void showAbout() = 0;
   // Opens the help pages in the desktop's viewer; false when no viewer could be started.
   virtual bool openHelp() = 0;

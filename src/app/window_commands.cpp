@@ -1,7 +1,9 @@
 #include "app/window_commands.h"
 
+#include "acquire/camera_dialog.h"
 #include "app/messages.h"
 #include "app/mirror_flip.h"
+#include "camera/protocol.h"
 #include "image/defaults_dialog.h"
 #include "image/sub_frame_dialog.h"
 
@@ -73,6 +75,13 @@ void programDefaults(CommandContext& c) {
   core::Program& p = c.program;
   image::DefaultsDialog dialog(p.settings, p.fits, p.paths(), p.comPorts, p.ui());
   dialog.onBackgroundChanged = [&c] { c.window.settingsChanged(); };
+  dialog.setUsbFilterWheelFound(p.devices.usbFilterWheelPresent);
+  // Maximum cooling takes the set-point to its coldest; a connected camera with a cooler is
+  // told at once.
+  dialog.onForceMaximumCooling = [&p] {
+    p.devices.cooler.setPointC = acquire::TNVDialog::kSetPointMin;
+    if (p.devices.cameraConnected && p.devices.cooler.available) camera::SetCooling(p);
+  };
   dialog.open();
   p.ui().runDialog(dialog);
   // The telescope commands and button follow the drive method chosen.

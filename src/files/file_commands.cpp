@@ -13,6 +13,7 @@
 #include "files/raw_file.h"
 #include "files/tiff_file.h"
 #include "image/settings_file.h"
+#include "process/measure_merge.h"
 
 namespace nvk::files {
 namespace {
@@ -138,6 +139,9 @@ ChosenFile openCommand(core::Program& program) {
   const auto chosen = chooseRawOrFits(program, "Open");
   if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
+  // A merge in progress ends first: an image it kept aside is put back, then the file replaces
+  // the current image.
+  if (program.measure.active == process::MeasureTool::Merging) process::cancelMerging(program);
   openImageFile(program, *chosen);
   return chosen;
 }
@@ -167,7 +171,9 @@ ChosenFile saveTiffCommand(core::Program& program) {
   return std::filesystem::path(*chosen);
 }
 
-ChosenFile saveFitsCommand(core::Program& program) { return saveFitsWithDetails(program, false); }
+ChosenFile saveFitsCommand(core::Program& program) {
+  return saveFitsWithDetails(program, false);
+}
 
 ChosenFile quickSaveFitsCommand(core::Program& program) {
   quickSaveFits(program);
@@ -231,15 +237,22 @@ ChosenFile loadEditAutosaveFitsTextCommand(core::Program& program) {
   return std::nullopt;
 }
 
+ChosenFile chooseCalibrationFile(core::Program& program, std::string_view title) {
+  const auto chosen = program.ui().openFileDialog(request(program, title, kSaveFilter));
+  if (!chosen) return std::nullopt;
+  rememberChoice(program, *chosen);
+  return std::filesystem::path(*chosen);
+}
+
 ChosenFile selectDarkFrameCommand(core::Program& program) {
-  if (const auto chosen = chooseRawOrFits(program, "Select Dark Frame")) {
+  if (const auto chosen = chooseCalibrationFile(program, "Select Dark Frame")) {
     program.fileMenu.darkFramePath = std::filesystem::absolute(*chosen).string();
   }
   return std::nullopt;
 }
 
 ChosenFile selectFlatFieldCommand(core::Program& program) {
-  if (const auto chosen = chooseRawOrFits(program, "Select Flatfield File")) {
+  if (const auto chosen = chooseCalibrationFile(program, "Select Flatfield File")) {
     program.fileMenu.flatFieldPath = std::filesystem::absolute(*chosen).string();
   }
   return std::nullopt;

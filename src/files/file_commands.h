@@ -24,6 +24,12 @@ inline constexpr std::string_view kProcessingHistoryTitle = "NVK_K7LQ - PROCESSI
 // persists. A failed save keeps the number it had.
 SaveResult quickSaveFits(core::Program& program, DiskSpace disk = {});
 
+// The open dialog of the calibration commands (Subtract Image, Apply Flat Field, Select Dark
+// Frame, Select Flatfield File): it offers the folder and the filter entry chosen last and
+// remembers the new choice, as Open does. nullopt when the user cancelled.
+std::optional<std::filesystem::path> chooseCalibrationFile(core::Program& program,
+                                                           std::string_view title);
+
 // The text of the Processing History box: each entry and " \n", from the first slot, stopping
 // before the first later slot with fewer than two characters.
 std::string processingHistoryText(const image::ProcessingHistory& history);

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/messages.h"
+#include "files/file_commands.h"
 #include "files/hot_pixel_map_file.h"
 #include "files/raw_file.h"
 #include "process/frame.h"
@@ -14,9 +15,6 @@
 
 namespace nvk::process {
 namespace {
-
-constexpr const char* kCalibrationFilter =
-    "Norvane (~*.)|~*.*|FITS files|*.FIT|All Files(*.*)|*.*|";
 
 NVK_VECTORISED void subtractDark(std::uint16_t* __restrict image,
                                  const std::uint16_t* __restrict dark, std::size_t n) {
@@ -182,26 +180,14 @@ bool ApplyFlatField(core::Program& program, const std::filesystem::path& flatFil
   return true;
 }
 
-namespace {
-
-std::optional<std::string> chooseCalibrationFile(core::Program& program, const char* title) {
-  port::FileDialogRequest request;
-  request.title = title;
-  request.filter = kCalibrationFilter;
-  request.directory = program.fileMenu.lastDirectory;
-  return program.ui().openFileDialog(request);
-}
-
-}  // namespace
-
 void SubtractDarkFrameCommand(core::Program& program) {
-  if (auto file = chooseCalibrationFile(program, "Subtract Image (Dark Frame)")) {
+  if (auto file = files::chooseCalibrationFile(program, "Subtract Image (Dark Frame)")) {
     SubtractDarkFrame(program, *file);
   }
 }
 
 void ApplyFlatFieldCommand(core::Program& program) {
-  if (auto file = chooseCalibrationFile(program, "Apply Flat Field")) {
+  if (auto file = files::chooseCalibrationFile(program, "Apply Flat Field")) {
     ApplyFlatField(program, *file);
   }
 }

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "camera/recording_transport.h"
 #include "fake_window.h"
 #include "image/defaults_dialog.h"
 #include "image/sub_frame_dialog.h"
@@ -285,6 +286,60 @@ TEST_F(CommandMapTest, ProgramDefaultsShowsItsDialogAndUpdatesTheWindow) {
   ASSERT_TRUE(dispatchCommand(context, cmd::kProgramDefaults));
   EXPECT_EQ(f.program.settings.guideOutputMode, image::GuideOutputMode::Lx200);
   EXPECT_EQ(window.settingsChanges, 1);
+  EXPECT_TRUE(f.ui.scriptErrors().empty());
+}
+
+TEST_F(CommandMapTest, PrintSetupAlwaysAndPrintOnlyWithAPictureGoToTheWindow) {
+  EXPECT_TRUE(dispatchCommand(context, 114));
+  EXPECT_FALSE(dispatchCommand(context, 116));  // nothing on screen yet
+  window.picture = true;
+  EXPECT_TRUE(dispatchCommand(context, 116));
+  EXPECT_EQ(window.printSetups, 1);
+  EXPECT_EQ(window.prints, 1);
+}
+
+// The defaults dialog knows whether a USB wheel was found (its check box only takes effect
+// then), and "Force Maximum Cooling" reaches a connected camera's cooler at once.
+TEST_F(CommandMapTest, ProgramDefaultsReachTheFilterWheelAndTheCooler) {
+  auto transport = std::make_unique<nvk::test::RecordingCameraTransport>();
+  auto& camera = *transport;
+  auto& devices = f.program.devices;
+  devices.camera = std::move(transport);
+  devices.cameraConnected = true;
+  devices.cooler.setPointC = 10;
+  // The user clicks "Use USB Filterwheel " once and "Force Maximum Cooling" on, then off.
+  f.ui.onDialog("TDefaultsDialog", [](port::DialogModel& m) {
+    auto& d = dynamic_cast<image::DefaultsDialog&>(m);
+    d.toggleUseUsbFilterWheel();
+    d.toggleForceMaximumCooling();
+    d.toggleForceMaximumCooling();
+    return port::DialogResult::Ok;
+  });
+  devices.usbFilterWheelPresent = false;
+  ASSERT_TRUE(dispatchCommand(context, cmd::kProgramDefaults));
+  EXPECT_FALSE(f.program.settings.useUsbFilterWheel);
+  EXPECT_EQ(devices.cooler.setPointC, -40);
+  // Turning it on sent cooler control (30) with the set-point code 2330 (-40 C in tenths of a
+  // kelvin), cooler on; turning it off sent nothing.
+  ASSERT_EQ(camera.writes.size(), 1u);
+  EXPECT_EQ(camera.writes[0], (std::vector<std::uint8_t>{0x40, 30, 0x1A, 0x09, 1, 0, 0, 0}));
+
+  // With a wheel found its box takes effect; without a camera the set-point still changes, for
+  // the next connection, and nothing is sent.
+  f.ui.onDialog("TDefaultsDialog", [](port::DialogModel& m) {
+    auto& d = dynamic_cast<image::DefaultsDialog&>(m);
+    d.toggleUseUsbFilterWheel();
+    d.toggleForceMaximumCooling();
+    return port::DialogResult::Ok;
+  });
+  devices.usbFilterWheelPresent = true;
+  devices.cameraConnected = false;
+  devices.cooler.setPointC = 0;
+  ASSERT_TRUE(dispatchCommand(context, cmd::kProgramDefaults));
+  EXPECT_TRUE(f.program.settings.useUsbFilterWheel);
+  EXPECT_TRUE(f.program.settings.forceMaxCooling);
+  EXPECT_EQ(devices.cooler.setPointC, -40);
+  EXPECT_EQ(camera.writes.size(), 1u);
   EXPECT_TRUE(f.ui.scriptErrors().empty());
 }
 

@@ -16,6 +16,8 @@ class FakeWindow final : public WindowActions {
   void setPickMode(PickMode mode) override { pickMode_ = mode; }
   bool pictureExists() const override { return picture; }
   void copyPicture() override { ++copies; }
+  void printSetup() override { ++printSetups; }
+  void printPicture() override { ++prints; }
   void showAbout() override { ++abouts; }
   bool openHelp() override {
     ++helps;
@@ -30,6 +32,8 @@ class FakeWindow final : public WindowActions {
   bool picture = false;
   bool helpStarts = true;
   int copies = 0;
+  int printSetups = 0;
+  int prints = 0;
   int abouts = 0;
   int helps = 0;
   int closes = 0;

@@ -5,8 +5,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
@@ -15,6 +17,7 @@
 #include "app/qt/application.h"
 #include "app/qt/image_view.h"
 #include "app/qt/qt_ui.h"
+#include "camera/recording_transport.h"
 #include "image/settings_file.h"
 #include "qt_test_support.h"
 #include "support/temp_dir.h"
@@ -177,6 +180,60 @@ TEST_F(WindowTest, CopyPutsThePictureOnTheClipboard) {
   QApplication::clipboard()->clear();
   window.commandAction(cmd::kCopy)->trigger();
   EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(1520, 1012));
+}
+
+TEST_F(WindowTest, PrintPrintsThePictureOnThePrinterOfTheDialogs) {
+  constexpr int kPrintSetup = 114;
+  constexpr int kPrint = 116;
+  EXPECT_TRUE(window.commandAction(kPrintSetup)->isEnabled());
+  EXPECT_FALSE(window.commandAction(kPrint)->isEnabled());  // no picture yet
+  program.state.binned = true;
+  program.applyGeometry();
+  window.redraw(true);
+  ASSERT_TRUE(window.commandAction(kPrint)->isEnabled());
+
+  const QString pdf = QString::fromStdString((root.path() / "print.pdf").string());
+  int setups = 0;
+  window.runPrintSetupDialog = [&](QPrinter& p) {
+    ++setups;
+    p.setPageOrientation(QPageLayout::Landscape);
+    return true;
+  };
+  bool accept = false;
+  window.runPrintDialog = [&](QPrinter& p) {
+    p.setOutputFormat(QPrinter::PdfFormat);
+    p.setOutputFileName(pdf);
+    return accept;
+  };
+
+  // Print setup prepares the printer that Print uses; cancelling the print dialog prints
+  // nothing.
+  window.commandAction(kPrintSetup)->trigger();
+  EXPECT_EQ(setups, 1);
+  window.commandAction(kPrint)->trigger();
+  EXPECT_FALSE(QFile::exists(pdf));
+
+  accept = true;
+  window.commandAction(kPrint)->trigger();
+  EXPECT_EQ(window.printer().pageLayout().orientation(), QPageLayout::Landscape);
+  EXPECT_EQ(window.printer().docName(), window.windowTitle());
+  QFile file(pdf);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray bytes = file.readAll();
+  EXPECT_TRUE(bytes.startsWith("%PDF"));
+  // The picture went in as an image of its own size (PDF image objects name their width).
+  EXPECT_TRUE(bytes.contains("/Subtype /Image")) << bytes.left(400).toStdString();
+  EXPECT_TRUE(bytes.contains("/Width 1520"));
+}
+
+// The program's end destroys the main window first: the camera and wheel channels close with it.
+TEST_F(WindowTest, TheWindowClosesTheDevicesWhenItGoes) {
+  auto second = std::make_unique<TNVK_K7LQWindow>(program, app.ui());
+  program.devices.camera = std::make_unique<nvk::test::RecordingCameraTransport>();
+  program.devices.filterWheel = std::make_unique<nvk::test::RecordingWheelTransport>();
+  second.reset();
+  EXPECT_EQ(program.devices.camera, nullptr);
+  EXPECT_EQ(program.devices.filterWheel, nullptr);
 }
 
 TEST_F(WindowTest, ClicksPickTheSubFrameCentreOrReportOutside) {

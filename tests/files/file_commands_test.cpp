@@ -10,6 +10,7 @@
 #include "files/open_image.h"
 #include "files/raw_file.h"
 #include "files_test_support.h"
+#include "process/measure_merge.h"
 #include "support/program_fixture.h"
 
 namespace nvk::files {
@@ -203,13 +204,37 @@ TEST_F(FileCommandsTest, DeleteFileAsksAndDeletesOnOk) {
   EXPECT_TRUE(std::filesystem::exists(root / "keep.raw"));
 }
 
-TEST_F(FileCommandsTest, SelectDarkAndFlatOnlyRememberThePath) {
-  ui.answerFileDialog((root / "dark.raw").string());
-  ui.answerFileDialog((root / "flat.raw").string());
+TEST_F(FileCommandsTest, SelectDarkAndFlatOnlyRememberThePathAndTheFilterEntry) {
+  ui.answerFileDialog((root / "dark.FIT").string());
+  ui.answerFileDialog((root / "flat~1").string());
+  ui.answerFileDialog(std::nullopt);
   run(command::kSelectDarkFrame);
   run(command::kSelectFlatField);
-  EXPECT_EQ(program.fileMenu.darkFramePath, (root / "dark.raw").string());
-  EXPECT_EQ(program.fileMenu.flatFieldPath, (root / "flat.raw").string());
+  EXPECT_EQ(program.fileMenu.darkFramePath, (root / "dark.FIT").string());
+  EXPECT_EQ(program.fileMenu.flatFieldPath, (root / "flat~1").string());
+  EXPECT_TRUE(ui.messageTexts().empty());
+  // Each dialog offers the filter entry and folder chosen last: FITS after a .FIT name, the
+  // raw entry after a name with '~'. Cancel keeps the choice.
+  run(command::kSelectDarkFrame);
+  const auto& asked = ui.fileDialogRequests();
+  ASSERT_EQ(asked.size(), 3u);
+  EXPECT_EQ(asked[0].filterIndex, 1);
+  EXPECT_EQ(asked[1].filterIndex, 2);
+  EXPECT_EQ(asked[1].directory, root.path().string());
+  EXPECT_EQ(asked[2].filterIndex, 1);
+  EXPECT_EQ(asked[2].filter, "Norvane (~*.)|~*.*|FITS files|*.FIT|All Files(*.*)|*.*|");
+  EXPECT_EQ(program.fileMenu.darkFramePath, (root / "dark.FIT").string());
+}
+
+// Open while merging: the merge ends first, so its picks no longer act on the opened file.
+TEST_F(FileCommandsTest, OpenEndsAMergeInProgress) {
+  makeImage(program, true, false);
+  ASSERT_EQ(saveRawFile(program, root / "frame~1"), SaveResult::Saved);
+  ASSERT_TRUE(process::StartMerging(program, false));
+  ui.answerFileDialog((root / "frame~1").string());
+  run(command::kOpen);
+  EXPECT_EQ(program.measure.active, process::MeasureTool::None);
+  EXPECT_EQ(process::mergePick(program, 100, 100), process::MergePickOutcome::Ignored);
   EXPECT_TRUE(ui.messageTexts().empty());
 }
 
@@ -299,6 +324,8 @@ class TitleRecorder final : public app::WindowActions {
   void setPickMode(app::PickMode) override {}
   bool pictureExists() const override { return false; }
   void copyPicture() override {}
+  void printSetup() override {}
+  void printPicture() override {}
   void showAbout() override {}
   bool openHelp() override { return false; }
   void closeWindow() override {}

@@ -195,6 +195,8 @@ TEST_F(DarkFlatHotPixelTest, DarkAndFlatFilesAreLoadedThroughTheFileLoader) {
   f.ui.answerFileDialog(darkFile.string());
   SubtractDarkFrameCommand(p);
   EXPECT_EQ(at(100, 100), 400);
+  // The folder of the chosen file is offered next time, as by every open dialog.
+  EXPECT_EQ(p.fileMenu.lastDirectory, darkFile.parent_path().string());
 }
 
 TEST_F(DarkFlatHotPixelTest, HotPixelScanListsSamplesInsideItsMargins) {

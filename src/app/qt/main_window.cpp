@@ -10,14 +10,19 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
 
 #include "app/display_builder.h"
 #include "app/qt/image_view.h"
+#include "app/qt/print_picture.h"
 #include "app/qt/qt_ui.h"
 #include "app/qt/tool_icons.h"
+#include "camera/discovery.h"
 
 namespace nvk::app::qt {
 namespace {
@@ -68,10 +73,18 @@ TNVK_K7LQWindow::TNVK_K7LQWindow(core::Program& program, QtUi& ui)
 
   ui_.setDialogParent(this);
   ui_.setRedrawHandler([this] { redraw(false); });
+  runPrintSetupDialog = [this](QPrinter& p) {
+    return QPageSetupDialog(&p, this).exec() == QDialog::Accepted;
+  };
+  runPrintDialog = [this](QPrinter& p) {
+    return QPrintDialog(&p, this).exec() == QDialog::Accepted;
+  };
   settingsChanged();
 }
 
 TNVK_K7LQWindow::~TNVK_K7LQWindow() {
+  // The camera and filter-wheel channels close with the window, before the program goes.
+  camera::CloseDevices(program_);
   ui_.setRedrawHandler({});
   ui_.setDialogParent(nullptr);
 }
@@ -178,6 +191,25 @@ bool TNVK_K7LQWindow::pictureExists() const {
 
 void TNVK_K7LQWindow::copyPicture() {
   if (view_->hasPicture()) QApplication::clipboard()->setImage(view_->picture());
+}
+
+QPrinter& TNVK_K7LQWindow::printer() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
+
+void TNVK_K7LQWindow::printSetup() {
+  runPrintSetupDialog(printer());
+}
+
+void TNVK_K7LQWindow::printPicture() {
+  if (!view_->hasPicture()) return;
+  QPrinter& p = printer();
+  p.setDocName(windowTitle());
+  if (!runPrintDialog(p)) return;
+  if (!qt::printPicture(p, view_->picture())) {
+    program_.ui().showMessage(kApplicationTitle, "Unable to print the picture");
+  }
 }
 
 void TNVK_K7LQWindow::showAbout() {

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <map>
+#include <memory>
 
 #include "app/command_map.h"
 #include "core/program.h"
 
 class QAction;
 class QLabel;
+class QPrinter;
 class QToolBar;
 
 namespace nvk::app::qt {
@@ -47,10 +50,19 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   void setPickMode(PickMode mode) override;
   bool pictureExists() const override;
   void copyPicture() override;
+  void printSetup() override;
+  void printPicture() override;
   void showAbout() override;
   bool openHelp() override;
   void closeWindow() override;
   void settingsChanged() override;
+
+  // The printer that Print setup prepares and Print prints on; kept for the whole run.
+  QPrinter& printer();
+  // The two printing dialogs, each returning whether the user accepted it. Qt's page set-up and
+  // print dialogs by default; a test replaces them (a PDF file as the printer, say).
+  std::function<bool(QPrinter&)> runPrintSetupDialog;
+  std::function<bool(QPrinter&)> runPrintDialog;
 
  private:
   void buildMenus();
@@ -66,6 +78,7 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   QAction* telescopeButton_ = nullptr;
   QAction* fullSizeButton_ = nullptr;  // the second button of the half-size display pair
   std::map<int, QAction*> actions_;
+  std::unique_ptr<QPrinter> printer_;
   PickMode pickMode_ = PickMode::None;
 };
 

@@ -50,16 +50,30 @@ std::uint8_t displayStretchLevel(int value, double power) {
   return static_cast<std::uint8_t>(std::clamp(level, 0.0, 255.0));
 }
 
+std::uint8_t displayLevel(int value, const PaletteChoice& choice) {
+  int level = value;
+  if (choice.autoContrast) level = autoContrastLevel(level, choice.blackLevel);
+  if (choice.displayStretch) level = displayStretchLevel(level, choice.stretchPower);
+  return static_cast<std::uint8_t>(level);
+}
+
 Palette displayPalette(const PaletteChoice& choice) {
   const Palette base = choice.falseColour ? falseColourPalette() : greyPalette();
   Palette p;
   for (int i = 0; i < 256; ++i) {
-    int level = i;
-    if (choice.autoContrast) level = autoContrastLevel(level, choice.blackLevel);
-    if (choice.displayStretch) level = displayStretchLevel(level, choice.stretchPower);
-    p[static_cast<std::size_t>(i)] = base[static_cast<std::size_t>(level)];
+    p[static_cast<std::size_t>(i)] = base[displayLevel(i, choice)];
   }
   return p;
+}
+
+PaletteChoice paletteChoice(const core::Program& program) {
+  PaletteChoice choice;
+  choice.falseColour = program.displayOptions.falseColourPalette;
+  choice.autoContrast = program.displayOptions.autoContrast;
+  choice.blackLevel = program.processing.background.mode;
+  choice.displayStretch = program.displayOptions.maxStretch;
+  choice.stretchPower = program.displayOptions.stretchPower;
+  return choice;
 }
 
 void buildDisplayImage(core::Program& program) {
@@ -84,13 +98,7 @@ void buildDisplayImage(core::Program& program) {
   }
 
   process::EstimateBackground(program);
-  PaletteChoice choice;
-  choice.falseColour = program.displayOptions.falseColourPalette;
-  choice.autoContrast = program.displayOptions.autoContrast;
-  choice.blackLevel = program.processing.background.mode;
-  choice.displayStretch = program.displayOptions.maxStretch;
-  choice.stretchPower = program.displayOptions.stretchPower;
-  display.palette = displayPalette(choice);
+  display.palette = displayPalette(paletteChoice(program));
 }
 
 ScrollRange scrollRange(bool fitToWindow, int displayWidth, int displayHeight, int clientWidth,

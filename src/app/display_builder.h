@@ -33,10 +33,14 @@ struct PaletteChoice {
   double stretchPower = 25.0;
 };
 
-// The palette the picture is painted with: each display value goes through the auto-contrast
-// mapping (when on), then the display stretch (when "Max Stretch" is on), then takes its colour
-// from the grey or false-colour palette.
+// The level a display value shows at: the auto-contrast mapping (when on), then the display
+// stretch (when "Max Stretch" is on).
+std::uint8_t displayLevel(int value, const PaletteChoice& choice);
+// The palette the picture is painted with: each display value takes the colour of its level in
+// the grey or false-colour palette.
 Palette displayPalette(const PaletteChoice& choice);
+// The choice the display options make now, with the black level of the last background estimate.
+PaletteChoice paletteChoice(const core::Program& program);
 
 // Rebuilds program.display from the current image: each display pixel is the high byte of its
 // RawImage sample (every second sample of every second row with the half-size display); a

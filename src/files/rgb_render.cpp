@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/display_builder.h"
+
 namespace nvk::files {
 namespace {
 
@@ -50,6 +52,26 @@ Rgb8Sample renderRgb8Pixel(std::uint16_t raw, std::uint16_t red, std::uint16_t b
   return {clamp8(channel(raw, red, brightest, flat, s)),
           clamp8(channel(raw, green, brightest, flat, s)),
           clamp8(channel(raw, blue, brightest, flat, s))};
+}
+
+std::optional<ToneCurve> displayToneCurve(const core::Program& program) {
+  if (!program.displayOptions.maxStretch) return std::nullopt;
+  const app::PaletteChoice choice = app::paletteChoice(program);
+  ToneCurve tone;
+  for (int j = 0; j < 256; ++j)
+    tone[static_cast<std::size_t>(j)] = app::displayLevel(j, choice);
+  return tone;
+}
+
+Rgb8Sample renderRgb8Pixel(std::uint16_t raw, std::uint16_t red, std::uint16_t blue,
+                           std::uint16_t green, int saturation, const ToneCurve& tone) {
+  const std::uint16_t brightest = std::max({red, blue, green});
+  const bool flat = raw >= 65534 || brightest == 0;
+  const double s = spreadOf(saturation);
+  const int toned = tone[raw >> 8] * 256 + (raw & 0xFF);
+  return {clamp8(channel(toned, red, brightest, flat, s)),
+          clamp8(channel(toned, green, brightest, flat, s)),
+          clamp8(channel(toned, blue, brightest, flat, s))};
 }
 
 void renderRgbOutput(core::Program& program) {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <optional>
+
 #include "core/program.h"
 
 namespace nvk::files {
@@ -24,5 +28,16 @@ struct Rgb8Sample {
 };
 Rgb8Sample renderRgb8Pixel(std::uint16_t raw, std::uint16_t red, std::uint16_t blue,
                            std::uint16_t green, int saturation);
+
+// The tone curve of the display's power-law stretch: the level each display byte (sample / 256)
+// shows at, with the display's black level and power.
+using ToneCurve = std::array<std::uint8_t, 256>;
+// The curve of the display as it is set now: nullopt while the display stretch is off.
+std::optional<ToneCurve> displayToneCurve(const core::Program& program);
+// The 8-bit rendering with the display stretch on: the raw sample's high byte goes through
+// `tone` (its low byte stays) before the colour factors scale it, so a grey pixel comes out as
+// bright as the mono display shows it. Saturation (65534 and up) is judged on the raw sample.
+Rgb8Sample renderRgb8Pixel(std::uint16_t raw, std::uint16_t red, std::uint16_t blue,
+                           std::uint16_t green, int saturation, const ToneCurve& tone);
 
 }  // namespace nvk::files

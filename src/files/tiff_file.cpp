@@ -113,6 +113,8 @@ SaveResult writeTiffFile(core::Program& program, const std::filesystem::path& pa
   const auto& colour = program.planes.ColourImage;
   const auto& rgb = program.planes.RgbOutputImage;
   const int saturation = program.settings.colourSaturation;
+  // With the display stretch on, the colours are rendered as bright as the display shows them.
+  const std::optional<ToneCurve> tone = displayToneCurve(program);
   const std::size_t rowBytes = static_cast<std::size_t>(t.width) * t.bytesPerPixel;
   std::vector<std::uint8_t> strip(t.sixteenBit && !t.colour ? 0 : t.stripBytes);
   for (int s = 0; s < t.strips; ++s) {
@@ -149,8 +151,10 @@ SaveResult writeTiffFile(core::Program& program, const std::filesystem::path& pa
         const std::size_t row = static_cast<std::size_t>(g.height - t.rows + fileRow) * g.width;
         for (int x = 0; x < t.width; ++x) {
           const std::size_t i = row + x;
-          const auto p = renderRgb8Pixel(raw[i], colour.red()[i], colour.blue()[i],
-                                         colour.green()[i], saturation);
+          const auto p = tone ? renderRgb8Pixel(raw[i], colour.red()[i], colour.blue()[i],
+                                                colour.green()[i], saturation, *tone)
+                              : renderRgb8Pixel(raw[i], colour.red()[i], colour.blue()[i],
+                                                colour.green()[i], saturation);
           out[3 * x] = p.red;
           out[3 * x + 1] = p.green;
           out[3 * x + 2] = p.blue;

@@ -158,6 +158,70 @@ TEST(RgbRender8, EightBitRenderingDividesBy256AndClamps) {
   EXPECT_EQ(r.green, 51);
 }
 
+// With the display stretch on, an 8-bit colour TIFF shows its colours as bright as the display:
+// the raw sample's high byte goes through the display's curve before the colour factors.
+TEST_F(TiffTest, DisplayStretchTonesTheEightBitColourRendering) {
+  makeImage(program, true, true, 5);
+  program.settings.tiff16Bit = false;
+  program.displayOptions.stretchPower = 25.0;
+  // File row 0 is image row 2 of a binned colour image; its pixel 7 is grey (equal planes).
+  const std::size_t i = 2 * 1520 + 7;
+  program.planes.RawImage[i] = 0x1000;
+  for (int k = 0; k < 3; ++k)
+    program.planes.ColourImage[k][i] = 100;
+  const auto t = tiffLayoutFor(true, true, false);
+  const std::size_t at = t.dataOffset + 7 * 3;
+
+  // Off: 1.2 x 4096 / 256 = 19.2.
+  EXPECT_FALSE(displayToneCurve(program).has_value());
+  ASSERT_EQ(writeTiffFile(program, root / "plain.tif"), SaveResult::Saved);
+  const auto plain = readBytes(root / "plain.tif");
+  EXPECT_EQ(plain[at], 19);
+
+  // On, power 25: byte 16 shows at 255 x 25 x (16/255) / ((16/255) x 24 + 1) = 159.6 -> 159;
+  // the sample becomes 159 x 256 = 40704 and 1.2 x 40704 / 256 = 190.8.
+  program.displayOptions.maxStretch = true;
+  ASSERT_EQ(writeTiffFile(program, root / "toned.tif"), SaveResult::Saved);
+  const auto toned = readBytes(root / "toned.tif");
+  EXPECT_EQ(toned[at], 190);
+  EXPECT_EQ(toned[at + 1], 190);
+  EXPECT_EQ(toned[at + 2], 190);
+  // Every other pixel follows the toned rendering too.
+  const auto tone = displayToneCurve(program);
+  ASSERT_TRUE(tone.has_value());
+  const auto& raw = program.planes.RawImage;
+  const auto& colour = program.planes.ColourImage;
+  for (std::size_t x : {0u, 100u, 1519u}) {
+    const std::size_t j = 3 * 1520 + x;  // file row 1
+    const auto p =
+        renderRgb8Pixel(raw[j], colour.red()[j], colour.blue()[j], colour.green()[j], 3, *tone);
+    const std::size_t b = t.dataOffset + (1520 + x) * 3;
+    EXPECT_EQ(toned[b], p.red);
+    EXPECT_EQ(toned[b + 1], p.green);
+    EXPECT_EQ(toned[b + 2], p.blue);
+  }
+}
+
+TEST(RgbRender8, AnUnchangingToneCurveRendersAsWithoutOne) {
+  ToneCurve identity;
+  for (int j = 0; j < 256; ++j)
+    identity[static_cast<std::size_t>(j)] = static_cast<std::uint8_t>(j);
+  for (const std::uint16_t raw : {0, 1, 255, 256, 1001, 32768, 65533, 65534, 65535}) {
+    const auto a = renderRgb8Pixel(raw, 200, 100, 0, 3);
+    const auto b = renderRgb8Pixel(raw, 200, 100, 0, 3, identity);
+    EXPECT_EQ(a.red, b.red) << raw;
+    EXPECT_EQ(a.green, b.green) << raw;
+    EXPECT_EQ(a.blue, b.blue) << raw;
+  }
+  // Saturation is judged on the raw sample: a curve that darkens 65534 keeps the factors at 1.
+  ToneCurve dark{};
+  const auto s = renderRgb8Pixel(65534, 100, 0, 0, 3, dark);
+  // toned = 0 x 256 + 254: 1.2 x 254 / 256 = 1.19 for every channel.
+  EXPECT_EQ(s.red, 1);
+  EXPECT_EQ(s.green, 1);
+  EXPECT_EQ(s.blue, 1);
+}
+
 TEST_F(TiffTest, FailedTiffKeepsThePreviousFile) {
   makeImage(program, true, false);
   test::writeBytes(root / "t.tif", "previous");

@@ -1,8 +1,35 @@
 #include "platform/pty_mount.h"
 
+#include <functional>
+
 #include "sim/sky_mount.h"
 
 namespace nvk::platform {
+namespace {
+
+// The camera's commands, with a hook run before each serial transfer.
+class CameraLinkWithHook final : public scope::CameraLink {
+ public:
+  CameraLinkWithHook(core::Program& program, std::function<void()> beforeSerial)
+      : link_(program), beforeSerial_(std::move(beforeSerial)) {}
+
+  void sendSerial(int portIndex, std::span<const std::uint8_t> bytes) override {
+    beforeSerial_();
+    link_.sendSerial(portIndex, bytes);
+  }
+  std::vector<std::uint8_t> readSerial(int portIndex, int count) override {
+    beforeSerial_();
+    return link_.readSerial(portIndex, count);
+  }
+  void setGuideOutputs(std::uint8_t bits) override { link_.setGuideOutputs(bits); }
+  bool connectCamera() override { return link_.connectCamera(); }
+
+ private:
+  scope::CameraCommandLink link_;
+  std::function<void()> beforeSerial_;
+};
+
+}  // namespace
 
 PtyMount::PtyMount(core::Program& program) : program_(program) {
   cameraLink_ = std::make_unique<scope::CameraCommandLink>(program);
@@ -18,13 +45,21 @@ PtyMount::PtyMount(core::Program& program, port::Clock& clock, sim::SimulatedDev
       mount_(std::make_unique<sim::SimulatedMount>(clock, options)),
       devices_(devices) {
   if (devices_ != nullptr) {
-    // On the camera serial port the telescope setting names as the mount is attached.
+    // The mount sits on the camera serial port that the telescope setting names, and moves
+    // to the port that telescope commands go to when the connection step (which reads the
+    // settings file, after the mount was attached) picked another.
     cameraPort_ = program.settings.telescopePortIndex;
     devices_->camera().attachSerialPort(cameraPort_, mount_.get());
     devices_->camera().attachGuideOutputs(mount_.get());
     // The simulated sky follows the mount: a slew or a guide pulse moves the next frame.
     sim::followMount(devices_->sky(), *mount_);
-    cameraLink_ = std::make_unique<scope::CameraCommandLink>(program);
+    cameraLink_ = std::make_unique<CameraLinkWithHook>(program, [this] {
+      const int wanted = program_.telescope.portIndex;
+      if (wanted == cameraPort_) return;
+      devices_->camera().attachSerialPort(cameraPort_, nullptr);
+      cameraPort_ = wanted;
+      devices_->camera().attachSerialPort(cameraPort_, mount_.get());
+    });
   } else {
     cameraLink_ = std::make_unique<sim::MountCameraLink>(
         *mount_, [&program] { return static_cast<int>(program.settings.telescopePortIndex); });

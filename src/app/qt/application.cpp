@@ -9,6 +9,8 @@
 #include "app/startup.h"
 #include "platform/data_root.h"
 #include "platform/real_clock.h"
+#include "platform/usb_device_enumerator.h"
+#include "sim/simulated_devices.h"
 
 namespace nvk::app::qt {
 namespace {
@@ -18,14 +20,24 @@ constexpr std::uint32_t kDemoSeed = 7;
 }  // namespace
 
 TNVK_K7LQApp::TNVK_K7LQApp(const StartOptions& options)
-    : clock_(std::make_unique<platform::RealClock>()),
+    : realClock_(options.clock == nullptr ? std::make_unique<platform::RealClock>() : nullptr),
+      clock_(options.clock == nullptr ? realClock_.get() : options.clock),
       ui_(std::make_unique<QtUi>()),
       simulate_(options.simulate) {
   const std::filesystem::path root =
       options.dataRoot.empty() ? platform::defaultDataRoot() : options.dataRoot;
+  usb_ = std::make_unique<platform::UsbDeviceEnumerator>();
+  devices_.add(*usb_);
+  if (simulate_) {
+    simulator_ = std::make_unique<sim::SimulatedDevices>(*clock_);
+    devices_.add(*simulator_);
+  }
   program_ = std::make_unique<core::Program>(*clock_, *ui_, core::ProgramPaths(root));
-  mount_ = options.simulate ? std::make_unique<platform::PtyMount>(*program_, *clock_, nullptr)
-                            : std::make_unique<platform::PtyMount>(*program_);
+  program_->devices.enumerator = &devices_;
+  // The simulated mount sits on the simulated camera's telescope port and guide outputs and
+  // behind a pseudo-terminal for the PC route, and the simulated sky follows it.
+  mount_ = simulate_ ? std::make_unique<platform::PtyMount>(*program_, *clock_, simulator_.get())
+                     : std::make_unique<platform::PtyMount>(*program_);
   window_ = std::make_unique<TNVK_K7LQWindow>(*program_, *ui_);
 }
 

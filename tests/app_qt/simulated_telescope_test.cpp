@@ -1,0 +1,148 @@
+// The program as `nvk-k7lq --simulate` starts it, on a virtual clock: Telescope Control slews
+// the simulated mount to M31 through the Move Telescope dialog, and the next exposure of the
+// simulated camera shows another star field.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <filesystem>
+
+#include "app/command_map.h"
+#include "app/qt/application.h"
+#include "app/qt/main_window.h"
+#include "app/qt/move_telescope_dialog_view.h"
+#include "camera/protocol.h"
+#include "image/settings_file.h"
+#include "port/virtual_clock.h"
+#include "sim/simulated_devices.h"
+#include "sim/sky_mount.h"
+#include "support/temp_dir.h"
+
+namespace nvk::app::qt {
+namespace {
+
+constexpr std::size_t kFrameSamples = 1520 * 1012;
+
+// Settings on disk: the LX200 drive method on the PC port (COM1, which leads to the simulated
+// mount's pseudo-terminal for the run).
+struct Lx200SettingsOnDisk {
+  explicit Lx200SettingsOnDisk(const std::filesystem::path& root) {
+    const core::ProgramPaths paths(root);
+    std::filesystem::create_directories(paths.autosaveFolder());
+    image::Settings s;
+    s.guideOutputMode = image::GuideOutputMode::Lx200;
+    s.serialRoute = 3;
+    s.pcComPort = 0;
+    image::saveSettings(paths.settingsFile(), s, image::FitsHeaderInfo{});
+  }
+};
+
+// Pearson correlation of two frames: near 1 for the same star field, near 0 for another.
+double correlation(const std::vector<std::uint16_t>& a, const std::vector<std::uint16_t>& b) {
+  double meanA = 0.0, meanB = 0.0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    meanA += a[i];
+    meanB += b[i];
+  }
+  meanA /= static_cast<double>(a.size());
+  meanB /= static_cast<double>(b.size());
+  double ab = 0.0, aa = 0.0, bb = 0.0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    ab += (a[i] - meanA) * (b[i] - meanB);
+    aa += (a[i] - meanA) * (a[i] - meanA);
+    bb += (b[i] - meanB) * (b[i] - meanB);
+  }
+  return ab / std::sqrt(aa * bb);
+}
+
+struct SimulatedTelescopeTest : ::testing::Test {
+  nvk::test::TempDir root;
+  Lx200SettingsOnDisk settings{root.path()};
+  port::VirtualClock clock{1000};
+  TNVK_K7LQApp app{StartOptions{root.path(), true, &clock}};
+  core::Program& program = app.program();
+
+  void SetUp() override {
+    app.start();
+    ASSERT_NE(app.simulator(), nullptr);
+    ASSERT_NE(app.simulatedMount(), nullptr);
+  }
+
+  // One second on the main sensor, binned 4 x 4.
+  std::vector<std::uint16_t> exposeOneSecond() {
+    camera::ClearSensor(program, camera::kClearStart);
+    clock.advanceMs(1000);
+    camera::ReadBinned4x4(program, 1000);
+    const auto raw = program.planes.RawImage;
+    return {raw.begin(), raw.begin() + kFrameSamples};
+  }
+};
+
+TEST_F(SimulatedTelescopeTest, TelescopeControlSlewsToM31AndTheNextExposureShowsItsField) {
+  // Telescope Control connects the (simulated) camera first; then the frames can be taken.
+  std::string info1;
+  std::string info2;
+  bool dialogSeen = false;
+  QTimer driver;
+  driver.setInterval(0);
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<TMTDialogView*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    driver.stop();
+    dialogSeen = true;
+    dialog->findChild<QLineEdit*>("messier")->setText("31");
+    QTest::mouseClick(dialog->findChild<QPushButton*>("goToObject"), Qt::LeftButton);
+    info1 = dialog->findChild<QLineEdit*>("info1")->text().toStdString();
+    info2 = dialog->findChild<QLineEdit*>("info2")->text().toStdString();
+    QTest::mouseClick(dialog->findChild<QPushButton*>("finished"), Qt::LeftButton);
+  });
+  driver.start();
+  ASSERT_TRUE(app.window().runCommand(cmd::kTelescopeControl));
+  ASSERT_TRUE(dialogSeen);
+  EXPECT_EQ(info1, "M31 RA 00:42.7 DEC +41*16");
+  EXPECT_EQ(info2, "");
+  ASSERT_TRUE(program.devices.cameraConnected);
+
+  // The slew is under way; the field the camera sees before it lands is the one it left.
+  sim::SimulatedMount& mount = *app.simulatedMount();
+  EXPECT_TRUE(mount.slewing());
+  clock.advanceMs(10'000);
+  ASSERT_FALSE(mount.slewing());
+  const auto m31 = sim::lookUpObject('m', 31);
+  const sim::SkyPoint centre = sim::skyPixelOf(m31->position, m31->position, 1.5);
+  EXPECT_NEAR(app.simulator()->sky().pointingX(), centre.x - 1516.0, 0.5);
+  EXPECT_NEAR(app.simulator()->sky().pointingY(), centre.y - 1008.0, 0.5);
+
+  // Two frames at M31 show the same stars; then back to the start (2 h +52) by coordinates,
+  // and the next frame shows another field.
+  const auto atM31 = exposeOneSecond();
+  const auto atM31Again = exposeOneSecond();
+  EXPECT_GT(correlation(atM31, atM31Again), 0.5);
+  QTimer back;
+  back.setInterval(0);
+  QObject::connect(&back, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<TMTDialogView*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    back.stop();
+    dialog->findChild<QLineEdit*>("raHours")->setText("2");
+    dialog->findChild<QLineEdit*>("raMinutes")->setText("0");
+    dialog->findChild<QLineEdit*>("decDegrees")->setText("52");
+    dialog->findChild<QLineEdit*>("decMinutes")->setText("0");
+    QTest::mouseClick(dialog->findChild<QPushButton*>("goToCoordinates"), Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("finished"), Qt::LeftButton);
+  });
+  back.start();
+  ASSERT_TRUE(app.window().runCommand(cmd::kTelescopeControl));
+  clock.advanceMs(10'000);
+  EXPECT_NEAR(mount.pointing().raHours, 2.0, 1e-3);
+  EXPECT_NEAR(mount.pointing().decDegrees, 52.0, 1e-3);
+  const auto atStart = exposeOneSecond();
+  EXPECT_LT(std::fabs(correlation(atM31, atStart)), 0.1);
+}
+
+}  // namespace
+}  // namespace nvk::app::qt

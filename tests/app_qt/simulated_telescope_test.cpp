@@ -27,14 +27,15 @@ namespace {
 
 constexpr std::size_t kFrameSamples = 1520 * 1012;
 
-// Settings on disk: the LX200 drive method on the PC port (COM1, which leads to the simulated
-// mount's pseudo-terminal for the run).
-struct Lx200SettingsOnDisk {
-  explicit Lx200SettingsOnDisk(const std::filesystem::path& root) {
+// Settings on disk: a drive method (LX200 unless told) on the PC port (COM1, which leads to the
+// simulated mount's pseudo-terminal for the run).
+struct DriveSettingsOnDisk {
+  explicit DriveSettingsOnDisk(const std::filesystem::path& root,
+                               image::GuideOutputMode mode = image::GuideOutputMode::Lx200) {
     const core::ProgramPaths paths(root);
     std::filesystem::create_directories(paths.autosaveFolder());
     image::Settings s;
-    s.guideOutputMode = image::GuideOutputMode::Lx200;
+    s.guideOutputMode = mode;
     s.serialRoute = 3;
     s.pcComPort = 0;
     image::saveSettings(paths.settingsFile(), s, image::FitsHeaderInfo{});
@@ -61,7 +62,7 @@ double correlation(const std::vector<std::uint16_t>& a, const std::vector<std::u
 
 struct SimulatedTelescopeTest : ::testing::Test {
   nvk::test::TempDir root;
-  Lx200SettingsOnDisk settings{root.path()};
+  DriveSettingsOnDisk settings{root.path()};
   port::VirtualClock clock{1000};
   TNVK_K7LQApp app{StartOptions{root.path(), true, &clock}};
   core::Program& program = app.program();
@@ -142,6 +143,39 @@ TEST_F(SimulatedTelescopeTest, TelescopeControlSlewsToM31AndTheNextExposureShows
   EXPECT_NEAR(mount.pointing().decDegrees, 52.0, 1e-3);
   const auto atStart = exposeOneSecond();
   EXPECT_LT(std::fabs(correlation(atM31, atStart)), 0.1);
+}
+
+TEST_F(SimulatedTelescopeTest, TheSocketDialogMovesTheFieldAtGuideRateWhileAnArrowIsHeld) {
+  // The settings file now names the autoguider socket: Telescope Control reads it and opens
+  // "Move Telescope", whose arrows hold the camera's guide-output lines.
+  DriveSettingsOnDisk socket(root.path(), image::GuideOutputMode::AutoguiderSocket);
+  sim::Sky& sky = app.simulator()->sky();
+  double before = 0.0;
+  double held = 0.0;
+  bool dialogSeen = false;
+  QTimer driver;
+  driver.setInterval(0);
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<TCBDialogView*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    driver.stop();
+    dialogSeen = true;
+    before = sky.pointingY();
+    auto* up = dialog->findChild<QPushButton*>("up");
+    QTest::mousePress(up, Qt::LeftButton);
+    EXPECT_EQ(app.simulatedMount()->guideOutputs(), 4);  // north
+    clock.advanceMs(2000);
+    QTest::mouseRelease(up, Qt::LeftButton);
+    EXPECT_EQ(app.simulatedMount()->guideOutputs(), 0);
+    held = sky.pointingY() - before;
+    QTest::mouseClick(dialog->findChild<QPushButton*>("finished"), Qt::LeftButton);
+  });
+  driver.start();
+  ASSERT_TRUE(app.window().runCommand(cmd::kTelescopeControl));
+  ASSERT_TRUE(dialogSeen);
+  // Two seconds north at 15.041" per second and 1.5" per pixel: 20 pixels up the sky (less
+  // 0.04" of Dec. drift).
+  EXPECT_NEAR(held, -2.0 * 15.041 / 1.5, 0.1);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
+#include "scope/move_telescope_dialog.h"
 #include "scope/scope_fixture.h"
 #include "scope/serial_link.h"
 
@@ -16,6 +18,81 @@ using test::LinkLog;
 struct MountCommandsTest : test::ScopeFixture {
   MountCommandsTest() { program.settings.guideOutputMode = image::GuideOutputMode::Lx200; }
 };
+
+// The edge cases send the same bytes whichever way the mount is reached: as camera serial
+// writes, or as writes on the PC port.
+TEST_F(MountCommandsTest, EdgeCasesSendTheSameBytesOnBothRoutes) {
+  struct Case {
+    const char* what;
+    std::function<void(core::Program&)> act;
+    std::vector<std::string> sent;
+  };
+  auto dialogGoTo = [](const char* messier, const char* cngc) {
+    return [=](core::Program& p) {
+      TMTDialog d(p);
+      d.messierText = messier;
+      d.cngcText = cngc;
+      d.goToObject();
+    };
+  };
+  auto dialogCoordinates = [](const char* h, const char* m, const char* deg, const char* min) {
+    return [=](core::Program& p) {
+      TMTDialog d(p);
+      d.raHoursText = h;
+      d.raMinutesText = m;
+      d.decDegreesText = deg;
+      d.decMinutesText = min;
+      d.goToCoordinates();
+    };
+  };
+  auto swapped = [](core::Program& p) {
+    std::swap(p.settings.directionLetters.east, p.settings.directionLetters.west);
+  };
+  const Case cases[] = {
+      {"Messier 0 with CNGC 7815", dialogGoTo("0", "7815"), {"#:LC 7815#", "#:LI#", "#:MS#"}},
+      {"Messier 111 with CNGC 0", dialogGoTo("111", "0"), {}},
+      {"RA 23 59, Dec -5 30",
+       dialogCoordinates("23", "59", "-5", "30"),
+       {"#:Sr 23:59.0", "#:Sd -05*30", "#:LI#", "#:MS#"}},
+      {"Dec -0 30",
+       dialogCoordinates("1", "2", "-0", "30"),
+       {"#:Sr 01:02.0", "#:Sd +00*30", "#:LI#", "#:MS#"}},
+      {"held right arrow with e/w swapped",
+       [&](core::Program& p) {
+         swapped(p);
+         TMTDialog d(p);
+         for (int repeat = 0; repeat < 4; ++repeat)
+           d.pressArrow(Arrow::Right);
+         d.releaseArrow();
+         swapped(p);
+       },
+       {"#:RS#", "#:Mw#", "#:Qn#", "#:Qs#", "#:Qe#", "#:Qw#"}},
+      {"guide correction east with e/w swapped",
+       [&](core::Program& p) {
+         swapped(p);
+         TimedMove(p, p.settings.directionLetters.east, 100);
+         swapped(p);
+       },
+       {"#:RG#", "#:Mw#", "#:Qw#"}},
+  };
+  for (const bool pcRoute : {false, true}) {
+    for (const Case& c : cases) {
+      if (pcRoute) {
+        usePcRoute();
+      } else {
+        useCameraRoute();
+      }
+      log.clear();
+      c.act(program);
+      std::vector<std::string> sent;
+      for (const auto& e : log) {
+        if (!pcRoute && e.call == "camera-write") sent.push_back(e.bytes.substr(2));
+        if (pcRoute && e.call == "puts") sent.push_back(e.bytes);
+      }
+      EXPECT_EQ(sent, c.sent) << c.what << (pcRoute ? " on the PC port" : " on the camera");
+    }
+  }
+}
 
 TEST_F(MountCommandsTest, Lx200TimedMoveOnTheCameraRouteKeepsExactTimes) {
   useCameraRoute(1);

@@ -5,6 +5,7 @@
 
 #include "cli/device_sources.h"
 #include "platform/data_root.h"
+#include "platform/pty_mount.h"
 #include "platform/real_clock.h"
 #include "port/virtual_clock.h"
 
@@ -50,6 +51,12 @@ CliSession::CliSession(const CliOptions& options, std::ostream& out, std::ostrea
 
 sim::SimulatedDevices* CliSession::simulator() {
   return devices_->simulator.get();
+}
+
+platform::PtyMount* CliSession::simulatedMount() {
+  if (!options_.simulate) return nullptr;
+  if (!mount_) mount_ = std::make_unique<platform::PtyMount>(*program_, *clock_, simulator());
+  return mount_.get();
 }
 
 CliSession::~CliSession() = default;

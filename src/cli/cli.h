@@ -14,6 +14,9 @@
 namespace nvk::sim {
 class SimulatedDevices;
 }
+namespace nvk::platform {
+class PtyMount;
+}
 
 namespace nvk::cli {
 
@@ -40,6 +43,10 @@ class CliSession {
   std::ostream& err() { return err_; }
   // The simulated devices when --simulate was given, else nullptr.
   sim::SimulatedDevices* simulator();
+  // With --simulate, the simulated mount, attached on first use for the rest of the session:
+  // on the simulated camera's telescope port and guide outputs and behind a pseudo-terminal
+  // for the PC route, driving the simulated sky. nullptr without --simulate.
+  platform::PtyMount* simulatedMount();
 
  private:
   CliOptions options_;
@@ -49,6 +56,7 @@ class CliSession {
   ConsoleUi ui_;
   std::unique_ptr<DeviceSources> devices_;  // outlives the channels the program opens on it
   std::unique_ptr<core::Program> program_;
+  std::unique_ptr<platform::PtyMount> mount_;  // detaches before the program goes
 };
 
 using CommandArgs = std::span<const std::string>;

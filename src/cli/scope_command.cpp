@@ -25,12 +25,12 @@ constexpr const char* kUsage =
     "       nvk-k7lq-cli scope move e|w|n|s MS\n"
     "       nvk-k7lq-cli scope focus in|out MS\n";
 
-// The mount the commands reach: the real PC port, or with --simulate the simulated mount.
-std::unique_ptr<platform::PtyMount> connect(CliSession& session, bool socketMove) {
+// The mount the commands reach: the real PC port (attached into `real`), or with --simulate
+// the session's simulated mount.
+platform::PtyMount* connect(CliSession& session, bool socketMove,
+                            std::unique_ptr<platform::PtyMount>& real) {
   auto& program = session.program();
-  if (session.options().simulate) {
-    auto mount =
-        std::make_unique<platform::PtyMount>(program, session.clock(), session.simulator());
+  if (platform::PtyMount* mount = session.simulatedMount()) {
     if (!mount->pcPortReady() && scope::usesPcRoute(program.settings.serialRoute)) {
       session.err() << "scope: no pseudo-terminal for the simulated mount\n";
       return nullptr;
@@ -50,7 +50,8 @@ std::unique_ptr<platform::PtyMount> connect(CliSession& session, bool socketMove
                      "--simulate, or serialRoute 3 (PC) and the LX200 interface\n";
     return nullptr;
   }
-  return std::make_unique<platform::PtyMount>(program);
+  real = std::make_unique<platform::PtyMount>(program);
+  return real.get();
 }
 
 bool parseNumber(std::string_view text, int& value) {
@@ -145,8 +146,9 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
   scope::ConnectTelescope(program, false);
   const bool socketMove =
       action == "move" && program.settings.guideOutputMode != image::GuideOutputMode::Lx200;
-  const auto connection = connect(session, socketMove);
-  if (!connection) return 1;
+  std::unique_ptr<platform::PtyMount> realMount;
+  platform::PtyMount* const connection = connect(session, socketMove, realMount);
+  if (connection == nullptr) return 1;
   // East, west, north and south go out as the letters of the settings just loaded.
   if (action == "move") {
     const auto& letters = program.settings.directionLetters;

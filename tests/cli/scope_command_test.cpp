@@ -4,6 +4,9 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "platform/pty_mount.h"
+#include "sim/simulated_devices.h"
+#include "sim/sky_mount.h"
 #include "support/temp_dir.h"
 
 namespace nvk::cli {
@@ -30,6 +33,26 @@ TEST(ScopeCommandTest, GoToMessier31ThroughThePseudoTerminal) {
             "Info from Scope: M31 RA 00:42.7 DEC +41*16\n"
             "Slew reply: \n"
             "Mount: RA 00h42m42.0s Dec +41d16'00\" focuser 0\n");
+}
+
+TEST(ScopeCommandTest, TheSessionsSimulatedMountStaysAttachedAndDrivesTheSky) {
+  test::TempDir root;
+  std::ostringstream out, err;
+  CliSession session(CliOptions{root.path(), true, false}, out, err);
+  platform::PtyMount* mount = session.simulatedMount();
+  ASSERT_NE(mount, nullptr);
+  EXPECT_EQ(session.simulatedMount(), mount);
+  const std::vector<std::string> args{"goto", "messier", "31"};
+  ASSERT_EQ(runScopeCommand(session, args), 0) << err.str();
+  const auto m31 = sim::lookUpObject('m', 31);
+  const sim::SkyPoint centre = sim::skyPixelOf(m31->position, m31->position, 1.5);
+  // The command waited for the slew to land; the main sensor's centre is on M31 (give or take
+  // the drift since).
+  EXPECT_NEAR(session.simulator()->sky().pointingX(), centre.x - 1516.0, 1.0);
+  EXPECT_NEAR(session.simulator()->sky().pointingY(), centre.y - 1008.0, 1.0);
+  // Without --simulate there is none.
+  CliSession real(CliOptions{root.path(), false, false}, out, err);
+  EXPECT_EQ(real.simulatedMount(), nullptr);
 }
 
 TEST(ScopeCommandTest, GoToPlanetsAndCoordinates) {

@@ -18,8 +18,9 @@ struct AcquireSettings {
   bool delayBeforeExposure = false;
   int pauseBetweenExposures = 0;  // 0..20
   bool pauseInMinutes = false;
+  // Each frame of a summed series is divided by the number of frames, so that the sum is
+  // their mean.
   bool average = false;
-  int averageDivisor = 2;  // each frame of an averaged sum is divided by this
   bool alternativeSlewMethod = false;
   bool autoRemoveDark = false;
   bool autoApplyFlat = false;
@@ -29,6 +30,8 @@ struct AcquireSettings {
   bool binFocusFrame = false;
   bool guideDuringExposure = false;
   int focusStretch = 14;  // 1..50
+  // A focus exposure has been rendered to the focus bitmap (the dialog then shows it).
+  bool focusBitmapRendered = false;
   // Guiding with the external camera is running (set by the guiding loop).
   bool guiding = false;
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "acquire/acquire_settings.h"
+#include "acquire/monitor_loops.h"
 #include "app/messages.h"
 #include "core/program.h"
 
@@ -222,6 +223,28 @@ bool TNVDialog::checked(Check check) const {
   return flag(program_.acquisition, check);
 }
 
+// --- focus mode ---
+
+void TNVDialog::startFocus() {
+  if (focusing_ || monitoring_) return;
+  focusing_ = true;
+  stopRequested_ = false;
+  if (const int value = fieldValue(); value != 0) program_.acquisition.exposureValue = value;
+  FocusMode(program_, {[this] {
+                         refresh();
+                         if (repaint_) repaint_();
+                       },
+                       &stopRequested_});
+  focusing_ = false;
+  stopRequested_ = false;
+  refresh();
+}
+
+std::optional<files::Bitmap> TNVDialog::focusImage() const {
+  if (!program_.acquisition.focusBitmapRendered) return std::nullopt;
+  return files::readBitmapFile(files::focusBitmapPath(program_));
+}
+
 // --- focus stretch ---
 
 void TNVDialog::stretchLineUp() {
@@ -290,6 +313,21 @@ void TNVDialog::setPointDrag(int value) {
 void TNVDialog::toggleCooling() {
   auto& cooler = program_.devices.cooler;
   cooler.on = !(cooler.available && cooler.on && !program_.settings.forceMaxCooling);
+  refresh();
+}
+
+void TNVDialog::monitor() {
+  if (focusing_ || monitoring_) return;
+  monitoring_ = true;
+  stopRequested_ = false;
+  if (repaint_) repaint_();
+  CoolingMonitor(program_, {[this] {
+                              refresh();
+                              if (repaint_) repaint_();
+                            },
+                            &stopRequested_});
+  monitoring_ = false;
+  stopRequested_ = false;
   refresh();
 }
 

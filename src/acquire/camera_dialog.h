@@ -1,11 +1,13 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "acquire/camera_control.h"
+#include "files/bmp_file.h"
 #include "port/ui.h"
 
 namespace nvk::core {
@@ -79,6 +81,15 @@ class TNVDialog final : public port::DialogModel {
   void toggle(Check check);
   bool checked(Check check) const;
 
+  // --- focus mode (box "Focus Mode") ---
+  // "Start": focus exposures until a press or "Stop"; each repaints the dialog.
+  void startFocus();
+  // "Stop": ends the focus loop at its next dispatch.
+  void stopFocus() { stopRequested_ = true; }
+  bool focusing() const { return focusing_; }
+  // The focus window bitmap once a focus exposure has been rendered.
+  std::optional<files::Bitmap> focusImage() const;
+
   // --- focus stretch bar (vertical) ---
   void stretchLineUp();
   void stretchLineDown();
@@ -93,6 +104,9 @@ class TNVDialog final : public port::DialogModel {
   void setPointPageRight();
   void setPointDrag(int value);
   void toggleCooling();
+  // "Monitor": the cooling monitor until a press; its caption reads "Monitoring" meanwhile.
+  void monitor();
+  std::string_view monitorText() const { return monitoring_ ? "Monitoring" : "Monitor"; }
   bool coolingOn() const;
   bool coolingEnabled() const;  // "Cooling On" is disabled without cooler control
   std::string actualText() const;
@@ -128,6 +142,8 @@ class TNVDialog final : public port::DialogModel {
   // The redraw after every control and on every repaint: the cooling command when the cooler
   // is available, and the exposure field showing the setting.
   void refresh();
+  // What the view does to show the model's state while a loop runs inside a control.
+  void setRepaint(std::function<void()> repaint) { repaint_ = std::move(repaint); }
 
  private:
   int fieldValue() const;
@@ -137,6 +153,10 @@ class TNVDialog final : public port::DialogModel {
   std::string exposureField_;
   DialogExit exit_ = DialogExit::Open;
   bool redrawRequested_ = false;
+  std::function<void()> repaint_;
+  bool stopRequested_ = false;
+  bool focusing_ = false;
+  bool monitoring_ = false;
 };
 
 // The dark and flat files of automatic calibration: those chosen in the File menu, else

@@ -21,6 +21,8 @@ constexpr std::string_view kNoCamera = "Sorry, No camera found on USB";
 constexpr std::string_view kDarkHistory = "Dark Frame Subtracted";
 constexpr std::string_view kFlatHistory = "Flatfield Applied";
 constexpr int kMessageNoSettings = 1;
+constexpr int kMessageStarLost = 4;
+constexpr int kMessageNoGuideStar = 5;
 constexpr int kMessageDarkOpen = 7;
 constexpr int kMessageDarkNotKr = 22;
 constexpr int kMessageFlatOpen = 25;
@@ -78,7 +80,8 @@ int progressSteps(char unit, int value) {
   return 2;
 }
 
-ExposureSequence::ExposureSequence(core::Program& program) : program_(program) {}
+ExposureSequence::ExposureSequence(core::Program& program)
+    : program_(program), sum_(program.planes.WorkPlane3) {}
 
 bool ExposureSequence::connect() {
   auto& devices = program_.devices;
@@ -114,6 +117,9 @@ void ExposureSequence::PumpWithAbort(int mode) {
   state_.remaining = mode == 1 ? 1 : 0;
   if (mode == 1) state_.aborted = true;
   state_.continuousRunning = false;
+  if (auto* guiding = program_.exposureGuiding.get(); guiding && guiding->userAbort()) {
+    program_.acquisition.continuous = false;
+  }
   state_.waitEndMs = program_.clock().nowMs();
   resetFocusPoint(program_);
 }
@@ -146,6 +152,7 @@ void ExposureSequence::run() {
   program_.applyGeometry();
   state_.continuousRunning = s.continuous;
   state_.aborted = false;
+  sum_.clear();
 
   do {
     state_.remaining = std::max(s.exposureCount, 1);
@@ -177,9 +184,15 @@ void ExposureSequence::run() {
       program_.ui().requestRedraw();
     }
     if (!state_.aborted && !finished) finishFrame(historyWritten);
+    if (program_.exposureGuiding) program_.exposureGuiding->runEnded();
   } while (state_.continuousRunning);
 
   resetFocusPoint(program_);
+  sum_.clear();
+  stopGuiding();
+  if (program_.exposureGuiding) program_.exposureGuiding->commandEnded();
+  // "Autoguide Photo" guides the run it starts; the next "Take Photo" does not.
+  s.guideDuringExposure = false;
 }
 
 void ExposureSequence::takeFrame(int steps, std::int32_t ms) {
@@ -219,6 +232,7 @@ void ExposureSequence::takeFrame(int steps, std::int32_t ms) {
     readOut(ms);
     PumpWithAbort(0);
     calibrate();
+    if (s.exposureCount >= 2 && !state_.continuousRunning) addToSum();
   }
   ui.closeProgress();
   --state_.remaining;
@@ -230,13 +244,28 @@ void ExposureSequence::takeFrame(int steps, std::int32_t ms) {
 void ExposureSequence::timeExposure(int steps, std::int32_t ms) {
   auto& clock = program_.clock();
   auto& ui = program_.ui();
+  auto& s = program_.acquisition;
   const auto duration = static_cast<std::uint32_t>(ms);
   const std::uint32_t stepMs = duration / static_cast<std::uint32_t>(steps);
   const std::uint32_t now = clock.nowMs();
   state_.waitEndMs = now + duration;
   std::uint32_t nextTick = now + stepMs;
   std::uint32_t flushAt = duration <= 5000 ? state_.waitEndMs : state_.waitEndMs - 4000;
+  if (s.guideDuringExposure && !state_.guidingStarted) {
+    auto* guiding = program_.exposureGuiding.get();
+    if (guiding == nullptr || !guiding->startGuiding()) {
+      state_.aborted = true;
+      state_.continuousRunning = false;
+      s.continuous = false;
+      if (guiding) guiding->stopGuiding();
+      return;
+    }
+    state_.guidingStarted = true;
+  }
   while (true) {
+    if (state_.guidingStarted && !program_.exposureGuiding->guideStep()) {
+      state_.waitEndMs = clock.nowMs();
+    }
     // One dispatch per pass, through the abort check, so that no press is lost.
     PumpWithAbort(1);
     if (port::msReached(clock.nowMs(), nextTick)) {
@@ -250,6 +279,33 @@ void ExposureSequence::timeExposure(int steps, std::int32_t ms) {
     }
     if (port::msReached(clock.nowMs(), state_.waitEndMs)) break;
   }
+  if (!state_.continuousRunning && state_.remaining < 2) stopGuiding();
+}
+
+void ExposureSequence::stopGuiding() {
+  if (!state_.guidingStarted) return;
+  state_.guidingStarted = false;
+  program_.exposureGuiding->stopGuiding();
+}
+
+void ExposureSequence::addToSum() {
+  auto& s = program_.acquisition;
+  const int divisor = s.average ? std::max(s.exposureCount, 1) : 1;
+  const FrameView frame{program_.planes.RawImage, program_.geometry.width,
+                        program_.geometry.height};
+  AlignStatus status;
+  if (s.alternativeSlewMethod) {
+    status = sum_.addOnProfiles(frame, divisor);
+  } else {
+    // The star of the first frame is its brightest; later frames track it.
+    const int radius = program_.settings.guideStarMaskRadius;
+    const auto start = sum_.started() ? std::array<int, 2>{} : brightestStar(frame, radius + 2);
+    status = sum_.addOnStar(frame, start[0], start[1], radius, divisor);
+  }
+  if (status == AlignStatus::Added) return;
+  app::ShowMessage(program_.ui(),
+                   status == AlignStatus::StarLost ? kMessageStarLost : kMessageNoGuideStar);
+  state_.remaining = 1;
 }
 
 void ExposureSequence::readOut(std::int32_t ms) {

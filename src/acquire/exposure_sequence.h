@@ -6,6 +6,7 @@
 
 #include "acquire/camera_control.h"
 #include "acquire/camera_dialog.h"
+#include "acquire/star_alignment.h"
 
 namespace nvk::core {
 class Program;
@@ -30,6 +31,7 @@ struct RunState {
   bool flatLoaded = false;
   int framesRead = 0;
   int framesFinished = 0;
+  bool guidingStarted = false;  // guiding runs during the current exposure
 };
 
 // The exposure run of the camera interface command: start delay, timed exposure with its
@@ -54,6 +56,7 @@ class ExposureSequence {
   void PumpWithAbort(int mode);
 
   const RunState& state() const { return state_; }
+  const StarAlignedSum& summation() const { return sum_; }
 
  private:
   void startDelay();
@@ -61,6 +64,8 @@ class ExposureSequence {
   void timeExposure(int steps, std::int32_t exposureMs);
   void readOut(std::int32_t exposureMs);
   void calibrate();
+  void addToSum();
+  void stopGuiding();
   int subtractDark();
   int applyFlat();
   void pauseBetweenExposures();
@@ -69,6 +74,7 @@ class ExposureSequence {
 
   core::Program& program_;
   RunState state_;
+  StarAlignedSum sum_;
   std::vector<std::uint16_t> dark_;
   std::vector<std::uint16_t> flat_;
 };

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "acquire/acquire_settings.h"
+#include "acquire/exposure_guiding.h"
 #include "camera/devices.h"
 #include "colour/colour_state.h"
 #include "colour/colour_tools_state.h"
@@ -86,6 +88,8 @@ class Program {
   camera::CameraDevices devices;
   // The exposure run's settings (the camera control dialog edits them).
   acquire::AcquireSettings acquisition;
+  // Guiding with the guide head during an exposure; null until the guiding subsystem sets it.
+  std::unique_ptr<acquire::ExposureGuiding> exposureGuiding;
 
  private:
   port::Clock& clock_;

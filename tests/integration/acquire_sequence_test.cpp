@@ -2,11 +2,15 @@
 // clock and a scripted user.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
+#include "acquire/exposure_guiding.h"
 #include "acquire/exposure_sequence.h"
+#include "acquire/star_alignment.h"
 #include "camera/protocol.h"
 #include "sim/simulated_devices.h"
 #include "support/program_fixture.h"
@@ -258,6 +262,271 @@ TEST_F(AcquireSequence, CancelEndsWithoutExposure) {
   EXPECT_EQ(CameraInterface(f.program), InterfaceOutcome::Closed);
   EXPECT_EQ(readouts(), 0u);
   EXPECT_TRUE(f.program.devices.cameraConnected);
+}
+
+// The simulated camera on a mount that moves the sky by a known step after every main-sensor
+// readout, and noise-free stars.
+class ShiftingSky final : public port::DeviceEnumerator {
+ public:
+  explicit ShiftingSky(port::Clock& clock) : sim_(clock, options()) {}
+  static sim::SimulationOptions options() {
+    sim::SimulationOptions o;
+    o.sky.noise = false;
+    return o;
+  }
+
+  sim::SimulatedDevices& sim() { return sim_; }
+  // Sky pixels the pointing moves after each readout.
+  double stepX = 0, stepY = 0;
+  int readouts = 0;
+  // Runs after each readout (counted from 1) instead of the step, when set.
+  std::function<void(int)> onReadout;
+
+  std::optional<std::vector<port::PresentInterface>> presentInterfaces(
+      port::InterfaceClass cls) override {
+    return sim_.presentInterfaces(cls);
+  }
+  std::unique_ptr<port::CameraTransport> openCamera(const std::string& path) override {
+    auto inner = sim_.openCamera(path);
+    return inner ? std::make_unique<Channel>(*this, std::move(inner)) : nullptr;
+  }
+  std::unique_ptr<port::FilterWheelTransport> openFilterWheel(const std::string& path) override {
+    return sim_.openFilterWheel(path);
+  }
+  port::OsVersion osVersion() override { return sim_.osVersion(); }
+
+ private:
+  struct Channel final : port::CameraTransport {
+    Channel(ShiftingSky& sky, std::unique_ptr<port::CameraTransport> inner)
+        : sky(sky), inner(std::move(inner)) {}
+    port::TransferResult write(std::span<const std::uint8_t> block) override {
+      const auto result = inner->write(block);
+      const bool readout = block.size() >= 6 && (block[1] == 2 || block[1] == 3) &&
+                           block[4] == camera::kMainSensor && block[5] == 0;
+      if (readout) {
+        ++sky.readouts;
+        if (sky.onReadout) {
+          sky.onReadout(sky.readouts);
+        } else {
+          sky.sim_.sky().movePointing(sky.stepX, sky.stepY);
+        }
+      }
+      return result;
+    }
+    port::TransferResult read(std::span<std::uint8_t> buffer) override {
+      return inner->read(buffer);
+    }
+    int handleNumber() const override { return inner->handleNumber(); }
+    ShiftingSky& sky;
+    std::unique_ptr<port::CameraTransport> inner;
+  };
+
+  sim::SimulatedDevices sim_;
+};
+
+class AlignedSeries : public ::testing::Test {
+ protected:
+  void SetUp() override { f.program.devices.enumerator = &sky; }
+  void takeSeries(int frames, bool average = false) {
+    f.ui.onDialog<TNVDialog>("TNVDialog", [frames, average](TNVDialog& d) {
+      d.chooseReadoutMode(2);  // binned 2x2: one image pixel is two sky pixels
+      d.chooseUnit('t');
+      for (int i = 1; i < frames; ++i)
+        d.exposuresRight();
+      if (average) d.toggle(TNVDialog::Check::Average);
+      d.setExposureField("1");  // 100 ms: the brightest stars stay below saturation
+      return d.takePhoto().value_or(port::DialogResult::Cancel);
+    });
+    CameraInterface(f.program);
+  }
+  std::vector<std::uint16_t> image() const {
+    const auto n = static_cast<std::size_t>(f.program.geometry.width * f.program.geometry.height);
+    return {f.program.planes.RawImage.begin(), f.program.planes.RawImage.begin() + n};
+  }
+
+  test::ProgramFixture f;
+  ShiftingSky sky{f.clock};
+};
+
+TEST_F(AlignedSeries, ThreeFramesAreAlignedOnTheStarAndSummedWhereTheLastFrameHasIt) {
+  // Every frame sees the sky 6 sky pixels right and 4 down of the one before: 3 and 2 image
+  // pixels.
+  sky.stepX = 6;
+  sky.stepY = 4;
+  takeSeries(3);
+  EXPECT_TRUE(f.ui.messages().empty());
+  EXPECT_EQ(sky.readouts, 3);
+  const auto sum = image();
+
+  // The same sky once, where the third frame saw it.
+  sky.stepX = sky.stepY = 0;
+  sky.sim().sky().movePointing(-6, -4);
+  takeSeries(1);
+  auto single = image();
+  const int width = f.program.geometry.width;
+  const FrameView view{single, width, f.program.geometry.height};
+  const auto [row, column] = brightestStar(view, 20);
+  ASSERT_GT(view.at(row, column), 4000);
+  ASSERT_LT(view.at(row, column), 20000);
+  // Summed in place, the star is three times as bright around its peak; misaligned by the
+  // 3 x 2 pixel steps it would be hardly brighter than one frame.
+  for (int dr = -1; dr <= 1; ++dr) {
+    for (int dc = -1; dc <= 1; ++dc) {
+      const auto i = static_cast<std::size_t>((row + dr) * width + column + dc);
+      EXPECT_NEAR(sum[i], 3.0 * single[i], 0.03 * 3.0 * single[i] + 30) << dr << "," << dc;
+    }
+  }
+}
+
+TEST_F(AlignedSeries, AveragedSeriesDividesEachFrameByTheirNumber) {
+  takeSeries(3, true);
+  const auto mean = image();
+  takeSeries(1);
+  const auto single = image();
+  const FrameView view{const_cast<std::vector<std::uint16_t>&>(single), f.program.geometry.width,
+                       f.program.geometry.height};
+  const auto [row, column] = brightestStar(view, 20);
+  const auto i = static_cast<std::size_t>(row * f.program.geometry.width + column);
+  // Each frame loses at most 1 to the integer division.
+  EXPECT_NEAR(mean[i], single[i], 0.02 * single[i] + 3);
+}
+
+TEST_F(AlignedSeries, ALostStarShowsMessage4AndEndsTheRunAfterThatFrame) {
+  // One star in the first frame; a cloud hides it from the second on.
+  sky.sim().camera().setTestPattern([](int row, int column) {
+    const double d2 = (row - 1000.0) * (row - 1000.0) + (column - 1500.0) * (column - 1500.0);
+    return static_cast<std::uint16_t>(120 + 3000 * std::exp(-d2 / 18));
+  });
+  sky.onReadout = [this](int n) {
+    if (n == 1) sky.sim().camera().setTestPattern([](int, int) { return std::uint16_t{120}; });
+  };
+  f.program.acquisition.autoSave = true;
+  takeSeries(3);
+  EXPECT_EQ(sky.readouts, 2);
+  ASSERT_EQ(f.ui.messages().size(), 1u);
+  EXPECT_EQ(f.ui.messages()[0].text.rfind("Sorry. Guide star lost.", 0), 0u);
+  // The run still ends as a run does: the sum so far is shown and saved.
+  EXPECT_EQ(f.program.history.usedCount(), 0);
+  std::size_t saved = 0;
+  for (const auto& e : std::filesystem::directory_iterator(f.program.autosaveFolder()))
+    saved += e.path().extension() == ".FIT";
+  EXPECT_EQ(saved, 1u);
+}
+
+TEST_F(AlignedSeries, TheProfileMethodWithoutABrightRegionShowsMessage5) {
+  // A uniform field: binned 2 x 2 each image sample is 4 x 90 = 360, background bin 1, and
+  // nothing reaches 1 x 400.
+  sky.sim().camera().setTestPattern([](int, int) { return std::uint16_t{90}; });
+  f.program.acquisition.alternativeSlewMethod = true;
+  takeSeries(3);
+  EXPECT_EQ(sky.readouts, 1);
+  ASSERT_EQ(f.ui.messages().size(), 1u);
+  EXPECT_EQ(f.ui.messages()[0].text.rfind("Sorry. Cannot find suitable guide star", 0), 0u);
+}
+
+// What the guiding subsystem is asked during a guided exposure.
+struct RecordingGuiding final : ExposureGuiding {
+  std::vector<std::string>* calls;
+  bool canStart = true;
+  int stepsBeforeStop = -1;  // guideStep asks to stop after this many steps (-1: never)
+  int steps = 0;
+  explicit RecordingGuiding(std::vector<std::string>& c) : calls(&c) {}
+  bool startGuiding() override {
+    calls->push_back("start");
+    return canStart;
+  }
+  bool guideStep() override {
+    ++steps;
+    return stepsBeforeStop < 0 || steps <= stepsBeforeStop;
+  }
+  void stopGuiding() override { calls->push_back("stop"); }
+  bool userAbort() override {
+    calls->push_back("abort");
+    return false;
+  }
+  void runEnded() override { calls->push_back("runEnded"); }
+  void commandEnded() override { calls->push_back("commandEnded"); }
+};
+
+class GuidedExposure : public AcquireSequence {
+ protected:
+  void SetUp() override {
+    AcquireSequence::SetUp();
+    f.program.settings.guideOutputMode = image::GuideOutputMode::Lx200;
+    auto g = std::make_unique<RecordingGuiding>(calls);
+    guiding = g.get();
+    f.program.exposureGuiding = std::move(g);
+  }
+  InterfaceOutcome autoguidePhoto(int seconds, int frames = 1) {
+    f.ui.onDialog<TNVDialog>("TNVDialog", [=](TNVDialog& d) {
+      d.chooseReadoutMode(4);
+      for (int i = 1; i < frames; ++i)
+        d.exposuresRight();
+      d.chooseUnit('s');
+      d.setExposureField(std::to_string(seconds));
+      return d.autoguidePhoto().value_or(port::DialogResult::Cancel);
+    });
+    return CameraInterface(f.program);
+  }
+  std::vector<std::string> calls;
+  RecordingGuiding* guiding = nullptr;
+};
+
+TEST_F(GuidedExposure, GuidingStartsStepsOnEveryPassAndStopsAfterTheExposure) {
+  ASSERT_EQ(autoguidePhoto(5), InterfaceOutcome::Ran);
+  EXPECT_EQ(calls, (std::vector<std::string>{"start", "stop", "runEnded", "commandEnded"}));
+  // One step per 10 ms pump quantum of the virtual clock over the 5 s.
+  EXPECT_GE(guiding->steps, 490);
+  EXPECT_LE(guiding->steps, 510);
+  EXPECT_EQ(readouts(), 1u);
+  EXPECT_FALSE(f.program.acquisition.guideDuringExposure);  // the next photo is unguided
+}
+
+TEST_F(GuidedExposure, ASeriesGuidesThroughAndStopsAfterTheLastFrame) {
+  autoguidePhoto(2, 3);
+  EXPECT_EQ(calls, (std::vector<std::string>{"start", "stop", "runEnded", "commandEnded"}));
+  EXPECT_EQ(readouts(), 3u);
+}
+
+TEST_F(GuidedExposure, GuidingThatAsksToStopEndsTheExposureButReadsItOut) {
+  guiding->stepsBeforeStop = 100;  // about one second in
+  const std::uint32_t t0 = f.clock.nowMs();
+  autoguidePhoto(10);
+  EXPECT_EQ(readouts(), 1u);
+  EXPECT_LT(f.clock.nowMs() - t0, 3000u);
+  EXPECT_LT(sim.camera().lastExposureMs(), 2000u);
+}
+
+TEST_F(GuidedExposure, GuidingThatCannotStartAbortsTheFrameAndContinuous) {
+  guiding->canStart = false;
+  f.program.acquisition.continuous = true;
+  autoguidePhoto(5);
+  EXPECT_EQ(readouts(), 0u);
+  EXPECT_FALSE(f.program.acquisition.continuous);
+  EXPECT_EQ(calls, (std::vector<std::string>{"start", "stop", "runEnded", "commandEnded"}));
+}
+
+TEST_F(GuidedExposure, AKeyPressTellsGuidingToo) {
+  f.ui.pressKeyAt(f.clock.nowMs() + 2000);
+  autoguidePhoto(5);
+  EXPECT_EQ(readouts(), 0u);
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{"start", "abort", "stop", "runEnded", "commandEnded"}));
+}
+
+TEST_F(GuidedExposure, WithoutGuidingTheGuidedFrameIsAborted) {
+  f.program.exposureGuiding.reset();
+  autoguidePhoto(5);
+  EXPECT_EQ(readouts(), 0u);
+}
+
+TEST_F(AcquireSequence, GoToAutoguiderEndsTheCommandForTheAutoguider) {
+  f.program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  f.ui.onDialog<TNVDialog>("TNVDialog", [](TNVDialog& d) {
+    return d.goToAutoguider().value_or(port::DialogResult::Ok);
+  });
+  EXPECT_EQ(CameraInterface(f.program), InterfaceOutcome::GoToAutoguider);
+  EXPECT_EQ(readouts(), 0u);
 }
 
 TEST(AcquireSequenceNoCamera, SaysSoAndEndsWithoutTheDialog) {

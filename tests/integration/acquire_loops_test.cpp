@@ -1,0 +1,174 @@
+// Focus mode, the cooling monitor and the guide-head monitor with the simulated camera, the
+// virtual clock and a scripted user.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "acquire/camera_dialog.h"
+#include "acquire/exposure_sequence.h"
+#include "acquire/monitor_loops.h"
+#include "camera/protocol.h"
+#include "files/bmp_file.h"
+#include "sim/simulated_devices.h"
+#include "support/program_fixture.h"
+
+namespace nvk::acquire {
+namespace {
+
+using Record = sim::TransferRecord;
+
+class AcquireLoops : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    f.program.devices.enumerator = &sim;
+    ExposureSequence sequence(f.program);
+    ASSERT_TRUE(sequence.connect());
+    f.ui.clearRecord();
+    sim.log().clear();
+  }
+  // Camera writes with command `code` (and index, when given).
+  std::size_t writes(camera::CommandCode code, int index = -1) {
+    std::size_t n = 0;
+    for (const Record& r : sim.log().records()) {
+      if (r.device != Record::Device::Camera || r.direction != Record::Direction::Write) continue;
+      if (r.bytes.size() < 6 || r.bytes[1] != static_cast<std::uint8_t>(code)) continue;
+      if (index >= 0 && (r.bytes[4] | (r.bytes[5] << 8)) != index) continue;
+      ++n;
+    }
+    return n;
+  }
+
+  test::ProgramFixture f;
+  sim::SimulatedDevices sim{f.clock};
+  ProgramCameraControl camera{f.program};
+};
+
+TEST_F(AcquireLoops, FocusModeRepeatsUntilAPressAndShowsTheStarsWidth) {
+  TNVDialog dialog(f.program, camera);
+  dialog.chooseUnit('h');  // 5 hundredths
+  int repaints = 0;
+  dialog.setRepaint([&] { ++repaints; });
+  f.program.acquisition.focusStretch = 1;
+  // Each pass: a pump quantum and the 50 ms camera-timed focus exposure.
+  f.ui.pressKeyAt(f.clock.nowMs() + 200);
+  dialog.startFocus();
+  EXPECT_FALSE(dialog.focusing());
+  ASSERT_EQ(repaints, 4);
+  EXPECT_EQ(f.ui.beeps(), repaints);
+  EXPECT_EQ(writes(camera::CommandCode::ReadPixelsDelayed), static_cast<std::size_t>(repaints));
+  EXPECT_EQ(sim.camera().lastExposureMs(), 50u);
+  EXPECT_TRUE(f.ui.messages().empty());
+  // The focus bitmap holds the window, shown by the dialog.
+  const auto bitmap = dialog.focusImage();
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(bitmap->width, 128);
+  EXPECT_EQ(bitmap->pixels, focusBitmap(f.program.devices.focusWindow, 1).pixels);
+}
+
+TEST_F(AcquireLoops, TheFocusWidthFollowsTheSimulatedFocuser) {
+  // Point the telescope so that the brightest star of a patch of sky sits in the middle of the
+  // focus window (sensor pixel 1520, 1012).
+  const auto stars = sim.sky().starsIn(0, 0, 3000, 3000);
+  ASSERT_FALSE(stars.empty());
+  const auto brightest = *std::max_element(
+      stars.begin(), stars.end(), [](const auto& a, const auto& b) { return a.flux < b.flux; });
+  sim.sky().setPointing(brightest.x - 1520, brightest.y - 1012);
+  std::vector<int> widths;
+  for (double focuser : {0.0, 100.0, 200.0}) {
+    sim.sky().setFocuser(focuser);
+    TNVDialog dialog(f.program, camera);
+    dialog.chooseUnit('t');
+    dialog.setExposureField("1");           // 100 ms: the star's peak stays below saturation
+    f.ui.pressKeyAt(f.clock.nowMs() + 15);  // after the first exposure
+    dialog.startFocus();
+    widths.push_back(f.program.devices.focus.fwhm);
+  }
+  EXPECT_LT(widths[0], widths[1]);
+  EXPECT_LT(widths[1], widths[2]);
+}
+
+TEST_F(AcquireLoops, FocusModeStopsOnStopAndWaitsASecondWithTheFocusPause) {
+  TNVDialog dialog(f.program, camera);
+  dialog.chooseUnit('q');
+  f.program.settings.focusOneSecondDelay = true;
+  int passes = 0;
+  std::vector<std::uint32_t> times;
+  dialog.setRepaint([&] {
+    times.push_back(f.clock.nowMs());
+    if (++passes == 3) dialog.stopFocus();
+  });
+  dialog.startFocus();
+  ASSERT_EQ(passes, 3);
+  // Each pass: a pump quantum, the focus exposure (camera-timed, 5 ms) and the one-second pause.
+  EXPECT_GE(times[1] - times[0], 1000u);
+  EXPECT_LT(times[1] - times[0], 1100u);
+}
+
+TEST_F(AcquireLoops, FocusModeDoesNothingForMinutesOrLongValues) {
+  for (auto setup : {+[](TNVDialog& d) { d.chooseUnit('m'); },
+                     +[](TNVDialog& d) {
+                       d.chooseUnit('q');
+                       d.setExposureField("100");
+                     }}) {
+    TNVDialog dialog(f.program, camera);
+    setup(dialog);
+    dialog.startFocus();
+    EXPECT_EQ(writes(camera::CommandCode::ReadPixelsDelayed), 0u);
+    EXPECT_EQ(f.ui.beeps(), 0);
+  }
+}
+
+TEST_F(AcquireLoops, CoolingMonitorSendsTheCoolingCommandTwiceASecondUntilAPress) {
+  TNVDialog dialog(f.program, camera);
+  sim.log().clear();
+  std::vector<std::string> captions;
+  dialog.setRepaint([&] { captions.emplace_back(dialog.monitorText()); });
+  f.ui.pressKeyAt(f.clock.nowMs() + 2400);
+  dialog.monitor();
+  // Five passes of 500 ms (and a pump quantum) before the press is seen.
+  ASSERT_EQ(captions.size(), 6u);  // "Monitoring" at the start, then one per pass
+  for (const auto& c : captions)
+    EXPECT_EQ(c, "Monitoring");
+  EXPECT_EQ(dialog.monitorText(), "Monitor");
+  // One cooling command per repaint, and one more for the final redraw.
+  EXPECT_EQ(writes(camera::CommandCode::CoolerControl), 6u);
+  // The simulated cooler is approaching the set-point: the displayed temperature fell.
+  EXPECT_LT(f.program.devices.cooler.temperatureC, 20);
+}
+
+TEST_F(AcquireLoops, GuideHeadMonitorFlushesTwiceThenExposesUntilAPress) {
+  int exposures = 0;
+  f.ui.pressKeyAt(f.clock.nowMs() + 25);
+  const int n = GuideHeadMonitor(f.program,
+                                 [&] {
+                                   ++exposures;
+                                   camera::ReadGuideHead(f.program, false);
+                                 },
+                                 false, {});
+  EXPECT_EQ(n, exposures);
+  ASSERT_GE(n, 2);
+  // Two flushes first, then one before each exposure; each flush and exposure reads the head.
+  EXPECT_EQ(writes(camera::CommandCode::ClearSensor, camera::kGuideHead),
+            static_cast<std::size_t>(2 + n));
+  EXPECT_EQ(f.ui.beeps(), n);
+}
+
+TEST(FocusBitmap, StretchesAboveTheWindowsLowestSample) {
+  std::vector<std::uint16_t> window(128 * 128, 1000);
+  window[1] = 1000 + 256;
+  window[2] = 1000 + 4000;
+  window[3] = 65535;
+  struct Case {
+    int stretch;
+    std::array<int, 4> bytes;
+  };
+  for (const Case c :
+       {Case{1, {0, 1, 15, 252}}, Case{14, {0, 14, 218, 255}}, Case{50, {0, 50, 255, 255}}}) {
+    const auto bitmap = focusBitmap(window, c.stretch);
+    for (std::size_t i = 0; i < 4; ++i)
+      EXPECT_EQ(bitmap.pixels[i], c.bytes[i]) << c.stretch << " " << i;
+  }
+}
+
+}  // namespace
+}  // namespace nvk::acquire

@@ -127,9 +127,12 @@ constexpr std::array kCommands{
     // Camera
     CommandInfo{12, "&Camera Interface", "Ctrl+Z", Camera,
                 [](CommandContext& c) {
-                  if (acquire::CameraInterface(c.program) == acquire::InterfaceOutcome::Ran) {
+                  const auto outcome = acquire::CameraInterface(c.program);
+                  if (outcome == acquire::InterfaceOutcome::Ran) {
                     c.window.setDocumentTitle("KR Camera Image");
                     c.window.redraw(false);
+                  } else if (outcome == acquire::InterfaceOutcome::GoToAutoguider) {
+                    dispatchCommand(c, 27);  // the autoguider camera command
                   }
                 }},
     CommandInfo{27, "AutoGuider Camera ", "Ctrl+G", Camera, nullptr},

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "app/qt/camera_dialog_view.h"
 #include "app/qt/colour_dialog_views.h"
 #include "app/qt/defaults_dialog_view.h"
 #include "app/qt/file_dialog_views.h"
@@ -21,7 +22,7 @@ std::unique_ptr<QDialog> make(port::DialogModel& model, QtUi& ui, QWidget* paren
 }
 
 // One line per dialog: the model's dialogId() and its view.
-constexpr std::array<std::pair<std::string_view, ViewFactory>, 17> kViews{{
+constexpr std::array<std::pair<std::string_view, ViewFactory>, 18> kViews{{
     {"TSubFrameDialog", make<SubFrameDialogView, image::SubFrameDialog>},
     {"TDefaultsDialog", make<DefaultsDialogView, image::DefaultsDialog>},
     {"TColourDialog", make<ColourDialogView, colour::TColourDialog>},
@@ -39,6 +40,7 @@ constexpr std::array<std::pair<std::string_view, ViewFactory>, 17> kViews{{
     {"TCBDialog", make<TCBDialogView, scope::TCBDialog>},
     {"TFitsDetailsDialog", make<FitsDetailsDialogView, files::FitsDetailsDialog>},
     {"TDeleteFileDialog", make<DeleteFileDialogView, files::DeleteFileDialog>},
+    {"TNVDialog", make<CameraDialogView, acquire::TNVDialog>},
 }};
 
 }  // namespace

@@ -60,6 +60,7 @@ QtUi::~QtUi() {
   if (qApp != nullptr) qApp->removeEventFilter(this);
   while (busyDepth_ > 0)
     setBusyCursor(false);
+  delete progress_.data();
 }
 
 void QtUi::showMessage(std::string_view title, std::string_view text) {
@@ -72,7 +73,7 @@ void QtUi::beep() {
 }
 
 void QtUi::openProgress(std::string_view caption) {
-  if (!progress_) progress_ = std::make_unique<ProgressWindow>(dialogParent_.data());
+  if (!progress_) progress_ = new ProgressWindow(dialogParent_.data());
   progress_->setCaption(toQString(caption));
   progress_->setPosition(0);
   progress_->show();
@@ -92,7 +93,7 @@ void QtUi::closeProgress() {
 }
 
 QWidget* QtUi::progressWindow() const {
-  return progress_ && progress_->isVisible() ? progress_.get() : nullptr;
+  return progress_ && progress_->isVisible() ? progress_.data() : nullptr;
 }
 
 int QtUi::progressPosition() const {

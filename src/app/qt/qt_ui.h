@@ -59,7 +59,8 @@ class QtUi final : public QObject, public port::Ui {
 
   std::function<void()> redraw_;
   QPointer<QWidget> dialogParent_;
-  std::unique_ptr<ProgressWindow> progress_;
+  // A child of the dialog parent, which may delete it first when the window closes.
+  QPointer<ProgressWindow> progress_;
   bool pumping_ = false;
   bool abortPressed_ = false;
   int busyDepth_ = 0;

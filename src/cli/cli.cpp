@@ -26,6 +26,8 @@ constexpr std::array kCommands{
     CliCommand{"process", "process IN OUT OP... (normal:B:W, median:R:Q, dark:FILE, ...)",
                runProcessCommand},
     CliCommand{"photometry", "photometry FILE X Y [R1 R2 R3]", runPhotometryCommand},
+    CliCommand{"capture", "capture --mode M --exposure V[q|h|t|s|m] [--count N] ... OUT",
+               runCaptureCommand},
 };
 
 void printUsage(std::ostream& err) {

@@ -82,5 +82,6 @@ int runDevicesCommand(CliSession& session, CommandArgs args);
 int runCameraCommand(CliSession& session, CommandArgs args);
 int runProcessCommand(CliSession& session, CommandArgs args);
 int runPhotometryCommand(CliSession& session, CommandArgs args);
+int runCaptureCommand(CliSession& session, CommandArgs args);
 
 }  // namespace nvk::cli

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "support/temp_dir.h"
+
+namespace nvk::cli {
+namespace {
+
+struct CaptureTest : ::testing::Test {
+  test::TempDir root;
+  std::string out;
+  std::string err;
+
+  int run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--root", root.path().string()});
+    std::ostringstream o;
+    std::ostringstream e;
+    const int status = runCli(args, o, e);
+    out = o.str();
+    err = e.str();
+    return status;
+  }
+  std::string path(const char* name) const { return (root.path() / name).string(); }
+  std::string head(const std::string& file, std::size_t bytes) const {
+    std::ifstream in(file, std::ios::binary);
+    std::string text(bytes, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(bytes));
+    return text;
+  }
+};
+
+TEST_F(CaptureTest, TakesASimulatedFrameAndSavesItAsFitsOrRawByTheName) {
+  struct Case {
+    std::vector<std::string> options;
+    const char* name;
+    std::uintmax_t size;  // 0: a FITS file, checked by its header
+    const char* naxis1;
+  };
+  for (const Case& c : {Case{{"--mode", "4", "--exposure", "2"}, "m31.fit", 0, "1520"},
+                        Case{{"--mode", "1", "--exposure", "5t"}, "full.FIT", 0, "3040"},
+                        Case{{"--mode", "3", "--exposure", "1m"}, "frame.raw", 3'076'490, ""}}) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> args{"--simulate", "capture"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(path(c.name));
+    ASSERT_EQ(run(args), 0) << err;
+    EXPECT_EQ(out, path(c.name) + "\n");
+    // The progress dialog's captions as a text bar.
+    EXPECT_NE(err.find("] EXPOSURE UNDERWAY"), std::string::npos) << err;
+    EXPECT_NE(err.find("] READING KR CAMERA - takes"), std::string::npos) << err;
+    if (c.size != 0) {
+      EXPECT_EQ(std::filesystem::file_size(path(c.name)), c.size);
+      continue;
+    }
+    const std::string header = head(path(c.name), 2880);
+    EXPECT_EQ(header.substr(0, 30), "SIMPLE  =                    T");
+    const std::string naxis1 = c.naxis1;
+    EXPECT_NE(header.find("NAXIS1  = " + std::string(20 - naxis1.size(), ' ') + naxis1),
+              std::string::npos)
+        << header.substr(0, 400);
+  }
+}
+
+TEST_F(CaptureTest, ASeriesIsSummedOnceAndAveragingKeepsTheLevel) {
+  ASSERT_EQ(run({"--simulate", "capture", "--mode", "4", "--exposure", "1", "--count", "3",
+                 path("sum.raw")}),
+            0)
+      << err;
+  EXPECT_NE(err.find("EXPOSURE UNDERWAY (Left - 3)"), std::string::npos);
+  EXPECT_NE(err.find("READING KR CAMERA (Left - 2)"), std::string::npos);
+  ASSERT_EQ(run({"--simulate", "capture", "--mode", "4", "--exposure", "1", "--count", "3",
+                 "--average", path("mean.raw")}),
+            0)
+      << err;
+  ASSERT_EQ(run({"--simulate", "capture", "--mode", "4", "--exposure", "1", path("one.raw")}), 0);
+  // Mean sample level of each file's frame.
+  auto level = [this](const char* name) {
+    std::ifstream in(path(name), std::ios::binary);
+    std::vector<std::uint16_t> samples(1520 * 1012);
+    in.read(reinterpret_cast<char*>(samples.data()),
+            static_cast<std::streamsize>(samples.size() * 2));
+    double sum = 0;
+    for (auto v : samples)
+      sum += v;
+    return sum / static_cast<double>(samples.size());
+  };
+  EXPECT_NEAR(level("sum.raw") / level("one.raw"), 3.0, 0.1);
+  EXPECT_NEAR(level("mean.raw") / level("one.raw"), 1.0, 0.05);
+}
+
+TEST_F(CaptureTest, DarkAndFlatFailuresShowTheirMessagesAndTheFrameIsStillSaved) {
+  ASSERT_EQ(run({"--simulate", "capture", "--mode", "4", "--exposure", "1", "--dark",
+                 path("missing.raw"), "--flat", path("missing.raw"), path("out.raw")}),
+            0);
+  EXPECT_NE(err.find("Failed to Open Darkframe KR File"), std::string::npos) << err;
+  EXPECT_NE(err.find("Failed to Open Flatfield KR File"), std::string::npos) << err;
+  EXPECT_TRUE(std::filesystem::exists(path("out.raw")));
+}
+
+TEST_F(CaptureTest, RefusesBadArgumentsWithoutTouchingAnything) {
+  for (const std::vector<std::string>& args : {
+           std::vector<std::string>{"capture", "--mode", "8", "--exposure", "1", "x.raw"},
+           {"capture", "--mode", "1", "--exposure", "0", "x.raw"},
+           {"capture", "--mode", "1", "--exposure", "301s", "x.raw"},
+           {"capture", "--mode", "1", "--exposure", "91m", "x.raw"},
+           {"capture", "--mode", "1", "--exposure", "5x", "x.raw"},
+           {"capture", "--mode", "1", "--exposure", "5", "--count", "100", "x.raw"},
+           {"capture", "--mode", "1", "x.raw"},
+           {"capture", "--mode", "1", "--exposure", "5"},
+           {"capture", "--mode", "1", "--exposure", "5", "a.raw", "b.raw"},
+       }) {
+    SCOPED_TRACE(args[2] + " " + (args.size() > 4 ? args[4] : ""));
+    EXPECT_EQ(run(args), 2);
+    EXPECT_FALSE(err.empty());
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(root.path()));
+}
+
+TEST_F(CaptureTest, WithoutACameraSaysSo) {
+  EXPECT_EQ(run({"capture", "--mode", "4", "--exposure", "1", path("x.raw")}), 1);
+  EXPECT_NE(err.find("Sorry, No camera found on USB"), std::string::npos) << err;
+  EXPECT_FALSE(std::filesystem::exists(path("x.raw")));
+}
+
+}  // namespace
+}  // namespace nvk::cli

@@ -179,6 +179,25 @@ TEST_F(AcquireSequence, ContinuousWithOneFrameRepeatsUntilAKeyPress) {
   EXPECT_EQ(f.ui.beeps(), 1);
 }
 
+TEST_F(AcquireSequence, AFailedAutosaveShowsMessage29AndTheRunGoesOn) {
+  // The autosave folder cannot be created: a file is in its way.
+  const auto blocked = f.root.path() / "blocked";
+  std::ofstream(blocked) << "a file";
+  f.program.settings.autosaveDirectory = blocked.string();
+  takePhoto([](TNVDialog& d) {
+    d.chooseReadoutMode(4);
+    d.exposuresRight();
+    d.toggle(TNVDialog::Check::Continuous);
+    d.toggle(TNVDialog::Check::AutoSave);
+    seconds(d, 1);
+  });
+  EXPECT_EQ(readouts(), 2u);
+  EXPECT_EQ(f.ui.messageTexts(),
+            (std::vector<std::string>{"Unable to create file, check disk space",
+                                      "Unable to create file, check disk space"}));
+  EXPECT_EQ(f.program.settings.autosaveCounter, 0);
+}
+
 TEST_F(AcquireSequence, ASeriesWithoutContinuousIsShownAndSavedOnce) {
   takePhoto([](TNVDialog& d) {
     d.chooseReadoutMode(4);

@@ -133,8 +133,8 @@ bool QtUi::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress ||
         type == QEvent::MouseButtonDblClick) {
       // A key or a mouse button during a long operation is the user's abort; it goes no
-      // further.
-      if (!abortPressed_) beep();
+      // further. The operation that takes it as its abort beeps (the exposure waits do), so a
+      // press is not heard twice.
       abortPressed_ = true;
       return true;
     }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/console_ui.h"
+#include "port/virtual_clock.h"
 #include "support/temp_dir.h"
 
 namespace nvk::cli {
@@ -124,6 +127,32 @@ TEST_F(CaptureTest, WithoutACameraSaysSo) {
   EXPECT_EQ(run({"capture", "--mode", "4", "--exposure", "1", path("x.raw")}), 1);
   EXPECT_NE(err.find("Sorry, No camera found on USB"), std::string::npos) << err;
   EXPECT_FALSE(std::filesystem::exists(path("x.raw")));
+}
+
+TEST(ConsoleUiForCapture, PumpsTheVirtualClockTakesCtrlCOnceAndDrawsTheBar) {
+  std::ostringstream err;
+  ConsoleUi ui(err);
+  EXPECT_FALSE(ui.pump());  // a plain console Ui never aborts and draws nothing
+  ui.openProgress("EXPOSURE UNDERWAY");
+  EXPECT_TRUE(err.str().empty());
+
+  port::VirtualClock clock(1000);
+  std::atomic<bool> interrupted{false};
+  ui.attachPumpClock(&clock);
+  ui.attachAbortFlag(&interrupted);
+  ui.showProgressBar(true);
+  EXPECT_FALSE(ui.pump());
+  EXPECT_EQ(clock.nowMs(), 1000u + port::VirtualClock::kDefaultPumpQuantumMs);
+  interrupted = true;  // what the Ctrl+C handler does
+  EXPECT_TRUE(ui.pump());
+  EXPECT_FALSE(ui.pump());  // one press per Ctrl+C
+
+  ui.setProgress(128);
+  EXPECT_EQ(err.str(),
+            "\r[################                ] EXPOSURE UNDERWAY" + std::string(40 - 17, ' '));
+  ui.showMessage("title", "Sorry. Guide star lost.");
+  ui.closeProgress();
+  EXPECT_NE(err.str().find(" \nSorry. Guide star lost.\n"), std::string::npos);
 }
 
 }  // namespace

@@ -76,7 +76,25 @@ PaletteChoice paletteChoice(const core::Program& program) {
   return choice;
 }
 
+namespace {
+
+void buildFocusDisplay(core::Program& program) {
+  image::DisplayImage& display = program.display;
+  const auto& window = program.devices.focusWindow;
+  display.width = camera::kFocusWindowSize;
+  display.height = camera::kFocusWindowSize;
+  display.colour = false;
+  std::transform(window.begin(), window.end(), display.pixels.begin(), highByte);
+  display.palette = displayPalette(paletteChoice(program));
+}
+
+}  // namespace
+
 void buildDisplayImage(core::Program& program) {
+  if (program.displayOptions.focusFrame) {
+    buildFocusDisplay(program);
+    return;
+  }
   image::DisplayImage& display = program.display;
   const image::ImageGeometry& g = program.geometry;
   const int step = program.halfSizeDisplay ? 2 : 1;

@@ -46,7 +46,8 @@ PaletteChoice paletteChoice(const core::Program& program);
 // RawImage sample (every second sample of every second row with the half-size display); a
 // colour-converted image also fills the red, green, blue picture from its colour planes. The
 // background estimate is taken afresh (Remove Background uses it) and gives the auto contrast
-// its black level; the palette follows the display options.
+// its black level; the palette follows the display options. A focus frame gives the 128 x 128
+// focus window instead, each pixel the high byte of its sample.
 void buildDisplayImage(core::Program& program);
 
 // Scroll range of the picture in a client area: none when fit to window is on or the picture

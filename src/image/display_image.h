@@ -48,6 +48,9 @@ struct DisplayOptions {
   bool autoContrast = false;        // "Auto contrast stretch image": stretched palette
   bool maxStretch = false;          // "Max Stretch Toggle": the display stretch is active
   double stretchPower = 25.0;       // display stretch power, 2..50 ("Stretch Display")
+  // The picture is the 128 x 128 window of the last focus exposure instead of the image: set
+  // while focus mode shows its frames, cleared when it ends.
+  bool focusFrame = false;
   // Overlays: the picked guide star (cross of 20 pixels each way) and the tracking star while
   // star tracking is on (cross of 15 pixels each way), in full-resolution image pixels.
   std::optional<ImagePoint> guideStarCross;

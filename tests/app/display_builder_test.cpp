@@ -163,6 +163,30 @@ TEST_F(DisplayBuildTest, ColourImageIsShownFromItsColourPlanes) {
   EXPECT_FALSE(f.program.display.colour);
 }
 
+TEST_F(DisplayBuildTest, AFocusFrameShowsThe128By128FocusWindow) {
+  auto& window = f.program.devices.focusWindow;
+  for (std::size_t i = 0; i < window.size(); ++i)
+    window[i] = static_cast<std::uint16_t>(i * 7);
+  f.program.state.colourConverted = true;  // the focus window is grey whatever the image is
+  f.program.displayOptions.falseColourPalette = true;
+  f.program.displayOptions.focusFrame = true;
+  buildDisplayImage(f.program);
+  const image::DisplayImage& d = f.program.display;
+  EXPECT_EQ(d.width, 128);
+  EXPECT_EQ(d.height, 128);
+  EXPECT_FALSE(d.colour);
+  for (const std::size_t i : {0u, 1u, 37u, 128u, 9999u, 16383u}) {
+    EXPECT_EQ(d.pixels[i], (i * 7 % 65536) / 256) << i;
+  }
+  EXPECT_EQ(d.palette, falseColourPalette());
+
+  // When focus mode ends, the image is shown again at its own size.
+  f.program.displayOptions.focusFrame = false;
+  buildDisplayImage(f.program);
+  EXPECT_EQ(f.program.display.width, f.program.geometry.displayWidth);
+  EXPECT_TRUE(f.program.display.colour);
+}
+
 TEST_F(DisplayBuildTest, RedrawTakesTheBackgroundEstimateForTheAutoContrast) {
   // Full resolution: the band is 19 x 30400 samples from sample 15200 on.
   auto& raw = f.program.planes.RawImage;

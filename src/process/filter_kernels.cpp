@@ -204,10 +204,6 @@ using Lanes = std::uint16_t __attribute__((vector_size(32)));
 using UnalignedLanes = std::uint16_t __attribute__((vector_size(32), aligned(2)));
 #define NVK_LOAD(p) (*reinterpret_cast<const UnalignedLanes*>(p))
 #define NVK_STORE(p, v) (*reinterpret_cast<UnalignedLanes*>(p) = (v))
-using HalfLanes = std::uint16_t __attribute__((vector_size(16)));
-using Wide = std::int32_t __attribute__((vector_size(32)));
-using HalfMask = std::int16_t __attribute__((vector_size(16)));
-using Mask16 = std::int16_t __attribute__((vector_size(32)));
 constexpr int kLanes = 16;
 
 #define NVK_VMIN(a, b) ((a) < (b) ? (a) : (b))
@@ -324,6 +320,10 @@ template <std::size_t MaxOps, int Count, const Network<MaxOps>& Net, int Vars>
   }
 }
 
+[[gnu::always_inline]] inline Lanes median3(Lanes a, Lanes b, Lanes c) {
+  return NVK_VMAX(NVK_VMIN(a, b), NVK_VMIN(NVK_VMAX(a, b), c));
+}
+
 template <int R>
 struct MedianNetworks {
   static constexpr Network<64> column = columnSortNetwork<R>();
@@ -339,7 +339,7 @@ template <int R>
   // sorted[k * w + x]: the k-th smallest sample of column x over the rows of the window.
   std::vector<std::uint16_t> sortedStore(static_cast<std::size_t>(n) * w);
   std::uint16_t* sorted = sortedStore.data();
-  const Wide power = Wide{} + powerTenths;
+  const Lanes power = Lanes{} + static_cast<std::uint16_t>(powerTenths);
   const Lanes ceiling = Lanes{} + 65000;
 
   for (int y = rowBegin; y < rowEnd; ++y) {
@@ -370,31 +370,24 @@ template <int R>
         least = NVK_VMIN(least, v[c * n]);
       }
       least = NVK_VMIN(least, ceiling);
-      runNetwork<512, Nets::select.count, Nets::select, n * n>(v);
-      const Lanes median = v[Nets::select.output];
+      Lanes median;
+      if constexpr (R == 1) {
+        // Of three sorted columns, the middle of nine is the middle of three: the largest of
+        // the columns' smallest, the middle of their middles and the smallest of their largest.
+        median = median3(NVK_VMAX(NVK_VMAX(v[0], v[3]), v[6]), median3(v[1], v[4], v[7]),
+                         NVK_VMIN(NVK_VMIN(v[2], v[5]), v[8]));
+      } else {
+        runNetwork<512, Nets::select.count, Nets::select, n * n>(v);
+        median = v[Nets::select.output];
+      }
       const Lanes centre = NVK_LOAD(centreRow + x);
-      // |median - centre| > trunc((max - min) * q / 10)  <=>  (max - min) * q < 10 |median -
-      // centre|
+      // |median - centre| > trunc((max - min) * q / 10), in 16 bits: with S = max - min,
+      // trunc(S q / 10) = (S / 10) q + trunc((S mod 10) q / 10), never above S.
       const Lanes distance = NVK_VMAX(median, centre) - NVK_VMIN(median, centre);
       const Lanes spread = most - least;
-      // In 32 bits, eight lanes at a time.
-      const HalfLanes spreadLow = __builtin_shufflevector(spread, spread, 0, 1, 2, 3, 4, 5, 6, 7);
-      const HalfLanes spreadHigh =
-          __builtin_shufflevector(spread, spread, 8, 9, 10, 11, 12, 13, 14, 15);
-      const HalfLanes distanceLow =
-          __builtin_shufflevector(distance, distance, 0, 1, 2, 3, 4, 5, 6, 7);
-      const HalfLanes distanceHigh =
-          __builtin_shufflevector(distance, distance, 8, 9, 10, 11, 12, 13, 14, 15);
-      const HalfMask low =
-          __builtin_convertvector(__builtin_convertvector(spreadLow, Wide) * power <
-                                      __builtin_convertvector(distanceLow, Wide) * 10,
-                                  HalfMask);
-      const HalfMask high =
-          __builtin_convertvector(__builtin_convertvector(spreadHigh, Wide) * power <
-                                      __builtin_convertvector(distanceHigh, Wide) * 10,
-                                  HalfMask);
-      const Mask16 replace =
-          __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+      const Lanes tenth = spread / 10;
+      const Lanes limit = tenth * power + (spread - tenth * 10) * power / 10;
+      const auto replace = distance > limit;
       const Lanes out = replace ? median : centre;
       NVK_STORE(outRow + x, out);
     }

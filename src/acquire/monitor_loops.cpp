@@ -45,6 +45,8 @@ int FocusMode(core::Program& program, const LoopControl& control) {
   if (s.exposureUnit == 'm' || s.exposureValue >= kMaxFocusValue) return 0;
   auto& ui = program.ui();
   int exposures = 0;
+  // The main window shows the focus frames while the loop runs, and the image again after it.
+  program.displayOptions.focusFrame = true;
   while (!pressedOrStopped(program, control)) {
     ui.setBusyCursor(true);
     camera::FocusExposureMeasured(program, s.exposureValue, s.exposureUnit, program.state.focusLeft,
@@ -56,10 +58,13 @@ int FocusMode(core::Program& program, const LoopControl& control) {
                               focusBitmap(program.devices.focusWindow, s.focusStretch))) {
       program.acquisition.focusBitmapRendered = true;
     }
+    ui.requestRedraw();
     repaint(control);
     ui.beep();
     if (program.settings.focusOneSecondDelay) program.clock().waitMs(kPauseMs);
   }
+  program.displayOptions.focusFrame = false;
+  if (exposures > 0) ui.requestRedraw();
   return exposures;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "acquire/monitor_loops.h"
 #include "colour/colour_display.h"
 #include "process/stretch.h"
 
@@ -80,11 +81,13 @@ namespace {
 
 void buildFocusDisplay(core::Program& program) {
   image::DisplayImage& display = program.display;
-  const auto& window = program.devices.focusWindow;
-  display.width = camera::kFocusWindowSize;
-  display.height = camera::kFocusWindowSize;
+  // The same rendering as the camera dialog's focus box, through the focus stretch.
+  const files::Bitmap focus =
+      acquire::focusBitmap(program.devices.focusWindow, program.acquisition.focusStretch);
+  display.width = focus.width;
+  display.height = focus.height;
   display.colour = false;
-  std::transform(window.begin(), window.end(), display.pixels.begin(), highByte);
+  std::copy(focus.pixels.begin(), focus.pixels.end(), display.pixels.begin());
   display.palette = displayPalette(paletteChoice(program));
 }
 

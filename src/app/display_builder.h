@@ -47,7 +47,7 @@ PaletteChoice paletteChoice(const core::Program& program);
 // colour-converted image also fills the red, green, blue picture from its colour planes. The
 // background estimate is taken afresh (Remove Background uses it) and gives the auto contrast
 // its black level; the palette follows the display options. A focus frame gives the 128 x 128
-// focus window instead, each pixel the high byte of its sample.
+// focus window instead, rendered through the focus stretch as the camera dialog shows it.
 void buildDisplayImage(core::Program& program);
 
 // Scroll range of the picture in a client area: none when fit to window is on or the picture

@@ -166,7 +166,8 @@ TEST_F(DisplayBuildTest, ColourImageIsShownFromItsColourPlanes) {
 TEST_F(DisplayBuildTest, AFocusFrameShowsThe128By128FocusWindow) {
   auto& window = f.program.devices.focusWindow;
   for (std::size_t i = 0; i < window.size(); ++i)
-    window[i] = static_cast<std::uint16_t>(i * 7);
+    window[i] = static_cast<std::uint16_t>(1000 + i * 3);
+  f.program.acquisition.focusStretch = 3;
   f.program.state.colourConverted = true;  // the focus window is grey whatever the image is
   f.program.displayOptions.falseColourPalette = true;
   f.program.displayOptions.focusFrame = true;
@@ -175,8 +176,12 @@ TEST_F(DisplayBuildTest, AFocusFrameShowsThe128By128FocusWindow) {
   EXPECT_EQ(d.width, 128);
   EXPECT_EQ(d.height, 128);
   EXPECT_FALSE(d.colour);
-  for (const std::size_t i : {0u, 1u, 37u, 128u, 9999u, 16383u}) {
-    EXPECT_EQ(d.pixels[i], (i * 7 % 65536) / 256) << i;
+  // Through the focus stretch, above the window's lowest sample (1000): 3 i x 3 / 256, at most
+  // 255.
+  const std::pair<std::size_t, int> expected[] = {
+      {0, 0}, {28, 0}, {29, 1}, {128, 4}, {2000, 70}, {7281, 255}, {7282, 255}, {16383, 255}};
+  for (const auto& [i, level] : expected) {
+    EXPECT_EQ(d.pixels[i], level) << i;
   }
   EXPECT_EQ(d.palette, falseColourPalette());
 

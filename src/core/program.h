@@ -23,6 +23,7 @@
 #include "port/ui.h"
 #include "process/measure_state.h"
 #include "process/process_state.h"
+#include "scope/guiding_state.h"
 #include "scope/telescope_state.h"
 
 namespace nvk::core {
@@ -70,6 +71,8 @@ class Program {
   bool labelAutoDate = false;
   // The mount: its serial routes, the Move Telescope state and the info lines.
   scope::TelescopeState telescope;
+  // Guide star, guiding loops, trained guide-head values and the AO unit.
+  scope::GuidingState guiding;
   // Session choices of the colour tools (daylight image, single-filter site, balance starts).
   colour::ColourState colour;
   // Photometry, row plot, merging and show-values state.

@@ -65,6 +65,7 @@ CentroidResult findCentroidQuiet(std::span<const std::uint16_t> image, int width
       wy += static_cast<double>(weight * row);
     }
   }
+  result.weight = w;
   result.cx = wx / w;
   result.cy = wy / w;
   if (withTenths) {

@@ -24,6 +24,9 @@ struct CentroidResult {
   double cx = 0.0;  // the centroid within the box, as computed
   double cy = 0.0;
   int background = 0;
+  // The sum of the weights, which starts at 1: exactly 1 when nothing in the box rose above
+  // its mean (an empty box, no star).
+  double weight = 0.0;
 };
 
 // Refines the star position (x, y) to the intensity-weighted centroid of the box of radius c

@@ -22,8 +22,9 @@ std::optional<GuideMove> axisMove(int error, int threshold, char positiveLetter,
   const char letter = error > 0 ? positiveLetter : negativeLetter;
   int magnitude = std::abs(error);
   // On a reversal the gears must first cross their backlash: the pulse grows by it, whichever
-  // way the mount now turns.
-  if (letter != lastLetter) magnitude += backlash * 1000;
+  // way the mount now turns. The first pulse of a run is no reversal: where the gears stand is
+  // not known, and adding the play there would throw the star by it.
+  if (lastLetter != 0 && letter != lastLetter) magnitude += backlash * 1000;
   lastLetter = letter;
   int duration = magnitude / (rate > 0 ? rate : 1) - hysteresis * 100;
   duration *= multiplier;

@@ -216,6 +216,27 @@ SkyPosition SimulatedMount::pointing() {
   return {wrapArcsec(ra) / kArcsecPerHour, dec / kArcsecPerDegree};
 }
 
+void SimulatedMount::bump(char direction, int ms) {
+  advance();
+  const double arcsec = options_.guideRate * std::max(0, ms) / 1000.0;
+  switch (direction) {
+    case 'T':
+      raAxis_ = wrapArcsec(raAxis_ + arcsec);
+      break;
+    case 'W':
+      raAxis_ = wrapArcsec(raAxis_ - arcsec);
+      break;
+    case 'N':
+      moveDecMotor(arcsec);
+      break;
+    case 'S':
+      moveDecMotor(-arcsec);
+      break;
+    default:
+      break;
+  }
+}
+
 bool SimulatedMount::slewing() {
   advance();
   return slewing_;

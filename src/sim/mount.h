@@ -87,6 +87,10 @@ class SimulatedMount final : public SerialPortDevice, public GuideOutputListener
   // The altitude of `position` above the horizon now, in degrees.
   double altitudeDegrees(const SkyPosition& position);
 
+  // A guide-rate move of `ms` milliseconds in direction 'N', 'S', 'T' (east) or 'W' done at
+  // once: the mount bump an AO unit sends through its own guide outputs.
+  void bump(char direction, int ms);
+
  private:
   void advance();
   void execute(const std::string& command);

@@ -133,6 +133,18 @@ TEST(GuideCorrectionTest, ReversalAddsBacklashOnce) {
   EXPECT_EQ(plan.yMove, (GuideMove{'n', 1000}));  // (2 + 3) px / 5 px/s
 }
 
+TEST(GuideCorrectionTest, FirstPulseOfARunAddsNoBacklash) {
+  // Regression: an empty letter memory counted as a reversal, so the first correction of every
+  // run threw the star by the whole backlash.
+  const CorrectionRules rules = plainRules();
+  GuideLetterMemory memory;
+  auto plan = planCorrection({-3000, 2000}, rules, memory);
+  EXPECT_EQ(plan.xMove, (GuideMove{'w', 300}));
+  EXPECT_EQ(plan.yMove, (GuideMove{'n', 400}));
+  plan = planCorrection({3000, 0}, rules, memory);
+  EXPECT_EQ(plan.xMove, (GuideMove{'e', 500}));  // now a reversal
+}
+
 TEST(GuideCorrectionTest, BacklashLengthensBothDirections) {
   // Regression: adding the backlash to a negative error shortened westward pulses.
   const CorrectionRules rules = plainRules();

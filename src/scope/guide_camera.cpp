@@ -1,0 +1,124 @@
+#include "scope/guide_camera.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+#include "camera/protocol.h"
+#include "core/program.h"
+
+namespace nvk::scope {
+namespace {
+
+constexpr int kFlushLines = 2;
+constexpr double kMedianRangeFraction = 0.6;
+
+}  // namespace
+
+int guideUnitMs(char unit) {
+  switch (unit) {
+    case 'h':
+      return 10;
+    case 's':
+      return 1000;
+    default:
+      return 100;
+  }
+}
+
+int guideUnitMaximum(char unit) {
+  switch (unit) {
+    case 'h':
+      return 500;
+    case 's':
+      return 10;
+    default:
+      return 100;
+  }
+}
+
+int guideExposureMs(const GuideCameraState& camera) {
+  return camera.value * guideUnitMs(camera.unit);
+}
+
+std::string guideDarkLabel(const GuideCameraState& camera) {
+  const char* unitText = camera.unit == 'h'   ? " hundredth "
+                         : camera.unit == 's' ? " second "
+                                              : " tenth ";
+  char text[32];
+  std::snprintf(text, sizeof text, "%2d%s", camera.value, unitText);
+  return text;
+}
+
+void GuideExposure(core::Program& program, bool darkExposure) {
+  auto& camera = program.guiding.camera;
+  if (program.settings.guideHeadClear) camera::FlushGuideHead(program, kFlushLines);
+  program.clock().waitMs(static_cast<std::uint32_t>(guideExposureMs(camera)));
+  camera::ReadGuideHead(program, program.settings.guideHeadBin2x2);
+  auto& image = program.devices.guideImage;
+  if (camera.applyDark && camera.darkAvailable && !darkExposure &&
+      camera.dark.size() == image.size()) {
+    for (std::size_t i = 0; i < image.size(); ++i) {
+      image[i] = image[i] > camera.dark[i] ? static_cast<std::uint16_t>(image[i] - camera.dark[i])
+                                           : std::uint16_t{0};
+    }
+  }
+  camera.display = guideDisplayCopy(image, camera.medianFilter, camera.stretch);
+}
+
+void TakeGuideDark(core::Program& program) {
+  auto& camera = program.guiding.camera;
+  camera.darkAvailable = false;  // a failed dark exposure leaves no usable dark
+  GuideExposure(program, true);
+  camera.dark = program.devices.guideImage;
+  camera.darkLabel = guideDarkLabel(camera);
+  camera.darkAvailable = true;
+}
+
+std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& image, bool median,
+                                            bool stretch) {
+  std::vector<std::uint16_t> out = image;
+  const int w = kGuideImageWidth;
+  const int h = kGuideImageHeight;
+  if (median && image.size() == static_cast<std::size_t>(w) * h) {
+    std::array<std::uint16_t, 9> n{};
+    for (int y = 1; y < h - 1; ++y) {
+      for (int x = 1; x < w - 1; ++x) {
+        int k = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx)
+            n[static_cast<std::size_t>(k++)] =
+                image[static_cast<std::size_t>((y + dy) * w + x + dx)];
+        const auto [lo, hi] = std::minmax_element(n.begin(), n.end());
+        const double range = *hi - *lo;
+        std::nth_element(n.begin(), n.begin() + 4, n.end());
+        const int centre = image[static_cast<std::size_t>(y * w + x)];
+        if (std::abs(n[4] - centre) > kMedianRangeFraction * range) {
+          out[static_cast<std::size_t>(y * w + x)] = n[4];
+        }
+      }
+    }
+  }
+  if (stretch && !out.empty()) {
+    // Background: the fullest of 256 levels; top: the brightest sample.
+    std::array<int, 256> histogram{};
+    std::uint16_t top = 0;
+    for (const std::uint16_t v : out) {
+      ++histogram[v >> 8];
+      top = std::max(top, v);
+    }
+    const int fullest =
+        static_cast<int>(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
+    const int floor = fullest << 8;
+    const int span = std::max(1, top - floor);
+    for (std::uint16_t& v : out) {
+      const int lifted = std::max(0, v - floor);
+      v = static_cast<std::uint16_t>(
+          std::min<std::int64_t>(65535, std::int64_t{lifted} * 65535 / span));
+    }
+  }
+  return out;
+}
+
+}  // namespace nvk::scope

@@ -1,0 +1,327 @@
+#include "scope/guider.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/messages.h"
+#include "core/program.h"
+#include "scope/ao_unit.h"
+#include "scope/guide_camera.h"
+#include "scope/mount_commands.h"
+
+namespace nvk::scope {
+namespace {
+
+constexpr std::uint32_t kBetweenAxesMs = 70;
+constexpr std::uint32_t kTrainingSettleMs = 200;
+constexpr std::uint32_t kTrainingPauseMs = 500;
+constexpr int kPlotPointsPerPixel = 10;
+constexpr int kPlotHalfSide = 50;
+constexpr int kSelectionPasses = 3;
+constexpr int kAoTrainingSteps = 25;
+constexpr std::uint32_t kAoTrainingWaitMs = 250;
+constexpr std::uint32_t kAoTrainingLastWaitMs = 50;
+constexpr std::string_view kDialogCaption = "Auto Guider Camera Control";
+constexpr std::string_view kTrainingCaption = "Auto Guider Camera Control - Training / ";
+
+std::span<const std::uint16_t> guideImage(core::Program& program) {
+  return program.devices.guideImage;
+}
+
+int maskRadius(const core::Program& program) {
+  return program.settings.guideStarMaskRadius;
+}
+
+void sendMove(core::Program& program, const std::optional<GuideMove>& move) {
+  if (!move) return;
+  program.ui().beep();
+  TimedMove(program, move->letter, move->durationMs);
+  program.ui().beep();
+}
+
+void refreshDisplay(core::Program& program) {
+  auto& g = program.guiding;
+  auto& d = g.display;
+  d.x = g.current.x + g.current.xTenths * 0.1;
+  d.y = g.current.y + g.current.yTenths * 0.1;
+  d.dx = g.error.x / 1000.0;
+  d.dy = g.error.y / 1000.0;
+  d.slewXMs = g.lastXDurationMs;
+  d.slewYMs = g.lastYDurationMs;
+  d.aoX = g.ao.lastXSteps;
+  d.aoY = g.ao.lastYSteps;
+  d.aoMovingMount = g.ao.movingMount;
+  d.stopEnabled = g.active;
+  program.ui().requestRedraw();
+}
+
+// The star after a training move: the brightest sample within two box radii of the search
+// point (a move may carry the star further than the prediction), then the whole-pixel
+// centroid twice, the second pass from the first one's result. Nothing when the box leaves
+// the image.
+std::optional<PixelPoint> locate(core::Program& program, PixelPoint from) {
+  const int reach = 2 * maskRadius(program);
+  const auto image = guideImage(program);
+  int best = -1;
+  PixelPoint brightest = from;
+  for (int y = std::max(0, from.y - reach); y <= std::min(kGuideImageHeight - 1, from.y + reach);
+       ++y) {
+    for (int x = std::max(0, from.x - reach); x <= std::min(kGuideImageWidth - 1, from.x + reach);
+         ++x) {
+      const int v = image[static_cast<std::size_t>(y * kGuideImageWidth + x)];
+      if (v > best) {
+        best = v;
+        brightest = {x, y};
+      }
+    }
+  }
+  from = brightest;
+  for (int pass = 0; pass < 2; ++pass) {
+    const CentroidResult r =
+        findCentroidQuiet(guideImage(program), kGuideImageWidth, kGuideImageHeight, from.x, from.y,
+                          maskRadius(program), false);
+    if (r.status != CentroidStatus::Found) return std::nullopt;
+    from = {r.position.x, r.position.y};
+  }
+  return from;
+}
+
+// One training measurement: the move, 200 ms, a guide frame, the star from `searchFrom`.
+std::optional<PixelPoint> measure(core::Program& program, char letter, int durationMs,
+                                  PixelPoint searchFrom) {
+  if (letter != 0) TimedMove(program, letter, durationMs);
+  program.clock().waitMs(kTrainingSettleMs);
+  GuideExposure(program);
+  return locate(program, searchFrom);
+}
+
+}  // namespace
+
+PlotPoint guidestarPlotPoint(const GuideError& error) {
+  auto clampToSquare = [](int v) { return std::clamp(v, -kPlotHalfSide, kPlotHalfSide); };
+  // The error is reference minus star; the plot shows where the star is, y upward.
+  return {clampToSquare(-error.x * kPlotPointsPerPixel / 1000),
+          clampToSquare(error.y * kPlotPointsPerPixel / 1000)};
+}
+
+std::optional<PixelPoint> SelectGuideStarAt(core::Program& program, int dialogX, int dialogY) {
+  const int c = maskRadius(program);
+  PixelPoint point{dialogX - kGuideImageLeft, dialogY - kGuideImageTop};
+  if (point.x < c || point.x > kGuideImageWidth - c || point.y < c ||
+      point.y > kGuideImageHeight - c) {
+    app::ShowMessage(program.ui(), app::kCallerTextMessage,
+                     "Sorry, outside Image area - try again");
+    return std::nullopt;
+  }
+  CentroidResult r;
+  for (int pass = 0; pass < kSelectionPasses; ++pass) {
+    r = FindCentroid(guideImage(program), kGuideImageWidth, kGuideImageHeight, point.x, point.y, c,
+                     true, program.ui());
+    if (r.status != CentroidStatus::Found) return std::nullopt;
+    point = {r.position.x, r.position.y};
+  }
+  auto& g = program.guiding;
+  g.starSelected = true;
+  g.reference = r.position;
+  g.current = r.position;
+  char text[64];
+  std::snprintf(text, sizeof text, "x position = %5d\ny position = %5d", point.x, point.y);
+  app::ShowMessage(program.ui(), app::kCallerTextMessage, text);
+  return point;
+}
+
+GuideStatus GuiderCorrectionStep(core::Program& program) {
+  auto& g = program.guiding;
+  const CentroidResult r =
+      findCentroidQuiet(guideImage(program), kGuideImageWidth, kGuideImageHeight, g.reference.x,
+                        g.reference.y, maskRadius(program), true);
+  // A box that leaves the image, or one that holds nothing brighter than its own mean, has
+  // lost the star.
+  if (r.status != CentroidStatus::Found || r.weight <= 1.0) {
+    g.starLost = true;
+    return GuideStatus::StarLost;
+  }
+  g.current = r.position;
+  g.error = guideError(g.reference, g.current);
+  const auto& s = program.settings;
+  if (s.guidingMode == image::GuidingMode::AoUnit) {
+    AoGuideStep(program, g.error);
+    return GuideStatus::Ok;
+  }
+  CorrectionRules rules = guiderCameraRules(s);
+  if (s.ignoreBacklash) {
+    rules.guide.raBacklash = 0;
+    rules.guide.decBacklash = 0;
+  }
+  const CorrectionPlan plan =
+      g.useTrained && g.trainedAvailable && !s.ignoreRaAngle
+          ? planTrainedCorrection(g.error, g.trained, rules, s.ignoreBacklash, g.letters)
+          : planCorrection(g.error, rules, g.letters);
+  if (plan.beyondRange) return GuideStatus::Ok;
+  g.lastXDurationMs = plan.xDurationMs;
+  g.lastYDurationMs = plan.yDurationMs;
+  sendMove(program, plan.xMove);
+  program.clock().waitMs(kBetweenAxesMs);
+  sendMove(program, plan.yMove);
+  return GuideStatus::Ok;
+}
+
+bool CreateGuidingFrame(core::Program& program) {
+  auto& g = program.guiding;
+  if (program.settings.guideOutputMode == image::GuideOutputMode::None ||
+      !program.devices.cameraConnected || !g.starSelected) {
+    program.ui().showMessage(app::kMessageTitle, "");
+    return false;
+  }
+  g.active = true;
+  g.starLost = false;
+  g.paused = false;
+  g.letters = {};
+  g.display.caption = "Guiding Info - Creating Guiding Frame";
+  refreshDisplay(program);
+  GuideExposure(program);
+  GuideExposure(program);
+  const CentroidResult r =
+      findCentroidQuiet(guideImage(program), kGuideImageWidth, kGuideImageHeight, g.reference.x,
+                        g.reference.y, maskRadius(program), true);
+  if (r.status != CentroidStatus::Found) {
+    g.starLost = true;
+    g.active = false;
+    return false;
+  }
+  g.reference = r.position;
+  g.current = r.position;
+  g.display.caption = "Guiding Info - stabilising";
+  refreshDisplay(program);
+  GuideExposure(program);
+  if (GuiderCorrectionStep(program) == GuideStatus::StarLost) {
+    g.active = false;
+    return false;
+  }
+  g.display.caption = "Guiding Info";
+  GuideExposure(program);
+  refreshDisplay(program);
+  return true;
+}
+
+GuideStatus GuideStep(core::Program& program) {
+  if (!program.guiding.active) return GuideStatus::Ok;
+  GuideExposure(program);
+  const GuideStatus status = GuiderCorrectionStep(program);
+  if (status == GuideStatus::Ok) refreshDisplay(program);
+  return status;
+}
+
+void EndGuidedExposure(core::Program& program) {
+  program.guiding.active = false;
+  program.guiding.display.stopEnabled = false;
+  if (program.settings.guidingMode == image::GuidingMode::AoUnit) AoEndOfExposure(program);
+}
+
+void StopGuiding(core::Program& program) {
+  program.guiding.active = false;
+  program.guiding.display.stopEnabled = false;
+}
+
+bool TrainGuideHead(core::Program& program, const CaptionSink& caption) {
+  auto& g = program.guiding;
+  if (!g.starSelected) return false;
+  const int t = program.settings.guiderTrainingSeconds;
+  const auto& letters = program.settings.directionLetters;
+  auto say = [&](std::string_view step) {
+    caption(std::string(kTrainingCaption) + std::string(step));
+  };
+  auto finish = [&](bool trained) {
+    caption(kDialogCaption);
+    return trained;
+  };
+
+  GuideHeadTrainingPositions p;
+  p.p0 = {g.reference.x, g.reference.y};
+  say("slewing West");
+  auto a = measure(program, letters.west, t * 100, p.p0);
+  if (!a) return finish(false);
+  p.a = *a;
+  say("slewing West again");
+  auto b = measure(program, letters.west, t * 1000, searchAhead(p.a, p.p0, 9));
+  if (!b) return finish(false);
+  p.b = *b;
+  say("slewing West third time");
+  const PixelPoint e9 = searchAhead(p.a, p.p0, 9);  // e = 9 (A - P0) + 1, added to B and D
+  const PixelPoint ahead{e9.x - p.a.x, e9.y - p.a.y};
+  auto c = measure(program, letters.west, t * 1000, {p.b.x + ahead.x, p.b.y + ahead.y});
+  if (!c) return finish(false);
+  p.c = *c;
+  say("slewing East");
+  // The east move brings the star back about one full move: to where it was at B.
+  auto d = measure(program, letters.east, t * 1000, p.b);
+  if (!d) return finish(false);
+  p.d = *d;
+  say("slewing West to stabilise");
+  auto e = measure(program, letters.west, t * 1000, {p.d.x + ahead.x, p.d.y + ahead.y});
+  if (!e) return finish(false);
+  p.e = *e;
+  say("pausing for 1/2 second");
+  program.clock().waitMs(kTrainingPauseMs);
+  say("slewing North");
+  auto f = measure(program, letters.north, t * 200, p.e);
+  if (!f) return finish(false);
+  p.f = *f;
+  say("slewing North again");
+  auto gPos = measure(program, letters.north, t * 1000, searchAhead(p.f, p.e, 5));
+  if (!gPos) return finish(false);
+  p.g = *gPos;
+  say("slewing South");
+  auto h = measure(program, letters.south, t * 1000, p.f);
+  if (!h) return finish(false);
+  p.h = *h;
+
+  g.trained = guideHeadTrainingResult(p, t);
+  g.trainedAvailable = true;
+  g.useTrained = true;
+  app::ShowMessage(program.ui(), app::kCallerTextMessage, guideHeadTrainingText(g.trained));
+  program.saveSettingsFile();
+  return finish(true);
+}
+
+bool TrainAoUnit(core::Program& program, const CaptionSink& caption) {
+  auto& g = program.guiding;
+  if (!g.starSelected) return false;
+  const PixelPoint p0{g.reference.x, g.reference.y};
+  const auto& s = program.settings;
+  struct Step {
+    std::string_view caption;
+    char letter;
+  };
+  const Step steps[] = {{"slewing West", s.aoLeftRightLetters.second},
+                        {"slewing East", s.aoLeftRightLetters.first},
+                        {"slewing North", s.aoUpDownLetters.first},
+                        {"slewing South", s.aoUpDownLetters.second}};
+  PixelPoint found[4];
+  for (int i = 0; i < 4; ++i) {
+    caption(std::string(kTrainingCaption) + std::string(steps[i].caption));
+    AoMove(program, steps[i].letter, kAoTrainingSteps);
+    program.clock().waitMs(i == 3 ? kAoTrainingLastWaitMs : kAoTrainingWaitMs);
+    GuideExposure(program);
+    const CentroidResult r =
+        findCentroidQuiet(guideImage(program), kGuideImageWidth, kGuideImageHeight, p0.x, p0.y,
+                          maskRadius(program), false);
+    if (r.status != CentroidStatus::Found) {
+      caption(kDialogCaption);
+      return false;
+    }
+    found[i] = {r.position.x, r.position.y};
+  }
+  const AoTrainingResult r = aoTrainingResult(p0, found[0], found[1], found[2], found[3]);
+  program.settings.aoLatestGainUpDown = static_cast<std::int16_t>(r.firstGain);
+  program.settings.aoLatestGainLeftRight = static_cast<std::int16_t>(r.secondGain);
+  g.ao.trainedGainsAvailable = true;
+  g.ao.useTrainedGains = true;
+  app::ShowMessage(program.ui(), app::kCallerTextMessage,
+                   aoTrainingText(r, p0, found[0], found[1], found[2], found[3]));
+  program.saveSettingsFile();
+  caption(kDialogCaption);
+  return true;
+}
+
+}  // namespace nvk::scope

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "scope/training.h"
+
+namespace nvk::core {
+class Program;
+}
+
+namespace nvk::scope {
+
+// How a guide step ended; 3 is the star-lost code the exposure loop ends the exposure on.
+enum class GuideStatus { Ok = 0, StarLost = 3 };
+
+// The "Guidestar Movement" plot: the error in plot points (10 per pixel, x right, y up),
+// within the 100 x 100 square.
+struct PlotPoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const PlotPoint&) const = default;
+};
+PlotPoint guidestarPlotPoint(const GuideError& error);
+
+// --- guide star selection on the guide image ---
+
+// The guide image lies at (10, 45) in the autoguider dialog.
+inline constexpr int kGuideImageLeft = 10;
+inline constexpr int kGuideImageTop = 45;
+
+// A click released at dialog point (x, y) while "Select Guide Star" is armed: refused with
+// "Sorry, outside Image area - try again" unless the star box fits; otherwise three centroid
+// passes, the reference and the position message. Returns the selected point (image
+// coordinates, whole pixels) or nothing when refused.
+std::optional<PixelPoint> SelectGuideStarAt(core::Program& program, int dialogX, int dialogY);
+
+// --- guider-camera guiding inside an exposure ---
+
+// Starts guiding for the exposure that is beginning: refused (false, with an empty notice)
+// without a mount output, a camera or a selected star; otherwise two frames, the reference,
+// one stabilising correction and one more frame.
+bool CreateGuidingFrame(core::Program& program);
+// One pass of the exposure's waiting loop: a guide frame and its correction.
+GuideStatus GuideStep(core::Program& program);
+// The correction after a guide frame: by the AO unit in AO guiding mode, by the trained
+// values when they are in use and "Ignore RA Angle" is off, else by the default values.
+GuideStatus GuiderCorrectionStep(core::Program& program);
+// The end of the guided exposure: guiding stops; the AO unit returns to its centre.
+void EndGuidedExposure(core::Program& program);
+// "Stop Guiding" of the guiding display.
+void StopGuiding(core::Program& program);
+
+// --- training on the guide head ---
+
+using CaptionSink = std::function<void(std::string_view)>;
+
+// "Train": the nine steps with their captions, the message, the trained values in use, the
+// settings saved. False when no star is selected or the star was lost (nothing stored).
+bool TrainGuideHead(core::Program& program, const CaptionSink& caption);
+// "Train" of the AO group: four moves of 25 steps, the gains, the message.
+bool TrainAoUnit(core::Program& program, const CaptionSink& caption);
+
+}  // namespace nvk::scope

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "scope/centroid.h"
+#include "scope/guide_camera.h"
+#include "scope/guide_correction.h"
+#include "scope/trained_correction.h"
+
+namespace nvk::scope {
+
+// The AO unit as the program tracks it: its position in steps since the last centralise, the
+// at-limit flag, when it last bumped the mount, and whether trained gains are in use.
+struct AoState {
+  std::int16_t upDown = 0;
+  std::int16_t leftRight = 0;
+  bool atLimit = false;
+  std::optional<std::uint32_t> lastBumpMs;
+  // The last step counts the guide step sent, for the guiding display.
+  int lastXSteps = 0;
+  int lastYSteps = 0;
+  bool movingMount = false;
+  bool trainedGainsAvailable = false;
+  bool useTrainedGains = false;
+};
+
+// The guiding frame of the main camera: a 128 x 128 window of the sensor (full-resolution
+// pixels) around the picked star.
+inline constexpr int kMainGuideWindow = 128;
+
+// "Guiding Info" (TInfoDialog): the star and the error of the last guiding frame.
+struct TInfoDialog {
+  bool open = false;
+  std::string x, y, dx, dy;  // "%1.1f"
+};
+
+// The main-camera guide star: where it was picked (full-resolution pixels, with tenths while
+// guiding) and the corner of its guiding window.
+struct MainGuideStar {
+  StarPosition position;
+  int windowLeft = 0;
+  int windowTop = 0;
+};
+
+// What the guiding display ("AutoGuider Camera Guiding", TGInfoDialog) shows; refreshed by
+// every step of guider-camera guiding.
+struct GuidingDisplay {
+  std::string caption = "Guiding Info";
+  double x = 0.0;  // the star, in pixels with tenths
+  double y = 0.0;
+  double dx = 0.0;  // the error in pixels (reference minus star)
+  double dy = 0.0;
+  int slewXMs = 0;  // the last pulse lengths
+  int slewYMs = 0;
+  int aoX = 0;  // the AO steps of the last step, and whether it bumped the mount
+  int aoY = 0;
+  bool aoMovingMount = false;
+  bool stopEnabled = false;  // "Stop Guiding"
+};
+
+// The guiding run-time state: reference and current star positions, the last error and pulse
+// lengths, the letter memory for backlash, the trained guide-head values and the AO unit.
+// Kept by the program for the whole run.
+struct GuidingState {
+  StarPosition reference;
+  StarPosition current;
+  GuideError error;
+  GuideLetterMemory letters;
+  int lastXDurationMs = 0;
+  int lastYDurationMs = 0;
+  bool starSelected = false;    // on the guide head ("Select Guide Star")
+  bool mainStarPicked = false;  // on the main image (Pick Guide Star)
+  bool active = false;
+  bool paused = false;
+  bool starLost = false;
+  bool training = false;
+  // Set by the first main-camera training of a run in socket mode.
+  bool socketPulsesSent = false;
+
+  // Guide-head training ("Latest") and whether those values are in use instead of the
+  // defaults of the settings.
+  TrainedGuideValues trained;
+  bool trainedAvailable = false;
+  bool useTrained = false;
+
+  AoState ao;
+  GuideCameraState camera;
+  GuidingDisplay display;
+  MainGuideStar mainStar;
+  TInfoDialog info;
+};
+
+}  // namespace nvk::scope

@@ -1,0 +1,227 @@
+#include "scope/main_guiding.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/messages.h"
+#include "camera/protocol.h"
+#include "core/program.h"
+#include "scope/guide_correction.h"
+#include "scope/mount_commands.h"
+#include "scope/training.h"
+
+namespace nvk::scope {
+namespace {
+
+constexpr int kMessageCannotPick = 33;
+constexpr int kSocketCheckPulseMs = 100;
+constexpr double kInfoErrorDivisor = 19.0;
+
+std::span<const std::uint16_t> guideWindow(core::Program& program) {
+  return program.devices.focusWindow;
+}
+
+// One guiding frame of the main camera, timed as the camera dialog's exposure.
+void takeGuidingFrame(core::Program& program) {
+  const auto& a = program.acquisition;
+  const auto& star = program.guiding.mainStar;
+  camera::FocusExposure(program, a.exposureValue, a.exposureUnit, star.windowLeft, star.windowTop,
+                        false);
+}
+
+std::string oneDecimal(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%1.1f", v);
+  return text;
+}
+
+void sendMove(core::Program& program, const std::optional<GuideMove>& move) {
+  if (!move) return;
+  program.ui().beep();
+  TimedMove(program, move->letter, move->durationMs);
+  program.ui().beep();
+}
+
+// The main-camera correction step after a guiding frame.
+void mainCorrectionStep(core::Program& program) {
+  auto& g = program.guiding;
+  const bool tenths = !program.settings.ignoreDriftBelowAccuracy;
+  const CentroidResult r =
+      FindCentroid(guideWindow(program), kMainGuideWindow, kMainGuideWindow, g.reference.x,
+                   g.reference.y, program.settings.guideStarMaskRadius, tenths, program.ui());
+  if (r.status != CentroidStatus::Found) return;
+  g.current = r.position;
+  g.error = guideError(g.reference, g.current);
+  const CorrectionPlan plan = planCorrection(g.error, mainCameraRules(program.settings), g.letters);
+  if (plan.beyondRange) return;
+  g.lastXDurationMs = plan.xDurationMs;
+  g.lastYDurationMs = plan.yDurationMs;
+  sendMove(program, plan.xMove);
+  sendMove(program, plan.yMove);
+}
+
+// The star in the guiding window after a training move: the whole-pixel centroid at the
+// previous position and once more at the result.
+std::optional<PixelPoint> locateInWindow(core::Program& program, PixelPoint at) {
+  const int c = program.settings.guideStarMaskRadius;
+  for (int pass = 0; pass < 2; ++pass) {
+    const CentroidResult r = FindCentroid(guideWindow(program), kMainGuideWindow, kMainGuideWindow,
+                                          at.x, at.y, c, false, program.ui());
+    if (r.status != CentroidStatus::Found) return std::nullopt;
+    at = {r.position.x, r.position.y};
+  }
+  return at;
+}
+
+std::optional<PixelPoint> trainingMeasure(core::Program& program, char letter, int durationMs,
+                                          PixelPoint from) {
+  TimedMove(program, letter, durationMs);
+  takeGuidingFrame(program);
+  return locateInWindow(program, from);
+}
+
+}  // namespace
+
+bool CanPickGuideStar(core::Program& program) {
+  if (program.displayOptions.fitToWindow) {
+    app::ShowMessage(program.ui(), kMessageCannotPick);
+    return false;
+  }
+  return true;
+}
+
+std::optional<StarPosition> PickGuideStarAt(core::Program& program, int imageX, int imageY) {
+  const auto& geometry = program.geometry;
+  const CentroidResult r = FindCentroid(
+      std::span<const std::uint16_t>(program.planes.RawImage.data(), geometry.pixelCount),
+      geometry.width, geometry.height, imageX, imageY, program.settings.guideStarMaskRadius, false,
+      program.ui());
+  if (r.status != CentroidStatus::Found) return std::nullopt;
+  const int scale = program.state.binned ? 2 : 1;
+  auto& star = program.guiding.mainStar;
+  star.position = {r.position.x * scale, 0, r.position.y * scale, 0};
+  placeMainGuideWindow(star);
+  program.guiding.mainStarPicked = true;
+  program.displayOptions.guideStarCross = image::ImagePoint{star.position.x, star.position.y};
+  char text[64];
+  std::snprintf(text, sizeof text, "x position = %5d\ny position = %5d", r.position.x,
+                r.position.y);
+  app::ShowMessage(program.ui(), app::kCallerTextMessage, text);
+  return r.position;
+}
+
+void placeMainGuideWindow(MainGuideStar& star) {
+  // The readout takes whole 2 x 2 cells: keep the corner on even pixels.
+  const int half = kMainGuideWindow / 2;
+  star.windowLeft =
+      std::clamp(star.position.x - half, 0, image::kFullWidth - kMainGuideWindow) & ~1;
+  star.windowTop =
+      std::clamp(star.position.y - half, 0, image::kFullHeight - kMainGuideWindow) & ~1;
+}
+
+void StartAutoGuiding(core::Program& program, const std::function<void()>& afterFrame) {
+  if (program.settings.guideOutputMode == image::GuideOutputMode::None) return;
+  ConnectTelescope(program, false);
+  auto& g = program.guiding;
+  const StarPosition savedReference = g.reference;
+  g.active = true;
+  g.letters = {};
+  auto& star = g.mainStar;
+  placeMainGuideWindow(star);
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "xcent=%5d, ycent = %5d, focus_x = %5d, focus_y = %5d,  xoffset = %5d, yoffset = "
+                "%5d",
+                star.position.x, star.position.y, star.position.x - star.windowLeft,
+                star.position.y - star.windowTop, star.windowLeft, star.windowTop);
+  app::ShowMessage(program.ui(), app::kCallerTextMessage, text);
+  g.reference = {star.position.x - star.windowLeft, 0, star.position.y - star.windowTop, 0};
+  const bool tenths = !program.settings.ignoreDriftBelowAccuracy;
+  bool first = true;
+  while (g.active) {
+    if (program.ui().pump()) break;
+    takeGuidingFrame(program);
+    if (first) {
+      for (int pass = 0; pass < 2; ++pass) {
+        const CentroidResult r =
+            FindCentroid(guideWindow(program), kMainGuideWindow, kMainGuideWindow, g.reference.x,
+                         g.reference.y, program.settings.guideStarMaskRadius, tenths, program.ui());
+        if (r.status == CentroidStatus::Found) g.reference = r.position;
+      }
+      g.info.open = true;
+      first = false;
+    }
+    if (g.paused) continue;
+    program.ui().requestRedraw();
+    mainCorrectionStep(program);
+    g.info.x = oneDecimal(g.current.x + g.current.xTenths * 0.1);
+    g.info.y = oneDecimal(g.current.y + g.current.yTenths * 0.1);
+    g.info.dx = oneDecimal(g.error.x / kInfoErrorDivisor);
+    g.info.dy = oneDecimal(g.error.y / kInfoErrorDivisor);
+    if (afterFrame) afterFrame();
+  }
+  app::ShowMessage(program.ui(), app::kCallerTextMessage, "AutoGuiding Terminated");
+  g.info.open = false;
+  g.active = false;
+  g.reference = savedReference;
+}
+
+bool TrainAutoGuiding(core::Program& program) {
+  auto& s = program.settings;
+  if (s.guideOutputMode == image::GuideOutputMode::None) return false;
+  ConnectTelescope(program, false);
+  auto& g = program.guiding;
+  const auto& letters = s.directionLetters;
+  if (s.guideOutputMode == image::GuideOutputMode::AutoguiderSocket && !g.socketPulsesSent) {
+    for (const char letter : {letters.north, letters.south, letters.east, letters.west})
+      TimedMove(program, letter, kSocketCheckPulseMs);
+    g.socketPulsesSent = true;
+  }
+  auto& star = g.mainStar;
+  placeMainGuideWindow(star);
+  g.active = true;
+  g.training = true;
+  auto end = [&](bool trained) {
+    g.active = false;
+    g.training = false;
+    return trained;
+  };
+  takeGuidingFrame(program);
+  auto start = locateInWindow(
+      program, {star.position.x - star.windowLeft, star.position.y - star.windowTop});
+  if (!start) return end(false);
+
+  const int t = s.mainTrainingSeconds;
+  MainTrainingPositions p;
+  PixelPoint at = *start;
+  p.y0 = at.y;
+  const int decMs = t * 1000 - s.mainGuide.decHysteresis * 100;
+  int* ys[] = {&p.y1, &p.y2, &p.y3, &p.y4};
+  const char decLetters[] = {letters.north, letters.north, letters.south, letters.south};
+  for (int i = 0; i < 4; ++i) {
+    auto found = trainingMeasure(program, decLetters[i], decMs, at);
+    if (!found) return end(false);
+    at = *found;
+    *ys[i] = at.y;
+  }
+  p.x0 = at.x;
+  const int raMs = t * 1000 - s.mainGuide.raHysteresis * 100;
+  int* xs[] = {&p.x1, &p.x2, &p.x3, &p.x4};
+  const char raLetters[] = {letters.east, letters.east, letters.west, letters.west};
+  for (int i = 0; i < 4; ++i) {
+    auto found = trainingMeasure(program, raLetters[i], raMs, at);
+    if (!found) return end(false);
+    at = *found;
+    *xs[i] = at.x;
+  }
+  const MainTrainingResult r = mainTrainingResult(p, t);
+  s.mainGuide.raRate = static_cast<std::int16_t>(r.raRate);
+  s.mainGuide.decRate = static_cast<std::int16_t>(r.decRate);
+  s.mainGuide.raBacklash = static_cast<std::int16_t>(r.raBacklash);
+  s.mainGuide.decBacklash = static_cast<std::int16_t>(r.decBacklash);
+  app::ShowMessage(program.ui(), app::kCallerTextMessage, mainTrainingText(r));
+  program.saveSettingsFile();
+  return end(true);
+}
+
+}  // namespace nvk::scope

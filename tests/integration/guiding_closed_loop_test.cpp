@@ -1,0 +1,267 @@
+// Guiding on the guide head run closed-loop through the simulator on the virtual clock: the
+// mount drifts and has periodic error, the guide head sees the sky at a known angle, and the
+// program trains, selects a star and guides as the exposure loop would drive it.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "scope/ao_unit.h"
+#include "scope/guide_camera.h"
+#include "scope/guider.h"
+#include "scope/main_guiding.h"
+#include "sim/guiding_rig.h"
+#include "support/program_fixture.h"
+
+namespace nvk::scope {
+namespace {
+
+constexpr double kDegree = std::numbers::pi / 180.0;
+// Sky pixels are arcseconds; a guide pixel is two of them.
+constexpr double kGuideScale = 2.0;
+constexpr double kPixelPerMinuteArcsecPerSecond = kGuideScale / 60.0;
+
+sim::GuidingRigOptions rigOptions(double cameraDegrees, double arcsecPerPixel) {
+  sim::GuidingRigOptions o;
+  // On the equator, so that R.A. moves are not shortened by cos(Dec.).
+  o.mount.start = {2.0, 0.0};
+  o.devices.sky.arcsecPerPixel = arcsecPerPixel;
+  o.devices.sky.focusedSigma = 2.5;  // a guide star about 2.5 guide pixels across
+  o.devices.camera.guideScale = kGuideScale;
+  o.devices.camera.guideAngle = cameraDegrees * kDegree;
+  // 1 guide px per minute of drift on both axes, 4 guide px of periodic error over 8 minutes,
+  // 4 guide px of Dec. play; the guide rate (15"/s) is 7.5 guide px per second.
+  o.mount.raDriftArcsecPerSecond = kPixelPerMinuteArcsecPerSecond;
+  o.mount.decDriftArcsecPerSecond = kPixelPerMinuteArcsecPerSecond;
+  o.mount.periodicErrorArcsec = 4 * kGuideScale;
+  o.mount.periodicErrorPeriodSeconds = 480.0;
+  o.mount.decBacklashArcsec = 4 * kGuideScale;
+  return o;
+}
+
+struct GuidingFigures {
+  double rms = 0.0;
+  double peak = 0.0;
+  int steps = 0;
+};
+
+class GuidingClosedLoop : public ::testing::Test {
+ protected:
+  // `arcsecPerPixel`: the main sensor's scale (the guide head's is kGuideScale).
+  void build(double cameraDegrees, double arcsecPerPixel = 1.0) {
+    rig = std::make_unique<sim::GuidingRig>(f.clock, rigOptions(cameraDegrees, arcsecPerPixel));
+    ASSERT_TRUE(rig->attach(f.program));
+    auto& s = f.program.settings;
+    s.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+    s.serialRoute = 1;  // the AO unit on camera serial port 1; pulses on the guide outputs
+    s.guideStarMaskRadius = 9;
+    s.guiderGuide.raRate = 7;
+    s.guiderGuide.decRate = 7;
+    s.guiderTrainingSeconds = 4;
+    s.mainGuide.raRate = 7;
+    s.mainGuide.decRate = 7;
+    s.mainTrainingSeconds = 1;
+    // Guide exposures of 0.3 s.
+    f.program.guiding.camera.unit = 't';
+    f.program.guiding.camera.value = 3;
+    f.program.acquisition.exposureUnit = 't';
+    f.program.acquisition.exposureValue = 3;
+    // The telescope connection reads the settings file: let it find these.
+    ASSERT_EQ(f.program.saveSettingsFile(), image::SettingsStatus::Ok);
+  }
+
+  // Picks the brightest star of the middle of the main sensor, as command 21's click would.
+  void pickMainStar() {
+    const auto& s = rig->devices().sky();
+    const sim::SkyView view = sim::mainSensorView(s);
+    std::vector<std::uint16_t> region(400 * 300);
+    s.render(view, 1320, 860, 400, 300, 1.0, 20.0, 1, region.data());
+    int best = -1, bx = 0, by = 0;
+    for (int y = 20; y < 280; ++y) {
+      for (int x = 20; x < 380; ++x) {
+        const int v = region[static_cast<std::size_t>(y * 400 + x)];
+        if (v > best) best = v, bx = x, by = y;
+      }
+    }
+    auto& star = f.program.guiding.mainStar;
+    star.position = {1320 + bx, 0, 860 + by, 0};
+    f.program.guiding.mainStarPicked = true;
+  }
+
+  // Takes a frame and selects the brightest star of the middle of the guide image.
+  void selectStar() {
+    GuideExposure(f.program);
+    const auto& image = f.program.devices.guideImage;
+    int best = -1, bx = 0, by = 0;
+    for (int y = 110; y < 180; ++y) {
+      for (int x = 180; x < 320; ++x) {
+        const int v = image[static_cast<std::size_t>(y * kGuideImageWidth + x)];
+        if (v > best) best = v, bx = x, by = y;
+      }
+    }
+    ASSERT_GT(best, 0);
+    ASSERT_TRUE(SelectGuideStarAt(f.program, bx + kGuideImageLeft, by + kGuideImageTop));
+    f.ui.clearRecord();
+  }
+
+  // Guides for `minutes` as the exposure loop does, measuring the true star offset from where
+  // it was when guiding began, before every step.
+  GuidingFigures guide(double minutes) {
+    GuidingFigures out;
+    // The reference is the star where the first guiding frames see it; the stabilising
+    // correction that follows may move it (by the backlash taken up on the first pulses).
+    rig->markReference();
+    EXPECT_TRUE(CreateGuidingFrame(f.program));
+    const std::uint32_t end = f.clock.nowMs() + static_cast<std::uint32_t>(minutes * 60'000);
+    double sum = 0.0;
+    while (static_cast<std::int32_t>(end - f.clock.nowMs()) > 0) {
+      const double r = std::hypot(rig->starOffsetX(), rig->starOffsetY());
+      sum += r * r;
+      out.peak = std::max(out.peak, r);
+      ++out.steps;
+      if (GuideStep(f.program) != GuideStatus::Ok) {
+        ADD_FAILURE() << "star lost after " << out.steps << " steps";
+        break;
+      }
+    }
+    EndGuidedExposure(f.program);
+    out.rms = std::sqrt(sum / std::max(1, out.steps));
+    return out;
+  }
+
+  void report(const char* what, const GuidingFigures& g) {
+    std::printf("[ figures  ] %s: RMS %.3f px, peak %.3f px over %d steps\n", what, g.rms, g.peak,
+                g.steps);
+  }
+
+  test::ProgramFixture f;
+  std::unique_ptr<sim::GuidingRig> rig;
+};
+
+TEST_F(GuidingClosedLoop, UnguidedTheStarWandersMoreThanTwentyPixels) {
+  build(0.0);
+  rig->markReference();
+  double peak = 0.0;
+  for (int s = 0; s < 20 * 60; s += 10) {
+    f.clock.advanceMs(10'000);
+    peak = std::max(peak, std::hypot(rig->starOffsetX(), rig->starOffsetY()));
+  }
+  std::printf("[ figures  ] unguided: peak %.1f px in 20 minutes\n", peak);
+  EXPECT_GT(peak, 20.0);
+}
+
+TEST_F(GuidingClosedLoop, GuideHeadWithDefaultValuesHoldsTheStar) {
+  build(0.0);
+  selectStar();
+  const GuidingFigures g = guide(20.0);
+  report("guide head, default values", g);
+  EXPECT_LT(g.rms, 0.3);
+  EXPECT_LT(g.peak, 1.0);
+}
+
+TEST_F(GuidingClosedLoop, TrainingRecoversRatesAngleAndDecPlay) {
+  build(30.0);
+  selectStar();
+  std::vector<std::string> captions;
+  ASSERT_TRUE(TrainGuideHead(f.program, [&](std::string_view c) { captions.emplace_back(c); }));
+  ASSERT_EQ(captions.size(), 10u);
+  EXPECT_EQ(captions[0], "Auto Guider Camera Control - Training / slewing West");
+  EXPECT_EQ(captions[5], "Auto Guider Camera Control - Training / pausing for 1/2 second");
+  EXPECT_EQ(captions[9], "Auto Guider Camera Control");
+  const TrainedGuideValues& t = f.program.guiding.trained;
+  const double ra = std::hypot(t.raRateX, t.raRateY);
+  const double dec = std::hypot(t.decRateX, t.decRateY);
+  const double angle = westDirection(t) / kDegree;
+  std::printf(
+      "[ figures  ] trained at 30 deg: RA %.2f px/s, Dec %.2f px/s (true 7.52), RA "
+      "direction %.1f deg, Dec play %d px (true 4), RA play %d px\n",
+      ra, dec, angle, t.decBacklash, t.raBacklash);
+  EXPECT_NEAR(ra, 7.52, 0.75);
+  EXPECT_NEAR(dec, 7.52, 0.75);
+  // West moves the star along -x on a square guide head; the guide head turned by 30 degrees
+  // sees that motion turned back by 30 degrees.
+  double expected = 180.0 - 30.0;
+  double diff = std::remainder(angle - expected, 360.0);
+  EXPECT_LT(std::abs(diff), 3.0) << angle;
+  EXPECT_NEAR(t.decBacklash, 4, 1);
+  EXPECT_TRUE(f.program.guiding.useTrained);
+  ASSERT_EQ(f.ui.messages().size(), 1u);
+  EXPECT_EQ(f.ui.messages()[0].text.rfind("slew RA = ", 0), 0u);
+}
+
+TEST_F(GuidingClosedLoop, AoUnitHoldsTheStar) {
+  build(0.0);
+  auto& s = f.program.settings;
+  s.guidingMode = image::GuidingMode::AoUnit;
+  s.aoDefaultGainUpDown = 5;  // the simulated unit tilts one guide pixel per 5 steps
+  s.aoDefaultGainLeftRight = 5;
+  // The AO unit's mount outputs are wired east/west the other way round.
+  s.mountEastWestLetters = {'W', 'T'};
+  // Half-rate bumps: each moves the star 0.2 px rather than 0.4 px.
+  s.aoHalfRate = true;
+  selectStar();
+  const GuidingFigures g = guide(20.0);
+  report("AO unit", g);
+  EXPECT_LT(g.rms, 0.3);
+  EXPECT_LT(g.peak, 1.0);
+  // The mount carried the drift: the unit never stayed at its limit.
+  EXPECT_FALSE(f.program.guiding.ao.atLimit);
+  EXPECT_EQ(f.program.guiding.ao.upDown, 0);  // back at the centre after the exposure
+}
+
+TEST_F(GuidingClosedLoop, MainCameraHoldsTheStar) {
+  build(0.0, kGuideScale);  // 2" per main pixel: the same drift and error in pixels
+  pickMainStar();
+  // The main sensor's own scale: one sky pixel per sensor pixel; measure in main pixels.
+  const sim::SkyView start = sim::mainSensorView(rig->devices().sky());
+  double sum = 0.0, peak = 0.0;
+  int steps = 0;
+  f.ui.pressKeyAt(f.clock.nowMs() + 20 * 60'000);
+  StartAutoGuiding(f.program, [&] {
+    const sim::SkyView now = sim::mainSensorView(rig->devices().sky());
+    if (steps++ == 0) return;  // the first frame sets the reference
+    const double r =
+        std::hypot(now.originX - start.originX, now.originY - start.originY) / now.scale;
+    sum += r * r;
+    peak = std::max(peak, r);
+  });
+  GuidingFigures g{std::sqrt(sum / std::max(1, steps - 1)), peak, steps};
+  report("main camera", g);
+  ASSERT_GT(steps, 600);
+  EXPECT_EQ(f.ui.messages().back().text, "AutoGuiding Terminated");
+  EXPECT_LT(g.rms, 0.3);
+  EXPECT_LT(g.peak, 1.0);
+}
+
+TEST_F(GuidingClosedLoop, MainCameraTrainingFindsTheGuideRates) {
+  build(0.0, kGuideScale);
+  pickMainStar();
+  ASSERT_TRUE(TrainAutoGuiding(f.program));
+  const auto& m = f.program.settings.mainGuide;
+  std::printf(
+      "[ figures  ] main-camera training: RA %d px/s, Dec %d px/s (true 7.5), RA "
+      "backlash %d, Dec backlash %d\n",
+      m.raRate, m.decRate, m.raBacklash, m.decBacklash);
+  EXPECT_NEAR(m.raRate, 7, 1);
+  EXPECT_NEAR(m.decRate, 7, 1);
+}
+
+TEST_F(GuidingClosedLoop, AStarThatLeavesTheGuideHeadIsLost) {
+  build(0.0);
+  selectStar();
+  ASSERT_TRUE(CreateGuidingFrame(f.program));
+  // A shove of the mount carries the star far off the guide image; the box it is searched in
+  // is left empty.
+  rig->mount().bump('T', 60'000);
+  GuideStatus status = GuideStatus::Ok;
+  for (int i = 0; i < 20 && status == GuideStatus::Ok; ++i)
+    status = GuideStep(f.program);
+  EXPECT_EQ(status, GuideStatus::StarLost);
+  EXPECT_TRUE(f.program.guiding.starLost);
+}
+
+}  // namespace
+}  // namespace nvk::scope

@@ -1,10 +1,13 @@
 #include "core/program.h"
 
+#include "scope/exposure_guider.h"
+
 namespace nvk::core {
 
 Program::Program(port::Clock& clock, port::Ui& ui, ProgramPaths paths)
     : clock_(clock), ui_(ui), paths_(std::move(paths)) {
   applyGeometry();
+  exposureGuiding = std::make_unique<scope::GuideHeadExposureGuiding>(*this);
 }
 
 image::SettingsStatus Program::loadSettingsFile() {

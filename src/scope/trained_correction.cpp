@@ -15,8 +15,11 @@ std::optional<GuideMove> componentMove(double component, char positiveLetter, ch
                                        char& lastLetter, int& shownDuration) {
   const char letter = component > 0 ? positiveLetter : negativeLetter;
   double magnitude = std::abs(component);
-  // As in the plain rule, only a change of letter is a reversal.
-  if (lastLetter != 0 && letter != lastLetter) magnitude += backlashPx * 1000.0;
+  // As in the plain rule, only a change of letter is a reversal. Training measures the play
+  // in whole pixels and may find it a pixel too large; taking up too much throws the star past
+  // its place on every reversal and the axis swings from side to side. Half of it is taken up
+  // at once, and the corrections that follow in the same direction take up the rest.
+  if (lastLetter != 0 && letter != lastLetter) magnitude += backlashPx * 1000.0 / 2;
   lastLetter = letter;
   const int duration = static_cast<int>(magnitude / lengthPxPerSecond) - hysteresis * 100;
   shownDuration = duration;

@@ -108,9 +108,9 @@ TEST(TrainedCorrectionTest, BacklashIsAddedOnceOnAReversal) {
   CorrectionPlan plan = planTrainedCorrection({1000, 0}, trained, rules, false, memory);
   ASSERT_TRUE(plan.xMove);
   EXPECT_EQ(*plan.xMove, (GuideMove{'e', 100}));
-  // -x error: west, a reversal: (1000 + 2000) / 10.
+  // -x error: west, a reversal: half the 2 px play is taken up at once, (1000 + 1000) / 10.
   plan = planTrainedCorrection({-1000, 0}, trained, rules, false, memory);
-  EXPECT_EQ(*plan.xMove, (GuideMove{'w', 300}));
+  EXPECT_EQ(*plan.xMove, (GuideMove{'w', 200}));
   plan = planTrainedCorrection({-1000, 0}, trained, rules, false, memory);
   EXPECT_EQ(*plan.xMove, (GuideMove{'w', 100}));
   // "Ignore Backlash" drops the play.
@@ -121,7 +121,7 @@ TEST(TrainedCorrectionTest, BacklashIsAddedOnceOnAReversal) {
   ASSERT_TRUE(plan.yMove);
   EXPECT_EQ(*plan.yMove, (GuideMove{'s', 50}));
   plan = planTrainedCorrection({0, -500}, trained, rules, false, memory);
-  EXPECT_EQ(*plan.yMove, (GuideMove{'n', 350}));
+  EXPECT_EQ(*plan.yMove, (GuideMove{'n', 200}));  // (500 + 1500) / 10
 }
 
 TEST(TrainedCorrectionTest, HysteresisRangeAndNorthSwitch) {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+
+#include "acquire/exposure_guiding.h"
+
+namespace nvk::core {
+class Program;
+}
+
+namespace nvk::scope {
+
+// Guider-camera guiding inside the main camera's exposure: the guide-head guiding steps the
+// exposure sequence calls.
+class GuideHeadExposureGuiding final : public acquire::ExposureGuiding {
+ public:
+  explicit GuideHeadExposureGuiding(core::Program& program) : program_(program) {}
+
+  bool startGuiding() override;
+  // False when the star is lost or "Stop Guiding" ended guiding.
+  bool guideStep() override;
+  void stopGuiding() override;
+  bool userAbort() override;
+  void commandEnded() override;
+
+ private:
+  core::Program& program_;
+};
+
+}  // namespace nvk::scope

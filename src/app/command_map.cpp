@@ -14,6 +14,7 @@
 #include "process/process_dialogs.h"
 #include "process/stretch.h"
 #include "process/undo.h"
+#include "scope/main_guiding.h"
 #include "scope/move_telescope_dialog.h"
 
 namespace nvk::app {
@@ -147,9 +148,14 @@ constexpr std::array kCommands{
                 wc::defaultFocusCentre},
 
     // Telescope
-    CommandInfo{21, "Pic&k Guide Star", "Ctrl+K", Telescope, nullptr},
-    CommandInfo{22, "Start Auto-Guiding", "", Telescope, nullptr, kTelescope},
-    CommandInfo{23, "Train Auto-Guiding", "", Telescope, nullptr, kTelescope},
+    CommandInfo{21, "Pic&k Guide Star", "Ctrl+K", Telescope,
+                [](CommandContext& c) {
+                  if (scope::CanPickGuideStar(c.program)) c.window.setPickMode(PickMode::GuideStar);
+                }},
+    CommandInfo{22, "Start Auto-Guiding", "", Telescope,
+                [](CommandContext& c) { scope::StartAutoGuiding(c.program); }, kTelescope},
+    CommandInfo{23, "Train Auto-Guiding", "", Telescope,
+                [](CommandContext& c) { scope::TrainAutoGuiding(c.program); }, kTelescope},
     CommandInfo{cmd::kTelescopeControl, "Telescope &Control", "", Telescope,
                 [](CommandContext& c) { scope::TelescopeControl(c.program); }, kTelescope},
     CommandInfo{171, "Start AutoGuiding", "", Telescope, nullptr, Enabling::Always, nullptr, true},

@@ -1,5 +1,7 @@
 #include "app/picks.h"
 
+#include "scope/main_guiding.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -64,10 +66,19 @@ DisplayRect subFrameOutline(const core::Program& program) {
 }
 
 PickMode pickAt(core::Program& program, PickMode mode, int x, int y) {
-  if (mode != PickMode::SubFrameCentre && mode != PickMode::FocusCentre) return mode;
+  if (mode != PickMode::SubFrameCentre && mode != PickMode::FocusCentre &&
+      mode != PickMode::GuideStar) {
+    return mode;
+  }
   if (!insideDisplay(program.geometry, x, y)) {
     ShowMessage(program.ui(), kMessageOutsideImage);
     return mode;
+  }
+  if (mode == PickMode::GuideStar) {
+    // The star is found in the image's own pixels; a star too near the edge keeps the mode
+    // for another try.
+    const int half = program.halfSizeDisplay ? 2 : 1;
+    return scope::PickGuideStarAt(program, x * half, y * half) ? PickMode::None : mode;
   }
   if (mode == PickMode::FocusCentre) {
     const FocusPick pick =

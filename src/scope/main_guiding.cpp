@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/messages.h"
+#include "camera/discovery.h"
 #include "camera/protocol.h"
 #include "core/program.h"
 #include "scope/guide_correction.h"
@@ -14,6 +15,20 @@ namespace nvk::scope {
 namespace {
 
 constexpr int kMessageCannotPick = 33;
+
+// Guiding needs the camera and a picked star; says so when one is missing.
+bool readyToGuide(core::Program& program) {
+  if (!program.devices.cameraConnected) camera::OpenCamera(program);
+  if (!program.devices.cameraConnected) {
+    app::ShowMessage(program.ui(), app::kCallerTextMessage, "Sorry, No camera found on USB");
+    return false;
+  }
+  if (!program.guiding.mainStarPicked) {
+    app::ShowMessage(program.ui(), app::kCallerTextMessage, "Please pick a guide star first");
+    return false;
+  }
+  return true;
+}
 constexpr int kSocketCheckPulseMs = 100;
 constexpr double kInfoErrorDivisor = 19.0;
 
@@ -122,6 +137,7 @@ void placeMainGuideWindow(MainGuideStar& star) {
 void StartAutoGuiding(core::Program& program, const std::function<void()>& afterFrame) {
   if (program.settings.guideOutputMode == image::GuideOutputMode::None) return;
   ConnectTelescope(program, false);
+  if (!readyToGuide(program)) return;
   auto& g = program.guiding;
   const StarPosition savedReference = g.reference;
   g.active = true;
@@ -170,6 +186,7 @@ bool TrainAutoGuiding(core::Program& program) {
   auto& s = program.settings;
   if (s.guideOutputMode == image::GuideOutputMode::None) return false;
   ConnectTelescope(program, false);
+  if (!readyToGuide(program)) return false;
   auto& g = program.guiding;
   const auto& letters = s.directionLetters;
   if (s.guideOutputMode == image::GuideOutputMode::AutoguiderSocket && !g.socketPulsesSent) {

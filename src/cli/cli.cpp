@@ -28,6 +28,8 @@ constexpr std::array kCommands{
     CliCommand{"photometry", "photometry FILE X Y [R1 R2 R3]", runPhotometryCommand},
     CliCommand{"capture", "capture --mode M --exposure V[q|h|t|s|m] [--count N] ... OUT",
                runCaptureCommand},
+    CliCommand{"guide", "guide train [--head] | run --minutes M [--head] [--ao] (--simulate)",
+               runGuideCommand},
 };
 
 void printUsage(std::ostream& err) {

@@ -83,5 +83,6 @@ int runCameraCommand(CliSession& session, CommandArgs args);
 int runProcessCommand(CliSession& session, CommandArgs args);
 int runPhotometryCommand(CliSession& session, CommandArgs args);
 int runCaptureCommand(CliSession& session, CommandArgs args);
+int runGuideCommand(CliSession& session, CommandArgs args);
 
 }  // namespace nvk::cli

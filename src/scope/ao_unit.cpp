@@ -134,6 +134,7 @@ void AoMove(core::Program& program, char letter, int steps) {
     ao.atLimit = true;
   } else {
     *step.counter = static_cast<std::int16_t>(moved);
+    ++program.guiding.pulsesSent;
     AoSend(program, aoCommand('G', step.direction, steps));
     ao.atLimit = false;
   }

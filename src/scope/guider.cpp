@@ -34,6 +34,7 @@ int maskRadius(const core::Program& program) {
 
 void sendMove(core::Program& program, const std::optional<GuideMove>& move) {
   if (!move) return;
+  ++program.guiding.pulsesSent;
   program.ui().beep();
   TimedMove(program, move->letter, move->durationMs);
   program.ui().beep();

@@ -76,6 +76,8 @@ struct GuidingState {
   bool paused = false;
   bool starLost = false;
   bool training = false;
+  // Corrections sent since the program started: mount pulses and AO moves.
+  int pulsesSent = 0;
   // Set by the first main-camera training of a run in socket mode.
   bool socketPulsesSent = false;
 

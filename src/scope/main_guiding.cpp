@@ -52,6 +52,7 @@ std::string oneDecimal(double v) {
 
 void sendMove(core::Program& program, const std::optional<GuideMove>& move) {
   if (!move) return;
+  ++program.guiding.pulsesSent;
   program.ui().beep();
   TimedMove(program, move->letter, move->durationMs);
   program.ui().beep();

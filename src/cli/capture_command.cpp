@@ -9,6 +9,7 @@
 
 #include "acquire/exposure_sequence.h"
 #include "cli/cli.h"
+#include "files/file_commands.h"
 #include "files/fits_file.h"
 #include "files/raw_file.h"
 
@@ -175,9 +176,11 @@ int runCaptureCommand(CliSession& session, CommandArgs args) {
     session.err() << "capture stopped before a frame was read; nothing saved\n";
     return 1;
   }
-  const files::SaveResult saved = isFitsName(request->out)
-                                      ? files::saveFitsFile(program, request->out, {})
-                                      : files::saveRawFile(program, request->out);
+  const bool asFits = isFitsName(request->out);
+  // A FITS frame carries its observation time, as the autosaved one does.
+  if (asFits) files::stampObservationTime(program);
+  const files::SaveResult saved = asFits ? files::saveFitsFile(program, request->out, {})
+                                         : files::saveRawFile(program, request->out);
   if (saved != files::SaveResult::Saved) return 1;
   session.out() << request->out.string() << '\n';
   return 0;

@@ -97,6 +97,14 @@ const std::array kFileCommands{
 
 }  // namespace
 
+void stampObservationTime(core::Program& program) {
+  const std::int64_t start = program.exposureStartSeconds;
+  const std::int64_t middle = start + (program.exposureEndSeconds - start) / 2;
+  const CivilTime ut = addHours(localTimeOf(middle), program.fits.utOffsetHours);
+  program.fits.timeObs = timeObsText(ut);
+  program.fits.dateObs = dateObsText(ut);
+}
+
 SaveResult quickSaveFits(core::Program& program, DiskSpace disk) {
   const auto folder = program.autosaveFolder();
   std::error_code ec;
@@ -105,11 +113,7 @@ SaveResult quickSaveFits(core::Program& program, DiskSpace disk) {
   program.settings.autosaveCounter = nextAutosaveCounter(previous);
   const auto path = folder / ("IMG" + std::to_string(program.settings.autosaveCounter) + ".FIT");
 
-  const std::int64_t start = program.exposureStartSeconds;
-  const std::int64_t middle = start + (program.exposureEndSeconds - start) / 2;
-  const CivilTime ut = addHours(localTimeOf(middle), program.fits.utOffsetHours);
-  program.fits.timeObs = timeObsText(ut);
-  program.fits.dateObs = dateObsText(ut);
+  stampObservationTime(program);
 
   FitsSaveOptions options;
   options.disk = disk;  // always 16 bits, whatever the eight-bit box says

@@ -19,6 +19,9 @@ inline constexpr std::string_view kFitsFilter = "FITS file (*.FIT)|*.FIT|All Fil
 inline constexpr std::string_view kTiffFilter = "Tiff file (*.TIF)|*.TIF|All Files(*.*)|*.*|";
 inline constexpr std::string_view kProcessingHistoryTitle = "NVK_K7LQ - PROCESSING HISTORY";
 
+// Sets DATE-OBS and TIME-OBS to the last exposure's mid-exposure time in UT.
+void stampObservationTime(core::Program& program);
+
 // Quick Save as FITS: IMGn.FIT in the autosave folder under the next autosave number, stamped
 // with the mid-exposure time in UT; on success the settings file is saved so the number
 // persists. A failed save keeps the number it had.

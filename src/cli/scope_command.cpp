@@ -176,6 +176,9 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
   }
   if (session.ui().messageCount() != messagesBefore) return 1;
 
+  // A catalogue GoTo reads the mount's whole slew reply: '0' (an empty line) for a slew, else
+  // the mount's reason for refusing. A coordinate GoTo reads it too early to tell.
+  const bool refused = action == "goto" && args[1] != "radec" && !dialog.infoLine(1).empty();
   if (action == "goto") {
     session.out() << "Info from Scope: " << dialog.infoLine(0) << '\n'
                   << "Slew reply: " << dialog.infoLine(1) << '\n';
@@ -184,6 +187,10 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
     for (int i = 0; i < kMaxSlewPolls && mount->slewing(); ++i)
       program.clock().waitMs(kSlewPollMs);
     session.out() << "Mount: " << describe(*mount) << '\n';
+  }
+  if (refused) {
+    session.err() << "scope: the mount refused the GoTo: " << dialog.infoLine(1) << '\n';
+    return 1;
   }
   return 0;
 }

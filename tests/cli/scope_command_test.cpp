@@ -69,6 +69,17 @@ TEST(ScopeCommandTest, GoToPlanetsAndCoordinates) {
   EXPECT_NE(r.out.find("Mount: RA 23h59m00.0s Dec -05d30'00\""), std::string::npos) << r.out;
 }
 
+// A GoTo the mount refused (its slew reply gives the reason) once ended with status 0, so a
+// script could not tell it from a slew; the tool now prints the reply and exits with 1.
+TEST(ScopeCommandTest, AGoToTheMountRefusesEndsWithAFailure) {
+  test::TempDir root;
+  const CliRun r = run(root, {"--simulate", "scope", "goto", "planet", "pluto"});
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("Slew reply: 1Object Below Horizon"), std::string::npos) << r.out;
+  // The mount stayed where it was parked.
+  EXPECT_NE(r.out.find("Mount: RA 02h00m00.0s Dec +52d00'00\""), std::string::npos) << r.out;
+}
+
 TEST(ScopeCommandTest, OutOfRangeObjectsAndCoordinatesAreRefused) {
   test::TempDir root;
   for (const auto& args : std::vector<std::vector<std::string>>{

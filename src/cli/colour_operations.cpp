@@ -2,11 +2,20 @@
 
 #include "app/messages.h"
 #include "colour/anti_alias.h"
+#include "colour/colour_tools.h"
 #include "colour/single_filter.h"
 #include "colour/synthesis.h"
 
+#include <array>
+#include <charconv>
+#include <string>
+#include <system_error>
+#include <vector>
+
 namespace nvk::cli {
 namespace {
+
+constexpr int kMaxLowPassRadius = 10;
 
 constexpr int kAlreadyColourConverted = 68;
 
@@ -31,9 +40,97 @@ ColourOperation onColourImage(void (*command)(core::Program&)) {
   };
 }
 
+std::vector<std::string_view> fieldsOf(std::string_view op) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  while (true) {
+    const auto colon = op.find(':', start);
+    parts.push_back(op.substr(start, colon - start));
+    if (colon == std::string_view::npos) break;
+    start = colon + 1;
+  }
+  return parts;
+}
+
+template <typename Number>
+std::optional<Number> numberOf(std::string_view text) {
+  Number value{};
+  const char* end = text.data() + text.size();
+  const auto [ptr, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || ptr != end) return std::nullopt;
+  return value;
+}
+
+// balance:R:G:B[:SAT[:RMIN:RMAX:GMIN:GMAX:BMIN:BMAX]]: the start values, the saturation factor
+// and the levels of the "Colour Starting Balance" dialog, with its checks.
+std::optional<ColourOperation> colourBalance(const std::vector<std::string_view>& parts) {
+  if (parts.size() != 4 && parts.size() != 5 && parts.size() != 11) return std::nullopt;
+  colour::ColourBalance balance;
+  for (std::size_t c = 0; c < 3; ++c) {
+    const auto start = numberOf<int>(parts[c + 1]);
+    if (!start) return std::nullopt;
+    balance.start[c] = *start;
+  }
+  if (parts.size() >= 5) {
+    const auto saturation = numberOf<double>(parts[4]);
+    if (!saturation) return std::nullopt;
+    balance.saturation = *saturation;
+  }
+  if (parts.size() == 11) {
+    for (std::size_t c = 0; c < 3; ++c) {
+      const auto minimum = numberOf<int>(parts[5 + 2 * c]);
+      const auto maximum = numberOf<int>(parts[6 + 2 * c]);
+      if (!minimum || !maximum) return std::nullopt;
+      balance.minimum[c] = *minimum;
+      balance.maximum[c] = *maximum;
+    }
+  }
+  if (!balance.valid()) return std::nullopt;
+  return [balance](core::Program& p) {
+    // Refused with message 69 on a monochrome image, as the menu command is.
+    return colour::applyColourBalanceToImage(p, balance);
+  };
+}
+
+// chromatism:RX:RY:BX:BY, in pixels (tenths honoured).
+std::optional<ColourOperation> chromatism(const std::vector<std::string_view>& parts) {
+  if (parts.size() != 5) return std::nullopt;
+  std::array<double, 4> values{};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const auto value = numberOf<double>(parts[i + 1]);
+    if (!value) return std::nullopt;
+    values[i] = *value;
+  }
+  const colour::ChromatismShift shift{values[0], values[1], values[2], values[3]};
+  if (!shift.valid()) return std::nullopt;
+  return [shift](core::Program& p) { return colour::applyChromatismToImage(p, shift); };
+}
+
 }  // namespace
 
 std::optional<ColourOperation> parseColourOperation(std::string_view op) {
+  const auto parts = fieldsOf(op);
+  if (parts[0] == "balance") return colourBalance(parts);
+  if (parts[0] == "chromatism") return chromatism(parts);
+  if (op == "overload") return ColourOperation(colour::ColourOverloadSmoothing);
+  if (parts[0] == "overload" && parts.size() == 2) {
+    const auto level = numberOf<int>(parts[1]);
+    if (!level || *level < 1 || *level > 65535) return std::nullopt;
+    return [level = *level](core::Program& p) {
+      p.colourTools.overloadLevel = level;
+      return colour::ColourOverloadSmoothing(p);
+    };
+  }
+  if (op == "lowpasscolour") return ColourOperation(colour::LowPassColourFilter);
+  if (parts[0] == "lowpasscolour" && parts.size() == 2) {
+    const auto radius = numberOf<int>(parts[1]);
+    if (!radius || *radius < 1 || *radius > kMaxLowPassRadius) return std::nullopt;
+    return [radius = *radius](core::Program& p) {
+      p.colourTools.lowPassRadius = radius;
+      return colour::LowPassColourFilter(p);
+    };
+  }
+  if (op == "balancehist") return ColourOperation(colour::BalanceColourHistogram);
   if (op == "synth") return synthesis(false);
   if (op == "synth:daylight") return synthesis(true);
   if (op == "antialias") {

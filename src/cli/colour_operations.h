@@ -14,11 +14,20 @@ namespace nvk::cli {
 //   antialias       the anti-alias filter
 //   colourundo      Undo Last Colour Filter
 //   mono:N          the single-filter image of matrix site N (1..4)
+//   balance:R:G:B[:SAT[:RMIN:RMAX:GMIN:GMAX:BMIN:BMAX]]
+//                   Set Colour Balance with these start values, saturation factor and levels
+//   chromatism:RX:RY:BX:BY
+//                   Adjust Chromatism: the red and blue planes moved by these pixels
+//   overload[:LEVEL]  Colour Overload Smoothing (overloaded at LEVEL, default 64000)
+//   lowpasscolour[:R] Low Pass Colour Filter over the square of radius R (1..10, default 2)
+//   balancehist     Balance Colour Histogram
 // An operation returns false when the program refused it (its message has been shown).
 using ColourOperation = std::function<bool(core::Program&)>;
 std::optional<ColourOperation> parseColourOperation(std::string_view op);
 
 inline constexpr std::string_view kColourOperationsUsage =
-    "      synth synth:daylight antialias colourundo mono:N (N = 1..4)\n";
+    "      synth synth:daylight antialias colourundo mono:N (N = 1..4)\n"
+    "      balance:R:G:B[:SAT[:RMIN:RMAX:GMIN:GMAX:BMIN:BMAX]] chromatism:RX:RY:BX:BY\n"
+    "      overload[:LEVEL] lowpasscolour[:R] balancehist\n";
 
 }  // namespace nvk::cli

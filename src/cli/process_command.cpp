@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "image/settings_file.h"
 #include "process/calibration.h"
 #include "process/filters.h"
+#include "process/measure_merge.h"
 #include "process/stretch.h"
 #include "process/undo.h"
 
@@ -32,7 +34,7 @@ constexpr const char* kUsage =
     "  OP: normal:B:W power:P sine log antilog invert nonlinear:C removebg autoproc\n"
     "      lowpass hipass-low hipass-high smoothsharp gaussian basrelief unsharp:R:P\n"
     "      median:R:Q gradient dark:FILE flat:FILE hpmscan:T hpm:FILE label:TEXT mirror flip\n"
-    "      undo\n";
+    "      undo merge:FILE:X1:Y1:X2:Y2[:avg]\n";
 constexpr const char* kOutNote =
     "  OUT is written as FITS when it ends in .FIT (any case), else as a raw file.\n";
 
@@ -91,6 +93,34 @@ Operation simple(void (*command)(core::Program&)) {
   };
 }
 
+// merge:FILE:X1:Y1:X2:Y2[:avg|:add]: the numbers are the last fields, so FILE may hold colons.
+std::optional<Operation> mergeOperation(std::string_view rest) {
+  const auto popField = [&rest]() -> std::optional<std::string_view> {
+    const auto colon = rest.rfind(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    const std::string_view field = rest.substr(colon + 1);
+    rest = rest.substr(0, colon);
+    return field;
+  };
+  process::MergeMode mode = process::MergeMode::Add;
+  if (rest.ends_with(":avg") || rest.ends_with(":add")) {
+    if (rest.ends_with(":avg")) mode = process::MergeMode::Average;
+    popField();
+  }
+  std::array<int, 4> point{};
+  for (int i = 3; i >= 0; --i) {
+    const auto field = popField();
+    const auto value = field ? wholeNumber(*field, 0, 9999) : std::nullopt;
+    if (!value) return std::nullopt;
+    point[std::size_t(i)] = *value;
+  }
+  if (rest.empty()) return std::nullopt;
+  const std::filesystem::path file(rest);
+  return [file, point, mode](core::Program& p) {
+    return process::mergeWithFile(p, file, point[0], point[1], point[2], point[3], mode);
+  };
+}
+
 // The operation an argument names, or nullopt when it is not one (or its numbers are out of
 // the dialogs' ranges).
 std::optional<Operation> parseOperation(std::string_view op) {
@@ -144,6 +174,7 @@ std::optional<Operation> parseOperation(std::string_view op) {
       return [file](core::Program& p) { return process::SubtractDarkFrame(p, file); };
     return [file](core::Program& p) { return process::ApplyFlatField(p, file); };
   }
+  if (name == "merge") return mergeOperation(rest);
   if (name == "hpm") {
     if (rest.empty()) return std::nullopt;
     const std::filesystem::path file(rest);

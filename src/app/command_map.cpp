@@ -4,8 +4,10 @@
 
 #include "acquire/exposure_sequence.h"
 #include "app/label_stamp.h"
+#include "app/measure_commands.h"
 #include "app/window_commands.h"
 #include "colour/anti_alias.h"
+#include "colour/colour_tools.h"
 #include "colour/single_filter.h"
 #include "colour/synthesis.h"
 #include "files/file_commands.h"
@@ -21,6 +23,7 @@ namespace nvk::app {
 namespace {
 
 namespace wc = window_commands;
+namespace mc = measure_commands;
 
 // A File menu command: the files subsystem does the work; the file the user chose in a file
 // dialog (Open and the saves) gives the window its title.
@@ -115,11 +118,13 @@ constexpr std::array kCommands{
     CommandInfo{cmd::kMirror, "&Mirror Image", "", View, wc::mirror, Enabling::Always, nullptr,
                 true},
     CommandInfo{cmd::kFlip, "Flip Image", "", View, wc::flip},
-    CommandInfo{14, "&Photometry of Image", "", View, nullptr, Enabling::Always, nullptr, true},
-    CommandInfo{15, "3-D &Intensity Plot", "", View, nullptr},
-    CommandInfo{16, "Intensity Plot of Current R&ow", "", View, nullptr},
-    CommandInfo{6, "&Histogram", "", View, nullptr},
-    CommandInfo{8124, "Show &Values", "", View, nullptr},
+    CommandInfo{14, "&Photometry of Image", "", View, mc::photometry, Enabling::Always, nullptr,
+                true},
+    CommandInfo{15, "3-D &Intensity Plot", "", View, mc::intensityPlot3d},
+    CommandInfo{16, "Intensity Plot of Current R&ow", "", View, mc::rowPlot},
+    CommandInfo{6, "&Histogram", "", View, mc::histogram, kPicture},
+    CommandInfo{8124, "Show &Values", "", View, mc::showValues, Enabling::Always,
+                mc::showValuesChecked},
     CommandInfo{17, "Processing &History", "", View,
                 fileCommand<files::command::kProcessingHistory>, Enabling::Always, nullptr, true},
     CommandInfo{20, "&Show/Edit Current Image FITS details", "", View,
@@ -224,20 +229,25 @@ constexpr std::array kCommands{
                 [](CommandContext& c) { colour::SynthesizeColourImage(c.program); }},
     CommandInfo{8117, "Create Mono Image from Raw", "", Colour,
                 [](CommandContext& c) { colour::CreateMonoImageFromRaw(c.program); }},
-    CommandInfo{8116, "Set Colour &Balance (Ctrl+B is Remove Background)", "", Colour, nullptr},
+    CommandInfo{8116, "Set Colour &Balance (Ctrl+B is Remove Background)", "", Colour,
+                [](CommandContext& c) { colour::SetColourBalance(c.program); }},
     CommandInfo{8114, "&Apply Anti-Alias Filter", "", Colour,
                 [](CommandContext& c) { colour::AntiAlias(c.program, true); }},
-    CommandInfo{8119, "Adjust Chroma&tism", "", Colour, nullptr},
-    CommandInfo{8128, "Colour &Overload Smoothing", "", Colour, nullptr},
-    CommandInfo{8129, "&Low Pass Colour Filter ", "", Colour, nullptr},
-    CommandInfo{8130, "Balance Colour &Histogram", "", Colour, nullptr},
+    CommandInfo{8119, "Adjust Chroma&tism", "", Colour,
+                [](CommandContext& c) { colour::AdjustChromatism(c.program); }},
+    CommandInfo{8128, "Colour &Overload Smoothing", "", Colour,
+                [](CommandContext& c) { colour::ColourOverloadSmoothing(c.program); }},
+    CommandInfo{8129, "&Low Pass Colour Filter ", "", Colour,
+                [](CommandContext& c) { colour::LowPassColourFilter(c.program); }},
+    CommandInfo{8130, "Balance Colour &Histogram", "", Colour,
+                [](CommandContext& c) { colour::BalanceColourHistogram(c.program); }},
 
     // Merging
     CommandInfo{110, "&Subtract Image (Dark Frame)", "Ctrl+D", Merging,
                 [](CommandContext& c) { process::SubtractDarkFrameCommand(c.program); }},
     CommandInfo{115, "Apply &Flat Field", "", Merging,
                 [](CommandContext& c) { process::ApplyFlatFieldCommand(c.program); }},
-    CommandInfo{111, "Merge two Images &together", "Ctrl+M", Merging, nullptr},
+    CommandInfo{111, "Merge two Images &together", "Ctrl+M", Merging, mc::merge},
 
     // Help
     CommandInfo{cmd::kHelp, "Help in using NVK_K7LQ_USB", "", Help, wc::help},

@@ -9,6 +9,9 @@
 
 namespace nvk::app {
 
+// The windows of the measurement tools, which stay open beside the picture.
+enum class ToolWindow { Histogram, IntensityPlot3d, RowPlot, Photometry, ShowValues };
+
 // What a command handler may ask of the main window beyond the Ui port. The Qt window realises
 // it; tests use a recording fake.
 class WindowActions {
@@ -34,6 +37,8 @@ class WindowActions {
   // The settings changed in a way that affects the menus (telescope drive method), the tool bar
   // or the background colour.
   virtual void settingsChanged() = 0;
+  // Opens (or raises and refreshes) a measurement tool's window; it shows the program's state.
+  virtual void showToolWindow(ToolWindow window) = 0;
 };
 
 // Everything a handler works with.

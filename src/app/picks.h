@@ -14,6 +14,7 @@ enum class PickMode {
   GuideStar,       // "Pick Guide Star"
   Photometry,
   Merge,
+  RowPlot,  // "Intensity Plot of Current Row": the click chooses the row
 };
 
 // Full-resolution pixels per display pixel: x2 in binned geometry, x2 more with the half-size

@@ -25,6 +25,7 @@ class FakeWindow final : public WindowActions {
   }
   void closeWindow() override { ++closes; }
   void settingsChanged() override { ++settingsChanges; }
+  void showToolWindow(ToolWindow window) override { toolWindows.push_back(window); }
 
   std::string title_;
   std::vector<bool> redraws;
@@ -38,6 +39,7 @@ class FakeWindow final : public WindowActions {
   int helps = 0;
   int closes = 0;
   int settingsChanges = 0;
+  std::vector<ToolWindow> toolWindows;
 };
 
 }  // namespace nvk::app::test

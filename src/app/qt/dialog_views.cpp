@@ -7,6 +7,7 @@
 #include "app/qt/colour_dialog_views.h"
 #include "app/qt/defaults_dialog_view.h"
 #include "app/qt/file_dialog_views.h"
+#include "app/qt/measure_dialog_views.h"
 #include "app/qt/move_telescope_dialog_view.h"
 #include "app/qt/process_dialog_views.h"
 #include "app/qt/sub_frame_dialog_view.h"
@@ -22,7 +23,7 @@ std::unique_ptr<QDialog> make(port::DialogModel& model, QtUi& ui, QWidget* paren
 }
 
 // One line per dialog: the model's dialogId() and its view.
-constexpr std::array<std::pair<std::string_view, ViewFactory>, 18> kViews{{
+constexpr std::pair<std::string_view, ViewFactory> kViews[] = {
     {"TSubFrameDialog", make<SubFrameDialogView, image::SubFrameDialog>},
     {"TDefaultsDialog", make<DefaultsDialogView, image::DefaultsDialog>},
     {"TColourDialog", make<ColourDialogView, colour::TColourDialog>},
@@ -41,7 +42,11 @@ constexpr std::array<std::pair<std::string_view, ViewFactory>, 18> kViews{{
     {"TFitsDetailsDialog", make<FitsDetailsDialogView, files::FitsDetailsDialog>},
     {"TDeleteFileDialog", make<DeleteFileDialogView, files::DeleteFileDialog>},
     {"TNVDialog", make<CameraDialogView, acquire::TNVDialog>},
-}};
+    {"TPhotometryDialog", make<PhotometryDialogView, process::PhotometryDialog>},
+    {"TBalanceDialog", make<BalanceDialogView, colour::TBalanceDialog>},
+    {"TChromatismDialog", make<ChromatismDialogView, colour::TChromatismDialog>},
+    {"TMergeDialog", make<MergeDialogView, process::MergeDialog>},
+};
 
 }  // namespace
 

@@ -12,6 +12,7 @@ ImageView::ImageView(core::Program& program, QWidget* parent)
     : QAbstractScrollArea(parent), program_(program) {
   setFrameShape(QFrame::NoFrame);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  viewport()->setMouseTracking(true);  // "Show Values" follows the mouse without a button
   // Units of one pixel; until the first picture the range of an empty window.
   horizontalScrollBar()->setSingleStep(16);
   verticalScrollBar()->setSingleStep(16);
@@ -149,8 +150,19 @@ void ImageView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && onLeftClick) {
     const QPoint p = displayPoint(event->position().toPoint());
     onLeftClick(p.x(), p.y());
+  } else if (event->button() == Qt::RightButton && onRightClick) {
+    const QPoint p = displayPoint(event->position().toPoint());
+    onRightClick(p.x(), p.y());
   }
   QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void ImageView::mouseMoveEvent(QMouseEvent* event) {
+  if (onMouseMove) {
+    const QPoint p = displayPoint(event->position().toPoint());
+    onMouseMove(p.x(), p.y());
+  }
+  QAbstractScrollArea::mouseMoveEvent(event);
 }
 
 void ImageView::scrollContentsBy(int, int) {

@@ -40,11 +40,16 @@ class ImageView final : public QAbstractScrollArea {
 
   // Called with the display pixel of every left-button release.
   std::function<void(int x, int y)> onLeftClick;
+  // Called with the display pixel of every right-button release (the merging picks).
+  std::function<void(int x, int y)> onRightClick;
+  // Called with the display pixel under the mouse whenever it moves over the view.
+  std::function<void(int x, int y)> onMouseMove;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
 
  private:

@@ -18,11 +18,14 @@
 #include <QUrl>
 
 #include "app/display_builder.h"
+#include "app/measure_commands.h"
 #include "app/qt/image_view.h"
+#include "app/qt/measure_windows.h"
 #include "app/qt/print_picture.h"
 #include "app/qt/qt_ui.h"
 #include "app/qt/tool_icons.h"
 #include "camera/discovery.h"
+#include "process/measure_merge.h"
 
 namespace nvk::app::qt {
 namespace {
@@ -62,6 +65,9 @@ TNVK_K7LQWindow::TNVK_K7LQWindow(core::Program& program, QtUi& ui)
   setObjectName(QStringLiteral("TNVK_K7LQWindow"));
   view_ = new ImageView(program_, this);
   view_->onLeftClick = [this](int x, int y) { onLeftClick(x, y); };
+  view_->onRightClick = [this](int x, int y) { onRightClick(x, y); };
+  view_->onMouseMove = [this](int x, int y) { onMouseMove(x, y); };
+  toolWindows_ = std::make_unique<ToolWindows>(context_, this, [this] { updateCommandStates(); });
   setCentralWidget(view_);
   buildMenus();
   buildToolBar();
@@ -165,6 +171,12 @@ void TNVK_K7LQWindow::updateCommandStates() {
   const bool drive = program_.settings.guideOutputMode != image::GuideOutputMode::None;
   telescopeButton_->setVisible(drive);
   telescopeButton_->setEnabled(actions_.at(cmd::kTelescopeControl)->isEnabled());
+  if (toolWindows_) toolWindows_->sync();
+  // While merging the status bar says what to do next.
+  const bool merging = program_.measure.active == process::MeasureTool::Merging;
+  if (statusLabel_ != nullptr)
+    statusLabel_->setText(merging ? toQString(process::mergePrompt(program_.measure.merge.step))
+                                  : QString::fromLatin1(kStatusText));
 }
 
 void TNVK_K7LQWindow::setDocumentTitle(std::string_view title) {
@@ -175,6 +187,7 @@ void TNVK_K7LQWindow::redraw(bool resetScroll) {
   buildDisplayImage(program_);
   view_->setPicture();
   view_->updateScrollRange(resetScroll);
+  toolWindows_->pictureChanged();
   updateCommandStates();
 }
 
@@ -237,11 +250,33 @@ void TNVK_K7LQWindow::settingsChanged() {
   updateCommandStates();
 }
 
+void TNVK_K7LQWindow::showToolWindow(ToolWindow window) {
+  toolWindows_->show(window);
+}
+
 void TNVK_K7LQWindow::onLeftClick(int x, int y) {
+  if (measure_commands::pick(context_, x, y, false)) {
+    updateCommandStates();
+    return;
+  }
   if (pickMode_ == PickMode::None) return;
   const PickMode before = pickMode_;
   setPickMode(pickAt(program_, pickMode_, x, y));
   if (before != pickMode_) view_->viewport()->update();
+}
+
+void TNVK_K7LQWindow::onRightClick(int x, int y) {
+  if (measure_commands::pick(context_, x, y, true)) updateCommandStates();
+}
+
+void TNVK_K7LQWindow::onMouseMove(int x, int y) {
+  toolWindows_->mouseMoved(x, y);
+  // The merge cursor: a cross over the picture, the arrow beside it.
+  if (pickMode_ == PickMode::Merge) {
+    const bool over = view_->hasPicture() && x >= 0 && y >= 0 && x < view_->picture().width() &&
+                      y < view_->picture().height();
+    view_->viewport()->setCursor(over ? Qt::CrossCursor : Qt::ArrowCursor);
+  }
 }
 
 }  // namespace nvk::app::qt

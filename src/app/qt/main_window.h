@@ -17,6 +17,7 @@ namespace nvk::app::qt {
 
 class ImageView;
 class QtUi;
+class ToolWindows;
 
 // The program's title: the first part of the caption and the menu's name.
 inline constexpr const char* kApplicationTitle = "NVK_K7LQ_USB";
@@ -40,6 +41,8 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   QLabel* statusLabel() const { return statusLabel_; }
   // The tool button of the telescope control, shown only with a telescope drive method.
   QAction* telescopeButton() const { return telescopeButton_; }
+  // The windows of the measurement tools.
+  ToolWindows& toolWindows() const { return *toolWindows_; }
   // Re-reads enabling and check marks from the command table.
   void updateCommandStates();
 
@@ -56,6 +59,7 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   bool openHelp() override;
   void closeWindow() override;
   void settingsChanged() override;
+  void showToolWindow(ToolWindow window) override;
 
   // The printer that Print setup prepares and Print prints on; kept for the whole run.
   QPrinter& printer();
@@ -68,6 +72,8 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   void buildMenus();
   void buildToolBar();
   void onLeftClick(int x, int y);
+  void onRightClick(int x, int y);
+  void onMouseMove(int x, int y);
 
   core::Program& program_;
   QtUi& ui_;
@@ -80,6 +86,7 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   std::map<int, QAction*> actions_;
   std::unique_ptr<QPrinter> printer_;
   PickMode pickMode_ = PickMode::None;
+  std::unique_ptr<ToolWindows> toolWindows_;
 };
 
 }  // namespace nvk::app::qt

@@ -1,0 +1,245 @@
+#include "app/measure_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "app/display_builder.h"
+#include "colour/colour_tools.h"
+#include "colour/colour_tools_dialogs.h"
+#include "fake_window.h"
+#include "files/raw_file.h"
+#include "process/measure_merge.h"
+#include "process/measure_test_support.h"
+#include "process/measure_tools.h"
+#include "support/program_fixture.h"
+
+namespace nvk::app {
+namespace {
+
+using port::DialogResult;
+
+// The measurement commands as the menu runs them: command -> pick mode -> picks -> tool window.
+struct MeasureCommandsTest : ::testing::Test {
+  nvk::test::ProgramFixture f;
+  test::FakeWindow window;
+  CommandContext context{f.program, window};
+  const std::vector<nvk::test::SyntheticStar> stars{{300, 200, 1.8, 200000},
+                                                    {900, 640, 2.2, 90000}};
+
+  void SetUp() override {
+    f.program.state.binned = true;
+    f.program.applyGeometry();
+    const auto frame = nvk::test::starFrame(1520, 1012, 800, stars, 8);
+    std::copy(frame.begin(), frame.end(), f.program.planes.RawImage.begin());
+  }
+  bool run(int id) { return dispatchCommand(context, id); }
+  void answerApertures() {
+    f.ui.onDialog<process::PhotometryDialog>("TPhotometryDialog",
+                                             [](auto&) { return DialogResult::Ok; });
+  }
+};
+
+TEST_F(MeasureCommandsTest, PhotometryPicksFillTheListUntilTheToolEnds) {
+  answerApertures();
+  ASSERT_TRUE(run(14));
+  EXPECT_EQ(window.pickMode(), PickMode::Photometry);
+  EXPECT_EQ(window.toolWindows, std::vector<ToolWindow>{ToolWindow::Photometry});
+
+  // Half-size display: display pixel (150, 100) is image pixel (300, 200).
+  f.program.halfSizeDisplay = true;
+  EXPECT_TRUE(measure_commands::pick(context, 151, 99, false));
+  f.program.halfSizeDisplay = false;
+  EXPECT_TRUE(measure_commands::pick(context, 899, 642, false));
+  // The right button is not photometry's; a click on no star is refused with its reason.
+  EXPECT_FALSE(measure_commands::pick(context, 300, 200, true));
+  EXPECT_TRUE(measure_commands::pick(context, 2, 2, false));
+  ASSERT_EQ(f.program.measure.photometryLog.size(), 2u);
+  EXPECT_NEAR(f.program.measure.photometryLog[0].x, 300.0, 0.05);
+  EXPECT_NEAR(f.program.measure.photometryLog[1].y, 640.0, 0.05);
+  EXPECT_EQ(window.toolWindows.size(), 3u);  // opened, then refreshed by each measurement
+  ASSERT_EQ(f.ui.messages().size(), 1u);
+
+  // Photometry again while it runs: message 37; the row plot or merging: message 35.
+  f.ui.clearRecord();
+  run(14);
+  run(16);
+  run(111);
+  EXPECT_EQ(f.ui.messageTexts(),
+            (std::vector<std::string>{
+                "Sorry, you are already in Photometry mode. Click left Mouse button when on "
+                "object you wish to measure",
+                "Sorry, you cannot run Photometry, Row Plot and Merging at the same time",
+                "Sorry, you cannot run Photometry, Row Plot and Merging at the same time"}));
+  EXPECT_EQ(window.pickMode(), PickMode::Photometry);
+
+  measure_commands::endTool(context);
+  EXPECT_EQ(window.pickMode(), PickMode::None);
+  EXPECT_EQ(f.program.measure.active, process::MeasureTool::None);
+  EXPECT_FALSE(measure_commands::pick(context, 300, 200, false));
+}
+
+TEST_F(MeasureCommandsTest, StretchedPictureAndCancelledDialogLeaveNoMode) {
+  f.program.displayOptions.fitToWindow = true;
+  run(14);
+  run(16);
+  run(111);
+  EXPECT_EQ(f.ui.messageTexts(),
+            (std::vector<std::string>{
+                "Sorry, Photometry only available in standard Geometry. Ensure Image is not "
+                "stretched to fit window or in KG geometry.",
+                "Sorry, Row Plot only available in standard Geometry. Ensure Image is not "
+                "stretched to fit window or in KG geometry.",
+                "Sorry, Merging only available in standard Geometry. Ensure Image is not "
+                "stretched to fit window or in KR geometry."}));
+  f.program.displayOptions.fitToWindow = false;
+  f.ui.onDialog<process::PhotometryDialog>("TPhotometryDialog",
+                                           [](auto&) { return DialogResult::Cancel; });
+  run(14);
+  EXPECT_EQ(window.pickMode(), PickMode::None);
+  EXPECT_TRUE(window.toolWindows.empty());
+  EXPECT_EQ(f.program.measure.active, process::MeasureTool::None);
+}
+
+TEST_F(MeasureCommandsTest, RowPlotTakesOneLeftPick) {
+  ASSERT_TRUE(run(16));
+  EXPECT_EQ(window.pickMode(), PickMode::RowPlot);
+  EXPECT_FALSE(measure_commands::pick(context, 10, 640, true));
+  EXPECT_TRUE(window.toolWindows.empty());
+  EXPECT_TRUE(measure_commands::pick(context, 10, 640, false));
+  EXPECT_EQ(window.pickMode(), PickMode::None);
+  EXPECT_EQ(window.toolWindows, std::vector<ToolWindow>{ToolWindow::RowPlot});
+  ASSERT_TRUE(f.program.measure.lastPick);
+  EXPECT_EQ(f.program.measure.lastPick->second, 640);
+  EXPECT_EQ(f.program.measure.active, process::MeasureTool::None);
+}
+
+TEST_F(MeasureCommandsTest, HistogramPlotAndShowValuesOpenTheirWindows) {
+  EXPECT_FALSE(run(6));  // no picture yet
+  window.picture = true;
+  EXPECT_TRUE(run(6));
+  EXPECT_TRUE(run(15));
+  const CommandInfo& showValues = *findCommand(8124);
+  EXPECT_FALSE(isCommandChecked(showValues, context));
+  EXPECT_TRUE(run(8124));
+  EXPECT_TRUE(isCommandChecked(showValues, context));
+  EXPECT_TRUE(run(8124));
+  EXPECT_FALSE(isCommandChecked(showValues, context));
+  EXPECT_EQ(window.toolWindows,
+            (std::vector<ToolWindow>{ToolWindow::Histogram, ToolWindow::IntensityPlot3d,
+                                     ToolWindow::ShowValues}));
+}
+
+// Merging through the command and right-button picks: the first star, the second image from
+// the open dialog, the same star there, then "Add"; Undo Last Filter gives the first back.
+TEST_F(MeasureCommandsTest, MergeByRightButtonPicks) {
+  const auto first = std::vector<std::uint16_t>(
+      f.program.planes.RawImage.begin(),
+      f.program.planes.RawImage.begin() + std::ptrdiff_t(f.program.geometry.pixelCount));
+  auto moved = stars;
+  for (auto& s : moved)
+    s.x -= 5, s.y += 3;
+  const auto second = nvk::test::starFrame(1520, 1012, 800, moved, 8, 3);
+  std::copy(second.begin(), second.end(), f.program.planes.RawImage.begin());
+  f.program.state.readoutMode = image::ReadoutMode::Binned2x2;
+  f.program.state.modeCode = '2';
+  const auto secondFile = f.root / "second.raw";
+  ASSERT_EQ(files::saveRawFile(f.program, secondFile), files::SaveResult::Saved);
+  std::copy(first.begin(), first.end(), f.program.planes.RawImage.begin());
+
+  ASSERT_TRUE(run(111));
+  EXPECT_EQ(window.pickMode(), PickMode::Merge);
+  run(111);
+  EXPECT_EQ(f.ui.messageTexts(),
+            std::vector<std::string>{"Sorry, you are already in Merging mode."});
+  EXPECT_FALSE(measure_commands::pick(context, 300, 200, false));  // left button: not merging's
+  f.ui.answerFileDialog(secondFile.string());
+  EXPECT_TRUE(measure_commands::pick(context, 301, 201, true));
+  EXPECT_EQ(window.pickMode(), PickMode::Merge);
+  EXPECT_EQ(f.program.measure.merge.step, process::MergeStep::PickSecondStar);
+  f.ui.onDialog<process::MergeDialog>("TMergeDialog", [](process::MergeDialog& d) {
+    d.mode = process::MergeMode::Add;
+    return DialogResult::Ok;
+  });
+  EXPECT_TRUE(measure_commands::pick(context, 296, 204, true));
+  EXPECT_EQ(window.pickMode(), PickMode::None);
+  EXPECT_TRUE(f.ui.scriptErrors().empty());
+
+  std::vector<std::uint16_t> expected = first;
+  process::mergeShifted(expected, second, 1520, 1012, {5, -3}, process::MergeMode::Add);
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), f.program.planes.RawImage.begin()));
+  EXPECT_EQ(f.program.history.slot(f.program.history.usedCount() - 1), "Images Merged (Added)");
+  ASSERT_TRUE(run(9));
+  EXPECT_TRUE(std::equal(first.begin(), first.end(), f.program.planes.RawImage.begin()));
+}
+
+TEST_F(MeasureCommandsTest, EndingAMergeHalfWayPutsTheFirstImageBack) {
+  const auto first = std::vector<std::uint16_t>(
+      f.program.planes.RawImage.begin(),
+      f.program.planes.RawImage.begin() + std::ptrdiff_t(f.program.geometry.pixelCount));
+  f.program.state.readoutMode = image::ReadoutMode::Binned2x2;
+  f.program.state.modeCode = '2';
+  std::fill_n(f.program.planes.RawImage.begin(), f.program.geometry.pixelCount, 4000);
+  const auto secondFile = f.root / "flat.raw";
+  ASSERT_EQ(files::saveRawFile(f.program, secondFile), files::SaveResult::Saved);
+  std::copy(first.begin(), first.end(), f.program.planes.RawImage.begin());
+
+  ASSERT_TRUE(run(111));
+  f.ui.answerFileDialog(secondFile.string());
+  ASSERT_TRUE(measure_commands::pick(context, 300, 200, true));
+  EXPECT_EQ(f.program.planes.RawImage[0], 4000);  // the second image is on screen
+  const int redraws = f.ui.redraws();
+  measure_commands::endTool(context);
+  EXPECT_EQ(window.pickMode(), PickMode::None);
+  EXPECT_GT(f.ui.redraws(), redraws);
+  EXPECT_TRUE(std::equal(first.begin(), first.end(), f.program.planes.RawImage.begin()));
+}
+
+// Every colour tool through its menu command: message 69 on a monochrome image; on a colour
+// image the change, and Undo Last Colour Filter (810) gives the planes back bit for bit.
+TEST_F(MeasureCommandsTest, ColourToolCommandsRefuseMonochromeAndUndo) {
+  const int tools[] = {8116, 8119, 8128, 8129, 8130};
+  for (const int id : tools)
+    EXPECT_TRUE(run(id));
+  EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>(5, "Image Not Colour Converted"));
+
+  f.program.state.colourConverted = true;
+  const std::size_t n = f.program.geometry.pixelCount;
+  for (int p = 0; p < 3; ++p)
+    for (std::size_t i = 0; i < n; ++i)
+      f.program.planes.ColourImage[p][i] =
+          std::uint16_t(f.program.planes.RawImage[i] / (p + 1) + (i % 7) * 900);
+  // A saturated star core in red, for the overload smoothing.
+  for (std::size_t i = 5000; i < 5010; ++i)
+    f.program.planes.ColourImage.red()[i] = 65535;
+  f.ui.onDialog<colour::TBalanceDialog>("TBalanceDialog", [](colour::TBalanceDialog& d) {
+    d.startText = {"-10", "0", "12"};
+    d.saturationText = "2";
+    return d.ok() ? DialogResult::Ok : DialogResult::Cancel;
+  });
+  f.ui.onDialog<colour::TChromatismDialog>("TChromatismDialog", [](colour::TChromatismDialog& d) {
+    d.redXText = "0.5";
+    d.blueYText = "-1";
+    return d.ok() ? DialogResult::Ok : DialogResult::Cancel;
+  });
+  for (const int id : tools) {
+    SCOPED_TRACE(id);
+    std::array<std::vector<std::uint16_t>, 3> before;
+    for (int p = 0; p < 3; ++p)
+      before[std::size_t(p)].assign(f.program.planes.ColourImage[p].begin(),
+                                    f.program.planes.ColourImage[p].begin() + std::ptrdiff_t(n));
+    ASSERT_TRUE(run(id));
+    bool changed = false;
+    for (int p = 0; p < 3; ++p)
+      changed |= !std::equal(before[std::size_t(p)].begin(), before[std::size_t(p)].end(),
+                             f.program.planes.ColourImage[p].begin());
+    EXPECT_TRUE(changed);
+    ASSERT_TRUE(run(810));
+    for (int p = 0; p < 3; ++p)
+      EXPECT_TRUE(std::equal(before[std::size_t(p)].begin(), before[std::size_t(p)].end(),
+                             f.program.planes.ColourImage[p].begin()))
+          << "plane " << p;
+  }
+  EXPECT_TRUE(f.ui.scriptErrors().empty());
+}
+
+}  // namespace
+}  // namespace nvk::app

@@ -1,9 +1,14 @@
 #include "cli/cli.h"
 
 #include <array>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
+#include "app/messages.h"
 #include "cli/device_sources.h"
+#include "files/open_image.h"
+#include "image/settings_file.h"
 #include "platform/data_root.h"
 #include "platform/pty_mount.h"
 #include "platform/real_clock.h"
@@ -103,6 +108,23 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   err << "unknown command '" << name << "'\n";
   printUsage(err);
   return 2;
+}
+
+bool openInputImage(CliSession& session, const std::string& path) {
+  auto& program = session.program();
+  std::error_code ec;
+  if (std::filesystem::exists(program.paths().settingsFile(), ec) &&
+      program.loadSettingsFile() != image::SettingsStatus::Ok) {
+    app::ShowMessage(program.ui(), 23);
+    return false;
+  }
+  const auto opened = files::openImageFile(program, path);
+  if (!opened.loaded) return false;
+  if (opened.kind == files::FileKind::HotPixelMap) {
+    session.err() << "a hot pixel map is not an image\n";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace nvk::cli

@@ -72,6 +72,11 @@ struct CliCommand {
 // Runs the tool on `args` (without the program name). Returns the exit status.
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// Opens the input image of a command that reads one: loads the settings file first when there
+// is one (message 23 when it is bad), then opens the file and refuses a hot pixel map. False
+// when nothing usable was opened; the message has been shown.
+bool openInputImage(CliSession& session, const std::string& path);
+
 // The commands (each defined in its own file).
 int runPathsCommand(CliSession& session, CommandArgs args);
 int runSettingsCommand(CliSession& session, CommandArgs args);

@@ -40,18 +40,6 @@ ColourOperation onColourImage(void (*command)(core::Program&)) {
   };
 }
 
-std::vector<std::string_view> fieldsOf(std::string_view op) {
-  std::vector<std::string_view> parts;
-  std::size_t start = 0;
-  while (true) {
-    const auto colon = op.find(':', start);
-    parts.push_back(op.substr(start, colon - start));
-    if (colon == std::string_view::npos) break;
-    start = colon + 1;
-  }
-  return parts;
-}
-
 template <typename Number>
 std::optional<Number> numberOf(std::string_view text) {
   Number value{};
@@ -108,8 +96,20 @@ std::optional<ColourOperation> chromatism(const std::vector<std::string_view>& p
 
 }  // namespace
 
+std::vector<std::string_view> operationFields(std::string_view op) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  while (true) {
+    const auto colon = op.find(':', start);
+    parts.push_back(op.substr(start, colon - start));
+    if (colon == std::string_view::npos) break;
+    start = colon + 1;
+  }
+  return parts;
+}
+
 std::optional<ColourOperation> parseColourOperation(std::string_view op) {
-  const auto parts = fieldsOf(op);
+  const auto parts = operationFields(op);
   if (parts[0] == "balance") return colourBalance(parts);
   if (parts[0] == "chromatism") return chromatism(parts);
   if (op == "overload") return ColourOperation(colour::ColourOverloadSmoothing);

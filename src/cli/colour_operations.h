@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "core/program.h"
 
@@ -22,6 +23,9 @@ namespace nvk::cli {
 //   lowpasscolour[:R] Low Pass Colour Filter over the square of radius R (1..10, default 2)
 //   balancehist     Balance Colour Histogram
 // An operation returns false when the program refused it (its message has been shown).
+// The fields of an operation, split at its colons ("balance:1:2" gives "balance", "1", "2").
+std::vector<std::string_view> operationFields(std::string_view op);
+
 using ColourOperation = std::function<bool(core::Program&)>;
 std::optional<ColourOperation> parseColourOperation(std::string_view op);
 

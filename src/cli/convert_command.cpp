@@ -31,18 +31,7 @@ int runConvertCommand(CliSession& session, CommandArgs args) {
     return 2;
   }
   auto& program = session.program();
-  std::error_code ec;
-  if (std::filesystem::exists(program.paths().settingsFile(), ec) &&
-      program.loadSettingsFile() != image::SettingsStatus::Ok) {
-    app::ShowMessage(program.ui(), 23);
-    return 1;
-  }
-  const auto opened = files::openImageFile(program, args[0]);
-  if (!opened.loaded) return 1;
-  if (opened.kind == files::FileKind::HotPixelMap) {
-    session.err() << "a hot pixel map is not an image\n";
-    return 1;
-  }
+  if (!openInputImage(session, args[0])) return 1;
 
   const std::filesystem::path out = args[1];
   files::SaveResult result = files::SaveResult::Refused;

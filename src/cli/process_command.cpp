@@ -67,18 +67,6 @@ std::optional<int> tenths(std::string_view text, int low, int high) {
   return value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
 }
 
-std::vector<std::string_view> fields(std::string_view op) {
-  std::vector<std::string_view> parts;
-  std::size_t start = 0;
-  while (true) {
-    const auto colon = op.find(':', start);
-    parts.push_back(op.substr(start, colon - start));
-    if (colon == std::string_view::npos) break;
-    start = colon + 1;
-  }
-  return parts;
-}
-
 Operation kernelFilter(process::KernelId id) {
   return [id](core::Program& p) {
     process::KernelFilterCommand(p, id);
@@ -127,7 +115,7 @@ std::optional<Operation> parseOperation(std::string_view op) {
   const auto colon = op.find(':');
   const std::string_view name = op.substr(0, colon);
   const std::string_view rest = colon == std::string_view::npos ? "" : op.substr(colon + 1);
-  const auto parts = fields(op);
+  const auto parts = operationFields(op);
 
   if (parts.size() == 1) {
     if (op == "sine") return simple(process::SineStretch);
@@ -283,18 +271,7 @@ int runProcessCommand(CliSession& session, CommandArgs args) {
   }
 
   auto& program = session.program();
-  std::error_code ec;
-  if (std::filesystem::exists(program.paths().settingsFile(), ec) &&
-      program.loadSettingsFile() != image::SettingsStatus::Ok) {
-    app::ShowMessage(program.ui(), 23);
-    return 1;
-  }
-  const auto opened = files::openImageFile(program, args[0]);
-  if (!opened.loaded) return 1;
-  if (opened.kind == files::FileKind::HotPixelMap) {
-    session.err() << "a hot pixel map is not an image\n";
-    return 1;
-  }
+  if (!openInputImage(session, args[0])) return 1;
   for (std::size_t i = 0; i < operations.size(); ++i) {
     if (!operations[i](program)) {
       session.err() << "'" << args[i + 2] << "' was refused; " << args[1] << " not written\n";

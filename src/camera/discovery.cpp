@@ -43,6 +43,107 @@ std::string formatCode(const char* format, int value) {
   return text;
 }
 
+// How a walk over the interface indexes of one class ended.
+enum class Walk {
+  Stopped,      // the class could not be listed or an interface failed: the reason is shown
+  NonePresent,  // no interface of the class was enumerated
+  SomePresent,
+};
+
+// Discovery's walk over interface indexes 0..19 of `cls`: clears the vendor id of every table
+// entry it reaches, takes the vid/pid texts of each present interface's device path and hands
+// the interface to `visit`, which returns false to stop the walk (having shown why).
+template <class Visit>
+Walk walkInterfaces(core::Program& program, DeviceTable& table, port::InterfaceClass cls,
+                    Visit visit) {
+  CameraDevices& devices = program.devices;
+  port::Ui& ui = program.ui();
+  std::optional<std::vector<port::PresentInterface>> present;
+  if (devices.enumerator) present = devices.enumerator->presentInterfaces(cls);
+  if (!present) {
+    showNotice(ui, kNoPnpNodeText);
+    return Walk::Stopped;
+  }
+
+  Walk walked = Walk::NonePresent;
+  for (int index = 0; index < kDeviceTableSize; ++index) {
+    DeviceTableEntry& entry = table[static_cast<std::size_t>(index)];
+    entry.vendorId = 0;
+    if (static_cast<std::size_t>(index) >= present->size()) continue;
+    const port::PresentInterface& iface = (*present)[static_cast<std::size_t>(index)];
+    walked = Walk::SomePresent;
+    if (!iface.devicePath) {
+      showError(ui, kNoSystemNameText);
+      return Walk::Stopped;
+    }
+    noteIdTexts(devices, *iface.devicePath);
+    if (!visit(entry, iface)) return Walk::Stopped;
+  }
+  return walked;
+}
+
+// Asks the opened wheel for its state; the third byte of the reply is its number of positions,
+// which lowers the filter count.
+void askWheelPositions(core::Program& program) {
+  CameraDevices& devices = program.devices;
+  port::Ui& ui = program.ui();
+  devices.commandBuffer[0] = 0x00;
+  devices.commandBuffer[1] = 0x00;
+  devices.commandBuffer[2] = 0x00;
+  devices.transferLength = 3;
+  const auto written = devices.filterWheel->write(std::span(devices.commandBuffer.data(), 3));
+  if (!written.ok || written.bytes != 3) showNotice(ui, kWheelStateWriteText);
+  program.clock().waitMs(kWheelStatePauseMs);
+  auto buffer = program.planes.cameraBuffer;
+  const auto got = devices.filterWheel->read(buffer.first(3));
+  devices.bytesRead = static_cast<std::uint32_t>(got.bytes);
+  if (!got.ok || got.bytes < 3) {
+    showNotice(ui, formatCode("Error %d trying to read data from USB Filterwheel\n",
+                              got.ok ? static_cast<int>(got.bytes) : got.errorCode));
+  }
+  const int positions = buffer[2];
+  // A wheel that reports no positions at all says nothing about its size: keep the count.
+  if (positions > 0 && positions < program.settings.filterCount) {
+    program.settings.filterCount = static_cast<std::int16_t>(positions);
+  }
+}
+
+// One write of transferLength bytes of the command buffer to `channel` (the camera or the
+// wheel); a closed channel counts as a failed write. A failure is shown.
+template <class Channel>
+bool writeCommand(core::Program& program, Channel* channel) {
+  CameraDevices& devices = program.devices;
+  const auto length = static_cast<std::size_t>(std::clamp<std::int32_t>(
+      devices.transferLength, 0, static_cast<std::int32_t>(kCommandBufferBytes)));
+  port::TransferResult r;
+  if (channel) r = channel->write(std::span(devices.commandBuffer.data(), length));
+  devices.bytesWritten = static_cast<std::uint32_t>(r.bytes);
+  if (!r.ok || r.bytes != length) {
+    showNotice(program.ui(), kWriteFailedText);
+    return false;
+  }
+  return true;
+}
+
+struct InputRead {
+  port::TransferResult result;
+  std::size_t asked = 0;
+};
+
+// One read of transferLength bytes from `channel` into the camera input buffer; a closed
+// channel counts as a failed read. The caller reports failures in its own words.
+template <class Channel>
+InputRead readInput(core::Program& program, Channel* channel) {
+  CameraDevices& devices = program.devices;
+  auto buffer = program.planes.cameraBuffer;
+  InputRead got;
+  got.asked = static_cast<std::size_t>(std::clamp<std::int64_t>(
+      devices.transferLength, 0, static_cast<std::int64_t>(buffer.size())));
+  if (channel) got.result = channel->read(buffer.first(got.asked));
+  devices.bytesRead = static_cast<std::uint32_t>(got.result.bytes);
+  return got;
+}
+
 }  // namespace
 
 std::optional<std::string> idTextAfter(std::string_view path, std::string_view key) {
@@ -75,42 +176,28 @@ int OpenCamera(core::Program& program) {
 int OpenCamera(core::Program& program, DeviceTable& table) {
   CameraDevices& devices = program.devices;
   port::Ui& ui = program.ui();
-  std::optional<std::vector<port::PresentInterface>> present;
-  if (devices.enumerator)
-    present = devices.enumerator->presentInterfaces(port::InterfaceClass::CameraDriver);
-  if (!present) {
-    showNotice(ui, kNoPnpNodeText);
-    return 0;
-  }
-
-  int result = 0;
   std::unique_ptr<port::CameraTransport> found;
-  for (int index = 0; index < kDeviceTableSize; ++index) {
-    DeviceTableEntry& entry = table[static_cast<std::size_t>(index)];
-    entry.vendorId = 0;
-    if (static_cast<std::size_t>(index) >= present->size()) continue;
-    const port::PresentInterface& iface = (*present)[static_cast<std::size_t>(index)];
-    result = 1;
-    if (!iface.devicePath) {
-      showError(ui, kNoSystemNameText);
-      return 0;
-    }
-    noteIdTexts(devices, *iface.devicePath);
-    if (sameIdText(devices.productIdText, kCameraProductId) ||
-        program.settings.ignoreCameraVidPid) {
-      auto channel = devices.enumerator->openCamera(*iface.devicePath);
-      if (!channel) {
-        showError(ui, kCannotOpenCameraText);
-        return 0;
-      }
-      found = std::move(channel);  // a later matching index replaces an earlier one
-    }
-    entry.vendorId = iface.vendorId;
-    entry.productId = iface.productId;
-    entry.manufacturer =
-        iface.manufacturer ? narrowDeviceString(*iface.manufacturer) : std::string(kNotPresentText);
-    entry.product = iface.product ? narrowDeviceString(*iface.product) : std::string();
-  }
+  const Walk walked = walkInterfaces(
+      program, table, port::InterfaceClass::CameraDriver,
+      [&](DeviceTableEntry& entry, const port::PresentInterface& iface) {
+        if (sameIdText(devices.productIdText, kCameraProductId) ||
+            program.settings.ignoreCameraVidPid) {
+          auto channel = devices.enumerator->openCamera(*iface.devicePath);
+          if (!channel) {
+            showError(ui, kCannotOpenCameraText);
+            return false;
+          }
+          found = std::move(channel);  // a later matching index replaces an earlier one
+        }
+        entry.vendorId = iface.vendorId;
+        entry.productId = iface.productId;
+        entry.manufacturer = iface.manufacturer ? narrowDeviceString(*iface.manufacturer)
+                                                : std::string(kNotPresentText);
+        entry.product = iface.product ? narrowDeviceString(*iface.product) : std::string();
+        return true;
+      });
+  if (walked == Walk::Stopped) return 0;
+  const int result = walked == Walk::SomePresent ? 1 : 0;
 
   if (!found) {
     showNotice(ui, kCameraNotFoundText);
@@ -139,59 +226,25 @@ int OpenFilterWheel(core::Program& program) {
 int OpenFilterWheel(core::Program& program, DeviceTable& table) {
   CameraDevices& devices = program.devices;
   port::Ui& ui = program.ui();
-  std::optional<std::vector<port::PresentInterface>> present;
-  if (devices.enumerator)
-    present = devices.enumerator->presentInterfaces(port::InterfaceClass::Hid);
-  if (!present) {
-    showNotice(ui, kNoPnpNodeText);
-    return 0;
-  }
-
-  int result = 0;
-  for (int index = 0; index < kDeviceTableSize; ++index) {
-    table[static_cast<std::size_t>(index)].vendorId = 0;
-    if (static_cast<std::size_t>(index) >= present->size()) continue;
-    const port::PresentInterface& iface = (*present)[static_cast<std::size_t>(index)];
-    result = 1;
-    if (!iface.devicePath) {
-      showError(ui, kNoSystemNameText);
-      return 0;
-    }
-    noteIdTexts(devices, *iface.devicePath);
-    if (!sameIdText(devices.productIdText, kFilterWheelProductId) ||
-        !sameIdText(devices.vendorIdText, kFilterWheelVendorId)) {
-      continue;
-    }
-    auto channel = devices.enumerator->openFilterWheel(*iface.devicePath);
-    if (!channel) {
-      showError(ui, kCannotOpenWheelText);
-      return 0;
-    }
-    devices.filterWheel = std::move(channel);
-    devices.usbFilterWheelPresent = true;
-
-    // Ask the wheel for its state; the third byte of the reply is its number of positions.
-    devices.commandBuffer[0] = 0x00;
-    devices.commandBuffer[1] = 0x00;
-    devices.commandBuffer[2] = 0x00;
-    devices.transferLength = 3;
-    const auto written = devices.filterWheel->write(std::span(devices.commandBuffer.data(), 3));
-    if (!written.ok || written.bytes != 3) showNotice(ui, kWheelStateWriteText);
-    program.clock().waitMs(kWheelStatePauseMs);
-    auto buffer = program.planes.cameraBuffer;
-    const auto got = devices.filterWheel->read(buffer.first(3));
-    devices.bytesRead = static_cast<std::uint32_t>(got.bytes);
-    if (!got.ok || got.bytes < 3) {
-      showNotice(ui, formatCode("Error %d trying to read data from USB Filterwheel\n",
-                                got.ok ? static_cast<int>(got.bytes) : got.errorCode));
-    }
-    const int positions = buffer[2];
-    // A wheel that reports no positions at all says nothing about its size: keep the count.
-    if (positions > 0 && positions < program.settings.filterCount) {
-      program.settings.filterCount = static_cast<std::int16_t>(positions);
-    }
-  }
-  return result;
+  const Walk walked =
+      walkInterfaces(program, table, port::InterfaceClass::Hid,
+                     [&](DeviceTableEntry&, const port::PresentInterface& iface) {
+                       if (!sameIdText(devices.productIdText, kFilterWheelProductId) ||
+                           !sameIdText(devices.vendorIdText, kFilterWheelVendorId)) {
+                         return true;
+                       }
+                       auto channel = devices.enumerator->openFilterWheel(*iface.devicePath);
+                       if (!channel) {
+                         showError(ui, kCannotOpenWheelText);
+                         return false;
+                       }
+                       devices.filterWheel = std::move(channel);
+                       devices.usbFilterWheelPresent = true;
+                       askWheelPositions(program);
+                       return true;
+                     });
+  if (walked == Walk::Stopped) return 0;
+  return walked == Walk::SomePresent ? 1 : 0;
 }
 
 void CloseDevices(core::Program& program) {
@@ -200,69 +253,36 @@ void CloseDevices(core::Program& program) {
 }
 
 bool WriteCamera(core::Program& program) {
-  CameraDevices& devices = program.devices;
-  const auto length = static_cast<std::size_t>(std::clamp<std::int32_t>(
-      devices.transferLength, 0, static_cast<std::int32_t>(kCommandBufferBytes)));
-  port::TransferResult r;
-  if (devices.camera) r = devices.camera->write(std::span(devices.commandBuffer.data(), length));
-  devices.bytesWritten = static_cast<std::uint32_t>(r.bytes);
-  if (!r.ok || r.bytes != length) {
-    showNotice(program.ui(), kWriteFailedText);
-    return false;
-  }
-  return true;
+  return writeCommand(program, program.devices.camera.get());
 }
 
 bool ReadCamera(core::Program& program) {
-  CameraDevices& devices = program.devices;
-  auto buffer = program.planes.cameraBuffer;
-  const auto length = static_cast<std::size_t>(std::clamp<std::int64_t>(
-      devices.transferLength, 0, static_cast<std::int64_t>(buffer.size())));
-  port::TransferResult r;
-  if (devices.camera) r = devices.camera->read(buffer.first(length));
-  devices.bytesRead = static_cast<std::uint32_t>(r.bytes);
-  if (!r.ok) {
+  const InputRead got = readInput(program, program.devices.camera.get());
+  if (!got.result.ok) {
     showNotice(program.ui(),
-               formatCode("Error %d trying to read NVKIO data from USB\n", r.errorCode));
+               formatCode("Error %d trying to read NVKIO data from USB\n", got.result.errorCode));
     return false;
   }
-  if (r.bytes < length) {
+  if (got.result.bytes < got.asked) {
     // A short read leaves stale bytes behind the new ones: report it like a failed read, with
     // the count that did arrive.
     showNotice(program.ui(), formatCode("Error %d trying to read NVKIO data from USB\n",
-                                        static_cast<int>(r.bytes)));
+                                        static_cast<int>(got.result.bytes)));
     return false;
   }
   return true;
 }
 
 bool WriteFilterWheel(core::Program& program) {
-  CameraDevices& devices = program.devices;
-  const auto length = static_cast<std::size_t>(std::clamp<std::int32_t>(
-      devices.transferLength, 0, static_cast<std::int32_t>(kCommandBufferBytes)));
-  port::TransferResult r;
-  if (devices.filterWheel) {
-    r = devices.filterWheel->write(std::span(devices.commandBuffer.data(), length));
-  }
-  devices.bytesWritten = static_cast<std::uint32_t>(r.bytes);
-  if (!r.ok || r.bytes != length) {
-    showNotice(program.ui(), kWriteFailedText);
-    return false;
-  }
-  return true;
+  return writeCommand(program, program.devices.filterWheel.get());
 }
 
 bool ReadFilterWheel(core::Program& program) {
-  CameraDevices& devices = program.devices;
-  auto buffer = program.planes.cameraBuffer;
-  const auto length = static_cast<std::size_t>(std::clamp<std::int64_t>(
-      devices.transferLength, 0, static_cast<std::int64_t>(buffer.size())));
-  port::TransferResult r;
-  if (devices.filterWheel) r = devices.filterWheel->read(buffer.first(length));
-  devices.bytesRead = static_cast<std::uint32_t>(r.bytes);
-  if (!r.ok || r.bytes < length) {
+  const InputRead got = readInput(program, program.devices.filterWheel.get());
+  if (!got.result.ok || got.result.bytes < got.asked) {
     showNotice(program.ui(), formatCode("Error %d trying to read NVKIO data from USB Filterwheel\n",
-                                        r.ok ? static_cast<int>(r.bytes) : r.errorCode));
+                                        got.result.ok ? static_cast<int>(got.result.bytes)
+                                                      : got.result.errorCode));
     return false;
   }
   return true;

@@ -42,6 +42,15 @@ void exchange(core::Program& program, std::int32_t lengthWritten, std::size_t re
   ReadCamera(program);
 }
 
+// Sends the cooler command in the buffer and takes the temperature from its 3-byte reply.
+int exchangeForTemperature(core::Program& program) {
+  exchange(program, 8, 3);
+  const auto* reply = program.planes.cameraBuffer.data();
+  CameraDevices& devices = program.devices;
+  devices.cooler.temperatureC = static_cast<std::int16_t>(decodeTemperature(reply[0], reply[1]));
+  return devices.cooler.temperatureC;
+}
+
 // Commands 2 and 3: the readout parameters at byte 8, the exposure time (command 2 only) at 18.
 void readPixels(core::Program& program, CommandCode code, std::uint16_t value,
                 std::uint16_t cameraIndex, const ReadoutRequest& request, std::int32_t exposureMs,
@@ -88,51 +97,39 @@ int decodeTemperature(std::uint8_t low, std::uint8_t high) {
 }
 
 SubFrameLayout subFrameLayout(int size, int cx, int cy) {
+  // One row a size: the request starts `left` samples before twice the centre column and
+  // `above` lines before the centre row (in half lines); the rest is the fixed block.
+  struct Shape {
+    int size;
+    int left;
+    int above;
+    std::uint16_t width;
+    std::uint16_t height;
+    std::size_t bytes;
+    int imageWidth;
+    int imageHeight;
+    int blockLeft;
+    int blockTop;
+  };
+  static constexpr std::array<Shape, 3> kShapes{{
+      {3, 1012, 336, 2024, 336, 1'360'128, 1012, 672, 254, 170},
+      {4, 760, 253, 1516, 252, 764'064, 758, 504, 381, 254},
+      {2, 1520, 506, 3032, 504, 3'056'256, kImageWidth, kImageHeight, 0, 0},
+  }};
+  const Shape& shape = size == 3 ? kShapes[0] : size == 4 ? kShapes[1] : kShapes[2];
   SubFrameLayout l{};
-  switch (size) {
-    case 3:
-      l.request = {static_cast<std::uint16_t>(2 * cx - 1012),
-                   static_cast<std::uint16_t>((cy - 336) / 2),
-                   2024,
-                   336,
-                   1,
-                   1};
-      l.bytes = 1'360'128;
-      l.code = '3';
-      l.imageWidth = 1012;
-      l.imageHeight = 672;
-      l.left = 254;
-      l.top = 170;
-      break;
-    case 4:
-      l.request = {static_cast<std::uint16_t>(2 * cx - 760),
-                   static_cast<std::uint16_t>((cy - 253) / 2),
-                   1516,
-                   252,
-                   1,
-                   1};
-      l.bytes = 764'064;
-      l.code = '4';
-      l.imageWidth = 758;
-      l.imageHeight = 504;
-      l.left = 381;
-      l.top = 254;
-      break;
-    default:  // size 2
-      l.request = {static_cast<std::uint16_t>(2 * cx - 1520),
-                   static_cast<std::uint16_t>((cy - 506) / 2),
-                   3032,
-                   504,
-                   1,
-                   1};
-      l.bytes = 3'056'256;
-      l.code = '2';
-      l.imageWidth = kImageWidth;
-      l.imageHeight = kImageHeight;
-      l.left = 0;
-      l.top = 0;
-      break;
-  }
+  l.request = {static_cast<std::uint16_t>(2 * cx - shape.left),
+               static_cast<std::uint16_t>((cy - shape.above) / 2),
+               shape.width,
+               shape.height,
+               1,
+               1};
+  l.bytes = shape.bytes;
+  l.code = static_cast<char>('0' + shape.size);
+  l.imageWidth = shape.imageWidth;
+  l.imageHeight = shape.imageHeight;
+  l.left = shape.blockLeft;
+  l.top = shape.blockTop;
   return l;
 }
 
@@ -361,19 +358,13 @@ int SetCooling(core::Program& program) {
     beginCommand(devices, 8, CommandCode::CoolerControl, setPointCode(devices.cooler.setPointC),
                  devices.cooler.on ? 1 : 0, 0);
   }
-  exchange(program, 8, 3);
-  const auto* reply = program.planes.cameraBuffer.data();
-  devices.cooler.temperatureC = static_cast<std::int16_t>(decodeTemperature(reply[0], reply[1]));
-  return devices.cooler.temperatureC;
+  return exchangeForTemperature(program);
 }
 
 int ReadCoolerTemperature(core::Program& program) {
   CameraDevices& devices = program.devices;
   beginCommand(devices, 8, CommandCode::CoolerTemperature, 0, 0, 0);
-  exchange(program, 8, 3);
-  const auto* reply = program.planes.cameraBuffer.data();
-  devices.cooler.temperatureC = static_cast<std::int16_t>(decodeTemperature(reply[0], reply[1]));
-  return devices.cooler.temperatureC;
+  return exchangeForTemperature(program);
 }
 
 void ReadFirmwareVersion(core::Program& program) {

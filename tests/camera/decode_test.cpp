@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "camera/readout.h"
+#include "camera/reference_resample.h"
 
 namespace nvk::camera {
 namespace {
@@ -92,34 +93,17 @@ TEST(Decode, UnscramblingPutsTheFourSamplesOfACellInTheirCorners) {
   EXPECT_EQ(out, (std::vector<std::uint16_t>{10, 40, 50, 80, 20, 30, 60, 70}));
 }
 
-// The plain bilinear formula, sample by sample.
-std::uint16_t referenceBilinear(const std::vector<std::uint16_t>& in, int r, int c) {
-  const float y = static_cast<float>(r) / 4.015873f;
-  const float x = static_cast<float>(c) / 2.0052772f;
-  const int y0 = static_cast<int>(y);
-  const int x0 = static_cast<int>(x);
-  const int y1 = std::min(y0 + 1, 251);
-  const int x1 = std::min(x0 + 1, 757);
-  const float fy = y - static_cast<float>(y0);
-  const float fx = x - static_cast<float>(x0);
-  auto s = [&](int yy, int xx) {
-    return static_cast<float>(in[static_cast<std::size_t>(yy) * 758 + xx]);
-  };
-  const float top = (1.0f - fx) * s(y0, x0) + fx * s(y0, x1);
-  const float bottom = (1.0f - fx) * s(y1, x0) + fx * s(y1, x1);
-  const auto v = static_cast<std::int32_t>((1.0f - fy) * top + fy * bottom);
-  return static_cast<std::uint16_t>(v > 65535 ? 65535 : v);
-}
-
 TEST(Decode, Binned4x8ResamplingMatchesThePlainFormula) {
   std::vector<float> scratch(resampleScratchFloats());
   for (std::uint32_t seed : {3u, 4u, 5u}) {
     const auto in = randomSamples(758u * 252u, seed);
     std::vector<std::uint16_t> out(1520u * 1012u);
     resampleBinned4x8(in.data(), out.data(), scratch);
+    auto sample = [&](int y, int x) { return in[static_cast<std::size_t>(y) * 758 + x]; };
     for (int r = 0; r < 1012; ++r) {
       for (int c = 0; c < 1520; ++c) {
-        ASSERT_EQ(out[static_cast<std::size_t>(r) * 1520 + c], referenceBilinear(in, r, c))
+        ASSERT_EQ(out[static_cast<std::size_t>(r) * 1520 + c],
+                  test::referenceBilinear4x8(sample, r, c))
             << "seed " << seed << " at " << c << "," << r;
       }
     }

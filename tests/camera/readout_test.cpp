@@ -9,6 +9,7 @@
 #include "camera/discovery.h"
 #include "camera/protocol.h"
 #include "camera/readout.h"
+#include "camera/reference_resample.h"
 #include "sim/simulated_devices.h"
 #include "support/program_fixture.h"
 
@@ -158,29 +159,13 @@ TEST_F(ReadoutTest, Binned4x4WidensEveryLineAndInterpolatesTheRowsBetween) {
   EXPECT_EQ(at(1, 0, 1520), line(0, 1) / 2 + line(0, 0) / 2);
 }
 
-// The plain bilinear formula, sample by sample.
-std::uint16_t bilinear4x8(const std::function<std::uint32_t(int, int)>& in, int r, int c) {
-  const float y = static_cast<float>(r) / 4.015873f;
-  const float x = static_cast<float>(c) / 2.0052772f;
-  const int y0 = static_cast<int>(y);
-  const int x0 = static_cast<int>(x);
-  const int y1 = std::min(y0 + 1, 251);
-  const int x1 = std::min(x0 + 1, 757);
-  const float fy = y - static_cast<float>(y0);
-  const float fx = x - static_cast<float>(x0);
-  const float top =
-      (1.0f - fx) * static_cast<float>(in(y0, x0)) + fx * static_cast<float>(in(y0, x1));
-  const float bottom =
-      (1.0f - fx) * static_cast<float>(in(y1, x0)) + fx * static_cast<float>(in(y1, x1));
-  const auto v = static_cast<std::int32_t>((1.0f - fy) * top + fy * bottom);
-  return static_cast<std::uint16_t>(v > 65535 ? 65535 : v);
-}
-
 TEST_F(ReadoutTest, Binned4x8IsResampledBilinearlyToTheBinnedGrid) {
   ReadImageForMode(f.program, image::ReadoutMode::Binned4x8, 1000);
   EXPECT_EQ(f.program.state.modeCode, '3');
   auto input = [](int y, int x) { return binnedSample(4 * y, 8 * x, 8, 4); };
-  expectImage(1520, 1012, [&](int x, int y) -> std::uint32_t { return bilinear4x8(input, y, x); });
+  expectImage(1520, 1012, [&](int x, int y) -> std::uint32_t {
+    return test::referenceBilinear4x8(input, y, x);
+  });
   // The corners: (0, 0) is the first input sample; the last row and column stand on the last
   // input sample alone.
   EXPECT_EQ(at(0, 0, 1520), input(0, 0));

@@ -1,7 +1,10 @@
 #include "core/com_port_map.h"
 
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
+
+#include "core/atomic_file.h"
 
 namespace nvk::core {
 
@@ -35,21 +38,10 @@ bool ComPortMap::load(const std::filesystem::path& file) {
 }
 
 bool ComPortMap::save(const std::filesystem::path& file) const {
-  std::filesystem::path temp = file;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::trunc);
-    if (!out) return false;
-    for (int i = 0; i < kPorts; ++i)
-      out << "COM" << i + 1 << '=' << devices_[static_cast<std::size_t>(i)] << '\n';
-    out.flush();
-    if (!out) return false;
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, file, ec);
-  if (!ec) return true;
-  std::filesystem::remove(temp, ec);
-  return false;
+  std::ostringstream out;
+  for (int i = 0; i < kPorts; ++i)
+    out << "COM" << i + 1 << '=' << devices_[static_cast<std::size_t>(i)] << '\n';
+  return replaceFile(file, out.str());
 }
 
 }  // namespace nvk::core

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "app/messages.h"
+#include "core/atomic_file.h"
 
 namespace nvk::image {
 namespace {
@@ -736,27 +737,8 @@ SettingsStatus saveSettings(const std::filesystem::path& file, const Settings& s
   std::error_code ec;
   std::filesystem::create_directories(file.parent_path(), ec);  // failure shows at the write
 
-  const std::vector<std::uint8_t> bytes = encodeSettings(settings, fits);
-  std::filesystem::path temp = file;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return SettingsStatus::SaveFailed;
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::filesystem::remove(temp, ec);
-      return SettingsStatus::SaveFailed;
-    }
-  }
-  std::filesystem::rename(temp, file, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
-    return SettingsStatus::SaveFailed;
-  }
-  return SettingsStatus::Ok;
+  return core::replaceFile(file, encodeSettings(settings, fits)) ? SettingsStatus::Ok
+                                                                 : SettingsStatus::SaveFailed;
 }
 
 SettingsStatus loadSettings(const std::filesystem::path& file, Settings& settings,

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/atomic_file.h"
 #include "port/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -511,7 +512,7 @@ TEST_F(SettingsLoadTest, FailedSaveLeavesThePreviousFileWhole) {
   const std::string good = joined(distinctFile());
   writeFile(file, good);
   // The temporary file cannot be created: a folder stands in its place.
-  std::filesystem::create_directories(file.string() + ".tmp");
+  std::filesystem::create_directories(core::temporaryPathFor(file));
   EXPECT_EQ(saveSettings(file, Settings{}, FitsHeaderInfo{}), SettingsStatus::SaveFailed);
   EXPECT_EQ(readFile(file), good);
 }
@@ -520,7 +521,7 @@ TEST_F(SettingsLoadTest, FailedRenameLeavesNoTemporaryFile) {
   // The target itself is a folder: the rename fails.
   std::filesystem::create_directories(file / "x");
   EXPECT_EQ(saveSettings(file, Settings{}, FitsHeaderInfo{}), SettingsStatus::SaveFailed);
-  EXPECT_FALSE(std::filesystem::exists(file.string() + ".tmp"));
+  EXPECT_FALSE(std::filesystem::exists(core::temporaryPathFor(file)));
 }
 
 TEST(SettingsPrintTest, PrintsExactlyWhatTheFileHolds) {

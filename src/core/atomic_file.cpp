@@ -1,8 +1,12 @@
-#include "files/atomic_file.h"
+#include "core/atomic_file.h"
 
 #include <system_error>
 
-namespace nvk::files {
+namespace nvk::core {
+
+std::filesystem::path temporaryPathFor(const std::filesystem::path& target) {
+  return target.parent_path() / ("." + target.filename().string() + ".part");
+}
 
 AtomicFile::~AtomicFile() {
   discard();
@@ -11,8 +15,7 @@ AtomicFile::~AtomicFile() {
 bool AtomicFile::open(const std::filesystem::path& target, DiskSpace space) {
   discard();
   target_ = target;
-  // A dot-name beside the target: same folder, so the final rename never crosses file systems.
-  temporary_ = target.parent_path() / ("." + target.filename().string() + ".part");
+  temporary_ = temporaryPathFor(target);
   file_ = std::fopen(temporary_.c_str(), "wb");
   written_ = 0;
   room_ = space.bytes;
@@ -64,6 +67,16 @@ void AtomicFile::discard() {
   }
 }
 
+bool replaceFile(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
+  AtomicFile file;
+  return file.open(target) && file.write(bytes) && file.commit();
+}
+
+bool replaceFile(const std::filesystem::path& target, std::string_view text) {
+  AtomicFile file;
+  return file.open(target) && file.write(text) && file.commit();
+}
+
 std::int64_t fileSize(const std::filesystem::path& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return -1;
@@ -97,4 +110,4 @@ void InputFile::close() {
   }
 }
 
-}  // namespace nvk::files
+}  // namespace nvk::core

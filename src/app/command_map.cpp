@@ -155,7 +155,8 @@ constexpr std::array kCommands{
     // Telescope
     CommandInfo{21, "Pic&k Guide Star", "Ctrl+K", Telescope,
                 [](CommandContext& c) {
-                  if (scope::CanPickGuideStar(c.program)) c.window.setPickMode(PickMode::GuideStar);
+                  if (scope::CanPickGuideStar(c.program))
+                    measure_commands::choosePickMode(c, PickMode::GuideStar);
                 }},
     CommandInfo{22, "Start Auto-Guiding", "", Telescope,
                 [](CommandContext& c) { scope::StartAutoGuiding(c.program); }, kTelescope},

@@ -19,6 +19,7 @@ class WindowActions {
   virtual ~WindowActions() = default;
   // The text after the application title and " - " in the caption ("(Untitled)" at start).
   virtual void setDocumentTitle(std::string_view title) = 0;
+  virtual std::string documentTitle() const = 0;
   // Rebuilds the display image and repaints; `resetScroll` scrolls back to the origin.
   virtual void redraw(bool resetScroll) = 0;
   virtual PickMode pickMode() const = 0;

@@ -28,6 +28,10 @@ void merge(CommandContext& c);
 // the click was the tool's (whatever came of it).
 bool pick(CommandContext& c, int displayX, int displayY, bool rightButton);
 
+// Another pick mode chosen ("Pick Sub-Frame", "Focus Frame Centre", "Pick Guide Star"): a
+// measurement tool still taking picks is ended first (endTool), so its picks stop with it.
+void choosePickMode(CommandContext& c, PickMode mode);
+
 // The tool whose window the user closed (photometry list) or that was given up: leaves its
 // mode; a merge in progress puts the first image back.
 void endTool(CommandContext& c);

@@ -1,11 +1,12 @@
 #include "app/picks.h"
 
-#include "scope/main_guiding.h"
-
 #include <algorithm>
 #include <cstdio>
 
 #include "app/messages.h"
+#include "camera/devices.h"
+#include "camera/protocol.h"
+#include "scope/main_guiding.h"
 
 namespace nvk::app {
 namespace {
@@ -32,6 +33,24 @@ int focusHalfWindow(bool binned) {
 
 bool insideDisplay(const image::ImageGeometry& geometry, int x, int y) {
   return x >= 0 && y >= 0 && x < geometry.displayWidth && y < geometry.displayHeight;
+}
+
+std::optional<image::ImagePoint> imageDisplayPointAt(const core::Program& program, int x, int y) {
+  if (!program.displayOptions.focusFrame) {
+    if (!insideDisplay(program.geometry, x, y)) return std::nullopt;
+    return image::ImagePoint{x, y};
+  }
+  if (x < 0 || y < 0 || x >= camera::kFocusWindowSize || y >= camera::kFocusWindowSize)
+    return std::nullopt;
+  // Where the focus readout starts on the sensor: the request counts samples of a line (four to
+  // a 2 x 2 cell, two columns wide) and lines (two rows each).
+  const camera::ReadoutRequest request = camera::focusWindowRequest(
+      program.state.focusLeft, program.state.focusTop, program.acquisition.binFocusFrame);
+  const int column = 2 * (request.x / 4) + x * request.binX;
+  const int row = 2 * request.y + y * request.binY;
+  const int scale = displayToFullScale(program.state.binned, program.halfSizeDisplay);
+  return image::ImagePoint{std::min(column / scale, program.geometry.displayWidth - 1),
+                           std::min(row / scale, program.geometry.displayHeight - 1)};
 }
 
 FocusPick focusCentrePick(const image::ImageGeometry& geometry, bool binned, bool halfSizeDisplay,
@@ -70,10 +89,13 @@ PickMode pickAt(core::Program& program, PickMode mode, int x, int y) {
       mode != PickMode::GuideStar) {
     return mode;
   }
-  if (!insideDisplay(program.geometry, x, y)) {
+  const auto at = imageDisplayPointAt(program, x, y);
+  if (!at) {
     ShowMessage(program.ui(), kMessageOutsideImage);
     return mode;
   }
+  x = at->x;
+  y = at->y;
   if (mode == PickMode::GuideStar) {
     // The star is found in the image's own pixels; a star too near the edge keeps the mode
     // for another try.

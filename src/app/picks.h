@@ -27,6 +27,12 @@ int focusHalfWindow(bool binned);
 // True when display pixel (x, y) lies on the picture.
 bool insideDisplay(const image::ImageGeometry& geometry, int x, int y);
 
+// The pixel of the image's own display (the picture scaled by binning and the half-size display)
+// that lies under window pixel (x, y) of what the window shows: the image itself, or during focus
+// mode the 128 x 128 focus window, which sits at the focus corner of the sensor (1:1, or one
+// pixel for 2 x 2 with focus binning). nullopt when (x, y) is off the picture shown.
+std::optional<image::ImagePoint> imageDisplayPointAt(const core::Program& program, int x, int y);
+
 struct FocusPick {
   image::ImagePoint centre;  // full-resolution pixels
   image::ImagePoint corner;  // top-left corner of the focus window, full-resolution pixels
@@ -54,9 +60,10 @@ struct DisplayRect {
 };
 DisplayRect subFrameOutline(const core::Program& program);
 
-// A left-button click at display pixel (x, y) in pick mode `mode`: message 2 outside the
-// picture; otherwise the focus or sub-frame pick with its message. Returns the pick mode that
-// holds afterwards (a finished pick ends its mode; an outside click keeps it for a retry).
+// A left-button click at window pixel (x, y) (see imageDisplayPointAt) in pick mode `mode`:
+// message 2 outside the picture; otherwise the focus or sub-frame pick with its message. Returns
+// the pick mode that holds afterwards (a finished pick ends its mode; an outside click keeps it for
+// a retry).
 PickMode pickAt(core::Program& program, PickMode mode, int x, int y);
 
 // "Default Sub-Frame Centre" and "Default Focus Frame Centre".

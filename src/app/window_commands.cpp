@@ -1,6 +1,7 @@
 #include "app/window_commands.h"
 
 #include "acquire/camera_dialog.h"
+#include "app/measure_commands.h"
 #include "app/messages.h"
 #include "app/mirror_flip.h"
 #include "camera/protocol.h"
@@ -94,7 +95,7 @@ void subFrameSelection(CommandContext& c) {
 }
 
 void pickSubFrame(CommandContext& c) {
-  c.window.setPickMode(PickMode::SubFrameCentre);
+  measure_commands::choosePickMode(c, PickMode::SubFrameCentre);
   c.window.redraw(false);
 }
 
@@ -103,7 +104,7 @@ void defaultSubFrameCentre(CommandContext& c) {
 }
 
 void pickFocusCentre(CommandContext& c) {
-  c.window.setPickMode(PickMode::FocusCentre);
+  measure_commands::choosePickMode(c, PickMode::FocusCentre);
 }
 
 void defaultFocusCentre(CommandContext& c) {

@@ -66,8 +66,11 @@ int cool(CliSession& session, CommandArgs args) {
     program.clock().waitMs(static_cast<std::uint32_t>(*waitSeconds) * 1000u);
     camera::SetCooling(program);
   }
-  session.out() << "cooler " << (cooler.on ? "on" : "off") << ", set-point " << cooler.setPointC
-                << " C, temperature " << cooler.temperatureC << " C\n";
+  if (cooler.on)
+    session.out() << "cooler on, set-point " << cooler.setPointC << " C, ";
+  else
+    session.out() << "cooler off, ";
+  session.out() << "temperature " << cooler.temperatureC << " C\n";
   return 0;
 }
 

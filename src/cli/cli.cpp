@@ -88,6 +88,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } else if (a == "--help" || a == "-h") {
       printUsage(out);
       return 0;
+    } else if (a.size() > 1 && a[0] == '-') {
+      err << "unknown option '" << a << "'\n";
+      printUsage(err);
+      return 2;
     } else {
       break;
     }

@@ -176,9 +176,9 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
   }
   if (session.ui().messageCount() != messagesBefore) return 1;
 
-  // A catalogue GoTo reads the mount's whole slew reply: '0' (an empty line) for a slew, else
-  // the mount's reason for refusing. A coordinate GoTo reads it too early to tell.
-  const bool refused = action == "goto" && args[1] != "radec" && !dialog.infoLine(1).empty();
+  // A GoTo reads the mount's whole slew reply: '0' (an empty line) for a slew, else the mount's
+  // reason for refusing.
+  const bool refused = action == "goto" && !dialog.infoLine(1).empty();
   if (action == "goto") {
     session.out() << "Info from Scope: " << dialog.infoLine(0) << '\n'
                   << "Slew reply: " << dialog.infoLine(1) << '\n';

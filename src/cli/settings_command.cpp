@@ -1,9 +1,11 @@
 #include <fstream>
 #include <iterator>
+#include <string_view>
 #include <vector>
 
 #include "app/messages.h"
 #include "cli/cli.h"
+#include "core/paths.h"
 #include "image/defaults_dialog.h"
 #include "image/settings_file.h"
 
@@ -37,7 +39,42 @@ int show(CliSession& session) {
   return 0;
 }
 
+// A folder given on the command line must say where it is: the window's dialog puts a bare name
+// on the top of the data drive, but from a shell "night1" reads as a folder below the current
+// one, and quietly storing c:\night1 instead would send the pictures elsewhere.
+bool namesAFolderFromTheTop(std::string_view value) {
+  const auto end = value.find_last_not_of(' ');
+  if (end == std::string_view::npos) return true;  // empty: the default folder
+  return core::hasDriveLetter(value) || value[0] == '/' || value[0] == '\\';
+}
+
+// Checks the value before anything is read or written, so that a refused value leaves the
+// settings file exactly as it was (or absent).
+std::string refusal(CliSession& session, const std::string& name, const std::string& value) {
+  if (name == "autosaveDirectory") {
+    if (!namesAFolderFromTheTop(value)) {
+      return "Cannot set autosaveDirectory to '" + value +
+             "': expected a folder from the top, such as /home/me/images or c:\\images";
+    }
+    const auto normalised = image::normaliseAutosaveDirectory(value);
+    if (!normalised || !image::autosaveDirectoryUsable(session.program().paths(), *normalised))
+      return std::string(app::messageText(kInvalidDirectoryMessage));
+    return {};
+  }
+  image::Settings scratchSettings;
+  image::FitsHeaderInfo scratchFits;
+  if (const std::string error = image::setSettingsField(name, value, scratchSettings, scratchFits);
+      !error.empty()) {
+    return "Cannot set " + name + " to '" + value + "': " + error;
+  }
+  return {};
+}
+
 int set(CliSession& session, const std::string& name, const std::string& value) {
+  if (const std::string why = refusal(session, name, value); !why.empty()) {
+    session.err() << why << '\n';
+    return 1;
+  }
   auto& program = session.program();
   std::error_code ec;
   const bool existed = std::filesystem::exists(program.paths().settingsFile(), ec);
@@ -47,19 +84,12 @@ int set(CliSession& session, const std::string& name, const std::string& value) 
     return 1;
   }
   if (name == "autosaveDirectory") {
-    const auto normalised = image::normaliseAutosaveDirectory(value);
-    if (!normalised || !image::autosaveDirectoryUsable(program.paths(), *normalised)) {
-      session.err() << app::messageText(kInvalidDirectoryMessage) << '\n';
-      return 1;
-    }
+    const std::string normalised = *image::normaliseAutosaveDirectory(value);
     const bool isDefault =
-        program.paths().resolveAutosaveDirectory(*normalised) == program.paths().autosaveFolder();
-    program.settings.autosaveDirectory = isDefault ? std::string() : *normalised;
-  } else if (const std::string error =
-                 image::setSettingsField(name, value, program.settings, program.fits);
-             !error.empty()) {
-    session.err() << "Cannot set " << name << " to '" << value << "': " << error << '\n';
-    return 1;
+        program.paths().resolveAutosaveDirectory(normalised) == program.paths().autosaveFolder();
+    program.settings.autosaveDirectory = isDefault ? std::string() : normalised;
+  } else {
+    image::setSettingsField(name, value, program.settings, program.fits);
   }
   if (program.saveSettingsFile() != image::SettingsStatus::Ok) {
     session.err() << app::messageText(kSaveFailedMessage) << '\n';

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iomanip>
@@ -40,6 +41,8 @@ constexpr I16Rule kUserPower{1, 36, I16Rule::OnLoad::Repair};
 constexpr I16Rule kUnsharp{1, 6, I16Rule::OnLoad::Repair};
 constexpr I16Rule kAoGain{0, 49, I16Rule::OnLoad::Take, 0, 10};
 constexpr I16Rule kAny{};
+// An angle in whole degrees: any value is kept as read, but a set value must be a real angle.
+constexpr I16Rule kDegrees{-360, 360};
 
 constexpr std::string_view kObjectPrefix = "OBJECT  = '";
 constexpr std::string_view kTelescopePrefix = "TELESCOP= '";
@@ -147,7 +150,7 @@ void layout(V& v, Settings& s, FitsHeaderInfo& f) {
   v.i16(47, "guiderDecHysteresis", s.guiderGuide.decHysteresis, kHysteresis);
   v.yn(48, "ignoreBacklash", s.ignoreBacklash, false);
   v.yn(49, "filterWheelOnSerialPort", s.filterWheelOnSerialPort, false);
-  v.i16(50, "guiderRaAngle", s.guiderRaAngle, kAny);
+  v.i16(50, "guiderRaAngle", s.guiderRaAngle, kDegrees);
   v.yn(51, "ignoreRaAngle", s.ignoreRaAngle, false);
   v.i16(52, "filterCount", s.filterCount,
         I16Rule{1, 8, I16Rule::OnLoad::Take, 0, -1, I16Rule::OnSet::Replace, 7});
@@ -644,7 +647,9 @@ class Setter {
     if (!match(name)) return;
     std::istringstream in{std::string(value_)};
     double d;
-    if (!(in >> d) || !in.eof()) return fail("a number");
+    // Both such fields are sizes of the telescope (aperture, focal length): a zero, negative or
+    // non-finite value would only put nonsense into every FITS header written afterwards.
+    if (!(in >> d) || !in.eof() || !std::isfinite(d) || d <= 0.0) return fail("a number above 0");
     v = d;
   }
   void autosaveDirectory(int, const char* name, std::string&) {

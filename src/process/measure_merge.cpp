@@ -200,6 +200,7 @@ MergePickOutcome mergePick(core::Program& program, int x, int y) {
       return MergePickOutcome::Cancelled;
     }
     m.merge.step = MergeStep::PickSecondStar;
+    m.merge.secondFile = *path;
     program.ui().requestRedraw();
     return MergePickOutcome::SecondOpened;
   }

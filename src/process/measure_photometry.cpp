@@ -11,6 +11,9 @@ namespace {
 constexpr double kFwhmPerSigma = 2.3548200450309493;     // 2 sqrt(2 ln 2)
 constexpr double kMagnitudePerSnr = 1.0857362047581294;  // 2.5 / ln 10
 constexpr int kEdgeSubsamples = 8;  // per side, for the share of an edge pixel inside the circle
+// Below this signal-to-noise ratio the aperture holds nothing told apart from the sky's own
+// scatter: an empty patch of sky measures a flux of either sign about zero.
+constexpr double kMinDetectionSnr = 3.0;
 
 struct View {
   std::span<const std::uint16_t> image;
@@ -224,6 +227,10 @@ PhotometryResult measureStar(std::span<const std::uint16_t> image, int width, in
   const double skyVariance = sky.sigma * sky.sigma;
   const double noise2 = std::max(0.0, flux) / gain + area * skyVariance * (1.0 + area / sky.pixels);
   const double snr = noise2 > 0.0 ? flux / std::sqrt(noise2) : 0.0;
+  if (flux <= 0.0 || snr < kMinDetectionSnr) {
+    result.status = PhotometryStatus::NoStar;
+    return result;
+  }
 
   result.status = PhotometryStatus::Measured;
   result.x = cx;
@@ -237,23 +244,15 @@ PhotometryResult measureStar(std::span<const std::uint16_t> image, int width, in
   result.peakAboveSky = peakAboveSky;
   result.fwhm = fwhm;
   result.snr = snr;
-  if (flux > 0.0) {
-    const double rate = options.exposureSeconds > 0.0 ? flux / options.exposureSeconds : flux;
-    result.magnitude = options.zeroPoint - 2.5 * std::log10(rate);
-    result.magnitudeError = snr > 0.0 ? kMagnitudePerSnr / snr : 0.0;
-  }
+  const double rate = options.exposureSeconds > 0.0 ? flux / options.exposureSeconds : flux;
+  result.magnitude = options.zeroPoint - 2.5 * std::log10(rate);
+  result.magnitudeError = kMagnitudePerSnr / snr;
   return result;
 }
 
 std::string formatPhotometry(const PhotometryResult& r) {
   if (!r.measured()) return photometryRefusalText(r.status) + "\n";
   char text[640];
-  char magnitude[64];
-  if (r.magnitude) {
-    std::snprintf(magnitude, sizeof magnitude, "%.3f +/- %.3f", *r.magnitude, r.magnitudeError);
-  } else {
-    std::snprintf(magnitude, sizeof magnitude, "none (no flux above the sky)");
-  }
   std::snprintf(text, sizeof text,
                 "Centroid x     = %.2f\n"
                 "Centroid y     = %.2f\n"
@@ -263,10 +262,10 @@ std::string formatPhotometry(const PhotometryResult& r) {
                 "Peak           = %d (%.0f above sky)\n"
                 "FWHM           = %.2f pixels\n"
                 "SNR            = %.1f\n"
-                "Magnitude      = %s\n",
+                "Magnitude      = %.3f +/- %.3f\n",
                 r.x, r.y, r.radii.aperture, r.radii.skyInner, r.radii.skyOuter, r.sky, r.skySigma,
                 r.skyPixels, r.flux, r.apertureArea, r.peak, r.peakAboveSky, r.fwhm, r.snr,
-                magnitude);
+                r.magnitude.value_or(0.0), r.magnitudeError);
   return text;
 }
 
@@ -279,12 +278,9 @@ std::string photometryListLine(int number, const PhotometryResult& r) {
   if (!r.measured()) {
     std::snprintf(text, sizeof text, "%3d  %7d  %7d  %s", number, r.pickX, r.pickY,
                   photometryRefusalText(r.status).c_str());
-  } else if (r.magnitude) {
-    std::snprintf(text, sizeof text, "%3d  %7.2f  %7.2f  %10.0f  %6.2f  %7.1f  %6.3f", number, r.x,
-                  r.y, r.flux, r.fwhm, r.snr, *r.magnitude);
   } else {
-    std::snprintf(text, sizeof text, "%3d  %7.2f  %7.2f  %10.0f  %6.2f  %7.1f       -", number, r.x,
-                  r.y, r.flux, r.fwhm, r.snr);
+    std::snprintf(text, sizeof text, "%3d  %7.2f  %7.2f  %10.0f  %6.2f  %7.1f  %6.3f", number, r.x,
+                  r.y, r.flux, r.fwhm, r.snr, r.magnitude.value_or(0.0));
   }
   return text;
 }

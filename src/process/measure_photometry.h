@@ -38,7 +38,7 @@ enum class PhotometryStatus {
   OutsideImage,    // the pick lies outside the image
   TooCloseToEdge,  // the aperture leaves the image
   NoSky,           // fewer than kMinSkyPixels of the annulus lie in the image
-  NoStar,          // nothing above the sky inside the aperture
+  NoStar,          // nothing inside the aperture stands out from the sky (SNR below 3)
 };
 
 struct PhotometryResult {
@@ -59,7 +59,7 @@ struct PhotometryResult {
   double peakAboveSky = 0.0;
   double fwhm = 0.0;  // full width at half maximum in pixels; 0 when it could not be fitted
   double snr = 0.0;
-  std::optional<double> magnitude;  // none when the flux is not positive
+  std::optional<double> magnitude;  // none when nothing was measured
   double magnitudeError = 0.0;
 
   bool measured() const { return status == PhotometryStatus::Measured; }
@@ -81,6 +81,7 @@ struct PhotometryResult {
 //     (the log's variance falls with the square of the signal); FWHM = 2 sqrt(2 ln 2) s.
 //  6. The signal-to-noise ratio follows the CCD equation: noise^2 = flux / gain +
 //     area * sky sigma^2 * (1 + area / sky pixels).
+//     A flux that is not positive or an SNR below 3 is no star: the pick is refused.
 //  7. The instrumental magnitude is zeroPoint - 2.5 log10(flux / exposure), its error
 //     1.0857 / SNR.
 PhotometryResult measureStar(std::span<const std::uint16_t> image, int width, int height, int pickX,

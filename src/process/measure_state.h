@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "image/fits_header_info.h"
@@ -36,6 +38,10 @@ struct MergeFirstImage {
 struct MergeState {
   MergeStep step = MergeStep::PickFirstStar;
   std::optional<MergeFirstImage> first;
+  // The second image's file while it is on screen, and the window title of the first image,
+  // which the window shows again when the first comes back.
+  std::filesystem::path secondFile;
+  std::optional<std::string> firstTitle;
 };
 
 // The measurement tools' state for the run.

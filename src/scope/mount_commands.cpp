@@ -20,7 +20,6 @@ constexpr std::uint32_t kAfterPulseMs = 300;
 // GoTo: the scope gets this long to look up the object and to answer the slew request.
 constexpr std::uint32_t kObjectInfoMs = 200;
 constexpr std::uint32_t kSlewReplyMs = 500;
-constexpr std::uint32_t kCoordinateSlewReplyMs = 1;
 // Bytes of the catalogue selection "#:LM 0031#".
 constexpr std::size_t kCatalogueCommandBytes = 10;
 // Coordinate commands go without their closing '#': the '#' that opens the next command ends
@@ -60,6 +59,22 @@ void readSlewReply(core::Program& program) {
     if (telescope.replyBuffer[0] != '0') ReadSerialReply(program, port, kReplyTextBytes);
   }
   telescope.infoLines[1] = telescope.replyBuffer[0] == '0' ? std::string() : ReplyToText(telescope);
+}
+
+// Asks for the selected object's text and reads the answer with everything before it.
+std::string readObjectInfo(core::Program& program) {
+  send(program, "#:LI#");
+  program.clock().waitMs(kObjectInfoMs);
+  ReadSerialReply(program, program.telescope.portIndex, kReplyTextBytes);
+  return ReplyToText(program.telescope);
+}
+
+// Starts the slew and gives the mount time to answer before its reply is read.
+void slew(core::Program& program) {
+  program.ui().beep();
+  send(program, "#:MS#");
+  program.clock().waitMs(kSlewReplyMs);
+  readSlewReply(program);
 }
 
 }  // namespace
@@ -125,15 +140,8 @@ void GoToCatalogueObject(core::Program& program, CatalogueKind kind, int number)
   SendSerial(program, telescope.portIndex, select, kCatalogueCommandBytes);
 
   telescope.infoLines[0].clear();
-  send(program, "#:LI#");
-  program.clock().waitMs(kObjectInfoMs);
-  ReadSerialReply(program, telescope.portIndex, kReplyTextBytes);
-  telescope.infoLines[0] = ReplyToText(telescope);
-
-  program.ui().beep();
-  send(program, "#:MS#");
-  program.clock().waitMs(kSlewReplyMs);
-  readSlewReply(program);
+  telescope.infoLines[0] = readObjectInfo(program);
+  slew(program);
 }
 
 void GoToCoordinates(core::Program& program, int hours, int minutes, int degrees, int arcminutes) {
@@ -147,11 +155,11 @@ void GoToCoordinates(core::Program& program, int hours, int minutes, int degrees
   std::snprintf(dec, sizeof dec, "#:Sd %c%02d*%02d#", degrees < 0 ? '-' : '+',
                 degrees < 0 ? -degrees : degrees, arcminutes);
   SendSerial(program, telescope.portIndex, dec, kDecCommandBytes);
-  send(program, "#:LI#");
-  program.ui().beep();
-  send(program, "#:MS#");
-  program.clock().waitMs(kCoordinateSlewReplyMs);
-  readSlewReply(program);
+  // The mount answers each coordinate ('1' when taken) and "#:LI#" (the object selected before,
+  // which the coordinates replace); those answers are read and dropped here so that what is read
+  // after the slew is the answer to "#:MS#" alone, and a refusal can be told from a slew.
+  readObjectInfo(program);
+  slew(program);
 }
 
 void StartMove(core::Program& program, char letter) {

@@ -11,6 +11,7 @@ namespace nvk::app::test {
 class FakeWindow final : public WindowActions {
  public:
   void setDocumentTitle(std::string_view title) override { title_ = title; }
+  std::string documentTitle() const override { return title_; }
   void redraw(bool resetScroll) override { redraws.push_back(resetScroll); }
   PickMode pickMode() const override { return pickMode_; }
   void setPickMode(PickMode mode) override { pickMode_ = mode; }

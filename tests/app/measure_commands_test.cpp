@@ -77,6 +77,29 @@ TEST_F(MeasureCommandsTest, PhotometryPicksFillTheListUntilTheToolEnds) {
   EXPECT_FALSE(measure_commands::pick(context, 300, 200, false));
 }
 
+// Regression: choosing another pick mode while photometry took picks left photometry running:
+// its picks had stopped, yet the row plot and merging stayed refused as if it still ran.
+TEST_F(MeasureCommandsTest, AnotherPickModeEndsTheMeasurementTool) {
+  const struct {
+    int command;
+    PickMode mode;
+  } cases[] = {{cmd::kPickSubFrame, PickMode::SubFrameCentre},
+               {cmd::kFocusFrameCentre, PickMode::FocusCentre}};
+  for (const auto& c : cases) {
+    answerApertures();
+    ASSERT_TRUE(run(14));
+    ASSERT_EQ(f.program.measure.active, process::MeasureTool::Photometry);
+    ASSERT_TRUE(run(c.command));
+    EXPECT_EQ(window.pickMode(), c.mode);
+    EXPECT_EQ(f.program.measure.active, process::MeasureTool::None);
+    EXPECT_FALSE(measure_commands::pick(context, 150, 100, false));
+    ASSERT_TRUE(run(16));
+    EXPECT_EQ(window.pickMode(), PickMode::RowPlot);
+    measure_commands::endTool(context);
+  }
+  EXPECT_TRUE(f.ui.messages().empty()) << f.ui.messageTexts().front();
+}
+
 TEST_F(MeasureCommandsTest, StretchedPictureAndCancelledDialogLeaveNoMode) {
   f.program.displayOptions.fitToWindow = true;
   run(14);
@@ -145,6 +168,7 @@ TEST_F(MeasureCommandsTest, MergeByRightButtonPicks) {
   ASSERT_EQ(files::saveRawFile(f.program, secondFile), files::SaveResult::Saved);
   std::copy(first.begin(), first.end(), f.program.planes.RawImage.begin());
 
+  window.setDocumentTitle("first.raw");
   ASSERT_TRUE(run(111));
   EXPECT_EQ(window.pickMode(), PickMode::Merge);
   run(111);
@@ -155,12 +179,15 @@ TEST_F(MeasureCommandsTest, MergeByRightButtonPicks) {
   EXPECT_TRUE(measure_commands::pick(context, 301, 201, true));
   EXPECT_EQ(window.pickMode(), PickMode::Merge);
   EXPECT_EQ(f.program.measure.merge.step, process::MergeStep::PickSecondStar);
+  // Regression: the title kept naming the first image while the second was on screen.
+  EXPECT_EQ(window.title_, "second.raw");
   f.ui.onDialog<process::MergeDialog>("TMergeDialog", [](process::MergeDialog& d) {
     d.mode = process::MergeMode::Add;
     return DialogResult::Ok;
   });
   EXPECT_TRUE(measure_commands::pick(context, 296, 204, true));
   EXPECT_EQ(window.pickMode(), PickMode::None);
+  EXPECT_EQ(window.title_, "first.raw");
   EXPECT_TRUE(f.ui.scriptErrors().empty());
 
   std::vector<std::uint16_t> expected = first;
@@ -182,13 +209,16 @@ TEST_F(MeasureCommandsTest, EndingAMergeHalfWayPutsTheFirstImageBack) {
   ASSERT_EQ(files::saveRawFile(f.program, secondFile), files::SaveResult::Saved);
   std::copy(first.begin(), first.end(), f.program.planes.RawImage.begin());
 
+  window.setDocumentTitle("(Untitled)");
   ASSERT_TRUE(run(111));
   f.ui.answerFileDialog(secondFile.string());
   ASSERT_TRUE(measure_commands::pick(context, 300, 200, true));
   EXPECT_EQ(f.program.planes.RawImage[0], 4000);  // the second image is on screen
+  EXPECT_EQ(window.title_, "flat.raw");
   const int redraws = f.ui.redraws();
   measure_commands::endTool(context);
   EXPECT_EQ(window.pickMode(), PickMode::None);
+  EXPECT_EQ(window.title_, "(Untitled)");
   EXPECT_GT(f.ui.redraws(), redraws);
   EXPECT_TRUE(std::equal(first.begin(), first.end(), f.program.planes.RawImage.begin()));
 }

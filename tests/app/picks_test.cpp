@@ -108,6 +108,60 @@ TEST_F(PickAtTest, SubFramePickSetsTheCentreAndReportsIt) {
             std::vector<std::string>{"x position =  2280\ny position =   506"});
 }
 
+// During focus mode the window shows the 128 x 128 focus window, which starts at the focus
+// corner of the sensor (rounded down to a 2 x 2 cell) one to one, or with focus binning 32
+// columns and 64 rows before it (at least 0) at two sensor pixels a window pixel. A click there
+// lies on the image display at that sensor point, scaled like the image.
+TEST_F(PickAtTest, ClicksOnTheFocusWindowMapToTheImageDisplayUnderThem) {
+  const struct {
+    bool binned, half, focusBinning;
+    int focusLeft, focusTop;
+    int x, y;
+    std::optional<image::ImagePoint> at;
+  } cases[] = {
+      {false, false, false, 1000, 600, 64, 64, image::ImagePoint{1064, 664}},
+      {false, false, false, 1001, 601, 0, 0, image::ImagePoint{1000, 600}},
+      {false, true, false, 1000, 600, 64, 64, image::ImagePoint{532, 332}},
+      {true, false, false, 1000, 600, 64, 64, image::ImagePoint{532, 332}},
+      {true, true, false, 1000, 600, 64, 64, image::ImagePoint{266, 166}},
+      {false, false, true, 1000, 600, 10, 20, image::ImagePoint{988, 576}},
+      {false, false, true, 10, 20, 127, 127, image::ImagePoint{254, 254}},
+      {false, false, false, 2912, 1896, 127, 127, image::ImagePoint{3039, 2023}},
+      {false, false, false, 1000, 600, 128, 5, std::nullopt},
+      {false, false, false, 1000, 600, 5, 128, std::nullopt},
+      {false, false, false, 1000, 600, -1, 5, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    f.program.state.binned = c.binned;
+    f.program.halfSizeDisplay = c.half;
+    f.program.applyGeometry();
+    f.program.acquisition.binFocusFrame = c.focusBinning;
+    f.program.state.focusLeft = c.focusLeft;
+    f.program.state.focusTop = c.focusTop;
+    f.program.displayOptions.focusFrame = true;
+    EXPECT_EQ(imageDisplayPointAt(f.program, c.x, c.y), c.at) << c.focusLeft << " " << c.x;
+    // Without the focus window the click is on the image display itself.
+    f.program.displayOptions.focusFrame = false;
+    EXPECT_EQ(imageDisplayPointAt(f.program, c.x, c.y),
+              insideDisplay(f.program.geometry, c.x, c.y)
+                  ? std::optional(image::ImagePoint{c.x, c.y})
+                  : std::nullopt);
+  }
+}
+
+// Regression: a focus-centre pick on the focus window was taken as a click on the image at the
+// same window position, moving the focus window to the image's top-left corner.
+TEST_F(PickAtTest, FocusPickOnTheFocusWindowRecentresOnTheClickedStar) {
+  f.program.state.focusLeft = 1000;
+  f.program.state.focusTop = 600;
+  f.program.displayOptions.focusFrame = true;
+  EXPECT_EQ(pickAt(f.program, PickMode::FocusCentre, 100, 30), PickMode::None);
+  EXPECT_EQ(f.program.state.focusLeft, 1036);
+  EXPECT_EQ(f.program.state.focusTop, 566);
+  EXPECT_EQ(pickAt(f.program, PickMode::SubFrameCentre, 200, 30), PickMode::SubFrameCentre);
+  EXPECT_EQ(f.ui.messageTexts().back(), "Sorry, outside Image area - try again");
+}
+
 TEST_F(PickAtTest, SubFrameOutlineFollowsTheCentreInDisplayPixels) {
   f.program.state.subFrameCentreX = 2000;
   f.program.state.subFrameCentreY = 1000;

@@ -45,7 +45,8 @@ TEST(CameraCommand, ReadsTheSimulatedCamera) {
       // After ten minutes of virtual time the cooler has reached its set-point.
       {{"camera", "cool", "-10", "--wait", "600"},
        "cooler on, set-point -10 C, temperature -10 C\n"},
-      {{"camera", "cool", "off"}, "cooler off, set-point -40 C, temperature 20 C\n"},
+      // Regression: "off" reported a set-point as if the cooler still held one.
+      {{"camera", "cool", "off"}, "cooler off, temperature 20 C\n"},
       {{"camera", "filter", "3"}, "filter 3 on the USB filter wheel\n"},
   };
   for (const auto& c : cases) {

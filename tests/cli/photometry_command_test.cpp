@@ -80,6 +80,9 @@ TEST_F(PhotometryCommandTest, BadInputIsRefused) {
        1,
        "Sorry, the star is too close to the edge of the image for these apertures\n"},
       {{"photometry", image.string(), "1520", "200"}, 1, "Sorry, outside Image area - try again\n"},
+      {{"photometry", image.string(), "700", "500"},
+       1,
+       "Sorry, no star above the sky background here\n"},
       {{"photometry", (root / "missing.raw").string(), "300", "200"}, 1, ""},
   };
   for (const auto& c : cases) {

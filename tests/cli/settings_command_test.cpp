@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "cli/cli.h"
@@ -69,7 +70,7 @@ TEST(SettingsCommandTest, SetChecksSavesAndShowsIt) {
   r = run(root, {"settings", "set", "autosaveDirectory", "d:\\images"});
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(r.err, "Sorry, Invalid directory\n");
-  r = run(root, {"settings", "set", "autosaveDirectory", "night1"});
+  r = run(root, {"settings", "set", "autosaveDirectory", "\\night1"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(std::filesystem::is_directory(root.path() / "night1"));
 
@@ -84,6 +85,64 @@ TEST(SettingsCommandTest, SetChecksSavesAndShowsIt) {
   EXPECT_NE(r.out.find("autosave directory: " + (root.path() / "night1").string()),
             std::string::npos)
       << r.out;
+}
+
+// Every refused value leaves the file byte for byte as it was, and creates none where there was
+// none. Regressions: a relative folder was stored below the data root, and the telescope's
+// aperture and focal length took zero, negative or non-finite values.
+TEST(SettingsCommandTest, RefusedValuesLeaveTheFileAlone) {
+  const struct {
+    const char* name;
+    const char* value;
+    const char* err;
+  } cases[] = {
+      {"autosaveDirectory", "relative/dir",
+       "Cannot set autosaveDirectory to 'relative/dir': expected a folder from the top, such as "
+       "/home/me/images or c:\\images\n"},
+      {"autosaveDirectory", "night1", nullptr},
+      {"autosaveDirectory", "d:\\images", "Sorry, Invalid directory\n"},
+      {"aperture", "-5", "Cannot set aperture to '-5': expected a number above 0\n"},
+      {"aperture", "0", nullptr},
+      {"aperture", "nan", nullptr},
+      {"aperture", "1e999", nullptr},
+      {"focalLength", "-0.1", nullptr},
+      {"focalLength", "inf", nullptr},
+      {"focalLength", "12x", nullptr},
+      {"guiderRaAngle", "361",
+       "Cannot set guiderRaAngle to '361': expected a whole number -360..360\n"},
+      {"guiderRaAngle", "-400", nullptr},
+      {"utOffsetHours", "12", nullptr},
+      {"mainRaGuideRate", "0", nullptr},
+      {"mainRaGuideRate", "50", nullptr},
+      {"aoDefaultGainUpDown", "-1", nullptr},
+      {"pcComPort", "7", nullptr},
+      {"autosaveCounter", "65536", nullptr},
+      {"guideAccuracy", "300", nullptr},
+      {"nonsense", "1", "Cannot set nonsense to '1': no setting is called 'nonsense'\n"},
+  };
+  test::TempDir fresh;
+  test::TempDir root;
+  ASSERT_EQ(run(root, {"settings", "set", "aperture", "12.5"}).status, 0);
+  const auto file = root.path() / "autosave" / "NVK_K7LQ.ini";
+  const auto before = std::filesystem::file_size(file);
+  std::ifstream in(file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  for (const auto& c : cases) {
+    for (const auto* dir : {&fresh, &root}) {
+      const CliRun r = run(*dir, {"settings", "set", c.name, c.value});
+      EXPECT_EQ(r.status, 1) << c.name << ' ' << c.value;
+      if (c.err != nullptr) {
+        EXPECT_EQ(r.err, c.err);
+      } else {
+        EXPECT_FALSE(r.err.empty());
+      }
+    }
+    EXPECT_FALSE(std::filesystem::exists(fresh.path() / "autosave" / "NVK_K7LQ.ini")) << c.name;
+    std::ifstream again(file, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), {}), bytes) << c.name;
+  }
+  EXPECT_EQ(std::filesystem::file_size(file), before);
+  EXPECT_EQ(line(run(root, {"settings", "show"}).out, 37), "37 aperture = 12.5");
 }
 
 TEST(SettingsCommandTest, DamagedFileIsReportedAndKept) {
@@ -102,11 +161,24 @@ TEST(SettingsCommandTest, DamagedFileIsReportedAndKept) {
   EXPECT_EQ(line(r.out, 3), "");
 }
 
-TEST(CliTest, UnknownCommandAndUsage) {
+TEST(CliTest, UnknownCommandsAndOptionsAreNamed) {
   test::TempDir root;
-  EXPECT_EQ(run(root, {"frobnicate"}).status, 2);
-  EXPECT_EQ(run(root, {}).status, 2);
-  EXPECT_EQ(run(root, {"settings"}).status, 2);
+  const struct {
+    std::vector<std::string> args;
+    std::string firstLine;
+  } cases[] = {
+      {{"frobnicate"}, "unknown command 'frobnicate'"},
+      // Regression: an unknown option was reported as an unknown command.
+      {{"--frob", "paths"}, "unknown option '--frob'"},
+      {{"--simulate", "-x", "paths"}, "unknown option '-x'"},
+      {{}, "usage: nvk-k7lq-cli [--root DIR] [--simulate] [--realtime] COMMAND [ARGS...]"},
+      {{"settings"}, "usage: nvk-k7lq-cli settings show"},
+  };
+  for (const auto& c : cases) {
+    const CliRun r = run(root, c.args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(line(r.err, 1), c.firstLine);
+  }
 }
 
 }  // namespace

@@ -319,6 +319,7 @@ namespace {
 class TitleRecorder final : public app::WindowActions {
  public:
   void setDocumentTitle(std::string_view title) override { titles.emplace_back(title); }
+  std::string documentTitle() const override { return titles.empty() ? "" : titles.back(); }
   void redraw(bool) override {}
   app::PickMode pickMode() const override { return {}; }
   void setPickMode(app::PickMode) override {}

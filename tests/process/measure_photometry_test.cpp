@@ -86,10 +86,13 @@ TEST(Photometry, MagnitudeUsesExposureAndZeroPoint) {
 }
 
 // The refusals: a pick outside, an aperture over the edge, an annulus mostly outside, a flat
-// frame without a star.
+// frame without a star, and empty patches of a noisy sky.
 TEST(Photometry, Refusals) {
   const auto frame = test::starFrame(kWidth, kHeight, 1000, {{80.0, 60.0, 2.0, 100000.0}});
   const auto flat = test::starFrame(kWidth, kHeight, 1000, {});
+  // Regression: on a noisy sky an empty place was "measured" with whatever flux the noise left,
+  // often negative. A star of SNR ~10 in the same noise is still measured.
+  const auto noisy = test::starFrame(kWidth, kHeight, 1000, {{120.0, 60.0, 2.0, 2500.0}}, 20, 5);
   PhotometryOptions options;
   options.radii = {10, 14, 22};
   struct Case {
@@ -104,6 +107,10 @@ TEST(Photometry, Refusals) {
       {&frame, 5, 60, {10, 14, 22}, PhotometryStatus::TooCloseToEdge},
       {&frame, 80, 110, {10, 14, 22}, PhotometryStatus::TooCloseToEdge},
       {&flat, 80, 60, {10, 14, 22}, PhotometryStatus::NoStar},
+      {&noisy, 40, 40, {10, 14, 22}, PhotometryStatus::NoStar},
+      {&noisy, 60, 80, {6, 10, 16}, PhotometryStatus::NoStar},
+      {&noisy, 80, 60, {3, 6, 12}, PhotometryStatus::NoStar},
+      {&noisy, 30, 90, {8, 12, 20}, PhotometryStatus::NoStar},
   };
   for (const auto& c : cases) {
     options.radii = c.radii;
@@ -111,6 +118,10 @@ TEST(Photometry, Refusals) {
     EXPECT_EQ(r.status, c.status) << c.x << "," << c.y;
     EXPECT_FALSE(r.magnitude.has_value());
   }
+  options.radii = {6, 10, 16};
+  const auto faint = measureStar(noisy, kWidth, kHeight, 121, 60, options);
+  ASSERT_TRUE(faint.measured());
+  EXPECT_NEAR(faint.flux, 2500, 400);
   // A 12 x 12 frame leaves no room for the annulus of a radius-2 aperture at 4..8 pixels.
   const auto tiny = test::starFrame(12, 12, 100, {{6.0, 6.0, 0.8, 5000.0}});
   options.radii = {2, 30, 40};

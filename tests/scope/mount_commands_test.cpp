@@ -252,19 +252,32 @@ TEST_F(MountCommandsTest, OnThePcRouteTheRepliesAreWhateverArrived) {
   EXPECT_EQ(program.telescope.infoLines[1], "1Object Below Horizon ");
 }
 
-TEST_F(MountCommandsTest, CoordinatesGoWithoutTheirClosingHash) {
+// Regression: the slew reply of a coordinate GoTo was read 1 ms after "#:MS#", before the mount
+// could answer and behind the unread answers to the coordinates and "#:LI#", so a refusal went
+// unseen. Those answers are now drained and the slew reply read after 500 ms, as for a catalogue.
+TEST_F(MountCommandsTest, CoordinatesGoWithoutTheirClosingHashAndTheMountsAnswerIsRead) {
   useCameraRoute();
-  camera.reply("0");
-  program.telescope.infoLines = {"old", "old"};
-  GoToCoordinates(program, 23, 59, -5, 30);
-  EXPECT_EQ(log, (LinkLog{{0, "camera-write", "0:#:Sr 23:59.0"},
-                          {0, "camera-write", "0:#:Sd -05*30"},
-                          {0, "camera-write", "0:#:LI#"},
-                          {0, "camera-write", "0:#:MS#"},
-                          {1, "camera-read", "0:1"}}));
-  EXPECT_EQ(program.telescope.infoLines[0], "");
-  EXPECT_EQ(program.telescope.infoLines[1], "");
-  EXPECT_EQ(ui.beeps(), 1);
+  const struct {
+    std::vector<std::string> replies;
+    std::string reason;
+  } cases[] = {{{"11#", "0"}, ""},
+               {{"11#", "1", "Object Below Horizon #"}, "Object Below Horizon "}};
+  for (const auto& c : cases) {
+    log.clear();
+    for (const auto& r : c.replies)
+      camera.reply(r);
+    program.telescope.infoLines = {"old", "old"};
+    const std::uint32_t t = clock.nowMs();
+    GoToCoordinates(program, 23, 59, -5, 30);
+    LinkLog expected{{t, "camera-write", "0:#:Sr 23:59.0"}, {t, "camera-write", "0:#:Sd -05*30"},
+                     {t, "camera-write", "0:#:LI#"},        {t + 200, "camera-read", "0:33"},
+                     {t + 200, "camera-write", "0:#:MS#"},  {t + 700, "camera-read", "0:1"}};
+    if (!c.reason.empty()) expected.push_back({t + 700, "camera-read", "0:33"});
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(program.telescope.infoLines[0], "");
+    EXPECT_EQ(program.telescope.infoLines[1], c.reason);
+  }
+  EXPECT_EQ(ui.beeps(), 2);
 }
 
 TEST_F(MountCommandsTest, TheDecSignComesFromTheDegrees) {

@@ -180,6 +180,7 @@ void TNVK_K7LQWindow::updateCommandStates() {
 }
 
 void TNVK_K7LQWindow::setDocumentTitle(std::string_view title) {
+  documentTitle_ = title;
   setWindowTitle(QString::fromLatin1(kApplicationTitle) + " - " + toQString(title));
 }
 

@@ -48,6 +48,7 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
 
   // --- WindowActions ---
   void setDocumentTitle(std::string_view title) override;
+  std::string documentTitle() const override { return documentTitle_; }
   void redraw(bool resetScroll) override;
   PickMode pickMode() const override { return pickMode_; }
   void setPickMode(PickMode mode) override;
@@ -85,6 +86,7 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   QAction* fullSizeButton_ = nullptr;  // the second button of the half-size display pair
   std::map<int, QAction*> actions_;
   std::unique_ptr<QPrinter> printer_;
+  std::string documentTitle_;
   PickMode pickMode_ = PickMode::None;
   std::unique_ptr<ToolWindows> toolWindows_;
 };

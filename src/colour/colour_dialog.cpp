@@ -1,37 +1,9 @@
 #include "colour/colour_dialog.h"
 
-#include <charconv>
-#include <optional>
-
 #include "app/messages.h"
+#include "process/auto_processing_choices.h"
 
 namespace nvk::colour {
-namespace {
-
-constexpr int kMinUserPower = 2, kMaxUserPower = 29;
-constexpr int kMinDiameter = 2, kMaxDiameter = 6;
-constexpr int kMinPower = 1, kMaxPower = 6;
-
-// A whole number as typed in an edit field (spaces around it allowed); nullopt otherwise.
-std::optional<int> parseWholeNumber(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return std::nullopt;
-  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-// Stores the typed number when it lies in [min, max]; reports whether it did.
-bool takeNumber(std::string_view text, int min, int max, std::int16_t& stored) {
-  const std::optional<int> value = parseWholeNumber(text);
-  if (!value || *value < min || *value > max) return false;
-  stored = static_cast<std::int16_t>(*value);
-  return true;
-}
-
-}  // namespace
 
 const std::array<TColourDialog::Control, 8>& TColourDialog::checkBoxes() {
   static const std::array<Control, 8> boxes{{
@@ -72,65 +44,42 @@ const std::array<std::string_view, 8>& TColourDialog::explanations() {
 }
 
 TColourDialog::TColourDialog(image::Settings& settings, ColourState& colour, port::Ui& ui)
-    : settings_(settings), colour_(colour), ui_(ui) {
+    : settings_(settings),
+      ui_(ui),
+      boxes_{{kDaylightImage, &colour.daylightImage},
+             {kLightPollution, &colour.lightPollutionCorrection},
+             {kColourSmoothing, &settings.colourSmoothing},
+             {kApplyAntiAlias, &settings.antiAliasAfterSynthesis},
+             {kIrFilterUsed, &settings.irFilterUsed},
+             {kRemoveBackground, &settings.autoRemoveBackground},
+             {kHighPassLowPower, &settings.autoHighPassLowPower},
+             {kUnsharpMask, &settings.autoUnsharpMask}} {
   showStoredNumbers();
 }
 
-bool* TColourDialog::checkBoxSetting(int checkBoxId) const {
-  switch (checkBoxId) {
-    case kDaylightImage:
-      return &colour_.daylightImage;
-    case kLightPollution:
-      return &colour_.lightPollutionCorrection;
-    case kColourSmoothing:
-      return &settings_.colourSmoothing;
-    case kApplyAntiAlias:
-      return &settings_.antiAliasAfterSynthesis;
-    case kIrFilterUsed:
-      return &settings_.irFilterUsed;
-    case kRemoveBackground:
-      return &settings_.autoRemoveBackground;
-    case kHighPassLowPower:
-      return &settings_.autoHighPassLowPower;
-    case kUnsharpMask:
-      return &settings_.autoUnsharpMask;
-    default:
-      return nullptr;
-  }
-}
-
 bool TColourDialog::isChecked(int checkBoxId) const {
-  const bool* setting = checkBoxSetting(checkBoxId);
-  return setting != nullptr && *setting;
+  return boxes_.isChecked(checkBoxId);
 }
 
 void TColourDialog::toggle(int checkBoxId) {
-  if (bool* setting = checkBoxSetting(checkBoxId)) *setting = !*setting;
+  boxes_.toggle(checkBoxId);
 }
 
 int TColourDialog::checkedStretch() const {
-  if (settings_.autoWeakStretch) return kWeakStretch;
-  if (settings_.autoStrongStretch) return kStrongStretch;
-  if (settings_.autoUserStretch) return kUserStretch;
-  return kNoAutoStretch;
+  return kNoAutoStretch + static_cast<int>(process::autoStretch(settings_));
 }
 
 void TColourDialog::selectStretch(int radioId) {
   if (radioId < kNoAutoStretch || radioId > kUserStretch) return;
-  settings_.autoWeakStretch = radioId == kWeakStretch;
-  settings_.autoStrongStretch = radioId == kStrongStretch;
-  settings_.autoUserStretch = radioId == kUserStretch;
+  process::selectAutoStretch(settings_,
+                             static_cast<process::AutoStretch>(radioId - kNoAutoStretch));
 }
 
 bool TColourDialog::createImage() {
-  // Each field is checked on its own: a valid number is kept even when another is not.
-  const bool userPowerValid =
-      takeNumber(userPowerText, kMinUserPower, kMaxUserPower, settings_.userStretchPower);
-  const bool diameterValid =
-      takeNumber(diameterText, kMinDiameter, kMaxDiameter, settings_.autoUnsharpDiameter);
-  const bool powerValid = takeNumber(powerText, kMinPower, kMaxPower, settings_.autoUnsharpPower);
+  const bool allValid =
+      process::storeAutoProcessingNumbers({userPowerText, diameterText, powerText}, settings_);
   showStoredNumbers();
-  if (userPowerValid && diameterValid && powerValid) return true;
+  if (allValid) return true;
   ui_.beep();
   return false;
 }
@@ -140,9 +89,10 @@ void TColourDialog::help() const {
 }
 
 void TColourDialog::showStoredNumbers() {
-  userPowerText = std::to_string(settings_.userStretchPower);
-  diameterText = std::to_string(settings_.autoUnsharpDiameter);
-  powerText = std::to_string(settings_.autoUnsharpPower);
+  const process::AutoProcessingTexts texts = process::autoProcessingTexts(settings_);
+  userPowerText = texts[0];
+  diameterText = texts[1];
+  powerText = texts[2];
 }
 
 }  // namespace nvk::colour

@@ -6,6 +6,7 @@
 
 #include "colour/colour_state.h"
 #include "image/settings.h"
+#include "port/check_boxes.h"
 #include "port/ui.h"
 
 namespace nvk::colour {
@@ -75,12 +76,11 @@ class TColourDialog final : public port::DialogModel {
   void help() const;
 
  private:
-  bool* checkBoxSetting(int checkBoxId) const;
   void showStoredNumbers();
 
   image::Settings& settings_;
-  ColourState& colour_;
   port::Ui& ui_;
+  port::CheckBoxes boxes_;
 };
 
 }  // namespace nvk::colour

@@ -1,11 +1,10 @@
 #include "process/process_dialogs.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
-#include <optional>
 
 #include "app/messages.h"
+#include "process/auto_processing_choices.h"
 #include "process/calibration.h"
 #include "process/filters.h"
 #include "process/stretch.h"
@@ -21,18 +20,6 @@ std::string tenthsText(int tenths) {
   char text[16];
   std::snprintf(text, sizeof text, "%1.1f", tenths / 10.0);
   return text;
-}
-
-// A whole number typed into a field (surrounding spaces allowed), or nothing.
-std::optional<int> wholeNumber(std::string_view text) {
-  while (!text.empty() && text.front() == ' ')
-    text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ')
-    text.remove_suffix(1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  return value;
 }
 
 }  // namespace
@@ -170,49 +157,34 @@ void NonLinearDialog::help(port::Ui& ui) const {
 
 // --- Auto-Processing Choices ---
 
-AutoProcessingDialog::AutoProcessingDialog(image::Settings& settings) : settings_(settings) {
+AutoProcessingDialog::AutoProcessingDialog(image::Settings& settings)
+    : settings_(settings),
+      boxes_{{kRemoveBackground, &settings.autoRemoveBackground},
+             {kHighPassLowPower, &settings.autoHighPassLowPower},
+             {kUnsharpMask, &settings.autoUnsharpMask}} {
   showStored();
 }
 
 void AutoProcessingDialog::showStored() {
-  fields_ = {std::to_string(settings_.userStretchPower),
-             std::to_string(settings_.autoUnsharpDiameter),
-             std::to_string(settings_.autoUnsharpPower)};
+  fields_ = autoProcessingTexts(settings_);
 }
 
 int AutoProcessingDialog::checkedRadio() const {
-  if (settings_.autoWeakStretch) return kWeakStretch;
-  if (settings_.autoStrongStretch) return kStrongStretch;
-  if (settings_.autoUserStretch) return kUserStretch;
-  return kNoStretch;
+  return kNoStretch + static_cast<int>(autoStretch(settings_));
 }
 
 void AutoProcessingDialog::selectRadio(int controlId) {
-  settings_.autoWeakStretch = controlId == kWeakStretch;
-  settings_.autoStrongStretch = controlId == kStrongStretch;
-  settings_.autoUserStretch = controlId == kUserStretch;
-}
-
-bool* AutoProcessingDialog::checkBox(int controlId) const {
-  switch (controlId) {
-    case kRemoveBackground:
-      return &settings_.autoRemoveBackground;
-    case kHighPassLowPower:
-      return &settings_.autoHighPassLowPower;
-    case kUnsharpMask:
-      return &settings_.autoUnsharpMask;
-    default:
-      return nullptr;
-  }
+  const bool stretch = controlId >= kNoStretch && controlId <= kUserStretch;
+  selectAutoStretch(settings_,
+                    stretch ? static_cast<AutoStretch>(controlId - kNoStretch) : AutoStretch::None);
 }
 
 bool AutoProcessingDialog::isChecked(int controlId) const {
-  const bool* box = checkBox(controlId);
-  return box != nullptr && *box;
+  return boxes_.isChecked(controlId);
 }
 
 void AutoProcessingDialog::toggle(int controlId) {
-  if (bool* box = checkBox(controlId)) *box = !*box;
+  boxes_.toggle(controlId);
 }
 
 const std::string& AutoProcessingDialog::text(int editId) const {
@@ -226,22 +198,7 @@ void AutoProcessingDialog::type(int editId, std::string text) {
 }
 
 bool AutoProcessingDialog::save(port::Ui& ui) {
-  struct Field {
-    std::int16_t& stored;
-    int low, high;
-  };
-  Field fields[] = {{settings_.userStretchPower, 2, 29},
-                    {settings_.autoUnsharpDiameter, 2, 6},
-                    {settings_.autoUnsharpPower, 1, 6}};
-  bool allValid = true;
-  for (std::size_t i = 0; i < 3; ++i) {
-    const auto value = wholeNumber(fields_[i]);
-    if (value && *value >= fields[i].low && *value <= fields[i].high) {
-      fields[i].stored = static_cast<std::int16_t>(*value);
-    } else {
-      allValid = false;
-    }
-  }
+  const bool allValid = storeAutoProcessingNumbers(fields_, settings_);
   showStored();
   if (!allValid) ui.beep();
   return allValid;

@@ -11,6 +11,7 @@
 #include "image/display_image.h"
 #include "image/hot_pixel_map.h"
 #include "image/settings.h"
+#include "port/check_boxes.h"
 #include "port/ui.h"
 #include "process/process_state.h"
 
@@ -140,8 +141,8 @@ class AutoProcessingDialog final : public port::DialogModel {
 
  private:
   void showStored();
-  bool* checkBox(int controlId) const;
   image::Settings& settings_;
+  port::CheckBoxes boxes_;
   std::array<std::string, 3> fields_;
 };
 

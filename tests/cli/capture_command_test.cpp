@@ -6,9 +6,9 @@
 #include <regex>
 #include <sstream>
 
-#include "cli/cli.h"
 #include "cli/console_ui.h"
 #include "port/virtual_clock.h"
+#include "support/cli_run.h"
 #include "support/temp_dir.h"
 
 namespace nvk::cli {
@@ -20,13 +20,10 @@ struct CaptureTest : ::testing::Test {
   std::string err;
 
   int run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--root", root.path().string()});
-    std::ostringstream o;
-    std::ostringstream e;
-    const int status = runCli(args, o, e);
-    out = o.str();
-    err = e.str();
-    return status;
+    const test::CliRun r = test::cliRun(root, std::move(args));
+    out = r.out;
+    err = r.err;
+    return r.status;
   }
   std::string path(const char* name) const { return (root.path() / name).string(); }
   std::string head(const std::string& file, std::size_t bytes) const {

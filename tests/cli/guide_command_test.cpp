@@ -3,24 +3,16 @@
 #include <cstdio>
 #include <sstream>
 
-#include "cli/cli.h"
+#include "support/cli_run.h"
 #include "support/temp_dir.h"
 
 namespace nvk::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 CliRun run(std::vector<std::string> args) {
-  test::TempDir root;
-  args.insert(args.begin(), {"--root", root.path().string()});
-  std::ostringstream out, err;
-  const int status = runCli(args, out, err);
-  return {status, out.str(), err.str()};
+  return test::cliRun(std::move(args));
 }
 
 TEST(GuideCommandTest, TrainsTheGuideHeadAtAnAngle) {

@@ -5,31 +5,22 @@
 #include <iterator>
 #include <sstream>
 
-#include "cli/cli.h"
 #include "files/fits_file.h"
 #include "files/hot_pixel_map_file.h"
 #include "files/open_image.h"
 #include "files/raw_file.h"
 #include "files/tiff_file.h"
+#include "support/cli_run.h"
 #include "support/program_fixture.h"
 
 namespace nvk::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 class InfoConvertTest : public ::testing::Test, protected test::ProgramFixture {
  protected:
-  CliRun run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--root", root.path().string()});
-    std::ostringstream out, err;
-    const int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
-  }
+  CliRun run(std::vector<std::string> args) { return test::cliRun(root, std::move(args)); }
 
   // A binned colour image saved as a raw file (four planes and "SUBFRM 3  ").
   std::filesystem::path colourRawFile() {

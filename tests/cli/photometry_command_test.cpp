@@ -2,19 +2,15 @@
 
 #include <sstream>
 
-#include "cli/cli.h"
 #include "files/raw_file.h"
 #include "process/measure_test_support.h"
+#include "support/cli_run.h"
 #include "support/program_fixture.h"
 
 namespace nvk::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 class PhotometryCommandTest : public ::testing::Test, protected test::ProgramFixture {
  protected:
@@ -31,12 +27,7 @@ class PhotometryCommandTest : public ::testing::Test, protected test::ProgramFix
     ASSERT_EQ(files::saveRawFile(program, image), files::SaveResult::Saved);
   }
 
-  CliRun run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--root", root.path().string()});
-    std::ostringstream out, err;
-    const int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
-  }
+  CliRun run(std::vector<std::string> args) { return test::cliRun(root, std::move(args)); }
 };
 
 TEST_F(PhotometryCommandTest, PrintsTheMeasurement) {

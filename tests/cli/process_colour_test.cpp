@@ -3,12 +3,12 @@
 #include <filesystem>
 #include <sstream>
 
-#include "cli/cli.h"
 #include "colour/anti_alias.h"
 #include "colour/colour_reference.h"
 #include "colour/synthesis.h"
 #include "files/open_image.h"
 #include "files/raw_file.h"
+#include "support/cli_run.h"
 #include "support/program_fixture.h"
 
 namespace nvk::cli {
@@ -17,9 +17,8 @@ namespace {
 // The colour operations of `process` end to end: a raw file in, a raw file out.
 struct ProcessColourTest : ::testing::Test, test::ProgramFixture {
   int run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--root", root.path().string(), "process"});
-    std::ostringstream out, err;
-    return runCli(args, out, err);
+    args.insert(args.begin(), "process");
+    return test::cliRun(root, std::move(args)).status;
   }
   std::filesystem::path monoRawFile() {
     const auto raw = test::randomSamples(program.geometry.pixelCount, program.geometry.width, 4);

@@ -4,31 +4,25 @@
 #include <sstream>
 
 #include "app/label_stamp.h"
-#include "cli/cli.h"
 #include "files/open_image.h"
 #include "files/raw_file.h"
 #include "process/filters.h"
 #include "process/frame.h"
 #include "process/random_frames.h"
 #include "process/stretch.h"
+#include "support/cli_run.h"
 #include "support/program_fixture.h"
 
 namespace nvk::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test::CliRun;
 
 class ProcessCommandTest : public ::testing::Test, protected test::ProgramFixture {
  protected:
   CliRun run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--root", root.path().string(), "process"});
-    std::ostringstream out, err;
-    const int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
+    args.insert(args.begin(), "process");
+    return test::cliRun(root, std::move(args));
   }
 
   // A binned mono frame of random samples saved as a raw file.

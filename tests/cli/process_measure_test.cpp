@@ -4,7 +4,6 @@
 #include <functional>
 #include <sstream>
 
-#include "cli/cli.h"
 #include "colour/colour_reference.h"
 #include "colour/colour_tools.h"
 #include "colour/synthesis.h"
@@ -12,6 +11,7 @@
 #include "files/raw_file.h"
 #include "process/measure_merge.h"
 #include "process/measure_test_support.h"
+#include "support/cli_run.h"
 #include "support/program_fixture.h"
 
 namespace nvk::cli {
@@ -23,11 +23,10 @@ struct ProcessMeasureTest : ::testing::Test, test::ProgramFixture {
   std::string err;
 
   int run(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--root", root.path().string(), "process"});
-    std::ostringstream out, errors;
-    const int status = runCli(args, out, errors);
-    err = errors.str();
-    return status;
+    args.insert(args.begin(), "process");
+    const test::CliRun r = test::cliRun(root, std::move(args));
+    err = r.err;
+    return r.status;
   }
   std::filesystem::path save(const std::string& name) {
     const auto path = root / name;

@@ -3,31 +3,20 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/cli.h"
 #include "platform/pty_mount.h"
 #include "sim/simulated_devices.h"
 #include "sim/sky_mount.h"
+#include "support/cli_run.h"
 #include "support/temp_dir.h"
 
 namespace nvk::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun run(const test::TempDir& root, std::vector<std::string> args) {
-  args.insert(args.begin(), {"--root", root.path().string()});
-  std::ostringstream out, err;
-  const int status = runCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using test::CliRun;
 
 TEST(ScopeCommandTest, GoToMessier31ThroughThePseudoTerminal) {
   test::TempDir root;
-  const CliRun r = run(root, {"--simulate", "scope", "goto", "messier", "31"});
+  const CliRun r = test::cliRun(root, {"--simulate", "scope", "goto", "messier", "31"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "Info from Scope: M31 RA 00:42.7 DEC +41*16\n"
@@ -57,12 +46,12 @@ TEST(ScopeCommandTest, TheSessionsSimulatedMountStaysAttachedAndDrivesTheSky) {
 
 TEST(ScopeCommandTest, GoToPlanetsAndCoordinates) {
   test::TempDir root;
-  CliRun r = run(root, {"--simulate", "scope", "goto", "planet", "jupiter"});
+  CliRun r = test::cliRun(root, {"--simulate", "scope", "goto", "planet", "jupiter"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Info from Scope: Jupiter RA 04:45.0 DEC +21*30\n"), std::string::npos);
   EXPECT_NE(r.out.find("Mount: RA 04h45m00.0s Dec +21d30'00\""), std::string::npos) << r.out;
 
-  r = run(root, {"--simulate", "scope", "goto", "radec", "23:59", "-05:30"});
+  r = test::cliRun(root, {"--simulate", "scope", "goto", "radec", "23:59", "-05:30"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Slew reply: \n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Mount: RA 23h59m00.0s Dec -05d30'00\""), std::string::npos) << r.out;
@@ -76,7 +65,7 @@ TEST(ScopeCommandTest, AGoToTheMountRefusesEndsWithAFailure) {
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"--simulate", "scope", "goto", "planet", "pluto"},
            {"--simulate", "scope", "goto", "radec", "02:00", "-80:00"}}) {
-    const CliRun r = run(root, args);
+    const CliRun r = test::cliRun(root, args);
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_NE(r.out.find("Slew reply: 1Object Below Horizon"), std::string::npos) << r.out;
     EXPECT_EQ(r.err, "scope: the mount refused the GoTo: 1Object Below Horizon \n");
@@ -91,7 +80,7 @@ TEST(ScopeCommandTest, OutOfRangeObjectsAndCoordinatesAreRefused) {
            {"--simulate", "scope", "goto", "messier", "111"},
            {"--simulate", "scope", "goto", "cngc", "7816"},
            {"--simulate", "scope", "goto", "radec", "24:00", "+10:00"}}) {
-    const CliRun r = run(root, args);
+    const CliRun r = test::cliRun(root, args);
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.find("Object out of range - try again") != std::string::npos ||
                 r.err.find("Invalid Co-ordinates set.") != std::string::npos)
@@ -102,14 +91,14 @@ TEST(ScopeCommandTest, OutOfRangeObjectsAndCoordinatesAreRefused) {
 
 TEST(ScopeCommandTest, TimedMovesAndFocusMoveTheSimulatedMount) {
   test::TempDir root;
-  ASSERT_EQ(run(root, {"settings", "set", "guideOutputMode", "l"}).status, 0);
-  CliRun r = run(root, {"--simulate", "scope", "move", "e", "4000"});
+  ASSERT_EQ(test::cliRun(root, {"settings", "set", "guideOutputMode", "l"}).status, 0);
+  CliRun r = test::cliRun(root, {"--simulate", "scope", "move", "e", "4000"});
   EXPECT_EQ(r.status, 0) << r.err;
   // Four seconds east at guide rate: 60 arcsec of R.A., 4 seconds of time, and the simulated
   // drift and periodic error of those seconds (under an arcsecond).
   EXPECT_NE(r.out.find("Mount: RA 02h00m04.1s Dec +52d00'00\""), std::string::npos) << r.out;
 
-  r = run(root, {"--simulate", "scope", "focus", "out", "1500"});
+  r = test::cliRun(root, {"--simulate", "scope", "focus", "out", "1500"});
   EXPECT_EQ(r.status, 0) << r.err;
   // Slow focus from the move command (62 ms after the speed) to the stop, 1562 ms later.
   EXPECT_NE(r.out.find("focuser -31\n"), std::string::npos) << r.out;
@@ -117,8 +106,8 @@ TEST(ScopeCommandTest, TimedMovesAndFocusMoveTheSimulatedMount) {
 
 TEST(ScopeCommandTest, TheCameraRouteReachesTheMountThroughTheSimulatedCamera) {
   test::TempDir root;
-  ASSERT_EQ(run(root, {"settings", "set", "serialRoute", "1"}).status, 0);
-  CliRun r = run(root, {"--simulate", "scope", "goto", "messier", "13"});
+  ASSERT_EQ(test::cliRun(root, {"settings", "set", "serialRoute", "1"}).status, 0);
+  CliRun r = test::cliRun(root, {"--simulate", "scope", "goto", "messier", "13"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Info from Scope: M13 RA 16:41.7 DEC +36*28\nSlew reply: \n"),
             std::string::npos)
@@ -126,8 +115,8 @@ TEST(ScopeCommandTest, TheCameraRouteReachesTheMountThroughTheSimulatedCamera) {
   EXPECT_NE(r.out.find("Mount: RA 16h41m42.0s Dec +36d28'00\""), std::string::npos) << r.out;
 
   // The autoguider socket on the camera's guide outputs: two seconds north at guide rate.
-  ASSERT_EQ(run(root, {"settings", "set", "guideOutputMode", "b"}).status, 0);
-  r = run(root, {"--simulate", "scope", "move", "n", "2000"});
+  ASSERT_EQ(test::cliRun(root, {"settings", "set", "guideOutputMode", "b"}).status, 0);
+  r = test::cliRun(root, {"--simulate", "scope", "move", "n", "2000"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Dec +52d00'30\""), std::string::npos) << r.out;
 }
@@ -141,19 +130,19 @@ TEST(ScopeCommandTest, BadWordsShowTheUsage) {
                                              {"scope", "focus", "up", "100"},
                                              {"scope", "goto", "planet", "Vulcan"},
                                              {"scope", "goto", "radec", "2300", "+10:00"}}) {
-    const CliRun r = run(root, args);
+    const CliRun r = test::cliRun(root, args);
     EXPECT_EQ(r.status, 2) << args.back();
   }
 }
 
 TEST(ScopeCommandTest, AMissingSerialDeviceIsReported) {
   test::TempDir root;
-  ASSERT_EQ(run(root, {"settings", "set", "guideOutputMode", "l"}).status, 0);
+  ASSERT_EQ(test::cliRun(root, {"settings", "set", "guideOutputMode", "l"}).status, 0);
   {
     std::ofstream map(root.path() / "comports.txt");
     map << "COM1=" << (root.path() / "no-such-port").string() << "\n";
   }
-  const CliRun r = run(root, {"scope", "move", "n", "100"});
+  const CliRun r = test::cliRun(root, {"scope", "move", "n", "100"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Open Communications Failed"), std::string::npos) << r.err;
 }

@@ -4,25 +4,14 @@
 #include <iterator>
 #include <sstream>
 
-#include "cli/cli.h"
 #include "image/settings_file.h"
+#include "support/cli_run.h"
 #include "support/temp_dir.h"
 
 namespace nvk::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun run(const test::TempDir& root, std::vector<std::string> args) {
-  args.insert(args.begin(), {"--root", root.path().string()});
-  std::ostringstream out, err;
-  const int status = runCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using test::CliRun;
 
 std::string line(const std::string& out, int number) {
   std::istringstream in(out);
@@ -49,7 +38,7 @@ TEST(SettingsCommandTest, ShowPrintsAFileWrittenByAnotherTool) {
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
 
-  const CliRun r = run(root, {"settings", "show"});
+  const CliRun r = test::cliRun(root, {"settings", "show"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(line(r.out, 1), "01 autosaveCounter = 12345");
   EXPECT_EQ(line(r.out, 7), "07 windowBackground = g");
@@ -60,28 +49,28 @@ TEST(SettingsCommandTest, ShowPrintsAFileWrittenByAnotherTool) {
 
 TEST(SettingsCommandTest, SetChecksSavesAndShowsIt) {
   test::TempDir root;
-  CliRun r = run(root, {"settings", "set", "guideOutputMode", "l"});
+  CliRun r = test::cliRun(root, {"settings", "set", "guideOutputMode", "l"});
   ASSERT_EQ(r.status, 0) << r.err;
-  r = run(root, {"settings", "set", "mainDecHysteresis", "45"});
+  r = test::cliRun(root, {"settings", "set", "mainDecHysteresis", "45"});
   ASSERT_EQ(r.status, 0) << r.err;
-  r = run(root, {"settings", "set", "mainRaBacklash", "31"});
+  r = test::cliRun(root, {"settings", "set", "mainRaBacklash", "31"});
   EXPECT_NE(r.status, 0);
   EXPECT_NE(r.err.find("mainRaBacklash"), std::string::npos);
-  r = run(root, {"settings", "set", "autosaveDirectory", "d:\\images"});
+  r = test::cliRun(root, {"settings", "set", "autosaveDirectory", "d:\\images"});
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(r.err, "Sorry, Invalid directory\n");
-  r = run(root, {"settings", "set", "autosaveDirectory", "\\night1"});
+  r = test::cliRun(root, {"settings", "set", "autosaveDirectory", "\\night1"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(std::filesystem::is_directory(root.path() / "night1"));
 
-  r = run(root, {"settings", "show"});
+  r = test::cliRun(root, {"settings", "show"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(line(r.out, 14), "14 guideOutputMode = l");
   EXPECT_EQ(line(r.out, 17), "17 mainDecHysteresis = 20");
   EXPECT_EQ(line(r.out, 11), "11 mainRaBacklash = 0");
   EXPECT_EQ(line(r.out, 41), "41 autosaveDirectory = \"c:\\night1\"");
 
-  r = run(root, {"paths"});
+  r = test::cliRun(root, {"paths"});
   EXPECT_NE(r.out.find("autosave directory: " + (root.path() / "night1").string()),
             std::string::npos)
       << r.out;
@@ -122,14 +111,14 @@ TEST(SettingsCommandTest, RefusedValuesLeaveTheFileAlone) {
   };
   test::TempDir fresh;
   test::TempDir root;
-  ASSERT_EQ(run(root, {"settings", "set", "aperture", "12.5"}).status, 0);
+  ASSERT_EQ(test::cliRun(root, {"settings", "set", "aperture", "12.5"}).status, 0);
   const auto file = root.path() / "autosave" / "NVK_K7LQ.ini";
   const auto before = std::filesystem::file_size(file);
   std::ifstream in(file, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), {});
   for (const auto& c : cases) {
     for (const auto* dir : {&fresh, &root}) {
-      const CliRun r = run(*dir, {"settings", "set", c.name, c.value});
+      const CliRun r = test::cliRun(*dir, {"settings", "set", c.name, c.value});
       EXPECT_EQ(r.status, 1) << c.name << ' ' << c.value;
       if (c.err != nullptr) {
         EXPECT_EQ(r.err, c.err);
@@ -142,7 +131,7 @@ TEST(SettingsCommandTest, RefusedValuesLeaveTheFileAlone) {
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), {}), bytes) << c.name;
   }
   EXPECT_EQ(std::filesystem::file_size(file), before);
-  EXPECT_EQ(line(run(root, {"settings", "show"}).out, 37), "37 aperture = 12.5");
+  EXPECT_EQ(line(test::cliRun(root, {"settings", "show"}).out, 37), "37 aperture = 12.5");
 }
 
 TEST(SettingsCommandTest, DamagedFileIsReportedAndKept) {
@@ -150,11 +139,11 @@ TEST(SettingsCommandTest, DamagedFileIsReportedAndKept) {
   std::filesystem::create_directories(root.path() / "autosave");
   const auto file = root.path() / "autosave" / "NVK_K7LQ.ini";
   std::ofstream(file, std::ios::binary) << "shor";
-  CliRun r = run(root, {"settings", "set", "padFits", "false"});
+  CliRun r = test::cliRun(root, {"settings", "set", "padFits", "false"});
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(r.err, "Unable to load INI file, please delete and try again\n");
   EXPECT_EQ(std::filesystem::file_size(file), 4u);
-  r = run(root, {"settings", "show"});
+  r = test::cliRun(root, {"settings", "show"});
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(line(r.out, 1), "01 autosaveCounter = 26739");  // "sh" read as a number
   EXPECT_EQ(line(r.out, 2), "02 utOffsetHours = 29295");    // "or"
@@ -175,7 +164,7 @@ TEST(CliTest, UnknownCommandsAndOptionsAreNamed) {
       {{"settings"}, "usage: nvk-k7lq-cli settings show"},
   };
   for (const auto& c : cases) {
-    const CliRun r = run(root, c.args);
+    const CliRun r = test::cliRun(root, c.args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(line(r.err, 1), c.firstLine);
   }

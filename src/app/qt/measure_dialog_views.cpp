@@ -15,50 +15,60 @@ QString q(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QLineEdit* edit(QWidget* parent, const QString& name) {
-  auto* e = new QLineEdit(parent);
+}  // namespace
+
+QLineEdit* TextEditsDialog::bindEdit(const QString& name, std::string& text) {
+  auto* e = new QLineEdit(this);
   e->setObjectName(name);
   e->setMaximumWidth(80);
+  bound_.emplace_back(e, &text);
   return e;
 }
 
-}  // namespace
-
-PhotometryDialogView::PhotometryDialogView(process::PhotometryDialog& model, QtUi&, QWidget* parent)
-    : QDialog(parent), model_(model) {
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(q(process::PhotometryDialog::kExplanation), this));
-  auto* grid = new QGridLayout();
-  const char* labels[] = {"Aperture R1", "Sky annulus from R2", "to R3"};
-  const char* names[] = {"aperture", "skyInner", "skyOuter"};
-  for (std::size_t i = 0; i < 3; ++i) {
-    grid->addWidget(new QLabel(QString::fromLatin1(labels[i]), this), int(i), 0);
-    edits_[i] = edit(this, QString::fromLatin1(names[i]));
-    grid->addWidget(edits_[i], int(i), 1);
-  }
-  layout->addLayout(grid);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-    model_.apertureText = edits_[0]->text().toStdString();
-    model_.skyInnerText = edits_[1]->text().toStdString();
-    model_.skyOuterText = edits_[2]->text().toStdString();
-    const bool closes = model_.ok();
-    showModel();
+QDialogButtonBox* TextEditsDialog::addButtons(QLayout* layout, const std::function<bool()>& ok,
+                                              QDialogButtonBox::StandardButtons more) {
+  auto* buttons =
+      new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | more, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this, ok] {
+    for (const auto& [edit, text] : bound_)
+      *text = edit->text().toStdString();
+    const bool closes = ok();
+    showTexts();
     if (closes) accept();
   });
   connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
   layout->addWidget(buttons);
-  showModel();
+  showTexts();
+  return buttons;
 }
 
-void PhotometryDialogView::showModel() {
-  edits_[0]->setText(q(model_.apertureText));
-  edits_[1]->setText(q(model_.skyInnerText));
-  edits_[2]->setText(q(model_.skyOuterText));
+void TextEditsDialog::showTexts() {
+  for (const auto& [edit, text] : bound_)
+    edit->setText(q(*text));
+}
+
+PhotometryDialogView::PhotometryDialogView(process::PhotometryDialog& model, QtUi&, QWidget* parent)
+    : TextEditsDialog(parent) {
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(q(process::PhotometryDialog::kExplanation), this));
+  auto* grid = new QGridLayout();
+  const struct {
+    const char* label;
+    const char* name;
+    std::string& text;
+  } fields[] = {{"Aperture R1", "aperture", model.apertureText},
+                {"Sky annulus from R2", "skyInner", model.skyInnerText},
+                {"to R3", "skyOuter", model.skyOuterText}};
+  for (int i = 0; i < 3; ++i) {
+    grid->addWidget(new QLabel(QString::fromLatin1(fields[i].label), this), i, 0);
+    grid->addWidget(bindEdit(QString::fromLatin1(fields[i].name), fields[i].text), i, 1);
+  }
+  layout->addLayout(grid);
+  addButtons(layout, [&model] { return model.ok(); });
 }
 
 BalanceDialogView::BalanceDialogView(colour::TBalanceDialog& model, QtUi&, QWidget* parent)
-    : QDialog(parent), model_(model) {
+    : TextEditsDialog(parent) {
   using colour::TBalanceDialog;
   auto* layout = new QVBoxLayout(this);
   auto* grid = new QGridLayout();
@@ -69,61 +79,29 @@ BalanceDialogView::BalanceDialogView(colour::TBalanceDialog& model, QtUi&, QWidg
     const int row = int(c) + 1;
     const QString channel = q(TBalanceDialog::kChannelLabels[c]);
     grid->addWidget(new QLabel(channel, this), row, 0);
-    start_[c] = edit(this, "start" + channel);
-    minimum_[c] = edit(this, "minimum" + channel);
-    maximum_[c] = edit(this, "maximum" + channel);
-    grid->addWidget(start_[c], row, 1);
-    grid->addWidget(minimum_[c], row, 2);
-    grid->addWidget(maximum_[c], row, 3);
+    grid->addWidget(bindEdit("start" + channel, model.startText[c]), row, 1);
+    grid->addWidget(bindEdit("minimum" + channel, model.minimumText[c]), row, 2);
+    grid->addWidget(bindEdit("maximum" + channel, model.maximumText[c]), row, 3);
   }
   grid->addWidget(new QLabel(q(TBalanceDialog::kSaturationLabel), this), 4, 0);
-  saturation_ = edit(this, QStringLiteral("saturation"));
-  grid->addWidget(saturation_, 4, 1);
+  grid->addWidget(bindEdit(QStringLiteral("saturation"), model.saturationText), 4, 1);
   grid->addWidget(new QLabel(q(TBalanceDialog::kSaturationNote), this), 4, 2, 1, 2);
   layout->addLayout(grid);
-  auto* applied = new QLabel(q(model_.appliedText()), this);
+  auto* applied = new QLabel(q(model.appliedText()), this);
   applied->setObjectName(QStringLiteral("applied"));
   layout->addWidget(applied);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
-                                           QDialogButtonBox::Reset | QDialogButtonBox::Help,
-                                       this);
-  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-    takeEdits();
-    const bool closes = model_.ok();
-    showModel();
-    if (closes) accept();
+  QDialogButtonBox* buttons = addButtons(
+      layout, [&model] { return model.ok(); }, QDialogButtonBox::Reset | QDialogButtonBox::Help);
+  connect(buttons->button(QDialogButtonBox::Reset), &QPushButton::clicked, this, [this, &model] {
+    model.reset();
+    showTexts();
   });
-  connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
-  connect(buttons->button(QDialogButtonBox::Reset), &QPushButton::clicked, this, [this] {
-    model_.reset();
-    showModel();
-  });
-  connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { model_.help(); });
-  layout->addWidget(buttons);
-  showModel();
-}
-
-void BalanceDialogView::takeEdits() {
-  for (std::size_t c = 0; c < 3; ++c) {
-    model_.startText[c] = start_[c]->text().toStdString();
-    model_.minimumText[c] = minimum_[c]->text().toStdString();
-    model_.maximumText[c] = maximum_[c]->text().toStdString();
-  }
-  model_.saturationText = saturation_->text().toStdString();
-}
-
-void BalanceDialogView::showModel() {
-  for (std::size_t c = 0; c < 3; ++c) {
-    start_[c]->setText(q(model_.startText[c]));
-    minimum_[c]->setText(q(model_.minimumText[c]));
-    maximum_[c]->setText(q(model_.maximumText[c]));
-  }
-  saturation_->setText(q(model_.saturationText));
+  connect(buttons, &QDialogButtonBox::helpRequested, this, [&model] { model.help(); });
 }
 
 ChromatismDialogView::ChromatismDialogView(colour::TChromatismDialog& model, QtUi&, QWidget* parent)
-    : QDialog(parent), model_(model) {
+    : TextEditsDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   auto* explanation = new QLabel(q(colour::TChromatismDialog::kExplanation), this);
   explanation->setWordWrap(true);
@@ -133,32 +111,12 @@ ChromatismDialogView::ChromatismDialogView(colour::TChromatismDialog& model, QtU
   grid->addWidget(new QLabel(tr("y (down)"), this), 0, 2);
   grid->addWidget(new QLabel(tr("Red"), this), 1, 0);
   grid->addWidget(new QLabel(tr("Blue"), this), 2, 0);
-  const char* names[] = {"redX", "redY", "blueX", "blueY"};
-  for (std::size_t i = 0; i < 4; ++i) {
-    edits_[i] = edit(this, QString::fromLatin1(names[i]));
-    grid->addWidget(edits_[i], 1 + int(i) / 2, 1 + int(i) % 2);
-  }
+  grid->addWidget(bindEdit(QStringLiteral("redX"), model.redXText), 1, 1);
+  grid->addWidget(bindEdit(QStringLiteral("redY"), model.redYText), 1, 2);
+  grid->addWidget(bindEdit(QStringLiteral("blueX"), model.blueXText), 2, 1);
+  grid->addWidget(bindEdit(QStringLiteral("blueY"), model.blueYText), 2, 2);
   layout->addLayout(grid);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-    model_.redXText = edits_[0]->text().toStdString();
-    model_.redYText = edits_[1]->text().toStdString();
-    model_.blueXText = edits_[2]->text().toStdString();
-    model_.blueYText = edits_[3]->text().toStdString();
-    const bool closes = model_.ok();
-    showModel();
-    if (closes) accept();
-  });
-  connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
-  layout->addWidget(buttons);
-  showModel();
-}
-
-void ChromatismDialogView::showModel() {
-  edits_[0]->setText(q(model_.redXText));
-  edits_[1]->setText(q(model_.redYText));
-  edits_[2]->setText(q(model_.blueXText));
-  edits_[3]->setText(q(model_.blueYText));
+  addButtons(layout, [&model] { return model.ok(); });
 }
 
 MergeDialogView::MergeDialogView(process::MergeDialog& model, QtUi&, QWidget* parent)

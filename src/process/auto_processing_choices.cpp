@@ -1,0 +1,64 @@
+#include "process/auto_processing_choices.h"
+
+#include <charconv>
+#include <cstdint>
+
+namespace nvk::process {
+namespace {
+
+struct NumberField {
+  std::int16_t image::Settings::*stored;
+  int low;
+  int high;
+};
+constexpr std::array<NumberField, 3> kNumbers{{{&image::Settings::userStretchPower, 2, 29},
+                                               {&image::Settings::autoUnsharpDiameter, 2, 6},
+                                               {&image::Settings::autoUnsharpPower, 1, 6}}};
+
+}  // namespace
+
+AutoStretch autoStretch(const image::Settings& settings) {
+  if (settings.autoWeakStretch) return AutoStretch::Weak;
+  if (settings.autoStrongStretch) return AutoStretch::Strong;
+  if (settings.autoUserStretch) return AutoStretch::User;
+  return AutoStretch::None;
+}
+
+void selectAutoStretch(image::Settings& settings, AutoStretch stretch) {
+  settings.autoWeakStretch = stretch == AutoStretch::Weak;
+  settings.autoStrongStretch = stretch == AutoStretch::Strong;
+  settings.autoUserStretch = stretch == AutoStretch::User;
+}
+
+std::optional<int> wholeNumber(std::string_view text) {
+  while (!text.empty() && text.front() == ' ')
+    text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ')
+    text.remove_suffix(1);
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+AutoProcessingTexts autoProcessingTexts(const image::Settings& settings) {
+  AutoProcessingTexts texts;
+  for (std::size_t i = 0; i < kNumbers.size(); ++i)
+    texts[i] = std::to_string(settings.*kNumbers[i].stored);
+  return texts;
+}
+
+bool storeAutoProcessingNumbers(const AutoProcessingTexts& texts, image::Settings& settings) {
+  bool allValid = true;
+  for (std::size_t i = 0; i < kNumbers.size(); ++i) {
+    const auto value = wholeNumber(texts[i]);
+    if (value && *value >= kNumbers[i].low && *value <= kNumbers[i].high) {
+      settings.*kNumbers[i].stored = static_cast<std::int16_t>(*value);
+    } else {
+      allValid = false;
+    }
+  }
+  return allValid;
+}
+
+}  // namespace nvk::process

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "image/settings.h"
+
+namespace nvk::process {
+
+// The automatic-processing choices kept in the settings, offered both by "Auto-Processing
+// Choices" and by the colour synthesis dialog: one stretch of four, the filters, and three numbers.
+enum class AutoStretch { None, Weak, Strong, User };
+AutoStretch autoStretch(const image::Settings& settings);
+void selectAutoStretch(image::Settings& settings, AutoStretch stretch);
+
+// A whole number typed into a dialog field (spaces around it allowed); nullopt otherwise.
+std::optional<int> wholeNumber(std::string_view text);
+
+// The edit texts of the three numbers: the user stretch power (2..29), the unsharp mask diameter
+// (2..6) and the unsharp mask power (1..6).
+using AutoProcessingTexts = std::array<std::string, 3>;
+AutoProcessingTexts autoProcessingTexts(const image::Settings& settings);
+// Stores each valid number, even when another is not; true when all three were valid.
+bool storeAutoProcessingNumbers(const AutoProcessingTexts& texts, image::Settings& settings);
+
+}  // namespace nvk::process

@@ -32,6 +32,22 @@ struct MeasureCommandsTest : ::testing::Test {
     std::copy(frame.begin(), frame.end(), f.program.planes.RawImage.begin());
   }
   bool run(int id) { return dispatchCommand(context, id); }
+  std::vector<std::uint16_t> rawImage() const {
+    const auto& raw = f.program.planes.RawImage;
+    return {raw.begin(), raw.begin() + std::ptrdiff_t(f.program.geometry.pixelCount)};
+  }
+  // Saves `frame` as the binned raw file `name` for the second image of a merge; the image on
+  // screen stays as it was.
+  std::filesystem::path saveSecondImage(const std::vector<std::uint16_t>& frame, const char* name) {
+    const auto first = rawImage();
+    std::copy(frame.begin(), frame.end(), f.program.planes.RawImage.begin());
+    f.program.state.readoutMode = image::ReadoutMode::Binned2x2;
+    f.program.state.modeCode = '2';
+    const auto path = f.root / name;
+    EXPECT_EQ(files::saveRawFile(f.program, path), files::SaveResult::Saved);
+    std::copy(first.begin(), first.end(), f.program.planes.RawImage.begin());
+    return path;
+  }
   void answerApertures() {
     f.ui.onDialog<process::PhotometryDialog>("TPhotometryDialog",
                                              [](auto&) { return DialogResult::Ok; });
@@ -154,19 +170,12 @@ TEST_F(MeasureCommandsTest, HistogramPlotAndShowValuesOpenTheirWindows) {
 // Merging through the command and right-button picks: the first star, the second image from
 // the open dialog, the same star there, then "Add"; Undo Last Filter gives the first back.
 TEST_F(MeasureCommandsTest, MergeByRightButtonPicks) {
-  const auto first = std::vector<std::uint16_t>(
-      f.program.planes.RawImage.begin(),
-      f.program.planes.RawImage.begin() + std::ptrdiff_t(f.program.geometry.pixelCount));
+  const auto first = rawImage();
   auto moved = stars;
   for (auto& s : moved)
     s.x -= 5, s.y += 3;
   const auto second = nvk::test::starFrame(1520, 1012, 800, moved, 8, 3);
-  std::copy(second.begin(), second.end(), f.program.planes.RawImage.begin());
-  f.program.state.readoutMode = image::ReadoutMode::Binned2x2;
-  f.program.state.modeCode = '2';
-  const auto secondFile = f.root / "second.raw";
-  ASSERT_EQ(files::saveRawFile(f.program, secondFile), files::SaveResult::Saved);
-  std::copy(first.begin(), first.end(), f.program.planes.RawImage.begin());
+  const auto secondFile = saveSecondImage(second, "second.raw");
 
   window.setDocumentTitle("first.raw");
   ASSERT_TRUE(run(111));
@@ -199,15 +208,9 @@ TEST_F(MeasureCommandsTest, MergeByRightButtonPicks) {
 }
 
 TEST_F(MeasureCommandsTest, EndingAMergeHalfWayPutsTheFirstImageBack) {
-  const auto first = std::vector<std::uint16_t>(
-      f.program.planes.RawImage.begin(),
-      f.program.planes.RawImage.begin() + std::ptrdiff_t(f.program.geometry.pixelCount));
-  f.program.state.readoutMode = image::ReadoutMode::Binned2x2;
-  f.program.state.modeCode = '2';
-  std::fill_n(f.program.planes.RawImage.begin(), f.program.geometry.pixelCount, 4000);
-  const auto secondFile = f.root / "flat.raw";
-  ASSERT_EQ(files::saveRawFile(f.program, secondFile), files::SaveResult::Saved);
-  std::copy(first.begin(), first.end(), f.program.planes.RawImage.begin());
+  const auto first = rawImage();
+  const auto secondFile =
+      saveSecondImage(std::vector<std::uint16_t>(first.size(), 4000), "flat.raw");
 
   window.setDocumentTitle("(Untitled)");
   ASSERT_TRUE(run(111));

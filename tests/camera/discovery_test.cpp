@@ -77,24 +77,25 @@ class DiscoveryTest : public ::testing::Test {
   FakeEnumerator fake;
 };
 
-TEST_F(DiscoveryTest, NoCameraAttached) {
-  EXPECT_EQ(OpenCamera(f.program), 0);
-  EXPECT_EQ(messages(), std::vector<std::string>{"USB NVKIO device not found"});
-  EXPECT_FALSE(devices().cameraConnected);
-  EXPECT_EQ(devices().camera, nullptr);
-}
-
-TEST_F(DiscoveryTest, ADeviceSetThatCannotBeObtained) {
-  fake.listable = false;
-  EXPECT_EQ(OpenCamera(f.program), 0);
-  EXPECT_EQ(messages(), std::vector<std::string>{"Could not attach to PnP node"});
-  EXPECT_EQ(OpenFilterWheel(f.program), 0);
-}
-
-TEST_F(DiscoveryTest, NoEnumeratorAtAllIsLikeAnUnobtainableDeviceSet) {
-  devices().enumerator = nullptr;
-  EXPECT_EQ(OpenCamera(f.program), 0);
-  EXPECT_EQ(messages(), std::vector<std::string>{"Could not attach to PnP node"});
+// No camera to be had: nothing listed, a device set that cannot be listed, no enumerator at all.
+TEST_F(DiscoveryTest, NoCameraReportsWhyAndLeavesNoChannel) {
+  const struct {
+    bool listable;
+    bool enumerator;
+    const char* message;
+  } cases[] = {{true, true, "USB NVKIO device not found"},
+               {false, true, "Could not attach to PnP node"},
+               {true, false, "Could not attach to PnP node"}};
+  for (const auto& c : cases) {
+    f.ui.clearRecord();
+    fake.listable = c.listable;
+    devices().enumerator = c.enumerator ? &fake : nullptr;
+    EXPECT_EQ(OpenCamera(f.program), 0);
+    EXPECT_EQ(messages(), std::vector<std::string>{c.message});
+    EXPECT_FALSE(devices().cameraConnected);
+    EXPECT_EQ(devices().camera, nullptr);
+    EXPECT_EQ(OpenFilterWheel(f.program), 0);
+  }
 }
 
 TEST_F(DiscoveryTest, AnotherProductIdIsIgnoredUnlessVidPidAreIgnored) {
@@ -178,20 +179,26 @@ TEST_F(DiscoveryTest, IdTextsAreTheFourCharactersAfterTheSeparator) {
   EXPECT_EQ(idText(0x00af), "00af");
 }
 
+// An interface without a name, a camera or a wheel that will not open: an "Error" box each.
 TEST_F(DiscoveryTest, FailuresOfNamingAndOpening) {
-  fake.cameraInterfaces = {device(kCamera, 0x1209, 0x7517)};
-  fake.cameraInterfaces[0].devicePath.reset();
-  EXPECT_EQ(OpenCamera(f.program), 0);
-  ASSERT_EQ(f.ui.messages().size(), 1u);
-  EXPECT_EQ(f.ui.messages()[0].title, "Error");
-  EXPECT_EQ(f.ui.messages()[0].text, "Could not find the system name for this HID device");
-
-  f.ui.clearRecord();
-  fake.cameraInterfaces = {device(kCamera, 0x1209, 0x7517)};  // listed, but will not open
-  EXPECT_EQ(OpenCamera(f.program), 0);
-  ASSERT_EQ(f.ui.messages().size(), 1u);
-  EXPECT_EQ(f.ui.messages()[0].title, "Error");
-  EXPECT_EQ(f.ui.messages()[0].text, "Could not open HID device");
+  const struct {
+    bool named;
+    bool wheel;
+    const char* text;
+  } cases[] = {{false, false, "Could not find the system name for this HID device"},
+               {true, false, "Could not open HID device"},
+               {true, true, "Could not open HID Filterwheel device"}};
+  fake.wheelOpens = false;
+  for (const auto& c : cases) {
+    f.ui.clearRecord();
+    auto& interfaces = c.wheel ? fake.hidInterfaces : fake.cameraInterfaces;
+    interfaces = {c.wheel ? device(kWheel, 0x1209, 0x7518) : device(kCamera, 0x1209, 0x7517)};
+    if (!c.named) interfaces[0].devicePath.reset();
+    EXPECT_EQ(c.wheel ? OpenFilterWheel(f.program) : OpenCamera(f.program), 0);
+    ASSERT_EQ(f.ui.messages().size(), 1u);
+    EXPECT_EQ(f.ui.messages()[0].title, "Error");
+    EXPECT_EQ(f.ui.messages()[0].text, c.text);
+  }
 }
 
 TEST_F(DiscoveryTest, InterfaceDetailsAndTheLegacyOsFlag) {
@@ -267,16 +274,8 @@ TEST_F(DiscoveryTest, TheWheelNeedsTheMakersVendorIdAndItsProductId) {
   EXPECT_EQ(OpenFilterWheel(f.program), 0);
 }
 
-TEST_F(DiscoveryTest, WheelFailures) {
+TEST_F(DiscoveryTest, WheelTransferFailures) {
   fake.hidInterfaces = {device(kWheel, 0x1209, 0x7518)};
-  fake.wheelOpens = false;
-  EXPECT_EQ(OpenFilterWheel(f.program), 0);
-  ASSERT_EQ(f.ui.messages().size(), 1u);
-  EXPECT_EQ(f.ui.messages()[0].title, "Error");
-  EXPECT_EQ(f.ui.messages()[0].text, "Could not open HID Filterwheel device");
-
-  f.ui.clearRecord();
-  fake.wheelOpens = true;
   fake.wheelWriteFails = true;
   fake.wheelReadFails = true;
   OpenFilterWheel(f.program);

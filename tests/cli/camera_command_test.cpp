@@ -9,13 +9,10 @@ namespace nvk::cli {
 namespace {
 
 using test::CliRun;
-
-CliRun run(std::vector<std::string> args) {
-  return test::cliRun(std::move(args));
-}
+using test::cliRun;
 
 TEST(DevicesCommand, WithTheSimulatorFindsTheCameraAndTheWheel) {
-  const CliRun r = run({"--simulate", "devices"});
+  const CliRun r = cliRun({"--simulate", "devices"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("vid 1209  pid 7517  NVK (simulated)  K7LQ camera head (simulated)"),
             std::string::npos)
@@ -43,7 +40,7 @@ TEST(CameraCommand, ReadsTheSimulatedCamera) {
   for (const auto& c : cases) {
     std::vector<std::string> args{"--simulate"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    const CliRun r = run(args);
+    const CliRun r = cliRun(args);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, c.out);
   }
@@ -62,7 +59,7 @@ TEST(CameraCommand, RefusesBadArguments) {
                                              {"--simulate", "camera", "filter"},
                                              {"--simulate", "camera", "firmware", "extra"},
                                              {"--simulate", "devices", "extra"}}) {
-    const CliRun r = run(args);
+    const CliRun r = cliRun(args);
     EXPECT_EQ(r.status, 2) << args.back();
     EXPECT_FALSE(r.err.empty());
     EXPECT_TRUE(r.out.empty());
@@ -70,7 +67,7 @@ TEST(CameraCommand, RefusesBadArguments) {
 }
 
 TEST(CameraCommand, WithoutACameraSaysSo) {
-  const CliRun r = run({"camera", "firmware"});
+  const CliRun r = cliRun({"camera", "firmware"});
   if (r.status == 0) GTEST_SKIP() << "a camera is attached to this machine";
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Sorry, No camera found on USB"), std::string::npos) << r.err;

@@ -10,13 +10,10 @@ namespace nvk::cli {
 namespace {
 
 using test::CliRun;
-
-CliRun run(std::vector<std::string> args) {
-  return test::cliRun(std::move(args));
-}
+using test::cliRun;
 
 TEST(GuideCommandTest, TrainsTheGuideHeadAtAnAngle) {
-  const CliRun r = run({"--simulate", "guide", "train", "--head", "--angle", "30"});
+  const CliRun r = cliRun({"--simulate", "guide", "train", "--head", "--angle", "30"});
   ASSERT_EQ(r.status, 0) << r.err;
   // R.A.: the star moves 7.5 px/s along -x turned back by 30 degrees; 0.9 of that as whole
   // pixels in x.
@@ -29,7 +26,7 @@ TEST(GuideCommandTest, TrainsTheGuideHeadAtAnAngle) {
 }
 
 TEST(GuideCommandTest, RunReportsTheErrorAndTheCorrections) {
-  const CliRun r = run({"--simulate", "guide", "run", "--minutes", "3", "--head"});
+  const CliRun r = cliRun({"--simulate", "guide", "run", "--minutes", "3", "--head"});
   ASSERT_EQ(r.status, 0) << r.err;
   double rms = 9, peak = 9;
   int sent = 0;
@@ -45,10 +42,10 @@ TEST(GuideCommandTest, RunReportsTheErrorAndTheCorrections) {
 }
 
 TEST(GuideCommandTest, RefusesWithoutTheSimulatorAndBadArguments) {
-  EXPECT_EQ(run({"guide", "train"}).status, 2);
-  EXPECT_EQ(run({"--simulate", "guide", "run"}).status, 2);  // no --minutes
-  EXPECT_EQ(run({"--simulate", "guide", "run", "--minutes", "x"}).status, 2);
-  EXPECT_EQ(run({"--simulate", "guide", "spin"}).status, 2);
+  EXPECT_EQ(cliRun({"guide", "train"}).status, 2);
+  EXPECT_EQ(cliRun({"--simulate", "guide", "run"}).status, 2);  // no --minutes
+  EXPECT_EQ(cliRun({"--simulate", "guide", "run", "--minutes", "x"}).status, 2);
+  EXPECT_EQ(cliRun({"--simulate", "guide", "spin"}).status, 2);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ struct GeometryCase {
   int width, height, rowBytes;
   std::size_t pixelCount, frameBytes, chunkBytes;
   int lastColumn, lastRow;
+  int halfDisplayWidth, halfDisplayHeight;
 };
 
 class GeometryTable : public ::testing::TestWithParam<GeometryCase> {};
@@ -32,23 +33,20 @@ TEST_P(GeometryTable, FollowsBinnedFlag) {
   EXPECT_EQ(g.displayWidth, c.width);
   EXPECT_EQ(g.displayHeight, c.height);
   EXPECT_EQ(g.chunkBytes * 10, g.frameBytes);
+  // The half-size display halves only the display.
+  const ImageGeometry half = applyGeometry(c.binned, true);
+  EXPECT_EQ(half.width, c.width);
+  EXPECT_EQ(half.pixelCount, c.pixelCount);
+  EXPECT_EQ(half.displayWidth, c.halfDisplayWidth);
+  EXPECT_EQ(half.displayHeight, c.halfDisplayHeight);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothGeometries, GeometryTable,
                          ::testing::Values(GeometryCase{false, 3040, 2024, 6080, 6'152'960,
-                                                        12'305'920, 1'230'592, 3039, 2023},
+                                                        12'305'920, 1'230'592, 3039, 2023, 1520,
+                                                        1012},
                                            GeometryCase{true, 1520, 1012, 3040, 1'538'240,
-                                                        3'076'480, 307'648, 1519, 1011}));
-
-TEST(Geometry, HalfSizeDisplayHalvesOnlyTheDisplay) {
-  const ImageGeometry full = applyGeometry(false, true);
-  EXPECT_EQ(full.width, 3040);
-  EXPECT_EQ(full.displayWidth, 1520);
-  EXPECT_EQ(full.displayHeight, 1012);
-  const ImageGeometry binned = applyGeometry(true, true);
-  EXPECT_EQ(binned.displayWidth, 760);
-  EXPECT_EQ(binned.displayHeight, 506);
-}
+                                                        3'076'480, 307'648, 1519, 1011, 760, 506}));
 
 TEST(ReadoutModes, TableOfModes) {
   struct Row {
@@ -123,13 +121,10 @@ TEST(ProgramTest, StartsInHighResolutionAndFollowsBinned) {
   EXPECT_EQ(p.geometry, applyGeometry(false, false));
   p.state.binned = true;
   p.applyGeometry();
-  EXPECT_EQ(p.geometry.width, 1520);
-  EXPECT_EQ(p.geometry.rowBytes, 3040);
-  EXPECT_EQ(p.geometry.chunkBytes, 307'648u);
-  EXPECT_EQ(p.geometry.pixelCount, 1'538'240u);
+  EXPECT_EQ(p.geometry, applyGeometry(true, false));
   p.halfSizeDisplay = true;
   p.applyGeometry();
-  EXPECT_EQ(p.geometry.displayWidth, 760);
+  EXPECT_EQ(p.geometry, applyGeometry(true, true));
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include "colour/colour_state.h"
 #include "image/settings.h"
-#include "port/check_boxes.h"
+#include "port/dialog_controls.h"
 #include "port/ui.h"
 
 namespace nvk::colour {

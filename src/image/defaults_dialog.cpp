@@ -1,26 +1,13 @@
 #include "image/defaults_dialog.h"
 
-#include <charconv>
 #include <optional>
-#include <system_error>
 
 #include "app/messages.h"
 #include "image/settings_file.h"
+#include "port/dialog_controls.h"
 
 namespace nvk::image {
 namespace {
-
-std::optional<int> parseWholeNumber(std::string_view text) {
-  while (!text.empty() && text.front() == ' ')
-    text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ')
-    text.remove_suffix(1);
-  int v = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, v);
-  if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-  return v;
-}
 
 constexpr int kInvalidDirectoryMessage = 52;
 constexpr int kSettingsSaveFailedMessage = 24;
@@ -149,7 +136,7 @@ std::string DefaultsDialog::filterWheelPortText() const {
 
 void DefaultsDialog::applySlewColumn(const SlewEdits& edits, GuideParameters& guide) {
   auto take = [this](const std::string& text, std::int16_t& value, int lo, int hi, bool cap) {
-    auto v = parseWholeNumber(text);
+    auto v = port::wholeNumber(text);
     if (v && cap && *v > hi) v = hi;
     if (!v || *v < lo || *v > hi) {
       ui_.beep();
@@ -173,7 +160,7 @@ void DefaultsDialog::setSlewValues() {
 }
 
 void DefaultsDialog::setFilterDetails() {
-  const auto count = parseWholeNumber(filterCountEdit);
+  const auto count = port::wholeNumber(filterCountEdit);
   settings_.filterCount = static_cast<std::int16_t>(
       count && *count >= 1 && *count <= Settings::kMaxFilters ? *count
                                                               : Settings::kDefaultFilterCount);
@@ -198,13 +185,13 @@ bool DefaultsDialog::setAutosaveDir() {
 }
 
 bool DefaultsDialog::setPcComPort() {
-  const auto port = parseWholeNumber(pcComPortEdit);
-  if (!port || *port < 1 || *port > core::ComPortMap::kPorts) {
+  const auto number = port::wholeNumber(pcComPortEdit);
+  if (!number || *number < 1 || *number > core::ComPortMap::kPorts) {
     ui_.beep();
     pcComPortEdit = std::to_string(settings_.pcComPort + 1);
     return false;
   }
-  settings_.pcComPort = static_cast<std::int16_t>(*port - 1);
+  settings_.pcComPort = static_cast<std::int16_t>(*number - 1);
   return true;
 }
 

@@ -1,7 +1,8 @@
 #include "process/auto_processing_choices.h"
 
-#include <charconv>
 #include <cstdint>
+
+#include "port/dialog_controls.h"
 
 namespace nvk::process {
 namespace {
@@ -30,17 +31,6 @@ void selectAutoStretch(image::Settings& settings, AutoStretch stretch) {
   settings.autoUserStretch = stretch == AutoStretch::User;
 }
 
-std::optional<int> wholeNumber(std::string_view text) {
-  while (!text.empty() && text.front() == ' ')
-    text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ')
-    text.remove_suffix(1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  return value;
-}
-
 AutoProcessingTexts autoProcessingTexts(const image::Settings& settings) {
   AutoProcessingTexts texts;
   for (std::size_t i = 0; i < kNumbers.size(); ++i)
@@ -51,7 +41,7 @@ AutoProcessingTexts autoProcessingTexts(const image::Settings& settings) {
 bool storeAutoProcessingNumbers(const AutoProcessingTexts& texts, image::Settings& settings) {
   bool allValid = true;
   for (std::size_t i = 0; i < kNumbers.size(); ++i) {
-    const auto value = wholeNumber(texts[i]);
+    const auto value = port::wholeNumber(texts[i]);
     if (value && *value >= kNumbers[i].low && *value <= kNumbers[i].high) {
       settings.*kNumbers[i].stored = static_cast<std::int16_t>(*value);
     } else {

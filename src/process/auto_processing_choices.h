@@ -1,9 +1,7 @@
 #pragma once
 
 #include <array>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "image/settings.h"
 
@@ -14,9 +12,6 @@ namespace nvk::process {
 enum class AutoStretch { None, Weak, Strong, User };
 AutoStretch autoStretch(const image::Settings& settings);
 void selectAutoStretch(image::Settings& settings, AutoStretch stretch);
-
-// A whole number typed into a dialog field (spaces around it allowed); nullopt otherwise.
-std::optional<int> wholeNumber(std::string_view text);
 
 // The edit texts of the three numbers: the user stretch power (2..29), the unsharp mask diameter
 // (2..6) and the unsharp mask power (1..6).

@@ -124,7 +124,7 @@ void PowerLawDialog::help(port::Ui& ui) const {
 // --- Non-Linear Stretch ---
 
 void NonLinearDialog::readTypedValue() {
-  const auto typed = wholeNumber(field_);
+  const auto typed = port::wholeNumber(field_);
   if (typed && *typed >= 1 && *typed <= 50) power_ = *typed;
 }
 
@@ -141,7 +141,7 @@ void NonLinearDialog::arrowDown() {
 }
 
 bool NonLinearDialog::ok() {
-  const auto typed = wholeNumber(field_);
+  const auto typed = port::wholeNumber(field_);
   if (typed && *typed >= 1 && *typed <= 50) {
     power_ = *typed;
     return true;

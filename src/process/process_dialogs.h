@@ -11,7 +11,7 @@
 #include "image/display_image.h"
 #include "image/hot_pixel_map.h"
 #include "image/settings.h"
-#include "port/check_boxes.h"
+#include "port/dialog_controls.h"
 #include "port/ui.h"
 #include "process/process_state.h"
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "app/qt/qt_ui.h"
 
@@ -26,6 +27,22 @@ QPushButton* button(const char* label, QWidget* parent) {
   b->setObjectName(QString::fromUtf8(label));
   b->setAutoDefault(false);
   return b;
+}
+
+// The row "ACTION  Cancel  Help" at the foot of `dialog`; Cancel closes it unchanged.
+void addActionRow(QDialog* dialog, QVBoxLayout* layout, const char* action,
+                  const std::function<void()>& onAction, const std::function<void()>& onHelp) {
+  auto* row = new QHBoxLayout();
+  auto* act = button(action, dialog);
+  auto* cancel = button("Cancel", dialog);
+  auto* help = button("Help", dialog);
+  row->addWidget(act);
+  row->addWidget(cancel);
+  row->addWidget(help);
+  layout->addLayout(row);
+  QObject::connect(act, &QPushButton::clicked, dialog, [onAction] { onAction(); });
+  QObject::connect(cancel, &QPushButton::clicked, dialog, [dialog] { dialog->reject(); });
+  QObject::connect(help, &QPushButton::clicked, dialog, [onHelp] { onHelp(); });
 }
 
 }  // namespace
@@ -104,24 +121,17 @@ ColourDialogView::ColourDialogView(TColourDialog& model, QtUi&, QWidget* parent)
   sharpen->addWidget(power_, 1, 4);
 
   layout->addWidget(new QLabel(q(TColourDialog::kNote), this));
-  auto* buttons = new QHBoxLayout();
-  auto* create = button("Create Image", this);
-  auto* cancel = button("Cancel", this);
-  auto* help = button("Help", this);
-  buttons->addWidget(create);
-  buttons->addWidget(cancel);
-  buttons->addWidget(help);
-  layout->addLayout(buttons);
-  connect(create, &QPushButton::clicked, this, [this] {
-    model_.userPowerText = userPower_->text().toStdString();
-    model_.diameterText = diameter_->text().toStdString();
-    model_.powerText = power_->text().toStdString();
-    const bool closes = model_.createImage();
-    showEdits();
-    if (closes) accept();
-  });
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  connect(help, &QPushButton::clicked, this, [this] { model_.help(); });
+  addActionRow(
+      this, layout, "Create Image",
+      [this] {
+        model_.userPowerText = userPower_->text().toStdString();
+        model_.diameterText = diameter_->text().toStdString();
+        model_.powerText = power_->text().toStdString();
+        const bool closes = model_.createImage();
+        showEdits();
+        if (closes) accept();
+      },
+      [this] { model_.help(); });
   showEdits();
 }
 
@@ -149,17 +159,8 @@ SingleFilterDialogView::SingleFilterDialogView(colour::SingleFilterDialog& model
   connect(group, &QButtonGroup::idClicked, this, [this](int id) { model_.select(id); });
   layout->addLayout(grid);
 
-  auto* buttons = new QHBoxLayout();
-  auto* build = button("Build Image", this);
-  auto* cancel = button("Cancel", this);
-  auto* help = button("Help", this);
-  buttons->addWidget(build);
-  buttons->addWidget(cancel);
-  buttons->addWidget(help);
-  layout->addLayout(buttons);
-  connect(build, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  connect(help, &QPushButton::clicked, this, [this] { model_.help(); });
+  addActionRow(
+      this, layout, "Build Image", [this] { accept(); }, [this] { model_.help(); });
 }
 
 }  // namespace nvk::app::qt

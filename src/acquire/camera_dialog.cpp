@@ -8,6 +8,8 @@
 #include "acquire/monitor_loops.h"
 #include "app/messages.h"
 #include "core/program.h"
+#include "scope/mount_commands.h"
+#include "scope/serial_link.h"
 
 namespace nvk::acquire {
 namespace {
@@ -20,7 +22,7 @@ constexpr std::string_view kHelpText =
     "the sensor chosen with Pick Sub-Frame.\n"
     "Take Photo starts the exposure; a key or mouse press stops it.\n"
     "Focus Mode repeats short exposures of the focus window and shows the star's peak and "
-    "FWHM.\n"
+    "FWHM; hold In or Out to move the telescope's focuser meanwhile.\n"
     "Camera Temperature sets the cooler; Monitor shows the temperature twice a second until a "
     "mouse press.";
 
@@ -238,6 +240,24 @@ void TNVDialog::startFocus() {
   focusing_ = false;
   stopRequested_ = false;
   refresh();
+}
+
+bool TNVDialog::focuserAvailable() const {
+  const auto& telescope = program_.telescope;
+  const bool routed = scope::usesPcRoute(program_.settings.serialRoute)
+                          ? telescope.pcPort != nullptr
+                          : telescope.cameraLink != nullptr;
+  return program_.settings.guideOutputMode != image::GuideOutputMode::AutoguiderSocket && routed;
+}
+
+void TNVDialog::focuserPress(bool in) {
+  if (!focuserAvailable()) return;
+  if (scope::ConnectTelescope(program_, true) != scope::ConnectResult::Connected) return;
+  scope::StartFocus(program_, in ? '+' : '-');
+}
+
+void TNVDialog::focuserRelease() {
+  scope::StopFocus(program_);
 }
 
 std::optional<files::Bitmap> TNVDialog::focusImage() const {

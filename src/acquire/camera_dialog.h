@@ -90,6 +90,16 @@ class TNVDialog final : public port::DialogModel {
   // The focus window bitmap once a focus exposure has been rendered.
   std::optional<files::Bitmap> focusImage() const;
 
+  // --- the mount's focuser (box "Focus Mode") ---
+  // "In" and "Out" move the focuser while held, as the focus arrows of the Move Telescope
+  // dialog do (LX200 "#:F+#" / "#:F-#" at the focus speed chosen there, "#:FQ#" on release),
+  // so that the FWHM read-out of a running focus mode follows the focuser. Offered when the
+  // mount takes LX200 commands (not on the autoguider socket) and its serial route is there;
+  // the first press connects the telescope as Telescope Control does.
+  bool focuserAvailable() const;
+  void focuserPress(bool in);
+  void focuserRelease();
+
   // --- focus stretch bar (vertical) ---
   void stretchLineUp();
   void stretchLineDown();

@@ -10,6 +10,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
+#include <algorithm>
 #include <functional>
 
 #include "acquire/exposure_sequence.h"
@@ -18,7 +20,9 @@
 #include "app/qt/main_window.h"
 #include "app/qt/qt_ui.h"
 #include "image/settings_file.h"
+#include "sim/mount.h"
 #include "sim/simulated_devices.h"
+#include "sim/transport_log.h"
 #include "support/temp_dir.h"
 
 namespace nvk::app::qt {
@@ -148,6 +152,97 @@ TEST_F(CameraDialogViewTest, FocusStartShowsTheFocusWindowUntilAPress) {
   EXPECT_TRUE(imageShown);
   EXPECT_TRUE(program.acquisition.focusBitmapRendered);
   EXPECT_EQ(app.simulator()->camera().lastExposureMs(), 50u);
+}
+
+// Focusing in the window with --simulate: while focus mode runs the user holds the dialog's
+// focuser "Out" button (pressed on the dialog's window, as a real click arrives); the press does
+// not end focus mode, the simulated mount's focuser moves, and the FWHM read-out shows the
+// star widening.
+TEST_F(CameraDialogViewTest, HoldingFocuserOutDuringFocusModeWidensTheStarShown) {
+  sim::SimulatedMount* mount = app.simulatedMount();
+  ASSERT_NE(mount, nullptr);
+  auto& sky = app.simulator()->sky();
+  const auto stars = sky.starsIn(0, 0, 3000, 3000);
+  ASSERT_FALSE(stars.empty());
+  const auto brightest = *std::max_element(
+      stars.begin(), stars.end(), [](const auto& a, const auto& b) { return a.flux < b.flux; });
+  sky.setPointing(brightest.x - 1520, brightest.y - 1012);  // in the focus window
+  program.telescope.focusSpeedCommand = "#:FF#";            // fast: 200 steps a second
+
+  QString before, after;
+  bool focusModeRanWhileHeld = false;
+  double heldTo = 0.0;
+  whenDialogShows([&](CameraDialogView& d) {
+    child<QRadioButton>(d, "unit_h")->click();  // 5 hundredths ...
+    for (int i = 0; i < 5; ++i)
+      child<QPushButton>(d, "exposureRight")->click();  // ... up to 10: 100 ms
+    auto* fwhm = child<QLabel>(d, "fwhm");
+    auto* out = child<QPushButton>(d, "focuserOut");
+    if (!out->isEnabled()) {
+      ADD_FAILURE() << "no focuser offered";
+      child<QPushButton>(d, "cancel")->click();
+      return;
+    }
+    QWindow* dialogWindow = d.windowHandle();
+    const QPoint at = out->mapTo(&d, out->rect().center());
+    // Focus windows read so far (each 128 x 128 readout is one focus exposure shown).
+    auto focusReadouts = [this] {
+      std::size_t n = 0;
+      for (const auto& r : app.simulator()->log().records()) {
+        n += r.direction == sim::TransferRecord::Direction::Read && r.received == 128 * 128 * 2;
+      }
+      return n;
+    };
+    // The user, watching the dialog while focus mode dispatches its events (between passes, so
+    // the read-out shows the last exposure).
+    int stage = 0;
+    int ticks = 0;
+    std::size_t readoutsAtRelease = 0;
+    QTimer user;
+    user.setInterval(20);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+      if (++ticks > 1500) stage = 3;  // half a minute: give up, stop focus mode
+      switch (stage) {
+        case 0:  // a first focus exposure shown: hold "Out"
+          if (focusReadouts() == 0) return;
+          before = fwhm->text();
+          QTest::mousePress(dialogWindow, Qt::LeftButton, {}, at);
+          stage = 1;
+          return;
+        case 1:  // some 150 steps out: let go
+          if (mount->focuserPosition() > -150) return;
+          focusModeRanWhileHeld = program.displayOptions.focusFrame;
+          QTest::mouseRelease(dialogWindow, Qt::LeftButton, {}, at);
+          heldTo = mount->focuserPosition();
+          readoutsAtRelease = focusReadouts();
+          stage = 2;
+          return;
+        case 2:  // two focus exposures later: read the FWHM and stop with a key
+          if (focusReadouts() < readoutsAtRelease + 2) return;
+          after = fwhm->text();
+          stage = 3;
+          return;
+        default:
+          user.stop();
+          QTest::keyClick(&d, Qt::Key_Space);
+      }
+    });
+    user.start();
+    child<QPushButton>(d, "focusStart")->click();
+    child<QPushButton>(d, "cancel")->click();
+  });
+  QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+
+  ASSERT_TRUE(shown);
+  EXPECT_TRUE(focusModeRanWhileHeld);
+  EXPECT_FALSE(program.telescope.focusing);
+  EXPECT_LE(heldTo, -150.0);
+  EXPECT_NEAR(mount->focuserPosition(), heldTo, 0.5);  // stopped on release
+  ASSERT_FALSE(before.isEmpty());
+  ASSERT_FALSE(after.isEmpty());
+  // At best focus the star is about 3 pixels wide; 150 steps out, about 10.
+  EXPECT_GE(after.toInt(), before.toInt() + 3)
+      << before.toStdString() << " -> " << after.toStdString();
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "acquire/monitor_loops.h"
 #include "camera/protocol.h"
 #include "files/bmp_file.h"
+#include "image/settings_file.h"
+#include "sim/guiding_rig.h"
 #include "sim/simulated_devices.h"
 #include "support/program_fixture.h"
 
@@ -85,6 +87,78 @@ TEST_F(AcquireLoops, TheFocusWidthFollowsTheSimulatedFocuser) {
   }
   EXPECT_LT(widths[0], widths[1]);
   EXPECT_LT(widths[1], widths[2]);
+}
+
+// The focuser buttons of the camera dialog drive the mount's focuser while focus mode runs, so
+// that the user sees the FWHM change as the focuser moves; they do nothing where the mount
+// takes no LX200 commands.
+TEST(FocuserDuringFocusMode, HoldingInOrOutMovesTheMountsFocuserAndTheWidthFollows) {
+  struct Case {
+    const char* what;
+    bool in;
+    image::GuideOutputMode driveMethod;
+    int serialRoute;        // 0: camera serial port 2, where the mount is; 3: the PC port
+    double stepsPerSecond;  // of the focuser while held: slow is the mount's default speed
+  };
+  const Case cases[] = {
+      {"in", true, image::GuideOutputMode::Lx200, 0, 20.0},
+      {"out", false, image::GuideOutputMode::None, 0, -20.0},
+      {"on the autoguider socket", true, image::GuideOutputMode::AutoguiderSocket, 0, 0.0},
+      {"no PC port", true, image::GuideOutputMode::Lx200, 3, 0.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::ProgramFixture f;
+    sim::GuidingRig rig(f.clock);
+    ASSERT_TRUE(rig.attach(f.program));
+    f.program.settings.guideOutputMode = c.driveMethod;
+    f.program.settings.serialRoute = static_cast<std::int16_t>(c.serialRoute);
+    f.program.settings.focusOneSecondDelay = true;
+    ASSERT_EQ(f.program.saveSettingsFile(), image::SettingsStatus::Ok);
+    // The brightest star of a patch of sky in the middle of the focus window, at best focus.
+    auto& sky = rig.devices().sky();
+    const auto stars = sky.starsIn(0, 0, 3000, 3000);
+    ASSERT_FALSE(stars.empty());
+    const auto brightest = *std::max_element(
+        stars.begin(), stars.end(), [](const auto& a, const auto& b) { return a.flux < b.flux; });
+    sky.setPointing(brightest.x - 1520, brightest.y - 1012);
+
+    ProgramCameraControl camera(f.program);
+    TNVDialog dialog(f.program, camera);
+    EXPECT_EQ(dialog.focuserAvailable(), c.stepsPerSecond != 0.0);
+    dialog.chooseUnit('t');
+    dialog.setExposureField("1");
+    // The user holds the button from the second focus exposure to the eighth and stops focus
+    // mode after the tenth.
+    std::vector<int> widths;
+    std::uint32_t pressedMs = 0;
+    std::uint32_t releasedMs = 0;
+    dialog.setRepaint([&] {
+      widths.push_back(f.program.devices.focus.fwhm);
+      if (widths.size() == 2) {
+        dialog.focuserPress(c.in);
+        pressedMs = f.clock.nowMs();
+      } else if (widths.size() == 8) {
+        dialog.focuserRelease();
+        releasedMs = f.clock.nowMs();
+      } else if (widths.size() == 10) {
+        dialog.stopFocus();
+      }
+    });
+    dialog.startFocus();
+    ASSERT_EQ(widths.size(), 10u);
+    EXPECT_FALSE(f.program.telescope.focusing);
+    EXPECT_TRUE(f.ui.messages().empty());
+    // Six passes of about 1.1 s: some 130 focuser steps, on the mount's own clock.
+    const double held = (releasedMs - pressedMs) / 1000.0;
+    EXPECT_NEAR(rig.mount().focuserPosition(), c.stepsPerSecond * held, 0.5);
+    if (c.stepsPerSecond == 0.0) {
+      EXPECT_NEAR(widths.back(), widths.front(), 1);  // the noise may move a half-maximum edge
+    } else {
+      // 130 steps from best focus widen the star from about 3 to about 9 pixels.
+      EXPECT_GE(widths.back(), widths.front() + 4);
+    }
+  }
 }
 
 TEST_F(AcquireLoops, FocusModeStopsOnStopAndWaitsASecondWithTheFocusPause) {

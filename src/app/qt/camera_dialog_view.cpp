@@ -187,9 +187,26 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   focusMode->addWidget(button(focus, "Start", "focusStart", [this] { model_.startFocus(); }));
   focusMode->addWidget(button(focus, "Stop", "focusStop", [this] { model_.stopFocus(); }));
   focusLayout->addRow(focusMode);
+  // The mount's focuser, held like the Move Telescope dialog's focus arrows. A press on these
+  // does not end focus mode, so the FWHM can be watched while the focuser moves.
+  auto* focuser = new QHBoxLayout;
+  focuser->addWidget(new QLabel(tr("Focuser"), focus));
+  for (const bool in : {true, false}) {
+    auto* b = new QPushButton(in ? tr("In") : tr("Out"), focus);
+    b->setObjectName(in ? QStringLiteral("focuserIn") : QStringLiteral("focuserOut"));
+    b->setAutoDefault(false);
+    passPressesDuringOperations(b);
+    connect(b, &QPushButton::pressed, this, [this, in] { model_.focuserPress(in); });
+    connect(b, &QPushButton::released, this, [this] { model_.focuserRelease(); });
+    updates_.push_back([this, b] { b->setEnabled(model_.focuserAvailable()); });
+    focuser->addWidget(b);
+  }
+  focusLayout->addRow(focuser);
   focusLayout->addRow(tr("Max Value"),
                       label(focus, [this] { return text(model_.maxValueText()); }));
-  focusLayout->addRow(tr("FWHM"), label(focus, [this] { return text(model_.fwhmText()); }));
+  auto* fwhm = label(focus, [this] { return text(model_.fwhmText()); });
+  fwhm->setObjectName(QStringLiteral("fwhm"));
+  focusLayout->addRow(tr("FWHM"), fwhm);
   stretchBar_ = new QScrollBar(Qt::Vertical, focus);
   stretchBar_->setRange(acquire::TNVDialog::kStretchMin, acquire::TNVDialog::kStretchMax);
   connect(stretchBar_, &QScrollBar::actionTriggered, this, [this](int action) {
@@ -324,6 +341,8 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
 
 CameraDialogView::~CameraDialogView() {
   model_.setRepaint({});
+  // A focuser still moving when the dialog goes (its button held) stops.
+  model_.focuserRelease();
 }
 
 void CameraDialogView::closeWith(std::optional<port::DialogResult> result) {

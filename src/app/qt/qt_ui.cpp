@@ -7,8 +7,10 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "app/file_filter.h"
 #include "app/qt/dialog_views.h"
@@ -127,9 +129,45 @@ bool QtUi::pump() {
   return abortPressed_;
 }
 
+namespace {
+
+constexpr const char* kPassesPresses = "nvkPassesPresses";
+
+// The widget a mouse press goes to: the watched widget itself, or for a press on a window the
+// widget under the pointer in it.
+QWidget* pressedWidget(QObject* watched, QEvent* event) {
+  if (auto* widget = qobject_cast<QWidget*>(watched)) return widget;
+  auto* window = qobject_cast<QWindow*>(watched);
+  if (window == nullptr) return nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top->windowHandle() != window) continue;
+    const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+    QWidget* child = top->childAt(at);
+    return child ? child : top;
+  }
+  return nullptr;
+}
+
+bool passesPresses(QWidget* widget) {
+  for (; widget != nullptr; widget = widget->parentWidget()) {
+    if (widget->property(kPassesPresses).toBool()) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void passPressesDuringOperations(QWidget* widget) {
+  widget->setProperty(kPassesPresses, true);
+}
+
 bool QtUi::eventFilter(QObject* watched, QEvent* event) {
   if (pumping_) {
     const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
+        passesPresses(pressedWidget(watched, event))) {
+      return QObject::eventFilter(watched, event);
+    }
     if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress ||
         type == QEvent::MouseButtonDblClick) {
       // A key or a mouse button during a long operation is the user's abort; it goes no

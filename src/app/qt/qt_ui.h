@@ -20,6 +20,10 @@ namespace nvk::app::qt {
 // The modeless progress window of every long operation: a caption and a bar from 0 to 256.
 class ProgressWindow;
 
+// Lets presses on `widget` through to it while a long operation dispatches events, instead of
+// taking them as the user's abort (the camera dialog's focuser buttons during focus mode).
+void passPressesDuringOperations(QWidget* widget);
+
 // The Qt realisation of the Ui port.
 class QtUi final : public QObject, public port::Ui {
   Q_OBJECT

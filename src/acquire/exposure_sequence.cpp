@@ -297,9 +297,18 @@ void ExposureSequence::addToSum() {
   if (s.alternativeSlewMethod) {
     status = sum_.addOnProfiles(frame, divisor);
   } else {
-    // The star of the first frame is its brightest; later frames track it.
+    // The first frame's star is the picked guide star, else its brightest; later frames
+    // track it.
     const int radius = program_.settings.guideStarMaskRadius;
-    const auto start = sum_.started() ? std::array<int, 2>{} : brightestStar(frame, radius + 2);
+    std::optional<std::array<int, 2>> picked;
+    if (program_.guiding.mainStarPicked) {
+      // The pick is kept in full-resolution pixels.
+      const auto& star = program_.guiding.mainStar.position;
+      const int scale = program_.state.binned ? 2 : 1;
+      picked = std::array<int, 2>{star.y / scale, star.x / scale};
+    }
+    const auto start =
+        sum_.started() ? std::array<int, 2>{} : summationStart(frame, picked, radius + 2);
     status = sum_.addOnStar(frame, start[0], start[1], radius, divisor);
   }
   if (status == AlignStatus::Added) return;

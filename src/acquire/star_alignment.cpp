@@ -75,6 +75,18 @@ std::array<int, 2> brightestStar(const FrameView& frame, int margin) {
   return best;
 }
 
+std::array<int, 2> summationStart(const FrameView& frame, std::optional<std::array<int, 2>> picked,
+                                  int margin) {
+  if (picked) {
+    const auto [row, column] = *picked;
+    if (row >= margin && row < frame.height - margin && column >= margin &&
+        column < frame.width - margin) {
+      return *picked;
+    }
+  }
+  return brightestStar(frame, margin);
+}
+
 AlignStatus StarAlignedSum::addOnStar(FrameView frame, int startRow, int startColumn, int radius,
                                       int divisor) {
   const FrameView sum = accumulator(frame);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace nvk::acquire {
@@ -78,8 +79,14 @@ class StarAlignedSum {
 
 // The brightest star of the frame at least `margin` samples inside its edges: the sample whose
 // brighter left or right neighbour is the brightest (so that single hot pixels do not count).
-// Where the standard method looks for its star when none was picked. Returns {row, column}.
+// Returns {row, column}.
 std::array<int, 2> brightestStar(const FrameView& frame, int margin);
+
+// Where the standard method looks for its star in the first frame of a run: the guide star the
+// user picked ({row, column} in the frame's samples) when it lies at least `margin` samples
+// inside the frame, otherwise the brightest star. Returns {row, column}.
+std::array<int, 2> summationStart(const FrameView& frame, std::optional<std::array<int, 2>> picked,
+                                  int margin);
 
 // Index of the fullest bin of the 256-bin histogram of sample / 256 (the first on a tie).
 int backgroundBin(const FrameView& frame);

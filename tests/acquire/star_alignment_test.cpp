@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace nvk::acquire {
@@ -176,6 +177,31 @@ TEST(BrightestStar, FindsTheBrightestBlockInsideTheMargin) {
   EXPECT_EQ(row, 100);
   EXPECT_EQ(column, 300);
   EXPECT_EQ(backgroundBin(f.view()), 3);
+}
+
+TEST(SummationStart, ThePickedStarWhenInsideTheMarginElseTheBrightest) {
+  // A bright star at (100, 300) and a fainter one at (200, 80).
+  Frame f = starFrame(100, 300, 20000);
+  Frame faint = starFrame(200, 80, 5000, 0);
+  for (std::size_t i = 0; i < f.samples.size(); ++i)
+    f.samples[i] = static_cast<std::uint16_t>(f.samples[i] + faint.samples[i]);
+  struct Case {
+    std::optional<std::array<int, 2>> picked;
+    std::array<int, 2> start;
+  };
+  const Case cases[] = {
+      {std::nullopt, {100, 300}},  // nothing picked: the brightest
+      {std::array{200, 80}, {200, 80}},
+      {std::array{197, 84}, {197, 84}},  // the centroid search starts where the user clicked
+      {std::array{10, 10}, {10, 10}},    // just inside the margin
+      {std::array{9, 200}, {100, 300}},  // too near an edge for the search box
+      {std::array{150, kWidth - 10}, {100, 300}},
+      {std::array{kHeight, 200}, {100, 300}},  // outside the frame (picked on a larger image)
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.picked ? (*k.picked)[0] * 10000 + (*k.picked)[1] : -1);
+    EXPECT_EQ(summationStart(f.view(), k.picked, 10), k.start);
+  }
 }
 
 }  // namespace

@@ -432,6 +432,52 @@ TEST_F(AlignedSeries, ALostStarShowsMessage4AndEndsTheRunAfterThatFrame) {
   EXPECT_EQ(saved, 1u);
 }
 
+TEST_F(AlignedSeries, TheSumStartsOnThePickedGuideStarElseOnTheBrightest) {
+  // A bright star at sensor row 1000, column 1500 and a fainter one at 600, 900; a cloud
+  // hides the bright one from the second frame on. A sum on the bright star loses it (message
+  // 4, the run ends after two frames); a sum on the faint one goes on to the third frame.
+  auto star = [](int row, int column, double r0, double c0, double peak) {
+    const double d2 = (row - r0) * (row - r0) + (column - c0) * (column - c0);
+    return peak * std::exp(-d2 / 18);
+  };
+  auto sky2 = [star](bool bright) {
+    return [star, bright](int row, int column) {
+      const double v = 120 + star(row, column, 600, 900, 1500) +
+                       (bright ? star(row, column, 1000, 1500, 3000) : 0.0);
+      return static_cast<std::uint16_t>(v);
+    };
+  };
+  struct Case {
+    const char* what;
+    std::optional<scope::StarPosition> pick;  // full-resolution pixels, as a pick keeps it
+    int readouts;
+    std::size_t messages;
+  };
+  const Case cases[] = {
+      {"no pick", std::nullopt, 2, 1},
+      {"faint star picked", scope::StarPosition{902, 0, 598, 0}, 3, 0},
+      {"bright star picked", scope::StarPosition{1500, 0, 1000, 0}, 2, 1},
+      {"pick outside the binned frame", scope::StarPosition{3030, 0, 900, 0}, 2, 1},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    f.ui.clearRecord();
+    sky.readouts = 0;
+    sky.sim().camera().setTestPattern(sky2(true));
+    sky.onReadout = [this, sky2](int n) {
+      if (n == 1) sky.sim().camera().setTestPattern(sky2(false));
+    };
+    f.program.guiding.mainStarPicked = k.pick.has_value();
+    if (k.pick) f.program.guiding.mainStar.position = *k.pick;
+    takeSeries(3);
+    EXPECT_EQ(sky.readouts, k.readouts);
+    ASSERT_EQ(f.ui.messages().size(), k.messages);
+    if (k.messages) {
+      EXPECT_EQ(f.ui.messages()[0].text.rfind("Sorry. Guide star lost.", 0), 0u);
+    }
+  }
+}
+
 TEST_F(AlignedSeries, TheProfileMethodWithoutABrightRegionShowsMessage5) {
   // A uniform field: binned 2 x 2 each image sample is 4 x 90 = 360, background bin 1, and
   // nothing reaches 1 x 400.

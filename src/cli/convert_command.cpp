@@ -3,6 +3,7 @@
 
 #include "app/messages.h"
 #include "cli/cli.h"
+#include "files/file_commands.h"
 #include "files/fits_file.h"
 #include "files/open_image.h"
 #include "files/raw_file.h"
@@ -34,6 +35,7 @@ int runConvertCommand(CliSession& session, CommandArgs args) {
   if (!openInputImage(session, args[0])) return 1;
 
   const std::filesystem::path out = args[1];
+  if (as == "fits" || as == "fits8" || as == "rgbfits") files::stampTodayWhenUndated(program);
   files::SaveResult result = files::SaveResult::Refused;
   if (as == "raw") {
     result = files::saveRawFile(program, out);

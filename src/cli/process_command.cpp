@@ -15,6 +15,7 @@
 #include "app/mirror_flip.h"
 #include "cli/cli.h"
 #include "cli/colour_operations.h"
+#include "files/file_commands.h"
 #include "files/fits_file.h"
 #include "files/hot_pixel_map_file.h"
 #include "files/open_image.h"
@@ -279,6 +280,7 @@ int runProcessCommand(CliSession& session, CommandArgs args) {
     }
   }
   const std::filesystem::path out = args[1];
+  if (endsWithFit(out)) files::stampTodayWhenUndated(program);
   const files::SaveResult result = endsWithFit(out)
                                        ? files::saveFitsFile(program, out, files::FitsSaveOptions{})
                                        : files::saveRawFile(program, out);

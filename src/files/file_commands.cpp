@@ -62,9 +62,7 @@ std::optional<std::filesystem::path> chooseRawOrFits(core::Program& program,
 // then the file.
 std::optional<std::filesystem::path> saveFitsWithDetails(core::Program& program, bool rgb) {
   program.fileMenu.fitsEightBit = false;
-  if (program.fits.dateObs.size() < 10) {
-    program.fits.dateObs = todayDateObsText(localTimeOf(program.clock().wallSeconds()));
-  }
+  stampTodayWhenUndated(program);
   FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
   if (program.ui().runDialog(dialog) != port::DialogResult::Ok) return std::nullopt;
   const auto chosen = program.ui().saveFileDialog(request(program, "Save", kFitsFilter, "FIT"));
@@ -103,6 +101,12 @@ void stampObservationTime(core::Program& program) {
   const CivilTime ut = addHours(localTimeOf(middle), program.fits.utOffsetHours);
   program.fits.timeObs = timeObsText(ut);
   program.fits.dateObs = dateObsText(ut);
+}
+
+void stampTodayWhenUndated(core::Program& program) {
+  if (program.fits.dateObs.size() < 10) {
+    program.fits.dateObs = todayDateObsText(localTimeOf(program.clock().wallSeconds()));
+  }
 }
 
 SaveResult quickSaveFits(core::Program& program, DiskSpace disk) {

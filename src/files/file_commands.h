@@ -22,6 +22,11 @@ inline constexpr std::string_view kProcessingHistoryTitle = "NVK_K7LQ - PROCESSI
 // Sets DATE-OBS and TIME-OBS to the last exposure's mid-exposure time in UT.
 void stampObservationTime(core::Program& program);
 
+// What Save FITS and Save RGB FITS do before they write: a DATE-OBS too short to be a date
+// becomes today's local date (an empty DATE-OBS is no FITS date); a date the image has, from
+// its exposure or the file it was opened from, is kept.
+void stampTodayWhenUndated(core::Program& program);
+
 // Quick Save as FITS: IMGn.FIT in the autosave folder under the next autosave number, stamped
 // with the mid-exposure time in UT; on success the settings file is saved so the number
 // persists. A failed save keeps the number it had.

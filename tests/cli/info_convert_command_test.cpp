@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <sstream>
 
 #include "files/fits_file.h"
+#include "files/fits_time.h"
 #include "files/hot_pixel_map_file.h"
 #include "files/open_image.h"
 #include "files/raw_file.h"
@@ -39,6 +41,25 @@ class InfoConvertTest : public ::testing::Test, protected test::ProgramFixture {
     const auto path = root / "colour.raw";
     EXPECT_EQ(files::saveRawFile(program, path), files::SaveResult::Saved);
     return path;
+  }
+
+  // The value of a string card of one of our FITS files ("DATE-OBS= '", say).
+  std::string cardValue(const std::filesystem::path& path, std::string_view prefix) {
+    const std::string header = bytesOf(path).substr(0, 5760);
+    for (std::size_t at = 0; at + 80 <= header.size(); at += 80) {
+      const std::string card = header.substr(at, 80);
+      if (card.substr(0, prefix.size()) == prefix) {
+        return card.substr(prefix.size(), card.find('\'', prefix.size()) - prefix.size());
+      }
+    }
+    return "no card " + std::string(prefix);
+  }
+  std::string dateObsOf(const std::filesystem::path& path) {
+    return cardValue(path, "DATE-OBS= '");
+  }
+  // Today's local date as a FITS date, from the system's clock as a CLI run reads it.
+  static std::string todayText() {
+    return files::todayDateObsText(files::localTimeOf(std::time(nullptr)));
   }
 
   std::string bytesOf(const std::filesystem::path& path) {
@@ -129,10 +150,54 @@ TEST_F(InfoConvertTest, ConvertWritesWhatTheSaveCommandsWrite) {
     SCOPED_TRACE(c.as);
     const auto expected = root / (std::string("expected.") + c.as);
     const auto written = root / (std::string("converted.") + c.as);
-    ASSERT_EQ(c.save(expected), files::SaveResult::Saved);
     const auto r = run({"convert", in.string(), written.string(), "--as", c.as});
     EXPECT_EQ(r.status, 0) << r.err;
+    // The FITS saves date an undated image today, by the clock of the run; that date is
+    // checked on its own below.
+    if (std::string_view(c.as).find("fits") != std::string_view::npos) {
+      opened.fits.dateObs = dateObsOf(written);
+    }
+    ASSERT_EQ(c.save(expected), files::SaveResult::Saved);
     EXPECT_TRUE(bytesOf(expected) == bytesOf(written));
+  }
+}
+
+// convert and process once wrote the FITS file of an undated image (opened from a raw file)
+// with DATE-OBS = '', which fitsverify reports as an error. They now date it today, as Save
+// FITS does, and keep the date of a FITS file that had one.
+TEST_F(InfoConvertTest, FitsOutputIsDatedTodayUnlessTheInputHadADate) {
+  const auto undated = colourRawFile();
+  program.fits.dateObs = "2025-01-02";
+  program.fits.timeObs = "21:30:00";
+  const auto dated = root / "dated.FIT";
+  ASSERT_EQ(files::saveFitsFile(program, dated, {}), files::SaveResult::Saved);
+  struct Case {
+    std::vector<std::string> args;  // {command, IN, OUT, ...}
+    bool keepsDate;
+  };
+  const auto out = (root / "out.FIT").string();
+  const Case cases[] = {
+      {{"convert", undated.string(), out, "--as", "fits"}, false},
+      {{"convert", undated.string(), out, "--as", "fits8"}, false},
+      {{"convert", undated.string(), out, "--as", "rgbfits"}, false},
+      {{"process", undated.string(), out, "invert"}, false},
+      {{"convert", dated.string(), out, "--as", "fits"}, true},
+      {{"process", dated.string(), out, "invert"}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1] + " " + c.args.back());
+    std::filesystem::remove(out);
+    const std::string before = todayText();
+    const auto r = run(c.args);
+    const std::string after = todayText();
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string date = dateObsOf(out);
+    if (c.keepsDate) {
+      EXPECT_EQ(date, "2025-01-02");
+      EXPECT_EQ(cardValue(out, "TIME-OBS= '"), "21:30:00");
+    } else {
+      EXPECT_TRUE(date == before || date == after) << date << " " << before;
+    }
   }
 }
 

@@ -7,11 +7,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/cli.h"
 #include "files/bmp_file.h"
 #include "files/fits_file.h"
+#include "files/raw_file.h"
 #include "files/rgb_render.h"
 #include "files/tiff_file.h"
 #include "support/program_fixture.h"
@@ -145,6 +148,48 @@ TEST_F(Interop, FitsverifyFindsNoErrorsInOurPaddedFiles) {
     const std::string report = fitsverifyErrors(path, status);
     EXPECT_EQ(status, 0) << report;
     EXPECT_NE(report.find("verification OK"), std::string::npos) << report;
+  }
+}
+
+// The CLI's convert and process once wrote an image opened from a raw file (which carries no
+// date) with DATE-OBS = '', which fitsverify reports as an error. They now date it as Save FITS
+// does; a mode-6 image also carries its mode code after the readout card's value.
+TEST_F(Interop, WhatConvertAndProcessWriteOfAnUndatedImageVerifiesCleanly) {
+  fillImage(program, false, false, 9);
+  program.state.readoutMode = image::ReadoutMode::FullFrame6;
+  program.state.modeCode = '6';
+  const auto raw = root / "mode6.raw";
+  ASSERT_EQ(saveRawFile(program, raw), SaveResult::Saved);
+  const std::vector<std::vector<std::string>> runs = {
+      {"convert", raw.string(), (root / "converted.fit").string(), "--as", "fits"},
+      {"process", raw.string(), (root / "processed.fit").string(), "invert"},
+  };
+  for (const auto& args : runs) {
+    SCOPED_TRACE(args[0]);
+    std::vector<std::string> line = {"--root", root.path().string()};
+    line.insert(line.end(), args.begin(), args.end());
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::runCli(line, out, err), 0) << err.str();
+    const std::filesystem::path path = args[2];
+
+    fitsfile* f = nullptr;
+    int status = 0;
+    ASSERT_EQ(fits_open_file(&f, path.c_str(), READONLY, &status), 0);
+    char date[FLEN_VALUE] = {};
+    fits_read_key(f, TSTRING, "DATE-OBS", date, nullptr, &status);
+    int year = 0, month = 0, day = 0;
+    fits_str2date(date, &year, &month, &day, &status);
+    EXPECT_EQ(status, 0) << date;
+    EXPECT_GE(year, 2024);
+    int closeStatus = 0;
+    fits_close_file(f, &closeStatus);
+
+    if (fitsverifyPresent()) {
+      int verifyStatus = 0;
+      const std::string report = fitsverifyErrors(path, verifyStatus);
+      EXPECT_EQ(verifyStatus, 0) << report;
+      EXPECT_NE(report.find("verification OK"), std::string::npos) << report;
+    }
   }
 }
 

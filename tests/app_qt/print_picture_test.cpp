@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <QPrinter>
+#include <filesystem>
+
+#include "support/temp_dir.h"
 
 namespace nvk::app::qt {
 namespace {
@@ -58,6 +62,30 @@ TEST(PrintPicture, NoPictureNothingPainted) {
   EXPECT_TRUE(paintPictureOnPage(painter, page.rect(), QImage()).isEmpty());
   painter.end();
   EXPECT_EQ(page.pixel(5, 5), qRgb(255, 255, 255));
+}
+
+TEST(PrintPicture, SaysWhetherThePagePrinted) {
+  nvk::test::TempDir root;
+  struct Case {
+    const char* what;
+    QImage picture;
+    std::filesystem::path output;
+    bool printed;
+  };
+  const Case cases[] = {
+      {"a picture on a PDF printer", redIndexedPicture(40, 20), root / "page.pdf", true},
+      {"no picture", QImage(), root / "none.pdf", false},
+      // The printer cannot start: its output goes into a folder that does not exist.
+      {"a printer that fails", redIndexedPicture(40, 20), root / "missing" / "page.pdf", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(c.output.string()));
+    EXPECT_EQ(printPicture(printer, c.picture), c.printed);
+    EXPECT_EQ(std::filesystem::exists(c.output), c.printed);
+  }
 }
 
 }  // namespace

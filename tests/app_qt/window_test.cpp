@@ -237,6 +237,20 @@ TEST_F(WindowTest, PrintPrintsThePictureOnThePrinterOfTheDialogs) {
   // The picture went in as an image of its own size (PDF image objects name their width).
   EXPECT_TRUE(bytes.contains("/Subtype /Image")) << bytes.left(400).toStdString();
   EXPECT_TRUE(bytes.contains("/Width 1520"));
+
+  // A printer that cannot start (its file would go into a folder that does not exist): the
+  // message, and nothing printed.
+  const QString unreachable = QString::fromStdString((root.path() / "missing" / "p.pdf").string());
+  window.runPrintDialog = [&](QPrinter& p) {
+    p.setOutputFileName(unreachable);
+    return true;
+  };
+  test::MessageBoxAnswerer answerer;
+  window.commandAction(kPrint)->trigger();
+  ASSERT_EQ(answerer.seen.size(), 1u);
+  EXPECT_EQ(answerer.seen[0].title, "NVK_K7LQ_USB");
+  EXPECT_EQ(answerer.seen[0].text, "Unable to print the picture");
+  EXPECT_FALSE(QFile::exists(unreachable));
 }
 
 // The program's end destroys the main window first: the camera and wheel channels close with it.

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
+#include "process/random_frames.h"
 #include "support/program_fixture.h"
 
 namespace nvk::app {
@@ -98,11 +97,8 @@ struct DisplayBuildTest : ::testing::Test {
   nvk::test::ProgramFixture f;
 
   void fillRandom(std::uint32_t seed) {
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> sample(0, 65535);
-    for (std::size_t i = 0; i < f.program.geometry.pixelCount; ++i) {
-      f.program.planes.RawImage[i] = static_cast<std::uint16_t>(sample(random));
-    }
+    nvk::test::fillRandomFrame(f.program.planes.RawImage.first(f.program.geometry.pixelCount),
+                               f.program.geometry.width, seed);
   }
 };
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <vector>
 
+#include "process/random_frames.h"
 #include "support/program_fixture.h"
 
 namespace nvk::app {
@@ -36,12 +36,9 @@ struct MirrorFlipTest : ::testing::Test {
   nvk::test::ProgramFixture f;
 
   std::vector<std::uint16_t> fill(image::Plane plane, std::uint32_t seed) {
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> sample(0, 65535);
-    const std::size_t n = f.program.geometry.pixelCount;
-    std::vector<std::uint16_t> values(n);
-    for (std::size_t i = 0; i < n; ++i)
-      plane[i] = values[i] = static_cast<std::uint16_t>(sample(random));
+    const auto values =
+        nvk::test::randomFrame(f.program.geometry.width, f.program.geometry.height, seed);
+    std::copy(values.begin(), values.end(), plane.begin());
     return values;
   }
   std::vector<std::uint16_t> read(image::Plane plane) const {

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <random>
 #include <vector>
 
 #include "colour/synthesis.h"
+#include "process/random_frames.h"
 
 namespace nvk::test {
 
@@ -107,43 +107,9 @@ inline void referenceMedian(const Samples& source, Samples& target, int width, i
   }
 }
 
-// Random samples with patches of ties, of saturated samples and of zeros, so that every branch
-// of the clamps and comparisons is taken.
 inline Samples randomSamples(std::size_t count, int width, std::uint32_t seed) {
-  std::mt19937 rng(seed);
-  std::uniform_int_distribution<int> any(0, 65535);
-  std::uniform_int_distribution<int> few(0, 3);
   Samples frame(count);
-  for (auto& v : frame)
-    v = static_cast<std::uint16_t>(any(rng));
-  const int height = static_cast<int>(count / static_cast<std::size_t>(width));
-  std::uniform_int_distribution<int> px(0, width - 1);
-  std::uniform_int_distribution<int> py(0, std::max(height - 1, 0));
-  for (int patch = 0; patch < 80; ++patch) {
-    const int x0 = px(rng);
-    const int y0 = py(rng);
-    const int base = any(rng);
-    for (int y = y0; y < std::min(height, y0 + 40); ++y) {
-      for (int x = x0; x < std::min(width, x0 + 40); ++x) {
-        std::uint16_t& v = frame[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                                 static_cast<std::size_t>(x)];
-        switch (patch % 4) {
-          case 0:
-            v = static_cast<std::uint16_t>(std::min(65535, base + few(rng) * 7));
-            break;
-          case 1:
-            v = few(rng) == 0 ? 65535 : static_cast<std::uint16_t>(65532 + few(rng));
-            break;
-          case 2:
-            v = few(rng) == 0 ? v : 0;
-            break;
-          default:
-            v = static_cast<std::uint16_t>(few(rng) * 255);
-            break;
-        }
-      }
-    }
-  }
+  fillRandomFrame(frame, width, seed);
   return frame;
 }
 

@@ -9,8 +9,9 @@
 namespace nvk::test {
 
 // Random frames for comparing the optimised image loops with their plain versions: uniform
-// noise everywhere, with patches of few distinct values (ties), of saturated samples and of
-// zeros, so that every branch of every clamp and comparison is taken.
+// noise everywhere, with patches of few distinct values (ties), of samples at the top of the
+// display's last level and at 16-bit saturation, of zeros and of small values, so that every
+// branch of every clamp and comparison is taken.
 inline void fillRandomFrame(std::span<std::uint16_t> frame, int width, std::uint32_t seed) {
   std::mt19937 rng(seed);
   std::uniform_int_distribution<int> any(0, 65535);
@@ -19,11 +20,11 @@ inline void fillRandomFrame(std::span<std::uint16_t> frame, int width, std::uint
     v = static_cast<std::uint16_t>(any(rng));
   const int height = static_cast<int>(frame.size() / width);
   std::uniform_int_distribution<int> px(0, width - 1);
-  std::uniform_int_distribution<int> py(0, height - 1);
-  for (int patch = 0; patch < 60; ++patch) {
+  std::uniform_int_distribution<int> py(0, std::max(height - 1, 0));
+  for (int patch = 0; patch < 80; ++patch) {
     const int x0 = px(rng);
     const int y0 = py(rng);
-    const int kind = patch % 4;
+    const int kind = patch % 5;
     const int base = any(rng);
     for (int y = y0; y < std::min(height, y0 + 40); ++y) {
       for (int x = x0; x < std::min(width, x0 + 40); ++x) {
@@ -37,6 +38,9 @@ inline void fillRandomFrame(std::span<std::uint16_t> frame, int width, std::uint
             break;
           case 2:
             v = few(rng) == 0 ? v : 0;
+            break;
+          case 3:
+            v = few(rng) == 0 ? 65535 : static_cast<std::uint16_t>(65532 + few(rng));
             break;
           default:
             v = static_cast<std::uint16_t>(base / 16 + few(rng));

@@ -97,46 +97,6 @@ std::string_view readoutCardText(const FitsHeaderLayout& layout) {
   return layout.modeCode == '7' ? "Fullframe Image Binned'" : "Fullframe Image       '";
 }
 
-// The mode code a reader takes from the readout card's text alone.
-char modeCodeOfReadoutText(std::string_view text) {
-  if (text[0] == 'F') return text[16] == 'B' ? '7' : '1';
-  return text[0] == 'B' ? '2' : '5';
-}
-
-// The readout card's text names four readouts; binned 4x4 and 4x8 read as "Binned Image" and
-// mode 6 as "Fullframe Image", like binned 2x2 and high resolution. For those three the card
-// adds their mode code after the closing apostrophe (a HISTORY card is free text, so other
-// readers see the same value), and our reader gives the image its mode code back.
-constexpr std::string_view kModeCodeMark = " mode code ";
-constexpr std::size_t kReadoutTextEnd = 11 + 23;
-
-// The readout card's text of a mode: its history text padded to 22 characters, and the closing
-// apostrophe.
-std::string readoutTextOf(const image::ReadoutModeInfo& mode) {
-  std::string text(mode.historyText);
-  text.resize(22, ' ');
-  return text + '\'';
-}
-
-std::string readoutCard(const FitsHeaderLayout& layout) {
-  const std::string_view text = readoutCardText(layout);
-  std::string card = std::string("HISTORY = '") + std::string(text);
-  const image::ReadoutModeInfo* mode = image::readoutModeForCode(layout.modeCode);
-  if (mode && layout.modeCode != modeCodeOfReadoutText(text) && readoutTextOf(*mode) == text) {
-    card += std::string(kModeCodeMark) + layout.modeCode;
-  }
-  return card;
-}
-
-// The readout named by a mode code mark whose mode has the card's text; nullptr otherwise.
-const image::ReadoutModeInfo* markedReadout(std::string_view card) {
-  if (card.substr(kReadoutTextEnd, kModeCodeMark.size()) != kModeCodeMark) return nullptr;
-  const image::ReadoutModeInfo* mode =
-      image::readoutModeForCode(card[kReadoutTextEnd + kModeCodeMark.size()]);
-  if (!mode || readoutTextOf(*mode) != card.substr(11, 23)) return nullptr;
-  return mode;
-}
-
 std::string buildFitsHeader(const FitsHeaderLayout& layout, const image::FitsHeaderInfo& info,
                             const image::ProcessingHistory& history) {
   const bool threeAxes = layout.shape != FitsShape::Mono;
@@ -161,7 +121,7 @@ std::string buildFitsHeader(const FitsHeaderLayout& layout, const image::FitsHea
   append(h, stringCard("ORIGIN  = '", info.origin));
   append(h, stringCard("DATE-OBS= '", info.dateObs));
   append(h, stringCard("TIME-OBS= '", info.timeObs));
-  append(h, fixedCard(readoutCard(layout)));
+  append(h, fixedCard(std::string("HISTORY = '") + std::string(readoutCardText(layout))));
   for (int slot = 0; slot < image::ProcessingHistory::kSlots; ++slot) {
     append(h, stringCard("HISTORY = '", history.slot(slot)));
   }
@@ -236,8 +196,7 @@ std::optional<ParsedFitsHeader> parseFitsHeader(std::string_view header, std::in
   info.timeObs = stringValue(card(), 9);
 
   const bool binnedByWidth = parsed.binned;
-  const auto readoutCard = card();
-  const auto readout = readoutCard.substr(11);
+  const auto readout = card().substr(11);
   if (readout[0] == 'F') {
     parsed.binned = false;
     const bool binnedFull = readout[16] == 'B';
@@ -255,12 +214,6 @@ std::optional<ParsedFitsHeader> parseFitsHeader(std::string_view header, std::in
   }
   // The data size follows NAXIS1; a readout card that says otherwise is not ours.
   if (parsed.binned != binnedByWidth) return std::nullopt;
-  if (const image::ReadoutModeInfo* marked = markedReadout(readoutCard)) {
-    // As a raw file's trailer does: the mode code always, the readout mode for the
-    // full-geometry readouts (a binned image opens as binned 2x2).
-    parsed.modeCode = marked->modeCode;
-    if (!marked->binned) parsed.readoutMode = marked->mode;
-  }
   for (int slot = 0; slot < image::ProcessingHistory::kSlots; ++slot) {
     parsed.history.setSlot(slot, stringValue(card(), image::ProcessingHistory::kMaxEntryLength));
   }

@@ -4,9 +4,12 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "camera/protocol.h"
 #include "core/program.h"
+#include "files/bmp_file.h"
+#include "process/stretch.h"
 
 namespace nvk::scope {
 namespace {
@@ -59,21 +62,50 @@ void GuideExposure(core::Program& program, bool darkExposure) {
   auto& image = program.devices.guideImage;
   if (camera.applyDark && camera.darkAvailable && !darkExposure &&
       camera.dark.size() == image.size()) {
-    for (std::size_t i = 0; i < image.size(); ++i) {
-      image[i] = image[i] > camera.dark[i] ? static_cast<std::uint16_t>(image[i] - camera.dark[i])
-                                           : std::uint16_t{0};
-    }
+    subtractGuideDark(image, camera.dark);
   }
   camera.display = guideDisplayCopy(image, camera.medianFilter, camera.stretch);
 }
 
-void TakeGuideDark(core::Program& program) {
+void subtractGuideDark(std::span<std::uint16_t> image, std::span<const std::uint16_t> dark) {
+  const std::size_t n = std::min(image.size(), dark.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    image[i] =
+        image[i] > dark[i] ? static_cast<std::uint16_t>(image[i] - dark[i]) : std::uint16_t{0};
+  }
+}
+
+std::optional<files::Bitmap> ShowGuideExposure(core::Program& program, bool darkExposure,
+                                               files::DiskSpace disk) {
+  GuideExposure(program, darkExposure);
+  files::Bitmap bitmap = guideBitmap(program.guiding.camera.display);
+  if (!files::saveBitmapFile(program, files::guiderBitmapPath(program), bitmap, disk)) {
+    return std::nullopt;
+  }
+  return bitmap;
+}
+
+std::optional<files::Bitmap> TakeGuideDark(core::Program& program, files::DiskSpace disk) {
   auto& camera = program.guiding.camera;
   camera.darkAvailable = false;  // a failed dark exposure leaves no usable dark
-  GuideExposure(program, true);
+  auto shown = ShowGuideExposure(program, true, disk);
+  if (!shown) return std::nullopt;
   camera.dark = program.devices.guideImage;
   camera.darkLabel = guideDarkLabel(camera);
   camera.darkAvailable = true;
+  return shown;
+}
+
+files::Bitmap guideBitmap(std::span<const std::uint16_t> display) {
+  files::Bitmap bitmap;
+  bitmap.width = kGuideImageWidth;
+  bitmap.height = kGuideImageHeight;
+  bitmap.palette = files::greyPalette();
+  bitmap.pixels.assign(static_cast<std::size_t>(kGuideImageWidth) * kGuideImageHeight, 0);
+  const std::size_t n = std::min(display.size(), bitmap.pixels.size());
+  for (std::size_t i = 0; i < n; ++i)
+    bitmap.pixels[i] = static_cast<std::uint8_t>(display[i] >> 8);
+  return bitmap;
 }
 
 std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& image, bool median,
@@ -101,22 +133,20 @@ std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& im
     }
   }
   if (stretch && !out.empty()) {
-    // Background: the fullest of 256 levels; top: the brightest sample.
+    // Normal Stretch from the background level (the fullest of the 256 high-byte levels) to
+    // one level above the brightest sample.
     std::array<int, 256> histogram{};
     std::uint16_t top = 0;
     for (const std::uint16_t v : out) {
       ++histogram[v >> 8];
       top = std::max(top, v);
     }
-    const int fullest =
+    const int black =
         static_cast<int>(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
-    const int floor = fullest << 8;
-    const int span = std::max(1, top - floor);
-    for (std::uint16_t& v : out) {
-      const int lifted = std::max(0, v - floor);
-      v = static_cast<std::uint16_t>(
-          std::min<std::int64_t>(65535, std::int64_t{lifted} * 65535 / span));
-    }
+    const int white = std::max(black + 1, (top >> 8) + 1);
+    const auto table = std::make_unique<process::StretchTable>();
+    process::fillNormalTable(*table, black, white);
+    process::applyTableToSamples(out, *table);
   }
   return out;
 }

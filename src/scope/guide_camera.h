@@ -1,11 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "files/atomic_file.h"
+
 namespace nvk::core {
 class Program;
+}
+namespace nvk::files {
+struct Bitmap;  // files/bmp_file.h, which needs the Program and so cannot be included here
 }
 
 namespace nvk::scope {
@@ -43,14 +50,30 @@ std::string guideDarkLabel(const GuideCameraState& camera);
 // exposure itself), and build the display copy.
 void GuideExposure(core::Program& program, bool darkExposure = false);
 
-// "Take DarkFrame": a guide exposure kept as the dark, with its label.
-void TakeGuideDark(core::Program& program);
+// The guide exposure of the autoguider dialog: GuideExposure, then its display copy written
+// to the guider bitmap (nvkk7lqg.bmp in the autosave folder). Returns the bitmap written, or
+// nothing when the write failed (after its message "Failed to create temp bitmap", "Unable to
+// create temp bitmap file header" or "Unable to create temp bitmap file").
+std::optional<files::Bitmap> ShowGuideExposure(core::Program& program, bool darkExposure = false,
+                                               files::DiskSpace disk = {});
+
+// "Take DarkFrame": the dark-available flag is cleared, a shown guide exposure is taken without
+// dark subtraction and, when its bitmap was written, kept as the dark with its label. Returns
+// the bitmap, or nothing when the exposure failed (no usable dark then).
+std::optional<files::Bitmap> TakeGuideDark(core::Program& program, files::DiskSpace disk = {});
+
+// Subtracts the dark from `image` sample by sample; a result that is not positive becomes 0.
+void subtractGuideDark(std::span<std::uint16_t> image, std::span<const std::uint16_t> dark);
 
 // The display copy of `image`: with the median option each interior pixel that differs from
 // its 3 x 3 median by more than 0.6 of the neighbourhood's range takes the median; with the
-// stretch option the copy is stretched linearly from the image's background (its most common
-// level) to its brightest sample, so that faint guide stars show on a dark sky.
+// stretch option the copy goes through the program's Normal Stretch with its black point at
+// the image's background (the fullest high-byte level) and its white point just above the
+// brightest sample, so that a faint guide star fills the grey scale on a dark sky.
 std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& image, bool median,
                                             bool stretch);
+
+// The display copy as the 8-bit guider bitmap: each sample's high byte, grey palette.
+files::Bitmap guideBitmap(std::span<const std::uint16_t> display);
 
 }  // namespace nvk::scope

@@ -1,0 +1,540 @@
+#include "scope/guider_dialog.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <utility>
+
+#include "acquire/exposure_sequence.h"
+#include "acquire/monitor_loops.h"
+#include "app/messages.h"
+#include "core/program.h"
+#include "scope/ao_unit.h"
+#include "scope/guide_camera.h"
+#include "scope/guider.h"
+#include "scope/mount_commands.h"
+#include "scope/serial_link.h"
+
+namespace nvk::scope {
+namespace {
+
+constexpr int kMessageAlreadyGuiding = 59;
+constexpr std::string_view kNoDriveMethod =
+    "Please select a telescope drive method before using autoguider";
+constexpr std::string_view kNoGuideStar = "Please pick a guide star first";
+constexpr std::string_view kDefaultsOutOfRange =
+    "Default values out of range - rates 1 to 49 pixels per second, backlash 0 to 49 pixels, "
+    "RA angle -360 to 360 degrees";
+constexpr std::string_view kGainsOutOfRange = "AO gains out of range - 1 to 49 steps per pixel";
+constexpr int kMaxStored = 49;  // the settings file keeps rates, backlash and gains up to 49
+constexpr int kMaxAngle = 360;
+
+int unitResetValue(char unit) {
+  return unit == 's' ? 1 : 5;
+}
+
+std::string number(int v) {
+  return std::to_string(v);
+}
+
+// A whole number typed in an edit, or nothing when it is not one.
+std::optional<int> parsedInteger(std::string_view text) {
+  const int v = dialogInteger(text);
+  if (v == 0) {
+    // dialogInteger reads anything that is not a number as 0: accept only a typed zero.
+    std::string_view t = text;
+    while (!t.empty() && (t.front() == ' ' || t.front() == '+' || t.front() == '-'))
+      t.remove_prefix(1);
+    while (!t.empty() && t.back() == ' ')
+      t.remove_suffix(1);
+    if (t.empty() || t.find_first_not_of('0') != std::string_view::npos) return std::nullopt;
+  }
+  return v;
+}
+
+void swapPair(image::LetterPair& pair) {
+  std::swap(pair.first, pair.second);
+}
+
+}  // namespace
+
+TGNVDialog::TGNVDialog(core::Program& program) : program_(program) {
+  loadDefaultTexts();
+}
+
+void TGNVDialog::loadDefaultTexts() {
+  const auto& s = program_.settings;
+  defaults_[0] = number(s.guiderGuide.raRate);
+  defaults_[1] = number(s.guiderGuide.decRate);
+  defaults_[2] = number(s.guiderGuide.raBacklash);
+  defaults_[3] = number(s.guiderGuide.decBacklash);
+  defaults_[4] = number(s.guiderRaAngle);
+  aoDefaults_[0] = number(s.aoDefaultGainUpDown);
+  aoDefaults_[1] = number(s.aoDefaultGainLeftRight);
+}
+
+void TGNVDialog::repaint() {
+  if (repaint_) repaint_();
+}
+
+void TGNVDialog::saveSettings() {
+  if (program_.saveSettingsFile() != image::SettingsStatus::Ok) {
+    app::ShowMessage(program_.ui(), app::kCallerTextMessage,
+                     "Unable to save INI file, please check disk space");
+  }
+}
+
+// --- exposure ---
+
+void TGNVDialog::chooseUnit(char unit) {
+  auto& camera = program_.guiding.camera;
+  camera.unit = unit == 'h' || unit == 's' ? unit : 't';
+  camera.value = unitResetValue(camera.unit);
+}
+
+char TGNVDialog::unit() const {
+  return program_.guiding.camera.unit;
+}
+
+int TGNVDialog::value() const {
+  return program_.guiding.camera.value;
+}
+
+int TGNVDialog::maximum() const {
+  return guideUnitMaximum(unit());
+}
+
+void TGNVDialog::valueUp() {
+  auto& v = program_.guiding.camera.value;
+  if (v < maximum()) ++v;
+}
+
+void TGNVDialog::valueDown() {
+  auto& v = program_.guiding.camera.value;
+  if (v > kMinimumValue) --v;
+}
+
+// --- guide exposures ---
+
+std::optional<files::Bitmap> TGNVDialog::expose(bool dark) {
+  auto& ui = program_.ui();
+  ui.setBusyCursor(true);
+  auto shown = dark ? TakeGuideDark(program_, disk_) : ShowGuideExposure(program_, false, disk_);
+  ui.setBusyCursor(false);
+  if (shown) image_ = std::move(shown);
+  return image_;
+}
+
+void TGNVDialog::start() {
+  if (running_) return;
+  running_ = true;
+  stopRequested_ = false;
+  acquire::GuideHeadMonitor(program_, [this] { expose(false); },
+                            program_.guiding.camera.onePausePerExposure,
+                            {[this] { repaint(); }, &stopRequested_});
+  running_ = false;
+  stopRequested_ = false;
+  repaint();
+}
+
+void TGNVDialog::takeDark() {
+  if (running_) return;
+  expose(true);
+}
+
+bool TGNVDialog::darkAvailable() const {
+  return program_.guiding.camera.darkAvailable;
+}
+
+std::string TGNVDialog::darkLabel() const {
+  const auto& camera = program_.guiding.camera;
+  return camera.darkAvailable ? camera.darkLabel : std::string();
+}
+
+// --- check boxes ---
+
+void TGNVDialog::toggle(Check check) {
+  auto& camera = program_.guiding.camera;
+  auto& s = program_.settings;
+  switch (check) {
+    case Check::OneSecondPause:
+      camera.onePausePerExposure = !camera.onePausePerExposure;
+      return;
+    case Check::ApplyDark:
+      if (camera.darkAvailable) camera.applyDark = !camera.applyDark;
+      return;
+    case Check::Median:
+      camera.medianFilter = !camera.medianFilter;
+      return;
+    case Check::Stretch:
+      camera.stretch = !camera.stretch;
+      return;
+    case Check::Bin2x2:
+      s.guideHeadBin2x2 = !s.guideHeadBin2x2;
+      break;
+    case Check::ClearCamera:
+      s.guideHeadClear = !s.guideHeadClear;
+      break;
+    case Check::IgnoreBacklash:
+      s.ignoreBacklash = !s.ignoreBacklash;
+      break;
+    case Check::IgnoreRaAngle:
+      s.ignoreRaAngle = !s.ignoreRaAngle;
+      break;
+    case Check::SwapNorthSouth:
+      std::swap(s.directionLetters.north, s.directionLetters.south);
+      break;
+    case Check::SwapEastWest:
+      std::swap(s.directionLetters.east, s.directionLetters.west);
+      break;
+    case Check::SwapAoUpDown:
+      swapPair(s.aoUpDownLetters);
+      break;
+    case Check::SwapAoLeftRight:
+      swapPair(s.aoLeftRightLetters);
+      break;
+    case Check::SwapMountNorthSouth:
+      swapPair(s.mountNorthSouthLetters);
+      break;
+    case Check::SwapMountEastWest:
+      swapPair(s.mountEastWestLetters);
+      break;
+  }
+  saveSettings();
+}
+
+bool TGNVDialog::checked(Check check) const {
+  const auto& camera = program_.guiding.camera;
+  const auto& s = program_.settings;
+  switch (check) {
+    case Check::OneSecondPause:
+      return camera.onePausePerExposure;
+    case Check::ApplyDark:
+      return camera.applyDark && camera.darkAvailable;
+    case Check::Median:
+      return camera.medianFilter;
+    case Check::Stretch:
+      return camera.stretch;
+    case Check::Bin2x2:
+      return s.guideHeadBin2x2;
+    case Check::ClearCamera:
+      return s.guideHeadClear;
+    case Check::IgnoreBacklash:
+      return s.ignoreBacklash;
+    case Check::IgnoreRaAngle:
+      return s.ignoreRaAngle;
+    case Check::SwapNorthSouth:
+      return s.directionLetters.north == 's';
+    case Check::SwapEastWest:
+      return s.directionLetters.east == 'w';
+    case Check::SwapAoUpDown:
+      return s.aoUpDownLetters.first == 's';
+    case Check::SwapAoLeftRight:
+      return s.aoLeftRightLetters.first == 'w';
+    case Check::SwapMountNorthSouth:
+      return s.mountNorthSouthLetters.first == 'S';
+    case Check::SwapMountEastWest:
+      return s.mountEastWestLetters.first == 'W';
+  }
+  return false;
+}
+
+bool TGNVDialog::enabled(Check check) const {
+  return check != Check::ApplyDark || darkAvailable();
+}
+
+// --- the guide image ---
+
+void TGNVDialog::pointerAt(int x, int y) {
+  if (x < 0 || y < 0 || x >= kGuideImageWidth || y >= kGuideImageHeight) return;
+  const auto& image = program_.devices.guideImage;
+  const std::size_t at = static_cast<std::size_t>(y) * kGuideImageWidth + x;
+  xText_ = number(x);
+  yText_ = number(y);
+  valText_ = at < image.size() ? number(image[at] >> 8) : std::string();
+}
+
+std::string TGNVDialog::starXText() const {
+  const auto& g = program_.guiding;
+  return g.starSelected ? number(g.reference.x) : std::string();
+}
+
+std::string TGNVDialog::starYText() const {
+  const auto& g = program_.guiding;
+  return g.starSelected ? number(g.reference.y) : std::string();
+}
+
+void TGNVDialog::releaseOnImage(int x, int y, bool rightButton) {
+  if (rightButton) releaseArrow();
+  if (!picking_) return;
+  const auto selected = SelectGuideStarAt(program_, x + kGuideImageLeft, y + kGuideImageTop);
+  if (!selected) return;
+  picking_ = false;
+  lastSelection_ = selected;
+  pointerAt(selected->x, selected->y);
+}
+
+// --- training and the correction values ---
+
+void TGNVDialog::train() {
+  if (!program_.guiding.starSelected) {
+    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kNoGuideStar);
+    return;
+  }
+  TrainGuideHead(program_, [this](std::string_view caption) {
+    caption_ = std::string(caption);
+    repaint();
+  });
+  caption_ = std::string(kTitle);
+}
+
+void TGNVDialog::useDefault() {
+  auto& g = program_.guiding;
+  if (g.trainedAvailable) g.useTrained = !g.useTrained;
+}
+
+std::string_view TGNVDialog::useDefaultText() const {
+  const auto& g = program_.guiding;
+  return g.trainedAvailable && !g.useTrained ? "Use Trained" : "Use Defaults";
+}
+
+std::string_view TGNVDialog::valuesInUseText() const {
+  const auto& g = program_.guiding;
+  return g.trainedAvailable && g.useTrained ? "Using Trained Vals" : "Using Default Vals";
+}
+
+std::string& TGNVDialog::defaultText(Column column) {
+  return defaults_[static_cast<int>(column)];
+}
+
+const std::string& TGNVDialog::defaultText(Column column) const {
+  return defaults_[static_cast<int>(column)];
+}
+
+std::string TGNVDialog::latestText(Column column) const {
+  const auto& g = program_.guiding;
+  if (!g.trainedAvailable) return {};
+  const auto& t = g.trained;
+  switch (column) {
+    case Column::Ra:
+      return number(t.raLength);
+    case Column::Dec:
+      return number(t.decLength);
+    case Column::RaBacklash:
+      return number(t.raBacklash);
+    case Column::DecBacklash:
+      return number(t.decBacklash);
+    case Column::RaAngle:
+      return number(static_cast<int>(std::lround(t.raAngle * 180.0 / std::numbers::pi)));
+  }
+  return {};
+}
+
+void TGNVDialog::changeDefaults() {
+  std::optional<int> v[5];
+  for (int i = 0; i < 5; ++i)
+    v[i] = parsedInteger(defaults_[i]);
+  auto within = [](const std::optional<int>& x, int low, int high) {
+    return x && *x >= low && *x <= high;
+  };
+  if (!within(v[0], 1, kMaxStored) || !within(v[1], 1, kMaxStored) ||
+      !within(v[2], 0, kMaxStored) || !within(v[3], 0, kMaxStored) ||
+      !within(v[4], -kMaxAngle, kMaxAngle)) {
+    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kDefaultsOutOfRange);
+    return;
+  }
+  auto& s = program_.settings;
+  s.guiderGuide.raRate = static_cast<std::int16_t>(*v[0]);
+  s.guiderGuide.decRate = static_cast<std::int16_t>(*v[1]);
+  s.guiderGuide.raBacklash = static_cast<std::int16_t>(*v[2]);
+  s.guiderGuide.decBacklash = static_cast<std::int16_t>(*v[3]);
+  s.guiderRaAngle = static_cast<std::int16_t>(*v[4]);
+  loadDefaultTexts();
+  saveSettings();
+}
+
+void TGNVDialog::saveLatest() {
+  const auto& g = program_.guiding;
+  if (!g.trainedAvailable) return;
+  auto& s = program_.settings;
+  const auto& t = g.trained;
+  auto stored = [](int v, int low) {
+    return static_cast<std::int16_t>(std::clamp(v, low, kMaxStored));
+  };
+  s.guiderGuide.raRate = stored(t.raLength, 1);
+  s.guiderGuide.decRate = stored(t.decLength, 1);
+  s.guiderGuide.raBacklash = stored(t.raBacklash, 0);
+  s.guiderGuide.decBacklash = stored(t.decBacklash, 0);
+  s.guiderRaAngle = static_cast<std::int16_t>(std::lround(t.raAngle * 180.0 / std::numbers::pi));
+  loadDefaultTexts();
+  saveSettings();
+}
+
+// --- AO unit ---
+
+void TGNVDialog::trainAo() {
+  if (!program_.guiding.starSelected) {
+    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kNoGuideStar);
+    return;
+  }
+  TrainAoUnit(program_, [this](std::string_view caption) {
+    caption_ = std::string(caption);
+    repaint();
+  });
+  caption_ = std::string(kTitle);
+}
+
+void TGNVDialog::centraliseAo() {
+  CentraliseAo(program_);
+}
+
+void TGNVDialog::toggleAoMode() {
+  program_.settings.aoPulseMode = !program_.settings.aoPulseMode;
+  saveSettings();
+}
+
+bool TGNVDialog::aoPulseMode() const {
+  return program_.settings.aoPulseMode;
+}
+
+std::string& TGNVDialog::aoDefaultText(int gain) {
+  return aoDefaults_[gain == 0 ? 0 : 1];
+}
+
+const std::string& TGNVDialog::aoDefaultText(int gain) const {
+  return aoDefaults_[gain == 0 ? 0 : 1];
+}
+
+std::string TGNVDialog::aoLatestText(int gain) const {
+  const auto& s = program_.settings;
+  return number(gain == 0 ? s.aoLatestGainUpDown : s.aoLatestGainLeftRight);
+}
+
+void TGNVDialog::aoChangeDefaults() {
+  const auto first = parsedInteger(aoDefaults_[0]);
+  const auto second = parsedInteger(aoDefaults_[1]);
+  auto valid = [](const std::optional<int>& g) { return g && *g >= 1 && *g <= kMaxStored; };
+  if (!valid(first) || !valid(second)) {
+    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kGainsOutOfRange);
+    return;
+  }
+  program_.settings.aoDefaultGainUpDown = static_cast<std::int16_t>(*first);
+  program_.settings.aoDefaultGainLeftRight = static_cast<std::int16_t>(*second);
+  loadDefaultTexts();
+  saveSettings();
+}
+
+void TGNVDialog::aoSaveLatest() {
+  auto& s = program_.settings;
+  s.aoDefaultGainUpDown = s.aoLatestGainUpDown;
+  s.aoDefaultGainLeftRight = s.aoLatestGainLeftRight;
+  loadDefaultTexts();
+  saveSettings();
+}
+
+std::string TGNVDialog::aoPositionText() const {
+  const auto& ao = program_.guiding.ao;
+  char text[48];
+  std::snprintf(text, sizeof text, "%d, %d%s", ao.upDown, ao.leftRight,
+                ao.atLimit ? "  At Limit" : "");
+  return text;
+}
+
+// --- moves ---
+
+void TGNVDialog::toggleGuidingMode() {
+  auto& mode = program_.settings.guidingMode;
+  mode = mode == image::GuidingMode::AoUnit ? image::GuidingMode::Telescope
+                                            : image::GuidingMode::AoUnit;
+  saveSettings();
+}
+
+char TGNVDialog::guidingMode() const {
+  return static_cast<char>(program_.settings.guidingMode);
+}
+
+void TGNVDialog::pressArrow(Arrow arrow) {
+  const auto& s = program_.settings;
+  if (s.guidingMode == image::GuidingMode::AoUnit) {
+    // One AO move per press; the AO letters follow the AO swaps.
+    const char letter = arrow == Arrow::Left    ? s.aoLeftRightLetters.second
+                        : arrow == Arrow::Right ? s.aoLeftRightLetters.first
+                        : arrow == Arrow::Up    ? s.aoUpDownLetters.first
+                                                : s.aoUpDownLetters.second;
+    AoManualMove(program_, letter);
+    return;
+  }
+  if (s.guideOutputMode == image::GuideOutputMode::None || moveHeld_) return;
+  if (!telescopeConnected_) {
+    if (ConnectTelescope(program_, false) != ConnectResult::Connected) return;
+    telescopeConnected_ = true;
+  }
+  if (program_.settings.guideOutputMode == image::GuideOutputMode::AutoguiderSocket) {
+    SetGuideSocket(program_, guideSocketBit(arrowLetter(program_, arrow)));
+  } else {
+    StartMove(program_, arrowLetter(program_, arrow));
+  }
+  moveHeld_ = true;
+}
+
+void TGNVDialog::releaseArrow() {
+  if (!moveHeld_) return;
+  moveHeld_ = false;
+  if (program_.settings.guideOutputMode == image::GuideOutputMode::AutoguiderSocket) {
+    SetGuideSocket(program_, 0);
+  } else {
+    StopMove(program_);
+  }
+}
+
+// --- closing buttons ---
+
+std::optional<port::DialogResult> TGNVDialog::goToMainCamera() {
+  releaseArrow();
+  exit_ = GuiderDialogExit::GoToMainCamera;
+  return port::DialogResult::Cancel;
+}
+
+std::optional<port::DialogResult> TGNVDialog::startGuiding() {
+  auto& ui = program_.ui();
+  if (program_.acquisition.guiding) {
+    app::ShowMessage(ui, kMessageAlreadyGuiding);
+    return std::nullopt;
+  }
+  if (program_.settings.guideOutputMode == image::GuideOutputMode::None) {
+    app::ShowMessage(ui, app::kCallerTextMessage, kNoDriveMethod);
+    return std::nullopt;
+  }
+  if (!program_.guiding.starSelected) {
+    app::ShowMessage(ui, app::kCallerTextMessage, kNoGuideStar);
+    return std::nullopt;
+  }
+  releaseArrow();
+  program_.acquisition.guideDuringExposure = true;
+  exit_ = GuiderDialogExit::StartGuiding;
+  return port::DialogResult::Ok;
+}
+
+port::DialogResult TGNVDialog::close() {
+  releaseArrow();
+  exit_ = GuiderDialogExit::Close;
+  return port::DialogResult::Cancel;
+}
+
+GuiderOutcome AutoGuiderCamera(core::Program& program) {
+  if (!acquire::ExposureSequence(program).connect()) return GuiderOutcome::NoCamera;
+  TGNVDialog dialog(program);
+  program.ui().runDialog(dialog);
+  dialog.releaseArrow();
+  switch (dialog.exit()) {
+    case GuiderDialogExit::GoToMainCamera:
+      return GuiderOutcome::GoToMainCamera;
+    case GuiderDialogExit::StartGuiding:
+      return GuiderOutcome::GuidingArmed;
+    default:
+      return GuiderOutcome::Closed;
+  }
+}
+
+}  // namespace nvk::scope

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "scope/serial_link.h"
 #include "sim/sky_mount.h"
 
 namespace nvk::platform {
@@ -29,6 +30,12 @@ class CameraLinkWithHook final : public scope::CameraLink {
   std::function<void()> beforeSerial_;
 };
 
+// The camera serial port that SerialRoute sends AO commands to; -1 on the PC route.
+int aoCameraPort(const core::Program& program) {
+  const int route = program.settings.serialRoute;
+  return scope::usesPcRoute(route) ? -1 : route;
+}
+
 }  // namespace
 
 PtyMount::PtyMount(core::Program& program) : program_(program) {
@@ -45,20 +52,23 @@ PtyMount::PtyMount(core::Program& program, port::Clock& clock, sim::SimulatedDev
       mount_(std::make_unique<sim::SimulatedMount>(clock, options)),
       devices_(devices) {
   if (devices_ != nullptr) {
+    ao_ = std::make_unique<sim::SimulatedAoUnit>(
+        clock, devices_->camera(), kSimulatedAoStepsPerPixel,
+        [this](char direction, int ms) { mount_->bump(direction, ms); });
+    line_ = std::make_unique<sim::AoMountLine>(*ao_, *mount_, *mount_,
+                                               [&program] { return program.settings.aoPulseMode; });
     // The mount sits on the camera serial port that the telescope setting names, and moves
     // to the port that telescope commands go to when the connection step (which reads the
-    // settings file, after the mount was attached) picked another.
-    cameraPort_ = program.settings.telescopePortIndex;
-    devices_->camera().attachSerialPort(cameraPort_, mount_.get());
-    devices_->camera().attachGuideOutputs(mount_.get());
+    // settings file, after the mount was attached) picked another; the AO unit follows
+    // SerialRoute the same way.
+    plugCameraPorts(program.settings.telescopePortIndex, aoCameraPort(program));
+    devices_->camera().attachGuideOutputs(line_.get());
     // The simulated sky follows the mount: a slew or a guide pulse moves the next frame.
     sim::followMount(devices_->sky(), *mount_);
     cameraLink_ = std::make_unique<CameraLinkWithHook>(program, [this] {
-      const int wanted = program_.telescope.portIndex;
-      if (wanted == cameraPort_) return;
-      devices_->camera().attachSerialPort(cameraPort_, nullptr);
-      cameraPort_ = wanted;
-      devices_->camera().attachSerialPort(cameraPort_, mount_.get());
+      const int mountPort = program_.telescope.portIndex;
+      const int aoPort = aoCameraPort(program_);
+      if (mountPort != cameraPort_ || aoPort != aoCameraPort_) plugCameraPorts(mountPort, aoPort);
     });
   } else {
     cameraLink_ = std::make_unique<sim::MountCameraLink>(
@@ -67,10 +77,12 @@ PtyMount::PtyMount(core::Program& program, port::Clock& clock, sim::SimulatedDev
   program.telescope.cameraLink = cameraLink_.get();
   pty_ = PtyPair::open();
   if (!pty_) return;
-  sim::SimulatedMount& mount = *mount_;
+  // Behind the PC port: the line the AO unit shares with the mount, or the mount alone.
+  sim::SerialPortDevice& device = line_ ? static_cast<sim::SerialPortDevice&>(*line_)
+                                        : static_cast<sim::SerialPortDevice&>(*mount_);
   server_ = std::make_unique<PtyDeviceServer>(
-      *pty_, [&mount](std::span<const std::uint8_t> bytes) { mount.receive(bytes); },
-      [&mount](std::size_t n) { return mount.transmit(n); });
+      *pty_, [&device](std::span<const std::uint8_t> bytes) { device.receive(bytes); },
+      [&device](std::size_t n) { return device.transmit(n); });
   // Every COM number leads to the mount: the settings file and the COM port map stay as the
   // user keeps them for the real mount.
   const std::string path = pty_->slavePath();
@@ -79,6 +91,20 @@ PtyMount::PtyMount(core::Program& program, port::Clock& clock, sim::SimulatedDev
   serviced_ = std::make_unique<ServicedSerialPort>(*serial_, [&server] { server.service(); });
   pcPort_ = serviced_.get();
   program.telescope.pcPort = pcPort_;
+}
+
+void PtyMount::plugCameraPorts(int mountPort, int aoPort) {
+  auto& camera = devices_->camera();
+  camera.attachSerialPort(cameraPort_, nullptr);
+  if (aoCameraPort_ >= 0) camera.attachSerialPort(aoCameraPort_, nullptr);
+  cameraPort_ = mountPort;
+  aoCameraPort_ = aoPort;
+  if (aoPort == mountPort) {
+    camera.attachSerialPort(mountPort, line_.get());
+    return;
+  }
+  camera.attachSerialPort(mountPort, mount_.get());
+  if (aoPort >= 0) camera.attachSerialPort(aoPort, ao_.get());
 }
 
 PtyMount::~PtyMount() {
@@ -90,7 +116,9 @@ PtyMount::~PtyMount() {
   if (cameraLink_ && telescope.cameraLink == cameraLink_.get()) telescope.cameraLink = nullptr;
   if (devices_ != nullptr) {
     devices_->camera().attachSerialPort(cameraPort_, nullptr);
+    if (aoCameraPort_ >= 0) devices_->camera().attachSerialPort(aoCameraPort_, nullptr);
     devices_->camera().attachGuideOutputs(nullptr);
+    devices_->camera().setGuideShift(0.0, 0.0);
     sim::detachMount(devices_->sky());
   }
 }

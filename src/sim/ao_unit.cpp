@@ -1,21 +1,46 @@
 #include "sim/ao_unit.h"
 
+#include <cmath>
 #include <cstdlib>
 
 namespace nvk::sim {
 namespace {
 
 constexpr std::size_t kNumberedCommandBytes = 7;
+constexpr std::uint8_t kAllLines = 0x0F;
+// The guide lines: west 1, south 2, north 4, east 8.
+constexpr std::uint8_t kWestLine = 1;
+constexpr std::uint8_t kSouthLine = 2;
+constexpr std::uint8_t kNorthLine = 4;
+constexpr std::uint8_t kEastLine = 8;
+
+bool startsCommand(std::uint8_t byte) {
+  return byte == 'G' || byte == 'M' || byte == 'K' || byte == 'H';
+}
 
 }  // namespace
 
-SimulatedAoUnit::SimulatedAoUnit(SimulatedCameraHead& camera, double stepsPerPixel,
-                                 std::function<void(char, int)> bumpMount)
-    : camera_(camera), stepsPerPixel_(stepsPerPixel), bumpMount_(std::move(bumpMount)) {}
+SimulatedAoUnit::SimulatedAoUnit(port::Clock& clock, SimulatedCameraHead& camera,
+                                 double stepsPerPixel, std::function<void(char, int)> bumpMount)
+    : clock_(clock),
+      camera_(camera),
+      stepsPerPixel_(stepsPerPixel),
+      bumpMount_(std::move(bumpMount)),
+      linesSinceMs_(clock.nowMs()) {}
 
 void SimulatedAoUnit::receive(std::span<const std::uint8_t> bytes) {
   for (const std::uint8_t byte : bytes) {
-    if (pending_.empty() && byte != 'G' && byte != 'M' && byte != 'K' && byte != 'H') continue;
+    if (inMountText_) {
+      inMountText_ = byte != '#';
+      continue;
+    }
+    if (byte == ':') {
+      // The mount's command: whatever the unit had begun was not for it.
+      inMountText_ = true;
+      pending_.clear();
+      continue;
+    }
+    if (pending_.empty() && !startsCommand(byte)) continue;
     pending_.push_back(static_cast<char>(byte));
     const char command = pending_[0];
     const bool complete =
@@ -33,6 +58,42 @@ std::vector<std::uint8_t> SimulatedAoUnit::transmit(std::size_t maxBytes) {
   return out;
 }
 
+void SimulatedAoUnit::guideOutputsChanged(std::uint8_t bits) {
+  const std::uint32_t now = clock_.nowMs();
+  const double steps = port::msElapsed(linesSinceMs_, now) * kPulseStepsPerMs;
+  switch (lines_) {
+    case kAllLines & ~kEastLine:
+      leftRight_ += steps;
+      break;
+    case kAllLines & ~kWestLine:
+      leftRight_ -= steps;
+      break;
+    case kAllLines & ~kNorthLine:
+      upDown_ += steps;
+      break;
+    case kAllLines & ~kSouthLine:
+      upDown_ -= steps;
+      break;
+    default:
+      break;
+  }
+  lines_ = bits & kAllLines;
+  linesSinceMs_ = now;
+  if (lines_ == 0) {
+    upDown_ = 0.0;
+    leftRight_ = 0.0;
+  }
+  applyTilt();
+}
+
+int SimulatedAoUnit::upDown() const {
+  return static_cast<int>(std::lround(upDown_));
+}
+
+int SimulatedAoUnit::leftRight() const {
+  return static_cast<int>(std::lround(leftRight_));
+}
+
 void SimulatedAoUnit::execute(const std::string& command) {
   commands_.push_back(command);
   switch (command[0]) {
@@ -40,8 +101,8 @@ void SimulatedAoUnit::execute(const std::string& command) {
       reply_.push_back('H');
       return;
     case 'K':
-      upDown_ = 0;
-      leftRight_ = 0;
+      upDown_ = 0.0;
+      leftRight_ = 0.0;
       applyTilt();
       return;
     default:
@@ -75,6 +136,41 @@ void SimulatedAoUnit::execute(const std::string& command) {
 void SimulatedAoUnit::applyTilt() {
   // A positive view shift moves the stars towards smaller coordinates.
   camera_.setGuideShift(leftRight_ / stepsPerPixel_, -upDown_ / stepsPerPixel_);
+}
+
+AoMountLine::AoMountLine(SimulatedAoUnit& ao, SerialPortDevice& mountLine,
+                         GuideOutputListener& mountSocket, std::function<bool()> pulsesToAo)
+    : ao_(ao),
+      mountLine_(mountLine),
+      mountSocket_(mountSocket),
+      pulsesToAo_(std::move(pulsesToAo)) {}
+
+void AoMountLine::receive(std::span<const std::uint8_t> bytes) {
+  for (const std::uint8_t byte : bytes) {
+    const std::span<const std::uint8_t> one(&byte, 1);
+    if (byte < 16) {
+      // No command text holds these: they are the socket's lines.
+      guideOutputsChanged(byte);
+      continue;
+    }
+    ao_.receive(one);
+    mountLine_.receive(one);
+  }
+}
+
+std::vector<std::uint8_t> AoMountLine::transmit(std::size_t maxBytes) {
+  std::vector<std::uint8_t> out = ao_.transmit(maxBytes);
+  const std::vector<std::uint8_t> mount = mountLine_.transmit(maxBytes - out.size());
+  out.insert(out.end(), mount.begin(), mount.end());
+  return out;
+}
+
+void AoMountLine::guideOutputsChanged(std::uint8_t bits) {
+  if (pulsesToAo_ && pulsesToAo_()) {
+    ao_.guideOutputsChanged(bits);
+  } else {
+    mountSocket_.guideOutputsChanged(bits);
+  }
 }
 
 }  // namespace nvk::sim

@@ -12,8 +12,10 @@ GuidingRig::GuidingRig(port::Clock& clock, GuidingRigOptions options)
     : options_(options),
       devices_(clock, options.devices),
       mount_(clock, options.mount),
-      ao_(devices_.camera(), options.aoStepsPerPixel,
-          [this](char direction, int ms) { mount_.bump(direction, ms); }) {
+      ao_(clock, devices_.camera(), options.aoStepsPerPixel,
+          [this](char direction, int ms) { mount_.bump(direction, ms); }),
+      guideLines_(ao_, mount_, mount_,
+                  [this] { return program_ != nullptr && program_->settings.aoPulseMode; }) {
   followMount(devices_.sky(), mount_);
 }
 

@@ -22,7 +22,9 @@ struct GuidingRigOptions {
 
 // The simulated hardware of a guiding run: the camera head with its guide head, the mount on
 // the camera's guide outputs and telescope serial port (the sky following it), and the AO unit
-// on another camera serial port, tilting the guide image and bumping the mount.
+// on another camera serial port, tilting the guide image and bumping the mount. The guide
+// outputs reach the AO unit's pulse input while the program is in AO pulse mode, else the
+// mount's autoguider socket.
 class GuidingRig final : public scope::CameraLink {
  public:
   GuidingRig(port::Clock& clock, GuidingRigOptions options = {});
@@ -44,7 +46,7 @@ class GuidingRig final : public scope::CameraLink {
   // --- scope::CameraLink ---
   void sendSerial(int portIndex, std::span<const std::uint8_t> bytes) override;
   std::vector<std::uint8_t> readSerial(int portIndex, int count) override;
-  void setGuideOutputs(std::uint8_t bits) override { mount_.guideOutputsChanged(bits); }
+  void setGuideOutputs(std::uint8_t bits) override { guideLines_.guideOutputsChanged(bits); }
   bool connectCamera() override { return true; }
 
  private:
@@ -54,6 +56,7 @@ class GuidingRig final : public scope::CameraLink {
   SimulatedDevices devices_;
   SimulatedMount mount_;
   SimulatedAoUnit ao_;
+  AoMountLine guideLines_;
   core::Program* program_ = nullptr;
   double referenceX_ = 0.0;
   double referenceY_ = 0.0;

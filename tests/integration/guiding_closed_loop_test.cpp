@@ -15,6 +15,7 @@
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
+#include "scope/guiding_display.h"
 #include "scope/main_guiding.h"
 #include "sim/guiding_rig.h"
 #include "support/program_fixture.h"
@@ -309,6 +310,147 @@ TEST_F(GuidingClosedLoop, AStarLostDuringAGuidedExposureEndsItAndKeepsTheFrame) 
   EXPECT_EQ(f.program.devices.camera ? rig->devices().camera().lastExposureMs() > 0 : false, true);
   const auto raw = f.program.planes.RawImage;
   EXPECT_TRUE(std::any_of(raw.begin(), raw.begin() + 100'000, [](std::uint16_t v) { return v; }));
+}
+
+// AO training through the simulated unit at two camera angles: the trained gains are the
+// unit's steps per guide pixel (within the whole-pixel arithmetic of the training), and
+// guiding with them holds the star.
+struct AoTrainingCase {
+  double cameraDegrees;
+  double stepsPerPixel;
+};
+
+class AoTrainingClosedLoop : public GuidingClosedLoop,
+                             public ::testing::WithParamInterface<AoTrainingCase> {};
+
+TEST_P(AoTrainingClosedLoop, TrainedGainsAreTheUnitsStepsPerPixelAndHoldTheStar) {
+  const AoTrainingCase c = GetParam();
+  build(c.cameraDegrees, 1.0,
+        [&](sim::GuidingRigOptions& o) { o.aoStepsPerPixel = c.stepsPerPixel; });
+  auto& s = f.program.settings;
+  s.guidingMode = image::GuidingMode::AoUnit;
+  s.mountEastWestLetters = {'W', 'T'};
+  s.aoHalfRate = true;
+  // Defaults far from the truth, so that guiding holds the star only with the trained gains.
+  s.aoDefaultGainUpDown = 1;
+  s.aoDefaultGainLeftRight = 1;
+  selectStar();
+  std::vector<std::string> captions;
+  ASSERT_TRUE(TrainAoUnit(f.program, [&](std::string_view t) { captions.emplace_back(t); }));
+  ASSERT_EQ(captions.size(), 5u);
+  EXPECT_EQ(captions[3], "Auto Guider Camera Control - Training / slewing South");
+  EXPECT_EQ(captions[4], "Auto Guider Camera Control");
+  std::printf("[ figures  ] AO training at %.0f deg: gains %d, %d (true %.0f steps per px)\n",
+              c.cameraDegrees, s.aoLatestGainUpDown, s.aoLatestGainLeftRight, c.stepsPerPixel);
+  EXPECT_NEAR(s.aoLatestGainUpDown, c.stepsPerPixel, 1.0);
+  EXPECT_NEAR(s.aoLatestGainLeftRight, c.stepsPerPixel, 1.0);
+  EXPECT_TRUE(f.program.guiding.ao.useTrainedGains);
+  ASSERT_EQ(f.ui.messages().size(), 1u);
+  EXPECT_EQ(f.ui.messages()[0].text.rfind("slew RA = ", 0), 0u);
+  // The unit stands where training left it (east undid west, south undid north).
+  EXPECT_EQ(rig->ao().leftRight(), 0);
+  EXPECT_EQ(rig->ao().upDown(), 0);
+  selectStar();
+  const GuidingFigures g = guide(10.0);
+  report("AO unit, trained gains", g);
+  EXPECT_LT(g.rms, 0.3);
+  EXPECT_LT(g.peak, 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoCameraAngles, AoTrainingClosedLoop,
+                         ::testing::Values(AoTrainingCase{0.0, 5.0}, AoTrainingCase{30.0, 4.0}));
+
+// In AO pulse mode the unit hangs on the guide outputs: the guide step's pulses move it, the
+// mount sees none of them, and the end of the exposure centres it.
+TEST_F(GuidingClosedLoop, AoUnitInPulseModeHoldsTheStar) {
+  build(0.0);
+  auto& s = f.program.settings;
+  s.guidingMode = image::GuidingMode::AoUnit;
+  s.aoPulseMode = true;
+  s.aoDefaultGainUpDown = 5;
+  s.aoDefaultGainLeftRight = 5;
+  selectStar();
+  const GuidingFigures g = guide(5.0);
+  report("AO unit in pulse mode, 5 minutes", g);
+  EXPECT_LT(g.rms, 0.3);
+  EXPECT_LT(g.peak, 1.0);
+  // Five minutes of 1 px/min drift on each axis were taken up by the unit alone.
+  EXPECT_EQ(rig->mount().guideOutputs(), 0);
+  EXPECT_TRUE(rig->ao().commands().empty());
+  EXPECT_EQ(rig->ao().leftRight(), 0);  // centred by the end of the exposure
+  EXPECT_EQ(rig->ao().upDown(), 0);
+}
+
+// "Stop Guiding" of the guiding display, pressed 10 s into a 30 s guided exposure: the
+// exposure ends then and is read out, the star is not taken as lost, and the display closes
+// with the command.
+TEST_F(GuidingClosedLoop, StopGuidingEndsTheGuidedExposureAndKeepsTheFrame) {
+  build(0.0);
+  selectStar();
+  f.ui.onDialog<acquire::TNVDialog>("TNVDialog", [](acquire::TNVDialog& d) {
+    d.chooseReadoutMode(4);
+    d.chooseUnit('s');
+    d.setExposureField("30");
+    return d.autoguidePhoto().value_or(port::DialogResult::Cancel);
+  });
+  const std::uint32_t start = f.clock.nowMs();
+  bool shownWhenPressed = false;
+  std::uint32_t pressedAt = 0;
+  f.ui.clickAt(start + 10'000, [&] {
+    const auto& d = f.program.guiding.display;
+    shownWhenPressed = d.open && d.stopEnabled && d.caption == "Guiding Info";
+    pressedAt = f.clock.nowMs();
+    StopGuiding(f.program);
+  });
+  ASSERT_EQ(acquire::CameraInterface(f.program), acquire::InterfaceOutcome::Ran);
+  EXPECT_TRUE(f.ui.scriptErrors().empty());
+  EXPECT_TRUE(shownWhenPressed);
+  EXPECT_FALSE(f.program.guiding.active);
+  EXPECT_FALSE(f.program.guiding.starLost);
+  EXPECT_FALSE(f.program.guiding.display.open);
+  EXPECT_FALSE(f.program.guiding.display.stopEnabled);
+  // Read out at the guide step after the press (10 s into the run), not after 30 s.
+  EXPECT_GE(pressedAt - start, 10'000u);
+  EXPECT_GE(rig->devices().camera().lastExposureMs(), 9'000u);
+  EXPECT_LE(rig->devices().camera().lastExposureMs(), 11'500u);
+  EXPECT_LT(f.clock.nowMs() - start, 15'000u);
+  const auto raw = f.program.planes.RawImage;
+  EXPECT_TRUE(std::any_of(raw.begin(), raw.begin() + 100'000, [](std::uint16_t v) { return v; }));
+}
+
+// "Pause" and "Stop" of "Guiding Info" during main-camera guiding: no correction while paused,
+// the display's fields filled while it runs, and the loop ends on "Stop" without a key press.
+TEST_F(GuidingClosedLoop, GuidingInfoPausesAndStopsMainCameraGuiding) {
+  build(0.0, kGuideScale);
+  pickMainStar();
+  const std::uint32_t start = f.clock.nowMs();
+  int pulsesAtPause = -1, pulsesAtResume = -1;
+  TInfoDialog shown;
+  f.ui.clickAt(start + 60'000, [&] {
+    pulsesAtPause = f.program.guiding.pulsesSent;
+    PauseAutoGuiding(f.program, true);
+  });
+  f.ui.clickAt(start + 180'000, [&] {
+    pulsesAtResume = f.program.guiding.pulsesSent;
+    PauseAutoGuiding(f.program, false);
+  });
+  f.ui.clickAt(start + 300'000, [&] {
+    shown = f.program.guiding.info;
+    StopAutoGuiding(f.program);
+  });
+  StartAutoGuiding(f.program);
+  // Two minutes of 1 px/min drift left uncorrected while paused.
+  EXPECT_GT(pulsesAtPause, 0);
+  EXPECT_EQ(pulsesAtResume, pulsesAtPause);
+  EXPECT_GT(f.program.guiding.pulsesSent, pulsesAtResume);
+  EXPECT_TRUE(shown.open);
+  for (const std::string* field : {&shown.x, &shown.y, &shown.dx, &shown.dy})
+    EXPECT_NE(field->find('.'), std::string::npos) << *field;
+  EXPECT_EQ(f.ui.messages().back().text, "AutoGuiding Terminated");
+  EXPECT_FALSE(f.program.guiding.info.open);
+  EXPECT_FALSE(f.program.guiding.active);
+  EXPECT_FALSE(f.program.guiding.paused);
+  EXPECT_LT(f.clock.nowMs() - start, 302'000u);
 }
 
 }  // namespace

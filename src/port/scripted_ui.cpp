@@ -38,9 +38,23 @@ void ScriptedUi::closeProgress() {
   progress_.push_back({ProgressEvent::Kind::Close, {}, 0});
 }
 
+void ScriptedUi::clickAt(std::uint32_t atMs, std::function<void()> action) {
+  clicks_.emplace_back(atMs, std::move(action));
+}
+
 bool ScriptedUi::pump() {
   ++pumps_;
   if (clock_) clock_->pump();
+  if (clock_ && !clicks_.empty()) {
+    const std::uint32_t now = clock_->nowMs();
+    auto due = std::find_if(clicks_.begin(), clicks_.end(),
+                            [now](const auto& click) { return msReached(now, click.first); });
+    if (due != clicks_.end()) {
+      const std::function<void()> action = std::move(due->second);
+      clicks_.erase(due);
+      action();
+    }
+  }
   if (pendingKeyNow_) {
     pendingKeyNow_ = false;
     return true;

@@ -48,6 +48,9 @@ class ScriptedUi final : public Ui {
   void pressKeyAt(std::uint32_t atMs);
   // A key press reported by the next pump().
   void pressKeyNow() { pendingKeyNow_ = true; }
+  // A click on a button of a modeless window ("Stop Guiding", say), which is no abort: the
+  // first pump() at or after `atMs` on the bound clock runs `action`.
+  void clickAt(std::uint32_t atMs, std::function<void()> action);
 
   // --- Ui ---
   void showMessage(std::string_view title, std::string_view text) override;
@@ -90,6 +93,7 @@ class ScriptedUi final : public Ui {
   std::deque<std::pair<std::string, DialogScript>> dialogScript_;
   std::deque<std::optional<std::string>> fileAnswers_;
   std::vector<std::uint32_t> keyTimes_;
+  std::vector<std::pair<std::uint32_t, std::function<void()>>> clicks_;
   bool pendingKeyNow_ = false;
 
   std::vector<Message> messages_;

@@ -26,7 +26,11 @@ bool GuideHeadExposureGuiding::userAbort() {
 }
 
 void GuideHeadExposureGuiding::commandEnded() {
-  program_.guiding.display.stopEnabled = false;
+  auto& display = program_.guiding.display;
+  display.stopEnabled = false;
+  if (!display.open) return;
+  display.open = false;
+  program_.ui().requestRedraw();
 }
 
 }  // namespace nvk::scope

@@ -53,6 +53,8 @@ void refreshDisplay(core::Program& program) {
   d.aoY = g.ao.lastYSteps;
   d.aoMovingMount = g.ao.movingMount;
   d.stopEnabled = g.active;
+  d.error = g.error;
+  d.star = g.current;
   program.ui().requestRedraw();
 }
 
@@ -178,6 +180,8 @@ bool CreateGuidingFrame(core::Program& program) {
   g.starLost = false;
   g.paused = false;
   g.letters = {};
+  g.error = {};
+  g.display.open = true;
   g.display.caption = "Guiding Info - Creating Guiding Frame";
   refreshDisplay(program);
   GuideExposure(program);

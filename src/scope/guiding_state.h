@@ -47,6 +47,7 @@ struct MainGuideStar {
 // What the guiding display ("AutoGuider Camera Guiding", TGInfoDialog) shows; refreshed by
 // every step of guider-camera guiding.
 struct GuidingDisplay {
+  bool open = false;  // from the start of a guided exposure to the end of its command
   std::string caption = "Guiding Info";
   double x = 0.0;  // the star, in pixels with tenths
   double y = 0.0;
@@ -58,6 +59,8 @@ struct GuidingDisplay {
   int aoY = 0;
   bool aoMovingMount = false;
   bool stopEnabled = false;  // "Stop Guiding"
+  GuideError error;          // for the "Guidestar Movement" plot
+  StarPosition star;         // for the cross-hair on the guide image
 };
 
 // The guiding run-time state: reference and current star positions, the last error and pulse

@@ -142,6 +142,7 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
   auto& g = program.guiding;
   const StarPosition savedReference = g.reference;
   g.active = true;
+  g.paused = false;
   g.letters = {};
   auto& star = g.mainStar;
   placeMainGuideWindow(star);
@@ -180,7 +181,9 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
   app::ShowMessage(program.ui(), app::kCallerTextMessage, "AutoGuiding Terminated");
   g.info.open = false;
   g.active = false;
+  g.paused = false;
   g.reference = savedReference;
+  program.ui().requestRedraw();
 }
 
 bool TrainAutoGuiding(core::Program& program) {

@@ -19,6 +19,7 @@
 
 #include "app/display_builder.h"
 #include "app/measure_commands.h"
+#include "app/qt/guiding_views.h"
 #include "app/qt/image_view.h"
 #include "app/qt/measure_windows.h"
 #include "app/qt/print_picture.h"
@@ -68,6 +69,7 @@ TNVK_K7LQWindow::TNVK_K7LQWindow(core::Program& program, QtUi& ui)
   view_->onRightClick = [this](int x, int y) { onRightClick(x, y); };
   view_->onMouseMove = [this](int x, int y) { onMouseMove(x, y); };
   toolWindows_ = std::make_unique<ToolWindows>(context_, this, [this] { updateCommandStates(); });
+  guidingViews_ = std::make_unique<GuidingViews>(program_, this);
   setCentralWidget(view_);
   buildMenus();
   buildToolBar();
@@ -189,6 +191,7 @@ void TNVK_K7LQWindow::redraw(bool resetScroll) {
   view_->setPicture();
   view_->updateScrollRange(resetScroll);
   toolWindows_->pictureChanged();
+  guidingViews_->sync();
   updateCommandStates();
 }
 

@@ -15,6 +15,7 @@ class QToolBar;
 
 namespace nvk::app::qt {
 
+class GuidingViews;
 class ImageView;
 class QtUi;
 class ToolWindows;
@@ -43,6 +44,8 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   QAction* telescopeButton() const { return telescopeButton_; }
   // The windows of the measurement tools.
   ToolWindows& toolWindows() const { return *toolWindows_; }
+  // "Guiding Info" and "AutoGuider Camera Guiding", shown while guiding runs.
+  GuidingViews& guidingViews() const { return *guidingViews_; }
   // Re-reads enabling and check marks from the command table.
   void updateCommandStates();
 
@@ -89,6 +92,7 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   std::string documentTitle_;
   PickMode pickMode_ = PickMode::None;
   std::unique_ptr<ToolWindows> toolWindows_;
+  std::unique_ptr<GuidingViews> guidingViews_;
 };
 
 }  // namespace nvk::app::qt

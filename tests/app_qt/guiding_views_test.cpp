@@ -1,0 +1,189 @@
+// The guiding displays in the program as `nvk-k7lq --simulate` starts it, on a virtual clock:
+// command 22 shows "Guiding Info" updating until its Stop; a guided exposure started from the
+// camera dialog shows "AutoGuider Camera Guiding", whose "Stop Guiding" ends the exposure.
+#include "app/qt/guiding_views.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "app/qt/application.h"
+#include "app/qt/camera_dialog_view.h"
+#include "app/qt/main_window.h"
+#include "camera/discovery.h"
+#include "image/settings_file.h"
+#include "port/virtual_clock.h"
+#include "qt_test_support.h"
+#include "scope/guide_camera.h"
+#include "scope/guider.h"
+#include "sim/simulated_devices.h"
+#include "sim/sky_mount.h"
+#include "support/temp_dir.h"
+
+namespace nvk::app::qt {
+namespace {
+
+// An LX200 mount on COM1, which leads to the simulated mount for the run.
+struct GuidingSettingsOnDisk {
+  explicit GuidingSettingsOnDisk(const std::filesystem::path& root) {
+    const core::ProgramPaths paths(root);
+    std::filesystem::create_directories(paths.autosaveFolder());
+    image::Settings s;
+    s.guideOutputMode = image::GuideOutputMode::Lx200;
+    s.serialRoute = 3;
+    s.pcComPort = 0;
+    image::saveSettings(paths.settingsFile(), s, image::FitsHeaderInfo{});
+  }
+};
+
+// Runs `check` on every pass of the event loop (the guiding loops pump it) until it returns
+// true.
+class EveryPass {
+ public:
+  explicit EveryPass(std::function<bool()> check) : check_(std::move(check)) {
+    timer_.setInterval(0);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (check_()) timer_.stop();
+    });
+    timer_.start();
+  }
+
+ private:
+  std::function<bool()> check_;
+  QTimer timer_;
+};
+
+struct GuidingViewsTest : ::testing::Test {
+  nvk::test::TempDir root;
+  GuidingSettingsOnDisk settings{root.path()};
+  port::VirtualClock clock{1000};
+  TNVK_K7LQApp app{StartOptions{root.path(), true, &clock}};
+  TNVK_K7LQWindow& window = app.window();
+  core::Program& program = app.program();
+  test::MessageBoxAnswerer answers;
+
+  void SetUp() override {
+    app.start();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  }
+
+  template <typename W>
+  static W* child(QWidget& parent, const char* name) {
+    auto* w = parent.findChild<W*>(QString::fromUtf8(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  bool answered(const std::string& text) const {
+    for (const auto& seen : answers.seen)
+      if (seen.text == text) return true;
+    return false;
+  }
+};
+
+TEST_F(GuidingViewsTest, Command22ShowsGuidingInfoUpdatingUntilItsStop) {
+  // The brightest star of the middle of the main sensor, as the pick of command 21 gives it.
+  const sim::Sky& sky = app.simulator()->sky();
+  std::vector<std::uint16_t> region(400 * 300);
+  sky.render(sim::mainSensorView(sky), 1320, 860, 400, 300, 1.0, 20.0, 1, region.data());
+  const auto brightest = std::max_element(region.begin() + 20 * 400, region.end() - 20 * 400);
+  const int at = static_cast<int>(brightest - region.begin());
+  program.guiding.mainStar.position = {1320 + at % 400, 0, 860 + at / 400, 0};
+  program.guiding.mainStarPicked = true;
+  program.acquisition.exposureUnit = 't';
+  program.acquisition.exposureValue = 3;
+
+  TInfoDialogView& info = window.guidingViews().info();
+  std::set<QString> xShown;
+  bool stopEnabled = false;
+  const std::uint32_t start = clock.nowMs();
+  EveryPass watch([&] {
+    if (!info.isVisible()) return false;
+    const QString x = child<QLineEdit>(info, "x")->text();
+    if (!x.isEmpty()) xShown.insert(x + " " + child<QLineEdit>(info, "dx")->text());
+    if (clock.nowMs() - start < 120'000) return false;
+    auto* stop = child<QPushButton>(info, "stop");
+    stopEnabled = stop->isEnabled();
+    QTest::mouseClick(stop, Qt::LeftButton);
+    return true;
+  });
+  ASSERT_TRUE(window.runCommand(22));
+
+  // The fields followed the star for two minutes of drift and corrections; the press on Stop
+  // ended guiding (it was no abort: guiding ran until it).
+  EXPECT_GE(xShown.size(), 3u);
+  EXPECT_TRUE(stopEnabled);
+  EXPECT_GE(clock.nowMs() - start, 120'000u);
+  EXPECT_TRUE(answered("AutoGuiding Terminated"));
+  EXPECT_FALSE(info.isVisible());
+  EXPECT_FALSE(program.guiding.active);
+  EXPECT_GT(program.guiding.pulsesSent, 0);
+}
+
+TEST_F(GuidingViewsTest, GuidedExposureShowsTheAutoGuiderDisplayAndStopGuidingEndsIt) {
+  // Select the brightest star of the middle of the guide image.
+  ASSERT_EQ(camera::OpenCamera(program), 1);
+  scope::GuideExposure(program);
+  const auto& image = program.devices.guideImage;
+  int best = -1, bx = 0, by = 0;
+  for (int y = 60; y < 230; ++y) {
+    for (int x = 60; x < 440; ++x) {
+      const int v = image[static_cast<std::size_t>(y * scope::kGuideImageWidth + x)];
+      if (v > best) best = v, bx = x, by = y;
+    }
+  }
+  ASSERT_TRUE(
+      scope::SelectGuideStarAt(program, bx + scope::kGuideImageLeft, by + scope::kGuideImageTop));
+  program.guiding.camera.unit = 't';
+  program.guiding.camera.value = 3;
+  program.acquisition.exposureUnit = 's';
+  program.acquisition.exposureValue = 30;
+
+  TGInfoDialogView& display = window.guidingViews().display();
+  std::uint32_t exposureStart = 0;
+  QString caption, slewX, xField;
+  bool frameShown = false, stopEnabled = false;
+  EveryPass watch([&] {
+    if (auto* dialog = qobject_cast<CameraDialogView*>(QApplication::activeModalWidget())) {
+      child<QPushButton>(*dialog, "autoguidePhoto")->click();
+      exposureStart = clock.nowMs();
+      return false;
+    }
+    if (!display.isVisible() || exposureStart == 0) return false;
+    if (clock.nowMs() - exposureStart < 10'000) return false;
+    caption = display.windowTitle();
+    xField = child<QLineEdit>(display, "x")->text();
+    slewX = child<QLineEdit>(display, "slewX")->text();
+    frameShown = !child<GuideImageArea>(display, "guideImage")->frame().isNull();
+    auto* stop = child<QPushButton>(display, "stopGuiding");
+    stopEnabled = stop->isEnabled();
+    QTest::mouseClick(stop, Qt::LeftButton);
+    return true;
+  });
+  ASSERT_TRUE(window.runCommand(12));  // Camera Interface
+
+  ASSERT_NE(exposureStart, 0u);
+  EXPECT_EQ(caption, "Guiding Info");
+  EXPECT_FALSE(xField.isEmpty());
+  EXPECT_FALSE(slewX.isEmpty());
+  EXPECT_TRUE(frameShown);
+  EXPECT_TRUE(stopEnabled);
+  // "Stop Guiding" ended the exposure some 10 s in and it was read out and shown; the
+  // display closed with the command.
+  const std::uint32_t exposed = app.simulator()->camera().lastExposureMs();
+  EXPECT_GE(exposed, 9'000u);
+  EXPECT_LE(exposed, 12'000u);
+  EXPECT_EQ(window.windowTitle(), "NVK_K7LQ_USB - KR Camera Image");
+  EXPECT_FALSE(program.guiding.active);
+  EXPECT_FALSE(program.guiding.starLost);
+  EXPECT_FALSE(display.isVisible());
+}
+
+}  // namespace
+}  // namespace nvk::app::qt

@@ -58,11 +58,8 @@ void refreshDisplay(core::Program& program) {
   program.ui().requestRedraw();
 }
 
-// The star after a training move: the brightest sample within two box radii of the search
-// point (a move may carry the star further than the prediction), then the whole-pixel
-// centroid twice, the second pass from the first one's result. Nothing when the box leaves
-// the image.
-std::optional<PixelPoint> locate(core::Program& program, PixelPoint from) {
+// The brightest sample of the guide image within two box radii of `from`.
+PixelPoint brightestNear(core::Program& program, PixelPoint from) {
   const int reach = 2 * maskRadius(program);
   const auto image = guideImage(program);
   int best = -1;
@@ -78,7 +75,15 @@ std::optional<PixelPoint> locate(core::Program& program, PixelPoint from) {
       }
     }
   }
-  from = brightest;
+  return brightest;
+}
+
+// The star after a training move: the brightest sample within two box radii of the search
+// point (a move may carry the star further than the prediction), then the whole-pixel
+// centroid twice, the second pass from the first one's result. Nothing when the box leaves
+// the image.
+std::optional<PixelPoint> locate(core::Program& program, PixelPoint from) {
+  from = brightestNear(program, from);
   for (int pass = 0; pass < 2; ++pass) {
     const CentroidResult r =
         findCentroidQuiet(guideImage(program), kGuideImageWidth, kGuideImageHeight, from.x, from.y,
@@ -87,6 +92,26 @@ std::optional<PixelPoint> locate(core::Program& program, PixelPoint from) {
     from = {r.position.x, r.position.y};
   }
   return from;
+}
+
+// The guide star at the start of a guiding run, from where it was last seen: the centroid
+// of the star box there. The star may have moved since (a drift between exposures, the AO
+// unit's return to its centre, a nudge of the mount): when the box holds no star, it is
+// looked for at the brightest sample within two box radii and centroided there twice.
+// Nothing when the box leaves the image or no star is found.
+std::optional<StarPosition> findGuideStarAgain(core::Program& program) {
+  const StarPosition& last = program.guiding.lastGuideStar;
+  auto centroidAt = [&](PixelPoint at) {
+    const CentroidResult r =
+        findCentroidQuiet(guideImage(program), kGuideImageWidth, kGuideImageHeight, at.x, at.y,
+                          maskRadius(program), true);
+    return r.status == CentroidStatus::Found && r.weight > 1.0 ? std::optional(r.position)
+                                                               : std::nullopt;
+  };
+  if (auto star = centroidAt({last.x, last.y})) return star;
+  auto star = centroidAt(brightestNear(program, {last.x, last.y}));
+  if (!star) return std::nullopt;
+  return centroidAt({star->x, star->y});
 }
 
 // One training measurement: the move, 200 ms, a guide frame, the star from `searchFrom`.
@@ -127,6 +152,7 @@ std::optional<PixelPoint> SelectGuideStarAt(core::Program& program, int dialogX,
   g.starSelected = true;
   g.reference = r.position;
   g.current = r.position;
+  g.lastGuideStar = r.position;
   char text[64];
   std::snprintf(text, sizeof text, "x position = %5d\ny position = %5d", point.x, point.y);
   app::ShowMessage(program.ui(), app::kCallerTextMessage, text);
@@ -145,6 +171,7 @@ GuideStatus GuiderCorrectionStep(core::Program& program) {
     return GuideStatus::StarLost;
   }
   g.current = r.position;
+  g.lastGuideStar = r.position;
   g.error = guideError(g.reference, g.current);
   const auto& s = program.settings;
   if (s.guidingMode == image::GuidingMode::AoUnit) {
@@ -186,16 +213,16 @@ bool CreateGuidingFrame(core::Program& program) {
   refreshDisplay(program);
   GuideExposure(program);
   GuideExposure(program);
-  const CentroidResult r =
-      findCentroidQuiet(guideImage(program), kGuideImageWidth, kGuideImageHeight, g.reference.x,
-                        g.reference.y, maskRadius(program), true);
-  if (r.status != CentroidStatus::Found) {
+  // The reference follows the star to where it is now.
+  const std::optional<StarPosition> star = findGuideStarAgain(program);
+  if (!star) {
     g.starLost = true;
     g.active = false;
     return false;
   }
-  g.reference = r.position;
-  g.current = r.position;
+  g.reference = *star;
+  g.current = *star;
+  g.lastGuideStar = *star;
   g.display.caption = "Guiding Info - stabilising";
   refreshDisplay(program);
   GuideExposure(program);

@@ -40,8 +40,10 @@ std::optional<PixelPoint> SelectGuideStarAt(core::Program& program, int dialogX,
 // --- guider-camera guiding inside an exposure ---
 
 // Starts guiding for the exposure that is beginning: refused (false, with an empty notice)
-// without a mount output, a camera or a selected star; otherwise two frames, the reference,
-// one stabilising correction and one more frame.
+// without a mount output, a camera or a selected star; otherwise two frames, the reference
+// (the star found again within two box radii of where it was last seen, so that it is tracked
+// from one guiding run to the next; false when it is not there), one stabilising correction
+// and one more frame.
 bool CreateGuidingFrame(core::Program& program);
 // One pass of the exposure's waiting loop: a guide frame and its correction.
 GuideStatus GuideStep(core::Program& program);

@@ -73,7 +73,10 @@ struct GuidingState {
   GuideLetterMemory letters;
   int lastXDurationMs = 0;
   int lastYDurationMs = 0;
-  bool starSelected = false;    // on the guide head ("Select Guide Star")
+  bool starSelected = false;  // on the guide head ("Select Guide Star")
+  // Where the guide-head star was last seen (selected, or found by a guide step): the next
+  // guiding run looks for it there.
+  StarPosition lastGuideStar;
   bool mainStarPicked = false;  // on the main image (Pick Guide Star)
   bool active = false;
   bool paused = false;

@@ -453,5 +453,24 @@ TEST_F(GuidingClosedLoop, GuidingInfoPausesAndStopsMainCameraGuiding) {
   EXPECT_LT(f.clock.nowMs() - start, 302'000u);
 }
 
+// Between two guiding runs the star moves 15 px, beyond the star box (radius 9): the second
+// run finds it again from where it was last seen, its reference follows the star, and it
+// guides there.
+TEST_F(GuidingClosedLoop, TheReferenceFollowsTheStarBetweenGuidingRuns) {
+  build(0.0);
+  selectStar();
+  guide(1.0);
+  const StarPosition before = f.program.guiding.reference;
+  // 2 s at the guide rate (7.5 guide px per second) carries the star 15 px along x.
+  rig->mount().bump('T', 2000);
+  const GuidingFigures g = guide(2.0);
+  report("guide head, second run after the star moved 15 px", g);
+  EXPECT_FALSE(f.program.guiding.starLost);
+  EXPECT_NEAR(std::abs(f.program.guiding.reference.x - before.x), 15, 1);
+  EXPECT_NEAR(f.program.guiding.reference.y, before.y, 1);
+  EXPECT_LT(g.rms, 0.3);
+  EXPECT_LT(g.peak, 1.0);
+}
+
 }  // namespace
 }  // namespace nvk::scope

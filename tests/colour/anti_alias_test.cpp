@@ -119,20 +119,5 @@ TEST(AntiAliasMeanStep, MatchesThePlainSumOnRandomPlanes) {
   }
 }
 
-// Every sum of three samples goes through the vector mean once.
-TEST(AntiAliasMeanStep, EverySumOfThreeIsDividedExactly) {
-  const std::size_t n = 3 * 65535 + 1;
-  Samples r(n), b(n), g(n);
-  for (std::size_t sum = 0; sum < n; ++sum) {
-    r[sum] = static_cast<std::uint16_t>(std::min<std::size_t>(sum, 65535));
-    b[sum] = static_cast<std::uint16_t>(std::min<std::size_t>(sum - r[sum], 65535));
-    g[sum] = static_cast<std::uint16_t>(sum - r[sum] - b[sum]);
-  }
-  Samples red(n), blue(n), green(n);
-  addMeanLowBits({r.data(), b.data(), g.data(), red.data(), blue.data(), green.data()}, 0, n);
-  for (std::size_t sum = 0; sum < n; ++sum)
-    ASSERT_EQ(red[sum], std::min<std::size_t>(65535, r[sum] + sum / 3 % 256)) << sum;
-}
-
 }  // namespace
 }  // namespace nvk::colour

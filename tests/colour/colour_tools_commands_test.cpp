@@ -117,13 +117,6 @@ TEST_F(ColourToolsCommandTest, RefusedWithoutColour) {
 }
 
 TEST_F(ColourToolsCommandTest, BalanceDialogDefaultsValidationAndReset) {
-  TBalanceDialog dialog(program.colourTools.balance, program.colour.balanceStart, ui);
-  EXPECT_EQ(dialog.title(), "Colour Starting Balance");
-  EXPECT_EQ(dialog.startText, (std::array<std::string, 3>{"0", "0", "0"}));
-  EXPECT_EQ(dialog.minimumText, (std::array<std::string, 3>{"0", "0", "0"}));
-  EXPECT_EQ(dialog.maximumText, (std::array<std::string, 3>{"255", "255", "255"}));
-  EXPECT_EQ(dialog.saturationText, "1");
-
   const struct {
     int field;  // 0 start, 1 minimum, 2 maximum, 3 saturation
     const char* text;

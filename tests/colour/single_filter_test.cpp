@@ -42,46 +42,6 @@ struct SingleFilterCommand : ::testing::Test, test::ProgramFixture {
   }
 };
 
-TEST(MatrixSites, FollowTheFixedGrid) {
-  const std::tuple<int, int, std::string_view, int, int> rows[] = {
-      {1, 3101, "R", 1, 1}, {2, 3102, "G", 0, 1}, {3, 3103, "G", 1, 0}, {4, 3104, "B", 0, 0}};
-  for (const auto& [choice, control, label, firstRow, firstColumn] : rows) {
-    const MatrixSite& s = matrixSite(choice);
-    EXPECT_EQ(s.controlId, control);
-    EXPECT_EQ(s.label, label);
-    EXPECT_EQ(s.firstRow, firstRow);
-    EXPECT_EQ(s.firstColumn, firstColumn);
-  }
-}
-
-// Choice 4 on a frame with 1000 at even rows and columns and 0 elsewhere: 1000 everywhere
-// (500 + 500 between sites), except the last row, which lies below the last filled row.
-TEST_F(SingleFilterCommand, ChoiceFourOnTheEvenSitePattern) {
-  const int w = program.geometry.width, h = program.geometry.height;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      raw(y, x) = (y % 2 == 0 && x % 2 == 0) ? 1000 : 0;
-  chooseInDialog(3104);
-  CreateMonoImageFromRaw(program);
-  EXPECT_EQ(program.colour.singleFilterSite, 4);
-  for (int y = 0; y < h - 1; ++y)
-    for (int x = 0; x < w; ++x)
-      ASSERT_EQ(raw(y, x), 1000) << y << "," << x;
-  // The last column lay between site 3038 and the end of its row: it took the site's value.
-  EXPECT_EQ(raw(0, w - 1), 1000);
-  for (int x = 0; x < w; ++x)
-    ASSERT_EQ(raw(h - 1, x), 0) << x;
-  EXPECT_EQ(program.history.slot(0), "Image Converted to Single Colour");
-  EXPECT_EQ(ui.progressCaptions(), std::vector<std::string>{"BUILDING SINGLE FILTER IMAGE"});
-  EXPECT_EQ(ui.progressPositions(), (std::vector<int>{20, 100}));
-  EXPECT_EQ(ui.redraws(), 1);
-  // Undo Last Filter brings back the raw pattern and empties the history line.
-  EXPECT_TRUE(process::UndoLastFilter(program));
-  EXPECT_EQ(raw(0, 1), 0);
-  EXPECT_EQ(raw(0, 2), 1000);
-  EXPECT_EQ(program.history.usedCount(), 0);
-}
-
 TEST_F(SingleFilterCommand, ChoiceOneKeepsRowZeroAndColumnZero) {
   const Samples before =
       test::randomSamples(program.geometry.pixelCount, program.geometry.width, 9);

@@ -44,18 +44,6 @@ struct SmallFrame {
   std::size_t at(int y, int x) const { return static_cast<std::size_t>(y * width + x); }
 };
 
-TEST(ColourFactors, FollowTheTable) {
-  // IR filter, daylight -> red denominator; green and blue never change.
-  const std::tuple<bool, bool, int> rows[] = {
-      {true, true, 42}, {true, false, 40}, {false, true, 44}, {false, false, 40}};
-  for (const auto& [ir, daylight, redDenominator] : rows) {
-    const ColourFactors f = colourFactors(ir, daylight);
-    EXPECT_EQ(f.red, (ColourFactor{20, redDenominator}));
-    EXPECT_EQ(f.green, (ColourFactor{20, 44}));
-    EXPECT_EQ(f.blue, (ColourFactor{20, 33}));
-  }
-}
-
 // A uniform frame of value v: at a red or blue site the own colour is D2/8 + v/2 (each half
 // truncated on its own), the others v; at a green site green is X4/8 + v/2 and red and blue v.
 // The luminance is v x 1.2 truncated and capped, on every site.
@@ -128,58 +116,6 @@ TEST(Synthesis, FirstWindowWithDefaultOffsetsIsABlueSite) {
   EXPECT_EQ(f.green[f.at(4, 5)], (g.x4 / 8 + g.centre / 2) * 20 / 44);
   EXPECT_EQ(f.blue[f.at(4, 5)], g.h6 / 6 * 20 / 33);
   EXPECT_EQ(f.lum[f.at(4, 5)], (g.o4 / 2 + g.centre) / 3 * 6 / 5);
-}
-
-TEST(Synthesis, PixelOffsetSwapsTheSitesAlongARow) {
-  SmallFrame plain = distinctFrame();
-  SmallFrame swapped = distinctFrame();
-  const ColourFactors k = colourFactors(false, false);
-  plain.synthesize(k, false, true);
-  swapped.synthesize(k, true, true);
-  for (int y : {4, 5, 10}) {
-    for (int x = 4; x < 40; ++x) {
-      const SiteSums s = sumsAt(plain, y, x);
-      // With pixel offset on, the site the plain pass sees at x + 1 is seen at x.
-      const bool blueRow = y % 2 == 0;
-      // Without the offset a blue row has green at odd columns, a red row at even ones.
-      const bool greenWithoutOffset = x % 2 == (blueRow ? 1 : 0);
-      const bool green = !greenWithoutOffset;
-      const unsigned own = s.d2 / 8 + s.centre / 2;
-      const unsigned expectedRed = green ? (blueRow ? s.v6 : s.h6) / 6 : (blueRow ? s.x4 / 4 : own);
-      EXPECT_EQ(swapped.red[swapped.at(y, x)], expectedRed * 20 / 40) << y << "," << x;
-      EXPECT_EQ(swapped.green[swapped.at(y, x)],
-                (green ? s.x4 / 8 + s.centre / 2 : s.o4 / 4) * 20 / 44);
-    }
-  }
-}
-
-TEST(Synthesis, LabelledFrameStartsAtRowTwelveAndKeepsItsBand) {
-  SmallFrame f = distinctFrame();
-  f.raw[4] = 17;
-  f.raw[5] = 17;
-  EXPECT_EQ(firstWindowRow(f.raw.data()), 12);
-  f.synthesize(colourFactors(false, false), false, true);
-  for (int y = 0; y < 14; ++y)
-    for (int x = 0; x < f.width; ++x)
-      ASSERT_EQ(f.red[f.at(y, x)], kSentinel) << y << "," << x;
-  // Row 14 is the first centre row and has the starting row phase: blue at column 4.
-  const SiteSums s = sumsAt(f, 14, 4);
-  EXPECT_EQ(f.blue[f.at(14, 4)], (s.d2 / 8 + s.centre / 2) * 20 / 33);
-  f.raw[5] = 18;
-  EXPECT_EQ(firstWindowRow(f.raw.data()), 2);
-}
-
-TEST(Synthesis, BordersKeepTheirContents) {
-  SmallFrame f = distinctFrame();
-  f.synthesize(colourFactors(false, false), false, true);
-  for (int y = 0; y < f.height; ++y) {
-    for (int x = 0; x < f.width; ++x) {
-      const bool written = y >= 4 && y <= f.height - 3 && x >= 4;
-      // The last two windows of the last row would read past the end of the frame.
-      const bool pastTheEnd = y == f.height - 3 && x >= f.width - 2;
-      EXPECT_EQ(f.lum[f.at(y, x)] != kSentinel, written && !pastTheEnd) << y << "," << x;
-    }
-  }
 }
 
 // Regression: the last window row used to be height - 4, whose window reaches one row past the

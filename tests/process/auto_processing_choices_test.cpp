@@ -37,18 +37,5 @@ TEST(AutoProcessingChoicesTest, NumbersAreStoredOneByOne) {
   }
 }
 
-// One of four stretches: choosing one clears the others.
-TEST(AutoProcessingChoicesTest, OneStretchAtATime) {
-  image::Settings s;
-  EXPECT_EQ(autoStretch(s), AutoStretch::None);
-  for (const AutoStretch stretch :
-       {AutoStretch::Weak, AutoStretch::Strong, AutoStretch::User, AutoStretch::None}) {
-    selectAutoStretch(s, stretch);
-    EXPECT_EQ(autoStretch(s), stretch);
-    EXPECT_EQ(s.autoWeakStretch + s.autoStrongStretch + s.autoUserStretch,
-              stretch == AutoStretch::None ? 0 : 1);
-  }
-}
-
 }  // namespace
 }  // namespace nvk::process

@@ -50,23 +50,6 @@ class DarkFlatHotPixelTest : public ::testing::Test {
   std::vector<std::string> messages() { return f.ui.messageTexts(); }
 };
 
-TEST_F(DarkFlatHotPixelTest, DarkSubtractionAtTheSixteenBitBoundaries) {
-  struct Row {
-    int image, dark, expected;
-  };
-  const Row rows[] = {{1000, 999, 1},    {1000, 1000, 0},   {1000, 1001, 0},
-                      {0, 0, 0},         {0, 65535, 0},     {65535, 0, 65535},
-                      {65535, 1, 65534}, {65535, 65534, 1}, {1, 0, 1}};
-  Frame image, dark;
-  for (const Row& r : rows) {
-    image.push_back(static_cast<std::uint16_t>(r.image));
-    dark.push_back(static_cast<std::uint16_t>(r.dark));
-  }
-  subtractDarkSamples(image, dark);
-  for (std::size_t i = 0; i < std::size(rows); ++i)
-    EXPECT_EQ(image[i], rows[i].expected) << i;
-}
-
 TEST_F(DarkFlatHotPixelTest, DarkSubtractionMatchesThePlainVersionOnARandomFullFrame) {
   const Frame in = test::randomFrame(image::kFullWidth, image::kFullHeight, 30);
   const Frame dark = test::randomFrame(image::kFullWidth, image::kFullHeight, 31);
@@ -82,22 +65,6 @@ TEST_F(DarkFlatHotPixelTest, DarkSubtractionMatchesThePlainVersionOnARandomFullF
   EXPECT_EQ(f.ui.redraws(), 1);
   EXPECT_TRUE(UndoLastFilter(p));
   EXPECT_TRUE(std::equal(in.begin(), in.end(), raw().begin()));
-}
-
-TEST_F(DarkFlatHotPixelTest, FlatMeansTakeTheirBlocks) {
-  useBinned();
-  const int w = p.geometry.width;
-  Frame flat(pixels(), 0);
-  for (int y = 10; y <= 19; ++y) {
-    for (int x = 5; x <= 504; ++x)
-      flat[y * w + x] = 2000;
-    for (int x = 505; x <= 604; ++x)
-      flat[y * w + x] = 8000;
-  }
-  flat[9 * w + 5] = 60000;  // outside both blocks
-  flat[10 * w + 4] = 60000;
-  EXPECT_DOUBLE_EQ(flatFieldMean(flat, w), 2000.0);  // 10,000,000 x 0.0002
-  EXPECT_DOUBLE_EQ(automaticFlatMean(flat, w), (5000.0 * 2000 + 1000.0 * 8000) / 6000);  // 3000
 }
 
 TEST_F(DarkFlatHotPixelTest, FlatCorrectionCasesWorkedOutByHand) {
@@ -155,21 +122,6 @@ TEST_F(DarkFlatHotPixelTest, FlatFieldOfALabelledImageStartsAtRowEleven) {
   applyLoadedFlatField(p);
   EXPECT_EQ(at(600, 6), 1000);
   EXPECT_EQ(at(600, 7), 2000);
-}
-
-TEST_F(DarkFlatHotPixelTest, AutomaticFlatStartsAtRowTwo) {
-  useBinned();
-  std::fill_n(raw().begin(), pixels(), 1000);
-  Frame flat(pixels(), 250);
-  applyAutomaticFlat(p, flat);
-  EXPECT_EQ(at(10, 1), 1000);
-  EXPECT_EQ(at(10, 2), 1000);  // mean 250: v / 250 x 250
-  flat.assign(pixels(), 500);
-  for (int x = 5; x <= 604; ++x)
-    flat[15 * p.geometry.width + x] = 500 + 6;  // mean 500.6
-  std::fill_n(raw().begin(), pixels(), 1000);
-  applyAutomaticFlat(p, flat);
-  EXPECT_EQ(at(700, 2), 1001);  // 1000 / 500 x 500.6 = 1001.2
 }
 
 TEST_F(DarkFlatHotPixelTest, DarkAndFlatFilesAreLoadedThroughTheFileLoader) {

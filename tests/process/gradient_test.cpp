@@ -30,14 +30,6 @@ class GradientFilterTest : public ::testing::Test {
   }
 };
 
-TEST_F(GradientFilterTest, AUniformFrameIsUnchanged) {
-  std::fill_n(raw().begin(), p.geometry.pixelCount, 1234);
-  GradientFilter(p);
-  EXPECT_EQ(std::count(raw().begin(), raw().begin() + p.geometry.pixelCount, 1234),
-            static_cast<long>(p.geometry.pixelCount));
-  EXPECT_EQ(p.history.slot(0), "Gradient Filter");
-}
-
 TEST_F(GradientFilterTest, ThePlaneThroughThePatchesIsSubtracted) {
   tiltedPatches();
   const GradientPlane plane = fitGradientPlane(raw(), p.geometry.width);

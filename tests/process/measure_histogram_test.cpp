@@ -56,26 +56,5 @@ TEST(DisplayHistogram, ListingNamesTheFirstFifteenCutValues) {
   EXPECT_EQ(big.listing(), "val   count \n0255  123456785\n");
 }
 
-TEST(DisplayHistogram, CountsTheShownPictureOnly) {
-  image::DisplayImage display;
-  display.width = 4;
-  display.height = 2;
-  const std::uint8_t shown[] = {0, 0, 7, 255, 7, 7, 1, 2};
-  std::copy(std::begin(shown), std::end(shown), display.pixels.begin());
-  display.pixels[8] = 99;  // beyond the picture
-  const auto h = histogramOfDisplay(display);
-  EXPECT_EQ(h.total, 8u);
-  EXPECT_EQ(h.counts[0], 2u);
-  EXPECT_EQ(h.counts[7], 3u);
-  EXPECT_EQ(h.counts[255], 1u);
-  EXPECT_EQ(h.counts[99], 0u);
-
-  const std::uint16_t samples[] = {0, 255, 256, 65535, 65280, 511};
-  const auto s = histogramOfSamples(samples);
-  EXPECT_EQ(s.counts[0], 2u);
-  EXPECT_EQ(s.counts[1], 2u);
-  EXPECT_EQ(s.counts[255], 2u);
-}
-
 }  // namespace
 }  // namespace nvk::process

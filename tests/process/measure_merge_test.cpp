@@ -108,19 +108,6 @@ class MergeFlowTest : public ::testing::Test, protected test::ProgramFixture {
   }
 };
 
-// Merging two shifted copies of a star field aligns them exactly: the average of the field
-// with its aligned copy is the field itself over the whole overlap.
-TEST_F(MergeFlowTest, AveragingAnAlignedCopyGivesTheFieldBack) {
-  ASSERT_TRUE(mergeWithFile(program, secondPath, 401, 299, 406, 297, MergeMode::Average));
-  const auto merged = raw();
-  EXPECT_EQ(merged, expected(MergeMode::Average));
-  EXPECT_EQ(merged, fieldA);  // the overlap averages equal samples; the rest is the first's
-  EXPECT_EQ(program.history.slot(0), "Dark Frame Subtracted");
-  EXPECT_EQ(program.history.slot(1), "Images Merged (Averaged)");
-  EXPECT_EQ(program.fits.object, "M42");  // the first image's record, not the file's
-  EXPECT_EQ(ui.progressCaptions(), std::vector<std::string>{"MERGING IN PROGRESS"});
-}
-
 TEST_F(MergeFlowTest, AddingSaturatesAt65535) {
   ASSERT_TRUE(mergeWithFile(program, secondPath, 1000, 700, 1007, 696, MergeMode::Add));
   const auto merged = raw();

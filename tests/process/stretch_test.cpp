@@ -94,32 +94,6 @@ TEST_F(StretchTest, EachStretchMapsBoundarySamplesAsWorkedOutByHand) {
   }
 }
 
-TEST_F(StretchTest, TablesHoldTheirFormulasAtChosenEntries) {
-  StretchTable t;
-  fillSineTable(t);
-  EXPECT_EQ(t[16384], 16383);
-  EXPECT_EQ(*std::max_element(t.begin(), t.end()), 32765);
-  fillLogTable(t);
-  EXPECT_EQ(t[0], 0);
-  EXPECT_EQ(t[32767], 32761);  // ln 32768 x 3151 = 32761.6
-  fillAntilogTable(t);
-  EXPECT_EQ(t[32761], 32760);
-  EXPECT_EQ(t[32762], 32767);
-  fillNonLinearTable(t, 2.0);
-  EXPECT_EQ(t[16384], 21845);       // 32768 / 1.5
-  fillRemoveBackgroundTable(t, 3);  // B = 128, k = 255 / 254
-  EXPECT_EQ(t[127], 0);
-  EXPECT_EQ(t[128], 0);
-  EXPECT_EQ(t[129], 1);
-  EXPECT_EQ(t[32767], 32767);
-  EXPECT_EQ(fillRemoveBackgroundTable(t, 100), 12544);
-  EXPECT_EQ(t[12544 + 157], 255);  // k = 255 / 157
-  for (auto fill : {fillSineTable, fillLogTable, fillAntilogTable, fillInvertTable}) {
-    fill(t);
-    EXPECT_LE(*std::max_element(t.begin(), t.end()), 32767);
-  }
-}
-
 TEST_F(StretchTest, ConditionsThatLeaveTheImageAlone) {
   const std::size_t at = placeSamples({1001, 2001});
   EXPECT_FALSE(NormalStretch(p, 100, 100));
@@ -168,28 +142,6 @@ TEST_F(StretchTest, ApplyingATableReportsTwentyPartsAndKeepsTheLabelledBand) {
   EXPECT_EQ(raw()[4], 17);
 }
 
-TEST_F(StretchTest, TheStretchedFrameEqualsAPlainLookUpOnARandomFullFrame) {
-  p.state.binned = false;
-  p.applyGeometry();
-  test::fillRandomFrame(raw().first(pixels()), p.geometry.width, 5);
-  const std::vector<std::uint16_t> before(raw().begin(), raw().begin() + pixels());
-  NonLinearStretch(p, 7);
-  const StretchTable& t = p.processing.stretchTable;
-  std::size_t mismatches = 0;
-  for (std::size_t i = 0; i < pixels(); ++i)
-    mismatches += raw()[i] != 2 * t[before[i] / 2];
-  EXPECT_EQ(mismatches, 0u);
-}
-
-TEST_F(StretchTest, AFullHistoryTakesNoLineButTheStretchStillWorks) {
-  for (int i = 0; i < image::ProcessingHistory::kSlots; ++i)
-    p.history.add("x");
-  const std::size_t at = placeSamples({100});
-  InvertImage(p);
-  EXPECT_EQ(samplesAt(at, 1), std::vector<int>{65434});
-  EXPECT_EQ(p.history.slot(14), "x");
-}
-
 // Regression: the bins were 16-bit, so a binned sky frame with more than 65,535 samples in one
 // bin wrapped round and a smaller bin was taken for the background.
 TEST_F(StretchTest, BackgroundBinsCountPastSixteenBits) {
@@ -205,18 +157,6 @@ TEST_F(StretchTest, BackgroundBinsCountPastSixteenBits) {
   EXPECT_EQ(p.processing.background.mode, 40);
   // Samples outside the band are not counted.
   EXPECT_EQ(p.processing.background.counts[0], 0u);
-}
-
-TEST_F(StretchTest, BackgroundModeIsTheFirstOfEqualBinsAndCoversNineteenBlocksAtFullSize) {
-  p.state.binned = false;
-  p.applyGeometry();
-  const std::size_t tenRows = std::size_t{10} * p.geometry.width;
-  std::fill_n(raw().begin(), pixels(), 0);
-  std::fill_n(raw().begin() + tenRows / 2, 19 * tenRows / 2, 7 * 256);
-  std::fill_n(raw().begin() + tenRows / 2 + 19 * tenRows / 2, 19 * tenRows / 2, 5 * 256);
-  EstimateBackground(p);
-  EXPECT_EQ(p.processing.background.counts[7], 19 * tenRows / 2);
-  EXPECT_EQ(p.processing.background.mode, 5);
 }
 
 TEST_F(StretchTest, AutomaticProcessingRunsTheChosenStepsInOrder) {
@@ -251,14 +191,6 @@ TEST_F(StretchTest, AutomaticProcessingRunsTheChosenStepsInOrder) {
   EXPECT_EQ(p.history.slot(1), "High Pass Low Power Filter");
   EXPECT_EQ(p.history.slot(2), "Unsharp Mask : rad 4 ,power 2");
   EXPECT_EQ(f.ui.redraws(), 1);
-}
-
-TEST_F(StretchTest, RemoveBackgroundOnlyRunsWithAnAutomaticStretch) {
-  p.settings.autoRemoveBackground = true;
-  const std::size_t at = placeSamples({5000});
-  AutoProcess(p);
-  EXPECT_EQ(samplesAt(at, 1), std::vector<int>{5000});
-  EXPECT_EQ(p.history.usedCount(), 0);
 }
 
 TEST_F(StretchTest, UndoRestoresTheFrameOnceAndEmptiesTheLastHistoryLine) {

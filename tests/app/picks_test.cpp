@@ -7,13 +7,6 @@
 namespace nvk::app {
 namespace {
 
-TEST(PicksTest, DisplayToFullScale) {
-  EXPECT_EQ(displayToFullScale(false, false), 1);
-  EXPECT_EQ(displayToFullScale(false, true), 2);
-  EXPECT_EQ(displayToFullScale(true, false), 2);
-  EXPECT_EQ(displayToFullScale(true, true), 4);
-}
-
 TEST(PicksTest, FocusPickClampsAndScales) {
   struct Row {
     bool binned, half;

@@ -157,28 +157,6 @@ TEST_F(DiscoveryTest, DeviceTableEntriesAndUnreadableStrings) {
   EXPECT_EQ(devices().productIdText, "0002");
 }
 
-TEST_F(DiscoveryTest, ANameWithoutVidOrPidLeavesThePreviousTexts) {
-  // The texts of the camera's path stay in force for the next interface, which therefore
-  // counts as a camera too and, being later, is the one used.
-  fake.cameraInterfaces = {device(kCamera, 0x1209, 0x7517), device("usb:anonymous", 0, 0)};
-  fake.cameraHandles[kCamera] = 1;
-  fake.cameraHandles["usb:anonymous"] = 9;
-  OpenCamera(f.program);
-  EXPECT_EQ(devices().productIdText, "7517");
-  EXPECT_EQ(fake.opened, (std::vector<std::string>{kCamera, "usb:anonymous"}));
-  ASSERT_TRUE(devices().cameraConnected);
-  EXPECT_EQ(devices().camera->handleNumber(), 9);
-}
-
-TEST_F(DiscoveryTest, IdTextsAreTheFourCharactersAfterTheSeparator) {
-  EXPECT_EQ(idTextAfter("\\\\?\\usb#vid_04b4&pid_8613#6&1b", "vid"), "04b4");
-  EXPECT_EQ(idTextAfter("\\\\?\\usb#vid_04b4&pid_8613#6&1b", "pid"), "8613");
-  EXPECT_EQ(idTextAfter("short pid_12", "pid"), "12");
-  EXPECT_EQ(idTextAfter("nothing here", "vid"), std::nullopt);
-  EXPECT_EQ(idText(0x7517), "7517");
-  EXPECT_EQ(idText(0x00af), "00af");
-}
-
 // An interface without a name, a camera or a wheel that will not open: an "Error" box each.
 TEST_F(DiscoveryTest, FailuresOfNamingAndOpening) {
   const struct {
@@ -351,13 +329,6 @@ TEST_F(TransferTest, WithoutAChannelTransfersFailWithTheirMessages) {
                                       "Error 0 trying to read NVKIO data from USB\n",
                                       "Could not write NVKIO Output - try rebooting USB device",
                                       "Error 0 trying to read NVKIO data from USB Filterwheel\n"}));
-}
-
-TEST_F(TransferTest, CloseDevicesDropsBothChannels) {
-  f.program.devices.filterWheel = std::make_unique<test::RecordingWheelTransport>();
-  CloseDevices(f.program);
-  EXPECT_EQ(f.program.devices.camera, nullptr);
-  EXPECT_EQ(f.program.devices.filterWheel, nullptr);
 }
 
 TEST(CompositeEnumerator, ListsAllSourcesAndOpensThroughTheOneThatListed) {

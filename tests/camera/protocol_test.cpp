@@ -245,12 +245,6 @@ TEST_F(ProtocolTest, SerialWriteBeyondTheCommandBufferIsRefused) {
   EXPECT_EQ(transport->writes[0].size(), 64u);
 }
 
-TEST_F(ProtocolTest, ReadSerialReturnsTheBytesRead) {
-  reply(bytes({'H', '#', 7}));
-  const auto got = ReadSerial(program(), 1, 3);
-  EXPECT_EQ(std::vector<std::uint8_t>(got.begin(), got.end()), bytes({'H', '#', 7}));
-}
-
 TEST_F(ProtocolTest, FilterSelectionThroughTheCameraSerialPort) {
   program().settings.telescopePortIndex = 1;
   SelectFilter(program(), 3);
@@ -340,21 +334,6 @@ TEST(FocusMeasurement, ALoneHotSampleIsNotTheStar) {
   const FocusMeasurement m = measureFocusWindow(w);
   EXPECT_EQ(m.peak, 30000);
   EXPECT_EQ(m.row, 59);
-}
-
-TEST(FocusMeasurement, WidthTakesTheOutermostSamplesAboveHalf) {
-  auto w = focusWindowWithStar();
-  // A second bright sample further out on the star's row widens the measured width.
-  w[59 * 128 + 10] = 20000;
-  w[59 * 128 + 120] = 20000;
-  const FocusMeasurement m = measureFocusWindow(w);
-  EXPECT_EQ(m.fwhm, 120 - 10 + 1);
-  // Outside the scans (column 2, column 126) nothing counts.
-  w[59 * 128 + 10] = 800;
-  w[59 * 128 + 120] = 800;
-  w[59 * 128 + 2] = 20000;
-  w[59 * 128 + 126] = 20000;
-  EXPECT_EQ(measureFocusWindow(w).fwhm, 2);
 }
 
 TEST(FocusMeasurement, BackgroundIsTheFirstFullestBin) {

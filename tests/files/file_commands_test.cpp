@@ -145,18 +145,6 @@ TEST_F(FileCommandsTest, SaveRgbFitsNeedsAColourImage) {
   EXPECT_EQ(std::filesystem::file_size(root / "rgb.FIT"), 5760u + 3 * 3'076'480u + 960u);
 }
 
-TEST_F(FileCommandsTest, EightBitBoxActsAtOnceAndShapesTheSave) {
-  makeImage(program, true, false);
-  ui.onDialog<FitsDetailsDialog>("TFitsDetailsDialog", [this](FitsDetailsDialog& d) {
-    d.toggleEightBit();
-    EXPECT_TRUE(program.fileMenu.fitsEightBit);
-    return d.pressContinue();
-  });
-  ui.answerFileDialog((root / "e.FIT").string());
-  run(command::kSaveFits);
-  EXPECT_EQ(std::filesystem::file_size(root / "e.FIT"), 1'546'560u);
-}
-
 TEST_F(FileCommandsTest, SaveChoosesTheWriterByTheName) {
   makeImage(program, true, false);
   program.state.modeCode = '2';
@@ -202,28 +190,6 @@ TEST_F(FileCommandsTest, DeleteFileAsksAndDeletesOnOk) {
   EXPECT_TRUE(ui.scriptErrors().empty());
   EXPECT_FALSE(std::filesystem::exists(root / "old.raw"));
   EXPECT_TRUE(std::filesystem::exists(root / "keep.raw"));
-}
-
-TEST_F(FileCommandsTest, SelectDarkAndFlatOnlyRememberThePathAndTheFilterEntry) {
-  ui.answerFileDialog((root / "dark.FIT").string());
-  ui.answerFileDialog((root / "flat~1").string());
-  ui.answerFileDialog(std::nullopt);
-  run(command::kSelectDarkFrame);
-  run(command::kSelectFlatField);
-  EXPECT_EQ(program.fileMenu.darkFramePath, (root / "dark.FIT").string());
-  EXPECT_EQ(program.fileMenu.flatFieldPath, (root / "flat~1").string());
-  EXPECT_TRUE(ui.messageTexts().empty());
-  // Each dialog offers the filter entry and folder chosen last: FITS after a .FIT name, the
-  // raw entry after a name with '~'. Cancel keeps the choice.
-  run(command::kSelectDarkFrame);
-  const auto& asked = ui.fileDialogRequests();
-  ASSERT_EQ(asked.size(), 3u);
-  EXPECT_EQ(asked[0].filterIndex, 1);
-  EXPECT_EQ(asked[1].filterIndex, 2);
-  EXPECT_EQ(asked[1].directory, root.path().string());
-  EXPECT_EQ(asked[2].filterIndex, 1);
-  EXPECT_EQ(asked[2].filter, "Norvane (~*.)|~*.*|FITS files|*.FIT|All Files(*.*)|*.*|");
-  EXPECT_EQ(program.fileMenu.darkFramePath, (root / "dark.FIT").string());
 }
 
 // Open while merging: the merge ends first, so its picks no longer act on the opened file.

@@ -83,15 +83,6 @@ TEST_F(FitsFileTest, BoundarySamplesAreStoredBigEndianOffsetBy32768) {
   EXPECT_EQ(b[5760 + 2 * 1520 + 1], 0xCD);
 }
 
-TEST_F(FitsFileTest, PaddingIsZeroBytesAfterTheData) {
-  makeImage(program, true, false);
-  program.settings.padFits = true;
-  ASSERT_EQ(writeFitsFile(program, root / "p.fit", {}), SaveResult::Saved);
-  const auto b = readBytes(root / "p.fit");
-  ASSERT_EQ(b.size(), 3'084'480u);
-  EXPECT_TRUE(std::all_of(b.begin() + 3'082'240, b.end(), [](std::uint8_t v) { return v == 0; }));
-}
-
 TEST_F(FitsFileTest, ColourPlanesFollowTheRawPlaneAsHeldRedGreenBlue) {
   makeImage(program, true, true);
   ASSERT_EQ(writeFitsFile(program, root / "c.fit", {}), SaveResult::Saved);

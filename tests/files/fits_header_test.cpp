@@ -339,52 +339,6 @@ TEST(FitsHeader, RefusesHeadersNotWrittenByThisProgram) {
   EXPECT_FALSE(parseFitsHeader(good.substr(0, 5000), 12'312'000, {}));
 }
 
-TEST(FitsHeader, ZeroBzeroMeansUnsignedSamples) {
-  std::string h = buildFitsHeader({}, {}, {});
-  h.replace(36 * 80, 80, padded("BZERO   =   +0.0000000000E+00"));
-  const auto parsed = parseFitsHeader(h, 12'312'000, {});
-  ASSERT_TRUE(parsed);
-  EXPECT_EQ(parsed->sampleOffset, 0);
-}
-
-TEST(FitsHeaderInfo, ResetEmptiesPerImageFieldsAndKeepsOriginAndOptics) {
-  image::FitsHeaderInfo info;
-  info.object = "o";
-  info.telescope = "t";
-  info.instrument = "i";
-  info.observer = "b";
-  info.origin = "keep";
-  info.dateObs = "d";
-  info.timeObs = "t";
-  info.historyText = "h";
-  info.commentText = "c";
-  info.filter = "Ha";
-  info.exposureSeconds = 1;
-  info.focalLength = 2;
-  info.aperture = 3;
-  info.pixelWidth = 0.0078;
-  info.utOffsetHours = 4;
-  image::ProcessingHistory history;
-  history.add("x");
-  resetFitsHeaderInfo(info, history);
-  EXPECT_EQ(history.usedCount(), 0);
-  EXPECT_EQ(info.object, "");
-  EXPECT_EQ(info.telescope, "");
-  EXPECT_EQ(info.observer, "");
-  EXPECT_EQ(info.dateObs, "");
-  EXPECT_EQ(info.timeObs, "");
-  EXPECT_EQ(info.historyText, "");
-  EXPECT_EQ(info.commentText, "");
-  EXPECT_EQ(info.instrument, "Norvane CCD");
-  EXPECT_EQ(info.filter, "None");
-  EXPECT_EQ(info.exposureSeconds, 0);
-  EXPECT_EQ(info.focalLength, 0);
-  EXPECT_EQ(info.aperture, 0);
-  EXPECT_EQ(info.origin, "keep");
-  EXPECT_EQ(info.pixelWidth, 0.0078);
-  EXPECT_EQ(info.utOffsetHours, 4);
-}
-
 TEST(ProcessingHistory, FullListDropsNewEntriesAndUndoEmptiesLastUsed) {
   image::ProcessingHistory history;
   for (int i = 0; i < 15; ++i)

@@ -164,22 +164,6 @@ TEST_F(RawFileTest, RawFilesRoundTripThroughOpen) {
   }
 }
 
-TEST_F(RawFileTest, FlatFilesOpenAsMonoFrames) {
-  for (bool binned : {true, false}) {
-    makeImage(program, binned, true, 4);
-    program.state.modeCode = binned ? '2' : '1';
-    ASSERT_EQ(saveFlatFile(program, root / "f.raw"), SaveResult::Saved);
-    core::Program other(clock, ui, core::ProgramPaths(root.path()));
-    const auto result = openImageFile(other, root / "f.raw");
-    ASSERT_TRUE(result.loaded);
-    EXPECT_EQ(result.kind, FileKind::Flat);
-    EXPECT_EQ(other.state.binned, binned);
-    EXPECT_FALSE(other.state.colourConverted);
-    EXPECT_TRUE(test::samePlanePart(other.planes.RawImage, program.planes.RawImage,
-                                    program.geometry.pixelCount));
-  }
-}
-
 class CalibrationTest : public RawFileTest {};
 
 TEST_F(CalibrationTest, DarkFramesOfEveryRawSizeGoToTheSecondPlane) {

@@ -202,26 +202,6 @@ TEST_F(TiffTest, DisplayStretchTonesTheEightBitColourRendering) {
   }
 }
 
-TEST(RgbRender8, AnUnchangingToneCurveRendersAsWithoutOne) {
-  ToneCurve identity;
-  for (int j = 0; j < 256; ++j)
-    identity[static_cast<std::size_t>(j)] = static_cast<std::uint8_t>(j);
-  for (const std::uint16_t raw : {0, 1, 255, 256, 1001, 32768, 65533, 65534, 65535}) {
-    const auto a = renderRgb8Pixel(raw, 200, 100, 0, 3);
-    const auto b = renderRgb8Pixel(raw, 200, 100, 0, 3, identity);
-    EXPECT_EQ(a.red, b.red) << raw;
-    EXPECT_EQ(a.green, b.green) << raw;
-    EXPECT_EQ(a.blue, b.blue) << raw;
-  }
-  // Saturation is judged on the raw sample: a curve that darkens 65534 keeps the factors at 1.
-  ToneCurve dark{};
-  const auto s = renderRgb8Pixel(65534, 100, 0, 0, 3, dark);
-  // toned = 0 x 256 + 254: 1.2 x 254 / 256 = 1.19 for every channel.
-  EXPECT_EQ(s.red, 1);
-  EXPECT_EQ(s.green, 1);
-  EXPECT_EQ(s.blue, 1);
-}
-
 TEST_F(TiffTest, FailedTiffKeepsThePreviousFile) {
   makeImage(program, true, false);
   test::writeBytes(root / "t.tif", "previous");

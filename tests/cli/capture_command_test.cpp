@@ -134,12 +134,6 @@ TEST_F(CaptureTest, RefusesBadArgumentsWithoutTouchingAnything) {
   EXPECT_TRUE(std::filesystem::is_empty(root.path()));
 }
 
-TEST_F(CaptureTest, WithoutACameraSaysSo) {
-  EXPECT_EQ(run({"capture", "--mode", "4", "--exposure", "1", path("x.raw")}), 1);
-  EXPECT_NE(err.find("Sorry, No camera found on USB"), std::string::npos) << err;
-  EXPECT_FALSE(std::filesystem::exists(path("x.raw")));
-}
-
 TEST(ConsoleUiForCapture, PumpsTheVirtualClockTakesCtrlCOnceAndDrawsTheBar) {
   std::ostringstream err;
   ConsoleUi ui(err);

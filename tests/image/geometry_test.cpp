@@ -77,17 +77,6 @@ TEST(ReadoutModes, TableOfModes) {
   EXPECT_EQ(readoutModeInfo(ReadoutMode::Binned4x8).modeCode, '3');
 }
 
-TEST(ImageStateTest, InitialValues) {
-  const ImageState s;
-  EXPECT_EQ(s.readoutMode, ReadoutMode::HighResolution);
-  EXPECT_EQ(s.modeCode, '1');
-  EXPECT_FALSE(s.binned);
-  EXPECT_FALSE(s.colourConverted);
-  EXPECT_EQ(s.subFrameFraction, 2);
-  EXPECT_EQ(s.subFrameWidth, 1520);
-  EXPECT_EQ(s.subFrameHeight, 1012);
-}
-
 TEST(PlanePoolTest, SeventeenDistinctZeroedPlanesThatNeverMove) {
   PlanePool pool;
   for (int n = 1; n <= PlanePool::kPlaneCount; ++n) {

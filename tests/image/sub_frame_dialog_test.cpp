@@ -33,14 +33,5 @@ TEST(SubFrameDialogTest, MarksTheCurrentFractionWhenDrawn) {
   EXPECT_EQ(SubFrameDialog::choice(211).label, "1/3 Frame (1011x672)");
 }
 
-TEST(SubFrameDialogTest, HelpShowsItsOwnTitle) {
-  ImageState state;
-  port::ScriptedUi ui;
-  SubFrameDialog(state).help(ui);
-  ASSERT_EQ(ui.messages().size(), 1u);
-  EXPECT_EQ(ui.messages()[0].title, "NVK_K7LQ_USB - Set Sub-Frame Size");
-  EXPECT_EQ(ui.messages()[0].text, "Select the size of high resolution sub-frame you want");
-}
-
 }  // namespace
 }  // namespace nvk::image

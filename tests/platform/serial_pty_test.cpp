@@ -45,22 +45,6 @@ struct SerialPtyTest : ::testing::Test, test::ProgramFixture {
   }
 };
 
-TEST_F(SerialPtyTest, GoToMessier31SlewsTheMountAndShowsItsAnswers) {
-  scope::GoToCatalogueObject(program, scope::CatalogueKind::Messier, 31);
-  EXPECT_TRUE(serial.onPseudoTerminal());
-  EXPECT_EQ(pty->programBaud(), 9600);
-  EXPECT_TRUE(ui.messages().empty()) << ui.messageTexts().front();
-  EXPECT_EQ(program.telescope.infoLines[0], "M31 RA 00:42.7 DEC +41*16");
-  EXPECT_EQ(program.telescope.infoLines[1], "");
-  EXPECT_EQ(mount.commands(),
-            (std::vector<sim::MountCommand>{{0, "LM 0031"}, {62, "LI"}, {324, "MS"}}));
-  EXPECT_TRUE(mount.slewing());
-  clock.advanceMs(10'000);
-  EXPECT_FALSE(mount.slewing());
-  EXPECT_NEAR(mount.pointing().raHours, 42.7 / 60.0, 1e-9);
-  EXPECT_NEAR(mount.pointing().decDegrees, 41.0 + 16.0 / 60.0, 1e-9);
-}
-
 TEST_F(SerialPtyTest, ASlewBelowTheHorizonBringsBackTheMountsReason) {
   scope::GoToCoordinates(program, 2, 0, -80, 0);
   // The mount's answers to the two coordinates ('1' each) and to "#:LI#" are read before the

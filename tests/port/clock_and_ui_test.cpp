@@ -27,12 +27,6 @@ TEST(VirtualClockTest, PumpAdvancesOneQuantum) {
   EXPECT_EQ(clock.nowMs(), VirtualClock::kDefaultPumpQuantumMs + 3);
 }
 
-TEST(VirtualClockTest, WallSecondsFollowVirtualTime) {
-  VirtualClock clock(0, 1'000'000);
-  clock.waitMs(2'500);
-  EXPECT_EQ(clock.wallSeconds(), 1'000'002);
-}
-
 TEST(VirtualClockTest, WaitAcrossTheWrapOfTheCounter) {
   VirtualClock clock(0xFFFF'FF00u);
   const std::uint32_t target = clock.nowMs() + 0x200;  // wraps to 0x100

@@ -10,19 +10,6 @@ namespace {
 
 using Rgb = image::DisplayImage::Rgb;
 
-TEST(PaletteTest, FalseColourPaletteWorkedValues) {
-  const Palette p = falseColourPalette();
-  // c = 0: blue 255 - 0 - 65025 / 256 = 255 - 254 = 1.
-  EXPECT_EQ(p[0], (Rgb{0, 0, 1}));
-  // c = 100: green 10000 / 256 = 39; blue 155 - 24025 / 256 = 155 - 93 = 62.
-  EXPECT_EQ(p[100], (Rgb{100, 39, 62}));
-  // c = 240: green 57600 / 256 = 225; blue 15 - 225 / 256 = 15.
-  EXPECT_EQ(p[240], (Rgb{240, 225, 15}));
-  // Above 240 the palette is grey.
-  EXPECT_EQ(p[241], (Rgb{241, 241, 241}));
-  EXPECT_EQ(p[255], (Rgb{255, 255, 255}));
-}
-
 TEST(PaletteTest, AutoContrastLevels) {
   struct Row {
     int value, black, level;

@@ -48,19 +48,6 @@ TEST_F(LabelStampTest, EveryListedCharacterHasItsOwnGlyph) {
     EXPECT_FALSE(labelGlyph(c).has_value()) << c;
 }
 
-TEST_F(LabelStampTest, GlyphRowsHaveTheLeftmostPixelInTheTopBit) {
-  // 'A':  .###.  in row 1 is columns 2..4: 0x38; ##### in row 4 is columns 1..5: 0x7C.
-  const Glyph a = *labelGlyph('A');
-  EXPECT_EQ(a[1], 0x38);
-  EXPECT_EQ(a[4], 0x7C);
-  EXPECT_EQ(a[8], 0);
-  // '/' runs from the top right to the bottom left; 'g' descends into rows 8 and 9.
-  EXPECT_EQ((*labelGlyph('/'))[1], 0x04);
-  EXPECT_EQ((*labelGlyph('/'))[7], 0x40);
-  EXPECT_EQ((*labelGlyph('g'))[9], 0x38);
-  EXPECT_EQ((*labelGlyph('-'))[4], 0x7C);
-}
-
 TEST_F(LabelStampTest, TheLineIsCentredInSixtyFourCells) {
   EXPECT_EQ(labelLine("", std::nullopt), std::string(32, ' '));
   EXPECT_EQ(labelLine("M31", std::nullopt), std::string(30, ' ') + "M31");  // (64 - 3) / 2

@@ -151,22 +151,6 @@ TEST_F(MeasureCommandsTest, RowPlotTakesOneLeftPick) {
   EXPECT_EQ(f.program.measure.active, process::MeasureTool::None);
 }
 
-TEST_F(MeasureCommandsTest, HistogramPlotAndShowValuesOpenTheirWindows) {
-  EXPECT_FALSE(run(6));  // no picture yet
-  window.picture = true;
-  EXPECT_TRUE(run(6));
-  EXPECT_TRUE(run(15));
-  const CommandInfo& showValues = *findCommand(8124);
-  EXPECT_FALSE(isCommandChecked(showValues, context));
-  EXPECT_TRUE(run(8124));
-  EXPECT_TRUE(isCommandChecked(showValues, context));
-  EXPECT_TRUE(run(8124));
-  EXPECT_FALSE(isCommandChecked(showValues, context));
-  EXPECT_EQ(window.toolWindows,
-            (std::vector<ToolWindow>{ToolWindow::Histogram, ToolWindow::IntensityPlot3d,
-                                     ToolWindow::ShowValues}));
-}
-
 // Merging through the command and right-button picks: the first star, the second image from
 // the open dialog, the same star there, then "Add"; Undo Last Filter gives the first back.
 TEST_F(MeasureCommandsTest, MergeByRightButtonPicks) {

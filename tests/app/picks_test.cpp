@@ -76,11 +76,6 @@ TEST_F(PickAtTest, OutsideThePictureShowsMessage2AndKeepsTheMode) {
   EXPECT_EQ(f.program.state.subFrameCentreX, 1520);
 }
 
-TEST_F(PickAtTest, WithoutAPickModeAClickDoesNothing) {
-  EXPECT_EQ(pickAt(f.program, PickMode::None, 5000, 5000), PickMode::None);
-  EXPECT_TRUE(f.ui.messages().empty());
-}
-
 TEST_F(PickAtTest, FocusPickSetsTheWindowAndReportsIt) {
   EXPECT_EQ(pickAt(f.program, PickMode::FocusCentre, 10, 10), PickMode::None);
   EXPECT_EQ(f.program.state.focusLeft, 3);

@@ -200,17 +200,6 @@ TEST_F(DiscoveryTest, InterfaceDetailsAndTheLegacyOsFlag) {
   EXPECT_EQ(messages()[0], "Camera Found, \nNVKIO =     42\nO/S =    6.   1\nPID = 7517");
 }
 
-TEST_F(DiscoveryTest, ARepeatedSearchWithoutTheCameraDropsTheHandle) {
-  fake.cameraInterfaces = {device(kCamera, 0x1209, 0x7517)};
-  fake.cameraHandles[kCamera] = 1;
-  OpenCamera(f.program);
-  ASSERT_TRUE(devices().cameraConnected);
-  fake.cameraInterfaces.clear();
-  OpenCamera(f.program);
-  EXPECT_FALSE(devices().cameraConnected);
-  EXPECT_EQ(devices().camera, nullptr);
-}
-
 struct WheelCase {
   int reported;
   int before;
@@ -237,19 +226,6 @@ TEST_F(DiscoveryTest, WheelPositionsLowerTheFilterCount) {
     EXPECT_EQ(fake.lastWheel->readSizes, std::vector<std::size_t>{3});
   }
   EXPECT_TRUE(messages().empty());
-}
-
-TEST_F(DiscoveryTest, TheWheelNeedsTheMakersVendorIdAndItsProductId) {
-  fake.hidInterfaces = {device("hid:vid_1209&pid_7517#/dev/hidraw1", 0x1209, 0x7517),
-                        device("hid:vid_1208&pid_7518#/dev/hidraw2", 0x1208, 0x7518)};
-  f.program.settings.ignoreCameraVidPid = true;  // does not apply to the wheel
-  EXPECT_EQ(OpenFilterWheel(f.program), 1);
-  EXPECT_TRUE(fake.opened.empty());
-  EXPECT_FALSE(devices().usbFilterWheelPresent);
-  EXPECT_TRUE(messages().empty());  // no "not found" message for the wheel
-
-  fake.hidInterfaces.clear();
-  EXPECT_EQ(OpenFilterWheel(f.program), 0);
 }
 
 TEST_F(DiscoveryTest, WheelTransferFailures) {
@@ -290,16 +266,6 @@ TEST_F(TransferTest, AWriteSendsTransferLengthBytesOfTheCommandBuffer) {
             std::vector<std::string>{"Could not write NVKIO Output - try rebooting USB device"});
 }
 
-TEST_F(TransferTest, AFailedReadShowsTheSystemCodeAndLeavesTheBuffer) {
-  auto buffer = f.program.planes.cameraBuffer;
-  std::fill_n(buffer.begin(), 8, std::uint8_t{0x33});
-  transport->replies.push_back({bytes({1, 2, 3, 4, 5, 6, 7, 8}), false, -4});
-  f.program.devices.transferLength = 8;
-  EXPECT_FALSE(ReadCamera(f.program));
-  EXPECT_EQ(f.ui.messageTexts(),
-            std::vector<std::string>{"Error -4 trying to read NVKIO data from USB\n"});
-}
-
 // Regression: a read that returned fewer bytes than asked went unreported, and the frame was
 // decoded from new bytes followed by stale ones. It is now reported like a failed read, with
 // the short count in place of the system code.
@@ -315,20 +281,6 @@ TEST_F(TransferTest, AShortReadIsReportedWithTheCountThatArrived) {
   // The caller goes on with the buffer as it stands.
   EXPECT_EQ(buffer[99], 0x11);
   EXPECT_EQ(buffer[100], 0x33);
-}
-
-TEST_F(TransferTest, WithoutAChannelTransfersFailWithTheirMessages) {
-  f.program.devices.camera.reset();
-  f.program.devices.transferLength = 8;
-  EXPECT_FALSE(WriteCamera(f.program));
-  EXPECT_FALSE(ReadCamera(f.program));
-  EXPECT_FALSE(WriteFilterWheel(f.program));
-  EXPECT_FALSE(ReadFilterWheel(f.program));
-  EXPECT_EQ(f.ui.messageTexts(),
-            (std::vector<std::string>{"Could not write NVKIO Output - try rebooting USB device",
-                                      "Error 0 trying to read NVKIO data from USB\n",
-                                      "Could not write NVKIO Output - try rebooting USB device",
-                                      "Error 0 trying to read NVKIO data from USB Filterwheel\n"}));
 }
 
 TEST(CompositeEnumerator, ListsAllSourcesAndOpensThroughTheOneThatListed) {

@@ -235,16 +235,6 @@ TEST_F(ProtocolTest, FirmwareVersionAndTheCoolerRule) {
   }
 }
 
-TEST_F(ProtocolTest, SerialWriteBeyondTheCommandBufferIsRefused) {
-  std::vector<std::uint8_t> longText(57, 'x');
-  EXPECT_FALSE(WriteSerial(program(), 0, longText));
-  EXPECT_TRUE(transport->writes.empty());
-  longText.resize(56);
-  EXPECT_TRUE(WriteSerial(program(), 0, longText));
-  ASSERT_EQ(transport->writes.size(), 1u);
-  EXPECT_EQ(transport->writes[0].size(), 64u);
-}
-
 TEST_F(ProtocolTest, FilterSelectionThroughTheCameraSerialPort) {
   program().settings.telescopePortIndex = 1;
   SelectFilter(program(), 3);
@@ -334,26 +324,6 @@ TEST(FocusMeasurement, ALoneHotSampleIsNotTheStar) {
   const FocusMeasurement m = measureFocusWindow(w);
   EXPECT_EQ(m.peak, 30000);
   EXPECT_EQ(m.row, 59);
-}
-
-TEST(FocusMeasurement, BackgroundIsTheFirstFullestBin) {
-  // Even columns in bin 2 (600), odd columns in bin 5 (1280). Over columns 5..125 a row has 60
-  // even and 61 odd columns; on odd rows column 7 joins bin 2, so over rows 12..125 the two bins
-  // tie and the background is bin 2.
-  std::vector<std::uint16_t> w(128 * 128, 0);
-  for (int row = 0; row < 128; ++row) {
-    for (int column = 0; column < 128; ++column) {
-      w[static_cast<std::size_t>(row * 128 + column)] = (column % 2 == 0) ? 600 : 1280;
-    }
-    if (row % 2 == 1) w[static_cast<std::size_t>(row * 128 + 7)] = 600;
-  }
-  const FocusMeasurement m = measureFocusWindow(w);
-  EXPECT_EQ(m.peak, 1280);
-  EXPECT_EQ(m.row, 12);
-  EXPECT_EQ(m.column, 5);
-  // Half level 2 * 128 + 640 = 896 (bin 5 would give 1280, which no sample exceeds): on row 12
-  // the outermost samples above it are columns 3 and 125.
-  EXPECT_EQ(m.fwhm, 125 - 3 + 1);
 }
 
 }  // namespace

@@ -120,12 +120,6 @@ TEST_F(ReadoutTest, Mode7FillsTheOddRowsOfTheLineLayout) {
   });
 }
 
-TEST_F(ReadoutTest, Mode6ReadsTheLinesUnscrambledAndWritesItsCode) {
-  ReadImageForMode(f.program, image::ReadoutMode::FullFrame6, 500);
-  EXPECT_EQ(f.program.state.modeCode, '6');
-  EXPECT_EQ(raw()[6080 + 5], streamSample(1, 5));
-}
-
 TEST_F(ReadoutTest, Binned2x2PutsTwoLinesInEverySlotOf3040) {
   ReadImageForMode(f.program, image::ReadoutMode::Binned2x2, 1500);
   EXPECT_EQ(f.program.state.modeCode, '2');

@@ -300,23 +300,5 @@ class TitleRecorder final : public app::WindowActions {
   std::vector<std::string> titles;
 };
 
-TEST_F(FileCommandsTest, WindowCommandsDispatchHereAndTakeTheFileTitle) {
-  makeImage(program, true, false);
-  TitleRecorder window;
-  app::CommandContext context{program, window};
-  ui.answerFileDialog((root / "frame.raw").string());
-  ASSERT_TRUE(app::dispatchCommand(context, command::kSave));
-  ui.answerFileDialog((root / "frame.raw").string());
-  ASSERT_TRUE(app::dispatchCommand(context, command::kOpen));
-  ui.answerFileDialog(std::nullopt);
-  ASSERT_TRUE(app::dispatchCommand(context, command::kLoadHotPixelMap));
-  ASSERT_TRUE(app::dispatchCommand(context, command::kProcessingHistory));
-  EXPECT_EQ(window.titles, (std::vector<std::string>{"frame.raw", "frame.raw"}));
-  for (int id :
-       {24332, 24333, 24334, 24335, 24336, 24337, 24338, 127, 13, 19, 104, 122, 17, 20, 32102}) {
-    EXPECT_TRUE(app::findCommand(id)->landed()) << id;
-  }
-}
-
 }  // namespace
 }  // namespace nvk::files

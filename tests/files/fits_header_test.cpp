@@ -287,30 +287,6 @@ TEST(FitsHeader, ReadoutCardDecidesModeOnRead) {
   }
 }
 
-TEST(FitsHeader, SizeDecidesColourForBothGeometries) {
-  struct Case {
-    bool binned;
-    FitsShape shape;
-    std::int64_t size;
-    bool colour;
-  };
-  const Case cases[] = {
-      {true, FitsShape::Mono, 3'082'240, false},   {true, FitsShape::Mono, 3'084'480, false},
-      {true, FitsShape::Colour, 12'311'680, true}, {false, FitsShape::Mono, 12'311'680, false},
-      {false, FitsShape::Mono, 12'312'000, false}, {false, FitsShape::Colour, 49'229'440, true},
-  };
-  for (const auto& c : cases) {
-    FitsHeaderLayout layout;
-    layout.binned = c.binned;
-    layout.shape = c.shape;
-    layout.readoutMode =
-        c.binned ? image::ReadoutMode::Binned2x2 : image::ReadoutMode::HighResolution;
-    const auto parsed = parseFitsHeader(buildFitsHeader(layout, {}, {}), c.size, {});
-    ASSERT_TRUE(parsed) << c.size;
-    EXPECT_EQ(parsed->colour, c.colour) << c.size;
-  }
-}
-
 TEST(FitsHeader, RefusesHeadersNotWrittenByThisProgram) {
   FitsHeaderLayout mono;
   const std::string good = buildFitsHeader(mono, {}, {});

@@ -152,16 +152,6 @@ TEST_F(DefaultsDialogTest, ChecksAndRadios) {
   EXPECT_EQ(dialog.filterWheelPortText(), "on Com2");
 }
 
-TEST_F(DefaultsDialogTest, PcComPortAcceptsOneToSeven) {
-  dialog.pcComPortEdit = "8";
-  EXPECT_FALSE(dialog.setPcComPort());
-  EXPECT_EQ(dialog.pcComPortEdit, "1");
-  dialog.pcComPortEdit = "7";
-  EXPECT_TRUE(dialog.setPcComPort());
-  EXPECT_EQ(settings.pcComPort, 6);
-  EXPECT_EQ(ui.beeps(), 1);
-}
-
 TEST_F(DefaultsDialogTest, SaveChangesWritesSettingsAndPortMap) {
   dialog.mainEdits.raRate = "33";
   dialog.autosaveDirEdit = "night4";

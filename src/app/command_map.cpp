@@ -16,6 +16,7 @@
 #include "process/process_dialogs.h"
 #include "process/stretch.h"
 #include "process/undo.h"
+#include "scope/guider_dialog.h"
 #include "scope/main_guiding.h"
 #include "scope/move_telescope_dialog.h"
 
@@ -33,6 +34,13 @@ void fileCommand(CommandContext& c) {
     c.window.setDocumentTitle(chosen->filename().string());
   }
 }
+// The autoguider camera dialog; its "Go to Main Camera" opens the camera interface.
+void autoGuiderCamera(CommandContext& c) {
+  if (scope::AutoGuiderCamera(c.program) == scope::GuiderOutcome::GoToMainCamera) {
+    dispatchCommand(c, 12);  // the camera interface command
+  }
+}
+
 using enum Menu;
 constexpr Enabling kTelescope = Enabling::TelescopeDrive;
 constexpr Enabling kPicture = Enabling::PictureExists;
@@ -141,7 +149,7 @@ constexpr std::array kCommands{
                     dispatchCommand(c, 27);  // the autoguider camera command
                   }
                 }},
-    CommandInfo{27, "AutoGuider Camera ", "Ctrl+G", Camera, nullptr},
+    CommandInfo{27, "AutoGuider Camera ", "Ctrl+G", Camera, autoGuiderCamera},
     CommandInfo{cmd::kSubFrameSelection, "Sub-Frame Selection", "", Camera, wc::subFrameSelection,
                 Enabling::Always, nullptr, true},
     CommandInfo{cmd::kPickSubFrame, "Pick Sub-Frame", "", Camera, wc::pickSubFrame},

@@ -132,14 +132,21 @@ std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& im
       }
     }
   }
-  if (stretch && !out.empty()) {
+  if (stretch && out.size() == image.size()) {
     // Normal Stretch from the background level (the fullest of the 256 high-byte levels) to
-    // one level above the brightest sample.
+    // one level above the brightest star. A star's peak has a bright neighbour; a hot pixel
+    // stands alone, so each sample counts no brighter than its brightest 4-neighbour and a hot
+    // pixel cannot darken the whole picture.
     std::array<int, 256> histogram{};
-    std::uint16_t top = 0;
-    for (const std::uint16_t v : out) {
+    for (const std::uint16_t v : out)
       ++histogram[v >> 8];
-      top = std::max(top, v);
+    int top = 0;
+    for (int y = 1; y < h - 1; ++y) {
+      for (int x = 1; x < w - 1; ++x) {
+        const std::size_t i = static_cast<std::size_t>(y * w + x);
+        const int neighbour = std::max({out[i - 1], out[i + 1], out[i - w], out[i + w]});
+        top = std::max(top, std::min<int>(out[i], neighbour));
+      }
     }
     const int black =
         static_cast<int>(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());

@@ -69,7 +69,8 @@ void subtractGuideDark(std::span<std::uint16_t> image, std::span<const std::uint
 // its 3 x 3 median by more than 0.6 of the neighbourhood's range takes the median; with the
 // stretch option the copy goes through the program's Normal Stretch with its black point at
 // the image's background (the fullest high-byte level) and its white point just above the
-// brightest sample, so that a faint guide star fills the grey scale on a dark sky.
+// brightest star (a lone hot pixel does not count), so that a faint guide star fills the grey
+// scale on a dark sky.
 std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& image, bool median,
                                             bool stretch);
 

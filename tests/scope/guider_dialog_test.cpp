@@ -234,14 +234,17 @@ TEST_F(GuiderDialogTest, MedianOptionReplacesOnlyPixelsFarFromTheirNeighbourhood
 }
 
 TEST_F(GuiderDialogTest, StretchOptionSpreadsSkyToStarOverTheGreyScale) {
+  constexpr std::size_t kStar = 100 * kGuideImageWidth + 200;
   std::vector<std::uint16_t> image(kGuideSamples, 2000);  // sky at high byte 7
-  image[1000] = 6000;                                     // the star, high byte 23
-  image[1001] = 4000;
+  image[kStar] = 6000;                                    // the star's peak, high byte 23
+  image[kStar + 1] = 4000;
+  image[kStar + kGuideImageWidth] = 5000;
+  image[30'000] = 65535;  // a lone hot pixel does not set the white point
   const auto shown = guideDisplayCopy(image, false, true);
-  EXPECT_LT(shown[0] >> 8, 16);      // the sky goes (nearly) black
-  EXPECT_GT(shown[1000] >> 8, 240);  // the star's peak (nearly) white
-  EXPECT_GT(shown[1001], shown[0]);
-  EXPECT_LT(shown[1001], shown[1000]);
+  EXPECT_LT(shown[0] >> 8, 16);       // the sky goes (nearly) black
+  EXPECT_GT(shown[kStar] >> 8, 240);  // the star's peak (nearly) white
+  EXPECT_GT(shown[kStar + 1], shown[0]);
+  EXPECT_LT(shown[kStar + 1], shown[kStar]);
   EXPECT_EQ(guideDisplayCopy(image, false, false), image);
 }
 

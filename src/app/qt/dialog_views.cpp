@@ -7,6 +7,7 @@
 #include "app/qt/colour_dialog_views.h"
 #include "app/qt/defaults_dialog_view.h"
 #include "app/qt/file_dialog_views.h"
+#include "app/qt/guider_dialog_view.h"
 #include "app/qt/measure_dialog_views.h"
 #include "app/qt/move_telescope_dialog_view.h"
 #include "app/qt/process_dialog_views.h"
@@ -42,6 +43,7 @@ constexpr std::pair<std::string_view, ViewFactory> kViews[] = {
     {"TFitsDetailsDialog", make<FitsDetailsDialogView, files::FitsDetailsDialog>},
     {"TDeleteFileDialog", make<DeleteFileDialogView, files::DeleteFileDialog>},
     {"TNVDialog", make<CameraDialogView, acquire::TNVDialog>},
+    {"TGNVDialog", make<GuiderDialogView, scope::TGNVDialog>},
     {"TPhotometryDialog", make<PhotometryDialogView, process::PhotometryDialog>},
     {"TBalanceDialog", make<BalanceDialogView, colour::TBalanceDialog>},
     {"TChromatismDialog", make<ChromatismDialogView, colour::TChromatismDialog>},

@@ -1,0 +1,402 @@
+#include "app/qt/guider_dialog_view.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCursor>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/qt/qt_ui.h"
+
+namespace nvk::app::qt {
+namespace {
+
+using Check = scope::TGNVDialog::Check;
+using Column = scope::TGNVDialog::Column;
+
+QString text(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
+}
+
+QPixmap pixmapOf(const files::Bitmap& bitmap) {
+  QImage image(bitmap.pixels.data(), bitmap.width, bitmap.height, bitmap.width,
+               QImage::Format_Indexed8);
+  QList<QRgb> colours;
+  for (const auto& c : bitmap.palette)
+    colours.push_back(qRgb(c.r, c.g, c.b));
+  image.setColorTable(colours);
+  return QPixmap::fromImage(image.copy());
+}
+
+// The guide image: reports the pointer's moves and the buttons' releases in image coordinates.
+class GuideImageLabel final : public QLabel {
+ public:
+  explicit GuideImageLabel(QWidget* parent) : QLabel(parent) {
+    setMouseTracking(true);
+    setFixedSize(scope::kGuideImageWidth, scope::kGuideImageHeight);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setStyleSheet(QStringLiteral("background-color: black"));
+  }
+  std::function<void(int, int)> moved;
+  std::function<void(int, int, bool)> released;
+
+ protected:
+  void mouseMoveEvent(QMouseEvent* event) override {
+    const QPoint p = event->position().toPoint();
+    if (moved) moved(p.x(), p.y());
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    const QPoint p = event->position().toPoint();
+    if (released && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
+      released(p.x(), p.y(), event->button() == Qt::RightButton);
+    }
+  }
+};
+
+}  // namespace
+
+GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidget* parent)
+    : QDialog(parent), model_(model) {
+  setWindowTitle(text(model_.title()));
+  auto* grid = new QGridLayout(this);
+
+  auto button = [this](QWidget* parentWidget, const QString& caption, const char* name,
+                       std::function<void()> action) {
+    auto* b = new QPushButton(caption, parentWidget);
+    b->setObjectName(QString::fromUtf8(name));
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, [this, action] {
+      action();
+      sync();
+    });
+    return b;
+  };
+  auto label = [this](QWidget* parentWidget, const char* name, std::function<QString()> value) {
+    auto* l = new QLabel(parentWidget);
+    l->setObjectName(QString::fromUtf8(name));
+    l->setMinimumWidth(36);
+    updates_.push_back([l, value] { l->setText(value()); });
+    return l;
+  };
+  auto check = [this](QWidget* parentWidget, const char* caption, Check c) {
+    auto* box = new QCheckBox(QString::fromUtf8(caption), parentWidget);
+    connect(box, &QCheckBox::clicked, this, [this, c] {
+      model_.toggle(c);
+      sync();
+    });
+    updates_.push_back([this, box, c] {
+      QSignalBlocker block(box);
+      box->setChecked(model_.checked(c));
+      box->setEnabled(model_.enabled(c));
+    });
+    return box;
+  };
+  auto edit = [this](QWidget* parentWidget, const QString& name, std::string& bound) {
+    auto* e = new QLineEdit(parentWidget);
+    e->setObjectName(name);
+    e->setMaximumWidth(60);
+    connect(e, &QLineEdit::textEdited, this,
+            [&bound](const QString& value) { bound = value.toStdString(); });
+    updates_.push_back([e, &bound] {
+      if (e->text().toStdString() == bound) return;
+      QSignalBlocker block(e);
+      e->setText(QString::fromStdString(bound));
+    });
+    return e;
+  };
+
+  // The guide image, its read-out and the exposure buttons.
+  auto* picture = new QGroupBox(tr("Guide Camera Image"), this);
+  auto* pictureLayout = new QVBoxLayout(picture);
+  auto* image = new GuideImageLabel(picture);
+  image_ = image;
+  image_->setObjectName(QStringLiteral("guideImage"));
+  image->moved = [this](int x, int y) {
+    model_.pointerAt(x, y);
+    sync();
+  };
+  image->released = [this](int x, int y, bool right) {
+    const auto before = model_.lastSelection();
+    model_.releaseOnImage(x, y, right);
+    if (const auto after = model_.lastSelection(); after && after != before) {
+      QCursor::setPos(image_->mapToGlobal(QPoint(after->x, after->y)));
+    }
+    sync();
+  };
+  pictureLayout->addWidget(image_);
+  auto* readout = new QHBoxLayout;
+  const struct {
+    const char* caption;
+    const char* name;
+    std::function<QString()> value;
+  } fields[] = {
+      {"x", "x", [this] { return text(model_.xText()); }},
+      {"y", "y", [this] { return text(model_.yText()); }},
+      {"val", "val", [this] { return text(model_.valText()); }},
+      {"Star x", "starX", [this] { return text(model_.starXText()); }},
+      {"Star y", "starY", [this] { return text(model_.starYText()); }},
+  };
+  for (const auto& field : fields) {
+    readout->addWidget(new QLabel(QString::fromUtf8(field.caption), picture));
+    readout->addWidget(label(picture, field.name, field.value));
+  }
+  readout->addStretch();
+  pictureLayout->addLayout(readout);
+  auto* exposures = new QHBoxLayout;
+  auto* stop = button(picture, tr("Stop"), "stop", [this] { model_.stop(); });
+  // "Start" runs its loop inside the click: show it running before the loop begins.
+  auto* start = button(picture, tr("Start"), "start", [this, stop] {
+    stop->setEnabled(true);
+    model_.start();
+  });
+  updates_.push_back([this, start, stop] {
+    start->setEnabled(!model_.running());
+    stop->setEnabled(model_.running());
+  });
+  // A press on "Stop" reaches it while the loop runs (any other press ends the loop too).
+  passPressesDuringOperations(stop);
+  exposures->addWidget(start);
+  exposures->addWidget(stop);
+  exposures->addWidget(
+      button(picture, tr("Take DarkFrame"), "takeDark", [this] { model_.takeDark(); }));
+  exposures->addWidget(label(picture, "darkLabel", [this] {
+    return model_.darkAvailable() ? tr("Dark: ") + text(model_.darkLabel()) : tr("No dark");
+  }));
+  auto* select = button(picture, tr("Select Guide Star"), "selectGuideStar",
+                        [this] { model_.selectGuideStar(); });
+  exposures->addWidget(select);
+  exposures->addStretch();
+  pictureLayout->addLayout(exposures);
+  updates_.push_back(
+      [this] { image_->setCursor(model_.picking() ? Qt::CrossCursor : Qt::ArrowCursor); });
+  grid->addWidget(picture, 0, 0, 2, 2);
+
+  // Exposure range and value.
+  auto* range = new QGroupBox(tr("Exposure"), this);
+  auto* rangeLayout = new QVBoxLayout(range);
+  auto* units = new QButtonGroup(this);
+  const std::pair<char, const char*> unitNames[] = {
+      {'h', "Hundredths"}, {'t', "Tenths"}, {'s', "Seconds"}};
+  for (const auto& [unit, name] : unitNames) {
+    auto* radio = new QRadioButton(QString::fromUtf8(name), range);
+    radio->setObjectName(QStringLiteral("unit_%1").arg(QChar(unit)));
+    units->addButton(radio, unit);
+    rangeLayout->addWidget(radio);
+    updates_.push_back([this, radio, u = unit] {
+      QSignalBlocker block(radio);
+      radio->setChecked(model_.unit() == u);
+    });
+  }
+  connect(units, &QButtonGroup::idClicked, this, [this](int unit) {
+    model_.chooseUnit(static_cast<char>(unit));
+    sync();
+  });
+  auto* valueRow = new QHBoxLayout;
+  valueRow->addWidget(new QLabel(tr("Value"), range));
+  valueRow->addWidget(
+      button(range, QStringLiteral("<"), "valueDown", [this] { model_.valueDown(); }));
+  valueRow->addWidget(label(range, "value", [this] { return QString::number(model_.value()); }));
+  valueRow->addWidget(button(range, QStringLiteral(">"), "valueUp", [this] { model_.valueUp(); }));
+  rangeLayout->addLayout(valueRow);
+  grid->addWidget(range, 0, 2);
+
+  // Display and camera options.
+  auto* options = new QGroupBox(tr("Options"), this);
+  auto* optionsLayout = new QVBoxLayout(options);
+  const std::pair<const char*, Check> optionChecks[] = {
+      {"1 Sec Pause", Check::OneSecondPause},
+      {"Apply DarkFrame", Check::ApplyDark},
+      {"Apply Median Filter to all Images", Check::Median},
+      {"Apply Stretch to Guider Images", Check::Stretch},
+      {"Bin 2x2", Check::Bin2x2},
+      {"Clear Camera", Check::ClearCamera},
+  };
+  for (const auto& [caption, c] : optionChecks)
+    optionsLayout->addWidget(check(options, caption, c));
+  grid->addWidget(options, 1, 2);
+
+  // Guide-head calibration: the default and latest values.
+  auto* calibration = new QGroupBox(tr("Guide Calibration"), this);
+  auto* calibrationLayout = new QGridLayout(calibration);
+  calibrationLayout->addWidget(new QLabel(tr("Default"), calibration), 0, 1);
+  calibrationLayout->addWidget(new QLabel(tr("Latest"), calibration), 0, 2);
+  const std::pair<const char*, Column> rows[] = {{"R.A.", Column::Ra},
+                                                 {"Dec", Column::Dec},
+                                                 {"RA Backlash", Column::RaBacklash},
+                                                 {"Dec Backlash", Column::DecBacklash},
+                                                 {"RA Angle", Column::RaAngle}};
+  int row = 1;
+  for (const auto& [caption, column] : rows) {
+    calibrationLayout->addWidget(new QLabel(QString::fromUtf8(caption), calibration), row, 0);
+    calibrationLayout->addWidget(
+        edit(calibration, QStringLiteral("default%1").arg(static_cast<int>(column)),
+             model_.defaultText(column)),
+        row, 1);
+    calibrationLayout->addWidget(
+        label(calibration, "", [this, c = column] { return text(model_.latestText(c)); }), row, 2);
+    ++row;
+  }
+  auto* calibrationButtons = new QGridLayout;
+  calibrationButtons->addWidget(
+      button(calibration, tr("Train"), "train", [this] { model_.train(); }), 0, 0);
+  auto* useDefault =
+      button(calibration, tr("Use Defaults"), "useDefault", [this] { model_.useDefault(); });
+  updates_.push_back([this, useDefault] { useDefault->setText(text(model_.useDefaultText())); });
+  calibrationButtons->addWidget(useDefault, 0, 1);
+  calibrationButtons->addWidget(button(calibration, tr("Change Defaults"), "changeDefaults",
+                                       [this] { model_.changeDefaults(); }),
+                                1, 0);
+  calibrationButtons->addWidget(
+      button(calibration, tr("Save Latest"), "saveLatest", [this] { model_.saveLatest(); }), 1, 1);
+  calibrationLayout->addLayout(calibrationButtons, row++, 0, 1, 3);
+  calibrationLayout->addWidget(
+      label(calibration, "valuesInUse", [this] { return text(model_.valuesInUseText()); }), row++,
+      0, 1, 3);
+  calibrationLayout->addWidget(check(calibration, "Ignore Backlash", Check::IgnoreBacklash), row++,
+                               0, 1, 3);
+  calibrationLayout->addWidget(check(calibration, "Ignore RA Angle", Check::IgnoreRaAngle), row++,
+                               0, 1, 3);
+  grid->addWidget(calibration, 2, 0);
+
+  // The AO unit.
+  auto* ao = new QGroupBox(tr("AO Unit"), this);
+  auto* aoLayout = new QGridLayout(ao);
+  aoLayout->addWidget(new QLabel(tr("Default"), ao), 0, 1);
+  aoLayout->addWidget(new QLabel(tr("Latest"), ao), 0, 2);
+  for (int gain = 0; gain < 2; ++gain) {
+    aoLayout->addWidget(new QLabel(gain == 0 ? tr("Up/Down") : tr("Left/Right"), ao), gain + 1, 0);
+    aoLayout->addWidget(
+        edit(ao, QStringLiteral("aoDefault%1").arg(gain), model_.aoDefaultText(gain)), gain + 1, 1);
+    aoLayout->addWidget(label(ao, "", [this, gain] { return text(model_.aoLatestText(gain)); }),
+                        gain + 1, 2);
+  }
+  auto* aoButtons = new QGridLayout;
+  aoButtons->addWidget(button(ao, tr("Train"), "aoTrain", [this] { model_.trainAo(); }), 0, 0);
+  aoButtons->addWidget(
+      button(ao, tr("Centralise AO"), "centraliseAo", [this] { model_.centraliseAo(); }), 0, 1);
+  aoButtons->addWidget(
+      button(ao, tr("Change Defaults"), "aoChangeDefaults", [this] { model_.aoChangeDefaults(); }),
+      1, 0);
+  aoButtons->addWidget(
+      button(ao, tr("Save Latest"), "aoSaveLatest", [this] { model_.aoSaveLatest(); }), 1, 1);
+  aoButtons->addWidget(button(ao, tr("AO Mode"), "aoMode", [this] { model_.toggleAoMode(); }), 2,
+                       0);
+  aoButtons->addWidget(
+      label(ao, "aoModeText", [this] { return model_.aoPulseMode() ? tr("Pulse") : tr("Serial"); }),
+      2, 1);
+  aoLayout->addLayout(aoButtons, 3, 0, 1, 3);
+  aoLayout->addWidget(new QLabel(tr("Position"), ao), 4, 0);
+  aoLayout->addWidget(label(ao, "aoPosition", [this] { return text(model_.aoPositionText()); }), 4,
+                      1, 1, 2);
+  const std::pair<const char*, Check> aoChecks[] = {
+      {"Swap AO Up/Down", Check::SwapAoUpDown},
+      {"Swap AO Left/Right", Check::SwapAoLeftRight},
+      {"Swap Mount N/S", Check::SwapMountNorthSouth},
+      {"Swap Mount E/W", Check::SwapMountEastWest},
+  };
+  int aoRow = 5;
+  for (const auto& [caption, c] : aoChecks)
+    aoLayout->addWidget(check(ao, caption, c), aoRow++, 0, 1, 3);
+  grid->addWidget(ao, 2, 1);
+
+  // Moves and the guiding mode.
+  auto* moves = new QGroupBox(tr("Move Telescope"), this);
+  auto* movesLayout = new QGridLayout(moves);
+  const struct {
+    scope::Arrow arrow;
+    Qt::ArrowType type;
+    const char* name;
+    int row, column;
+  } arrows[] = {{scope::Arrow::Up, Qt::UpArrow, "up", 0, 1},
+                {scope::Arrow::Left, Qt::LeftArrow, "left", 1, 0},
+                {scope::Arrow::Right, Qt::RightArrow, "right", 1, 2},
+                {scope::Arrow::Down, Qt::DownArrow, "down", 2, 1}};
+  for (const auto& a : arrows) {
+    auto* arrow = new QToolButton(moves);
+    arrow->setObjectName(QString::fromUtf8(a.name));
+    arrow->setArrowType(a.type);
+    arrow->setMinimumSize(36, 36);
+    const scope::Arrow direction = a.arrow;
+    connect(arrow, &QToolButton::pressed, this, [this, direction] {
+      model_.pressArrow(direction);
+      sync();
+    });
+    connect(arrow, &QToolButton::released, this, [this] {
+      model_.releaseArrow();
+      sync();
+    });
+    movesLayout->addWidget(arrow, a.row, a.column);
+  }
+  movesLayout->addWidget(
+      button(moves, tr("Guiding Mode"), "guidingMode", [this] { model_.toggleGuidingMode(); }), 3,
+      0, 1, 2);
+  movesLayout->addWidget(label(moves, "guidingModeText",
+                               [this] { return QString(QChar::fromLatin1(model_.guidingMode())); }),
+                         3, 2);
+  movesLayout->addWidget(check(moves, "Swap n/s direction", Check::SwapNorthSouth), 4, 0, 1, 3);
+  movesLayout->addWidget(check(moves, "Swap e/w direction", Check::SwapEastWest), 5, 0, 1, 3);
+  grid->addWidget(moves, 2, 2);
+
+  // Closing buttons.
+  auto* buttons = new QHBoxLayout;
+  auto closing = [this](const QString& caption, const char* name,
+                        std::function<std::optional<port::DialogResult>()> action) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(QString::fromUtf8(name));
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, [this, action] { closeWith(action()); });
+    return b;
+  };
+  buttons->addStretch();
+  buttons->addWidget(closing(tr("Go to Main Camera"), "goToMainCamera",
+                             [this] { return model_.goToMainCamera(); }));
+  buttons->addWidget(
+      closing(tr("Start Guiding"), "startGuiding", [this] { return model_.startGuiding(); }));
+  buttons->addWidget(closing(tr("Close"), "close", [this] { return model_.close(); }));
+  grid->addLayout(buttons, 3, 0, 1, 3);
+
+  // While "Start" or a training runs inside a control, each pass shows the new state; the
+  // loop's next dispatch paints it.
+  model_.setRepaint([this] {
+    sync();
+    update();
+  });
+  sync();
+}
+
+GuiderDialogView::~GuiderDialogView() {
+  model_.setRepaint({});
+}
+
+void GuiderDialogView::closeWith(std::optional<port::DialogResult> result) {
+  if (!result) {
+    sync();
+    return;
+  }
+  done(static_cast<int>(*result));
+}
+
+void GuiderDialogView::sync() {
+  setWindowTitle(text(model_.title()));
+  for (const auto& update : updates_)
+    update();
+  // A new picture only when the model's changed (sync also runs on every pointer move).
+  if (const auto& bitmap = model_.image(); bitmap && bitmap->pixels != shownPixels_) {
+    shownPixels_ = bitmap->pixels;
+    image_->setPixmap(pixmapOf(*bitmap));
+  }
+}
+
+}  // namespace nvk::app::qt

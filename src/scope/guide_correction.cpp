@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 
+#include "core/program.h"
+#include "scope/mount_commands.h"
+
 namespace nvk::scope {
 namespace {
 
@@ -90,6 +93,14 @@ CorrectionPlan planCorrection(const GuideError& error, const CorrectionRules& ru
                rules.noNorthCorrections, rules.noSouthCorrections, g.decRate, g.decBacklash,
                g.decHysteresis, rules.durationMultiplier, memory.lastY, plan.yDurationMs);
   return plan;
+}
+
+void sendGuideMove(core::Program& program, const std::optional<GuideMove>& move) {
+  if (!move) return;
+  ++program.guiding.pulsesSent;
+  program.ui().beep();
+  TimedMove(program, move->letter, move->durationMs);
+  program.ui().beep();
 }
 
 }  // namespace nvk::scope

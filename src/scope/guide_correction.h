@@ -5,6 +5,10 @@
 #include "image/settings.h"
 #include "scope/centroid.h"
 
+namespace nvk::core {
+class Program;
+}
+
 namespace nvk::scope {
 
 // A guide error in thousandths of a pixel: reference minus current position, so a positive
@@ -63,5 +67,9 @@ struct CorrectionPlan {
 // The correction for `error` under `rules`; updates the letter memory.
 CorrectionPlan planCorrection(const GuideError& error, const CorrectionRules& rules,
                               GuideLetterMemory& memory);
+
+// Sends one planned move, if any, to the telescope as a timed move between two beeps, and
+// counts it.
+void sendGuideMove(core::Program& program, const std::optional<GuideMove>& move);
 
 }  // namespace nvk::scope

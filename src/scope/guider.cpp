@@ -32,14 +32,6 @@ int maskRadius(const core::Program& program) {
   return program.settings.guideStarMaskRadius;
 }
 
-void sendMove(core::Program& program, const std::optional<GuideMove>& move) {
-  if (!move) return;
-  ++program.guiding.pulsesSent;
-  program.ui().beep();
-  TimedMove(program, move->letter, move->durationMs);
-  program.ui().beep();
-}
-
 void refreshDisplay(core::Program& program) {
   auto& g = program.guiding;
   auto& d = g.display;
@@ -190,9 +182,9 @@ GuideStatus GuiderCorrectionStep(core::Program& program) {
   if (plan.beyondRange) return GuideStatus::Ok;
   g.lastXDurationMs = plan.xDurationMs;
   g.lastYDurationMs = plan.yDurationMs;
-  sendMove(program, plan.xMove);
+  sendGuideMove(program, plan.xMove);
   program.clock().waitMs(kBetweenAxesMs);
-  sendMove(program, plan.yMove);
+  sendGuideMove(program, plan.yMove);
   return GuideStatus::Ok;
 }
 

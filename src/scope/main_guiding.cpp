@@ -50,14 +50,6 @@ std::string oneDecimal(double v) {
   return text;
 }
 
-void sendMove(core::Program& program, const std::optional<GuideMove>& move) {
-  if (!move) return;
-  ++program.guiding.pulsesSent;
-  program.ui().beep();
-  TimedMove(program, move->letter, move->durationMs);
-  program.ui().beep();
-}
-
 // The main-camera correction step after a guiding frame.
 void mainCorrectionStep(core::Program& program) {
   auto& g = program.guiding;
@@ -72,8 +64,8 @@ void mainCorrectionStep(core::Program& program) {
   if (plan.beyondRange) return;
   g.lastXDurationMs = plan.xDurationMs;
   g.lastYDurationMs = plan.yDurationMs;
-  sendMove(program, plan.xMove);
-  sendMove(program, plan.yMove);
+  sendGuideMove(program, plan.xMove);
+  sendGuideMove(program, plan.yMove);
 }
 
 // The star in the guiding window after a training move: the whole-pixel centroid at the

@@ -16,31 +16,14 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
 
 namespace nvk::app::qt {
-namespace {
-
-QString text(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
-
-QPixmap pixmapOf(const files::Bitmap& bitmap) {
-  QImage image(bitmap.pixels.data(), bitmap.width, bitmap.height, bitmap.width,
-               QImage::Format_Indexed8);
-  QList<QRgb> colours;
-  for (const auto& c : bitmap.palette)
-    colours.push_back(qRgb(c.r, c.g, c.b));
-  image.setColorTable(colours);
-  return QPixmap::fromImage(image.copy());
-}
-
-}  // namespace
-
 CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWidget* parent)
     : QDialog(parent), model_(model) {
   using Check = acquire::TNVDialog::Check;
-  setWindowTitle(text(model_.title()));
+  setWindowTitle(toQString(model_.title()));
   auto* grid = new QGridLayout(this);
 
   auto button = [this](QWidget* parentWidget, const char* caption, const char* name,
@@ -123,7 +106,7 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   pauseRow->addWidget(pauseMinutes);
   runLayout->addRow(tr("Delay between exposures"), pauseRow);
   runLayout->addRow(tr("Camera Mode"),
-                    label(run, [this] { return text(model_.cameraModeText()); }));
+                    label(run, [this] { return toQString(model_.cameraModeText()); }));
   grid->addWidget(run, 1, 0);
 
   // Exposure mode.
@@ -203,8 +186,8 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   }
   focusLayout->addRow(focuser);
   focusLayout->addRow(tr("Max Value"),
-                      label(focus, [this] { return text(model_.maxValueText()); }));
-  auto* fwhm = label(focus, [this] { return text(model_.fwhmText()); });
+                      label(focus, [this] { return toQString(model_.maxValueText()); }));
+  auto* fwhm = label(focus, [this] { return toQString(model_.fwhmText()); });
   fwhm->setObjectName(QStringLiteral("fwhm"));
   focusLayout->addRow(tr("FWHM"), fwhm);
   stretchBar_ = new QScrollBar(Qt::Vertical, focus);
@@ -238,8 +221,9 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   // Cooler.
   auto* cooler = new QGroupBox(tr("Camera Temperature"), this);
   auto* coolerLayout = new QFormLayout(cooler);
-  coolerLayout->addRow(tr("Actual"), label(cooler, [this] { return text(model_.actualText()); }));
-  coolerLayout->addRow(tr("Set"), label(cooler, [this] { return text(model_.setText()); }));
+  coolerLayout->addRow(tr("Actual"),
+                       label(cooler, [this] { return toQString(model_.actualText()); }));
+  coolerLayout->addRow(tr("Set"), label(cooler, [this] { return toQString(model_.setText()); }));
   setPointBar_ = new QScrollBar(Qt::Horizontal, cooler);
   setPointBar_->setObjectName(QStringLiteral("setPoint"));
   setPointBar_->setRange(acquire::TNVDialog::kSetPointMin, acquire::TNVDialog::kSetPointMax);
@@ -279,9 +263,9 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   });
   coolerLayout->addRow(coolingOn);
   auto* monitor = button(cooler, "Monitor", "monitor", [this] { model_.monitor(); });
-  updates_.push_back([this, monitor] { monitor->setText(text(model_.monitorText())); });
+  updates_.push_back([this, monitor] { monitor->setText(toQString(model_.monitorText())); });
   coolerLayout->addRow(monitor);
-  coolerLayout->addRow(label(cooler, [this] { return text(model_.coolingModeText()); }));
+  coolerLayout->addRow(label(cooler, [this] { return toQString(model_.coolingModeText()); }));
   grid->addWidget(cooler, 1, 2);
 
   // Filter wheel.
@@ -292,7 +276,7 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   wheelLayout->addWidget(button(wheel, "Next", "filterNext", [this] { model_.filterNext(); }));
   wheelLayout->addWidget(label(wheel, [this] {
     return QString::number(model_.filterPosition()) + QStringLiteral(" ") +
-           text(model_.filterName());
+           toQString(model_.filterName());
   }));
   grid->addWidget(wheel, 2, 0);
 
@@ -300,15 +284,17 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   auto* state = new QGroupBox(tr("Camera"), this);
   auto* stateLayout = new QFormLayout(state);
   stateLayout->addRow(tr("AutoGuider Status"),
-                      label(state, [this] { return text(model_.autoguiderStatusText()); }));
+                      label(state, [this] { return toQString(model_.autoguiderStatusText()); }));
   stateLayout->addRow(tr("Camera Firmware Version"),
-                      label(state, [this] { return text(model_.firmwareText()); }));
+                      label(state, [this] { return toQString(model_.firmwareText()); }));
   stateLayout->addRow(tr("Last file no."),
-                      label(state, [this] { return text(model_.lastFileText()); }));
+                      label(state, [this] { return toQString(model_.lastFileText()); }));
   stateLayout->addRow(tr("Sub-Dir"),
-                      label(state, [this] { return text(model_.subDirectoryText()); }));
-  stateLayout->addRow(tr("Dark"), label(state, [this] { return text(model_.darkFileText()); }));
-  stateLayout->addRow(tr("Flat"), label(state, [this] { return text(model_.flatFileText()); }));
+                      label(state, [this] { return toQString(model_.subDirectoryText()); }));
+  stateLayout->addRow(tr("Dark"),
+                      label(state, [this] { return toQString(model_.darkFileText()); }));
+  stateLayout->addRow(tr("Flat"),
+                      label(state, [this] { return toQString(model_.flatFileText()); }));
   grid->addWidget(state, 2, 1, 1, 2);
 
   // Closing buttons.

@@ -11,17 +11,10 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
 
 namespace nvk::app::qt {
-namespace {
-
-QString text(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
-
-}  // namespace
-
 FitsDetailsDialogView::FitsDetailsDialogView(files::FitsDetailsDialog& model, QtUi&,
                                              QWidget* parent)
     : QDialog(parent), model_(model) {
@@ -33,31 +26,31 @@ FitsDetailsDialogView::FitsDetailsDialogView(files::FitsDetailsDialog& model, Qt
     const bool multiLine = edit.limit > 67;
     QWidget* widget = nullptr;
     if (multiLine) {
-      auto* box = new QPlainTextEdit(text(model_.text(id)), this);
+      auto* box = new QPlainTextEdit(toQString(model_.text(id)), this);
       box->setFixedHeight(box->fontMetrics().lineSpacing() * 4 + 12);
       connect(box, &QPlainTextEdit::textChanged, this, [this, box, id] {
         model_.setText(id, box->toPlainText().toStdString());
         // The model cuts the text at the limit; show what it kept.
         if (box->toPlainText().toStdString() != model_.text(id)) {
           const QSignalBlocker block(box);
-          box->setPlainText(text(model_.text(id)));
+          box->setPlainText(toQString(model_.text(id)));
           box->moveCursor(QTextCursor::End);
         }
       });
       widget = box;
     } else {
-      auto* line = new QLineEdit(text(model_.text(id)), this);
+      auto* line = new QLineEdit(toQString(model_.text(id)), this);
       line->setMaxLength(static_cast<int>(edit.limit));
       connect(line, &QLineEdit::textEdited, this,
               [this, id](const QString& typed) { model_.setText(id, typed.toStdString()); });
       widget = line;
     }
     widget->setObjectName(QStringLiteral("edit%1").arg(id));
-    form->addRow(text(edit.label), widget);
+    form->addRow(toQString(edit.label), widget);
   }
 
   auto* utRow = new QHBoxLayout;
-  utOffset_ = new QLineEdit(text(model_.text(Model::kUtOffsetEdit)), this);
+  utOffset_ = new QLineEdit(toQString(model_.text(Model::kUtOffsetEdit)), this);
   utOffset_->setReadOnly(true);
   utOffset_->setObjectName(QStringLiteral("edit%1").arg(Model::kUtOffsetEdit));
   utScroll_ = new QScrollBar(Qt::Horizontal, this);
@@ -72,14 +65,14 @@ FitsDetailsDialogView::FitsDetailsDialogView(files::FitsDetailsDialog& model, Qt
       model_.scrollUtOffset(wanted > before ? 1 : -1);
       if (model_.utOffset() == before) break;
     }
-    utOffset_->setText(text(model_.text(files::FitsDetailsDialog::kUtOffsetEdit)));
+    utOffset_->setText(toQString(model_.text(files::FitsDetailsDialog::kUtOffsetEdit)));
   });
   utRow->addWidget(utOffset_);
   utRow->addWidget(utScroll_);
-  form->addRow(text(Model::kUtOffsetLabel), utRow);
+  form->addRow(toQString(Model::kUtOffsetLabel), utRow);
   layout->addLayout(form);
 
-  auto* eightBit = new QCheckBox(text(Model::kEightBitLabel), this);
+  auto* eightBit = new QCheckBox(toQString(Model::kEightBitLabel), this);
   eightBit->setObjectName(QStringLiteral("check%1").arg(Model::kEightBitBox));
   eightBit->setChecked(model_.eightBit());
   connect(eightBit, &QCheckBox::clicked, this, [this] { model_.toggleEightBit(); });
@@ -103,7 +96,7 @@ FitsDetailsDialogView::FitsDetailsDialogView(files::FitsDetailsDialog& model, Qt
 DeleteFileDialogView::DeleteFileDialogView(files::DeleteFileDialog& model, QtUi&, QWidget* parent)
     : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(text(files::DeleteFileDialog::kQuestion), this));
+  layout->addWidget(new QLabel(toQString(files::DeleteFileDialog::kQuestion), this));
   auto* path = new QLineEdit(QString::fromStdString(model.path()), this);
   path->setReadOnly(true);
   path->setObjectName(QStringLiteral("path"));

@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
 
 namespace nvk::app::qt {
@@ -25,20 +26,6 @@ namespace {
 
 using Check = scope::TGNVDialog::Check;
 using Column = scope::TGNVDialog::Column;
-
-QString text(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
-
-QPixmap pixmapOf(const files::Bitmap& bitmap) {
-  QImage image(bitmap.pixels.data(), bitmap.width, bitmap.height, bitmap.width,
-               QImage::Format_Indexed8);
-  QList<QRgb> colours;
-  for (const auto& c : bitmap.palette)
-    colours.push_back(qRgb(c.r, c.g, c.b));
-  image.setColorTable(colours);
-  return QPixmap::fromImage(image.copy());
-}
 
 // The guide image: reports the pointer's moves and the buttons' releases in image coordinates.
 class GuideImageLabel final : public QLabel {
@@ -69,7 +56,7 @@ class GuideImageLabel final : public QLabel {
 
 GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidget* parent)
     : QDialog(parent), model_(model) {
-  setWindowTitle(text(model_.title()));
+  setWindowTitle(toQString(model_.title()));
   auto* grid = new QGridLayout(this);
 
   auto button = [this](QWidget* parentWidget, const QString& caption, const char* name,
@@ -142,11 +129,11 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
     const char* name;
     std::function<QString()> value;
   } fields[] = {
-      {"x", "x", [this] { return text(model_.xText()); }},
-      {"y", "y", [this] { return text(model_.yText()); }},
-      {"val", "val", [this] { return text(model_.valText()); }},
-      {"Star x", "starX", [this] { return text(model_.starXText()); }},
-      {"Star y", "starY", [this] { return text(model_.starYText()); }},
+      {"x", "x", [this] { return toQString(model_.xText()); }},
+      {"y", "y", [this] { return toQString(model_.yText()); }},
+      {"val", "val", [this] { return toQString(model_.valText()); }},
+      {"Star x", "starX", [this] { return toQString(model_.starXText()); }},
+      {"Star y", "starY", [this] { return toQString(model_.starYText()); }},
   };
   for (const auto& field : fields) {
     readout->addWidget(new QLabel(QString::fromUtf8(field.caption), picture));
@@ -172,7 +159,7 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
   exposures->addWidget(
       button(picture, tr("Take DarkFrame"), "takeDark", [this] { model_.takeDark(); }));
   exposures->addWidget(label(picture, "darkLabel", [this] {
-    return model_.darkAvailable() ? tr("Dark: ") + text(model_.darkLabel()) : tr("No dark");
+    return model_.darkAvailable() ? tr("Dark: ") + toQString(model_.darkLabel()) : tr("No dark");
   }));
   auto* select = button(picture, tr("Select Guide Star"), "selectGuideStar",
                         [this] { model_.selectGuideStar(); });
@@ -245,7 +232,8 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
              model_.defaultText(column)),
         row, 1);
     calibrationLayout->addWidget(
-        label(calibration, "", [this, c = column] { return text(model_.latestText(c)); }), row, 2);
+        label(calibration, "", [this, c = column] { return toQString(model_.latestText(c)); }), row,
+        2);
     ++row;
   }
   auto* calibrationButtons = new QGridLayout;
@@ -253,7 +241,8 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
       button(calibration, tr("Train"), "train", [this] { model_.train(); }), 0, 0);
   auto* useDefault =
       button(calibration, tr("Use Defaults"), "useDefault", [this] { model_.useDefault(); });
-  updates_.push_back([this, useDefault] { useDefault->setText(text(model_.useDefaultText())); });
+  updates_.push_back(
+      [this, useDefault] { useDefault->setText(toQString(model_.useDefaultText())); });
   calibrationButtons->addWidget(useDefault, 0, 1);
   calibrationButtons->addWidget(button(calibration, tr("Change Defaults"), "changeDefaults",
                                        [this] { model_.changeDefaults(); }),
@@ -262,8 +251,8 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
       button(calibration, tr("Save Latest"), "saveLatest", [this] { model_.saveLatest(); }), 1, 1);
   calibrationLayout->addLayout(calibrationButtons, row++, 0, 1, 3);
   calibrationLayout->addWidget(
-      label(calibration, "valuesInUse", [this] { return text(model_.valuesInUseText()); }), row++,
-      0, 1, 3);
+      label(calibration, "valuesInUse", [this] { return toQString(model_.valuesInUseText()); }),
+      row++, 0, 1, 3);
   calibrationLayout->addWidget(check(calibration, "Ignore Backlash", Check::IgnoreBacklash), row++,
                                0, 1, 3);
   calibrationLayout->addWidget(check(calibration, "Ignore RA Angle", Check::IgnoreRaAngle), row++,
@@ -279,8 +268,8 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
     aoLayout->addWidget(new QLabel(gain == 0 ? tr("Up/Down") : tr("Left/Right"), ao), gain + 1, 0);
     aoLayout->addWidget(
         edit(ao, QStringLiteral("aoDefault%1").arg(gain), model_.aoDefaultText(gain)), gain + 1, 1);
-    aoLayout->addWidget(label(ao, "", [this, gain] { return text(model_.aoLatestText(gain)); }),
-                        gain + 1, 2);
+    aoLayout->addWidget(
+        label(ao, "", [this, gain] { return toQString(model_.aoLatestText(gain)); }), gain + 1, 2);
   }
   auto* aoButtons = new QGridLayout;
   aoButtons->addWidget(button(ao, tr("Train"), "aoTrain", [this] { model_.trainAo(); }), 0, 0);
@@ -298,8 +287,8 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
       2, 1);
   aoLayout->addLayout(aoButtons, 3, 0, 1, 3);
   aoLayout->addWidget(new QLabel(tr("Position"), ao), 4, 0);
-  aoLayout->addWidget(label(ao, "aoPosition", [this] { return text(model_.aoPositionText()); }), 4,
-                      1, 1, 2);
+  aoLayout->addWidget(
+      label(ao, "aoPosition", [this] { return toQString(model_.aoPositionText()); }), 4, 1, 1, 2);
   const std::pair<const char*, Check> aoChecks[] = {
       {"Swap AO Up/Down", Check::SwapAoUpDown},
       {"Swap AO Left/Right", Check::SwapAoLeftRight},
@@ -389,7 +378,7 @@ void GuiderDialogView::closeWith(std::optional<port::DialogResult> result) {
 }
 
 void GuiderDialogView::sync() {
-  setWindowTitle(text(model_.title()));
+  setWindowTitle(toQString(model_.title()));
   for (const auto& update : updates_)
     update();
   // A new picture only when the model's changed (sync also runs on every pointer move).

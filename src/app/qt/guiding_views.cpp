@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
@@ -18,10 +19,6 @@
 
 namespace nvk::app::qt {
 namespace {
-
-QString text(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
 
 QLineEdit* field(QWidget* parent, const QString& name) {
   auto* edit = new QLineEdit(parent);
@@ -40,7 +37,7 @@ void makeGuidingWindow(QDialog* dialog) {
 }
 
 void setIfChanged(QLineEdit* edit, const std::string& value) {
-  const QString shown = text(value);
+  const QString shown = toQString(value);
   if (edit->text() != shown) edit->setText(shown);
 }
 
@@ -200,7 +197,7 @@ TGInfoDialogView::TGInfoDialogView(core::Program& program, QWidget* parent)
 void TGInfoDialogView::refresh() {
   const auto& g = program_.guiding;
   const auto& d = g.display;
-  const QString caption = text(d.caption);
+  const QString caption = toQString(d.caption);
   if (windowTitle() != caption) setWindowTitle(caption);
   const scope::GuidingDisplayTexts t = scope::guidingDisplayTexts(d);
   const std::string* values[] = {&t.x,     &t.y,   &t.dx,  &t.dy,           &t.slewX,

@@ -23,6 +23,7 @@
 #include "app/qt/image_view.h"
 #include "app/qt/measure_windows.h"
 #include "app/qt/print_picture.h"
+#include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
 #include "app/qt/tool_icons.h"
 #include "camera/discovery.h"
@@ -30,10 +31,6 @@
 
 namespace nvk::app::qt {
 namespace {
-
-QString toQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QColor backgroundColour(image::WindowBackground background) {
   switch (background) {

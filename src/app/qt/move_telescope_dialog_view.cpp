@@ -11,16 +11,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/qt/qt_text.h"
+
 namespace nvk::app::qt {
 namespace {
 
-QString text(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
-
 // A number edit bound to one of the model's edit texts.
 QLineEdit* numberEdit(QWidget* parent, const QString& name, std::string& bound) {
-  auto* edit = new QLineEdit(text(bound), parent);
+  auto* edit = new QLineEdit(toQString(bound), parent);
   edit->setObjectName(name);
   edit->setMaximumWidth(70);
   QObject::connect(edit, &QLineEdit::textChanged, parent,
@@ -40,7 +38,7 @@ QToolButton* arrowButton(QWidget* parent, const QString& name, Qt::ArrowType typ
 
 TMTDialogView::TMTDialogView(scope::TMTDialog& model, QtUi&, QWidget* parent)
     : QDialog(parent), model_(model) {
-  setWindowTitle(text(model.title()));
+  setWindowTitle(toQString(model.title()));
   auto* layout = new QVBoxLayout(this);
 
   // GoTo by catalogue number or planet.
@@ -59,8 +57,8 @@ TMTDialogView::TMTDialogView(scope::TMTDialog& model, QtUi&, QWidget* parent)
   objectsLayout->addWidget(goToObject, 0, 2, 2, 1);
   auto* planets = new QHBoxLayout;
   for (const scope::Planet& planet : scope::kPlanets) {
-    auto* button = new QPushButton(text(planet.name), objects);
-    button->setObjectName(text(planet.name).toLower());
+    auto* button = new QPushButton(toQString(planet.name), objects);
+    button->setObjectName(toQString(planet.name).toLower());
     connect(button, &QPushButton::clicked, this, [this, &planet] {
       model_.goToPlanet(planet);
       refresh();
@@ -181,13 +179,13 @@ QAbstractButton* TMTDialogView::arrow(scope::Arrow direction, const QString& nam
 
 void TMTDialogView::refresh() {
   for (int i = 0; i < 2; ++i)
-    info_[i]->setText(text(model_.infoLine(i)));
+    info_[i]->setText(toQString(model_.infoLine(i)));
   rates_[static_cast<int>(model_.rate())]->setChecked(true);
   (model_.focusSpeed() == scope::TMTDialog::FocusSpeed::Fast ? fast_ : slow_)->setChecked(true);
 }
 
 TCBDialogView::TCBDialogView(scope::TCBDialog& model, QtUi&, QWidget* parent) : QDialog(parent) {
-  setWindowTitle(text(model.title()));
+  setWindowTitle(toQString(model.title()));
   auto* layout = new QGridLayout(this);
   const struct {
     scope::Arrow arrow;

@@ -15,16 +15,13 @@
 #include <QVBoxLayout>
 #include <functional>
 
+#include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
 
 namespace nvk::app::qt {
 namespace {
 
 using process::Scroll;
-
-QString text(std::string_view s) {
-  return QString::fromUtf8(s.data(), static_cast<int>(s.size()));
-}
 
 // A horizontal scroll bar whose every action goes to the model; the bar then shows the value
 // the model settled on (set during the action, so Qt's own step never applies).
@@ -63,7 +60,7 @@ QScrollBar* modelScrollBar(QWidget* parent, int low, int high, int page,
 }
 
 QLineEdit* field(QWidget* parent, const std::string& value, bool readOnly = true) {
-  auto* edit = new QLineEdit(text(value), parent);
+  auto* edit = new QLineEdit(toQString(value), parent);
   edit->setReadOnly(readOnly);
   edit->setMaximumWidth(90);
   return edit;
@@ -127,8 +124,8 @@ NormalStretchView::NormalStretchView(process::NormalStretchDialog& model, QtUi& 
   auto* black = field(this, model.blackText(), false);
   auto* white = field(this, model.whiteText(), false);
   const auto refresh = [=, &model] {
-    black->setText(text(model.blackText()));
-    white->setText(text(model.whiteText()));
+    black->setText(toQString(model.blackText()));
+    white->setText(toQString(model.whiteText()));
     histogram->update();
   };
   grid->addWidget(new QLabel(tr("Black"), this), 0, 0);
@@ -155,7 +152,7 @@ PowerLawView::PowerLawView(process::PowerLawDialog& model, QtUi& ui, QWidget* pa
   row->addWidget(modelScrollBar(
       this, 1, 30, 1, [&model](Scroll a, int p) { model.scroll(a, p); },
       [&model] { return model.scrollPosition(); },
-      [=, &model] { power->setText(text(model.powerText())); }));
+      [=, &model] { power->setText(toQString(model.powerText())); }));
   row->addWidget(power);
   layout->addLayout(row);
   layout->addWidget(okCancelHelp(this, [&model, &ui] { model.help(ui); }));
@@ -176,16 +173,16 @@ NonLinearView::NonLinearView(process::NonLinearDialog& model, QtUi& ui, QWidget*
   down->setArrowType(Qt::DownArrow);
   connect(up, &QToolButton::clicked, this, [=, &model] {
     model.arrowUp();
-    power->setText(text(model.fieldText()));
+    power->setText(toQString(model.fieldText()));
   });
   connect(down, &QToolButton::clicked, this, [=, &model] {
     model.arrowDown();
-    power->setText(text(model.fieldText()));
+    power->setText(toQString(model.fieldText()));
   });
   row->addWidget(up);
   row->addWidget(down);
   layout->addLayout(row);
-  auto* note = new QLabel(text(process::NonLinearDialog::kText), this);
+  auto* note = new QLabel(toQString(process::NonLinearDialog::kText), this);
   note->setWordWrap(true);
   layout->addWidget(note);
   auto* buttons = okCancelHelp(this, [&model, &ui] { model.help(ui); });
@@ -194,7 +191,7 @@ NonLinearView::NonLinearView(process::NonLinearDialog& model, QtUi& ui, QWidget*
     if (model.ok()) {
       accept();
     } else {
-      power->setText(text(model.fieldText()));
+      power->setText(toQString(model.fieldText()));
     }
   });
   layout->addWidget(buttons);
@@ -256,7 +253,7 @@ AutoProcessingView::AutoProcessingView(process::AutoProcessingDialog& model, QtU
     const bool closes = model.save(ui);
     const int ids[] = {D::kUserPowerEdit, D::kDiameterEdit, D::kPowerEdit};
     for (int i = 0; i < 3; ++i)
-      edits[static_cast<std::size_t>(i)]->setText(text(model.text(ids[i])));
+      edits[static_cast<std::size_t>(i)]->setText(toQString(model.text(ids[i])));
     if (closes) accept();
   });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -273,7 +270,7 @@ StretchDisplayView::StretchDisplayView(process::StretchDisplayDialog& model, QtU
       this, 2, 50, 5, [&model](Scroll a, int p) { model.scroll(a, p); },
       [&model] { return model.power(); },
       [this, power, &model] {
-        power->setText(text(model.powerText()));
+        power->setText(toQString(model.powerText()));
         update();
       }));
   row->addWidget(power);
@@ -334,7 +331,7 @@ MedianFilterView::MedianFilterView(process::MedianFilterDialog& model, QtUi& ui,
       button->setArrowType(up ? Qt::UpArrow : Qt::DownArrow);
       connect(button, &QToolButton::clicked, this, [=] {
         step(up);
-        shown->setText(text(value()));
+        shown->setText(toQString(value()));
       });
       row->addWidget(button);
     }
@@ -368,10 +365,10 @@ HotPixelMapView::HotPixelMapView(process::HotPixelMapDialog& model, QtUi&, QWidg
   auto* path = field(this, model.pathText());
   path->setMaximumWidth(QWIDGETSIZE_MAX);
   const auto refresh = [=, &model] {
-    value->setText(text(model.thresholdText()));
-    found->setText(text(model.foundText()));
-    name->setText(text(model.nameField()));
-    path->setText(text(model.pathText()));
+    value->setText(toQString(model.thresholdText()));
+    found->setText(toQString(model.foundText()));
+    name->setText(toQString(model.nameField()));
+    path->setText(toQString(model.pathText()));
   };
   form->addRow(tr("Hot Pixel Value"),
                modelScrollBar(
@@ -405,7 +402,7 @@ HotPixelMapView::HotPixelMapView(process::HotPixelMapDialog& model, QtUi&, QWidg
 LabelView::LabelView(LabelDialog& model, QtUi&, QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(tr("Enter the Label text"), this));
-  auto* edit = new QLineEdit(text(model.editText()), this);
+  auto* edit = new QLineEdit(toQString(model.editText()), this);
   connect(edit, &QLineEdit::textEdited, this,
           [&model](const QString& typed) { model.setEditText(typed.toStdString()); });
   layout->addWidget(edit);

@@ -14,16 +14,9 @@
 
 #include "app/file_filter.h"
 #include "app/qt/dialog_views.h"
+#include "app/qt/qt_text.h"
 
 namespace nvk::app::qt {
-namespace {
-
-QString toQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 class ProgressWindow final : public QDialog {
  public:
   explicit ProgressWindow(QWidget* parent) : QDialog(parent) {

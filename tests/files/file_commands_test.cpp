@@ -70,10 +70,17 @@ TEST_F(FileCommandsTest, FailedQuickSaveKeepsTheCounter) {
 }
 
 TEST_F(FileCommandsTest, LoadNextAutosavedWalksToTheCounterThenStops) {
+  const std::vector<std::string> sorry{
+      "Sorry, you must first load an autosaved file to start the sequence, or there are no more "
+      "files"};
   makeImage(program, true, false);
   program.settings.autosaveCounter = 11;
   for (int i = 0; i < 3; ++i)
     ASSERT_EQ(quickSaveFits(program), SaveResult::Saved);  // 12..14
+  run(command::kLoadNextAutosaved);                        // no autosaved file loaded yet
+  EXPECT_EQ(ui.messageTexts(), sorry);
+  EXPECT_EQ(program.fileMenu.lastLoadedAutosaveNumber, 0);
+  ui.clearRecord();
   ui.answerFileDialog((program.autosaveFolder() / "IMG12.FIT").string());
   run(command::kOpen);
   EXPECT_EQ(program.fileMenu.lastLoadedAutosaveNumber, 12);
@@ -84,16 +91,7 @@ TEST_F(FileCommandsTest, LoadNextAutosavedWalksToTheCounterThenStops) {
   EXPECT_TRUE(ui.messageTexts().empty());
   run(command::kLoadNextAutosaved);
   EXPECT_EQ(program.fileMenu.lastLoadedAutosaveNumber, 14);
-  EXPECT_EQ(ui.messageTexts(),
-            std::vector<std::string>{"Sorry, you must first load an autosaved file to start the "
-                                     "sequence, or there are no more files"});
-}
-
-TEST_F(FileCommandsTest, LoadNextAutosavedNeedsAFirstFile) {
-  program.settings.autosaveCounter = 5;
-  run(command::kLoadNextAutosaved);
-  EXPECT_EQ(ui.messageTexts().size(), 1u);
-  EXPECT_EQ(program.fileMenu.lastLoadedAutosaveNumber, 0);
+  EXPECT_EQ(ui.messageTexts(), sorry);
 }
 
 TEST_F(FileCommandsTest, SaveFitsOffersTodayShowsDetailsAndWritesOnContinue) {
@@ -129,16 +127,19 @@ TEST_F(FileCommandsTest, AbortWritesNothingAndKeepsTheRecord) {
   EXPECT_EQ(program.fits.dateObs, "2026-01-02");
 }
 
-TEST_F(FileCommandsTest, SaveRgbFitsNeedsAColourImage) {
+// Save RGB FITS and Save Flat File refuse a monochrome image before any dialog.
+TEST_F(FileCommandsTest, ColourSavesRefuseAMonochromeImageBeforeAnyDialog) {
   makeImage(program, true, false);
   run(command::kSaveRgbFits);
+  run(command::kSaveFlat);
   EXPECT_EQ(ui.messageTexts(),
-            std::vector<std::string>{
-                "Sorry, you can only save a colour converted file as a RGB FITS file"});
+            (std::vector<std::string>{
+                "Sorry, you can only save a colour converted file as a RGB FITS file",
+                "Sorry, you can only save a colour converted file as a Flat file"}));
   EXPECT_TRUE(ui.dialogsShown().empty());
+  EXPECT_TRUE(ui.fileDialogRequests().empty());
 
   makeImage(program, true, true);
-  ui.clearRecord();
   continueDetails();
   ui.answerFileDialog((root / "rgb.FIT").string());
   run(command::kSaveRgbFits);
@@ -163,15 +164,6 @@ TEST_F(FileCommandsTest, SaveChoosesTheWriterByTheName) {
   EXPECT_EQ(ui.fileDialogRequests()[2].filterIndex, 3);
   EXPECT_EQ(ui.fileDialogRequests()[3].filterIndex, 1);
   EXPECT_EQ(program.fileMenu.filterIndex, 3);
-}
-
-TEST_F(FileCommandsTest, SaveFlatRefusesBeforeAskingForAName) {
-  makeImage(program, true, false);
-  run(command::kSaveFlat);
-  EXPECT_TRUE(ui.fileDialogRequests().empty());
-  EXPECT_EQ(
-      ui.messageTexts(),
-      std::vector<std::string>{"Sorry, you can only save a colour converted file as a Flat file"});
 }
 
 TEST_F(FileCommandsTest, DeleteFileAsksAndDeletesOnOk) {
@@ -273,32 +265,6 @@ TEST(FileCommandTable, EveryFileMenuIdHasAHandler) {
   EXPECT_EQ(findFileCommand(12), nullptr);
   EXPECT_EQ(findFileCommand(32102)->run, findFileCommand(24332)->run);
 }
-
-}  // namespace
-}  // namespace nvk::files
-
-namespace nvk::files {
-namespace {
-
-// The main window's command map runs the File menu through these handlers and names the window
-// after the chosen file.
-class TitleRecorder final : public app::WindowActions {
- public:
-  void setDocumentTitle(std::string_view title) override { titles.emplace_back(title); }
-  std::string documentTitle() const override { return titles.empty() ? "" : titles.back(); }
-  void redraw(bool) override {}
-  app::PickMode pickMode() const override { return {}; }
-  void setPickMode(app::PickMode) override {}
-  bool pictureExists() const override { return false; }
-  void copyPicture() override {}
-  void printSetup() override {}
-  void printPicture() override {}
-  void showAbout() override {}
-  bool openHelp() override { return false; }
-  void closeWindow() override {}
-  void settingsChanged() override {}
-  std::vector<std::string> titles;
-};
 
 }  // namespace
 }  // namespace nvk::files

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "files/open_image.h"
 #include "files/rgb_render.h"
@@ -139,14 +140,12 @@ TEST_F(FitsFileTest, EveryReadableShapeRoundTripsThroughOpen) {
     const auto result = openImageFile(other, path);
     ASSERT_TRUE(result.loaded);
     EXPECT_EQ(result.kind, FileKind::Fits);
-    EXPECT_EQ(other.state.binned, c.binned);
-    EXPECT_EQ(other.state.colourConverted, c.colour);
-    EXPECT_EQ(other.state.readoutMode, c.mode);
-    EXPECT_EQ(other.state.modeCode, c.code);
+    const auto& st = other.state;
+    EXPECT_EQ(std::tie(st.binned, st.colourConverted, st.readoutMode, st.modeCode),
+              std::tie(c.binned, c.colour, c.mode, c.code));
     EXPECT_EQ(other.geometry, program.geometry);
-    EXPECT_EQ(other.fits.object, "M31");
-    EXPECT_EQ(other.fits.historyText, "two nights");
-    EXPECT_EQ(other.history.slot(0), "Flatfield Applied");
+    EXPECT_EQ(std::tie(other.fits.object, other.fits.historyText, other.history.slot(0)),
+              std::tie("M31", "two nights", "Flatfield Applied"));
     EXPECT_EQ(other.fileMenu.lastLoadedAutosaveNumber, 42);
     const std::size_t n = program.geometry.pixelCount;
     EXPECT_TRUE(test::samePlanePart(other.planes.RawImage, program.planes.RawImage, n));
@@ -178,18 +177,27 @@ TEST_F(FitsFileTest, UnsignedFilesWithZeroBzeroAreStillRead) {
   EXPECT_TRUE(test::samePlanePart(other.planes.RawImage, raw, program.geometry.pixelCount));
 }
 
-TEST_F(FitsFileTest, RgbFileHoldsTheRenderedPlanesRedGreenBlue) {
-  makeImage(program, true, true);
+// The RGB file holds the rendered planes red, green, blue, each upside down.
+TEST_F(FitsFileTest, RgbFileHoldsTheRenderedImageUpsideDown) {
+  makeImage(program, true, true, 3);
+  program.settings.colourSaturation = 3;
   ASSERT_EQ(writeFitsFile(program, root / "rgb.fit", {false, true, {}}), SaveResult::Saved);
   const auto b = readBytes(root / "rgb.fit");
   const std::size_t frame = 3'076'480;
-  const auto& out = program.planes.RgbOutputImage;
-  const image::Plane order[] = {out.red(), out.green(), out.blue()};
-  for (int k = 0; k < 3; ++k) {
-    for (std::size_t i : {0u, 1u, 5000u, 1'538'239u}) {
-      const std::uint16_t stored = static_cast<std::uint16_t>((b[5760 + k * frame + 2 * i] << 8) |
-                                                              b[5760 + k * frame + 2 * i + 1]);
-      EXPECT_EQ(static_cast<std::uint16_t>(stored + 32768), order[k][i]) << k << " " << i;
+  const auto& in = program.planes.ColourImage;
+  const auto stored = [&](int k, std::size_t i) {
+    const std::size_t at = 5760 + k * frame + 2 * i;
+    return static_cast<std::uint16_t>(((b[at] << 8) | b[at + 1]) + 32768);
+  };
+  for (int y : {0, 1, 505, 1011}) {
+    for (int x : {0, 7, 1519}) {
+      const std::size_t src = static_cast<std::size_t>(1011 - y) * 1520 + x;
+      const std::size_t dst = static_cast<std::size_t>(y) * 1520 + x;
+      const auto p = renderRgbPixel(program.planes.RawImage[src], in.red()[src], in.blue()[src],
+                                    in.green()[src], 3);
+      EXPECT_EQ(stored(0, dst), p.red) << y << " " << x;
+      EXPECT_EQ(stored(1, dst), p.green) << y << " " << x;
+      EXPECT_EQ(stored(2, dst), p.blue) << y << " " << x;
     }
   }
   // An RGB file has none of the sizes Open recognises.
@@ -230,26 +238,6 @@ TEST(RgbRender, PixelFollowsTheSaturationFormula) {
   }
 }
 
-TEST_F(FitsFileTest, RgbOutputIsTheImageUpsideDown) {
-  makeImage(program, true, true, 3);
-  program.settings.colourSaturation = 3;
-  renderRgbOutput(program);
-  const auto& g = program.geometry;
-  const auto& in = program.planes.ColourImage;
-  const auto& out = program.planes.RgbOutputImage;
-  for (int y : {0, 1, 505, 1011}) {
-    for (int x : {0, 7, 1519}) {
-      const std::size_t src = static_cast<std::size_t>(g.height - 1 - y) * g.width + x;
-      const std::size_t dst = static_cast<std::size_t>(y) * g.width + x;
-      const auto p = renderRgbPixel(program.planes.RawImage[src], in.red()[src], in.blue()[src],
-                                    in.green()[src], 3);
-      EXPECT_EQ(out.red()[dst], p.red);
-      EXPECT_EQ(out.blue()[dst], p.blue);
-      EXPECT_EQ(out.green()[dst], p.green);
-    }
-  }
-}
-
 // A save that runs out of disk part-way leaves the earlier file of that name whole and no
 // partial file beside it; the messages say which part failed.
 TEST_F(FitsFileTest, FailedSaveKeepsThePreviousFileAndReportsIt) {
@@ -281,10 +269,7 @@ TEST_F(FitsFileTest, FailedSaveKeepsThePreviousFileAndReportsIt) {
     EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous contents");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root.path()), {}), 1);
   }
-}
-
-TEST_F(FitsFileTest, FileThatCannotBeCreatedReportsDiskSpace) {
-  makeImage(program, true, false);
+  ui.clearRecord();
   EXPECT_EQ(saveFitsFile(program, root / "no-such-folder" / "x.fit", {}), SaveResult::CannotCreate);
   EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Unable to create file, check disk space"});
 }

@@ -55,13 +55,34 @@ TEST_F(ProcessColourTest, SynthesisedRawFileCarriesItsColourPlanes) {
                          loaded.program.planes.RawImage.begin()));
 }
 
+// Refusals exit with 1 and the program's message, names that are not operations with 2; neither
+// writes the output. The single-filter image of a site is a monochrome full frame.
 TEST_F(ProcessColourTest, RefusedOrUnknownOperationsWriteNothing) {
   const auto in = monoRawFile();
   const auto out = root / "out.raw";
-  EXPECT_EQ(run({in.string(), out.string(), "antialias"}), 1);
-  EXPECT_EQ(run({in.string(), out.string(), "synth", "synth"}), 1);
-  EXPECT_EQ(run({in.string(), out.string(), "mono:5"}), 2);
-  EXPECT_FALSE(std::filesystem::exists(out));
+  const struct {
+    std::vector<std::string> ops;
+    int status;
+    const char* message;
+  } cases[] = {
+      {{"antialias"}, 1, "Image Not Colour Converted"},
+      {{"colourundo"}, 1, ""},
+      {{"synth", "synth"}, 1, "Already Colour Converted"},
+      {{"mono:5"}, 2, ""},
+      {{"mono"}, 2, ""},
+      {{"mono:0"}, 2, ""},
+      {{"synth:night"}, 2, ""},
+      {{"anti"}, 2, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ops.back());
+    std::vector<std::string> args{"process", in.string(), out.string()};
+    args.insert(args.end(), c.ops.begin(), c.ops.end());
+    const auto r = test::cliRun(root, args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
   EXPECT_EQ(run({in.string(), out.string(), "mono:2"}), 0);
   EXPECT_EQ(std::filesystem::file_size(out), static_cast<std::uintmax_t>(files::kFullRawSize));
 }

@@ -56,9 +56,6 @@ TEST(SettingsCommandTest, SetChecksSavesAndShowsIt) {
   r = test::cliRun(root, {"settings", "set", "mainRaBacklash", "31"});
   EXPECT_NE(r.status, 0);
   EXPECT_NE(r.err.find("mainRaBacklash"), std::string::npos);
-  r = test::cliRun(root, {"settings", "set", "autosaveDirectory", "d:\\images"});
-  EXPECT_NE(r.status, 0);
-  EXPECT_EQ(r.err, "Sorry, Invalid directory\n");
   r = test::cliRun(root, {"settings", "set", "autosaveDirectory", "\\night1"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(std::filesystem::is_directory(root.path() / "night1"));

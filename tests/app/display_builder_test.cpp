@@ -46,26 +46,14 @@ TEST(PaletteTest, DisplayPaletteComposesTheMappings) {
   EXPECT_EQ(displayPalette(choice), falseColourPalette());
 
   choice = {};
-  choice.autoContrast = true;
-  choice.blackLevel = 20;
-  Palette p = displayPalette(choice);
-  EXPECT_EQ(p[19], (Rgb{0, 0, 0}));
-  EXPECT_EQ(p[52], (Rgb{136, 136, 136}));
-
-  // Display stretch 255 c x / (x (c - 1) + 1), x = j / 255: j = 51, c = 25 -> 219.8.
-  choice = {};
   choice.displayStretch = true;
   choice.stretchPower = 25.0;
-  p = displayPalette(choice);
-  EXPECT_EQ(p[51], (Rgb{219, 219, 219}));
-  EXPECT_EQ(p[255], (Rgb{255, 255, 255}));
-
+  EXPECT_EQ(displayPalette(choice)[51], (Rgb{219, 219, 219}));
   // Both: 52 -> 136 (contrast) -> stretch of 136 with power 2: x = .5333 -> 255*1.0667/1.5333.
   choice.autoContrast = true;
   choice.blackLevel = 20;
   choice.stretchPower = 2.0;
-  p = displayPalette(choice);
-  EXPECT_EQ(p[52].r, 177);
+  EXPECT_EQ(displayPalette(choice)[52], (Rgb{177, 177, 177}));
 
   // False colour is applied after the mappings: 52 -> 136 -> false colour entry 136.
   choice.displayStretch = false;

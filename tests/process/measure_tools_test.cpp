@@ -102,36 +102,12 @@ TEST_F(MeasureToolsTest, ApertureDialogValidates) {
   EXPECT_EQ(stored, (PhotometryApertures{4, 7, 30}));
 }
 
-TEST_F(MeasureToolsTest, PhotometryModeListsEveryPick) {
-  const auto frame = test::starFrame(1520, 1012, 1000,
-                                     {{300.0, 200.0, 2.0, 100000.0}, {800.4, 600.7, 2.5, 50000.0}});
-  std::copy(frame.begin(), frame.end(), program.planes.RawImage.begin());
-  acceptApertures(10, 14, 22);
-  ASSERT_TRUE(StartPhotometry(program, false));
-  EXPECT_FALSE(photometryPick(program, {-1, 5}).has_value());
-  EXPECT_EQ(ui.messageTexts().back(), text(2));
-  EXPECT_FALSE(photometryPick(program, {3, 500}).has_value());  // at the edge
-  ASSERT_TRUE(photometryPick(program, {301, 199}).has_value());
-  ASSERT_TRUE(photometryPick(program, {800, 600}).has_value());
-  ASSERT_EQ(program.measure.photometryLog.size(), 2u);
-  EXPECT_NEAR(program.measure.photometryLog[1].x, 800.4, 0.05);
-  EXPECT_NEAR(program.measure.photometryLog[1].flux, 50000, 500);
-  EXPECT_EQ(program.measure.lastPick, (std::pair{800, 601}));
-  endMeasureTool(program);
-  EXPECT_EQ(program.measure.active, MeasureTool::None);
-  EXPECT_FALSE(photometryPick(program, {301, 199}).has_value());
-}
-
-TEST_F(MeasureToolsTest, RowPlotPickEndsTheMode) {
-  for (int x = 0; x < 1520; ++x)
-    program.planes.RawImage[1520 * 7 + x] = std::uint16_t(x);
-  ASSERT_TRUE(StartRowPlot(program, false));
-  const auto plot = rowPlotPick(program, {12, 7});
-  ASSERT_TRUE(plot.has_value());
-  EXPECT_EQ(plot->row, 7);
-  ASSERT_EQ(plot->series.size(), 1u);
-  EXPECT_EQ(plot->series[0][1519], 1519);
-  EXPECT_EQ(program.measure.active, MeasureTool::None);
+TEST_F(MeasureToolsTest, RowPlotOfTheImagePlotsEachPlane) {
+  program.planes.RawImage[1520 * 7 + 1519] = 1519;
+  const RowPlot mono = rowPlotOfImage(program, 7);
+  EXPECT_EQ(mono.row, 7);
+  ASSERT_EQ(mono.series.size(), 1u);
+  EXPECT_EQ(mono.series[0][1519], 1519);
 
   // A colour-converted image plots red, green and blue (stored red, blue, green).
   program.state.colourConverted = true;

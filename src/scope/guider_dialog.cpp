@@ -433,6 +433,22 @@ void TGNVDialog::aoSaveLatest() {
   saveSettings();
 }
 
+void TGNVDialog::aoUseDefault() {
+  auto& ao = program_.guiding.ao;
+  if (ao.trainedGainsAvailable) ao.useTrainedGains = !ao.useTrainedGains;
+}
+
+std::string_view TGNVDialog::aoUseDefaultText() const {
+  const auto& ao = program_.guiding.ao;
+  return ao.trainedGainsAvailable && !ao.useTrainedGains ? "Use Trained" : "Use Defaults";
+}
+
+std::string_view TGNVDialog::aoGainsInUseText() const {
+  const auto& ao = program_.guiding.ao;
+  return ao.trainedGainsAvailable && ao.useTrainedGains ? "Using Trained Gains"
+                                                        : "Using Default Gains";
+}
+
 std::string TGNVDialog::aoPositionText() const {
   const auto& ao = program_.guiding.ao;
   char text[48];

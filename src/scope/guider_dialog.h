@@ -132,6 +132,11 @@ class TGNVDialog final : public port::DialogModel {
   std::string aoLatestText(int gain) const;
   void aoChangeDefaults();
   void aoSaveLatest();
+  // The AO gains' "Use Default" / "Use Trained": toggles while trained gains exist; the guide
+  // step then moves by the default or by the latest gains.
+  void aoUseDefault();
+  std::string_view aoUseDefaultText() const;  // the button: "Use Trained" or "Use Defaults"
+  std::string_view aoGainsInUseText() const;  // "Using Default Gains" / "Using Trained Gains"
   // The AO position (up/down, left/right steps) and "At Limit" while at its limit.
   std::string aoPositionText() const;
 

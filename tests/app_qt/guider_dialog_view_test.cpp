@@ -128,5 +128,26 @@ TEST_F(GuiderDialogViewTest, CtrlGOpensTheDialogAndAGuideExposureShowsTheGuideIm
   EXPECT_FALSE(program.acquisition.guideDuringExposure);
 }
 
+TEST_F(GuiderDialogViewTest, AoGainsButtonSwitchesBetweenTrainedAndDefaultGains) {
+  auto& ao = program.guiding.ao;
+  ao.trainedGainsAvailable = ao.useTrainedGains = true;
+  QStringList texts;
+  whenDialogShows([&](GuiderDialogView& d) {
+    auto* button = child<QPushButton>(d, "aoUseDefault");
+    auto* inUse = child<QLabel>(d, "aoGainsInUse");
+    for (int press = 0; press < 2; ++press) {
+      texts << button->text() + " / " + inUse->text();
+      button->click();
+    }
+    texts << button->text() + " / " + inUse->text();
+    child<QPushButton>(d, "close")->click();
+  });
+  QTest::keyClick(&window, Qt::Key_G, Qt::ControlModifier);
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(texts,
+            (QStringList{"Use Defaults / Using Trained Gains", "Use Trained / Using Default Gains",
+                         "Use Defaults / Using Trained Gains"}));
+}
+
 }  // namespace
 }  // namespace nvk::app::qt

@@ -14,6 +14,7 @@
 #include "acquire/exposure_sequence.h"
 #include "files/bmp_file.h"
 #include "image/settings_file.h"
+#include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
 #include "sim/guiding_rig.h"
@@ -557,6 +558,47 @@ TEST_F(GuiderDialogTest, TrainWalksItsCaptionsAndFillsTheLatestColumn) {
   EXPECT_EQ(dialog->latestText(Column::Ra), std::to_string(trained.raLength));
   EXPECT_EQ(dialog->latestText(Column::Dec), std::to_string(trained.decLength));
   EXPECT_EQ(dialog->latestText(Column::DecBacklash), std::to_string(trained.decBacklash));
+}
+
+TEST_F(GuiderDialogTest, AoUseDefaultSwitchesTheGuideStepBetweenTrainedAndDefaultGains) {
+  auto& s = f.program.settings;
+  s.aoDefaultGainUpDown = 1;
+  s.aoDefaultGainLeftRight = 2;
+  const GuideError error{3000, -2000};  // three pixels in x, two in y
+  // The step counts an error produces, from the AO unit at its centre.
+  auto steps = [&] {
+    dialog->centraliseAo();
+    AoGuideStep(f.program, error);
+    return std::pair(f.program.guiding.ao.lastXSteps, f.program.guiding.ao.lastYSteps);
+  };
+  const std::pair defaults(3 * 1, 2 * 2);
+
+  // Nothing trained: the toggle does nothing and the defaults move the unit.
+  dialog->aoUseDefault();
+  EXPECT_EQ(dialog->aoUseDefaultText(), "Use Defaults");
+  EXPECT_EQ(dialog->aoGainsInUseText(), "Using Default Gains");
+  EXPECT_EQ(steps(), defaults);
+
+  selectStar();
+  dialog->trainAo();
+  ASSERT_TRUE(f.program.guiding.ao.trainedGainsAvailable);
+  const std::pair latest(3 * s.aoLatestGainUpDown, 2 * s.aoLatestGainLeftRight);
+  ASSERT_NE(latest, defaults);
+  struct Press {
+    const char* buttonText;
+    const char* inUse;
+    std::pair<int, int> steps;
+  };
+  const Press presses[] = {{"Use Defaults", "Using Trained Gains", latest},
+                           {"Use Trained", "Using Default Gains", defaults},
+                           {"Use Defaults", "Using Trained Gains", latest}};
+  for (const Press& p : presses) {
+    SCOPED_TRACE(p.inUse);
+    EXPECT_EQ(dialog->aoUseDefaultText(), p.buttonText);
+    EXPECT_EQ(dialog->aoGainsInUseText(), p.inUse);
+    EXPECT_EQ(steps(), p.steps);
+    dialog->aoUseDefault();
+  }
 }
 
 TEST_F(GuiderDialogTest, ArrowsMoveTheMountWhileHeldOrTheAoUnitPerPress) {

@@ -285,6 +285,13 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
   aoButtons->addWidget(
       label(ao, "aoModeText", [this] { return model_.aoPulseMode() ? tr("Pulse") : tr("Serial"); }),
       2, 1);
+  auto* aoUseDefault =
+      button(ao, tr("Use Defaults"), "aoUseDefault", [this] { model_.aoUseDefault(); });
+  updates_.push_back(
+      [this, aoUseDefault] { aoUseDefault->setText(toQString(model_.aoUseDefaultText())); });
+  aoButtons->addWidget(aoUseDefault, 3, 0);
+  aoButtons->addWidget(
+      label(ao, "aoGainsInUse", [this] { return toQString(model_.aoGainsInUseText()); }), 3, 1);
   aoLayout->addLayout(aoButtons, 3, 0, 1, 3);
   aoLayout->addWidget(new QLabel(tr("Position"), ao), 4, 0);
   aoLayout->addWidget(

@@ -152,6 +152,8 @@ TEST_F(MeasureCommandsTest, MergeByRightButtonPicks) {
   const auto secondFile = saveSecondImage(second, "second.raw");
 
   window.setDocumentTitle("first.raw");
+  f.program.state.colourConverted = true;
+  f.program.fits.object = "M42";
   ASSERT_TRUE(run(111));
   EXPECT_EQ(window.pickMode(), PickMode::Merge);
   run(111);
@@ -162,6 +164,7 @@ TEST_F(MeasureCommandsTest, MergeByRightButtonPicks) {
   EXPECT_TRUE(measure_commands::pick(context, 301, 201, true));
   EXPECT_EQ(window.pickMode(), PickMode::Merge);
   EXPECT_EQ(f.program.measure.merge.step, process::MergeStep::PickSecondStar);
+  EXPECT_EQ(f.program.fits.object, "");  // the second image's own record while it is shown
   // Regression: the title kept naming the first image while the second was on screen.
   EXPECT_EQ(window.title_, "second.raw");
   f.ui.onDialog<process::MergeDialog>("TMergeDialog", [](process::MergeDialog& d) {
@@ -171,6 +174,8 @@ TEST_F(MeasureCommandsTest, MergeByRightButtonPicks) {
   EXPECT_TRUE(measure_commands::pick(context, 296, 204, true));
   EXPECT_EQ(window.pickMode(), PickMode::None);
   EXPECT_EQ(window.title_, "first.raw");
+  EXPECT_EQ(f.program.fits.object, "M42");
+  EXPECT_FALSE(f.program.state.colourConverted);  // the colour planes were the first's alone
   EXPECT_TRUE(f.ui.scriptErrors().empty());
 
   std::vector<std::uint16_t> expected = first;

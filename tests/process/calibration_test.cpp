@@ -141,9 +141,6 @@ TEST_F(DarkFlatHotPixelTest, DarkAndFlatFilesAreLoadedThroughTheFileLoader) {
   f.ui.answerFileDialog(std::nullopt);
   SubtractDarkFrameCommand(p);
   EXPECT_EQ(at(100, 100), 700);
-  ASSERT_EQ(f.ui.fileDialogRequests().size(), 1u);
-  EXPECT_EQ(f.ui.fileDialogRequests()[0].filter,
-            "Norvane (~*.)|~*.*|FITS files|*.FIT|All Files(*.*)|*.*|");
   f.ui.answerFileDialog(darkFile.string());
   SubtractDarkFrameCommand(p);
   EXPECT_EQ(at(100, 100), 400);

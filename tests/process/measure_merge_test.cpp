@@ -9,7 +9,6 @@
 #include "files/raw_file.h"
 #include "measure_test_support.h"
 #include "process/measure_tools.h"
-#include "process/undo.h"
 #include "support/program_fixture.h"
 
 namespace nvk::process {
@@ -102,45 +101,7 @@ class MergeFlowTest : public ::testing::Test, protected test::ProgramFixture {
   std::vector<std::uint16_t> raw() const {
     return {program.planes.RawImage.begin(), program.planes.RawImage.begin() + kW * kH};
   }
-  // The first image where the shifted second covers it, and the first image elsewhere.
-  std::vector<std::uint16_t> expected(MergeMode mode) const {
-    return referenceMerge(fieldA, fieldB, kW, kH, {-7, 4}, mode);
-  }
 };
-
-TEST_F(MergeFlowTest, AddingSaturatesAt65535) {
-  ASSERT_TRUE(mergeWithFile(program, secondPath, 1000, 700, 1007, 696, MergeMode::Add));
-  const auto merged = raw();
-  EXPECT_EQ(merged, expected(MergeMode::Add));
-  EXPECT_EQ(merged[static_cast<std::size_t>(100 * kW + 1300)], 65535);
-  EXPECT_EQ(merged[static_cast<std::size_t>(500 * kW + 500)],
-            std::min(65535, 2 * fieldA[static_cast<std::size_t>(500 * kW + 500)]));
-  // Undo Last Filter brings the first image back and drops the history line.
-  ASSERT_TRUE(UndoLastFilter(program));
-  EXPECT_EQ(raw(), fieldA);
-  EXPECT_EQ(program.history.usedCount(), 1);
-}
-
-// The interactive way: right-clicks on the star, the open dialog, the add-or-average dialog.
-TEST_F(MergeFlowTest, PicksOpenAndMerge) {
-  program.state.colourConverted = true;
-  ASSERT_TRUE(StartMerging(program, false));
-  ui.answerFileDialog(secondPath.string());
-  EXPECT_EQ(mergePick(program, 399, 301), MergePickOutcome::SecondOpened);
-  EXPECT_EQ(raw(), fieldB);
-  EXPECT_EQ(program.measure.merge.step, MergeStep::PickSecondStar);
-  EXPECT_EQ(program.fits.object, "");  // the second image's own record while it is shown
-  ui.onDialog<MergeDialog>("TMergeDialog", [](MergeDialog& d) {
-    d.mode = MergeMode::Average;
-    return DialogResult::Ok;
-  });
-  EXPECT_EQ(mergePick(program, 407, 296), MergePickOutcome::Merged);
-  EXPECT_EQ(raw(), fieldA);
-  EXPECT_EQ(program.measure.active, MeasureTool::None);
-  EXPECT_FALSE(program.state.colourConverted);  // the colour planes were the first's alone
-  EXPECT_EQ(program.fits.object, "M42");
-  EXPECT_TRUE(ui.scriptErrors().empty());
-}
 
 // Cancelling at either step, or a second image that cannot be used, puts the first image back
 // with its state, record and history.

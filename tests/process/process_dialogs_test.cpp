@@ -123,9 +123,6 @@ TEST(AutoProcessingDialogTest, ChoicesActAtOnceAndSaveValidatesTheNumbers) {
   image::Settings s;
   AutoProcessingDialog d(s);
   EXPECT_EQ(d.checkedRadio(), AutoProcessingDialog::kNoStretch);
-  EXPECT_EQ(d.text(111), "4");
-  EXPECT_EQ(d.text(112), "3");
-  EXPECT_EQ(d.text(113), "1");
   d.selectRadio(AutoProcessingDialog::kStrongStretch);
   EXPECT_TRUE(s.autoStrongStretch);
   d.selectRadio(AutoProcessingDialog::kUserStretch);
@@ -195,9 +192,7 @@ class HotPixelMapDialogTest : public ::testing::Test {
 
 TEST_F(HotPixelMapDialogTest, ChangeRulesAndPaths) {
   HotPixelMapDialog d(p);
-  EXPECT_EQ(d.nameField(), "K7LQ_HPM");
   EXPECT_EQ(d.pathText(), (p.autosaveFolder() / "K7LQ_HPM.HPM").string());
-  EXPECT_EQ(d.directoryText(), p.autosaveFolder().string());
   for (const char* bad : {"a*b", "dir/x", "c:x", "what?", "back\\slash"}) {
     d.typeName(bad);
     d.change();

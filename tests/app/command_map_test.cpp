@@ -141,13 +141,14 @@ TEST_F(CommandMapTest, DisplayTogglesFlipTheirFlagAndCheckMark) {
 }
 
 TEST_F(CommandMapTest, HalfSizeDisplayHalvesTheDisplaySize) {
+  const auto display = [&] {
+    return std::pair{f.program.geometry.displayWidth, f.program.geometry.displayHeight};
+  };
   ASSERT_TRUE(dispatchCommand(context, cmd::kHalfSizeDisplay));
-  EXPECT_EQ(f.program.geometry.displayWidth, 1520);
-  EXPECT_EQ(f.program.geometry.displayHeight, 1012);
+  EXPECT_EQ(display(), std::pair(1520, 1012));
   EXPECT_EQ(window.redraws, std::vector<bool>{true});
   ASSERT_TRUE(dispatchCommand(context, cmd::kHalfSizeDisplay));
-  EXPECT_EQ(f.program.geometry.displayWidth, 3040);
-  EXPECT_EQ(f.program.geometry.displayHeight, 2024);
+  EXPECT_EQ(display(), std::pair(3040, 2024));
 }
 
 TEST_F(CommandMapTest, MaxStretchPairPressesOneButtonAtATime) {
@@ -175,19 +176,16 @@ TEST_F(CommandMapTest, HelpReportsAViewerThatDoesNotStart) {
 }
 
 TEST_F(CommandMapTest, DefaultCentres) {
-  f.program.state.subFrameCentreX = 10;
-  f.program.state.subFrameCentreY = 20;
+  auto& st = f.program.state;
+  st.subFrameCentreX = 10;
+  st.subFrameCentreY = 20;
   ASSERT_TRUE(dispatchCommand(context, cmd::kDefaultSubFrameCentre));
-  EXPECT_EQ(f.program.state.subFrameCentreX, 1520);
-  EXPECT_EQ(f.program.state.subFrameCentreY, 1012);
-
+  EXPECT_EQ(std::pair(st.subFrameCentreX, st.subFrameCentreY), std::pair(1520, 1012));
   ASSERT_TRUE(dispatchCommand(context, cmd::kDefaultFocusCentre));
-  EXPECT_EQ(f.program.state.focusLeft, 1456);
-  EXPECT_EQ(f.program.state.focusTop, 948);
-  f.program.state.binned = true;
+  EXPECT_EQ(std::pair(st.focusLeft, st.focusTop), std::pair(1456, 948));
+  st.binned = true;
   ASSERT_TRUE(dispatchCommand(context, cmd::kDefaultFocusCentre));
-  EXPECT_EQ(f.program.state.focusLeft, 1488);
-  EXPECT_EQ(f.program.state.focusTop, 980);
+  EXPECT_EQ(std::pair(st.focusLeft, st.focusTop), std::pair(1488, 980));
 }
 
 TEST_F(CommandMapTest, SubFrameSelectionShowsItsDialog) {

@@ -11,19 +11,11 @@
 #include "platform/pty_mount.h"
 #include "scope/ao_unit.h"
 #include "scope/serial_link.h"
+#include "sim/ideal_mount.h"
 #include "support/program_fixture.h"
 
 namespace nvk::platform {
 namespace {
-
-sim::MountOptions steadyMount() {
-  sim::MountOptions o;
-  o.decBacklashArcsec = 0.0;
-  o.raDriftArcsecPerSecond = 0.0;
-  o.decDriftArcsecPerSecond = 0.0;
-  o.periodicErrorArcsec = 0.0;
-  return o;
-}
 
 struct AoRoute {
   const char* name;
@@ -49,7 +41,7 @@ struct PtyAoUnitTest : ::testing::TestWithParam<AoRoute>, test::ProgramFixture {
     s.aoPulseMode = r.pulseMode;
     s.bypassHelmixInterface = r.bypass;
     s.guideOutputMode = image::GuideOutputMode::Lx200;
-    attached = std::make_unique<PtyMount>(program, clock, &devices, steadyMount());
+    attached = std::make_unique<PtyMount>(program, clock, &devices, test::idealMount());
     ASSERT_TRUE(attached->pcPortReady());
     ASSERT_NE(attached->ao(), nullptr);
     program.telescope.portIndex = r.telescopePort;

@@ -6,20 +6,12 @@
 
 #include "image/settings_file.h"
 #include "scope/mount_commands.h"
+#include "sim/ideal_mount.h"
 #include "sim/sky_mount.h"
 #include "support/program_fixture.h"
 
 namespace nvk::platform {
 namespace {
-
-sim::MountOptions steadyMount() {
-  sim::MountOptions o;
-  o.decBacklashArcsec = 0.0;
-  o.raDriftArcsecPerSecond = 0.0;
-  o.decDriftArcsecPerSecond = 0.0;
-  o.periodicErrorArcsec = 0.0;
-  return o;
-}
 
 // The simulated mount of a --simulate run: on the simulated camera's serial port and guide
 // outputs, behind a pseudo-terminal for the PC route, driving the simulated sky.
@@ -49,7 +41,7 @@ struct PtyMountTest : ::testing::Test, test::ProgramFixture {
 TEST_F(PtyMountTest, AGoToOnEitherRouteSlewsTheSkyOfTheSimulatedCamera) {
   for (const int route : {1, 3}) {
     SCOPED_TRACE(route);
-    attached = std::make_unique<PtyMount>(program, clock, &devices, steadyMount());
+    attached = std::make_unique<PtyMount>(program, clock, &devices, test::idealMount());
     ASSERT_TRUE(attached->pcPortReady());
     // The settings file, read after the mount was attached, moves the telescope to Com2.
     settingsFile(route, 1);

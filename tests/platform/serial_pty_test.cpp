@@ -4,6 +4,7 @@
 #include "platform/serial_libserialport.h"
 #include "scope/mount_commands.h"
 #include "scope/serial_link.h"
+#include "sim/ideal_mount.h"
 #include "sim/mount.h"
 #include "support/program_fixture.h"
 
@@ -12,20 +13,11 @@ namespace {
 
 constexpr double kArcsecPerHour = 54'000.0;
 
-sim::MountOptions steadyMount() {
-  sim::MountOptions o;
-  o.decBacklashArcsec = 0.0;
-  o.raDriftArcsecPerSecond = 0.0;
-  o.decDriftArcsecPerSecond = 0.0;
-  o.periodicErrorArcsec = 0.0;
-  return o;
-}
-
 // The program on the PC route, COM1 mapped to a pseudo-terminal with the simulated mount on
 // its far side, reached through the libserialport realisation.
 struct SerialPtyTest : ::testing::Test, test::ProgramFixture {
   std::unique_ptr<PtyPair> pty = PtyPair::open();
-  sim::SimulatedMount mount{clock, steadyMount()};
+  sim::SimulatedMount mount{clock, test::idealMount()};
   std::unique_ptr<PtyDeviceServer> server;
   LibSerialPort serial{program.comPorts};
   std::unique_ptr<ServicedSerialPort> serviced;
@@ -96,18 +88,6 @@ TEST(LibSerialPortTest, MissingDevicesAndClosedPortsGiveTheirCodes) {
   core::ComPortMap map;
   LibSerialPort beyondTheMap(map);
   EXPECT_EQ(beyondTheMap.reset(7, 1024, 1024), kSerialBadId);  // there is no COM8
-}
-
-TEST(LibSerialPortTest, AnOpenFailureIsReportedByTheProgram) {
-  test::ProgramFixture f;
-  f.program.comPorts.setDevice(3, "/dev/nvk-no-such-port");
-  f.program.settings.pcComPort = 2;
-  LibSerialPort serial(f.program.comPorts);
-  f.program.telescope.pcPort = &serial;
-  EXPECT_EQ(scope::OpenPcPort(f.program), 0);
-  EXPECT_EQ(f.ui.messageTexts(),
-            (std::vector<std::string>{"ERROR -1 ", "ERROR -3 ", "ERROR -3 ", "ERROR -3 ",
-                                      "ERROR -3 ", "Open Communications Failed"}));
 }
 
 TEST(LibSerialPortTest, QueuesLimitWhatOneCallMoves) {

@@ -5,25 +5,17 @@
 #include <cmath>
 
 #include "port/virtual_clock.h"
+#include "sim/ideal_mount.h"
 
 namespace nvk::sim {
 namespace {
 
 constexpr double kArcsecPerHour = 54'000.0;
 
-// A mount without tracking errors or backlash unless a test asks for them.
-MountOptions idealMount() {
-  MountOptions o;
-  o.decBacklashArcsec = 0.0;
-  o.raDriftArcsecPerSecond = 0.0;
-  o.decDriftArcsecPerSecond = 0.0;
-  o.periodicErrorArcsec = 0.0;
-  return o;
-}
-
 struct MountTest : ::testing::Test {
   port::VirtualClock clock{5000};
-  std::unique_ptr<SimulatedMount> mount = std::make_unique<SimulatedMount>(clock, idealMount());
+  std::unique_ptr<SimulatedMount> mount =
+      std::make_unique<SimulatedMount>(clock, test::idealMount());
 
   void use(MountOptions options) { mount = std::make_unique<SimulatedMount>(clock, options); }
   void send(std::string_view text) {
@@ -129,19 +121,8 @@ TEST_F(MountTest, HeldMovesTurnAtTheSelectedRateAndTheLinesAtGuideRate) {
   }
 }
 
-TEST_F(MountTest, SocketBytesOnTheSerialLineHoldTheLines) {
-  const double ra0 = raArcsec();
-  const std::uint8_t east = 8;
-  const std::uint8_t release = 0;
-  mount->receive({&east, 1});
-  EXPECT_EQ(mount->guideOutputs(), 8);
-  clock.advanceMs(500);
-  mount->receive({&release, 1});
-  EXPECT_NEAR(raArcsec() - ra0, 0.5 * kSiderealArcsecPerSecond, 1e-6);
-}
-
 TEST_F(MountTest, DecBacklashSwallowsTheFirstPartOfAReversal) {
-  MountOptions o = idealMount();
+  MountOptions o = test::idealMount();
   o.decBacklashArcsec = 20.0;
   use(o);
   const double dec0 = decArcsec();
@@ -174,7 +155,7 @@ TEST_F(MountTest, DecBacklashSwallowsTheFirstPartOfAReversal) {
 }
 
 TEST_F(MountTest, DriftGrowsLinearlyAndPeriodicErrorRepeatsWithTheWorm) {
-  MountOptions drift = idealMount();
+  MountOptions drift = test::idealMount();
   drift.raDriftArcsecPerSecond = 0.05;
   drift.decDriftArcsecPerSecond = -0.02;
   use(drift);
@@ -186,7 +167,7 @@ TEST_F(MountTest, DriftGrowsLinearlyAndPeriodicErrorRepeatsWithTheWorm) {
   clock.advanceMs(100'000);
   EXPECT_NEAR(raArcsec() - ra0, 10.0, 1e-6);
 
-  MountOptions worm = idealMount();
+  MountOptions worm = test::idealMount();
   worm.periodicErrorArcsec = 8.0;
   worm.periodicErrorPeriodSeconds = 480.0;
   use(worm);
@@ -201,47 +182,6 @@ TEST_F(MountTest, DriftGrowsLinearlyAndPeriodicErrorRepeatsWithTheWorm) {
   EXPECT_NEAR(high - low, 16.0, 1e-3);
   EXPECT_NEAR(raArcsec(), start, 1e-6);  // one whole worm turn later
   EXPECT_DOUBLE_EQ(mount->pointing().decDegrees, 52.0);
-}
-
-TEST_F(MountTest, AGoToLandsExactlyAndTrackingErrorsStartAgainFromThere) {
-  use(MountOptions{});  // drift and periodic error on
-  clock.advanceMs(1'000'000);
-  send("#:LM 0013#:MS#");
-  EXPECT_EQ(answer(), "0");
-  clock.advanceMs(60'000);
-  const SkyPosition m13 = lookUpObject('m', 13)->position;
-  EXPECT_FALSE(mount->slewing());
-  // The slew took under a minute; the errors since landing are small but present.
-  EXPECT_NEAR(mount->pointing().raHours * kArcsecPerHour, m13.raHours * kArcsecPerHour, 30.0);
-  EXPECT_NE(mount->pointing().raHours, m13.raHours);
-}
-
-TEST_F(MountTest, QuitAllStopsASlewWhereItIs) {
-  send("#:LM 0031#:MS#");
-  clock.advanceMs(1000);
-  send("#:Q#");
-  const SkyPosition stopped = mount->pointing();
-  clock.advanceMs(10'000);
-  EXPECT_FALSE(mount->slewing());
-  EXPECT_NEAR(mount->pointing().raHours, stopped.raHours, 1e-12);
-  EXPECT_NEAR(stopped.raHours, 2.0 - 4.0 / 15.0, 1e-6);  // 4 degrees of R.A. in one second
-}
-
-TEST_F(MountTest, TheFocuserRunsAtTheChosenSpeedUntilStopped) {
-  send("#:FF#:F+#");
-  clock.advanceMs(1500);
-  send("#:FQ#");
-  EXPECT_DOUBLE_EQ(mount->focuserPosition(), 300.0);
-  send("#:FS#:F-#");
-  clock.advanceMs(2000);
-  send("#:FQ#");
-  clock.advanceMs(5000);
-  EXPECT_DOUBLE_EQ(mount->focuserPosition(), 260.0);
-}
-
-TEST_F(MountTest, PositionQueriesAnswerInLx200Form) {
-  send("#:GR#:GD#");
-  EXPECT_EQ(answer(), "02:00.0#+52*00#");
 }
 
 TEST(MountCatalogueTest, CataloguesAndTheirLimits) {

@@ -123,36 +123,21 @@ TEST(Sky, VignettingDarkensTheCorners) {
 
 TEST(Sky, NoiseChangesFromFrameToFrameButNotTheStars) {
   Sky sky;
-  const auto view = mainSensorView(sky);
-  std::vector<std::uint16_t> a(200u * 200u);
-  std::vector<std::uint16_t> b(a.size());
-  std::vector<std::uint16_t> again(a.size());
-  sky.render(view, 1000, 1000, 200, 200, 5.0, 20.0, 1, a.data());
-  sky.render(view, 1000, 1000, 200, 200, 5.0, 20.0, 2, b.data());
-  sky.render(view, 1000, 1000, 200, 200, 5.0, 20.0, 1, again.data());
-  EXPECT_EQ(a, again);
-  EXPECT_NE(a, b);
+  auto frame = [&](std::uint64_t number) {
+    std::vector<std::uint16_t> out(200u * 200u);
+    sky.render(mainSensorView(sky), 1000, 1000, 200, 200, 5.0, 20.0, number, out.data());
+    return out;
+  };
+  const auto a = frame(1);
+  const auto b = frame(2);
+  EXPECT_EQ(a, frame(1));
   // The noise has roughly the expected spread: sqrt(signal + read noise^2).
-  double sum = 0;
   double sumSq = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const double d = static_cast<double>(a[i]) - static_cast<double>(b[i]);
-    sum += d;
-    sumSq += d * d;
-  }
+  for (std::size_t i = 0; i < a.size(); ++i)
+    sumSq += (double(a[i]) - double(b[i])) * (double(a[i]) - double(b[i]));
   const double spread = std::sqrt(sumSq / a.size() / 2.0);
   EXPECT_GT(spread, 8.0);
   EXPECT_LT(spread, 40.0);
-}
-
-TEST(Sky, StarsWidenAwayFromBestFocus) {
-  Sky sky;
-  EXPECT_DOUBLE_EQ(sky.starSigma(), sky.options().focusedSigma);
-  sky.setFocuser(300);
-  const double wide = sky.starSigma();
-  sky.setFocuser(-300);
-  EXPECT_DOUBLE_EQ(sky.starSigma(), wide);
-  EXPECT_GT(wide, 4.0 * sky.options().focusedSigma);
 }
 
 // The simulated hardware through the program's own protocol code.
@@ -166,13 +151,6 @@ class SimulatedCameraTest : public ::testing::Test {
   test::ProgramFixture f;
   SimulatedDevices sim{f.clock};
 };
-
-TEST_F(SimulatedCameraTest, DiscoveryFindsTheCameraAndTheWheel) {
-  EXPECT_TRUE(f.program.devices.cameraConnected);
-  EXPECT_TRUE(f.program.devices.usbFilterWheelPresent);
-  EXPECT_EQ(f.program.devices.deviceTable[0].manufacturer, "NVK (simulated)");
-  EXPECT_TRUE(f.ui.messages().empty());
-}
 
 TEST_F(SimulatedCameraTest, TheCoolerApproachesItsSetPointOverTime) {
   auto& cooler = f.program.devices.cooler;
@@ -194,16 +172,6 @@ TEST_F(SimulatedCameraTest, TheCoolerApproachesItsSetPointOverTime) {
   EXPECT_EQ(camera::ReadCoolerTemperature(f.program), 20);
 }
 
-TEST_F(SimulatedCameraTest, FirmwareVersionIsConfigurable) {
-  camera::ReadFirmwareVersion(f.program);
-  EXPECT_EQ(f.program.devices.firmware.major, 2);
-  EXPECT_EQ(f.program.devices.firmware.minor, 12);
-  EXPECT_TRUE(f.program.devices.cooler.available);
-  sim.camera().setFirmware(2, 10);
-  camera::ReadFirmwareVersion(f.program);
-  EXPECT_FALSE(f.program.devices.cooler.available);
-}
-
 TEST_F(SimulatedCameraTest, ExposureTimeIsCameraTimedOrRunsFromTheStartClear) {
   const std::uint32_t t0 = f.clock.nowMs();
   camera::ClearSensor(f.program, camera::kClearFlush);
@@ -218,17 +186,6 @@ TEST_F(SimulatedCameraTest, ExposureTimeIsCameraTimedOrRunsFromTheStartClear) {
   f.clock.advanceMs(1000);
   camera::ReadBinned4x8(f.program, 3000);
   EXPECT_EQ(sim.camera().lastExposureMs(), 3000u);
-}
-
-TEST_F(SimulatedCameraTest, BrighterWithLongerExposures) {
-  auto mean = [&] {
-    const auto raw = f.program.planes.RawImage;
-    return std::accumulate(raw.begin(), raw.begin() + 1520 * 1012, 0.0) / (1520.0 * 1012.0);
-  };
-  camera::ReadBinned4x4(f.program, 100);
-  const double short_ = mean();
-  camera::ReadBinned4x4(f.program, 1000);
-  EXPECT_GT(mean(), short_ + 100.0);
 }
 
 TEST_F(SimulatedCameraTest, FocusWidthFollowsTheFocuser) {
@@ -278,99 +235,6 @@ TEST_F(SimulatedCameraTest, ShortFocusExposuresAreNotWaitedFor) {
   const std::uint32_t t1 = f.clock.nowMs();
   camera::FocusExposure(f.program, 600, 'q', 600, 400, false);  // 600 ms: the host waits too
   EXPECT_EQ(f.clock.nowMs() - t1, 1200u);
-}
-
-TEST_F(SimulatedCameraTest, GuideHeadSeesOneBytePerPixelAndTheAoShift) {
-  SimulationOptions o;
-  o.sky = quietSky();
-  o.sky.starsPerTile = 40.0;
-  SimulatedDevices quiet(f.clock, o);
-  f.program.devices.enumerator = &quiet;
-  ASSERT_EQ(camera::OpenCamera(f.program), 1);
-
-  camera::ClearSensor(f.program, 0, camera::kGuideHead);
-  f.clock.advanceMs(2000);
-  camera::ReadGuideHead(f.program, false);
-  EXPECT_EQ(quiet.camera().lastGuideExposureMs(), 2000u);
-  const std::vector<std::uint16_t> before = f.program.devices.guideImage;
-  EXPECT_TRUE(
-      std::all_of(before.begin(), before.end(), [](std::uint16_t v) { return v % 256 == 0; }));
-  EXPECT_GT(*std::max_element(before.begin(), before.end()), 10 * 256);
-
-  quiet.camera().setGuideShift(5, 0);
-  f.clock.advanceMs(2000);
-  camera::ReadGuideHead(f.program, false);
-  const auto& after = f.program.devices.guideImage;
-  int differ = 0;
-  for (int y = 0; y < 290; ++y) {
-    for (int x = 0; x + 5 < 500; ++x) {
-      const int a = before[static_cast<std::size_t>(y) * 500 + x + 5];
-      const int b = after[static_cast<std::size_t>(y) * 500 + x];
-      if (std::abs(a - b) > 256) ++differ;
-    }
-  }
-  EXPECT_EQ(differ, 0);
-}
-
-struct EchoDevice final : SerialPortDevice {
-  void receive(std::span<const std::uint8_t> bytes) override {
-    received.insert(received.end(), bytes.begin(), bytes.end());
-  }
-  std::vector<std::uint8_t> transmit(std::size_t maxBytes) override {
-    std::vector<std::uint8_t> out(
-        received.begin(),
-        received.begin() + static_cast<std::ptrdiff_t>(std::min(maxBytes, received.size())));
-    received.clear();
-    return out;
-  }
-  std::vector<std::uint8_t> received;
-};
-
-struct GuideLines final : GuideOutputListener {
-  void guideOutputsChanged(std::uint8_t bits) override { seen.push_back(bits); }
-  std::vector<std::uint8_t> seen;
-};
-
-TEST_F(SimulatedCameraTest, GuideOutputsAndSerialPortsReachTheAttachedDevices) {
-  GuideLines lines;
-  EchoDevice port1;
-  sim.camera().attachGuideOutputs(&lines);
-  sim.camera().attachSerialPort(1, &port1);
-  camera::SetGuideOutputs(f.program, 0x05);
-  camera::SetGuideOutputs(f.program, 0x00);
-  EXPECT_EQ(lines.seen, (std::vector<std::uint8_t>{0x05, 0x00}));
-  EXPECT_EQ(sim.camera().guideOutputs(), 0x00);
-
-  const std::uint8_t hello[] = {'H', 'i'};
-  camera::WriteSerial(f.program, 1, hello);
-  EXPECT_EQ(port1.received, (std::vector<std::uint8_t>{'H', 'i'}));
-  const auto reply = camera::ReadSerial(f.program, 1, 4);
-  EXPECT_EQ(std::vector<std::uint8_t>(reply.begin(), reply.end()),
-            (std::vector<std::uint8_t>{'H', 'i', 0, 0}));
-  // A port with nothing attached answers zeros.
-  const auto silent = camera::ReadSerial(f.program, 0, 2);
-  EXPECT_EQ(std::vector<std::uint8_t>(silent.begin(), silent.end()),
-            (std::vector<std::uint8_t>{0, 0}));
-}
-
-TEST_F(SimulatedCameraTest, TheWheelTurnsToTheSelectedFilter) {
-  EXPECT_EQ(sim.filterWheel().position(), 1);
-  camera::SelectFilter(f.program, 4);
-  EXPECT_EQ(sim.filterWheel().position(), 4);
-  EXPECT_EQ(sim.log().wheelWrites().back(), (std::vector<std::uint8_t>{0x00, 4, 0x00}));
-  EXPECT_EQ(f.program.planes.cameraBuffer[1], 4);  // the wheel's reply names its position
-}
-
-TEST(SimulatedDevices, AWheelWithFewerPositionsLowersTheFilterCount) {
-  test::ProgramFixture f;
-  SimulationOptions o;
-  o.filterPositions = 5;
-  o.cameraPresent = false;
-  SimulatedDevices sim(f.clock, o);
-  f.program.devices.enumerator = &sim;
-  EXPECT_EQ(camera::OpenCamera(f.program), 0);
-  EXPECT_EQ(camera::OpenFilterWheel(f.program), 1);
-  EXPECT_EQ(f.program.settings.filterCount, 5);
 }
 
 }  // namespace

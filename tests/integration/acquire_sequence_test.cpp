@@ -12,6 +12,7 @@
 #include "acquire/exposure_sequence.h"
 #include "acquire/star_alignment.h"
 #include "camera/protocol.h"
+#include "integration/photo_script.h"
 #include "sim/simulated_devices.h"
 #include "support/program_fixture.h"
 
@@ -19,19 +20,20 @@ namespace nvk::acquire {
 namespace {
 
 using Record = sim::TransferRecord;
+using test::Photo;
+
+// The simulated camera with noise-free stars.
+sim::SimulationOptions noiseFree() {
+  sim::SimulationOptions o;
+  o.sky.noise = false;
+  return o;
+}
 
 class AcquireSequence : public ::testing::Test {
  protected:
   void SetUp() override { f.program.devices.enumerator = &sim; }
 
-  // Scripts the dialog: `setup` plays the user's choices, then "Take Photo".
-  InterfaceOutcome takePhoto(const std::function<void(TNVDialog&)>& setup) {
-    f.ui.onDialog<TNVDialog>("TNVDialog", [setup](TNVDialog& d) {
-      setup(d);
-      return d.takePhoto().value_or(port::DialogResult::Cancel);
-    });
-    return CameraInterface(f.program);
-  }
+  InterfaceOutcome takePhoto(const Photo& p = {}) { return test::runPhoto(f, p); }
 
   // Times of the camera writes with command `code` (and flag, when given).
   std::vector<std::uint32_t> writes(camera::CommandCode code, int flag = -1) {
@@ -52,27 +54,45 @@ class AcquireSequence : public ::testing::Test {
     std::size_t n = 0;
     const auto folder = f.program.autosaveFolder();
     if (!std::filesystem::exists(folder)) return 0;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) {
-      if (e.path().extension() == ".FIT") ++n;
-    }
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+      n += e.path().extension() == ".FIT";
     return n;
+  }
+  std::vector<std::uint16_t> image() const {
+    const auto n = static_cast<std::size_t>(f.program.geometry.width * f.program.geometry.height);
+    return {f.program.planes.RawImage.begin(), f.program.planes.RawImage.begin() + n};
+  }
+  std::string firstMessage() const {
+    return f.ui.messages().empty() ? "" : f.ui.messages()[0].text;
+  }
+
+  // From the next readout on, every main-sensor frame sees the sky `dx`, `dy` sky pixels further
+  // on than the one before (the log holds a readout's command while its frame is rendered).
+  void shiftSkyEveryFrame(double dx, double dy) {
+    const std::size_t before = readouts();
+    sim.sky().attachMount([this, dx, dy, before] {
+      const double n = static_cast<double>(readouts() - before);
+      return sim::MountReading{{dx * std::max(0.0, n - 1), dy * std::max(0.0, n - 1)}, 0.0};
+    });
+  }
+  // The main sensor shows `first` in the first frame from now on and `later` after it.
+  void patternAfterFirstFrame(sim::TestPattern first, sim::TestPattern later) {
+    sim.camera().setTestPattern([this, first, later, before = readouts(), seen = std::size_t{0},
+                                 n = std::size_t{0}](int row, int column) mutable {
+      if (seen != sim.log().records().size()) {
+        seen = sim.log().records().size();
+        n = readouts() - before;
+      }
+      return n <= 1 ? first(row, column) : later(row, column);
+    });
   }
 
   test::ProgramFixture f;
-  sim::SimulatedDevices sim{f.clock};
+  sim::SimulatedDevices sim{f.clock, noiseFree()};
 };
 
-void seconds(TNVDialog& d, int value) {
-  d.chooseUnit('s');
-  d.setExposureField(std::to_string(value));
-}
-
 TEST_F(AcquireSequence, OneSecondIsTimedByTheCameraWithoutAProgressLoop) {
-  ASSERT_EQ(takePhoto([](TNVDialog& d) {
-              d.chooseReadoutMode(4);
-              seconds(d, 1);
-            }),
-            InterfaceOutcome::Ran);
+  ASSERT_EQ(takePhoto(), InterfaceOutcome::Ran);
   EXPECT_TRUE(f.ui.scriptErrors().empty());
   EXPECT_EQ(writes(camera::CommandCode::ReadPixelsDelayed).size(), 1u);
   EXPECT_EQ(writes(camera::CommandCode::ReadPixels).size(), 0u);
@@ -86,11 +106,7 @@ TEST_F(AcquireSequence, OneSecondIsTimedByTheCameraWithoutAProgressLoop) {
 }
 
 TEST_F(AcquireSequence, TwoSecondsInTenthsBusyWaitWithoutDispatching) {
-  takePhoto([](TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    d.chooseUnit('t');
-    d.setExposureField("20");
-  });
+  takePhoto({.unit = 't', .value = 20});
   const auto clears = writes(camera::CommandCode::ClearSensor, camera::kClearStart);
   const auto reads = writes(camera::CommandCode::ReadPixels);
   ASSERT_EQ(clears.size(), 1u);
@@ -101,10 +117,7 @@ TEST_F(AcquireSequence, TwoSecondsInTenthsBusyWaitWithoutDispatching) {
 }
 
 TEST_F(AcquireSequence, TenSecondsFlushEveryHalfSecondInTheLastFourSeconds) {
-  takePhoto([](TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    seconds(d, 10);
-  });
+  takePhoto({.value = 10});
   const auto start = writes(camera::CommandCode::ClearSensor, camera::kClearStart);
   ASSERT_EQ(start.size(), 1u);
   auto flushes = writes(camera::CommandCode::ClearSensor, camera::kClearFlush);
@@ -121,12 +134,7 @@ TEST_F(AcquireSequence, TenSecondsFlushEveryHalfSecondInTheLastFourSeconds) {
 TEST_F(AcquireSequence, AKeyPressEndsTheExposureAndTheRunAtOnce) {
   const std::uint32_t t0 = f.clock.nowMs();
   f.ui.pressKeyAt(t0 + 3000);
-  takePhoto([](TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    d.exposuresRight();
-    d.exposuresRight();
-    seconds(d, 10);  // last: every control shows the settings again in the field
-  });
+  takePhoto({.value = 10, .frames = 3});
   EXPECT_EQ(readouts(), 0u);
   EXPECT_EQ(f.ui.beeps(), 1);
   EXPECT_LT(f.clock.nowMs() - t0, 3100u);
@@ -135,11 +143,7 @@ TEST_F(AcquireSequence, AKeyPressEndsTheExposureAndTheRunAtOnce) {
 }
 
 TEST_F(AcquireSequence, DelayCountsDownWithABeepEachSecond) {
-  takePhoto([](TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    seconds(d, 1);
-    d.toggle(TNVDialog::Check::DelayBeforeExposure);
-  });
+  takePhoto({.delay = true});
   const auto captions = f.ui.progressCaptions();
   ASSERT_GE(captions.size(), 11u);
   for (int i = 0; i < 10; ++i) {
@@ -153,26 +157,15 @@ TEST_F(AcquireSequence, DelayCountsDownWithABeepEachSecond) {
 }
 
 TEST_F(AcquireSequence, ContinuousWithThreeFramesTakesDisplaysAndSavesThree) {
-  takePhoto([](TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    seconds(d, 1);
-    d.exposuresRight();
-    d.exposuresRight();
-    d.toggle(TNVDialog::Check::Continuous);
-    d.toggle(TNVDialog::Check::AutoSave);
-  });
+  takePhoto({.frames = 3, .continuous = true, .autoSave = true});
   EXPECT_EQ(readouts(), 3u);
   EXPECT_EQ(autosavedFiles(), 3u);
-  EXPECT_TRUE(f.ui.messages().empty()) << f.ui.messageTexts()[0];
+  EXPECT_EQ(firstMessage(), "");
 }
 
 TEST_F(AcquireSequence, ContinuousWithOneFrameRepeatsUntilAKeyPress) {
   f.ui.pressKeyAt(f.clock.nowMs() + 20'000);
-  takePhoto([](TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    seconds(d, 1);
-    d.toggle(TNVDialog::Check::Continuous);
-  });
+  takePhoto({.continuous = true});
   // Each pass is about a second of exposure and readout and the two-second wait.
   EXPECT_GE(readouts(), 4u);
   EXPECT_LE(readouts(), 8u);
@@ -184,13 +177,7 @@ TEST_F(AcquireSequence, AFailedAutosaveShowsMessage29AndTheRunGoesOn) {
   const auto blocked = f.root.path() / "blocked";
   std::ofstream(blocked) << "a file";
   f.program.settings.autosaveDirectory = blocked.string();
-  takePhoto([](TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    d.exposuresRight();
-    d.toggle(TNVDialog::Check::Continuous);
-    d.toggle(TNVDialog::Check::AutoSave);
-    seconds(d, 1);
-  });
+  takePhoto({.frames = 2, .continuous = true, .autoSave = true});
   EXPECT_EQ(readouts(), 2u);
   EXPECT_EQ(f.ui.messageTexts(),
             (std::vector<std::string>{"Unable to create file, check disk space",
@@ -199,13 +186,7 @@ TEST_F(AcquireSequence, AFailedAutosaveShowsMessage29AndTheRunGoesOn) {
 }
 
 TEST_F(AcquireSequence, ASeriesWithoutContinuousIsShownAndSavedOnce) {
-  takePhoto([](TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    seconds(d, 1);
-    d.exposuresRight();
-    d.exposuresRight();
-    d.toggle(TNVDialog::Check::AutoSave);
-  });
+  takePhoto({.frames = 3, .autoSave = true});
   EXPECT_EQ(readouts(), 3u);
   EXPECT_EQ(autosavedFiles(), 1u);
   const auto captions = f.ui.progressCaptions();
@@ -234,11 +215,7 @@ TEST_F(AcquireSequence, CalibrationFailuresShowTheirMessagesAndTheRunGoesOn) {
     f.program.fileMenu.flatFieldPath = c.dark ? "" : path.string();
     f.program.acquisition.autoRemoveDark = c.dark;
     f.program.acquisition.autoApplyFlat = !c.dark;
-    takePhoto([](TNVDialog& d) {
-      d.chooseReadoutMode(4);
-      seconds(d, 1);
-      d.exposuresRight();
-    });
+    takePhoto({.frames = 2});
     EXPECT_EQ(readouts(), 2u);
     EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{c.message, c.message}));
     EXPECT_EQ(f.program.history.slot(0), c.dark ? "Dark Frame Subtracted" : "Flatfield Applied");
@@ -254,133 +231,51 @@ TEST_F(AcquireSequence, TheDarkIsReadOnceAndSubtracted) {
         .write(reinterpret_cast<const char*>(dark.data()), 12'305'920);
   }
   f.program.fileMenu.darkFramePath = path.string();
-  takePhoto([](TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    seconds(d, 1);
-  });
-  const auto raw = std::vector<std::uint16_t>(f.program.planes.RawImage.begin(),
-                                              f.program.planes.RawImage.begin() + 10000);
+  takePhoto();
+  const auto raw = image();
   f.ui.clearRecord();
   f.program.acquisition.autoRemoveDark = true;
-  takePhoto([](TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    seconds(d, 1);
-  });
+  takePhoto();
   EXPECT_TRUE(f.ui.messages().empty());
-  // The simulated sky differs from frame to frame only by noise; the dark lowers the mean.
+  // The simulated sky is the same from frame to frame; the dark lowers the mean.
+  const auto dark = image();
   double before = 0, after = 0;
-  for (int i = 0; i < 10000; ++i) {
-    before += raw[static_cast<std::size_t>(i)];
-    after += f.program.planes.RawImage[static_cast<std::size_t>(i)];
+  for (std::size_t i = 0; i < 10000; ++i) {
+    before += raw[i];
+    after += dark[i];
   }
   EXPECT_NEAR((before - after) / 10000, 100.0, 20.0);
 }
 
-TEST_F(AcquireSequence, CancelEndsWithoutExposure) {
+TEST_F(AcquireSequence, CancelAndGoToAutoguiderEndWithoutExposure) {
   f.ui.onDialog<TNVDialog>("TNVDialog", [](TNVDialog& d) { return d.cancel(); });
   EXPECT_EQ(CameraInterface(f.program), InterfaceOutcome::Closed);
-  EXPECT_EQ(readouts(), 0u);
   EXPECT_TRUE(f.program.devices.cameraConnected);
+  f.program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  f.ui.onDialog<TNVDialog>("TNVDialog", [](TNVDialog& d) {
+    return d.goToAutoguider().value_or(port::DialogResult::Ok);
+  });
+  EXPECT_EQ(CameraInterface(f.program), InterfaceOutcome::GoToAutoguider);
+  EXPECT_EQ(readouts(), 0u);
 }
 
-// The simulated camera on a mount that moves the sky by a known step after every main-sensor
-// readout, and noise-free stars.
-class ShiftingSky final : public port::DeviceEnumerator {
- public:
-  explicit ShiftingSky(port::Clock& clock) : sim_(clock, options()) {}
-  static sim::SimulationOptions options() {
-    sim::SimulationOptions o;
-    o.sky.noise = false;
-    return o;
-  }
+// Series of binned 2x2 frames (one image pixel is two sky pixels) of 100 ms: the brightest stars
+// stay below saturation.
+constexpr Photo kSeries{.mode = 2, .unit = 't', .value = 1, .frames = 3};
 
-  sim::SimulatedDevices& sim() { return sim_; }
-  // Sky pixels the pointing moves after each readout.
-  double stepX = 0, stepY = 0;
-  int readouts = 0;
-  // Runs after each readout (counted from 1) instead of the step, when set.
-  std::function<void(int)> onReadout;
-
-  std::optional<std::vector<port::PresentInterface>> presentInterfaces(
-      port::InterfaceClass cls) override {
-    return sim_.presentInterfaces(cls);
-  }
-  std::unique_ptr<port::CameraTransport> openCamera(const std::string& path) override {
-    auto inner = sim_.openCamera(path);
-    return inner ? std::make_unique<Channel>(*this, std::move(inner)) : nullptr;
-  }
-  std::unique_ptr<port::FilterWheelTransport> openFilterWheel(const std::string& path) override {
-    return sim_.openFilterWheel(path);
-  }
-  port::OsVersion osVersion() override { return sim_.osVersion(); }
-
- private:
-  struct Channel final : port::CameraTransport {
-    Channel(ShiftingSky& sky, std::unique_ptr<port::CameraTransport> inner)
-        : sky(sky), inner(std::move(inner)) {}
-    port::TransferResult write(std::span<const std::uint8_t> block) override {
-      const auto result = inner->write(block);
-      const bool readout = block.size() >= 6 && (block[1] == 2 || block[1] == 3) &&
-                           block[4] == camera::kMainSensor && block[5] == 0;
-      if (readout) {
-        ++sky.readouts;
-        if (sky.onReadout) {
-          sky.onReadout(sky.readouts);
-        } else {
-          sky.sim_.sky().movePointing(sky.stepX, sky.stepY);
-        }
-      }
-      return result;
-    }
-    port::TransferResult read(std::span<std::uint8_t> buffer) override {
-      return inner->read(buffer);
-    }
-    int handleNumber() const override { return inner->handleNumber(); }
-    ShiftingSky& sky;
-    std::unique_ptr<port::CameraTransport> inner;
-  };
-
-  sim::SimulatedDevices sim_;
-};
-
-class AlignedSeries : public ::testing::Test {
- protected:
-  void SetUp() override { f.program.devices.enumerator = &sky; }
-  void takeSeries(int frames, bool average = false) {
-    f.ui.onDialog<TNVDialog>("TNVDialog", [frames, average](TNVDialog& d) {
-      d.chooseReadoutMode(2);  // binned 2x2: one image pixel is two sky pixels
-      d.chooseUnit('t');
-      for (int i = 1; i < frames; ++i)
-        d.exposuresRight();
-      if (average) d.toggle(TNVDialog::Check::Average);
-      d.setExposureField("1");  // 100 ms: the brightest stars stay below saturation
-      return d.takePhoto().value_or(port::DialogResult::Cancel);
-    });
-    CameraInterface(f.program);
-  }
-  std::vector<std::uint16_t> image() const {
-    const auto n = static_cast<std::size_t>(f.program.geometry.width * f.program.geometry.height);
-    return {f.program.planes.RawImage.begin(), f.program.planes.RawImage.begin() + n};
-  }
-
-  test::ProgramFixture f;
-  ShiftingSky sky{f.clock};
-};
-
-TEST_F(AlignedSeries, ThreeFramesAreAlignedOnTheStarAndSummedWhereTheLastFrameHasIt) {
+TEST_F(AcquireSequence, ThreeFramesAreAlignedOnTheStarAndSummedWhereTheLastFrameHasIt) {
   // Every frame sees the sky 6 sky pixels right and 4 down of the one before: 3 and 2 image
   // pixels.
-  sky.stepX = 6;
-  sky.stepY = 4;
-  takeSeries(3);
+  shiftSkyEveryFrame(6, 4);
+  takePhoto(kSeries);
   EXPECT_TRUE(f.ui.messages().empty());
-  EXPECT_EQ(sky.readouts, 3);
+  EXPECT_EQ(readouts(), 3u);
   const auto sum = image();
 
   // The same sky once, where the third frame saw it.
-  sky.stepX = sky.stepY = 0;
-  sky.sim().sky().movePointing(-6, -4);
-  takeSeries(1);
+  sim.sky().attachMount({});
+  sim.sky().movePointing(12, 8);
+  takePhoto({.mode = 2, .unit = 't'});
   auto single = image();
   const int width = f.program.geometry.width;
   const FrameView view{single, width, f.program.geometry.height};
@@ -397,45 +292,25 @@ TEST_F(AlignedSeries, ThreeFramesAreAlignedOnTheStarAndSummedWhereTheLastFrameHa
   }
 }
 
-TEST_F(AlignedSeries, AveragedSeriesDividesEachFrameByTheirNumber) {
-  takeSeries(3, true);
+TEST_F(AcquireSequence, AveragedSeriesDividesEachFrameByTheirNumber) {
+  Photo averaged = kSeries;
+  averaged.average = true;
+  takePhoto(averaged);
   const auto mean = image();
-  takeSeries(1);
-  const auto single = image();
-  const FrameView view{const_cast<std::vector<std::uint16_t>&>(single), f.program.geometry.width,
-                       f.program.geometry.height};
+  takePhoto({.mode = 2, .unit = 't'});
+  auto single = image();
+  const FrameView view{single, f.program.geometry.width, f.program.geometry.height};
   const auto [row, column] = brightestStar(view, 20);
   const auto i = static_cast<std::size_t>(row * f.program.geometry.width + column);
   // Each frame loses at most 1 to the integer division.
   EXPECT_NEAR(mean[i], single[i], 0.02 * single[i] + 3);
 }
 
-TEST_F(AlignedSeries, ALostStarShowsMessage4AndEndsTheRunAfterThatFrame) {
-  // One star in the first frame; a cloud hides it from the second on.
-  sky.sim().camera().setTestPattern([](int row, int column) {
-    const double d2 = (row - 1000.0) * (row - 1000.0) + (column - 1500.0) * (column - 1500.0);
-    return static_cast<std::uint16_t>(120 + 3000 * std::exp(-d2 / 18));
-  });
-  sky.onReadout = [this](int n) {
-    if (n == 1) sky.sim().camera().setTestPattern([](int, int) { return std::uint16_t{120}; });
-  };
-  f.program.acquisition.autoSave = true;
-  takeSeries(3);
-  EXPECT_EQ(sky.readouts, 2);
-  ASSERT_EQ(f.ui.messages().size(), 1u);
-  EXPECT_EQ(f.ui.messages()[0].text.rfind("Sorry. Guide star lost.", 0), 0u);
-  // The run still ends as a run does: the sum so far is shown and saved.
-  EXPECT_EQ(f.program.history.usedCount(), 0);
-  std::size_t saved = 0;
-  for (const auto& e : std::filesystem::directory_iterator(f.program.autosaveFolder()))
-    saved += e.path().extension() == ".FIT";
-  EXPECT_EQ(saved, 1u);
-}
-
-TEST_F(AlignedSeries, TheSumStartsOnThePickedGuideStarElseOnTheBrightest) {
+TEST_F(AcquireSequence, TheSumStartsOnThePickedGuideStarElseOnTheBrightest) {
   // A bright star at sensor row 1000, column 1500 and a fainter one at 600, 900; a cloud
   // hides the bright one from the second frame on. A sum on the bright star loses it (message
-  // 4, the run ends after two frames); a sum on the faint one goes on to the third frame.
+  // 4, the run ends after two frames but is still shown and saved once); a sum on the faint one
+  // goes on to the third frame.
   auto star = [](int row, int column, double r0, double c0, double peak) {
     const double d2 = (row - r0) * (row - r0) + (column - c0) * (column - c0);
     return peak * std::exp(-d2 / 18);
@@ -450,43 +325,45 @@ TEST_F(AlignedSeries, TheSumStartsOnThePickedGuideStarElseOnTheBrightest) {
   struct Case {
     const char* what;
     std::optional<scope::StarPosition> pick;  // full-resolution pixels, as a pick keeps it
-    int readouts;
-    std::size_t messages;
+    std::size_t readouts;
+    bool lost;
   };
   const Case cases[] = {
-      {"no pick", std::nullopt, 2, 1},
-      {"faint star picked", scope::StarPosition{902, 0, 598, 0}, 3, 0},
-      {"bright star picked", scope::StarPosition{1500, 0, 1000, 0}, 2, 1},
-      {"pick outside the binned frame", scope::StarPosition{3030, 0, 900, 0}, 2, 1},
+      {"no pick", std::nullopt, 2, true},
+      {"faint star picked", scope::StarPosition{902, 0, 598, 0}, 3, false},
+      {"bright star picked", scope::StarPosition{1500, 0, 1000, 0}, 2, true},
+      {"pick outside the binned frame", scope::StarPosition{3030, 0, 900, 0}, 2, true},
   };
+  Photo saved = kSeries;
+  saved.autoSave = true;
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
     f.ui.clearRecord();
-    sky.readouts = 0;
-    sky.sim().camera().setTestPattern(sky2(true));
-    sky.onReadout = [this, sky2](int n) {
-      if (n == 1) sky.sim().camera().setTestPattern(sky2(false));
-    };
+    sim.log().clear();
+    patternAfterFirstFrame(sky2(true), sky2(false));
     f.program.guiding.mainStarPicked = k.pick.has_value();
     if (k.pick) f.program.guiding.mainStar.position = *k.pick;
-    takeSeries(3);
-    EXPECT_EQ(sky.readouts, k.readouts);
-    ASSERT_EQ(f.ui.messages().size(), k.messages);
-    if (k.messages) {
-      EXPECT_EQ(f.ui.messages()[0].text.rfind("Sorry. Guide star lost.", 0), 0u);
+    const std::size_t filesBefore = autosavedFiles();
+    takePhoto(saved);
+    EXPECT_EQ(readouts(), k.readouts);
+    ASSERT_EQ(f.ui.messages().size(), k.lost ? 1u : 0u);
+    if (k.lost) {
+      EXPECT_EQ(firstMessage().rfind("Sorry. Guide star lost.", 0), 0u);
     }
+    EXPECT_EQ(f.program.history.usedCount(), 0);
+    EXPECT_EQ(autosavedFiles(), filesBefore + 1);
   }
 }
 
-TEST_F(AlignedSeries, TheProfileMethodWithoutABrightRegionShowsMessage5) {
+TEST_F(AcquireSequence, TheProfileMethodWithoutABrightRegionShowsMessage5) {
   // A uniform field: binned 2 x 2 each image sample is 4 x 90 = 360, background bin 1, and
   // nothing reaches 1 x 400.
-  sky.sim().camera().setTestPattern([](int, int) { return std::uint16_t{90}; });
+  sim.camera().setTestPattern([](int, int) { return std::uint16_t{90}; });
   f.program.acquisition.alternativeSlewMethod = true;
-  takeSeries(3);
-  EXPECT_EQ(sky.readouts, 1);
+  takePhoto(kSeries);
+  EXPECT_EQ(readouts(), 1u);
   ASSERT_EQ(f.ui.messages().size(), 1u);
-  EXPECT_EQ(f.ui.messages()[0].text.rfind("Sorry. Cannot find suitable guide star", 0), 0u);
+  EXPECT_EQ(firstMessage().rfind("Sorry. Cannot find suitable guide star", 0), 0u);
 }
 
 // What the guiding subsystem is asked during a guided exposure.
@@ -523,34 +400,22 @@ class GuidedExposure : public AcquireSequence {
     f.program.exposureGuiding = std::move(g);
   }
   InterfaceOutcome autoguidePhoto(int seconds, int frames = 1) {
-    f.ui.onDialog<TNVDialog>("TNVDialog", [=](TNVDialog& d) {
-      d.chooseReadoutMode(4);
-      for (int i = 1; i < frames; ++i)
-        d.exposuresRight();
-      d.chooseUnit('s');
-      d.setExposureField(std::to_string(seconds));
-      return d.autoguidePhoto().value_or(port::DialogResult::Cancel);
-    });
-    return CameraInterface(f.program);
+    return test::runPhoto(f, {.value = seconds, .frames = frames}, true);
   }
   std::vector<std::string> calls;
   RecordingGuiding* guiding = nullptr;
 };
 
+const std::vector<std::string> kGuidedRun{"start", "stop", "runEnded", "commandEnded"};
+
 TEST_F(GuidedExposure, GuidingStartsStepsOnEveryPassAndStopsAfterTheExposure) {
   ASSERT_EQ(autoguidePhoto(5), InterfaceOutcome::Ran);
-  EXPECT_EQ(calls, (std::vector<std::string>{"start", "stop", "runEnded", "commandEnded"}));
+  EXPECT_EQ(calls, kGuidedRun);
   // One step per 10 ms pump quantum of the virtual clock over the 5 s.
   EXPECT_GE(guiding->steps, 490);
   EXPECT_LE(guiding->steps, 510);
   EXPECT_EQ(readouts(), 1u);
   EXPECT_FALSE(f.program.acquisition.guideDuringExposure);  // the next photo is unguided
-}
-
-TEST_F(GuidedExposure, ASeriesGuidesThroughAndStopsAfterTheLastFrame) {
-  autoguidePhoto(2, 3);
-  EXPECT_EQ(calls, (std::vector<std::string>{"start", "stop", "runEnded", "commandEnded"}));
-  EXPECT_EQ(readouts(), 3u);
 }
 
 TEST_F(GuidedExposure, GuidingThatAsksToStopEndsTheExposureButReadsItOut) {
@@ -562,36 +427,46 @@ TEST_F(GuidedExposure, GuidingThatAsksToStopEndsTheExposureButReadsItOut) {
   EXPECT_LT(sim.camera().lastExposureMs(), 2000u);
 }
 
-TEST_F(GuidedExposure, GuidingThatCannotStartAbortsTheFrameAndContinuous) {
-  guiding->canStart = false;
-  f.program.acquisition.continuous = true;
-  autoguidePhoto(5);
-  EXPECT_EQ(readouts(), 0u);
-  EXPECT_FALSE(f.program.acquisition.continuous);
-  EXPECT_EQ(calls, (std::vector<std::string>{"start", "stop", "runEnded", "commandEnded"}));
-}
-
-TEST_F(GuidedExposure, AKeyPressTellsGuidingToo) {
-  f.ui.pressKeyAt(f.clock.nowMs() + 2000);
-  autoguidePhoto(5);
-  EXPECT_EQ(readouts(), 0u);
-  EXPECT_EQ(calls,
-            (std::vector<std::string>{"start", "abort", "stop", "runEnded", "commandEnded"}));
-}
-
-TEST_F(GuidedExposure, WithoutGuidingTheGuidedFrameIsAborted) {
-  f.program.exposureGuiding.reset();
-  autoguidePhoto(5);
-  EXPECT_EQ(readouts(), 0u);
-}
-
-TEST_F(AcquireSequence, GoToAutoguiderEndsTheCommandForTheAutoguider) {
-  f.program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
-  f.ui.onDialog<TNVDialog>("TNVDialog", [](TNVDialog& d) {
-    return d.goToAutoguider().value_or(port::DialogResult::Ok);
-  });
-  EXPECT_EQ(CameraInterface(f.program), InterfaceOutcome::GoToAutoguider);
-  EXPECT_EQ(readouts(), 0u);
+TEST_F(GuidedExposure, SeriesFailedStartsKeyPressesAndNoGuiding) {
+  struct Case {
+    const char* what;
+    Photo photo;
+    std::function<void()> setup;
+    std::vector<std::string> calls;
+    std::size_t readouts;
+  };
+  const Case cases[] = {
+      {"a series guides through and stops after the last frame",
+       {.value = 2, .frames = 3},
+       [] {},
+       kGuidedRun,
+       3},
+      {"a key press tells guiding too",
+       {.value = 2},
+       [this] { f.ui.pressKeyAt(f.clock.nowMs() + 1000); },
+       {"start", "abort", "stop", "runEnded", "commandEnded"},
+       0},
+      {"guiding that cannot start aborts the frame and continuous",
+       {.value = 2, .continuous = true},
+       [this] { guiding->canStart = false; },
+       kGuidedRun,
+       0},
+      {"without guiding the guided frame is aborted",
+       {.value = 2},
+       [this] { f.program.exposureGuiding.reset(); },
+       {},
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    calls.clear();
+    sim.log().clear();
+    c.setup();
+    test::runPhoto(f, c.photo, true);
+    EXPECT_EQ(calls, c.calls);
+    EXPECT_EQ(readouts(), c.readouts);
+    EXPECT_FALSE(f.program.acquisition.continuous);
+  }
 }
 
 TEST(AcquireSequenceNoCamera, SaysSoAndEndsWithoutTheDialog) {

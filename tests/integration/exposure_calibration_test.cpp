@@ -9,6 +9,7 @@
 #include "acquire/exposure_sequence.h"
 #include "files/files_test_support.h"
 #include "files/fits_time.h"
+#include "integration/photo_script.h"
 #include "sim/simulated_devices.h"
 #include "support/program_fixture.h"
 
@@ -19,15 +20,8 @@ class ExposureCalibration : public ::testing::Test {
  protected:
   void SetUp() override { f.program.devices.enumerator = &sim; }
 
-  // One binned frame of `secondsValue` seconds.
-  void takePhoto(int secondsValue) {
-    f.ui.onDialog<TNVDialog>("TNVDialog", [secondsValue](TNVDialog& d) {
-      d.chooseReadoutMode(4);
-      d.chooseUnit('s');
-      d.setExposureField(std::to_string(secondsValue));
-      return d.takePhoto().value_or(port::DialogResult::Cancel);
-    });
-    ASSERT_EQ(CameraInterface(f.program), InterfaceOutcome::Ran);
+  void takePhoto(const test::Photo& p) {
+    ASSERT_EQ(test::runPhoto(f, p), InterfaceOutcome::Ran);
     ASSERT_TRUE(f.ui.scriptErrors().empty());
   }
 
@@ -54,10 +48,9 @@ class ExposureCalibration : public ::testing::Test {
 // Quick save (and the autosave of each frame) stamps DATE-OBS and TIME-OBS with the middle of
 // the exposure: the sequence records when the frame began and when it was finished.
 TEST_F(ExposureCalibration, TheFrameTimesStampTheAutosavedFile) {
-  f.program.acquisition.autoSave = true;
   f.program.fits.utOffsetHours = 3;
   const std::int64_t before = f.clock.wallSeconds();
-  takePhoto(30);
+  takePhoto({.value = 30, .autoSave = true});
   const std::int64_t start = f.program.exposureStartSeconds;
   const std::int64_t end = f.program.exposureEndSeconds;
   EXPECT_GE(start, before);
@@ -84,10 +77,10 @@ TEST_F(ExposureCalibration, TheAutomaticFlatCorrectsEachFrameFromRowTwo) {
         .write(reinterpret_cast<const char*>(flat.data()), 12'305'920);
   }
   f.program.fileMenu.flatFieldPath = path.string();
-  takePhoto(1);
+  takePhoto({});
   const auto plain = rawFrame();
   f.program.acquisition.autoApplyFlat = true;
-  takePhoto(1);
+  takePhoto({});
   EXPECT_TRUE(f.ui.messages().empty());
   const auto flattened = rawFrame();
   EXPECT_EQ(f.program.history.slot(0), "Flatfield Applied");

@@ -12,6 +12,7 @@
 
 #include "acquire/camera_dialog.h"
 #include "acquire/exposure_sequence.h"
+#include "integration/photo_script.h"
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
@@ -50,6 +51,9 @@ sim::GuidingRigOptions rigOptions(double cameraDegrees, double arcsecPerPixel) {
 // still throw the star by part of the gear play, which the run then takes up.
 constexpr int kSettlingSteps = 10;
 
+// A guided exposure of 30 s, binned 4x4.
+constexpr test::Photo kGuided30s{.value = 30};
+
 struct GuidingFigures {
   double rms = 0.0;
   double peak = 0.0;
@@ -84,37 +88,36 @@ class GuidingClosedLoop : public ::testing::Test {
     ASSERT_EQ(f.program.saveSettingsFile(), image::SettingsStatus::Ok);
   }
 
-  // Picks the brightest star of the middle of the main sensor, as command 21's click would.
-  void pickMainStar() {
-    const auto& s = rig->devices().sky();
-    const sim::SkyView view = sim::mainSensorView(s);
-    std::vector<std::uint16_t> region(400 * 300);
-    s.render(view, 1320, 860, 400, 300, 1.0, 20.0, 1, region.data());
+  // The brightest sample of `image` (rows `width` long) in [x0, x1) x [y0, y1).
+  template <class Image>
+  static std::pair<int, int> brightest(const Image& image, int width, int x0, int x1, int y0,
+                                       int y1) {
     int best = -1, bx = 0, by = 0;
-    for (int y = 20; y < 280; ++y) {
-      for (int x = 20; x < 380; ++x) {
-        const int v = region[static_cast<std::size_t>(y * 400 + x)];
+    for (int y = y0; y < y1; ++y) {
+      for (int x = x0; x < x1; ++x) {
+        const int v = image[static_cast<std::size_t>(y * width + x)];
         if (v > best) best = v, bx = x, by = y;
       }
     }
-    auto& star = f.program.guiding.mainStar;
-    star.position = {1320 + bx, 0, 860 + by, 0};
+    return {bx, by};
+  }
+
+  // Picks the brightest star of the middle of the main sensor, as command 21's click would.
+  void pickMainStar() {
+    const auto& s = rig->devices().sky();
+    std::vector<std::uint16_t> region(400 * 300);
+    s.render(sim::mainSensorView(s), 1320, 860, 400, 300, 1.0, 20.0, 1, region.data());
+    const auto [x, y] = brightest(region, 400, 20, 380, 20, 280);
+    f.program.guiding.mainStar.position = {1320 + x, 0, 860 + y, 0};
     f.program.guiding.mainStarPicked = true;
   }
 
   // Takes a frame and selects the brightest star of the middle of the guide image.
   void selectStar() {
     GuideExposure(f.program);
-    const auto& image = f.program.devices.guideImage;
-    int best = -1, bx = 0, by = 0;
-    for (int y = 110; y < 180; ++y) {
-      for (int x = 180; x < 320; ++x) {
-        const int v = image[static_cast<std::size_t>(y * kGuideImageWidth + x)];
-        if (v > best) best = v, bx = x, by = y;
-      }
-    }
-    ASSERT_GT(best, 0);
-    ASSERT_TRUE(SelectGuideStarAt(f.program, bx + kGuideImageLeft, by + kGuideImageTop));
+    const auto [x, y] =
+        brightest(f.program.devices.guideImage, kGuideImageWidth, 180, 320, 110, 180);
+    ASSERT_TRUE(SelectGuideStarAt(f.program, x + kGuideImageLeft, y + kGuideImageTop));
     f.ui.clearRecord();
   }
 
@@ -175,7 +178,7 @@ TEST_F(GuidingClosedLoop, GuideHeadWithDefaultValuesHoldsTheStar) {
   EXPECT_LT(g.peak, 1.0);
 }
 
-TEST_F(GuidingClosedLoop, TrainingRecoversRatesAngleAndDecPlay) {
+TEST_F(GuidingClosedLoop, TrainingRecoversRatesAngleAndDecPlayAndTheTrainedValuesHoldTheStar) {
   build(30.0);
   selectStar();
   std::vector<std::string> captions;
@@ -203,38 +206,12 @@ TEST_F(GuidingClosedLoop, TrainingRecoversRatesAngleAndDecPlay) {
   EXPECT_TRUE(f.program.guiding.useTrained);
   ASSERT_EQ(f.ui.messages().size(), 1u);
   EXPECT_EQ(f.ui.messages()[0].text.rfind("slew RA = ", 0), 0u);
-}
-
-TEST_F(GuidingClosedLoop, TrainedValuesHoldTheStarAtThirtyDegrees) {
-  build(30.0);
-  selectStar();
-  ASSERT_TRUE(TrainGuideHead(f.program, [](std::string_view) {}));
-  // Training moved the star: select it again where it now is.
+  // Training moved the star: select it again where it now is, and guide on the trained values.
   selectStar();
   const GuidingFigures g = guide(20.0);
   report("guide head, trained values at 30 degrees", g);
   EXPECT_LT(g.rms, 0.3);
   EXPECT_LT(g.peak, 1.0);
-}
-
-TEST_F(GuidingClosedLoop, AoUnitHoldsTheStar) {
-  build(0.0);
-  auto& s = f.program.settings;
-  s.guidingMode = image::GuidingMode::AoUnit;
-  s.aoDefaultGainUpDown = 5;  // the simulated unit tilts one guide pixel per 5 steps
-  s.aoDefaultGainLeftRight = 5;
-  // The AO unit's mount outputs are wired east/west the other way round.
-  s.mountEastWestLetters = {'W', 'T'};
-  // Half-rate bumps: each moves the star 0.2 px rather than 0.4 px.
-  s.aoHalfRate = true;
-  selectStar();
-  const GuidingFigures g = guide(20.0);
-  report("AO unit", g);
-  EXPECT_LT(g.rms, 0.3);
-  EXPECT_LT(g.peak, 1.0);
-  // The mount carried the drift: the unit never stayed at its limit.
-  EXPECT_FALSE(f.program.guiding.ao.atLimit);
-  EXPECT_EQ(f.program.guiding.ao.upDown, 0);  // back at the centre after the exposure
 }
 
 TEST_F(GuidingClosedLoop, MainCameraHoldsTheStar) {
@@ -274,40 +251,20 @@ TEST_F(GuidingClosedLoop, MainCameraTrainingFindsTheGuideRates) {
   EXPECT_NEAR(m.decRate, 7, 1);
 }
 
-TEST_F(GuidingClosedLoop, AStarThatLeavesTheGuideHeadIsLost) {
-  build(0.0);
-  selectStar();
-  ASSERT_TRUE(CreateGuidingFrame(f.program));
-  // A shove of the mount carries the star far off the guide image; the box it is searched in
-  // is left empty.
-  rig->mount().bump('T', 60'000);
-  GuideStatus status = GuideStatus::Ok;
-  for (int i = 0; i < 20 && status == GuideStatus::Ok; ++i)
-    status = GuideStep(f.program);
-  EXPECT_EQ(status, GuideStatus::StarLost);
-  EXPECT_TRUE(f.program.guiding.starLost);
-}
-
 TEST_F(GuidingClosedLoop, AStarLostDuringAGuidedExposureEndsItAndKeepsTheFrame) {
   // A mount running away at 5 guide px per second: beyond the 8 px that guiding corrects within
   // two seconds, and out of the star box soon after.
   build(0.0, 1.0, [](sim::GuidingRigOptions& o) { o.mount.raDriftArcsecPerSecond = 10.0; });
   selectStar();
-  f.ui.onDialog<acquire::TNVDialog>("TNVDialog", [](acquire::TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    d.chooseUnit('s');
-    d.setExposureField("30");
-    return d.autoguidePhoto().value_or(port::DialogResult::Cancel);
-  });
   const std::uint32_t start = f.clock.nowMs();
-  ASSERT_EQ(acquire::CameraInterface(f.program), acquire::InterfaceOutcome::Ran);
+  ASSERT_EQ(test::runPhoto(f, kGuided30s, true), acquire::InterfaceOutcome::Ran);
   EXPECT_TRUE(f.ui.scriptErrors().empty());
   EXPECT_TRUE(f.program.guiding.starLost);
   EXPECT_FALSE(f.program.guiding.active);
   EXPECT_FALSE(f.program.acquisition.guiding);
   // The exposure ended early and its frame was read out and kept.
   EXPECT_LT(f.clock.nowMs() - start, 20'000u);
-  EXPECT_EQ(f.program.devices.camera ? rig->devices().camera().lastExposureMs() > 0 : false, true);
+  EXPECT_GT(rig->devices().camera().lastExposureMs(), 0u);
   const auto raw = f.program.planes.RawImage;
   EXPECT_TRUE(std::any_of(raw.begin(), raw.begin() + 100'000, [](std::uint16_t v) { return v; }));
 }
@@ -387,12 +344,6 @@ TEST_F(GuidingClosedLoop, AoUnitInPulseModeHoldsTheStar) {
 TEST_F(GuidingClosedLoop, StopGuidingEndsTheGuidedExposureAndKeepsTheFrame) {
   build(0.0);
   selectStar();
-  f.ui.onDialog<acquire::TNVDialog>("TNVDialog", [](acquire::TNVDialog& d) {
-    d.chooseReadoutMode(4);
-    d.chooseUnit('s');
-    d.setExposureField("30");
-    return d.autoguidePhoto().value_or(port::DialogResult::Cancel);
-  });
   const std::uint32_t start = f.clock.nowMs();
   bool shownWhenPressed = false;
   std::uint32_t pressedAt = 0;
@@ -402,7 +353,7 @@ TEST_F(GuidingClosedLoop, StopGuidingEndsTheGuidedExposureAndKeepsTheFrame) {
     pressedAt = f.clock.nowMs();
     StopGuiding(f.program);
   });
-  ASSERT_EQ(acquire::CameraInterface(f.program), acquire::InterfaceOutcome::Ran);
+  ASSERT_EQ(test::runPhoto(f, kGuided30s, true), acquire::InterfaceOutcome::Ran);
   EXPECT_TRUE(f.ui.scriptErrors().empty());
   EXPECT_TRUE(shownWhenPressed);
   EXPECT_FALSE(f.program.guiding.active);

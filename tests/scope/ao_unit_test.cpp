@@ -20,13 +20,6 @@ struct AoUnitTest : test::ScopeFixture {
   }
 };
 
-TEST(AoCommandTest, FiveDigitNumberAfterTwoLetters) {
-  const AoCommand c = aoCommand('G', 'T', 25);
-  EXPECT_EQ(std::string(c.begin(), c.end()), "GT00025");
-  const AoCommand m = aoCommand('M', 'N', 40);
-  EXPECT_EQ(std::string(m.begin(), m.end()), "MN00040");
-}
-
 TEST_F(AoUnitTest, GuideStepStepsAreErrorTimesGainOverAThousand) {
   image::Settings s;
   struct Case {

@@ -27,7 +27,7 @@ struct CameraDialogTest : ::testing::Test {
   core::Program& program = fx.program;
 };
 
-TEST_F(CameraDialogTest, UnitsSetValueAndMaximumAndTheRightArrowStopsThere) {
+TEST_F(CameraDialogTest, UnitsSetValueAndMaximumAndTheArrowsStopAtTheEnds) {
   struct Case {
     char unit;
     int value;
@@ -49,21 +49,12 @@ TEST_F(CameraDialogTest, UnitsSetValueAndMaximumAndTheRightArrowStopsThere) {
     EXPECT_EQ(program.acquisition.exposureValue, c.maximum);
     dialog.exposureRight();
     EXPECT_EQ(dialog.exposureField(), std::to_string(c.maximum));
+    // The left arrow starts from the field too and stops at 1.
+    dialog.setExposureField("2");
+    dialog.exposureLeft();
+    dialog.exposureLeft();
+    EXPECT_EQ(program.acquisition.exposureValue, 1);
   }
-}
-
-TEST_F(CameraDialogTest, ExposureArrowsStartFromTheFieldAndStopAtOne) {
-  TNVDialog dialog(program, camera);
-  dialog.chooseUnit('s');
-  dialog.setExposureField("42");
-  dialog.exposureLeft();
-  EXPECT_EQ(program.acquisition.exposureValue, 41);
-  dialog.setExposureField("1");
-  dialog.exposureLeft();
-  EXPECT_EQ(program.acquisition.exposureValue, 1);
-  dialog.setExposureField("300");
-  dialog.exposureRight();
-  EXPECT_EQ(program.acquisition.exposureValue, 300);
 }
 
 TEST_F(CameraDialogTest, TakePhotoNeedsANonZeroValue) {
@@ -167,21 +158,6 @@ TEST_F(CameraDialogTest, FilterButtonsWrapAndSelectTheFilter) {
   EXPECT_EQ(camera.filters, (std::vector<int>{5, 1, 5, 1}));
 }
 
-TEST_F(CameraDialogTest, CameraModeTexts) {
-  struct Case {
-    bool continuous;
-    int count;
-    const char* text;
-  };
-  for (const Case c : {Case{true, 1, "Continuous Imaging"}, Case{true, 3, "Series Imaging"},
-                       Case{false, 1, "Single Image"}, Case{false, 3, "Auto Merging"}}) {
-    program.acquisition.continuous = c.continuous;
-    program.acquisition.exposureCount = c.count;
-    TNVDialog dialog(program, camera);
-    EXPECT_EQ(dialog.cameraModeText(), c.text);
-  }
-}
-
 TEST_F(CameraDialogTest, CountAndPauseArrowsKeepTheirRanges) {
   TNVDialog dialog(program, camera);
   program.acquisition.exposureCount = 1;
@@ -215,15 +191,6 @@ TEST_F(CameraDialogTest, CoolingCheckBoxAndCoolingCommandOnEveryRedraw) {
     EXPECT_EQ(dialog.coolingOn(), c.expectedOn);
     EXPECT_EQ(camera.coolingCommands, c.available ? 2 : 0);
     EXPECT_EQ(dialog.coolingEnabled(), c.available);
-  }
-}
-
-TEST_F(CameraDialogTest, ReadoutModeRadioSetsTheBinnedFlag) {
-  TNVDialog dialog(program, camera);
-  for (int mode = 1; mode <= 5; ++mode) {
-    dialog.chooseReadoutMode(mode);
-    EXPECT_EQ(dialog.readoutMode(), mode);
-    EXPECT_EQ(program.state.binned, mode != 1);
   }
 }
 

@@ -128,16 +128,5 @@ TEST(Decode, Binned4x4InterpolationMatchesThePlainSteps) {
   EXPECT_TRUE(image == expected);
 }
 
-TEST(Decode, BlankAroundZeroesEverythingButTheBlock) {
-  std::vector<std::uint16_t> frame(6 * 5, 9);
-  blankAround(frame.data(), 6, 5, 2, 1, 3, 2);
-  for (int y = 0; y < 5; ++y) {
-    for (int x = 0; x < 6; ++x) {
-      const bool inside = x >= 2 && x < 5 && y >= 1 && y < 3;
-      EXPECT_EQ(frame[static_cast<std::size_t>(y) * 6 + x], inside ? 9 : 0) << x << "," << y;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace nvk::camera

@@ -89,20 +89,6 @@ TEST_F(ReadoutTest, HighResolutionUnscramblesToTheSensorLayout) {
   });
 }
 
-TEST_F(ReadoutTest, FullFrameLinesGoToTheRawBufferAtA6080SampleStride) {
-  f.program.state.modeCode = '4';
-  ReadFullFrame(f.program, 2000);
-  EXPECT_EQ(f.program.state.modeCode, '4');  // unchanged by the readout itself
-  EXPECT_TRUE(f.program.devices.interleaved);
-  for (int k : {0, 1, 503, 1007}) {
-    for (int j = 0; j < 6080; ++j) {
-      const std::uint32_t want = j < 6064 ? streamSample(k, j) : kStale;
-      ASSERT_EQ(raw()[static_cast<std::size_t>(k) * 6080 + j], want) << "line " << k << " at " << j;
-    }
-  }
-  EXPECT_EQ(raw()[1008u * 6080u], kStale);
-}
-
 TEST_F(ReadoutTest, Mode7FillsTheOddRowsOfTheLineLayout) {
   ReadImageForMode(f.program, image::ReadoutMode::FullFrameBinned7, 1000);
   EXPECT_EQ(f.program.state.modeCode, '7');

@@ -72,9 +72,6 @@ TEST(ReadoutModes, TableOfModes) {
   }
   EXPECT_EQ(readoutModeForCode('8'), nullptr);
   EXPECT_EQ(readoutModeForCode('0'), nullptr);
-  // 4x4 and 4x8 cross their codes.
-  EXPECT_EQ(readoutModeInfo(ReadoutMode::Binned4x4).modeCode, '4');
-  EXPECT_EQ(readoutModeInfo(ReadoutMode::Binned4x8).modeCode, '3');
 }
 
 TEST(PlanePoolTest, SeventeenDistinctZeroedPlanesThatNeverMove) {

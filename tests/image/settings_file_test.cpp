@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "core/atomic_file.h"
@@ -32,181 +33,131 @@ std::string padded(std::string s, std::size_t width, char fill = ' ') {
   return s;
 }
 
-// A settings record with every field away from its default.
-void makeDistinct(Settings& s, FitsHeaderInfo& f) {
-  s.autosaveCounter = 40000;
-  f.utOffsetHours = -5;
-  s.telescopePortIndex = 1;
-  s.reserved4 = 77;
-  s.guideStarMaskRadius = 13;
-  s.reserved6 = -2;
-  s.windowBackground = WindowBackground::Red;
-  s.focusOneSecondDelay = true;
-  s.mainGuide = {12, 13, 25, 7, 4, 19};
-  s.ignoreDriftBelowAccuracy = true;
-  s.guideOutputMode = GuideOutputMode::AutoguiderSocket;
-  s.reservedFlag15 = true;
-  s.directionLetters = {'w', 'e', 's', 'n'};
-  s.autoWeakStretch = true;
-  s.autoStrongStretch = true;
-  s.autoUserStretch = true;
-  s.userStretchPower = 29;
-  s.autoHighPassLowPower = true;
-  s.autoUnsharpMask = true;
-  s.autoUnsharpDiameter = 5;
-  s.autoUnsharpPower = 6;
-  s.autoRemoveBackground = true;
-  s.reservedFlag28 = true;
-  f.object = "M31";
-  f.telescope = "C14";
-  f.instrument = "K7LQ";
-  f.observer = "A. Observer";
-  f.origin = "Home";
-  f.historyText = std::string(70, 'h');
-  f.commentText = "seeing 2";
-  f.filter = "Ha";
-  f.aperture = 153.9;
-  f.focalLength = 154.0;
-  s.showInterfaceDetails = true;
-  s.autosaveDirectory = "/srv/images";
-  s.guiderGuide = {3, 4, 30, 9, 20, 1};
-  s.ignoreBacklash = true;
-  s.filterWheelOnSerialPort = true;
-  s.guiderRaAngle = -123;
-  s.ignoreRaAngle = true;
-  s.filterCount = 5;
-  s.filterNames = {"Red", "Green", "Blue", "Lum", "Ha12345", "", "", "X"};
-  s.lineOffset = false;
-  s.pixelOffset = true;
-  s.antiAliasAfterSynthesis = false;
-  s.irFilterUsed = true;
-  s.colourSaturation = 8;
-  s.colourSmoothing = false;
-  s.ignoreCameraVidPid = true;
-  s.aoDefaultGainUpDown = 21;
-  s.aoDefaultGainLeftRight = 22;
-  s.aoLatestGainUpDown = 23;
-  s.aoLatestGainLeftRight = 24;
-  s.aoPulseMode = true;
-  s.serialRoute = 1;
-  s.guidingMode = GuidingMode::AoUnit;
-  s.aoUpDownLetters = {'s', 'n'};
-  s.aoLeftRightLetters = {'w', 'e'};
-  s.aoAvailable = true;
-  s.aoHalfRate = true;
-  s.pcComPort = 4;
-  s.mountNorthSouthLetters = {'S', 'N'};
-  s.mountEastWestLetters = {'W', 'T'};
-  s.guideHeadBin2x2 = true;
-  s.guideHeadClear = true;
-  s.noNorthCorrections = true;
-  s.noSouthCorrections = true;
-  s.guideAccuracy = 500;
-  s.tiff16Bit = true;
-  s.useUsbFilterWheel = true;
-  s.forceMaxCooling = true;
-  s.padFits = false;
+// Every field of the file away from its default, written out by hand: the field number, its
+// bytes, and the value that gives them (none for the second copies of fields 19 to 27 and for
+// field 39, which is always written 'n').
+using S = Settings;
+using F = FitsHeaderInfo;
+struct Field {
+  int number;
+  std::string bytes;
+  std::function<void(S&, F&)> set;
+};
+
+std::vector<Field> distinctFile() {
+  return {
+      {1, le16(40000), [](S& s, F&) { s.autosaveCounter = 40000; }},
+      {2, le16(-5), [](S&, F& f) { f.utOffsetHours = -5; }},
+      {3, "2", [](S& s, F&) { s.telescopePortIndex = 1; }},
+      {4, le16(77), [](S& s, F&) { s.reserved4 = 77; }},
+      {5, le16(13), [](S& s, F&) { s.guideStarMaskRadius = 13; }},
+      {6, le16(-2), [](S& s, F&) { s.reserved6 = -2; }},
+      {7, "r", [](S& s, F&) { s.windowBackground = WindowBackground::Red; }},
+      {8, "1", [](S& s, F&) { s.focusOneSecondDelay = true; }},
+      {9, le16(12), [](S& s, F&) { s.mainGuide.raRate = 12; }},
+      {10, le16(13), [](S& s, F&) { s.mainGuide.decRate = 13; }},
+      {11, le16(25), [](S& s, F&) { s.mainGuide.raBacklash = 25; }},
+      {12, le16(7), [](S& s, F&) { s.mainGuide.decBacklash = 7; }},
+      {13, "1", [](S& s, F&) { s.ignoreDriftBelowAccuracy = true; }},
+      {14, "b", [](S& s, F&) { s.guideOutputMode = GuideOutputMode::AutoguiderSocket; }},
+      {15, "1", [](S& s, F&) { s.reservedFlag15 = true; }},
+      {16, le16(4), [](S& s, F&) { s.mainGuide.raHysteresis = 4; }},
+      {17, le16(19), [](S& s, F&) { s.mainGuide.decHysteresis = 19; }},
+      // The letters of the north, south, east and west keys.
+      {18, "snwe", [](S& s, F&) { s.directionLetters = DirectionLetters('w', 'e', 's', 'n'); }},
+      {19, "y", [](S& s, F&) { s.autoWeakStretch = true; }},
+      {20, "y", [](S& s, F&) { s.autoStrongStretch = true; }},
+      {21, "y", [](S& s, F&) { s.autoUserStretch = true; }},
+      {22, le16(29), [](S& s, F&) { s.userStretchPower = 29; }},
+      {23, "y", [](S& s, F&) { s.autoHighPassLowPower = true; }},
+      {24, "y", [](S& s, F&) { s.autoUnsharpMask = true; }},
+      {25, le16(5), [](S& s, F&) { s.autoUnsharpDiameter = 5; }},
+      {26, le16(6), [](S& s, F&) { s.autoUnsharpPower = 6; }},
+      {27, "y", [](S& s, F&) { s.autoRemoveBackground = true; }},
+      {28, "y", [](S& s, F&) { s.reservedFlag28 = true; }},
+      {29, padded("OBJECT  = 'M31'", 80), [](S&, F& f) { f.object = "M31"; }},
+      {30, padded("TELESCOP= 'C14'", 80), [](S&, F& f) { f.telescope = "C14"; }},
+      {31, padded("INSTRUME= 'K7LQ'", 80), [](S&, F& f) { f.instrument = "K7LQ"; }},
+      {32, padded("OBSERVER= 'A. Observer'", 80), [](S&, F& f) { f.observer = "A. Observer"; }},
+      {33, padded("ORIGIN  = 'Home'", 80), [](S&, F& f) { f.origin = "Home"; }},
+      {34,
+       padded("HISTORY = '" + std::string(68, 'h'), 79) + "'" + padded("HISTORY = 'hh", 79) + "'" +
+           padded("HISTORY = '", 79) + "'" + padded("HISTORY = '", 79) + "'",
+       [](S&, F& f) { f.historyText = std::string(70, 'h'); }},
+      {35,
+       padded("COMMENT = 'seeing 2", 79) + "'" + padded("COMMENT = '", 79) + "'" +
+           padded("COMMENT = '", 79) + "'" + padded("COMMENT = '", 79) + "'",
+       [](S&, F& f) { f.commentText = "seeing 2"; }},
+      {36, padded("FILTER  = 'Ha'", 80), [](S&, F& f) { f.filter = "Ha"; }},
+      {37, le64(153.9), [](S&, F& f) { f.aperture = 153.9; }},
+      {38, le64(154.0), [](S&, F& f) { f.focalLength = 154.0; }},
+      {39, "n", {}},
+      {40, "y", [](S& s, F&) { s.showInterfaceDetails = true; }},
+      {41, std::string("/srv/images") + std::string(1, '\0') + std::string(88, ' '),
+       [](S& s, F&) { s.autosaveDirectory = "/srv/images"; }},
+      {42, le16(3), [](S& s, F&) { s.guiderGuide.raRate = 3; }},
+      {43, le16(4), [](S& s, F&) { s.guiderGuide.decRate = 4; }},
+      {44, le16(30), [](S& s, F&) { s.guiderGuide.raBacklash = 30; }},
+      {45, le16(9), [](S& s, F&) { s.guiderGuide.decBacklash = 9; }},
+      {46, le16(20), [](S& s, F&) { s.guiderGuide.raHysteresis = 20; }},
+      {47, le16(1), [](S& s, F&) { s.guiderGuide.decHysteresis = 1; }},
+      {48, "y", [](S& s, F&) { s.ignoreBacklash = true; }},
+      {49, "y", [](S& s, F&) { s.filterWheelOnSerialPort = true; }},
+      {50, le16(-123), [](S& s, F&) { s.guiderRaAngle = -123; }},
+      {51, "y", [](S& s, F&) { s.ignoreRaAngle = true; }},
+      {52, le16(5), [](S& s, F&) { s.filterCount = 5; }},
+      {53,
+       padded("Red", 10, '\0') + padded("Green", 10, '\0') + padded("Blue", 10, '\0') +
+           padded("Lum", 10, '\0') + padded("Ha12345", 10, '\0') + std::string(20, '\0') +
+           padded("X", 10, '\0'),
+       [](S& s, F&) { s.filterNames = {"Red", "Green", "Blue", "Lum", "Ha12345", "", "", "X"}; }},
+      {54, "n", [](S& s, F&) { s.lineOffset = false; }},
+      {55, "y", [](S& s, F&) { s.pixelOffset = true; }},
+      {56, "n", [](S& s, F&) { s.antiAliasAfterSynthesis = false; }},
+      {57, "y", {}},
+      {58, "y", {}},
+      {59, "y", [](S& s, F&) { s.irFilterUsed = true; }},
+      {60, le16(8), [](S& s, F&) { s.colourSaturation = 8; }},
+      {61, "y", {}},
+      {62, le16(29), {}},
+      {63, "y", {}},
+      {64, "y", {}},
+      {65, le16(5), {}},
+      {66, le16(6), {}},
+      {67, "y", {}},
+      {68, "n", [](S& s, F&) { s.colourSmoothing = false; }},
+      {69, "y", [](S& s, F&) { s.ignoreCameraVidPid = true; }},
+      {70, le16(21), [](S& s, F&) { s.aoDefaultGainUpDown = 21; }},
+      {71, le16(22), [](S& s, F&) { s.aoDefaultGainLeftRight = 22; }},
+      {72, le16(23), [](S& s, F&) { s.aoLatestGainUpDown = 23; }},
+      {73, le16(24), [](S& s, F&) { s.aoLatestGainLeftRight = 24; }},
+      {74, "y", [](S& s, F&) { s.aoPulseMode = true; }},
+      {75, le16(1), [](S& s, F&) { s.serialRoute = 1; }},
+      {76, "A", [](S& s, F&) { s.guidingMode = GuidingMode::AoUnit; }},
+      {77, "sn", [](S& s, F&) { s.aoUpDownLetters = LetterPair('s', 'n'); }},
+      {78, "we", [](S& s, F&) { s.aoLeftRightLetters = LetterPair('w', 'e'); }},
+      {79, "y", [](S& s, F&) { s.aoAvailable = true; }},
+      {80, "y", [](S& s, F&) { s.aoHalfRate = true; }},
+      {81, le16(4), [](S& s, F&) { s.pcComPort = 4; }},
+      {82, "SN", [](S& s, F&) { s.mountNorthSouthLetters = LetterPair('S', 'N'); }},
+      {83, "WT", [](S& s, F&) { s.mountEastWestLetters = LetterPair('W', 'T'); }},
+      {84, "y", [](S& s, F&) { s.guideHeadBin2x2 = true; }},
+      {85, "y", [](S& s, F&) { s.guideHeadClear = true; }},
+      {86, "y", [](S& s, F&) { s.noNorthCorrections = true; }},
+      {87, "y", [](S& s, F&) { s.noSouthCorrections = true; }},
+      {88, le16(500), [](S& s, F&) { s.guideAccuracy = 500; }},
+      {89, "y", [](S& s, F&) { s.tiff16Bit = true; }},
+      {90, "y", [](S& s, F&) { s.useUsbFilterWheel = true; }},
+      {91, "y", [](S& s, F&) { s.forceMaxCooling = true; }},
+      {92, "n", [](S& s, F&) { s.padFits = false; }},
+  };
 }
 
-// The file of makeDistinct(), field by field, written out by hand.
-std::vector<std::pair<int, std::string>> distinctFile() {
-  return {
-      {1, le16(40000)},
-      {2, le16(-5)},
-      {3, "2"},
-      {4, le16(77)},
-      {5, le16(13)},
-      {6, le16(-2)},
-      {7, "r"},
-      {8, "1"},
-      {9, le16(12)},
-      {10, le16(13)},
-      {11, le16(25)},
-      {12, le16(7)},
-      {13, "1"},
-      {14, "b"},
-      {15, "1"},
-      {16, le16(4)},
-      {17, le16(19)},
-      {18, "snwe"},  // north key, south key, east key, west key
-      {19, "y"},
-      {20, "y"},
-      {21, "y"},
-      {22, le16(29)},
-      {23, "y"},
-      {24, "y"},
-      {25, le16(5)},
-      {26, le16(6)},
-      {27, "y"},
-      {28, "y"},
-      {29, padded("OBJECT  = 'M31'", 80)},
-      {30, padded("TELESCOP= 'C14'", 80)},
-      {31, padded("INSTRUME= 'K7LQ'", 80)},
-      {32, padded("OBSERVER= 'A. Observer'", 80)},
-      {33, padded("ORIGIN  = 'Home'", 80)},
-      {34, padded("HISTORY = '" + std::string(68, 'h'), 79) + "'" + padded("HISTORY = 'hh", 79) +
-               "'" + padded("HISTORY = '", 79) + "'" + padded("HISTORY = '", 79) + "'"},
-      {35, padded("COMMENT = 'seeing 2", 79) + "'" + padded("COMMENT = '", 79) + "'" +
-               padded("COMMENT = '", 79) + "'" + padded("COMMENT = '", 79) + "'"},
-      {36, padded("FILTER  = 'Ha'", 80)},
-      {37, le64(153.9)},
-      {38, le64(154.0)},
-      {39, "n"},
-      {40, "y"},
-      {41, std::string("/srv/images") + std::string(1, '\0') + std::string(88, ' ')},
-      {42, le16(3)},
-      {43, le16(4)},
-      {44, le16(30)},
-      {45, le16(9)},
-      {46, le16(20)},
-      {47, le16(1)},
-      {48, "y"},
-      {49, "y"},
-      {50, le16(-123)},
-      {51, "y"},
-      {52, le16(5)},
-      {53, padded("Red", 10, '\0') + padded("Green", 10, '\0') + padded("Blue", 10, '\0') +
-               padded("Lum", 10, '\0') + padded("Ha12345", 10, '\0') + std::string(20, '\0') +
-               padded("X", 10, '\0')},
-      {54, "n"},
-      {55, "y"},
-      {56, "n"},
-      {57, "y"},
-      {58, "y"},
-      {59, "y"},
-      {60, le16(8)},
-      {61, "y"},
-      {62, le16(29)},
-      {63, "y"},
-      {64, "y"},
-      {65, le16(5)},
-      {66, le16(6)},
-      {67, "y"},
-      {68, "n"},
-      {69, "y"},
-      {70, le16(21)},
-      {71, le16(22)},
-      {72, le16(23)},
-      {73, le16(24)},
-      {74, "y"},
-      {75, le16(1)},
-      {76, "A"},
-      {77, "sn"},
-      {78, "we"},
-      {79, "y"},
-      {80, "y"},
-      {81, le16(4)},
-      {82, "SN"},
-      {83, "WT"},
-      {84, "y"},
-      {85, "y"},
-      {86, "y"},
-      {87, "y"},
-      {88, le16(500)},
-      {89, "y"},
-      {90, "y"},
-      {91, "y"},
-      {92, "n"}};
+// A settings record with every field away from its default.
+void makeDistinct(Settings& s, FitsHeaderInfo& f) {
+  for (const Field& field : distinctFile()) {
+    if (field.set) field.set(s, f);
+  }
 }
 
 std::string asString(const std::vector<std::uint8_t>& v) {
@@ -216,10 +167,10 @@ std::vector<std::uint8_t> asBytes(const std::string& s) {
   return {s.begin(), s.end()};
 }
 
-std::string joined(const std::vector<std::pair<int, std::string>>& pieces) {
+std::string joined(const std::vector<Field>& fields) {
   std::string all;
-  for (const auto& p : pieces)
-    all += p.second;
+  for (const auto& p : fields)
+    all += p.bytes;
   return all;
 }
 
@@ -243,7 +194,7 @@ TEST(SettingsFileTest, EveryFieldAtItsOffset) {
   const auto pieces = distinctFile();
   ASSERT_EQ(pieces.size(), 92u);
   std::size_t offset = 0;
-  for (const auto& [field, bytes] : pieces) {
+  for (const auto& [field, bytes, set] : pieces) {
     EXPECT_EQ(file.substr(offset, bytes.size()), bytes) << "field " << field << " at " << offset;
     offset += bytes.size();
   }
@@ -345,7 +296,7 @@ TEST_F(SettingsLoadTest, MissingFileInExistingFolderFails) {
 TEST_F(SettingsLoadTest, FileEndingAfterField55KeepsTheRest) {
   const auto pieces = distinctFile();
   std::string file55;
-  for (const auto& [n, bytes] : pieces) {
+  for (const auto& [n, bytes, set] : pieces) {
     if (n <= 55) file55 += bytes;
   }
   writeFile(file, file55);

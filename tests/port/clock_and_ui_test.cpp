@@ -54,24 +54,6 @@ class FakeDialog final : public DialogModel {
   int value = 0;
 };
 
-TEST(ScriptedUiTest, RecordsMessagesBeepsAndProgress) {
-  ScriptedUi ui;
-  ui.showMessage("T", "one");
-  ui.beep();
-  ui.openProgress("EXPOSURE UNDERWAY");
-  ui.setProgress(128);
-  ui.setProgressCaption("READING IMAGE");
-  ui.setProgress(256);
-  EXPECT_TRUE(ui.progressOpen());
-  ui.closeProgress();
-  EXPECT_FALSE(ui.progressOpen());
-  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"one"});
-  EXPECT_EQ(ui.beeps(), 1);
-  EXPECT_EQ(ui.progressCaptions(),
-            (std::vector<std::string>{"EXPOSURE UNDERWAY", "READING IMAGE"}));
-  EXPECT_EQ(ui.progressPositions(), (std::vector<int>{128, 256}));
-}
-
 TEST(ScriptedUiTest, KeyPressIsReportedByThePumpAtItsTime) {
   VirtualClock clock;
   ScriptedUi ui(&clock);

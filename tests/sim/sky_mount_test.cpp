@@ -188,21 +188,5 @@ TEST_F(SkyFollowsMount, TheFocuserRunsAtTheChosenSpeedAndWidensTheStars) {
   EXPECT_DOUBLE_EQ(devices.sky().focuser(), 160.0);
 }
 
-TEST_F(SkyFollowsMount, OffsetsAddToTheMountAndDetachingKeepsTheField) {
-  const SkyPoint start = devices.sky().pointing();
-  devices.sky().movePointing(3.0, -4.0);
-  holdGuideLines(4, 1000);
-  EXPECT_NEAR(devices.sky().pointingX(), start.x + 3.0, 1e-9);
-  EXPECT_NEAR(devices.sky().pointingY(), start.y - 14.0, 1e-9);
-  devices.sky().setPointing(100.0, 200.0);
-  holdGuideLines(2, 1000);
-  EXPECT_NEAR(devices.sky().pointingY(), 210.0, 1e-9);
-  detachMount(devices.sky());
-  holdGuideLines(2, 1000);
-  EXPECT_NEAR(devices.sky().pointingX(), 100.0, 1e-9);
-  EXPECT_NEAR(devices.sky().pointingY(), 210.0, 1e-9);
-  followMount(devices.sky(), mount);
-}
-
 }  // namespace
 }  // namespace nvk::sim

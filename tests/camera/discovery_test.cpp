@@ -192,12 +192,9 @@ TEST_F(DiscoveryTest, InterfaceDetailsAndTheLegacyOsFlag) {
     fake.os = c.os;
     OpenCamera(f.program);
     EXPECT_EQ(devices().legacyOs, c.legacy);
-    char expected[128];
-    std::snprintf(expected, sizeof expected, "Camera Found, \nNVKIO = %6d\nO/S = %4d.%4d\nPID = %s",
-                  42, c.os.major, c.os.minor, "7517");
-    EXPECT_EQ(messages(), std::vector<std::string>{expected});
   }
-  EXPECT_EQ(messages()[0], "Camera Found, \nNVKIO =     42\nO/S =    6.   1\nPID = 7517");
+  EXPECT_EQ(messages(), std::vector<std::string>{
+                            "Camera Found, \nNVKIO =     42\nO/S =    6.   1\nPID = 7517"});
 }
 
 struct WheelCase {

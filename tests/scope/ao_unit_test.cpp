@@ -12,12 +12,6 @@ struct AoUnitTest : test::ScopeFixture {
     useCameraRoute();
     program.settings.serialRoute = 1;  // "Ser 1": camera serial port 1
   }
-  std::vector<std::string> writes() const {
-    std::vector<std::string> out;
-    for (const auto& e : log)
-      if (e.call == "camera-write") out.push_back(e.bytes);
-    return out;
-  }
 };
 
 TEST_F(AoUnitTest, GuideStepStepsAreErrorTimesGainOverAThousand) {
@@ -43,12 +37,12 @@ TEST_F(AoUnitTest, GuideStepStepsAreErrorTimesGainOverAThousand) {
 
   program.settings.aoDefaultGainUpDown = 100;
   AoGuideStep(program, {250, 0});
-  EXPECT_EQ(writes(), (std::vector<std::string>{"1:GW00025"}));
+  EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GW00025"}));
   EXPECT_EQ(program.guiding.ao.leftRight, -25);
   EXPECT_EQ(ui.beeps(), 2);
   log.clear();
   AoGuideStep(program, {25, 0});
-  EXPECT_TRUE(writes().empty());
+  EXPECT_TRUE(cameraWrites(true).empty());
 }
 
 TEST_F(AoUnitTest, MountIsBumpedBeyondFiftyAtMostEvery700Ms) {
@@ -56,19 +50,19 @@ TEST_F(AoUnitTest, MountIsBumpedBeyondFiftyAtMostEvery700Ms) {
   program.settings.guiderGuide.raRate = 10;  // bump of 400 / 10 = 40 ms
   ao.upDown = 40;
   AoMove(program, 'n', 10);  // +50: no bump
-  EXPECT_EQ(writes(), (std::vector<std::string>{"1:GN00010"}));
+  EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00010"}));
   log.clear();
   AoMove(program, 'n', 1);  // +51: bump north
-  EXPECT_EQ(writes(), (std::vector<std::string>{"1:GN00001", "1:MN00040"}));
+  EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00001", "1:MN00040"}));
   log.clear();
   clock.advanceMs(400);  // with the sends' waits, still within 700 ms of the last bump
   AoMove(program, 'n', 1);
-  EXPECT_EQ(writes(), (std::vector<std::string>{"1:GN00001"}));
+  EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00001"}));
   log.clear();
   clock.advanceMs(700);
   program.settings.aoHalfRate = true;
   AoMove(program, 'n', 1);
-  EXPECT_EQ(writes(), (std::vector<std::string>{"1:GN00001", "1:MN00020"}));
+  EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00001", "1:MN00020"}));
 }
 
 TEST_F(AoUnitTest, MoveBeyondEightyIsNotSent) {
@@ -77,18 +71,18 @@ TEST_F(AoUnitTest, MoveBeyondEightyIsNotSent) {
   ao.lastBumpMs = clock.nowMs();  // no bump in the way
   AoMove(program, 'e', 1);        // +81
   EXPECT_TRUE(ao.atLimit);
-  EXPECT_TRUE(writes().empty());
+  EXPECT_TRUE(cameraWrites(true).empty());
   EXPECT_EQ(ao.leftRight, 80);  // the unit did not move
   AoMove(program, 'w', 5);
   EXPECT_FALSE(ao.atLimit);
   EXPECT_EQ(ao.leftRight, 75);
-  EXPECT_EQ(writes(), (std::vector<std::string>{"1:GW00005"}));
+  EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GW00005"}));
 }
 
 TEST_F(AoUnitTest, SwappedLettersAndPulseMode) {
   program.settings.aoLeftRightLetters = {'w', 'e'};  // "Swap AO Left/Right"
   AoMove(program, 'e', 3);
-  EXPECT_EQ(writes(), (std::vector<std::string>{"1:GW00003"}));
+  EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GW00003"}));
   log.clear();
   program.settings.aoPulseMode = true;
   const std::uint32_t t0 = clock.nowMs();
@@ -104,17 +98,17 @@ TEST_F(AoUnitTest, CentraliseAndEndOfExposureReturn) {
   ao.upDown = -12;
   ao.leftRight = 7;
   AoEndOfExposure(program);
-  EXPECT_EQ(writes(), (std::vector<std::string>{"1:GN00012", "1:GW00007"}));
+  EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00012", "1:GW00007"}));
   EXPECT_EQ(ao.upDown, 0);
   EXPECT_EQ(ao.leftRight, 0);
   log.clear();
   ao.upDown = 30;
   CentraliseAo(program);
-  EXPECT_EQ(writes(), (std::vector<std::string>{"1:K"}));
+  EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:K"}));
   EXPECT_EQ(ao.upDown, 0);
   log.clear();
   AoManualMove(program, 'e');
-  EXPECT_EQ(writes(), (std::vector<std::string>{"1:MT00100"}));
+  EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:MT00100"}));
   EXPECT_EQ(ao.leftRight, 100);  // manual moves are not limited
 }
 

@@ -13,12 +13,6 @@ using test::LinkLog;
 struct MoveTelescopeDialogTest : test::ScopeFixture {
   MoveTelescopeDialogTest() { useCameraRoute(); }
   TMTDialog dialog{program};
-  std::vector<std::string> writes() const {
-    std::vector<std::string> out;
-    for (const auto& e : log)
-      if (e.call == "camera-write") out.push_back(e.bytes.substr(2));
-    return out;
-  }
 };
 
 TEST_F(MoveTelescopeDialogTest, MessierWinsThenCngcThenOutOfRange) {
@@ -43,7 +37,7 @@ TEST_F(MoveTelescopeDialogTest, MessierWinsThenCngcThenOutOfRange) {
       EXPECT_EQ(ui.messages()[0].text, "Object out of range - try again");
     } else {
       ASSERT_FALSE(log.empty());
-      EXPECT_EQ(writes().front(), r.command) << r.messier << "/" << r.cngc;
+      EXPECT_EQ(cameraWrites().front(), r.command) << r.messier << "/" << r.cngc;
       EXPECT_TRUE(ui.messages().empty());
     }
   }
@@ -54,7 +48,7 @@ TEST_F(MoveTelescopeDialogTest, PlanetsComeFromTheStarList) {
   for (const Planet& planet : kPlanets) {
     log.clear();
     dialog.goToPlanet(planet);
-    commands.push_back(writes().front());
+    commands.push_back(cameraWrites().front());
   }
   EXPECT_EQ(commands,
             (std::vector<std::string>{"#:LS 0901#", "#:LS 0902#", "#:LS 0904#", "#:LS 0905#",
@@ -109,8 +103,8 @@ TEST_F(MoveTelescopeDialogTest, ArrowsFollowTheDirectionLettersAndTheirSwaps) {
       log.clear();
       dialog.pressArrow(arrow);
       dialog.pressArrow(arrow);  // auto-repeat
-      moves.push_back(writes().at(1));
-      EXPECT_EQ(writes().size(), 2u);
+      moves.push_back(cameraWrites().at(1));
+      EXPECT_EQ(cameraWrites().size(), 2u);
       dialog.releaseArrow();
     }
     EXPECT_EQ(moves, (std::vector<std::string>{r.left, r.right, r.up, r.down}));
@@ -131,7 +125,7 @@ TEST_F(MoveTelescopeDialogTest, RateAndFocusRadiosFollowTheCommandsFourthCharact
     log.clear();
     dialog.pressArrow(Arrow::Up);
     dialog.releaseArrow();
-    EXPECT_EQ(writes().front(), r.command);
+    EXPECT_EQ(cameraWrites().front(), r.command);
   }
   program.telescope.rateCommand = "#:R?#";
   EXPECT_EQ(dialog.rate(), Rate::Guide);
@@ -142,7 +136,7 @@ TEST_F(MoveTelescopeDialogTest, RateAndFocusRadiosFollowTheCommandsFourthCharact
   log.clear();
   dialog.pressFocus(false);
   dialog.releaseFocus();
-  EXPECT_EQ(writes(), (std::vector<std::string>{"#:FF#", "#:F-#", "#:FQ#"}));
+  EXPECT_EQ(cameraWrites(), (std::vector<std::string>{"#:FF#", "#:F-#", "#:FQ#"}));
 }
 
 TEST(DialogIntegerTest, SignedWholeNumbersElseZero) {

@@ -26,6 +26,13 @@ struct ScopeFixture : ::testing::Test, ProgramFixture {
     program.settings.serialRoute = 1;
     program.telescope.portIndex = telescopePort;
   }
+  // The camera serial writes, with or without their "N:" port prefix.
+  std::vector<std::string> cameraWrites(bool withPort = false) const {
+    std::vector<std::string> out;
+    for (const auto& e : log)
+      if (e.call == "camera-write") out.push_back(withPort ? e.bytes : e.bytes.substr(2));
+    return out;
+  }
   // The log without the calls that open the PC port.
   LinkLog traffic() const {
     LinkLog out;

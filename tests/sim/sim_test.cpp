@@ -188,26 +188,6 @@ TEST_F(SimulatedCameraTest, ExposureTimeIsCameraTimedOrRunsFromTheStartClear) {
   EXPECT_EQ(sim.camera().lastExposureMs(), 3000u);
 }
 
-TEST_F(SimulatedCameraTest, FocusWidthFollowsTheFocuser) {
-  // Put a bright, unsaturated star in the middle of the focus window.
-  const auto stars = sim.sky().starsIn(300, 300, 2700, 1700);
-  const auto star = *std::max_element(stars.begin(), stars.end(), [](const Star& a, const Star& b) {
-    return (a.flux < 150000 ? a.flux : 0) < (b.flux < 150000 ? b.flux : 0);
-  });
-  // The window's top-left is the focus point: even coordinates keep the cells aligned.
-  const int fx = (static_cast<int>(star.x) - 64) & ~1;
-  const int fy = (static_cast<int>(star.y) - 64) & ~1;
-  camera::FocusExposureMeasured(f.program, 5, 't', fx, fy, false);
-  const auto sharp = f.program.devices.focus;
-  EXPECT_NEAR(sharp.column, 64, 3);
-  EXPECT_NEAR(sharp.row, 64, 3);
-  sim.sky().setFocuser(250);
-  camera::FocusExposureMeasured(f.program, 5, 't', fx, fy, false);
-  const auto blurred = f.program.devices.focus;
-  EXPECT_GT(blurred.fwhm, sharp.fwhm + 4);
-  EXPECT_LT(blurred.peak, sharp.peak);
-}
-
 TEST_F(SimulatedCameraTest, MeasuredFocusExposureFlushesWhileTheHostWaits) {
   sim.log().clear();
   const std::uint32_t t0 = f.clock.nowMs();

@@ -64,31 +64,6 @@ TEST_F(MountTest, CoordinateTargetsAreCheckedAndAnsweredOneOrZero) {
   EXPECT_NEAR(mount->target().decDegrees, 45.0 + 10.0 / 60.0 + 30.0 / 3600.0, 1e-12);
 }
 
-TEST_F(MountTest, AHashOpeningTheNextCommandEndsOneSentWithoutIt) {
-  send("#:Sr 23:59.0");
-  send("#:Sd -05*30");
-  send("#:LI#");
-  ASSERT_EQ(mount->commands().size(), 3u);
-  EXPECT_EQ(mount->commands()[0].text, "Sr 23:59.0");
-  EXPECT_EQ(mount->commands()[1].text, "Sd -05*30");
-  EXPECT_EQ(mount->commands()[2].text, "LI");
-  EXPECT_NEAR(mount->target().raHours, 23.0 + 59.0 / 60.0, 1e-12);
-  EXPECT_NEAR(mount->target().decDegrees, -5.5, 1e-12);
-}
-
-TEST_F(MountTest, ATargetBelowTheHorizonIsRefusedWithItsReason) {
-  send("#:Sr 02:00.0#:Sd -80*00#");
-  answer();
-  const SkyPosition before = mount->pointing();
-  send("#:MS#");
-  EXPECT_EQ(answer(), "1Object Below Horizon #");
-  clock.advanceMs(60'000);
-  EXPECT_FALSE(mount->slewing());
-  EXPECT_DOUBLE_EQ(mount->pointing().raHours, before.raHours);
-  // The pole is always up, at the site's latitude.
-  EXPECT_NEAR(mount->altitudeDegrees({0.0, 90.0}), 52.0, 1e-9);
-}
-
 TEST_F(MountTest, HeldMovesTurnAtTheSelectedRateAndTheLinesAtGuideRate) {
   const double sidereal = kSiderealArcsecPerSecond;
   struct Row {

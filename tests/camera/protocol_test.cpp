@@ -39,6 +39,17 @@ struct CommandCase {
   std::size_t replyBytes;  // 0: nothing is read
 };
 
+std::function<void(core::Program&)> subFrame(int size, int cx, int cy) {
+  return [=](core::Program& p) {
+    p.state.subFrameFraction = static_cast<std::int16_t>(size);
+    ReadSubFrame(p, 3000, cx, cy);
+  };
+}
+
+std::function<void(core::Program&)> focus(int fx, int fy, bool binning) {
+  return [=](core::Program& p) { ReadFocusWindow(p, 100, fx, fy, binning); };
+}
+
 // Each command, byte for byte as it goes to the camera.
 TEST_F(ProtocolTest, EveryCommandBlockByteForByte) {
   const std::vector<CommandCase> cases = {
@@ -73,6 +84,41 @@ TEST_F(ProtocolTest, EveryCommandBlockByteForByte) {
        4},
       {"temperature", [](auto& p) { ReadCoolerTemperature(p); },
        bytes({0x40, 31, 0, 0, 0, 0, 0, 0}), 3},
+      // Sub-frame offsets near the edge go out as computed, as 16-bit values, unclamped.
+      {"sub-frame 1/2 centred", subFrame(2, 1520, 1012),
+       bytes({0x40, 3, 3, 0, 0, 0, 10, 0, 0xF0, 0x05, 0xFD, 0x00, 0xD8, 0x0B, 0xF8, 0x01, 1, 1}),
+       3'056'256},
+      {"sub-frame 1/3 centred", subFrame(3, 1520, 1012),
+       bytes({0x40, 3, 3, 0, 0, 0, 10, 0, 0xEC, 0x07, 0x52, 0x01, 0xE8, 0x07, 0x50, 0x01, 1, 1}),
+       1'360'128},
+      {"sub-frame 1/4 centred", subFrame(4, 1520, 1012),
+       bytes({0x40, 3, 3, 0, 0, 0, 10, 0, 0xE8, 0x08, 0x7B, 0x01, 0xEC, 0x05, 0xFC, 0x00, 1, 1}),
+       764'064},
+      // 2 * 100 - 1520 = -1320 and (10 - 506) / 2 = -248.
+      {"sub-frame 1/2 near the corner", subFrame(2, 100, 10),
+       bytes({0x40, 3, 3, 0, 0, 0, 10, 0, 0xD8, 0xFA, 0x08, 0xFF, 0xD8, 0x0B, 0xF8, 0x01, 1, 1}),
+       3'056'256},
+      // (0 - 253) / 2 truncates toward zero: -126.
+      {"sub-frame 1/4 at the top edge", subFrame(4, 3000, 0),
+       bytes({0x40, 3, 3, 0, 0, 0, 10, 0, 0x78, 0x14, 0x82, 0xFF, 0xEC, 0x05, 0xFC, 0x00, 1, 1}),
+       764'064},
+      {"focus window", focus(100, 51, false),
+       bytes({0x40, 2, 3, 0, 0, 0, 14, 0, 200, 0, 25, 0, 0x00, 0x01, 64, 0, 1, 1, 100, 0, 0, 0}),
+       32'768},
+      {"focus window binned", focus(1000, 600, true),
+       bytes({0x40, 2,    3,    0,   0, 0, 14, 0,   0x90, 0x07, 0x0C,
+              0x01, 0x00, 0x02, 128, 0, 2, 2,  100, 0,    0,    0}),
+       32'768},
+      // Within 32 pixels of the left and top edges the binned offsets are raised to 0.
+      {"focus window binned near the corner", focus(20, 40, true),
+       bytes({0x40, 2, 3, 0, 0, 0, 14, 0, 0, 0, 0, 0, 0x00, 0x02, 128, 0, 2, 2, 100, 0, 0, 0}),
+       32'768},
+      {"focus window binned 31, 63", focus(31, 63, true),
+       bytes({0x40, 2, 3, 0, 0, 0, 14, 0, 0, 0, 0, 0, 0x00, 0x02, 128, 0, 2, 2, 100, 0, 0, 0}),
+       32'768},
+      {"focus window binned 33, 66", focus(33, 66, true),
+       bytes({0x40, 2, 3, 0, 0, 0, 14, 0, 2, 0, 1, 0, 0x00, 0x02, 128, 0, 2, 2, 100, 0, 0, 0}),
+       32'768},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -100,74 +146,6 @@ TEST_F(ProtocolTest, FlushGuideHeadClearsThenReadsFiftyOrTwoLines) {
   EXPECT_EQ(transport->writes[3],
             bytes({0x40, 3, 3, 0, 1, 0, 10, 0, 0, 0, 0, 0, 0xF4, 0x01, 2, 0, 1, 1}));
   EXPECT_EQ(transport->readSizes, (std::vector<std::size_t>{25'000, 1'000}));
-}
-
-struct SubFrameCase {
-  int size;
-  int cx;
-  int cy;
-  std::vector<std::uint8_t> parameters;  // bytes 8..17
-  std::size_t replyBytes;
-};
-
-// Offsets near the edge go out as computed, as 16-bit values, without clamping.
-TEST_F(ProtocolTest, SubFrameOffsetsAreSentUnclamped) {
-  const std::vector<SubFrameCase> cases = {
-      {2, 1520, 1012, bytes({0xF0, 0x05, 0xFD, 0x00, 0xD8, 0x0B, 0xF8, 0x01, 1, 1}), 3'056'256},
-      {3, 1520, 1012, bytes({0xEC, 0x07, 0x52, 0x01, 0xE8, 0x07, 0x50, 0x01, 1, 1}), 1'360'128},
-      {4, 1520, 1012, bytes({0xE8, 0x08, 0x7B, 0x01, 0xEC, 0x05, 0xFC, 0x00, 1, 1}), 764'064},
-      // 2 * 100 - 1520 = -1320 and (10 - 506) / 2 = -248.
-      {2, 100, 10, bytes({0xD8, 0xFA, 0x08, 0xFF, 0xD8, 0x0B, 0xF8, 0x01, 1, 1}), 3'056'256},
-      // (0 - 253) / 2 truncates toward zero: -126.
-      {4, 3000, 0, bytes({0x78, 0x14, 0x82, 0xFF, 0xEC, 0x05, 0xFC, 0x00, 1, 1}), 764'064},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "size " << c.size << " at " << c.cx << "," << c.cy);
-    transport->writes.clear();
-    transport->readSizes.clear();
-    program().state.subFrameFraction = static_cast<std::int16_t>(c.size);
-    ReadSubFrame(program(), 3000, c.cx, c.cy);
-    ASSERT_EQ(transport->writes.size(), 1u);
-    const auto& w = transport->writes[0];
-    ASSERT_EQ(w.size(), 18u);
-    EXPECT_EQ(bytes({0x40, 3, 3, 0, 0, 0, 10, 0}),
-              std::vector<std::uint8_t>(w.begin(), w.begin() + 8));
-    EXPECT_EQ(c.parameters, std::vector<std::uint8_t>(w.begin() + 8, w.end()));
-    EXPECT_EQ(transport->readSizes, std::vector<std::size_t>{c.replyBytes});
-    EXPECT_EQ(program().state.modeCode, '5');
-    EXPECT_EQ(program().devices.subFrameCode, static_cast<char>('0' + c.size));
-  }
-}
-
-struct FocusCase {
-  int fx;
-  int fy;
-  bool binning;
-  std::vector<std::uint8_t> parameters;
-};
-
-TEST_F(ProtocolTest, FocusWindowOffsetsAndClampingAtTheEdge) {
-  const std::vector<FocusCase> cases = {
-      {100, 51, false, bytes({200, 0, 25, 0, 0x00, 0x01, 64, 0, 1, 1})},
-      {1000, 600, true, bytes({0x90, 0x07, 0x0C, 0x01, 0x00, 0x02, 128, 0, 2, 2})},
-      // Within 32 pixels of the left and top edges the binned offsets are raised to 0.
-      {20, 40, true, bytes({0, 0, 0, 0, 0x00, 0x02, 128, 0, 2, 2})},
-      {31, 63, true, bytes({0, 0, 0, 0, 0x00, 0x02, 128, 0, 2, 2})},
-      {33, 66, true, bytes({2, 0, 1, 0, 0x00, 0x02, 128, 0, 2, 2})},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.fx << "," << c.fy << " binning " << c.binning);
-    transport->writes.clear();
-    transport->readSizes.clear();
-    ReadFocusWindow(program(), 100, c.fx, c.fy, c.binning);
-    ASSERT_EQ(transport->writes.size(), 1u);
-    const auto& w = transport->writes[0];
-    ASSERT_EQ(w.size(), 22u);
-    EXPECT_EQ(w[1], 2);
-    EXPECT_EQ(c.parameters, std::vector<std::uint8_t>(w.begin() + 8, w.begin() + 18));
-    EXPECT_EQ(w[18], 100);
-    EXPECT_EQ(transport->readSizes, std::vector<std::size_t>{32'768});
-  }
 }
 
 TEST_F(ProtocolTest, CoolingCommandFollowsCoolerAndMaximumCooling) {

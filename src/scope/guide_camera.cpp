@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -16,6 +17,16 @@ namespace {
 
 constexpr int kFlushLines = 2;
 constexpr double kMedianRangeFraction = 0.6;
+constexpr double kStretchStep = 0.8;  // the share of the white point's height kept by a step
+
+// The display copy of the guide image written to the guider bitmap.
+std::optional<files::Bitmap> writeGuiderBitmap(core::Program& program, files::DiskSpace disk) {
+  files::Bitmap bitmap = guideBitmap(program.guiding.camera.display);
+  if (!files::saveBitmapFile(program, files::guiderBitmapPath(program), bitmap, disk)) {
+    return std::nullopt;
+  }
+  return bitmap;
+}
 
 }  // namespace
 
@@ -64,7 +75,8 @@ void GuideExposure(core::Program& program, bool darkExposure) {
       camera.dark.size() == image.size()) {
     subtractGuideDark(image, camera.dark);
   }
-  camera.display = guideDisplayCopy(image, camera.medianFilter, camera.stretch);
+  camera.display =
+      guideDisplayCopy(image, camera.medianFilter, camera.stretch, camera.stretchLevel);
 }
 
 void subtractGuideDark(std::span<std::uint16_t> image, std::span<const std::uint16_t> dark) {
@@ -78,11 +90,14 @@ void subtractGuideDark(std::span<std::uint16_t> image, std::span<const std::uint
 std::optional<files::Bitmap> ShowGuideExposure(core::Program& program, bool darkExposure,
                                                files::DiskSpace disk) {
   GuideExposure(program, darkExposure);
-  files::Bitmap bitmap = guideBitmap(program.guiding.camera.display);
-  if (!files::saveBitmapFile(program, files::guiderBitmapPath(program), bitmap, disk)) {
-    return std::nullopt;
-  }
-  return bitmap;
+  return writeGuiderBitmap(program, disk);
+}
+
+std::optional<files::Bitmap> RedrawGuideExposure(core::Program& program, files::DiskSpace disk) {
+  auto& camera = program.guiding.camera;
+  camera.display = guideDisplayCopy(program.devices.guideImage, camera.medianFilter, camera.stretch,
+                                    camera.stretchLevel);
+  return writeGuiderBitmap(program, disk);
 }
 
 std::optional<files::Bitmap> TakeGuideDark(core::Program& program, files::DiskSpace disk) {
@@ -109,7 +124,7 @@ files::Bitmap guideBitmap(std::span<const std::uint16_t> display) {
 }
 
 std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& image, bool median,
-                                            bool stretch) {
+                                            bool stretch, int stretchLevel) {
   std::vector<std::uint16_t> out = image;
   const int w = kGuideImageWidth;
   const int h = kGuideImageHeight;
@@ -150,7 +165,10 @@ std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& im
     }
     const int black =
         static_cast<int>(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
-    const int white = std::max(black + 1, (top >> 8) + 1);
+    const int starWhite = std::max(black + 1, (top >> 8) + 1);
+    const int level = std::clamp(stretchLevel, kStretchMin, kStretchMax);
+    const auto lowered = std::lround((starWhite - black) * std::pow(kStretchStep, level));
+    const int white = black + std::max(1, static_cast<int>(lowered));
     const auto table = std::make_unique<process::StretchTable>();
     process::fillNormalTable(*table, black, white);
     process::applyTableToSamples(out, *table);

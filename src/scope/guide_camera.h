@@ -30,12 +30,19 @@ struct GuideCameraState {
   bool applyDark = false;            // "Apply DarkFrame"
   bool medianFilter = false;         // "Apply Median Filter to all Images"
   bool stretch = false;              // "Apply Stretch to Guider Images"
+  int stretchLevel = 0;              // "Stretch Image", kStretchMin..kStretchMax
   std::vector<std::uint16_t> dark;
   bool darkAvailable = false;
   std::string darkLabel;
   // What the dialog shows of the last guide exposure.
   std::vector<std::uint16_t> display;
 };
+
+// The "Stretch Image" range. Each step above Min brings the display's white point 20 % closer
+// to the sky: it lies above the sky by (brightest star - sky) x 0.8^level, so Min keeps the
+// brightest star just white and Max puts white at about a tenth of the way up to it.
+inline constexpr int kStretchMin = 0;
+inline constexpr int kStretchMax = 10;
 
 // Milliseconds of one unit and the largest value of each unit.
 int guideUnitMs(char unit);
@@ -69,10 +76,15 @@ void subtractGuideDark(std::span<std::uint16_t> image, std::span<const std::uint
 // its 3 x 3 median by more than 0.6 of the neighbourhood's range takes the median; with the
 // stretch option the copy goes through the program's Normal Stretch with its black point at
 // the image's background (the fullest high-byte level) and its white point just above the
-// brightest star (a lone hot pixel does not count), so that a faint guide star fills the grey
-// scale on a dark sky.
+// brightest star (a lone hot pixel does not count), lowered by `stretchLevel` as above, so that
+// a faint guide star fills the grey scale on a dark sky.
 std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& image, bool median,
-                                            bool stretch);
+                                            bool stretch, int stretchLevel = kStretchMin);
+
+// The display copy built again from the last guide exposure with the current display options,
+// and written to the guider bitmap as ShowGuideExposure does (no new exposure).
+std::optional<files::Bitmap> RedrawGuideExposure(core::Program& program,
+                                                 files::DiskSpace disk = {});
 
 // The display copy as the 8-bit guider bitmap: each sample's high byte, grey palette.
 files::Bitmap guideBitmap(std::span<const std::uint16_t> display);

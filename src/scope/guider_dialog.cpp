@@ -244,6 +244,19 @@ bool TGNVDialog::enabled(Check check) const {
   return check != Check::ApplyDark || darkAvailable();
 }
 
+void TGNVDialog::setStretchLevel(int level) {
+  auto& camera = program_.guiding.camera;
+  level = std::clamp(level, kStretchMin, kStretchMax);
+  if (level == camera.stretchLevel) return;
+  camera.stretchLevel = level;
+  if (!image_ || !camera.stretch) return;
+  if (auto shown = RedrawGuideExposure(program_, disk_)) image_ = std::move(shown);
+}
+
+int TGNVDialog::stretchLevel() const {
+  return program_.guiding.camera.stretchLevel;
+}
+
 // --- the guide image ---
 
 void TGNVDialog::pointerAt(int x, int y) {

@@ -84,6 +84,12 @@ class TGNVDialog final : public port::DialogModel {
   bool checked(Check check) const;
   bool enabled(Check check) const;
 
+  // "Stretch Image", Min (kStretchMin) to Max (kStretchMax): how far the display stretch
+  // lowers its white point below the brightest star (see guideDisplayCopy). A change draws the
+  // shown image again from the last guide exposure while the stretch is applied.
+  void setStretchLevel(int level);
+  int stretchLevel() const;
+
   // --- the guide image ---
   // The mouse over image point (x, y): the co-ordinate read-out.
   void pointerAt(int x, int y);

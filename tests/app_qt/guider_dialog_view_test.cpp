@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -147,6 +148,44 @@ TEST_F(GuiderDialogViewTest, AoGainsButtonSwitchesBetweenTrainedAndDefaultGains)
   EXPECT_EQ(texts,
             (QStringList{"Use Defaults / Using Trained Gains", "Use Trained / Using Default Gains",
                          "Use Defaults / Using Trained Gains"}));
+}
+
+TEST_F(GuiderDialogViewTest, StretchImageSliderRedrawsTheShownGuideImage) {
+  QImage atMin, atMax, backAtMin;
+  bool enabledWithoutStretch = true;
+  std::vector<std::uint16_t> exposed, redrawn;
+  whenDialogShows([&](GuiderDialogView& d) {
+    auto* slider = child<QSlider>(d, "stretchImage");
+    enabledWithoutStretch = slider->isEnabled();
+    for (auto* box : d.findChildren<QCheckBox*>())
+      if (box->text() == "Apply Stretch to Guider Images") box->click();
+    child<QPushButton>(d, "takeDark")->click();
+    exposed = program.devices.guideImage;
+    atMin = d.guideImage()->pixmap().toImage();
+    slider->setValue(slider->maximum());
+    atMax = d.guideImage()->pixmap().toImage();
+    slider->setValue(slider->minimum());
+    backAtMin = d.guideImage()->pixmap().toImage();
+    redrawn = program.devices.guideImage;
+    child<QPushButton>(d, "close")->click();
+  });
+  QTest::keyClick(&window, Qt::Key_G, Qt::ControlModifier);
+  ASSERT_TRUE(shown);
+  EXPECT_FALSE(enabledWithoutStretch);
+  ASSERT_EQ(atMin.size(), QSize(500, 290));
+  EXPECT_EQ(program.guiding.camera.stretchLevel, scope::kStretchMin);
+  // Max brightens the faint parts of the same exposure; Min brings the first picture back.
+  EXPECT_NE(atMax, atMin);
+  EXPECT_EQ(backAtMin, atMin);
+  std::int64_t sumMin = 0, sumMax = 0;
+  for (int y = 0; y < atMin.height(); ++y) {
+    for (int x = 0; x < atMin.width(); ++x) {
+      sumMin += qGray(atMin.pixel(x, y));
+      sumMax += qGray(atMax.pixel(x, y));
+    }
+  }
+  EXPECT_GT(sumMax, sumMin);
+  EXPECT_EQ(redrawn, exposed);  // drawn again from the same exposure
 }
 
 }  // namespace

@@ -234,19 +234,80 @@ TEST_F(GuiderDialogTest, MedianOptionReplacesOnlyPixelsFarFromTheirNeighbourhood
   EXPECT_EQ(shown[kGuideImageWidth * 2 - 1], 9000);
 }
 
-TEST_F(GuiderDialogTest, StretchOptionSpreadsSkyToStarOverTheGreyScale) {
+TEST_F(GuiderDialogTest, StretchImageKeepsSkyBlackAndStarWhiteAndLiftsFaintStars) {
   constexpr std::size_t kStar = 100 * kGuideImageWidth + 200;
-  std::vector<std::uint16_t> image(kGuideSamples, 2000);  // sky at high byte 7
-  image[kStar] = 6000;                                    // the star's peak, high byte 23
-  image[kStar + 1] = 4000;
-  image[kStar + kGuideImageWidth] = 5000;
-  image[30'000] = 65535;  // a lone hot pixel does not set the white point
-  const auto shown = guideDisplayCopy(image, false, true);
-  EXPECT_LT(shown[0] >> 8, 16);       // the sky goes (nearly) black
-  EXPECT_GT(shown[kStar] >> 8, 240);  // the star's peak (nearly) white
-  EXPECT_GT(shown[kStar + 1], shown[0]);
-  EXPECT_LT(shown[kStar + 1], shown[kStar]);
-  EXPECT_EQ(guideDisplayCopy(image, false, false), image);
+  constexpr std::size_t kFaint = 200 * kGuideImageWidth + 300;
+  // A sky of high byte 7 with a little noise, a bright star peaking at 60000 beside 58000 (its
+  // white point: high byte 227), a faint star of 4560 and a lone hot pixel.
+  std::vector<std::uint16_t> image(kGuideSamples);
+  for (std::size_t i = 0; i < image.size(); ++i)
+    image[i] = static_cast<std::uint16_t>(1792 + i % 16);
+  image[kStar] = 60000;
+  image[kStar + 1] = 58000;
+  image[kFaint] = 4560;
+  image[kFaint + 1] = 4400;
+  image[30'000] = 65535;
+
+  // Min is the stretch as it always was, sample by sample (worked out by hand: black 7 x 128
+  // and 255 / (227 - 7) per table step).
+  const auto atMin = guideDisplayCopy(image, false, true);
+  EXPECT_EQ(atMin, guideDisplayCopy(image, false, true, kStretchMin));
+  EXPECT_EQ(atMin[0], 0);
+  EXPECT_EQ(atMin[8], 8);  // sky 1800
+  EXPECT_EQ(atMin[kStar], 65534);
+  EXPECT_EQ(atMin[kStar + 1], 65150);
+  EXPECT_EQ(atMin[kFaint], 3208);
+  EXPECT_EQ(atMin[kFaint + 1], 3022);
+
+  int lastFaint = -1;
+  for (int level = kStretchMin; level <= kStretchMax; ++level) {
+    SCOPED_TRACE(level);
+    const auto shown = guideDisplayCopy(image, false, true, level);
+    std::vector<std::uint16_t> sky = shown;
+    for (const std::size_t star : {kStar, kStar + 1, kFaint, kFaint + 1, std::size_t{30'000}})
+      sky[star] = 0;
+    EXPECT_EQ(*std::max_element(sky.begin(), sky.end()) >> 8, 0);
+    EXPECT_EQ(shown[kStar] >> 8, 255);
+    EXPECT_GT(static_cast<int>(shown[kFaint]), lastFaint);
+    lastFaint = shown[kFaint];
+  }
+  // Max shows the faint star well up the grey scale, and out-of-range levels are held to it.
+  EXPECT_GT(lastFaint >> 8, 50);
+  EXPECT_EQ(guideDisplayCopy(image, false, true, kStretchMax + 5),
+            guideDisplayCopy(image, false, true, kStretchMax));
+  EXPECT_EQ(guideDisplayCopy(image, false, true, kStretchMin - 5), atMin);
+  EXPECT_EQ(guideDisplayCopy(image, false, false, kStretchMax), image);
+}
+
+TEST_F(GuiderDialogTest, StretchImageRedrawsTheLastExposureWithoutANewOne) {
+  dialog->setRepaint([&] { dialog->stop(); });  // one pass of "Start"
+  dialog->setStretchLevel(kStretchMax);         // nothing shown yet: only the level changes
+  EXPECT_EQ(dialog->stretchLevel(), kStretchMax);
+  dialog->setStretchLevel(kStretchMin);
+  dialog->toggle(Check::Stretch);
+  dialog->start();
+  ASSERT_TRUE(dialog->image());
+  const auto atMin = dialog->image()->pixels;
+  const auto exposure = f.program.devices.guideImage;
+  const std::uint32_t before = f.clock.nowMs();
+  const auto bitmapFile = f.program.autosaveFolder() / "nvkk7lqg.bmp";
+
+  dialog->setStretchLevel(kStretchMax + 1);
+  EXPECT_EQ(dialog->stretchLevel(), kStretchMax);
+  EXPECT_EQ(f.clock.nowMs(), before);
+  EXPECT_EQ(f.program.devices.guideImage, exposure);
+  EXPECT_EQ(dialog->image()->pixels,
+            guideBitmap(guideDisplayCopy(exposure, false, true, kStretchMax)).pixels);
+  EXPECT_NE(dialog->image()->pixels, atMin);
+  EXPECT_EQ(files::readBitmapFile(bitmapFile)->pixels, dialog->image()->pixels);
+
+  dialog->setStretchLevel(kStretchMin);
+  EXPECT_EQ(dialog->image()->pixels, atMin);
+  // Without the stretch the level does not change the picture.
+  dialog->toggle(Check::Stretch);
+  dialog->setStretchLevel(5);
+  EXPECT_EQ(dialog->image()->pixels, atMin);
+  EXPECT_EQ(f.clock.nowMs(), before);
 }
 
 TEST_F(GuiderDialogTest, BitmapFailuresShowTheirMessageAndKeepTheImageShown) {

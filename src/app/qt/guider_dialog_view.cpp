@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -212,6 +213,27 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
   };
   for (const auto& [caption, c] : optionChecks)
     optionsLayout->addWidget(check(options, caption, c));
+  // "Stretch Image": from Min (the brightest star just white) to Max (faint stars shown).
+  auto* stretchRow = new QHBoxLayout;
+  stretchRow->addWidget(new QLabel(tr("Stretch Image"), options));
+  stretchRow->addWidget(new QLabel(tr("Min"), options));
+  auto* stretch = new QSlider(Qt::Horizontal, options);
+  stretch->setObjectName(QStringLiteral("stretchImage"));
+  stretch->setRange(scope::kStretchMin, scope::kStretchMax);
+  stretch->setPageStep(1);
+  stretch->setTickPosition(QSlider::TicksBelow);
+  connect(stretch, &QSlider::valueChanged, this, [this](int level) {
+    model_.setStretchLevel(level);
+    sync();
+  });
+  updates_.push_back([this, stretch] {
+    QSignalBlocker block(stretch);
+    stretch->setValue(model_.stretchLevel());
+    stretch->setEnabled(model_.checked(Check::Stretch));
+  });
+  stretchRow->addWidget(stretch);
+  stretchRow->addWidget(new QLabel(tr("Max"), options));
+  optionsLayout->addLayout(stretchRow);
   grid->addWidget(options, 1, 2);
 
   // Guide-head calibration: the default and latest values.

@@ -15,53 +15,17 @@
 #include <functional>
 
 #include "acquire/exposure_sequence.h"
-#include "app/qt/application.h"
 #include "app/qt/image_view.h"
-#include "app/qt/main_window.h"
 #include "app/qt/qt_ui.h"
-#include "image/settings_file.h"
+#include "qt_test_support.h"
 #include "sim/mount.h"
 #include "sim/simulated_devices.h"
 #include "sim/transport_log.h"
-#include "support/temp_dir.h"
 
 namespace nvk::app::qt {
 namespace {
 
-struct CameraDialogViewTest : ::testing::Test {
-  nvk::test::TempDir root;
-  bool settingsWritten = [this] {
-    const core::ProgramPaths paths(root.path());
-    std::filesystem::create_directories(paths.autosaveFolder());
-    return image::saveSettings(paths.settingsFile(), image::Settings{}, image::FitsHeaderInfo{}) ==
-           image::SettingsStatus::Ok;
-  }();
-  TNVK_K7LQApp app{StartOptions{root.path(), true}};
-  TNVK_K7LQWindow& window = app.window();
-  core::Program& program = app.program();
-
-  void SetUp() override {
-    ASSERT_TRUE(settingsWritten);
-    app.start();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  }
-
-  // Plays `user` on the camera dialog as soon as it is shown; `shown` records it.
-  void whenDialogShows(std::function<void(CameraDialogView&)> user) {
-    QTimer::singleShot(0, [this, user] {
-      auto* dialog = qobject_cast<CameraDialogView*>(QApplication::activeModalWidget());
-      if (dialog == nullptr) return;
-      shown = true;
-      user(*dialog);
-    });
-  }
-  template <typename W>
-  static W* child(QWidget& parent, const char* name) {
-    auto* w = parent.findChild<W*>(QString::fromUtf8(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
-
+struct CameraDialogViewTest : test::MainWindowTest {
   // Bright local maxima of the displayed picture: the stars the window shows.
   int starsShown() const {
     const QImage& picture = window.imageView()->picture();
@@ -81,8 +45,6 @@ struct CameraDialogViewTest : ::testing::Test {
     }
     return stars;
   }
-
-  bool shown = false;
 };
 
 TEST_F(CameraDialogViewTest, CtrlZOpensTheDialogAndTakePhotoShowsTheSimulatedStars) {
@@ -92,7 +54,7 @@ TEST_F(CameraDialogViewTest, CtrlZOpensTheDialogAndTakePhotoShowsTheSimulatedSta
   ASSERT_EQ(starsShown(), 0);
 
   QString title;
-  whenDialogShows([&title](CameraDialogView& d) {
+  whenDialogShows<CameraDialogView>([&title](CameraDialogView& d) {
     title = d.windowTitle();
     child<QRadioButton>(d, "mode2")->click();   // Binned 2x2
     child<QRadioButton>(d, "unit_h")->click();  // 5 hundredths ...
@@ -114,7 +76,7 @@ TEST_F(CameraDialogViewTest, ControlsActThroughTheModelAndCancelTakesNoFrame) {
   int modeShown = 0;
   QString setPointShown;
   QString filterShown;
-  whenDialogShows([&](CameraDialogView& d) {
+  whenDialogShows<CameraDialogView>([&](CameraDialogView& d) {
     child<QRadioButton>(d, "unit_m")->click();
     for (int i = 0; i < 100; ++i)
       child<QPushButton>(d, "exposureRight")->click();
@@ -138,7 +100,7 @@ TEST_F(CameraDialogViewTest, ControlsActThroughTheModelAndCancelTakesNoFrame) {
 
 TEST_F(CameraDialogViewTest, FocusStartShowsTheFocusWindowUntilAPress) {
   bool imageShown = false;
-  whenDialogShows([&](CameraDialogView& d) {
+  whenDialogShows<CameraDialogView>([&](CameraDialogView& d) {
     child<QRadioButton>(d, "unit_h")->click();  // 5 hundredths
     // A key press during the loop's dispatch stops it after the first exposures.
     QTimer::singleShot(50, [&d] { QTest::keyClick(&d, Qt::Key_Space); });
@@ -172,7 +134,7 @@ TEST_F(CameraDialogViewTest, HoldingFocuserOutDuringFocusModeWidensTheStarShown)
   QString before, after;
   bool focusModeRanWhileHeld = false;
   double heldTo = 0.0;
-  whenDialogShows([&](CameraDialogView& d) {
+  whenDialogShows<CameraDialogView>([&](CameraDialogView& d) {
     child<QRadioButton>(d, "unit_h")->click();  // 5 hundredths ...
     for (int i = 0; i < 5; ++i)
       child<QPushButton>(d, "exposureRight")->click();  // ... up to 10: 100 ms

@@ -15,50 +15,19 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/qt/application.h"
-#include "app/qt/main_window.h"
-#include "image/settings_file.h"
 #include "qt_test_support.h"
-#include "support/temp_dir.h"
 
 namespace nvk::app::qt {
 namespace {
 
-struct GuiderDialogViewTest : ::testing::Test {
-  nvk::test::TempDir root;
-  bool settingsWritten = [this] {
-    const core::ProgramPaths paths(root.path());
-    std::filesystem::create_directories(paths.autosaveFolder());
-    image::Settings s;
-    s.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
-    return image::saveSettings(paths.settingsFile(), s, image::FitsHeaderInfo{}) ==
-           image::SettingsStatus::Ok;
-  }();
-  TNVK_K7LQApp app{StartOptions{root.path(), true}};
-  TNVK_K7LQWindow& window = app.window();
-  core::Program& program = app.program();
-  bool shown = false;
+image::Settings guideSocketSettings() {
+  image::Settings s;
+  s.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  return s;
+}
 
-  void SetUp() override {
-    ASSERT_TRUE(settingsWritten);
-    app.start();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  }
-
-  void whenDialogShows(std::function<void(GuiderDialogView&)> user) {
-    QTimer::singleShot(0, [this, user] {
-      auto* dialog = qobject_cast<GuiderDialogView*>(QApplication::activeModalWidget());
-      if (dialog == nullptr) return;
-      shown = true;
-      user(*dialog);
-    });
-  }
-  template <typename W>
-  static W* child(QWidget& parent, const char* name) {
-    auto* w = parent.findChild<W*>(QString::fromUtf8(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
+struct GuiderDialogViewTest : test::MainWindowTest {
+  GuiderDialogViewTest() : MainWindowTest(guideSocketSettings()) {}
 };
 
 TEST_F(GuiderDialogViewTest, CtrlGOpensTheDialogAndAGuideExposureShowsTheGuideImage) {
@@ -69,7 +38,7 @@ TEST_F(GuiderDialogViewTest, CtrlGOpensTheDialogAndAGuideExposureShowsTheGuideIm
   int starValue = -1;
   QPoint star;
   test::MessageBoxAnswerer answerer;
-  whenDialogShows([&](GuiderDialogView& d) {
+  whenDialogShows<GuiderDialogView>([&](GuiderDialogView& d) {
     title = d.windowTitle();
     child<QRadioButton>(d, "unit_t")->click();  // 5 tenths
     // The display stretch: the sky black, the brightest star white.
@@ -133,7 +102,7 @@ TEST_F(GuiderDialogViewTest, AoGainsButtonSwitchesBetweenTrainedAndDefaultGains)
   auto& ao = program.guiding.ao;
   ao.trainedGainsAvailable = ao.useTrainedGains = true;
   QStringList texts;
-  whenDialogShows([&](GuiderDialogView& d) {
+  whenDialogShows<GuiderDialogView>([&](GuiderDialogView& d) {
     auto* button = child<QPushButton>(d, "aoUseDefault");
     auto* inUse = child<QLabel>(d, "aoGainsInUse");
     for (int press = 0; press < 2; ++press) {
@@ -154,7 +123,7 @@ TEST_F(GuiderDialogViewTest, StretchImageSliderRedrawsTheShownGuideImage) {
   QImage atMin, atMax, backAtMin;
   bool enabledWithoutStretch = true;
   std::vector<std::uint16_t> exposed, redrawn;
-  whenDialogShows([&](GuiderDialogView& d) {
+  whenDialogShows<GuiderDialogView>([&](GuiderDialogView& d) {
     auto* slider = child<QSlider>(d, "stretchImage");
     enabledWithoutStretch = slider->isEnabled();
     for (auto* box : d.findChildren<QCheckBox*>())

@@ -14,34 +14,16 @@
 #include <functional>
 #include <set>
 
-#include "app/qt/application.h"
 #include "app/qt/camera_dialog_view.h"
-#include "app/qt/main_window.h"
 #include "camera/discovery.h"
-#include "image/settings_file.h"
-#include "port/virtual_clock.h"
 #include "qt_test_support.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
 #include "sim/simulated_devices.h"
 #include "sim/sky_mount.h"
-#include "support/temp_dir.h"
 
 namespace nvk::app::qt {
 namespace {
-
-// An LX200 mount on COM1, which leads to the simulated mount for the run.
-struct GuidingSettingsOnDisk {
-  explicit GuidingSettingsOnDisk(const std::filesystem::path& root) {
-    const core::ProgramPaths paths(root);
-    std::filesystem::create_directories(paths.autosaveFolder());
-    image::Settings s;
-    s.guideOutputMode = image::GuideOutputMode::Lx200;
-    s.serialRoute = 3;
-    s.pcComPort = 0;
-    image::saveSettings(paths.settingsFile(), s, image::FitsHeaderInfo{});
-  }
-};
 
 // Runs `check` on every pass of the event loop (the guiding loops pump it) until it returns
 // true.
@@ -60,26 +42,10 @@ class EveryPass {
   QTimer timer_;
 };
 
-struct GuidingViewsTest : ::testing::Test {
-  nvk::test::TempDir root;
-  GuidingSettingsOnDisk settings{root.path()};
-  port::VirtualClock clock{1000};
-  TNVK_K7LQApp app{StartOptions{root.path(), true, &clock}};
-  TNVK_K7LQWindow& window = app.window();
-  core::Program& program = app.program();
+struct GuidingViewsTest : test::MainWindowTest {
+  GuidingViewsTest() : MainWindowTest(test::driveOnCom1()) {}
   test::MessageBoxAnswerer answers;
 
-  void SetUp() override {
-    app.start();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  }
-
-  template <typename W>
-  static W* child(QWidget& parent, const char* name) {
-    auto* w = parent.findChild<W*>(QString::fromUtf8(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
   bool answered(const std::string& text) const {
     for (const auto& seen : answers.seen)
       if (seen.text == text) return true;

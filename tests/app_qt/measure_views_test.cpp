@@ -141,24 +141,13 @@ TEST(MeasureDialogViewsTest, ChromatismPhotometryAndMergeViewsBind) {
 
 // ---- The tools in the real window ----
 
-struct MeasureWindowTest : ::testing::Test {
-  nvk::test::TempDir root;
-  TNVK_K7LQApp app{StartOptions{saveSettings(root.path()), false}};
-  TNVK_K7LQWindow& window = app.window();
-  core::Program& program = app.program();
+struct MeasureWindowTest : test::MainWindowTest {
+  MeasureWindowTest() : MainWindowTest({}, false) {}
   const std::vector<nvk::test::SyntheticStar> stars{{300, 200, 1.8, 200000},
                                                     {620, 410, 2.2, 90000}};
 
-  static std::filesystem::path saveSettings(const std::filesystem::path& root) {
-    const core::ProgramPaths paths(root);
-    std::filesystem::create_directories(paths.autosaveFolder());
-    image::saveSettings(paths.settingsFile(), image::Settings{}, image::FitsHeaderInfo{});
-    return root;
-  }
-
   void SetUp() override {
-    app.start();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    MainWindowTest::SetUp();
     program.state.binned = true;
     program.state.readoutMode = image::ReadoutMode::Binned2x2;
     program.state.modeCode = '2';
@@ -395,7 +384,8 @@ TEST_F(MeasureWindowTest, ColourToolsRunFromTheMenuAndUndo) {
 TEST(QtUiProgressWindowTest, ProgressWindowOfTheMainWindowIsDeletedOnce) {
   nvk::test::TempDir root;
   {
-    TNVK_K7LQApp app(StartOptions{MeasureWindowTest::saveSettings(root.path()), false});
+    ASSERT_TRUE(test::writeSettings(root.path(), {}));
+    TNVK_K7LQApp app(StartOptions{root.path(), false});
     app.start();
     app.ui().openProgress("BUILDING COLOUR IMAGE");
     ASSERT_NE(app.ui().progressWindow(), nullptr);

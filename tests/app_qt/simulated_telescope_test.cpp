@@ -12,35 +12,17 @@
 #include <filesystem>
 
 #include "app/command_map.h"
-#include "app/qt/application.h"
-#include "app/qt/main_window.h"
 #include "app/qt/move_telescope_dialog_view.h"
 #include "camera/protocol.h"
 #include "image/settings_file.h"
-#include "port/virtual_clock.h"
+#include "qt_test_support.h"
 #include "sim/simulated_devices.h"
 #include "sim/sky_mount.h"
-#include "support/temp_dir.h"
 
 namespace nvk::app::qt {
 namespace {
 
 constexpr std::size_t kFrameSamples = 1520 * 1012;
-
-// Settings on disk: a drive method (LX200 unless told) on the PC port (COM1, which leads to the
-// simulated mount's pseudo-terminal for the run).
-struct DriveSettingsOnDisk {
-  explicit DriveSettingsOnDisk(const std::filesystem::path& root,
-                               image::GuideOutputMode mode = image::GuideOutputMode::Lx200) {
-    const core::ProgramPaths paths(root);
-    std::filesystem::create_directories(paths.autosaveFolder());
-    image::Settings s;
-    s.guideOutputMode = mode;
-    s.serialRoute = 3;
-    s.pcComPort = 0;
-    image::saveSettings(paths.settingsFile(), s, image::FitsHeaderInfo{});
-  }
-};
 
 // Pearson correlation of two frames: near 1 for the same star field, near 0 for another.
 double correlation(const std::vector<std::uint16_t>& a, const std::vector<std::uint16_t>& b) {
@@ -60,15 +42,11 @@ double correlation(const std::vector<std::uint16_t>& a, const std::vector<std::u
   return ab / std::sqrt(aa * bb);
 }
 
-struct SimulatedTelescopeTest : ::testing::Test {
-  nvk::test::TempDir root;
-  DriveSettingsOnDisk settings{root.path()};
-  port::VirtualClock clock{1000};
-  TNVK_K7LQApp app{StartOptions{root.path(), true, &clock}};
-  core::Program& program = app.program();
+struct SimulatedTelescopeTest : test::MainWindowTest {
+  SimulatedTelescopeTest() : MainWindowTest(test::driveOnCom1()) {}
 
   void SetUp() override {
-    app.start();
+    MainWindowTest::SetUp();
     ASSERT_NE(app.simulator(), nullptr);
     ASSERT_NE(app.simulatedMount(), nullptr);
   }
@@ -148,7 +126,8 @@ TEST_F(SimulatedTelescopeTest, TelescopeControlSlewsToM31AndTheNextExposureShows
 TEST_F(SimulatedTelescopeTest, TheSocketDialogMovesTheFieldAtGuideRateWhileAnArrowIsHeld) {
   // The settings file now names the autoguider socket: Telescope Control reads it and opens
   // "Move Telescope", whose arrows hold the camera's guide-output lines.
-  DriveSettingsOnDisk socket(root.path(), image::GuideOutputMode::AutoguiderSocket);
+  ASSERT_TRUE(test::writeSettings(root.path(),
+                                  test::driveOnCom1(image::GuideOutputMode::AutoguiderSocket)));
   sim::Sky& sky = app.simulator()->sky();
   double before = 0.0;
   double held = 0.0;

@@ -25,26 +25,9 @@
 namespace nvk::app::qt {
 namespace {
 
-// A settings file in the data root, so that the window starts without message 1.
-struct SettingsOnDisk {
-  explicit SettingsOnDisk(const std::filesystem::path& root) {
-    const core::ProgramPaths paths(root);
-    std::filesystem::create_directories(paths.autosaveFolder());
-    image::saveSettings(paths.settingsFile(), image::Settings{}, image::FitsHeaderInfo{});
-  }
-};
-
-struct WindowTest : ::testing::Test {
-  nvk::test::TempDir root;
-  SettingsOnDisk settings{root.path()};
-  TNVK_K7LQApp app{StartOptions{root.path(), false}};
-  TNVK_K7LQWindow& window = app.window();
-  core::Program& program = app.program();
-
-  void SetUp() override {
-    app.start();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  }
+// The window without the simulator.
+struct WindowTest : test::MainWindowTest {
+  WindowTest() : MainWindowTest({}, false) {}
 
   // Every action reachable from the menu bar, by command id.
   std::map<int, QAction*> menuActions() const {
@@ -305,10 +288,7 @@ TEST(ApplicationTest, StartsWithTheSettingsOfTheFile) {
   image::Settings saved;
   saved.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
   saved.windowBackground = image::WindowBackground::Red;
-  const core::ProgramPaths paths(root.path());
-  std::filesystem::create_directories(paths.autosaveFolder());
-  ASSERT_EQ(image::saveSettings(paths.settingsFile(), saved, image::FitsHeaderInfo{}),
-            image::SettingsStatus::Ok);
+  ASSERT_TRUE(test::writeSettings(root.path(), saved));
   TNVK_K7LQApp app(StartOptions{root.path(), false});
   app.start();
   EXPECT_EQ(app.program().settings.guideOutputMode, image::GuideOutputMode::AutoguiderSocket);

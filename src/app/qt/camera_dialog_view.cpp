@@ -18,6 +18,7 @@
 
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
+#include "app/qt/qt_widgets.h"
 
 namespace nvk::app::qt {
 CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWidget* parent)
@@ -28,14 +29,10 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
 
   auto button = [this](QWidget* parentWidget, const char* caption, const char* name,
                        std::function<void()> action) {
-    auto* b = new QPushButton(QString::fromUtf8(caption), parentWidget);
-    b->setObjectName(QString::fromUtf8(name));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, [this, action] {
+    return actionButton(parentWidget, QString::fromUtf8(caption), name, [this, action] {
       action();
       sync();
     });
-    return b;
   };
   auto label = [this](QWidget* parentWidget, std::function<QString()> value) {
     auto* l = new QLabel(parentWidget);
@@ -46,26 +43,17 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   // Exposure range and value.
   auto* range = new QGroupBox(tr("Exposure Range"), this);
   auto* rangeLayout = new QVBoxLayout(range);
-  auto* units = new QButtonGroup(this);
-  const std::pair<char, const char*> unitNames[] = {{'q', "Thousandths"},
-                                                    {'h', "Hundredth's"},
-                                                    {'t', "Tenth's"},
-                                                    {'s', "Seconds"},
-                                                    {'m', "Minutes"}};
-  for (const auto& [unit, name] : unitNames) {
-    auto* radio = new QRadioButton(QString::fromUtf8(name), range);
-    radio->setObjectName(QStringLiteral("unit_%1").arg(QChar(unit)));
-    units->addButton(radio, unit);
-    rangeLayout->addWidget(radio);
-    updates_.push_back([this, radio, u = unit] {
-      QSignalBlocker block(radio);
-      radio->setChecked(model_.unit() == u);
-    });
-  }
-  connect(units, &QButtonGroup::idClicked, this, [this](int unit) {
-    model_.chooseUnit(static_cast<char>(unit));
-    sync();
-  });
+  const ExposureUnit units[] = {{'q', "Thousandths"},
+                                {'h', "Hundredth's"},
+                                {'t', "Tenth's"},
+                                {'s', "Seconds"},
+                                {'m', "Minutes"}};
+  updates_.push_back(addExposureUnitRadios(
+      range, rangeLayout, units, [this] { return model_.unit(); },
+      [this](char unit) {
+        model_.chooseUnit(unit);
+        sync();
+      }));
   auto* valueRow = new QHBoxLayout;
   exposureField_ = new QLineEdit(range);
   exposureField_->setObjectName(QStringLiteral("exposureValue"));
@@ -301,11 +289,8 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   auto* buttons = new QHBoxLayout;
   auto closing = [this](const char* caption, const char* name,
                         std::function<std::optional<port::DialogResult>()> action) {
-    auto* b = new QPushButton(QString::fromUtf8(caption), this);
-    b->setObjectName(QString::fromUtf8(name));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, [this, action] { closeWith(action()); });
-    return b;
+    return actionButton(this, QString::fromUtf8(caption), name,
+                        [this, action] { closeWith(action()); });
   };
   buttons->addWidget(closing("Take Photo", "takePhoto", [this] { return model_.takePhoto(); }));
   buttons->addWidget(

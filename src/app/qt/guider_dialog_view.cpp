@@ -1,6 +1,5 @@
 #include "app/qt/guider_dialog_view.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCursor>
 #include <QFormLayout>
@@ -13,7 +12,6 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
@@ -21,6 +19,7 @@
 
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
+#include "app/qt/qt_widgets.h"
 
 namespace nvk::app::qt {
 namespace {
@@ -62,14 +61,10 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
 
   auto button = [this](QWidget* parentWidget, const QString& caption, const char* name,
                        std::function<void()> action) {
-    auto* b = new QPushButton(caption, parentWidget);
-    b->setObjectName(QString::fromUtf8(name));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, [this, action] {
+    return actionButton(parentWidget, caption, name, [this, action] {
       action();
       sync();
     });
-    return b;
   };
   auto label = [this](QWidget* parentWidget, const char* name, std::function<QString()> value) {
     auto* l = new QLabel(parentWidget);
@@ -174,23 +169,13 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
   // Exposure range and value.
   auto* range = new QGroupBox(tr("Exposure"), this);
   auto* rangeLayout = new QVBoxLayout(range);
-  auto* units = new QButtonGroup(this);
-  const std::pair<char, const char*> unitNames[] = {
-      {'h', "Hundredths"}, {'t', "Tenths"}, {'s', "Seconds"}};
-  for (const auto& [unit, name] : unitNames) {
-    auto* radio = new QRadioButton(QString::fromUtf8(name), range);
-    radio->setObjectName(QStringLiteral("unit_%1").arg(QChar(unit)));
-    units->addButton(radio, unit);
-    rangeLayout->addWidget(radio);
-    updates_.push_back([this, radio, u = unit] {
-      QSignalBlocker block(radio);
-      radio->setChecked(model_.unit() == u);
-    });
-  }
-  connect(units, &QButtonGroup::idClicked, this, [this](int unit) {
-    model_.chooseUnit(static_cast<char>(unit));
-    sync();
-  });
+  const ExposureUnit units[] = {{'h', "Hundredths"}, {'t', "Tenths"}, {'s', "Seconds"}};
+  updates_.push_back(addExposureUnitRadios(
+      range, rangeLayout, units, [this] { return model_.unit(); },
+      [this](char unit) {
+        model_.chooseUnit(unit);
+        sync();
+      }));
   auto* valueRow = new QHBoxLayout;
   valueRow->addWidget(new QLabel(tr("Value"), range));
   valueRow->addWidget(
@@ -371,11 +356,7 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
   auto* buttons = new QHBoxLayout;
   auto closing = [this](const QString& caption, const char* name,
                         std::function<std::optional<port::DialogResult>()> action) {
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(QString::fromUtf8(name));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, [this, action] { closeWith(action()); });
-    return b;
+    return actionButton(this, caption, name, [this, action] { closeWith(action()); });
   };
   buttons->addStretch();
   buttons->addWidget(closing(tr("Go to Main Camera"), "goToMainCamera",

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <span>
+
+class QBoxLayout;
+class QPushButton;
+class QWidget;
+
+namespace nvk::app::qt {
+
+// One button of an exposure-unit radio group: the model's unit letter and its caption.
+struct ExposureUnit {
+  char unit;
+  const char* caption;
+};
+
+// The exposure-unit radio buttons of a dialog, one a line of `layout` in `box`, each named
+// "unit_<letter>"; a click calls `choose` with its letter. Returns what checks the button of
+// `current()` again, for the dialog to call whenever it shows its model.
+std::function<void()> addExposureUnitRadios(QWidget* box, QBoxLayout* layout,
+                                            std::span<const ExposureUnit> units,
+                                            std::function<char()> current,
+                                            std::function<void(char)> choose);
+
+// A push button named `name` that calls `clicked` and is never the dialog's default (Enter in
+// an edit must not press it).
+QPushButton* actionButton(QWidget* parent, const QString& caption, const char* name,
+                          std::function<void()> clicked);
+
+}  // namespace nvk::app::qt

@@ -14,14 +14,24 @@ TEST(MessagesTest, CallerTextEmptyAndUnknownCodes) {
   ShowMessage(ui, 53, "not shown");
   ShowMessage(ui, 3);
   ShowMessage(ui, 50, std::string(300, 'x'));
-  ShowMessage(ui, 2, "ignored");  // a fixed text
-  ASSERT_EQ(ui.messages().size(), 6u);
+  // Fixed texts ignore the caller's text: a plain one, the multi-line guide-star text, the
+  // first and the last code of the table.
+  ShowMessage(ui, 2, "ignored");
+  ShowMessage(ui, 4, "ignored");
+  ShowMessage(ui, 1);
+  ShowMessage(ui, 73);
+  ASSERT_EQ(ui.messages().size(), 9u);
   EXPECT_EQ(ui.messages()[0].text, "line one\nline two");
   EXPECT_EQ(ui.messages()[1].text, "");
   EXPECT_EQ(ui.messages()[2].text, "");
   EXPECT_EQ(ui.messages()[3].text, "");
   EXPECT_EQ(ui.messages()[4].text.size(), 255u);
   EXPECT_EQ(ui.messages()[5].text, "Sorry, outside Image area - try again");
+  EXPECT_EQ(ui.messages()[6].text,
+            "Sorry. Guide star lost.\n\nStar may have moved more than 10 pixels, or has different "
+            "intensity to previous reading (+/-5%)");
+  EXPECT_EQ(ui.messages()[7].text, "Warning!\nNo INI file found, please set defaults...");
+  EXPECT_EQ(ui.messages()[8].text, "Sorry, Not available in full screen display");
   for (const auto& m : ui.messages())
     EXPECT_EQ(m.title, "NVK_K7LQ_USB");
 }

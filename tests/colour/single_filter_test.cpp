@@ -57,6 +57,22 @@ TEST_F(SingleFilterCommand, ChoiceOneKeepsRowZeroAndColumnZero) {
   EXPECT_EQ(raw(1, 2), before[std::size_t(w + 1)] / 2 + before[std::size_t(w + 3)] / 2);
 }
 
+// Choice 4 on a frame whose even-row, even-column samples are 1000 and the rest 0: the sites,
+// the samples between them (the last column included) and the rows between (500 + 500) all
+// become 1000; the last row, an odd one below the last site row, keeps its zeros.
+TEST_F(SingleFilterCommand, ChoiceFourFillsTheEvenSitePatternAndKeepsTheLastRow) {
+  const int w = program.geometry.width, h = program.geometry.height;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      raw(y, x) = (y % 2 == 0 && x % 2 == 0) ? 1000 : 0;
+  buildSingleFilterImage(program, 4);
+  for (int y = 0; y < h; ++y) {
+    const std::uint16_t expected = y == h - 1 ? 0 : 1000;
+    for (int x = 0; x < w; ++x)
+      ASSERT_EQ(raw(y, x), expected) << y << " " << x;
+  }
+}
+
 TEST_F(SingleFilterCommand, MatchesTheReferenceForEverySite) {
   for (int choice = 1; choice <= 4; ++choice) {
     Samples expected =

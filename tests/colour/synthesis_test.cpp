@@ -101,7 +101,7 @@ SmallFrame distinctFrame() {
   return f;
 }
 
-TEST(Synthesis, FirstWindowWithDefaultOffsetsIsABlueSite) {
+TEST(Synthesis, FirstWindowPhaseAndPixelOffsetSwappingSites) {
   SmallFrame f = distinctFrame();
   const ColourFactors k = colourFactors(false, false);
   f.synthesize(k, /*pixelOffset=*/false, /*lineOffset=*/true);
@@ -116,6 +116,16 @@ TEST(Synthesis, FirstWindowWithDefaultOffsetsIsABlueSite) {
   EXPECT_EQ(f.green[f.at(4, 5)], (g.x4 / 8 + g.centre / 2) * 20 / 44);
   EXPECT_EQ(f.blue[f.at(4, 5)], g.h6 / 6 * 20 / 33);
   EXPECT_EQ(f.lum[f.at(4, 5)], (g.o4 / 2 + g.centre) / 3 * 6 / 5);
+
+  // "Pixel Offset" moves the column phase by one: (4, 4) becomes the green site of a blue row
+  // and (4, 5) the blue site.
+  f.synthesize(k, /*pixelOffset=*/true, /*lineOffset=*/true);
+  EXPECT_EQ(f.red[f.at(4, 4)], s.v6 / 6 * 20 / 40);
+  EXPECT_EQ(f.green[f.at(4, 4)], (s.x4 / 8 + s.centre / 2) * 20 / 44);
+  EXPECT_EQ(f.blue[f.at(4, 4)], s.h6 / 6 * 20 / 33);
+  EXPECT_EQ(f.red[f.at(4, 5)], g.x4 / 4 * 20 / 40);
+  EXPECT_EQ(f.green[f.at(4, 5)], g.o4 / 4 * 20 / 44);
+  EXPECT_EQ(f.blue[f.at(4, 5)], (g.d2 / 8 + g.centre / 2) * 20 / 33);
 }
 
 // Regression: the last window row used to be height - 4, whose window reaches one row past the

@@ -291,13 +291,19 @@ void ReadFocusWindow(core::Program& program, std::int32_t exposureMs, int fx, in
                   program.devices.focusWindow.data(), kFocusWindowSize);
 }
 
-void FocusExposure(core::Program& program, int count, char unit, int fx, int fy,
-                   bool focusBinning) {
+void FocusExposure(core::Program& program, int count, char unit, int fx, int fy, bool focusBinning,
+                   const ExposureWait& wait) {
   const std::int32_t ms = focusExposureMs(count, unit);
   ClearSensor(program, kClearFlush);
   ClearSensor(program, kClearStart);
-  const std::uint32_t start = program.clock().nowMs();
-  if (ms >= 500) program.clock().waitUntilMs(start + static_cast<std::uint32_t>(ms));
+  const std::uint32_t end = program.clock().nowMs() + static_cast<std::uint32_t>(ms);
+  if (ms >= 500) {
+    if (wait) {
+      wait(end);
+    } else {
+      program.clock().waitUntilMs(end);
+    }
+  }
   ReadFocusWindow(program, ms, fx, fy, focusBinning);
 }
 

@@ -30,6 +30,8 @@ bool readyToGuide(core::Program& program) {
   return true;
 }
 constexpr int kSocketCheckPulseMs = 100;
+// How often a guiding frame's exposure dispatches events while it runs.
+constexpr std::uint32_t kFrameWaitSliceMs = 50;
 constexpr double kInfoErrorDivisor = 19.0;
 
 std::span<const std::uint16_t> guideWindow(core::Program& program) {
@@ -37,11 +39,24 @@ std::span<const std::uint16_t> guideWindow(core::Program& program) {
 }
 
 // One guiding frame of the main camera, timed as the camera dialog's exposure.
-void takeGuidingFrame(core::Program& program) {
+void takeGuidingFrame(core::Program& program, const camera::ExposureWait& wait = {}) {
   const auto& a = program.acquisition;
   const auto& star = program.guiding.mainStar;
   camera::FocusExposure(program, a.exposureValue, a.exposureUnit, star.windowLeft, star.windowTop,
-                        false);
+                        false, wait);
+}
+
+// A guiding frame's exposure waits in slices, dispatching events after each, so that "Pause"
+// and "Stop" act while it runs. Stop or a press (the user's abort, reported through `pressed`)
+// ends the wait and the frame is read out at once.
+camera::ExposureWait guidingFrameWait(core::Program& program, bool& pressed) {
+  return [&program, &pressed](std::uint32_t endMs) {
+    auto& clock = program.clock();
+    while (!pressed && program.guiding.active && !port::msReached(clock.nowMs(), endMs)) {
+      clock.waitUntilMs(clock.nowMs() + std::min(endMs - clock.nowMs(), kFrameWaitSliceMs));
+      pressed = program.ui().pump();
+    }
+  };
 }
 
 std::string oneDecimal(double v) {
@@ -148,9 +163,15 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
   g.reference = {star.position.x - star.windowLeft, 0, star.position.y - star.windowTop, 0};
   const bool tenths = !program.settings.ignoreDriftBelowAccuracy;
   bool first = true;
+  bool pressed = false;
+  const camera::ExposureWait frameWait = guidingFrameWait(program, pressed);
   while (g.active) {
     if (program.ui().pump()) break;
-    takeGuidingFrame(program);
+    if (!g.active) break;  // "Stop": no further frame
+    takeGuidingFrame(program, frameWait);
+    // A press during the frame ends guiding as one between frames does; after "Stop" the frame
+    // makes no correction.
+    if (pressed || !g.active) break;
     if (first) {
       for (int pass = 0; pass < 2; ++pass) {
         const CentroidResult r =

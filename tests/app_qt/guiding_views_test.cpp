@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -46,6 +47,16 @@ struct GuidingViewsTest : test::MainWindowTest {
   GuidingViewsTest() : MainWindowTest(test::driveOnCom1()) {}
   test::MessageBoxAnswerer answers;
 
+  // Picks the brightest star of the middle of the main sensor, as command 21 gives it.
+  void pickMainStar() {
+    const sim::Sky& sky = app.simulator()->sky();
+    std::vector<std::uint16_t> region(400 * 300);
+    sky.render(sim::mainSensorView(sky), 1320, 860, 400, 300, 1.0, 20.0, 1, region.data());
+    const auto brightest = std::max_element(region.begin() + 20 * 400, region.end() - 20 * 400);
+    const int at = static_cast<int>(brightest - region.begin());
+    program.guiding.mainStar.position = {1320 + at % 400, 0, 860 + at / 400, 0};
+    program.guiding.mainStarPicked = true;
+  }
   bool answered(const std::string& text) const {
     for (const auto& seen : answers.seen)
       if (seen.text == text) return true;
@@ -54,14 +65,7 @@ struct GuidingViewsTest : test::MainWindowTest {
 };
 
 TEST_F(GuidingViewsTest, Command22ShowsGuidingInfoUpdatingUntilItsStop) {
-  // The brightest star of the middle of the main sensor, as the pick of command 21 gives it.
-  const sim::Sky& sky = app.simulator()->sky();
-  std::vector<std::uint16_t> region(400 * 300);
-  sky.render(sim::mainSensorView(sky), 1320, 860, 400, 300, 1.0, 20.0, 1, region.data());
-  const auto brightest = std::max_element(region.begin() + 20 * 400, region.end() - 20 * 400);
-  const int at = static_cast<int>(brightest - region.begin());
-  program.guiding.mainStar.position = {1320 + at % 400, 0, 860 + at / 400, 0};
-  program.guiding.mainStarPicked = true;
+  pickMainStar();
   program.acquisition.exposureUnit = 't';
   program.acquisition.exposureValue = 3;
 
@@ -90,6 +94,55 @@ TEST_F(GuidingViewsTest, Command22ShowsGuidingInfoUpdatingUntilItsStop) {
   EXPECT_FALSE(info.isVisible());
   EXPECT_FALSE(program.guiding.active);
   EXPECT_GT(program.guiding.pulsesSent, 0);
+}
+
+// Guiding frames of five seconds: the frame's exposure used to wait without dispatching events,
+// so Pause and Stop acted only between frames, and a Stop was followed by one more frame and its
+// correction.
+TEST_F(GuidingViewsTest, PauseAndStopActDuringALongGuidingFrame) {
+  pickMainStar();
+  program.acquisition.exposureUnit = 's';
+  program.acquisition.exposureValue = 5;
+
+  TInfoDialogView& info = window.guidingViews().info();
+  auto* pause = child<QCheckBox>(info, "pause");
+  struct Press {
+    std::uint32_t atMs = 0;
+    int pulses = 0;
+  };
+  Press paused, resumed, stopped;
+  int pulsesWhilePaused = -1;
+  std::uint32_t start = 0;
+  auto press = [&](QWidget* button, Press& record) {
+    record = {clock.nowMs(), program.guiding.pulsesSent};
+    QTest::mouseClick(button, Qt::LeftButton);
+  };
+  EveryPass watch([&] {
+    if (!info.isVisible() || !program.guiding.active) return false;
+    if (start == 0) start = clock.nowMs();
+    const std::uint32_t now = clock.nowMs();
+    if (paused.atMs == 0) {
+      if (now - start >= 20'000) press(pause, paused);
+    } else if (resumed.atMs == 0) {
+      if (now - paused.atMs < 60'000) return false;
+      pulsesWhilePaused = program.guiding.pulsesSent - paused.pulses;
+      press(pause, resumed);
+    } else if (now - resumed.atMs >= 60'000) {
+      press(child<QPushButton>(info, "stop"), stopped);
+      return true;
+    }
+    return false;
+  });
+  ASSERT_TRUE(window.runCommand(22));
+
+  ASSERT_NE(stopped.atMs, 0u);
+  EXPECT_EQ(pulsesWhilePaused, 0);
+  EXPECT_GT(stopped.pulses, resumed.pulses);  // guiding corrected again after the pause
+  // Stop ended guiding within the frame it was pressed in, and nothing more was sent.
+  EXPECT_LT(clock.nowMs() - stopped.atMs, 1000u);
+  EXPECT_EQ(program.guiding.pulsesSent, stopped.pulses);
+  EXPECT_FALSE(program.guiding.active);
+  EXPECT_TRUE(answered("AutoGuiding Terminated"));
 }
 
 TEST_F(GuidingViewsTest, GuidedExposureShowsTheAutoGuiderDisplayAndStopGuidingEndsIt) {

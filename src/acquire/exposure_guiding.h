@@ -34,6 +34,9 @@ class ExposureGuiding {
   // star tracking between runs off. Returns true when star tracking was on (the sequence then
   // switches the continuous setting off too).
   virtual bool userAbort() { return false; }
+  // Whether a key or button was pressed while the last guide step dispatched events; reported
+  // once. The sequence takes it as a press during its own wait.
+  virtual bool takePressDuringStep() { return false; }
   // After the frames of one pass of the run: with star tracking between runs on, run the
   // tracking correction on the new image.
   virtual void runEnded() {}

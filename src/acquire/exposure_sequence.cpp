@@ -112,7 +112,9 @@ bool ExposureSequence::WaitSeconds(int n) {
 }
 
 void ExposureSequence::PumpWithAbort(int mode) {
-  if (!program_.ui().pump()) return;
+  const bool pressed = program_.ui().pump();
+  auto* stepGuiding = program_.exposureGuiding.get();
+  if (!pressed && !(stepGuiding && stepGuiding->takePressDuringStep())) return;
   program_.ui().beep();
   state_.remaining = mode == 1 ? 1 : 0;
   if (mode == 1) state_.aborted = true;

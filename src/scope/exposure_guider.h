@@ -17,14 +17,18 @@ class GuideHeadExposureGuiding final : public acquire::ExposureGuiding {
   explicit GuideHeadExposureGuiding(core::Program& program) : program_(program) {}
 
   bool startGuiding() override;
-  // False when the star is lost or "Stop Guiding" ended guiding.
+  // False when the star is lost or "Stop Guiding" ended guiding. The guide exposure waits in
+  // slices that dispatch events, so that "Stop Guiding" acts while it runs; a press ends the
+  // wait and is handed to the sequence.
   bool guideStep() override;
   void stopGuiding() override;
   bool userAbort() override;
+  bool takePressDuringStep() override;
   void commandEnded() override;
 
  private:
   core::Program& program_;
+  bool pressed_ = false;
 };
 
 }  // namespace nvk::scope

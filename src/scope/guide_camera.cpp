@@ -65,10 +65,16 @@ std::string guideDarkLabel(const GuideCameraState& camera) {
   return text;
 }
 
-void GuideExposure(core::Program& program, bool darkExposure) {
+void GuideExposure(core::Program& program, bool darkExposure, const camera::ExposureWait& wait) {
   auto& camera = program.guiding.camera;
   if (program.settings.guideHeadClear) camera::FlushGuideHead(program, kFlushLines);
-  program.clock().waitMs(static_cast<std::uint32_t>(guideExposureMs(camera)));
+  const std::uint32_t end =
+      program.clock().nowMs() + static_cast<std::uint32_t>(guideExposureMs(camera));
+  if (wait) {
+    wait(end);
+  } else {
+    program.clock().waitUntilMs(end);
+  }
   camera::ReadGuideHead(program, program.settings.guideHeadBin2x2);
   auto& image = program.devices.guideImage;
   if (camera.applyDark && camera.darkAvailable && !darkExposure &&

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "camera/protocol.h"
 #include "files/atomic_file.h"
 
 namespace nvk::core {
@@ -54,8 +55,10 @@ std::string guideDarkLabel(const GuideCameraState& camera);
 
 // One guide exposure: flush first with "Clear Camera", wait the exposure time, read the guide
 // head (binned 2 x 2 with "Bin 2x2"), subtract the dark when it is applied (not for a dark
-// exposure itself), and build the display copy.
-void GuideExposure(core::Program& program, bool darkExposure = false);
+// exposure itself), and build the display copy. `wait`, when given, waits for the exposure's end
+// instead of a plain wait.
+void GuideExposure(core::Program& program, bool darkExposure = false,
+                   const camera::ExposureWait& wait = {});
 
 // The guide exposure of the autoguider dialog: GuideExposure, then its display copy written
 // to the guider bitmap (nvkk7lqg.bmp in the autosave folder). Returns the bitmap written, or

@@ -228,9 +228,10 @@ bool CreateGuidingFrame(core::Program& program) {
   return true;
 }
 
-GuideStatus GuideStep(core::Program& program) {
+GuideStatus GuideStep(core::Program& program, const camera::ExposureWait& wait) {
   if (!program.guiding.active) return GuideStatus::Ok;
-  GuideExposure(program);
+  GuideExposure(program, false, wait);
+  if (!program.guiding.active) return GuideStatus::Ok;  // "Stop Guiding" during the exposure
   const GuideStatus status = GuiderCorrectionStep(program);
   if (status == GuideStatus::Ok) refreshDisplay(program);
   return status;

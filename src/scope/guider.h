@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "camera/protocol.h"
 #include "scope/training.h"
 
 namespace nvk::core {
@@ -45,8 +46,9 @@ std::optional<PixelPoint> SelectGuideStarAt(core::Program& program, int dialogX,
 // from one guiding run to the next; false when it is not there), one stabilising correction
 // and one more frame.
 bool CreateGuidingFrame(core::Program& program);
-// One pass of the exposure's waiting loop: a guide frame and its correction.
-GuideStatus GuideStep(core::Program& program);
+// One pass of the exposure's waiting loop: a guide frame and its correction (none when
+// "Stop Guiding" came during the frame). `wait` waits for the guide exposure's end.
+GuideStatus GuideStep(core::Program& program, const camera::ExposureWait& wait = {});
 // The correction after a guide frame: by the AO unit in AO guiding mode, by the trained
 // values when they are in use and "Ignore RA Angle" is off, else by the default values.
 GuideStatus GuiderCorrectionStep(core::Program& program);

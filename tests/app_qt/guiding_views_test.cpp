@@ -47,6 +47,21 @@ struct GuidingViewsTest : test::MainWindowTest {
   GuidingViewsTest() : MainWindowTest(test::driveOnCom1()) {}
   test::MessageBoxAnswerer answers;
 
+  // Selects the brightest star of the middle of the guide image.
+  void selectGuideStar() {
+    ASSERT_EQ(camera::OpenCamera(program), 1);
+    scope::GuideExposure(program);
+    const auto& image = program.devices.guideImage;
+    int best = -1, bx = 0, by = 0;
+    for (int y = 60; y < 230; ++y) {
+      for (int x = 60; x < 440; ++x) {
+        const int v = image[static_cast<std::size_t>(y * scope::kGuideImageWidth + x)];
+        if (v > best) best = v, bx = x, by = y;
+      }
+    }
+    ASSERT_TRUE(
+        scope::SelectGuideStarAt(program, bx + scope::kGuideImageLeft, by + scope::kGuideImageTop));
+  }
   // Picks the brightest star of the middle of the main sensor, as command 21 gives it.
   void pickMainStar() {
     const sim::Sky& sky = app.simulator()->sky();
@@ -146,19 +161,7 @@ TEST_F(GuidingViewsTest, PauseAndStopActDuringALongGuidingFrame) {
 }
 
 TEST_F(GuidingViewsTest, GuidedExposureShowsTheAutoGuiderDisplayAndStopGuidingEndsIt) {
-  // Select the brightest star of the middle of the guide image.
-  ASSERT_EQ(camera::OpenCamera(program), 1);
-  scope::GuideExposure(program);
-  const auto& image = program.devices.guideImage;
-  int best = -1, bx = 0, by = 0;
-  for (int y = 60; y < 230; ++y) {
-    for (int x = 60; x < 440; ++x) {
-      const int v = image[static_cast<std::size_t>(y * scope::kGuideImageWidth + x)];
-      if (v > best) best = v, bx = x, by = y;
-    }
-  }
-  ASSERT_TRUE(
-      scope::SelectGuideStarAt(program, bx + scope::kGuideImageLeft, by + scope::kGuideImageTop));
+  selectGuideStar();
   program.guiding.camera.unit = 't';
   program.guiding.camera.value = 3;
   program.acquisition.exposureUnit = 's';
@@ -202,6 +205,52 @@ TEST_F(GuidingViewsTest, GuidedExposureShowsTheAutoGuiderDisplayAndStopGuidingEn
   EXPECT_FALSE(program.guiding.active);
   EXPECT_FALSE(program.guiding.starLost);
   EXPECT_FALSE(display.isVisible());
+}
+
+// Guide exposures of three seconds: they used to wait without dispatching events, so "Stop
+// Guiding" (and any press) waited for the end of the guide step. A press during a guide exposure
+// still ends the main exposure as the user's abort.
+TEST_F(GuidingViewsTest, StopGuidingAndAPressActDuringALongGuideExposure) {
+  selectGuideStar();
+  program.guiding.camera.unit = 's';
+  program.guiding.camera.value = 3;
+  program.acquisition.exposureUnit = 's';
+  program.acquisition.exposureValue = 60;
+  TGInfoDialogView& display = window.guidingViews().display();
+  for (const bool stopButton : {true, false}) {
+    SCOPED_TRACE(stopButton ? "Stop Guiding" : "a key");
+    std::uint32_t guidingSince = 0, lastPass = 0, longestGap = 0, pressedAt = 0;
+    int passesInExposure = 0;
+    EveryPass watch([&] {
+      if (auto* dialog = qobject_cast<CameraDialogView*>(QApplication::activeModalWidget())) {
+        child<QPushButton>(*dialog, "autoguidePhoto")->click();
+        return false;
+      }
+      if (!program.guiding.active || !display.isVisible()) return false;
+      const std::uint32_t now = clock.nowMs();
+      if (guidingSince == 0) guidingSince = now;
+      if (lastPass != 0) longestGap = std::max(longestGap, now - lastPass);
+      // The passes of a guide exposure come close together; the one after its readout and
+      // correction comes after a longer gap. Press a few passes into an exposure.
+      passesInExposure = now - lastPass > 100 ? 0 : passesInExposure + 1;
+      lastPass = now;
+      if (now - guidingSince < 20'000 || passesInExposure < 3) return false;
+      pressedAt = now;
+      if (stopButton) {
+        QTest::mouseClick(child<QPushButton>(display, "stopGuiding"), Qt::LeftButton);
+      } else {
+        QTest::keyClick(&display, Qt::Key_Space);
+      }
+      return true;
+    });
+    ASSERT_TRUE(window.runCommand(12));  // Camera Interface
+
+    ASSERT_NE(pressedAt, 0u);
+    EXPECT_LT(longestGap, 1000u);
+    EXPECT_LT(clock.nowMs() - pressedAt, 1000u);
+    EXPECT_FALSE(program.guiding.active);
+    EXPECT_FALSE(display.isVisible());
+  }
 }
 
 }  // namespace

@@ -15,6 +15,8 @@ namespace {
 constexpr std::uint32_t kBetweenAxesMs = 70;
 constexpr std::uint32_t kTrainingSettleMs = 200;
 constexpr std::uint32_t kTrainingPauseMs = 500;
+// How often a guiding exposure dispatches events while it runs.
+constexpr std::uint32_t kExposureWaitSliceMs = 50;
 constexpr int kPlotPointsPerPixel = 10;
 constexpr int kPlotHalfSide = 50;
 constexpr int kSelectionPasses = 3;
@@ -226,6 +228,16 @@ bool CreateGuidingFrame(core::Program& program) {
   GuideExposure(program);
   refreshDisplay(program);
   return true;
+}
+
+camera::ExposureWait guidingExposureWait(core::Program& program, bool& pressed) {
+  return [&program, &pressed](std::uint32_t endMs) {
+    auto& clock = program.clock();
+    while (!pressed && program.guiding.active && !port::msReached(clock.nowMs(), endMs)) {
+      clock.waitUntilMs(clock.nowMs() + std::min(endMs - clock.nowMs(), kExposureWaitSliceMs));
+      pressed = program.ui().pump();
+    }
+  };
 }
 
 GuideStatus GuideStep(core::Program& program, const camera::ExposureWait& wait) {

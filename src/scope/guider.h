@@ -46,6 +46,11 @@ std::optional<PixelPoint> SelectGuideStarAt(core::Program& program, int dialogX,
 // from one guiding run to the next; false when it is not there), one stabilising correction
 // and one more frame.
 bool CreateGuidingFrame(core::Program& program);
+// How guiding waits for the end of its exposures: in slices that dispatch events, so that the
+// guiding displays' buttons act while an exposure runs, until the end, until guiding stops, or
+// until a press (the user's abort), which it reports in `pressed`.
+camera::ExposureWait guidingExposureWait(core::Program& program, bool& pressed);
+
 // One pass of the exposure's waiting loop: a guide frame and its correction (none when
 // "Stop Guiding" came during the frame). `wait` waits for the guide exposure's end.
 GuideStatus GuideStep(core::Program& program, const camera::ExposureWait& wait = {});

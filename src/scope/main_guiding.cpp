@@ -8,6 +8,7 @@
 #include "camera/protocol.h"
 #include "core/program.h"
 #include "scope/guide_correction.h"
+#include "scope/guider.h"
 #include "scope/mount_commands.h"
 #include "scope/training.h"
 
@@ -30,8 +31,6 @@ bool readyToGuide(core::Program& program) {
   return true;
 }
 constexpr int kSocketCheckPulseMs = 100;
-// How often a guiding frame's exposure dispatches events while it runs.
-constexpr std::uint32_t kFrameWaitSliceMs = 50;
 constexpr double kInfoErrorDivisor = 19.0;
 
 std::span<const std::uint16_t> guideWindow(core::Program& program) {
@@ -44,19 +43,6 @@ void takeGuidingFrame(core::Program& program, const camera::ExposureWait& wait =
   const auto& star = program.guiding.mainStar;
   camera::FocusExposure(program, a.exposureValue, a.exposureUnit, star.windowLeft, star.windowTop,
                         false, wait);
-}
-
-// A guiding frame's exposure waits in slices, dispatching events after each, so that "Pause"
-// and "Stop" act while it runs. Stop or a press (the user's abort, reported through `pressed`)
-// ends the wait and the frame is read out at once.
-camera::ExposureWait guidingFrameWait(core::Program& program, bool& pressed) {
-  return [&program, &pressed](std::uint32_t endMs) {
-    auto& clock = program.clock();
-    while (!pressed && program.guiding.active && !port::msReached(clock.nowMs(), endMs)) {
-      clock.waitUntilMs(clock.nowMs() + std::min(endMs - clock.nowMs(), kFrameWaitSliceMs));
-      pressed = program.ui().pump();
-    }
-  };
 }
 
 std::string oneDecimal(double v) {
@@ -164,7 +150,8 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
   const bool tenths = !program.settings.ignoreDriftBelowAccuracy;
   bool first = true;
   bool pressed = false;
-  const camera::ExposureWait frameWait = guidingFrameWait(program, pressed);
+  // "Pause" and "Stop" act during a frame; after Stop or a press it is read out at once.
+  const camera::ExposureWait frameWait = guidingExposureWait(program, pressed);
   while (g.active) {
     if (program.ui().pump()) break;
     if (!g.active) break;  // "Stop": no further frame

@@ -47,8 +47,9 @@ struct GuidingViewsTest : test::MainWindowTest {
   GuidingViewsTest() : MainWindowTest(test::driveOnCom1()) {}
   test::MessageBoxAnswerer answers;
 
-  // Selects the brightest star of the middle of the guide image.
-  void selectGuideStar() {
+  // A guided exposure of `mainSeconds` on guide exposures of `guideValue` units `guideUnit`,
+  // guiding on the brightest star of the middle of the guide image.
+  void prepareGuidedExposure(char guideUnit, int guideValue, int mainSeconds) {
     ASSERT_EQ(camera::OpenCamera(program), 1);
     scope::GuideExposure(program);
     const auto& image = program.devices.guideImage;
@@ -61,6 +62,10 @@ struct GuidingViewsTest : test::MainWindowTest {
     }
     ASSERT_TRUE(
         scope::SelectGuideStarAt(program, bx + scope::kGuideImageLeft, by + scope::kGuideImageTop));
+    program.guiding.camera.unit = guideUnit;
+    program.guiding.camera.value = guideValue;
+    program.acquisition.exposureUnit = 's';
+    program.acquisition.exposureValue = mainSeconds;
   }
   // Picks the brightest star of the middle of the main sensor, as command 21 gives it.
   void pickMainStar() {
@@ -161,11 +166,7 @@ TEST_F(GuidingViewsTest, PauseAndStopActDuringALongGuidingFrame) {
 }
 
 TEST_F(GuidingViewsTest, GuidedExposureShowsTheAutoGuiderDisplayAndStopGuidingEndsIt) {
-  selectGuideStar();
-  program.guiding.camera.unit = 't';
-  program.guiding.camera.value = 3;
-  program.acquisition.exposureUnit = 's';
-  program.acquisition.exposureValue = 30;
+  prepareGuidedExposure('t', 3, 30);
 
   TGInfoDialogView& display = window.guidingViews().display();
   std::uint32_t exposureStart = 0;
@@ -211,11 +212,7 @@ TEST_F(GuidingViewsTest, GuidedExposureShowsTheAutoGuiderDisplayAndStopGuidingEn
 // Guiding" (and any press) waited for the end of the guide step. A press during a guide exposure
 // still ends the main exposure as the user's abort.
 TEST_F(GuidingViewsTest, StopGuidingAndAPressActDuringALongGuideExposure) {
-  selectGuideStar();
-  program.guiding.camera.unit = 's';
-  program.guiding.camera.value = 3;
-  program.acquisition.exposureUnit = 's';
-  program.acquisition.exposureValue = 60;
+  prepareGuidedExposure('s', 3, 60);
   TGInfoDialogView& display = window.guidingViews().display();
   for (const bool stopButton : {true, false}) {
     SCOPED_TRACE(stopButton ? "Stop Guiding" : "a key");

@@ -289,8 +289,8 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   auto* buttons = new QHBoxLayout;
   auto closing = [this](const char* caption, const char* name,
                         std::function<std::optional<port::DialogResult>()> action) {
-    return actionButton(this, QString::fromUtf8(caption), name,
-                        [this, action] { closeWith(action()); });
+    return closingButton(this, QString::fromUtf8(caption), name, std::move(action),
+                         [this] { sync(); });
   };
   buttons->addWidget(closing("Take Photo", "takePhoto", [this] { return model_.takePhoto(); }));
   buttons->addWidget(
@@ -314,14 +314,6 @@ CameraDialogView::~CameraDialogView() {
   model_.setRepaint({});
   // A focuser still moving when the dialog goes (its button held) stops.
   model_.focuserRelease();
-}
-
-void CameraDialogView::closeWith(std::optional<port::DialogResult> result) {
-  if (!result) {
-    sync();
-    return;
-  }
-  done(static_cast<int>(*result));
 }
 
 void CameraDialogView::sync() {

@@ -25,7 +25,6 @@ class CameraDialogView final : public QDialog {
 
  private:
   void sync();
-  void closeWith(std::optional<port::DialogResult> result);
 
   acquire::TNVDialog& model_;
   QLineEdit* exposureField_ = nullptr;

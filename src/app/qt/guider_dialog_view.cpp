@@ -356,7 +356,7 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
   auto* buttons = new QHBoxLayout;
   auto closing = [this](const QString& caption, const char* name,
                         std::function<std::optional<port::DialogResult>()> action) {
-    return actionButton(this, caption, name, [this, action] { closeWith(action()); });
+    return closingButton(this, caption, name, std::move(action), [this] { sync(); });
   };
   buttons->addStretch();
   buttons->addWidget(closing(tr("Go to Main Camera"), "goToMainCamera",
@@ -377,14 +377,6 @@ GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidg
 
 GuiderDialogView::~GuiderDialogView() {
   model_.setRepaint({});
-}
-
-void GuiderDialogView::closeWith(std::optional<port::DialogResult> result) {
-  if (!result) {
-    sync();
-    return;
-  }
-  done(static_cast<int>(*result));
 }
 
 void GuiderDialogView::sync() {

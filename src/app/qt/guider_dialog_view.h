@@ -30,7 +30,6 @@ class GuiderDialogView final : public QDialog {
 
  private:
   void sync();
-  void closeWith(std::optional<port::DialogResult> result);
 
   scope::TGNVDialog& model_;
   QLabel* image_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QButtonGroup>
+#include <QDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -41,6 +42,19 @@ QPushButton* actionButton(QWidget* parent, const QString& caption, const char* n
   b->setAutoDefault(false);
   QObject::connect(b, &QPushButton::clicked, b, [clicked = std::move(clicked)] { clicked(); });
   return b;
+}
+
+QPushButton* closingButton(QDialog* dialog, const QString& caption, const char* name,
+                           std::function<std::optional<port::DialogResult>()> action,
+                           std::function<void()> sync) {
+  return actionButton(dialog, caption, name,
+                      [dialog, action = std::move(action), sync = std::move(sync)] {
+                        if (const auto result = action()) {
+                          dialog->done(static_cast<int>(*result));
+                        } else {
+                          sync();
+                        }
+                      });
 }
 
 }  // namespace nvk::app::qt

@@ -2,9 +2,13 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <span>
 
+#include "port/ui.h"
+
 class QBoxLayout;
+class QDialog;
 class QPushButton;
 class QWidget;
 
@@ -28,5 +32,11 @@ std::function<void()> addExposureUnitRadios(QWidget* box, QBoxLayout* layout,
 // an edit must not press it).
 QPushButton* actionButton(QWidget* parent, const QString& caption, const char* name,
                           std::function<void()> clicked);
+
+// An action button of `dialog` whose model action may end the dialog: a result closes it with
+// that result; no result leaves it open and calls `sync` to show the model again.
+QPushButton* closingButton(QDialog* dialog, const QString& caption, const char* name,
+                           std::function<std::optional<port::DialogResult>()> action,
+                           std::function<void()> sync);
 
 }  // namespace nvk::app::qt

@@ -214,6 +214,26 @@ TEST_F(GuidingClosedLoop, TrainingRecoversRatesAngleAndDecPlayAndTheTrainedValue
   EXPECT_LT(g.peak, 1.0);
 }
 
+TEST_F(GuidingClosedLoop, AoUnitHoldsTheStar) {
+  build(0.0);
+  auto& s = f.program.settings;
+  s.guidingMode = image::GuidingMode::AoUnit;
+  s.aoDefaultGainUpDown = 5;  // the simulated unit tilts one guide pixel per 5 steps
+  s.aoDefaultGainLeftRight = 5;
+  // The AO unit's mount outputs are wired east/west the other way round.
+  s.mountEastWestLetters = {'W', 'T'};
+  // Half-rate bumps: each moves the star 0.2 px rather than 0.4 px.
+  s.aoHalfRate = true;
+  selectStar();
+  const GuidingFigures g = guide(20.0);
+  report("AO unit, default gains", g);
+  EXPECT_LT(g.rms, 0.3);
+  EXPECT_LT(g.peak, 1.0);
+  // The mount carried the drift: the unit never stayed at its limit.
+  EXPECT_FALSE(f.program.guiding.ao.atLimit);
+  EXPECT_EQ(f.program.guiding.ao.upDown, 0);  // back at the centre after the exposure
+}
+
 TEST_F(GuidingClosedLoop, MainCameraHoldsTheStar) {
   build(0.0, kGuideScale);  // 2" per main pixel: the same drift and error in pixels
   pickMainStar();

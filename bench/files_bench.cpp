@@ -44,7 +44,7 @@ struct Bench {
   Bench() {
     const fs::path root = fs::temp_directory_path() / "nvk-files-bench";
     fs::create_directories(root);
-    program = std::make_unique<nvk::core::Program>(clock, ui, nvk::core::ProgramPaths(root));
+    program = std::make_unique<nvk::core::Program>(clock, ui, nvk::base::ProgramPaths(root));
     program->state.binned = false;
     program->applyGeometry();
     std::uint32_t s = 1;

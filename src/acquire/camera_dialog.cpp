@@ -6,7 +6,7 @@
 
 #include "acquire/acquire_settings.h"
 #include "acquire/monitor_loops.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "core/program.h"
 #include "scope/mount_commands.h"
 #include "scope/serial_link.h"
@@ -105,10 +105,10 @@ std::optional<port::DialogResult> TNVDialog::takePhoto() {
 std::optional<port::DialogResult> TNVDialog::autoguidePhoto() {
   auto& s = program_.acquisition;
   if (s.guiding) {
-    app::ShowMessage(program_.ui(), kMessageAlreadyGuiding);
+    base::ShowMessage(program_.ui(), kMessageAlreadyGuiding);
     return std::nullopt;
   }
-  const bool guiderSetUp = program_.settings.guideOutputMode != image::GuideOutputMode::None;
+  const bool guiderSetUp = program_.settings.guideOutputMode != settings::GuideOutputMode::None;
   if (guiderSetUp) s.guideDuringExposure = true;
   auto result = takePhoto();
   if (result) exit_ = DialogExit::AutoguidePhoto;
@@ -117,11 +117,11 @@ std::optional<port::DialogResult> TNVDialog::autoguidePhoto() {
 
 std::optional<port::DialogResult> TNVDialog::goToAutoguider() {
   if (program_.acquisition.guiding) {
-    app::ShowMessage(program_.ui(), kMessageAlreadyGuiding);
+    base::ShowMessage(program_.ui(), kMessageAlreadyGuiding);
     return std::nullopt;
   }
-  if (program_.settings.guideOutputMode == image::GuideOutputMode::None) {
-    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kNoDriveMethod);
+  if (program_.settings.guideOutputMode == settings::GuideOutputMode::None) {
+    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kNoDriveMethod);
     return std::nullopt;
   }
   exit_ = DialogExit::GoToAutoguider;
@@ -247,7 +247,7 @@ bool TNVDialog::focuserAvailable() const {
   const bool routed = scope::usesPcRoute(program_.settings.serialRoute)
                           ? telescope.pcPort != nullptr
                           : telescope.cameraLink != nullptr;
-  return program_.settings.guideOutputMode != image::GuideOutputMode::AutoguiderSocket && routed;
+  return program_.settings.guideOutputMode != settings::GuideOutputMode::AutoguiderSocket && routed;
 }
 
 void TNVDialog::focuserPress(bool in) {
@@ -399,7 +399,7 @@ int TNVDialog::filterPosition() const {
 
 std::string TNVDialog::filterName() const {
   const int pos = program_.devices.filterPosition;
-  if (pos < 1 || pos > image::Settings::kMaxFilters) return {};
+  if (pos < 1 || pos > settings::Settings::kMaxFilters) return {};
   return program_.settings.filterNames[static_cast<std::size_t>(pos - 1)];
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <system_error>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "camera/discovery.h"
 #include "camera/protocol.h"
 #include "core/program.h"
@@ -86,13 +86,13 @@ ExposureSequence::ExposureSequence(core::Program& program)
 bool ExposureSequence::connect() {
   auto& devices = program_.devices;
   if (devices.cameraConnected) return true;
-  if (program_.loadSettingsFile() != image::SettingsStatus::Ok) {
-    app::ShowMessage(program_.ui(), kMessageNoSettings);
+  if (program_.loadSettingsFile() != settings::SettingsStatus::Ok) {
+    base::ShowMessage(program_.ui(), kMessageNoSettings);
   }
   camera::OpenCamera(program_);
   if (!devices.usbFilterWheelPresent) camera::OpenFilterWheel(program_);
   if (!devices.cameraConnected) {
-    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kNoCamera);
+    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kNoCamera);
     return false;
   }
   camera::ReadFirmwareVersion(program_);
@@ -314,8 +314,8 @@ void ExposureSequence::addToSum() {
     status = sum_.addOnStar(frame, start[0], start[1], radius, divisor);
   }
   if (status == AlignStatus::Added) return;
-  app::ShowMessage(program_.ui(),
-                   status == AlignStatus::StarLost ? kMessageStarLost : kMessageNoGuideStar);
+  base::ShowMessage(program_.ui(),
+                    status == AlignStatus::StarLost ? kMessageStarLost : kMessageNoGuideStar);
   state_.remaining = 1;
 }
 
@@ -352,9 +352,9 @@ void ExposureSequence::calibrate() {
   if (s.autoRemoveDark) {
     const int result = subtractDark();
     if (result == kCalibrationOpenFailed) {
-      app::ShowMessage(ui, kMessageDarkOpen);
+      base::ShowMessage(ui, kMessageDarkOpen);
     } else if (result == kCalibrationNotKrFile) {
-      app::ShowMessage(ui, kMessageDarkNotKr);
+      base::ShowMessage(ui, kMessageDarkNotKr);
     } else {
       state_.darkLoaded = true;
     }
@@ -362,9 +362,9 @@ void ExposureSequence::calibrate() {
   if (s.autoApplyFlat) {
     const int result = applyFlat();
     if (result == kCalibrationOpenFailed) {
-      app::ShowMessage(ui, kMessageFlatOpen);
+      base::ShowMessage(ui, kMessageFlatOpen);
     } else if (result == kCalibrationNotKrFile) {
-      app::ShowMessage(ui, kMessageFlatNotKr);
+      base::ShowMessage(ui, kMessageFlatNotKr);
     } else {
       state_.flatLoaded = true;
     }

@@ -350,7 +350,7 @@ bool isCommandEnabled(const CommandInfo& command, const CommandContext& context)
     case Enabling::Always:
       return true;
     case Enabling::TelescopeDrive:
-      return context.program.settings.guideOutputMode != image::GuideOutputMode::None;
+      return context.program.settings.guideOutputMode != settings::GuideOutputMode::None;
     case Enabling::PictureExists:
       return context.window.pictureExists();
   }

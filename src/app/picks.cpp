@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "camera/devices.h"
 #include "camera/protocol.h"
 #include "scope/main_guiding.h"
@@ -91,7 +91,7 @@ PickMode pickAt(core::Program& program, PickMode mode, int x, int y) {
   }
   const auto at = imageDisplayPointAt(program, x, y);
   if (!at) {
-    ShowMessage(program.ui(), kMessageOutsideImage);
+    base::ShowMessage(program.ui(), kMessageOutsideImage);
     return mode;
   }
   x = at->x;
@@ -110,7 +110,7 @@ PickMode pickAt(core::Program& program, PickMode mode, int x, int y) {
     char text[128];
     std::snprintf(text, sizeof text, "x position = %5d\ny position = %5d\nleft = %5d\ntop = %5d",
                   pick.centre.x, pick.centre.y, pick.corner.x, pick.corner.y);
-    ShowMessage(program.ui(), kCallerTextMessage, text);
+    base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
     return PickMode::None;
   }
   const image::ImagePoint centre =
@@ -118,7 +118,7 @@ PickMode pickAt(core::Program& program, PickMode mode, int x, int y) {
                    program.state.subFrameWidth, program.state.subFrameHeight, x, y);
   program.state.subFrameCentreX = centre.x;
   program.state.subFrameCentreY = centre.y;
-  ShowMessage(program.ui(), kCallerTextMessage, positionText(centre));
+  base::ShowMessage(program.ui(), base::kCallerTextMessage, positionText(centre));
   return PickMode::None;
 }
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/messages.h"
+#include "base/messages.h"
 
 namespace nvk::app {
 namespace {
@@ -17,17 +17,17 @@ void loadStartupSettings(core::Program& program) {
   std::error_code error;
   if (!std::filesystem::exists(program.paths().settingsFile(), error)) {
     program.comPorts.load(program.paths().comPortMapFile());
-    ShowMessage(program.ui(), kNoSettingsFileMessage);
+    base::ShowMessage(program.ui(), kNoSettingsFileMessage);
     return;
   }
   switch (program.loadSettingsFile()) {
-    case image::SettingsStatus::Ok:
+    case settings::SettingsStatus::Ok:
       break;
-    case image::SettingsStatus::LoadFailed:
-      ShowMessage(program.ui(), kSettingsLoadMessage);
+    case settings::SettingsStatus::LoadFailed:
+      base::ShowMessage(program.ui(), kSettingsLoadMessage);
       break;
-    case image::SettingsStatus::SaveFailed:
-      ShowMessage(program.ui(), kSettingsSaveMessage);
+    case settings::SettingsStatus::SaveFailed:
+      base::ShowMessage(program.ui(), kSettingsSaveMessage);
       break;
   }
 }

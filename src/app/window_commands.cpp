@@ -2,11 +2,11 @@
 
 #include "acquire/camera_dialog.h"
 #include "app/measure_commands.h"
-#include "app/messages.h"
 #include "app/mirror_flip.h"
+#include "base/messages.h"
 #include "camera/protocol.h"
-#include "image/defaults_dialog.h"
 #include "image/sub_frame_dialog.h"
+#include "settings/defaults_dialog.h"
 
 namespace nvk::app::window_commands {
 
@@ -19,7 +19,7 @@ void copyPicture(CommandContext& c) {
 }
 
 void help(CommandContext& c) {
-  if (!c.window.openHelp()) c.program.ui().showMessage(kMessageTitle, "WinHelp failed!");
+  if (!c.window.openHelp()) c.program.ui().showMessage(base::kMessageTitle, "WinHelp failed!");
 }
 
 void about(CommandContext& c) {
@@ -74,7 +74,7 @@ void flip(CommandContext& c) {
 
 void programDefaults(CommandContext& c) {
   core::Program& p = c.program;
-  image::DefaultsDialog dialog(p.settings, p.fits, p.paths(), p.comPorts, p.ui());
+  settings::DefaultsDialog dialog(p.settings, p.fits, p.paths(), p.comPorts, p.ui());
   dialog.onBackgroundChanged = [&c] { c.window.settingsChanged(); };
   dialog.setUsbFilterWheelFound(p.devices.usbFilterWheelPresent);
   // Maximum cooling takes the set-point to its coldest; a connected camera with a cooler is

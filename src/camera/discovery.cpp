@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "camera/usb_ids.h"
 #include "core/program.h"
 
@@ -34,7 +34,7 @@ void showError(port::Ui& ui, std::string_view text) {
   ui.showMessage(kErrorTitle, text);
 }
 void showNotice(port::Ui& ui, std::string_view text) {
-  ui.showMessage(app::kMessageTitle, text);
+  ui.showMessage(base::kMessageTitle, text);
 }
 
 std::string formatCode(const char* format, int value) {

@@ -5,14 +5,14 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "cli/device_sources.h"
 #include "files/open_image.h"
-#include "image/settings_file.h"
 #include "platform/data_root.h"
 #include "platform/pty_mount.h"
 #include "platform/real_clock.h"
 #include "port/virtual_clock.h"
+#include "settings/settings_file.h"
 
 namespace nvk::cli {
 namespace {
@@ -53,7 +53,7 @@ CliSession::CliSession(const CliOptions& options, std::ostream& out, std::ostrea
   } else {
     clock_ = std::make_unique<port::VirtualClock>(0, platform::RealClock().wallSeconds());
   }
-  program_ = std::make_unique<core::Program>(*clock_, ui_, core::ProgramPaths(options_.dataRoot));
+  program_ = std::make_unique<core::Program>(*clock_, ui_, base::ProgramPaths(options_.dataRoot));
   devices_ = std::make_unique<DeviceSources>(options_.simulate, *clock_);
   program_->devices.enumerator = &devices_->all;
 }
@@ -118,8 +118,8 @@ bool openInputImage(CliSession& session, const std::string& path) {
   auto& program = session.program();
   std::error_code ec;
   if (std::filesystem::exists(program.paths().settingsFile(), ec) &&
-      program.loadSettingsFile() != image::SettingsStatus::Ok) {
-    app::ShowMessage(program.ui(), 23);
+      program.loadSettingsFile() != settings::SettingsStatus::Ok) {
+    base::ShowMessage(program.ui(), 23);
     return false;
   }
   const auto opened = files::openImageFile(program, path);

@@ -1,6 +1,6 @@
 #include "cli/colour_operations.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "colour/anti_alias.h"
 #include "colour/colour_tools.h"
 #include "colour/single_filter.h"
@@ -22,7 +22,7 @@ constexpr int kAlreadyColourConverted = 68;
 ColourOperation synthesis(bool daylight) {
   return [daylight](core::Program& p) {
     if (p.state.colourConverted) {
-      app::ShowMessage(p.ui(), kAlreadyColourConverted);
+      base::ShowMessage(p.ui(), kAlreadyColourConverted);
       return false;
     }
     if (daylight) p.colour.daylightImage = true;

@@ -1,14 +1,14 @@
 #include <filesystem>
 #include <string_view>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "cli/cli.h"
 #include "files/file_commands.h"
 #include "files/fits_file.h"
 #include "files/open_image.h"
 #include "files/raw_file.h"
 #include "files/tiff_file.h"
-#include "image/settings_file.h"
+#include "settings/settings_file.h"
 
 namespace nvk::cli {
 namespace {
@@ -47,7 +47,7 @@ int runConvertCommand(CliSession& session, CommandArgs args) {
     result = files::saveFitsFile(program, out, options);
   } else if (as == "rgbfits") {
     if (!program.state.colourConverted) {
-      app::ShowMessage(program.ui(), 72);
+      base::ShowMessage(program.ui(), 72);
       return 1;
     }
     files::FitsSaveOptions options;

@@ -126,7 +126,7 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
     return 1;
   }
   auto& s = program.settings;
-  s.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  s.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   s.serialRoute = 1;
   s.guideStarMaskRadius = 9;
   s.guiderGuide.raRate = s.guiderGuide.decRate = 7;
@@ -137,7 +137,7 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
   program.guiding.camera.value = program.acquisition.exposureValue = 3;
   program.telescope.telescopeConnected = true;  // the settings above are this run's
   if (g.ao) {
-    s.guidingMode = image::GuidingMode::AoUnit;
+    s.guidingMode = settings::GuidingMode::AoUnit;
     s.aoDefaultGainUpDown = s.aoDefaultGainLeftRight = 5;
     s.mountEastWestLetters = {'W', 'T'};
     s.aoHalfRate = true;

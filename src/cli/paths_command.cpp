@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "image/settings_file.h"
+#include "settings/settings_file.h"
 
 namespace nvk::cli {
 
@@ -16,7 +16,7 @@ int runPathsCommand(CliSession& session, CommandArgs args) {
   // The autosave folder comes from the settings file; read it without creating anything.
   std::ifstream in(program.paths().settingsFile(), std::ios::binary);
   const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-  image::decodeSettings(bytes, program.settings, program.fits);
+  settings::decodeSettings(bytes, program.settings, program.fits);
   session.out() << "data root: " << program.paths().dataRoot().string() << '\n'
                 << "settings file: " << program.paths().settingsFile().string() << '\n'
                 << "autosave directory: " << program.autosaveFolder().string() << '\n';

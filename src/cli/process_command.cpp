@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/label_stamp.h"
-#include "app/messages.h"
 #include "app/mirror_flip.h"
+#include "base/messages.h"
 #include "cli/cli.h"
 #include "cli/colour_operations.h"
 #include "files/file_commands.h"
@@ -20,12 +20,12 @@
 #include "files/hot_pixel_map_file.h"
 #include "files/open_image.h"
 #include "files/raw_file.h"
-#include "image/settings_file.h"
 #include "process/calibration.h"
 #include "process/filters.h"
 #include "process/measure_merge.h"
 #include "process/stretch.h"
 #include "process/undo.h"
+#include "settings/settings_file.h"
 
 namespace nvk::cli {
 namespace {
@@ -172,10 +172,10 @@ std::optional<Operation> parseOperation(std::string_view op) {
         case files::HotPixelMapRead::Loaded:
           break;
         case files::HotPixelMapRead::CannotOpen:
-          app::ShowMessage(p.ui(), 11);
+          base::ShowMessage(p.ui(), 11);
           return false;
         case files::HotPixelMapRead::NotAMap:
-          app::ShowMessage(p.ui(), 12);
+          base::ShowMessage(p.ui(), 12);
           return false;
       }
       process::ApplyHotPixelMap(p);

@@ -145,7 +145,7 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
   // Loads the settings (and the COM port map) the rest works with.
   scope::ConnectTelescope(program, false);
   const bool socketMove =
-      action == "move" && program.settings.guideOutputMode != image::GuideOutputMode::Lx200;
+      action == "move" && program.settings.guideOutputMode != settings::GuideOutputMode::Lx200;
   std::unique_ptr<platform::PtyMount> realMount;
   platform::PtyMount* const connection = connect(session, socketMove, realMount);
   if (connection == nullptr) return 1;

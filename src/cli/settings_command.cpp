@@ -3,11 +3,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
+#include "base/paths.h"
 #include "cli/cli.h"
-#include "core/paths.h"
-#include "image/defaults_dialog.h"
-#include "image/settings_file.h"
+#include "settings/defaults_dialog.h"
+#include "settings/settings_file.h"
 
 namespace nvk::cli {
 namespace {
@@ -29,11 +29,11 @@ int show(CliSession& session) {
   std::vector<std::uint8_t> bytes;
   if (!readBytes(program.paths().settingsFile(), bytes)) {
     // No file yet: show what a fresh one holds.
-    session.err() << app::messageText(kNoSettingsFileMessage) << '\n';
-    bytes = image::encodeSettings(program.settings, program.fits);
+    session.err() << base::messageText(kNoSettingsFileMessage) << '\n';
+    bytes = settings::encodeSettings(program.settings, program.fits);
   }
-  if (!image::printSettingsFields(bytes, session.out())) {
-    session.err() << app::messageText(kLoadFailedMessage) << '\n';
+  if (!settings::printSettingsFields(bytes, session.out())) {
+    session.err() << base::messageText(kLoadFailedMessage) << '\n';
     return 1;
   }
   return 0;
@@ -45,7 +45,7 @@ int show(CliSession& session) {
 bool namesAFolderFromTheTop(std::string_view value) {
   const auto end = value.find_last_not_of(' ');
   if (end == std::string_view::npos) return true;  // empty: the default folder
-  return core::hasDriveLetter(value) || value[0] == '/' || value[0] == '\\';
+  return base::hasDriveLetter(value) || value[0] == '/' || value[0] == '\\';
 }
 
 // Checks the value before anything is read or written, so that a refused value leaves the
@@ -56,14 +56,15 @@ std::string refusal(CliSession& session, const std::string& name, const std::str
       return "Cannot set autosaveDirectory to '" + value +
              "': expected a folder from the top, such as /home/me/images or c:\\images";
     }
-    const auto normalised = image::normaliseAutosaveDirectory(value);
-    if (!normalised || !image::autosaveDirectoryUsable(session.program().paths(), *normalised))
-      return std::string(app::messageText(kInvalidDirectoryMessage));
+    const auto normalised = settings::normaliseAutosaveDirectory(value);
+    if (!normalised || !settings::autosaveDirectoryUsable(session.program().paths(), *normalised))
+      return std::string(base::messageText(kInvalidDirectoryMessage));
     return {};
   }
-  image::Settings scratchSettings;
+  settings::Settings scratchSettings;
   image::FitsHeaderInfo scratchFits;
-  if (const std::string error = image::setSettingsField(name, value, scratchSettings, scratchFits);
+  if (const std::string error =
+          settings::setSettingsField(name, value, scratchSettings, scratchFits);
       !error.empty()) {
     return "Cannot set " + name + " to '" + value + "': " + error;
   }
@@ -78,21 +79,21 @@ int set(CliSession& session, const std::string& name, const std::string& value) 
   auto& program = session.program();
   std::error_code ec;
   const bool existed = std::filesystem::exists(program.paths().settingsFile(), ec);
-  if (program.loadSettingsFile() != image::SettingsStatus::Ok && existed) {
+  if (program.loadSettingsFile() != settings::SettingsStatus::Ok && existed) {
     // A damaged file is left as it is rather than overwritten with half-read values.
-    session.err() << app::messageText(kLoadFailedMessage) << '\n';
+    session.err() << base::messageText(kLoadFailedMessage) << '\n';
     return 1;
   }
   if (name == "autosaveDirectory") {
-    const std::string normalised = *image::normaliseAutosaveDirectory(value);
+    const std::string normalised = *settings::normaliseAutosaveDirectory(value);
     const bool isDefault =
         program.paths().resolveAutosaveDirectory(normalised) == program.paths().autosaveFolder();
     program.settings.autosaveDirectory = isDefault ? std::string() : normalised;
   } else {
-    image::setSettingsField(name, value, program.settings, program.fits);
+    settings::setSettingsField(name, value, program.settings, program.fits);
   }
-  if (program.saveSettingsFile() != image::SettingsStatus::Ok) {
-    session.err() << app::messageText(kSaveFailedMessage) << '\n';
+  if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
+    session.err() << base::messageText(kSaveFailedMessage) << '\n';
     return 1;
   }
   return 0;
@@ -106,7 +107,7 @@ int runSettingsCommand(CliSession& session, CommandArgs args) {
   session.err() << "usage: nvk-k7lq-cli settings show\n"
                    "       nvk-k7lq-cli settings set NAME VALUE\n"
                    "names:";
-  for (const auto& name : image::settingsFieldNames())
+  for (const auto& name : settings::settingsFieldNames())
     session.err() << ' ' << name;
   session.err() << '\n';
   return 2;

@@ -4,7 +4,7 @@
 #include <cassert>
 #include <cstddef>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "colour/median_network.h"
 #include "colour/row_bands.h"
 #include "colour/vector_support.h"
@@ -200,7 +200,7 @@ void addMeanLowBits(const MeanStepPlanes& p, std::size_t begin, std::size_t end,
 void AntiAlias(core::Program& program, bool redraw) {
   port::Ui& ui = program.ui();
   if (!program.state.colourConverted) {
-    app::ShowMessage(ui, kNotColourConverted);
+    base::ShowMessage(ui, kNotColourConverted);
     return;
   }
   const image::ImageGeometry& g = program.geometry;
@@ -241,7 +241,7 @@ void AntiAlias(core::Program& program, bool redraw) {
 
 void UndoLastColourFilter(core::Program& program) {
   if (!program.state.colourConverted) {
-    app::ShowMessage(program.ui(), kNotColourConverted);
+    base::ShowMessage(program.ui(), kNotColourConverted);
     return;
   }
   for (int plane = 0; plane < 3; ++plane)

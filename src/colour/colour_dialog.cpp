@@ -1,6 +1,6 @@
 #include "colour/colour_dialog.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "process/auto_processing_choices.h"
 
 namespace nvk::colour {
@@ -43,7 +43,7 @@ const std::array<std::string_view, 8>& TColourDialog::explanations() {
   return texts;
 }
 
-TColourDialog::TColourDialog(image::Settings& settings, ColourState& colour, port::Ui& ui)
+TColourDialog::TColourDialog(settings::Settings& settings, ColourState& colour, port::Ui& ui)
     : settings_(settings),
       ui_(ui),
       boxes_{{kDaylightImage, &colour.daylightImage},
@@ -85,7 +85,7 @@ bool TColourDialog::createImage() {
 }
 
 void TColourDialog::help() const {
-  ui_.showMessage(app::kMessageTitle, kHelpText);
+  ui_.showMessage(base::kMessageTitle, kHelpText);
 }
 
 void TColourDialog::showStoredNumbers() {

@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "colour/colour_state.h"
-#include "image/settings.h"
 #include "port/dialog_controls.h"
 #include "port/ui.h"
+#include "settings/settings.h"
 
 namespace nvk::colour {
 
@@ -52,7 +52,7 @@ class TColourDialog final : public port::DialogModel {
       "later.";
 
   // Opening the dialog fills the three edits with the stored numbers.
-  TColourDialog(image::Settings& settings, ColourState& colour, port::Ui& ui);
+  TColourDialog(settings::Settings& settings, ColourState& colour, port::Ui& ui);
 
   std::string_view dialogId() const override { return "TColourDialog"; }
   std::string title() const override { return "SYNTHESIZE COLOUR IMAGE"; }
@@ -78,7 +78,7 @@ class TColourDialog final : public port::DialogModel {
  private:
   void showStoredNumbers();
 
-  image::Settings& settings_;
+  settings::Settings& settings_;
   port::Ui& ui_;
   port::CheckBoxes boxes_;
 };

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/messages.h"
+#include "base/messages.h"
 
 namespace nvk::colour {
 namespace {
@@ -98,7 +98,7 @@ void TBalanceDialog::reset() {
 }
 
 void TBalanceDialog::help() const {
-  app::ShowMessage(ui_, app::kCallerTextMessage, kHelpText);
+  base::ShowMessage(ui_, base::kCallerTextMessage, kHelpText);
 }
 
 TChromatismDialog::TChromatismDialog(ChromatismShift& shift, port::Ui& ui)

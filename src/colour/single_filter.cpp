@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "colour/vector_support.h"
 #include "process/undo.h"
 
@@ -121,13 +121,13 @@ void SingleFilterDialog::select(int controlId) {
 }
 
 void SingleFilterDialog::help() const {
-  ui_.showMessage(app::kMessageTitle, kHelpText);
+  ui_.showMessage(base::kMessageTitle, kHelpText);
 }
 
 void buildSingleFilterImage(core::Program& program, int choice) {
   port::Ui& ui = program.ui();
   if (program.state.colourConverted || program.state.binned) {
-    app::ShowMessage(ui, app::kCallerTextMessage, kRefusal);
+    base::ShowMessage(ui, base::kCallerTextMessage, kRefusal);
     return;
   }
   const MatrixSite& site = matrixSite(choice);
@@ -150,7 +150,7 @@ void buildSingleFilterImage(core::Program& program, int choice) {
 void CreateMonoImageFromRaw(core::Program& program) {
   port::Ui& ui = program.ui();
   if (program.state.colourConverted || program.state.binned) {
-    app::ShowMessage(ui, app::kCallerTextMessage, kRefusal);
+    base::ShowMessage(ui, base::kCallerTextMessage, kRefusal);
     return;
   }
   SingleFilterDialog dialog(program.colour.singleFilterSite, ui);

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "colour/anti_alias.h"
 #include "colour/colour_dialog.h"
 #include "colour/row_bands.h"
@@ -294,7 +294,7 @@ void synthesizeWindowRows(const SynthesisFrames& frames, const ColourFactors& fa
 void synthesizeColour(core::Program& program) {
   port::Ui& ui = program.ui();
   auto& planes = program.planes;
-  const image::Settings& settings = program.settings;
+  const settings::Settings& settings = program.settings;
 
   process::takeUndoCopy(program);
   ui.setBusyCursor(true);
@@ -333,15 +333,15 @@ void synthesizeColour(core::Program& program) {
 void SynthesizeColourImage(core::Program& program) {
   port::Ui& ui = program.ui();
   if (program.state.colourConverted) {
-    app::ShowMessage(ui, kAlreadyColourConverted);
+    base::ShowMessage(ui, kAlreadyColourConverted);
     return;
   }
-  if (program.loadSettingsFile() != image::SettingsStatus::Ok)
-    app::ShowMessage(ui, kSettingsLoadFailed);
+  if (program.loadSettingsFile() != settings::SettingsStatus::Ok)
+    base::ShowMessage(ui, kSettingsLoadFailed);
   TColourDialog dialog(program.settings, program.colour, ui);
   if (ui.runDialog(dialog) != port::DialogResult::Ok) return;
-  if (program.saveSettingsFile() != image::SettingsStatus::Ok)
-    app::ShowMessage(ui, kSettingsSaveFailed);
+  if (program.saveSettingsFile() != settings::SettingsStatus::Ok)
+    base::ShowMessage(ui, kSettingsSaveFailed);
   synthesizeColour(program);
 }
 

@@ -4,19 +4,19 @@
 
 namespace nvk::core {
 
-Program::Program(port::Clock& clock, port::Ui& ui, ProgramPaths paths)
+Program::Program(port::Clock& clock, port::Ui& ui, base::ProgramPaths paths)
     : clock_(clock), ui_(ui), paths_(std::move(paths)) {
   applyGeometry();
   exposureGuiding = std::make_unique<scope::GuideHeadExposureGuiding>(*this);
 }
 
-image::SettingsStatus Program::loadSettingsFile() {
+settings::SettingsStatus Program::loadSettingsFile() {
   comPorts.load(paths_.comPortMapFile());
-  return image::loadSettings(paths_.settingsFile(), settings, fits, ui_);
+  return settings::loadSettings(paths_.settingsFile(), settings, fits, ui_);
 }
 
-image::SettingsStatus Program::saveSettingsFile() {
-  return image::saveSettings(paths_.settingsFile(), settings, fits);
+settings::SettingsStatus Program::saveSettingsFile() {
+  return settings::saveSettings(paths_.settingsFile(), settings, fits);
 }
 
 void Program::applyGeometry() {

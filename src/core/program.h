@@ -5,11 +5,11 @@
 
 #include "acquire/acquire_settings.h"
 #include "acquire/exposure_guiding.h"
+#include "base/com_port_map.h"
+#include "base/paths.h"
 #include "camera/devices.h"
 #include "colour/colour_state.h"
 #include "colour/colour_tools_state.h"
-#include "core/com_port_map.h"
-#include "core/paths.h"
 #include "files/file_menu_state.h"
 #include "image/display_image.h"
 #include "image/fits_header_info.h"
@@ -17,14 +17,14 @@
 #include "image/hot_pixel_map.h"
 #include "image/image_state.h"
 #include "image/plane_pool.h"
-#include "image/settings.h"
-#include "image/settings_file.h"
 #include "port/clock.h"
 #include "port/ui.h"
 #include "process/measure_state.h"
 #include "process/process_state.h"
 #include "scope/guiding_state.h"
 #include "scope/telescope_state.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
 
 namespace nvk::core {
 
@@ -33,13 +33,13 @@ namespace nvk::core {
 // through it; nothing in the program is a global variable.
 class Program {
  public:
-  Program(port::Clock& clock, port::Ui& ui, ProgramPaths paths);
+  Program(port::Clock& clock, port::Ui& ui, base::ProgramPaths paths);
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
   port::Clock& clock() { return clock_; }
   port::Ui& ui() { return ui_; }
-  const ProgramPaths& paths() const { return paths_; }
+  const base::ProgramPaths& paths() const { return paths_; }
 
   // Recomputes `geometry` from `state.binned` and the half-size display option. Called after
   // every change of either.
@@ -47,9 +47,9 @@ class Program {
 
   // Loads the settings file (and the COM port map) into `settings` and `fits`; the caller shows
   // the message for a failure.
-  image::SettingsStatus loadSettingsFile();
+  settings::SettingsStatus loadSettingsFile();
   // Saves `settings` and `fits` to the settings file.
-  image::SettingsStatus saveSettingsFile();
+  settings::SettingsStatus saveSettingsFile();
 
   // The autosave folder the settings name, on this machine.
   std::filesystem::path autosaveFolder() const {
@@ -59,12 +59,12 @@ class Program {
   image::PlanePool planes;
   image::ImageGeometry geometry;
   image::ImageState state;
-  image::Settings settings;
+  settings::Settings settings;
   image::FitsHeaderInfo fits;
   image::ProcessingHistory history;
   image::DisplayImage display;
   image::HotPixelMap hotPixelMap;
-  core::ComPortMap comPorts;
+  base::ComPortMap comPorts;
   // Stretch table, background estimate and the undo record.
   process::ProcessState processing;
   // "Auto Date" of the label dialog: kept for the run, not stored in the settings file.
@@ -97,7 +97,7 @@ class Program {
  private:
   port::Clock& clock_;
   port::Ui& ui_;
-  ProgramPaths paths_;
+  base::ProgramPaths paths_;
 };
 
 }  // namespace nvk::core

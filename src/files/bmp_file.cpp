@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/messages.h"
+#include "base/messages.h"
 
 namespace nvk::files {
 namespace {
@@ -175,13 +175,13 @@ bool saveBitmapFile(core::Program& program, const std::filesystem::path& path, c
     case BitmapWrite::Written:
       return true;
     case BitmapWrite::CannotCreate:
-      app::ShowMessage(program.ui(), 8);
+      base::ShowMessage(program.ui(), 8);
       break;
     case BitmapWrite::HeaderFailed:
-      app::ShowMessage(program.ui(), 9);
+      base::ShowMessage(program.ui(), 9);
       break;
     case BitmapWrite::PixelsFailed:
-      app::ShowMessage(program.ui(), 10);
+      base::ShowMessage(program.ui(), 10);
       break;
   }
   return false;
@@ -201,7 +201,7 @@ Bitmap displayBitmap(const core::Program& program) {
 
 std::optional<Bitmap> loadBitmapFile(core::Program& program, const std::filesystem::path& path) {
   auto bitmap = readBitmapFile(path);
-  if (!bitmap) app::ShowMessage(program.ui(), 32);
+  if (!bitmap) base::ShowMessage(program.ui(), 32);
   return bitmap;
 }
 

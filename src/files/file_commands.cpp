@@ -5,15 +5,15 @@
 #include <cctype>
 #include <string>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "files/fits_details_dialog.h"
 #include "files/fits_file.h"
 #include "files/fits_time.h"
 #include "files/open_image.h"
 #include "files/raw_file.h"
 #include "files/tiff_file.h"
-#include "image/settings_file.h"
 #include "process/measure_merge.h"
+#include "settings/settings_file.h"
 
 namespace nvk::files {
 namespace {
@@ -126,8 +126,8 @@ SaveResult quickSaveFits(core::Program& program, DiskSpace disk) {
     program.settings.autosaveCounter = previous;
     return result;
   }
-  if (program.saveSettingsFile() != image::SettingsStatus::Ok) {
-    app::ShowMessage(program.ui(), 24);
+  if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
+    base::ShowMessage(program.ui(), 24);
   }
   return result;
 }
@@ -191,7 +191,7 @@ ChosenFile quickSaveFitsCommand(core::Program& program) {
 ChosenFile loadNextAutosavedCommand(core::Program& program) {
   auto& last = program.fileMenu.lastLoadedAutosaveNumber;
   if (last == 0 || last >= program.settings.autosaveCounter) {
-    app::ShowMessage(program.ui(), 40);
+    base::ShowMessage(program.ui(), 40);
     return std::nullopt;
   }
   ++last;
@@ -201,7 +201,7 @@ ChosenFile loadNextAutosavedCommand(core::Program& program) {
 
 ChosenFile saveRgbFitsCommand(core::Program& program) {
   if (!program.state.colourConverted) {
-    app::ShowMessage(program.ui(), 72);
+    base::ShowMessage(program.ui(), 72);
     return std::nullopt;
   }
   return saveFitsWithDetails(program, true);
@@ -210,7 +210,7 @@ ChosenFile saveRgbFitsCommand(core::Program& program) {
 ChosenFile saveFlatCommand(core::Program& program) {
   // Refused before a name is asked for: nothing on disk is touched.
   if (!program.state.colourConverted) {
-    app::ShowMessage(program.ui(), 71);
+    base::ShowMessage(program.ui(), 71);
     return std::nullopt;
   }
   const auto chosen = program.ui().saveFileDialog(request(program, "Save", kSaveFilter));
@@ -232,15 +232,15 @@ ChosenFile deleteFileCommand(core::Program& program) {
 }
 
 ChosenFile loadEditAutosaveFitsTextCommand(core::Program& program) {
-  if (program.loadSettingsFile() != image::SettingsStatus::Ok) {
-    app::ShowMessage(program.ui(), 23);
+  if (program.loadSettingsFile() != settings::SettingsStatus::Ok) {
+    base::ShowMessage(program.ui(), 23);
     return std::nullopt;
   }
   program.fileMenu.fitsEightBit = false;
   FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
   program.ui().runDialog(dialog);
-  if (program.saveSettingsFile() != image::SettingsStatus::Ok) {
-    app::ShowMessage(program.ui(), 24);
+  if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
+    base::ShowMessage(program.ui(), 24);
   }
   return std::nullopt;
 }

@@ -4,7 +4,7 @@
 #include <bit>
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "files/rgb_render.h"
 #include "files/sample_codec.h"
 
@@ -130,8 +130,8 @@ SaveResult saveFitsFile(core::Program& program, const std::filesystem::path& pat
   program.ui().setBusyCursor(true);
   const SaveResult result = writeFitsFile(program, path, options);
   program.ui().setBusyCursor(false);
-  if (result == SaveResult::PlaneWriteFailed) app::ShowMessage(program.ui(), 18);
-  if (result != SaveResult::Saved) app::ShowMessage(program.ui(), 29);
+  if (result == SaveResult::PlaneWriteFailed) base::ShowMessage(program.ui(), 18);
+  if (result != SaveResult::Saved) base::ShowMessage(program.ui(), 29);
   return result;
 }
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/messages.h"
+#include "base/messages.h"
 
 namespace nvk::files {
 namespace {
@@ -26,8 +26,8 @@ bool writePlane(AtomicFile& file, const std::uint16_t* plane, const image::Image
 }
 
 SaveResult reportRaw(core::Program& program, SaveResult result) {
-  if (result == SaveResult::CannotCreate) app::ShowMessage(program.ui(), 17);
-  if (result == SaveResult::WriteFailed) app::ShowMessage(program.ui(), 18);
+  if (result == SaveResult::CannotCreate) base::ShowMessage(program.ui(), 17);
+  if (result == SaveResult::WriteFailed) base::ShowMessage(program.ui(), 18);
   return result;
 }
 
@@ -61,7 +61,7 @@ SaveResult saveRawFile(core::Program& program, const std::filesystem::path& path
 
 SaveResult saveFlatFile(core::Program& program, const std::filesystem::path& path, DiskSpace disk) {
   if (!program.state.colourConverted) {
-    app::ShowMessage(program.ui(), 71);
+    base::ShowMessage(program.ui(), 71);
     return SaveResult::Refused;
   }
   AtomicFile file;
@@ -78,24 +78,24 @@ CalibrationLoad loadCalibrationFile(core::Program& program, const std::filesyste
   const std::int64_t size = fileSize(path);
   InputFile file;
   if (size < 0 || !file.open(path)) {
-    app::ShowMessage(ui, 11);
+    base::ShowMessage(ui, 11);
     return CalibrationLoad::Failed;
   }
   if (size != kBinnedRawSize && size != kFullFrameSize && size != kFullRawSize &&
       size != kFullColourRawSize) {
-    app::ShowMessage(ui, 16);
+    base::ShowMessage(ui, 16);
     return CalibrationLoad::Failed;
   }
   RawTrailer trailer{};
   const bool hasTrailer = size != kFullFrameSize;
   if (hasTrailer && !(file.seek(size - static_cast<std::int64_t>(kTrailerBytes)) &&
                       file.read(trailer.data(), trailer.size()) && file.seek(0))) {
-    app::ShowMessage(ui, 11);
+    base::ShowMessage(ui, 11);
     return CalibrationLoad::Failed;
   }
   // The flat marker is checked before any plane is touched.
   if (kind == CalibrationKind::FlatField && !(trailer[0] == 'F' && trailer[1] == 'L')) {
-    app::ShowMessage(ui, 70);
+    base::ShowMessage(ui, 70);
     return CalibrationLoad::Failed;
   }
 
@@ -120,7 +120,7 @@ CalibrationLoad loadCalibrationFile(core::Program& program, const std::filesyste
     }
   }
   if (!ok) {
-    app::ShowMessage(ui, 11);
+    base::ShowMessage(ui, 11);
     return CalibrationLoad::Failed;
   }
   return CalibrationLoad::Loaded;

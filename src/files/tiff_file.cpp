@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "files/rgb_render.h"
 
 namespace nvk::files {
@@ -176,7 +176,7 @@ SaveResult saveTiffFile(core::Program& program, const std::filesystem::path& pat
   program.ui().setBusyCursor(true);
   const SaveResult result = writeTiffFile(program, path, disk);
   program.ui().setBusyCursor(false);
-  if (result != SaveResult::Saved) app::ShowMessage(program.ui(), 29);
+  if (result != SaveResult::Saved) base::ShowMessage(program.ui(), 29);
   return result;
 }
 

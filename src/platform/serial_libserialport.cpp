@@ -152,7 +152,7 @@ bool isPseudoTerminal(const std::string& path) {
 LibSerialPort::LibSerialPort(std::function<std::string(int)> devicePath)
     : devicePath_(std::move(devicePath)) {}
 
-LibSerialPort::LibSerialPort(const core::ComPortMap& map)
+LibSerialPort::LibSerialPort(const base::ComPortMap& map)
     : LibSerialPort([&map](int comIndex) { return map.device(comIndex + 1); }) {}
 
 LibSerialPort::~LibSerialPort() = default;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "core/com_port_map.h"
+#include "base/com_port_map.h"
 #include "port/serial_port.h"
 
 namespace nvk::platform {
@@ -29,7 +29,7 @@ class LibSerialPort final : public port::SerialPort {
  public:
   explicit LibSerialPort(std::function<std::string(int comIndex)> devicePath);
   // COM`comIndex + 1` of `map`, looked up at each reset (the map must outlive the port).
-  explicit LibSerialPort(const core::ComPortMap& map);
+  explicit LibSerialPort(const base::ComPortMap& map);
   ~LibSerialPort() override;
 
   int reset(int comIndex, int rxQueueBytes, int txQueueBytes) override;

@@ -4,7 +4,7 @@
 #include <string>
 #include <system_error>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "files/file_commands.h"
 #include "files/hot_pixel_map_file.h"
 #include "files/raw_file.h"
@@ -197,8 +197,8 @@ std::size_t ScanHotPixels(core::Program& program, int threshold) {
                                     program.geometry.height, threshold);
   const std::size_t found = scan.entries.size();
   if (scan.tooMany) {
-    app::ShowMessage(program.ui(), app::kCallerTextMessage,
-                     "Too many hot pixels found - ensure you have a darkframe loaded.");
+    base::ShowMessage(program.ui(), base::kCallerTextMessage,
+                      "Too many hot pixels found - ensure you have a darkframe loaded.");
     return found;
   }
   program.hotPixelMap.entries = std::move(scan.entries);
@@ -209,8 +209,8 @@ std::size_t ScanHotPixels(core::Program& program, int threshold) {
 void ApplyHotPixelMap(core::Program& program) {
   const image::HotPixelMap& map = program.hotPixelMap;
   if (!map.loaded) {
-    app::ShowMessage(program.ui(), app::kCallerTextMessage,
-                     "Sorry, you haven't loaded a hot pixel map");
+    base::ShowMessage(program.ui(), base::kCallerTextMessage,
+                      "Sorry, you haven't loaded a hot pixel map");
     return;
   }
   takeUndoCopy(program);
@@ -233,9 +233,9 @@ void ApplyHotPixelMap(core::Program& program) {
   }
   program.ui().requestRedraw();
   if (skipped > 0) {
-    app::ShowMessage(program.ui(), app::kCallerTextMessage,
-                     std::to_string(skipped) +
-                         " hot pixel map entries lie outside this image and were skipped.");
+    base::ShowMessage(program.ui(), base::kCallerTextMessage,
+                      std::to_string(skipped) +
+                          " hot pixel map entries lie outside this image and were skipped.");
   }
 }
 
@@ -250,11 +250,11 @@ bool SaveHotPixelMap(core::Program& program) {
     case files::HotPixelMapWrite::Written:
       return true;
     case files::HotPixelMapWrite::CannotCreate:
-      app::ShowMessage(program.ui(), app::kCallerTextMessage,
-                       "Failed to create Hot Pixel Map file");
+      base::ShowMessage(program.ui(), base::kCallerTextMessage,
+                        "Failed to create Hot Pixel Map file");
       return false;
     case files::HotPixelMapWrite::WriteFailed:
-      app::ShowMessage(program.ui(), app::kCallerTextMessage, "Hot Pixel Map file write failed");
+      base::ShowMessage(program.ui(), base::kCallerTextMessage, "Hot Pixel Map file write failed");
       return false;
   }
   return false;

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "process/measure_merge.h"
 
 namespace nvk::process {
@@ -28,15 +28,15 @@ bool refuseStart(core::Program& program, MeasureTool tool, bool fitToWindow, int
                  int geometryMessage) {
   MeasureState& m = program.measure;
   if (m.active == tool && alreadyMessage != 0) {
-    app::ShowMessage(program.ui(), alreadyMessage);
+    base::ShowMessage(program.ui(), alreadyMessage);
     return true;
   }
   if (m.active != MeasureTool::None && m.active != tool) {
-    app::ShowMessage(program.ui(), kToolsExclusive);
+    base::ShowMessage(program.ui(), kToolsExclusive);
     return true;
   }
   if (fitToWindow) {
-    app::ShowMessage(program.ui(), geometryMessage);
+    base::ShowMessage(program.ui(), geometryMessage);
     return true;
   }
   return false;
@@ -99,14 +99,14 @@ PhotometryOptions photometryOptions(const core::Program& program) {
 std::optional<PhotometryResult> photometryPick(core::Program& program, ImagePixel pixel) {
   if (program.measure.active != MeasureTool::Photometry) return std::nullopt;
   if (!insideImage(program, pixel)) {
-    app::ShowMessage(program.ui(), kOutsideImage);
+    base::ShowMessage(program.ui(), kOutsideImage);
     return std::nullopt;
   }
   PhotometryResult result =
       measureStar(rawImage(program), program.geometry.width, program.geometry.height, pixel.x,
                   pixel.y, photometryOptions(program));
   if (!result.measured()) {
-    app::ShowMessage(program.ui(), app::kCallerTextMessage, photometryRefusalText(result.status));
+    base::ShowMessage(program.ui(), base::kCallerTextMessage, photometryRefusalText(result.status));
     return std::nullopt;
   }
   program.measure.photometryLog.push_back(result);
@@ -138,7 +138,7 @@ RowPlot rowPlotOfImage(const core::Program& program, int row) {
 std::optional<RowPlot> rowPlotPick(core::Program& program, ImagePixel pixel) {
   if (program.measure.active != MeasureTool::RowPlot) return std::nullopt;
   if (!insideImage(program, pixel)) {
-    app::ShowMessage(program.ui(), kOutsideImage);
+    base::ShowMessage(program.ui(), kOutsideImage);
     return std::nullopt;
   }
   program.measure.active = MeasureTool::None;

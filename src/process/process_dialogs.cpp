@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "process/auto_processing_choices.h"
 #include "process/calibration.h"
 #include "process/filters.h"
@@ -13,7 +13,7 @@ namespace nvk::process {
 namespace {
 
 void showHelp(port::Ui& ui, std::string_view dialogTitle, std::string_view text) {
-  ui.showMessage(std::string(app::kMessageTitle) + " - " + std::string(dialogTitle), text);
+  ui.showMessage(std::string(base::kMessageTitle) + " - " + std::string(dialogTitle), text);
 }
 
 std::string tenthsText(int tenths) {
@@ -157,7 +157,7 @@ void NonLinearDialog::help(port::Ui& ui) const {
 
 // --- Auto-Processing Choices ---
 
-AutoProcessingDialog::AutoProcessingDialog(image::Settings& settings)
+AutoProcessingDialog::AutoProcessingDialog(settings::Settings& settings)
     : settings_(settings),
       boxes_{{kRemoveBackground, &settings.autoRemoveBackground},
              {kHighPassLowPower, &settings.autoHighPassLowPower},
@@ -316,7 +316,7 @@ void HotPixelMapDialog::scroll(Scroll action, int position) {
 void HotPixelMapDialog::change() {
   const std::string_view head = std::string_view(nameField_).substr(0, kMaxName);
   if (head.find_first_of("*/:?\\") != std::string_view::npos) {
-    app::ShowMessage(program_.ui(), 41);
+    base::ShowMessage(program_.ui(), 41);
   } else if (nameField_.empty()) {
     program_.hotPixelMap.name = image::HotPixelMap::kDefaultName;
   } else {

@@ -10,10 +10,10 @@
 #include "core/program.h"
 #include "image/display_image.h"
 #include "image/hot_pixel_map.h"
-#include "image/settings.h"
 #include "port/dialog_controls.h"
 #include "port/ui.h"
 #include "process/process_state.h"
+#include "settings/settings.h"
 
 namespace nvk::process {
 
@@ -124,7 +124,7 @@ class AutoProcessingDialog final : public port::DialogModel {
   static constexpr int kDiameterEdit = 112;
   static constexpr int kPowerEdit = 113;
 
-  explicit AutoProcessingDialog(image::Settings& settings);
+  explicit AutoProcessingDialog(settings::Settings& settings);
   std::string_view dialogId() const override { return "TAutoProcessDialog"; }
   std::string title() const override { return "Auto-Processing Choices"; }
 
@@ -141,7 +141,7 @@ class AutoProcessingDialog final : public port::DialogModel {
 
  private:
   void showStored();
-  image::Settings& settings_;
+  settings::Settings& settings_;
   port::CheckBoxes boxes_;
   std::array<std::string, 3> fields_;
 };

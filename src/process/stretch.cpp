@@ -220,7 +220,7 @@ bool RemoveBackground(core::Program& program, bool apply) {
 }
 
 void AutoProcess(core::Program& program) {
-  const image::Settings& s = program.settings;
+  const settings::Settings& s = program.settings;
   const auto autoStretch = [&program, &s](double power) {
     EstimateBackground(program);
     if (s.autoRemoveBackground && RemoveBackground(program, false)) {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "core/program.h"
 #include "scope/serial_link.h"
 
@@ -115,7 +115,7 @@ void AoSend(core::Program& program, std::span<const std::uint8_t> bytes) {
   if (program.telescope.replyBuffer[0] != 'H') {
     std::string text = "Return from AO - ";
     text += ReplyToText(program.telescope);
-    app::ShowMessage(program.ui(), app::kCallerTextMessage, text);
+    base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
   }
 }
 
@@ -144,7 +144,7 @@ void AoMove(core::Program& program, char letter, int steps) {
 }
 
 AoStepPlan planAoStep(const GuideError& error, int firstGain, int secondGain,
-                      const image::Settings& settings) {
+                      const settings::Settings& settings) {
   AoStepPlan plan;
   if (std::abs(error.x) > kAoMaxError || std::abs(error.y) > kAoMaxError) {
     plan.beyondRange = true;

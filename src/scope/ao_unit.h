@@ -48,7 +48,7 @@ struct AoStepPlan {
   int ySteps = 0;
 };
 AoStepPlan planAoStep(const GuideError& error, int firstGain, int secondGain,
-                      const image::Settings& settings);
+                      const settings::Settings& settings);
 
 // The gains in use: the trained ("Latest") gains when they are in use, else the defaults.
 int aoFirstGain(const core::Program& program);

@@ -43,7 +43,7 @@ GuideError guideError(const StarPosition& reference, const StarPosition& current
           (reference.y - current.y) * 1000 + (reference.yTenths - current.yTenths) * 100};
 }
 
-CorrectionRules mainCameraRules(const image::Settings& settings) {
+CorrectionRules mainCameraRules(const settings::Settings& settings) {
   CorrectionRules rules;
   rules.guide = settings.mainGuide;
   rules.letters = settings.directionLetters;
@@ -61,7 +61,7 @@ CorrectionRules mainCameraRules(const image::Settings& settings) {
   return rules;
 }
 
-CorrectionRules guiderCameraRules(const image::Settings& settings) {
+CorrectionRules guiderCameraRules(const settings::Settings& settings) {
   CorrectionRules rules;
   rules.guide = settings.guiderGuide;
   rules.letters = settings.directionLetters;

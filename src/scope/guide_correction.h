@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "image/settings.h"
 #include "scope/centroid.h"
+#include "settings/settings.h"
 
 namespace nvk::core {
 class Program;
@@ -37,8 +37,8 @@ struct GuideLetterMemory {
 
 // The rules of one guiding camera.
 struct CorrectionRules {
-  image::GuideParameters guide;
-  image::DirectionLetters letters;
+  settings::GuideParameters guide;
+  settings::DirectionLetters letters;
   int maxErrorThousandths = 5000;  // larger errors are not corrected at all
   // Errors at or below these are left alone ("Ignore drift < Selected" switches both to the
   // selected accuracy on the main camera).
@@ -50,8 +50,8 @@ struct CorrectionRules {
 };
 
 // Rules of the main camera and of the guide head, from the settings.
-CorrectionRules mainCameraRules(const image::Settings& settings);
-CorrectionRules guiderCameraRules(const image::Settings& settings);
+CorrectionRules mainCameraRules(const settings::Settings& settings);
+CorrectionRules guiderCameraRules(const settings::Settings& settings);
 
 // What one correction step does: the moves to send (x first, then y) and the durations to
 // show (which may be 0 or negative when nothing is sent).

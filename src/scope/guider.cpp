@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "core/program.h"
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
@@ -131,8 +131,8 @@ std::optional<PixelPoint> SelectGuideStarAt(core::Program& program, int dialogX,
   PixelPoint point{dialogX - kGuideImageLeft, dialogY - kGuideImageTop};
   if (point.x < c || point.x > kGuideImageWidth - c || point.y < c ||
       point.y > kGuideImageHeight - c) {
-    app::ShowMessage(program.ui(), app::kCallerTextMessage,
-                     "Sorry, outside Image area - try again");
+    base::ShowMessage(program.ui(), base::kCallerTextMessage,
+                      "Sorry, outside Image area - try again");
     return std::nullopt;
   }
   CentroidResult r;
@@ -149,7 +149,7 @@ std::optional<PixelPoint> SelectGuideStarAt(core::Program& program, int dialogX,
   g.lastGuideStar = r.position;
   char text[64];
   std::snprintf(text, sizeof text, "x position = %5d\ny position = %5d", point.x, point.y);
-  app::ShowMessage(program.ui(), app::kCallerTextMessage, text);
+  base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
   return point;
 }
 
@@ -168,7 +168,7 @@ GuideStatus GuiderCorrectionStep(core::Program& program) {
   g.lastGuideStar = r.position;
   g.error = guideError(g.reference, g.current);
   const auto& s = program.settings;
-  if (s.guidingMode == image::GuidingMode::AoUnit) {
+  if (s.guidingMode == settings::GuidingMode::AoUnit) {
     AoGuideStep(program, g.error);
     return GuideStatus::Ok;
   }
@@ -192,9 +192,9 @@ GuideStatus GuiderCorrectionStep(core::Program& program) {
 
 bool CreateGuidingFrame(core::Program& program) {
   auto& g = program.guiding;
-  if (program.settings.guideOutputMode == image::GuideOutputMode::None ||
+  if (program.settings.guideOutputMode == settings::GuideOutputMode::None ||
       !program.devices.cameraConnected || !g.starSelected) {
-    program.ui().showMessage(app::kMessageTitle, "");
+    program.ui().showMessage(base::kMessageTitle, "");
     return false;
   }
   g.active = true;
@@ -252,7 +252,7 @@ GuideStatus GuideStep(core::Program& program, const camera::ExposureWait& wait) 
 void EndGuidedExposure(core::Program& program) {
   program.guiding.active = false;
   program.guiding.display.stopEnabled = false;
-  if (program.settings.guidingMode == image::GuidingMode::AoUnit) AoEndOfExposure(program);
+  if (program.settings.guidingMode == settings::GuidingMode::AoUnit) AoEndOfExposure(program);
 }
 
 void StopGuiding(core::Program& program) {
@@ -316,7 +316,7 @@ bool TrainGuideHead(core::Program& program, const CaptionSink& caption) {
   g.trained = guideHeadTrainingResult(p, t);
   g.trainedAvailable = true;
   g.useTrained = true;
-  app::ShowMessage(program.ui(), app::kCallerTextMessage, guideHeadTrainingText(g.trained));
+  base::ShowMessage(program.ui(), base::kCallerTextMessage, guideHeadTrainingText(g.trained));
   program.saveSettingsFile();
   return finish(true);
 }
@@ -354,8 +354,8 @@ bool TrainAoUnit(core::Program& program, const CaptionSink& caption) {
   program.settings.aoLatestGainLeftRight = static_cast<std::int16_t>(r.secondGain);
   g.ao.trainedGainsAvailable = true;
   g.ao.useTrainedGains = true;
-  app::ShowMessage(program.ui(), app::kCallerTextMessage,
-                   aoTrainingText(r, p0, found[0], found[1], found[2], found[3]));
+  base::ShowMessage(program.ui(), base::kCallerTextMessage,
+                    aoTrainingText(r, p0, found[0], found[1], found[2], found[3]));
   program.saveSettingsFile();
   caption(kDialogCaption);
   return true;

@@ -8,7 +8,7 @@
 
 #include "acquire/exposure_sequence.h"
 #include "acquire/monitor_loops.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "core/program.h"
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
@@ -53,7 +53,7 @@ std::optional<int> parsedInteger(std::string_view text) {
   return v;
 }
 
-void swapPair(image::LetterPair& pair) {
+void swapPair(settings::LetterPair& pair) {
   std::swap(pair.first, pair.second);
 }
 
@@ -79,9 +79,9 @@ void TGNVDialog::repaint() {
 }
 
 void TGNVDialog::saveSettings() {
-  if (program_.saveSettingsFile() != image::SettingsStatus::Ok) {
-    app::ShowMessage(program_.ui(), app::kCallerTextMessage,
-                     "Unable to save INI file, please check disk space");
+  if (program_.saveSettingsFile() != settings::SettingsStatus::Ok) {
+    base::ShowMessage(program_.ui(), base::kCallerTextMessage,
+                      "Unable to save INI file, please check disk space");
   }
 }
 
@@ -292,7 +292,7 @@ void TGNVDialog::releaseOnImage(int x, int y, bool rightButton) {
 
 void TGNVDialog::train() {
   if (!program_.guiding.starSelected) {
-    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kNoGuideStar);
+    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kNoGuideStar);
     return;
   }
   TrainGuideHead(program_, [this](std::string_view caption) {
@@ -354,7 +354,7 @@ void TGNVDialog::changeDefaults() {
   if (!within(v[0], 1, kMaxStored) || !within(v[1], 1, kMaxStored) ||
       !within(v[2], 0, kMaxStored) || !within(v[3], 0, kMaxStored) ||
       !within(v[4], -kMaxAngle, kMaxAngle)) {
-    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kDefaultsOutOfRange);
+    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kDefaultsOutOfRange);
     return;
   }
   auto& s = program_.settings;
@@ -388,7 +388,7 @@ void TGNVDialog::saveLatest() {
 
 void TGNVDialog::trainAo() {
   if (!program_.guiding.starSelected) {
-    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kNoGuideStar);
+    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kNoGuideStar);
     return;
   }
   TrainAoUnit(program_, [this](std::string_view caption) {
@@ -429,7 +429,7 @@ void TGNVDialog::aoChangeDefaults() {
   const auto second = parsedInteger(aoDefaults_[1]);
   auto valid = [](const std::optional<int>& g) { return g && *g >= 1 && *g <= kMaxStored; };
   if (!valid(first) || !valid(second)) {
-    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kGainsOutOfRange);
+    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kGainsOutOfRange);
     return;
   }
   program_.settings.aoDefaultGainUpDown = static_cast<std::int16_t>(*first);
@@ -474,8 +474,8 @@ std::string TGNVDialog::aoPositionText() const {
 
 void TGNVDialog::toggleGuidingMode() {
   auto& mode = program_.settings.guidingMode;
-  mode = mode == image::GuidingMode::AoUnit ? image::GuidingMode::Telescope
-                                            : image::GuidingMode::AoUnit;
+  mode = mode == settings::GuidingMode::AoUnit ? settings::GuidingMode::Telescope
+                                               : settings::GuidingMode::AoUnit;
   saveSettings();
 }
 
@@ -485,7 +485,7 @@ char TGNVDialog::guidingMode() const {
 
 void TGNVDialog::pressArrow(Arrow arrow) {
   const auto& s = program_.settings;
-  if (s.guidingMode == image::GuidingMode::AoUnit) {
+  if (s.guidingMode == settings::GuidingMode::AoUnit) {
     // One AO move per press; the AO letters follow the AO swaps.
     const char letter = arrow == Arrow::Left    ? s.aoLeftRightLetters.second
                         : arrow == Arrow::Right ? s.aoLeftRightLetters.first
@@ -494,12 +494,12 @@ void TGNVDialog::pressArrow(Arrow arrow) {
     AoManualMove(program_, letter);
     return;
   }
-  if (s.guideOutputMode == image::GuideOutputMode::None || moveHeld_) return;
+  if (s.guideOutputMode == settings::GuideOutputMode::None || moveHeld_) return;
   if (!telescopeConnected_) {
     if (ConnectTelescope(program_, false) != ConnectResult::Connected) return;
     telescopeConnected_ = true;
   }
-  if (program_.settings.guideOutputMode == image::GuideOutputMode::AutoguiderSocket) {
+  if (program_.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket) {
     SetGuideSocket(program_, guideSocketBit(arrowLetter(program_, arrow)));
   } else {
     StartMove(program_, arrowLetter(program_, arrow));
@@ -510,7 +510,7 @@ void TGNVDialog::pressArrow(Arrow arrow) {
 void TGNVDialog::releaseArrow() {
   if (!moveHeld_) return;
   moveHeld_ = false;
-  if (program_.settings.guideOutputMode == image::GuideOutputMode::AutoguiderSocket) {
+  if (program_.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket) {
     SetGuideSocket(program_, 0);
   } else {
     StopMove(program_);
@@ -528,15 +528,15 @@ std::optional<port::DialogResult> TGNVDialog::goToMainCamera() {
 std::optional<port::DialogResult> TGNVDialog::startGuiding() {
   auto& ui = program_.ui();
   if (program_.acquisition.guiding) {
-    app::ShowMessage(ui, kMessageAlreadyGuiding);
+    base::ShowMessage(ui, kMessageAlreadyGuiding);
     return std::nullopt;
   }
-  if (program_.settings.guideOutputMode == image::GuideOutputMode::None) {
-    app::ShowMessage(ui, app::kCallerTextMessage, kNoDriveMethod);
+  if (program_.settings.guideOutputMode == settings::GuideOutputMode::None) {
+    base::ShowMessage(ui, base::kCallerTextMessage, kNoDriveMethod);
     return std::nullopt;
   }
   if (!program_.guiding.starSelected) {
-    app::ShowMessage(ui, app::kCallerTextMessage, kNoGuideStar);
+    base::ShowMessage(ui, base::kCallerTextMessage, kNoGuideStar);
     return std::nullopt;
   }
   releaseArrow();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "camera/discovery.h"
 #include "camera/protocol.h"
 #include "core/program.h"
@@ -21,11 +21,11 @@ constexpr int kMessageCannotPick = 33;
 bool readyToGuide(core::Program& program) {
   if (!program.devices.cameraConnected) camera::OpenCamera(program);
   if (!program.devices.cameraConnected) {
-    app::ShowMessage(program.ui(), app::kCallerTextMessage, "Sorry, No camera found on USB");
+    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Sorry, No camera found on USB");
     return false;
   }
   if (!program.guiding.mainStarPicked) {
-    app::ShowMessage(program.ui(), app::kCallerTextMessage, "Please pick a guide star first");
+    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Please pick a guide star first");
     return false;
   }
   return true;
@@ -93,7 +93,7 @@ std::optional<PixelPoint> trainingMeasure(core::Program& program, char letter, i
 
 bool CanPickGuideStar(core::Program& program) {
   if (program.displayOptions.fitToWindow) {
-    app::ShowMessage(program.ui(), kMessageCannotPick);
+    base::ShowMessage(program.ui(), kMessageCannotPick);
     return false;
   }
   return true;
@@ -115,7 +115,7 @@ std::optional<StarPosition> PickGuideStarAt(core::Program& program, int imageX, 
   char text[64];
   std::snprintf(text, sizeof text, "x position = %5d\ny position = %5d", r.position.x,
                 r.position.y);
-  app::ShowMessage(program.ui(), app::kCallerTextMessage, text);
+  base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
   return r.position;
 }
 
@@ -129,7 +129,7 @@ void placeMainGuideWindow(MainGuideStar& star) {
 }
 
 void StartAutoGuiding(core::Program& program, const std::function<void()>& afterFrame) {
-  if (program.settings.guideOutputMode == image::GuideOutputMode::None) return;
+  if (program.settings.guideOutputMode == settings::GuideOutputMode::None) return;
   ConnectTelescope(program, false);
   if (!readyToGuide(program)) return;
   auto& g = program.guiding;
@@ -145,7 +145,7 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
                 "%5d",
                 star.position.x, star.position.y, star.position.x - star.windowLeft,
                 star.position.y - star.windowTop, star.windowLeft, star.windowTop);
-  app::ShowMessage(program.ui(), app::kCallerTextMessage, text);
+  base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
   g.reference = {star.position.x - star.windowLeft, 0, star.position.y - star.windowTop, 0};
   const bool tenths = !program.settings.ignoreDriftBelowAccuracy;
   bool first = true;
@@ -178,7 +178,7 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
     g.info.dy = oneDecimal(g.error.y / kInfoErrorDivisor);
     if (afterFrame) afterFrame();
   }
-  app::ShowMessage(program.ui(), app::kCallerTextMessage, "AutoGuiding Terminated");
+  base::ShowMessage(program.ui(), base::kCallerTextMessage, "AutoGuiding Terminated");
   g.info.open = false;
   g.active = false;
   g.paused = false;
@@ -188,12 +188,12 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
 
 bool TrainAutoGuiding(core::Program& program) {
   auto& s = program.settings;
-  if (s.guideOutputMode == image::GuideOutputMode::None) return false;
+  if (s.guideOutputMode == settings::GuideOutputMode::None) return false;
   ConnectTelescope(program, false);
   if (!readyToGuide(program)) return false;
   auto& g = program.guiding;
   const auto& letters = s.directionLetters;
-  if (s.guideOutputMode == image::GuideOutputMode::AutoguiderSocket && !g.socketPulsesSent) {
+  if (s.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket && !g.socketPulsesSent) {
     for (const char letter : {letters.north, letters.south, letters.east, letters.west})
       TimedMove(program, letter, kSocketCheckPulseMs);
     g.socketPulsesSent = true;
@@ -240,7 +240,7 @@ bool TrainAutoGuiding(core::Program& program) {
   s.mainGuide.decRate = static_cast<std::int16_t>(r.decRate);
   s.mainGuide.raBacklash = static_cast<std::int16_t>(r.raBacklash);
   s.mainGuide.decBacklash = static_cast<std::int16_t>(r.decBacklash);
-  app::ShowMessage(program.ui(), app::kCallerTextMessage, mainTrainingText(r));
+  base::ShowMessage(program.ui(), base::kCallerTextMessage, mainTrainingText(r));
   program.saveSettingsFile();
   return end(true);
 }

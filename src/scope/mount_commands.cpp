@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "core/program.h"
 #include "scope/serial_link.h"
 
@@ -95,7 +95,7 @@ std::uint8_t guideSocketBit(char letter) {
 }
 
 void TimedMove(core::Program& program, char letter, int durationMs) {
-  if (program.settings.guideOutputMode == image::GuideOutputMode::Lx200) {
+  if (program.settings.guideOutputMode == settings::GuideOutputMode::Lx200) {
     TimedMoveLx200(program, letter, durationMs);
   } else {
     TimedMoveSocket(program, letter, durationMs);
@@ -196,13 +196,13 @@ void StopFocus(core::Program& program) {
 ConnectResult ConnectTelescope(core::Program& program, bool telescopeControl) {
   auto& telescope = program.telescope;
   if (telescope.telescopeConnected) return ConnectResult::Connected;
-  if (program.loadSettingsFile() != image::SettingsStatus::Ok) {
-    app::ShowMessage(program.ui(), kUnableToLoadIniMessage);
+  if (program.loadSettingsFile() != settings::SettingsStatus::Ok) {
+    base::ShowMessage(program.ui(), kUnableToLoadIniMessage);
     program.saveSettingsFile();
   }
   if (telescopeControl &&
       (telescope.cameraLink == nullptr || !telescope.cameraLink->connectCamera())) {
-    app::ShowMessage(program.ui(), app::kCallerTextMessage, "Sorry, Camera not found");
+    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Sorry, Camera not found");
     return ConnectResult::CameraNotFound;
   }
   telescope.portIndex = program.settings.telescopePortIndex;

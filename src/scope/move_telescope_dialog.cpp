@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "core/program.h"
 #include "scope/mount_commands.h"
 #include "scope/serial_link.h"
@@ -75,7 +75,7 @@ void TMTDialog::goToCoordinates() {
   const int arcminutes = dialogInteger(decMinutesText);
   if (!inRange(hours, 0, 23) || !inRange(minutes, 0, 59) || !inRange(degrees, -89, 89) ||
       !inRange(arcminutes, 0, 59)) {
-    app::ShowMessage(program_.ui(), app::kCallerTextMessage, kInvalidCoordinates);
+    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kInvalidCoordinates);
     return;
   }
   GoToCoordinates(program_, hours, minutes, degrees, arcminutes);
@@ -128,7 +128,7 @@ const std::string& TMTDialog::infoLine(int line) const {
 }
 
 void TMTDialog::help() const {
-  app::ShowMessage(program_.ui(), app::kCallerTextMessage, kHelpText);
+  base::ShowMessage(program_.ui(), base::kCallerTextMessage, kHelpText);
 }
 
 void TCBDialog::pressArrow(Arrow arrow) {
@@ -146,7 +146,7 @@ void TCBDialog::releaseArrow() {
 
 void TelescopeControl(core::Program& program) {
   if (ConnectTelescope(program, true) != ConnectResult::Connected) return;
-  if (program.settings.guideOutputMode == image::GuideOutputMode::AutoguiderSocket) {
+  if (program.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket) {
     TCBDialog dialog(program);
     program.ui().runDialog(dialog);
   } else {

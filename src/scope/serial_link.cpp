@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "core/program.h"
 
 namespace nvk::scope {
@@ -28,7 +28,7 @@ bool usesPcRoute(int serialRoute) {
 
 int CheckSerialResult(core::Program& program, int code) {
   if (code >= 0) return code;
-  app::ShowErrorCode(program.ui(), code);
+  base::ShowErrorCode(program.ui(), code);
   auto& telescope = program.telescope;
   if (telescope.pcPort != nullptr) telescope.pcPort->done();
   // The port is closed now: the next send opens it again.
@@ -40,19 +40,20 @@ int OpenPcPort(core::Program& program) {
   auto& telescope = program.telescope;
   port::SerialPort* serial = telescope.pcPort;
   if (serial == nullptr) {
-    app::ShowMessage(program.ui(), app::kCallerTextMessage, "Open Communications Failed");
+    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Open Communications Failed");
     return 0;
   }
   // Failures of the first steps show their code and the sequence goes on; only the line
   // settings decide whether the port is usable.
   CheckSerialResult(program,
                     serial->reset(program.settings.pcComPort, kPcQueueBytes, kPcQueueBytes));
-  const bool socket = program.settings.guideOutputMode == image::GuideOutputMode::AutoguiderSocket;
+  const bool socket =
+      program.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket;
   CheckSerialResult(program, serial->setBaud(socket ? kSocketBaud : kLx200Baud));
   CheckSerialResult(program, serial->setDtr(true));
   CheckSerialResult(program, serial->setRts(true));
   if (CheckSerialResult(program, serial->set8N1()) < 0) {
-    app::ShowMessage(program.ui(), app::kCallerTextMessage, "Open Communications Failed");
+    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Open Communications Failed");
     return 0;
   }
   telescope.pcPortOpen = true;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "image/settings.h"
 #include "scope/guide_correction.h"
+#include "settings/settings.h"
 
 namespace nvk::scope {
 

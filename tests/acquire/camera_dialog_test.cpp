@@ -204,7 +204,7 @@ TEST_F(CameraDialogTest, GuidingButtons) {
   EXPECT_FALSE(dialog.autoguidePhoto());
   EXPECT_EQ(fx.ui.messageTexts().back(), "Sorry, already guiding with external camera");
   program.acquisition.guiding = false;
-  program.settings.guideOutputMode = image::GuideOutputMode::Lx200;
+  program.settings.guideOutputMode = settings::GuideOutputMode::Lx200;
   EXPECT_EQ(dialog.goToAutoguider(), port::DialogResult::Cancel);
   EXPECT_EQ(dialog.exit(), DialogExit::GoToAutoguider);
   EXPECT_EQ(dialog.autoguidePhoto(), port::DialogResult::Ok);

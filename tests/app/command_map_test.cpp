@@ -7,8 +7,8 @@
 
 #include "camera/recording_transport.h"
 #include "fake_window.h"
-#include "image/defaults_dialog.h"
 #include "image/sub_frame_dialog.h"
+#include "settings/defaults_dialog.h"
 #include "support/program_fixture.h"
 
 namespace nvk::app {
@@ -107,10 +107,10 @@ TEST_F(CommandMapTest, TelescopeCommandsNeedADriveMethod) {
   // A fake handler stands in for the telescope subsystem: only the enabling rule is tested.
   CommandInfo telescope = *findCommand(cmd::kTelescopeControl);
   telescope.handler = [](CommandContext&) {};
-  for (auto mode : {image::GuideOutputMode::None, image::GuideOutputMode::Lx200,
-                    image::GuideOutputMode::AutoguiderSocket}) {
+  for (auto mode : {settings::GuideOutputMode::None, settings::GuideOutputMode::Lx200,
+                    settings::GuideOutputMode::AutoguiderSocket}) {
     f.program.settings.guideOutputMode = mode;
-    EXPECT_EQ(isCommandEnabled(telescope, context), mode != image::GuideOutputMode::None);
+    EXPECT_EQ(isCommandEnabled(telescope, context), mode != settings::GuideOutputMode::None);
   }
 }
 
@@ -210,7 +210,7 @@ TEST_F(CommandMapTest, ProgramDefaultsReachTheFilterWheelAndTheCooler) {
   devices.cooler.setPointC = 10;
   // The user clicks "Use USB Filterwheel " once and "Force Maximum Cooling" on, then off.
   f.ui.onDialog("TDefaultsDialog", [](port::DialogModel& m) {
-    auto& d = dynamic_cast<image::DefaultsDialog&>(m);
+    auto& d = dynamic_cast<settings::DefaultsDialog&>(m);
     d.toggleUseUsbFilterWheel();
     d.toggleForceMaximumCooling();
     d.toggleForceMaximumCooling();
@@ -228,7 +228,7 @@ TEST_F(CommandMapTest, ProgramDefaultsReachTheFilterWheelAndTheCooler) {
   // With a wheel found its box takes effect; without a camera the set-point still changes, for
   // the next connection, and nothing is sent.
   f.ui.onDialog("TDefaultsDialog", [](port::DialogModel& m) {
-    auto& d = dynamic_cast<image::DefaultsDialog&>(m);
+    auto& d = dynamic_cast<settings::DefaultsDialog&>(m);
     d.toggleUseUsbFilterWheel();
     d.toggleForceMaximumCooling();
     return port::DialogResult::Ok;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/display_builder.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "fake_window.h"
 #include "files/raw_file.h"
 #include "process/measure_merge.h"
@@ -76,7 +76,7 @@ TEST_F(MeasureCommandsTest, PhotometryPicksFillTheListUntilTheToolEnds) {
   // The row plot while photometry runs is refused (message 35) and photometry goes on.
   f.ui.clearRecord();
   run(16);
-  EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{std::string(messageText(35))});
+  EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{std::string(base::messageText(35))});
   EXPECT_EQ(window.pickMode(), PickMode::Photometry);
 
   measure_commands::endTool(context);
@@ -114,9 +114,9 @@ TEST_F(MeasureCommandsTest, StretchedPictureAndCancelledDialogLeaveNoMode) {
   run(16);
   run(111);
   // Each tool is refused with its own message on a picture stretched to fit the window.
-  EXPECT_EQ(f.ui.messageTexts(),
-            (std::vector<std::string>{std::string(messageText(36)), std::string(messageText(38)),
-                                      std::string(messageText(30))}));
+  EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{std::string(base::messageText(36)),
+                                                           std::string(base::messageText(38)),
+                                                           std::string(base::messageText(30))}));
   f.program.displayOptions.fitToWindow = false;
   f.ui.onDialog<process::PhotometryDialog>("TPhotometryDialog",
                                            [](auto&) { return DialogResult::Cancel; });

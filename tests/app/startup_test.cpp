@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "image/settings_file.h"
+#include "settings/settings_file.h"
 #include "support/program_fixture.h"
 
 namespace nvk::app {
@@ -18,20 +18,20 @@ TEST_F(StartupTest, MissingSettingsFileShowsMessage1AndKeepsTheDefaults) {
   loadStartupSettings(f.program);
   EXPECT_EQ(f.ui.messageTexts(),
             std::vector<std::string>{"Warning!\nNo INI file found, please set defaults..."});
-  EXPECT_EQ(f.program.settings.windowBackground, image::WindowBackground::LightGrey);
+  EXPECT_EQ(f.program.settings.windowBackground, settings::WindowBackground::LightGrey);
 }
 
 TEST_F(StartupTest, SettingsFileIsLoaded) {
-  image::Settings saved;
-  saved.windowBackground = image::WindowBackground::Red;
-  saved.guideOutputMode = image::GuideOutputMode::Lx200;
+  settings::Settings saved;
+  saved.windowBackground = settings::WindowBackground::Red;
+  saved.guideOutputMode = settings::GuideOutputMode::Lx200;
   std::filesystem::create_directories(f.program.paths().autosaveFolder());
-  ASSERT_EQ(image::saveSettings(f.program.paths().settingsFile(), saved, f.program.fits),
-            image::SettingsStatus::Ok);
+  ASSERT_EQ(settings::saveSettings(f.program.paths().settingsFile(), saved, f.program.fits),
+            settings::SettingsStatus::Ok);
   loadStartupSettings(f.program);
   EXPECT_TRUE(f.ui.messages().empty());
-  EXPECT_EQ(f.program.settings.windowBackground, image::WindowBackground::Red);
-  EXPECT_EQ(f.program.settings.guideOutputMode, image::GuideOutputMode::Lx200);
+  EXPECT_EQ(f.program.settings.windowBackground, settings::WindowBackground::Red);
+  EXPECT_EQ(f.program.settings.guideOutputMode, settings::GuideOutputMode::Lx200);
 }
 
 TEST_F(StartupTest, ShortSettingsFileShowsTheLoadMessage) {

@@ -16,7 +16,7 @@ namespace {
 using colour::TColourDialog;
 
 struct ColourDialogViewTest : ::testing::Test {
-  image::Settings settings;
+  settings::Settings settings;
   colour::ColourState colour;
   QtUi ui;
   TColourDialog model{settings, colour, ui};

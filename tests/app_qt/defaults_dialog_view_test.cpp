@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "app/qt/qt_ui.h"
-#include "image/settings_file.h"
+#include "settings/settings_file.h"
 #include "support/temp_dir.h"
 
 namespace nvk::app::qt {
@@ -19,12 +19,12 @@ namespace {
 
 struct DefaultsDialogViewTest : ::testing::Test {
   nvk::test::TempDir root;
-  core::ProgramPaths paths{root.path()};
-  image::Settings settings;
+  base::ProgramPaths paths{root.path()};
+  settings::Settings settings;
   image::FitsHeaderInfo fits;
-  core::ComPortMap comPorts;
+  base::ComPortMap comPorts;
   QtUi ui;
-  image::DefaultsDialog model{settings, fits, paths, comPorts, ui};
+  settings::DefaultsDialog model{settings, fits, paths, comPorts, ui};
   int backgroundChanges = 0;
 
   void SetUp() override {
@@ -70,17 +70,17 @@ TEST_F(DefaultsDialogViewTest, ShowsTheSettings) {
 TEST_F(DefaultsDialogViewTest, ControlsActOnTheSettingsAtOnce) {
   DefaultsDialogView view(model, ui, nullptr);
   find<QRadioButton>(view, "Red")->click();
-  EXPECT_EQ(settings.windowBackground, image::WindowBackground::Red);
+  EXPECT_EQ(settings.windowBackground, settings::WindowBackground::Red);
   EXPECT_EQ(backgroundChanges, 1);
   find<QRadioButton>(view, "Meade LX200 (Tm)")->click();
-  EXPECT_EQ(settings.guideOutputMode, image::GuideOutputMode::Lx200);
+  EXPECT_EQ(settings.guideOutputMode, settings::GuideOutputMode::Lx200);
   find<QCheckBox>(view, "Filter Wheel")->click();
   EXPECT_TRUE(settings.filterWheelOnSerialPort);
   EXPECT_EQ(find<QLabel>(view, "filterWheelPort")->text(), "on Com1");
   find<QRadioButton>(view, "Com2")->click();
   EXPECT_EQ(find<QLabel>(view, "filterWheelPort")->text(), "on Com2");
   find<QCheckBox>(view, "AO Unit Available")->click();
-  EXPECT_EQ(settings.guidingMode, image::GuidingMode::AoUnit);
+  EXPECT_EQ(settings.guidingMode, settings::GuidingMode::AoUnit);
   find<QCheckBox>(view, "Double Motor Slew times")->click();
   EXPECT_EQ(settings.slewTimeFactor, 2);
   QWidget* guiderTraining = find<QGroupBox>(view, "guiderTraining");
@@ -114,10 +114,10 @@ TEST_F(DefaultsDialogViewTest, SaveChangesWritesTheFileAndCloses) {
   std::filesystem::remove(paths.settingsFile());
   find<QPushButton>(view, "Save Changes")->click();
   EXPECT_EQ(view.result(), QDialog::Accepted);
-  image::Settings reread;
+  settings::Settings reread;
   image::FitsHeaderInfo rereadFits;
-  ASSERT_EQ(image::loadSettings(paths.settingsFile(), reread, rereadFits, ui),
-            image::SettingsStatus::Ok);
+  ASSERT_EQ(settings::loadSettings(paths.settingsFile(), reread, rereadFits, ui),
+            settings::SettingsStatus::Ok);
   EXPECT_TRUE(reread.tiff16Bit);
 }
 
@@ -127,10 +127,10 @@ TEST_F(DefaultsDialogViewTest, CancelKeepsChangesInMemoryOnly) {
   const bool padFits = settings.padFits;
   find<QPushButton>(view, "Cancel")->click();
   EXPECT_EQ(view.result(), QDialog::Rejected);
-  image::Settings reread;
+  settings::Settings reread;
   image::FitsHeaderInfo rereadFits;
-  ASSERT_EQ(image::loadSettings(paths.settingsFile(), reread, rereadFits, ui),
-            image::SettingsStatus::Ok);
+  ASSERT_EQ(settings::loadSettings(paths.settingsFile(), reread, rereadFits, ui),
+            settings::SettingsStatus::Ok);
   EXPECT_NE(reread.padFits, padFits);
 }
 

@@ -20,9 +20,9 @@
 namespace nvk::app::qt {
 namespace {
 
-image::Settings guideSocketSettings() {
-  image::Settings s;
-  s.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+settings::Settings guideSocketSettings() {
+  settings::Settings s;
+  s.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   return s;
 }
 

@@ -23,10 +23,10 @@
 #include "app/qt/qt_ui.h"
 #include "colour/colour_tools.h"
 #include "files/raw_file.h"
-#include "image/settings_file.h"
 #include "process/measure_merge.h"
 #include "process/measure_test_support.h"
 #include "qt_test_support.h"
+#include "settings/settings_file.h"
 #include "support/temp_dir.h"
 
 namespace nvk::app::qt {

@@ -16,8 +16,8 @@
 
 #include "app/qt/application.h"
 #include "app/qt/main_window.h"
-#include "image/settings_file.h"
 #include "port/virtual_clock.h"
+#include "settings/settings_file.h"
 #include "support/temp_dir.h"
 
 namespace nvk::app::qt::test {
@@ -47,17 +47,18 @@ class MessageBoxAnswerer {
 };
 
 // Writes the settings file of the data root `root`.
-inline bool writeSettings(const std::filesystem::path& root, const image::Settings& settings) {
-  const core::ProgramPaths paths(root);
+inline bool writeSettings(const std::filesystem::path& root, const settings::Settings& settings) {
+  const base::ProgramPaths paths(root);
   std::filesystem::create_directories(paths.autosaveFolder());
-  return image::saveSettings(paths.settingsFile(), settings, image::FitsHeaderInfo{}) ==
-         image::SettingsStatus::Ok;
+  return settings::saveSettings(paths.settingsFile(), settings, image::FitsHeaderInfo{}) ==
+         settings::SettingsStatus::Ok;
 }
 
 // Settings with the drive method `mode` on the PC port: COM1, which leads to the simulated
 // mount's pseudo-terminal for the run.
-inline image::Settings driveOnCom1(image::GuideOutputMode mode = image::GuideOutputMode::Lx200) {
-  image::Settings s;
+inline settings::Settings driveOnCom1(
+    settings::GuideOutputMode mode = settings::GuideOutputMode::Lx200) {
+  settings::Settings s;
   s.guideOutputMode = mode;
   s.serialRoute = 3;
   s.pcComPort = 0;
@@ -69,7 +70,7 @@ inline image::Settings driveOnCom1(image::GuideOutputMode mode = image::GuideOut
 // on a virtual clock that the program and the simulator share.
 class MainWindowTest : public ::testing::Test {
  protected:
-  explicit MainWindowTest(const image::Settings& settings = {}, bool simulate = true)
+  explicit MainWindowTest(const settings::Settings& settings = {}, bool simulate = true)
       : settingsWritten_(writeSettings(root.path(), settings)),
         app(StartOptions{root.path(), simulate, &clock}) {}
 

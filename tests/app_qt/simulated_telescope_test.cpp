@@ -14,8 +14,8 @@
 #include "app/command_map.h"
 #include "app/qt/move_telescope_dialog_view.h"
 #include "camera/protocol.h"
-#include "image/settings_file.h"
 #include "qt_test_support.h"
+#include "settings/settings_file.h"
 #include "sim/simulated_devices.h"
 #include "sim/sky_mount.h"
 
@@ -127,7 +127,7 @@ TEST_F(SimulatedTelescopeTest, TheSocketDialogMovesTheFieldAtGuideRateWhileAnArr
   // The settings file now names the autoguider socket: Telescope Control reads it and opens
   // "Move Telescope", whose arrows hold the camera's guide-output lines.
   ASSERT_TRUE(test::writeSettings(root.path(),
-                                  test::driveOnCom1(image::GuideOutputMode::AutoguiderSocket)));
+                                  test::driveOnCom1(settings::GuideOutputMode::AutoguiderSocket)));
   sim::Sky& sky = app.simulator()->sky();
   double before = 0.0;
   double held = 0.0;

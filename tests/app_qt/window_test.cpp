@@ -18,8 +18,8 @@
 #include "app/qt/image_view.h"
 #include "app/qt/qt_ui.h"
 #include "camera/recording_transport.h"
-#include "image/settings_file.h"
 #include "qt_test_support.h"
+#include "settings/settings_file.h"
 #include "support/temp_dir.h"
 
 namespace nvk::app::qt {
@@ -121,10 +121,10 @@ TEST_F(WindowTest, ToolBarFollowsTheCommandOrderAndPairs) {
 
 TEST_F(WindowTest, TelescopeButtonOnlyWithADriveMethod) {
   EXPECT_FALSE(window.telescopeButton()->isVisible());
-  program.settings.guideOutputMode = image::GuideOutputMode::Lx200;
+  program.settings.guideOutputMode = settings::GuideOutputMode::Lx200;
   window.settingsChanged();
   EXPECT_TRUE(window.telescopeButton()->isVisible());
-  program.settings.guideOutputMode = image::GuideOutputMode::None;
+  program.settings.guideOutputMode = settings::GuideOutputMode::None;
   window.settingsChanged();
   EXPECT_FALSE(window.telescopeButton()->isVisible());
 }
@@ -285,13 +285,13 @@ TEST(ApplicationTest, SimulateStartsWithAPictureAndMessage1WithoutSettings) {
 
 TEST(ApplicationTest, StartsWithTheSettingsOfTheFile) {
   nvk::test::TempDir root;
-  image::Settings saved;
-  saved.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
-  saved.windowBackground = image::WindowBackground::Red;
+  settings::Settings saved;
+  saved.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
+  saved.windowBackground = settings::WindowBackground::Red;
   ASSERT_TRUE(test::writeSettings(root.path(), saved));
   TNVK_K7LQApp app(StartOptions{root.path(), false});
   app.start();
-  EXPECT_EQ(app.program().settings.guideOutputMode, image::GuideOutputMode::AutoguiderSocket);
+  EXPECT_EQ(app.program().settings.guideOutputMode, settings::GuideOutputMode::AutoguiderSocket);
   EXPECT_TRUE(app.window().telescopeButton()->isVisible());
   // No picture yet: the client area shows the background colour of the settings.
   const QImage shot = app.window().imageView()->viewport()->grab().toImage();

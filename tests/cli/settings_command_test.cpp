@@ -4,7 +4,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "image/settings_file.h"
+#include "settings/settings_file.h"
 #include "support/cli_run.h"
 #include "support/temp_dir.h"
 
@@ -25,9 +25,9 @@ std::string line(const std::string& out, int number) {
 TEST(SettingsCommandTest, ShowPrintsAFileWrittenByAnotherTool) {
   test::TempDir root;
   // A file laid out byte by byte by hand: all defaults except a few fields.
-  image::Settings s;
+  settings::Settings s;
   image::FitsHeaderInfo f;
-  std::vector<std::uint8_t> bytes = image::encodeSettings(s, f);
+  std::vector<std::uint8_t> bytes = settings::encodeSettings(s, f);
   bytes[0] = 0x39;  // autosave counter 0x3039 = 12345
   bytes[1] = 0x30;
   bytes[11] = 'g';  // window background

@@ -10,7 +10,7 @@ namespace nvk::colour {
 namespace {
 
 struct ColourDialogTest : ::testing::Test {
-  image::Settings settings;
+  settings::Settings settings;
   ColourState colour;
   port::ScriptedUi ui;
 };
@@ -37,7 +37,7 @@ TEST_F(ColourDialogTest, CreateImageTakesTheThreeNumbers) {
   const Case cases[] = {{" 8 ", "5", "2", true, "8", "5", "2"},
                         {"12", "7", "2", false, "12", "3", "2"}};
   for (const Case& c : cases) {
-    settings = image::Settings{};
+    settings = settings::Settings{};
     ui.clearRecord();
     TColourDialog d(settings, colour, ui);
     d.userPowerText = c.user;

@@ -3,7 +3,7 @@
 #include <functional>
 #include <random>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "colour/anti_alias.h"
 #include "colour/colour_tools.h"
 #include "colour/colour_tools_dialogs.h"

@@ -10,7 +10,7 @@
 #include "app/display_builder.h"
 #include "camera/protocol.h"
 #include "files/bmp_file.h"
-#include "image/settings_file.h"
+#include "settings/settings_file.h"
 #include "sim/guiding_rig.h"
 #include "sim/simulated_devices.h"
 #include "support/program_fixture.h"
@@ -86,15 +86,15 @@ TEST(FocuserDuringFocusMode, HoldingInOrOutMovesTheMountsFocuserAndTheWidthFollo
   struct Case {
     const char* what;
     bool in;
-    image::GuideOutputMode driveMethod;
+    settings::GuideOutputMode driveMethod;
     int serialRoute;        // 0: camera serial port 2, where the mount is; 3: the PC port
     double stepsPerSecond;  // of the focuser while held: slow is the mount's default speed
   };
   const Case cases[] = {
-      {"in", true, image::GuideOutputMode::Lx200, 0, 20.0},
-      {"out", false, image::GuideOutputMode::None, 0, -20.0},
-      {"on the autoguider socket", true, image::GuideOutputMode::AutoguiderSocket, 0, 0.0},
-      {"no PC port", true, image::GuideOutputMode::Lx200, 3, 0.0},
+      {"in", true, settings::GuideOutputMode::Lx200, 0, 20.0},
+      {"out", false, settings::GuideOutputMode::None, 0, -20.0},
+      {"on the autoguider socket", true, settings::GuideOutputMode::AutoguiderSocket, 0, 0.0},
+      {"no PC port", true, settings::GuideOutputMode::Lx200, 3, 0.0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -104,7 +104,7 @@ TEST(FocuserDuringFocusMode, HoldingInOrOutMovesTheMountsFocuserAndTheWidthFollo
     f.program.settings.guideOutputMode = c.driveMethod;
     f.program.settings.serialRoute = static_cast<std::int16_t>(c.serialRoute);
     f.program.settings.focusOneSecondDelay = true;
-    ASSERT_EQ(f.program.saveSettingsFile(), image::SettingsStatus::Ok);
+    ASSERT_EQ(f.program.saveSettingsFile(), settings::SettingsStatus::Ok);
     // The brightest star of a patch of sky in the middle of the focus window, at best focus.
     auto& sky = rig.devices().sky();
     const auto stars = sky.starsIn(0, 0, 3000, 3000);

@@ -251,7 +251,7 @@ TEST_F(AcquireSequence, CancelAndGoToAutoguiderEndWithoutExposure) {
   f.ui.onDialog<TNVDialog>("TNVDialog", [](TNVDialog& d) { return d.cancel(); });
   EXPECT_EQ(CameraInterface(f.program), InterfaceOutcome::Closed);
   EXPECT_TRUE(f.program.devices.cameraConnected);
-  f.program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  f.program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   f.ui.onDialog<TNVDialog>("TNVDialog", [](TNVDialog& d) {
     return d.goToAutoguider().value_or(port::DialogResult::Ok);
   });
@@ -394,7 +394,7 @@ class GuidedExposure : public AcquireSequence {
  protected:
   void SetUp() override {
     AcquireSequence::SetUp();
-    f.program.settings.guideOutputMode = image::GuideOutputMode::Lx200;
+    f.program.settings.guideOutputMode = settings::GuideOutputMode::Lx200;
     auto g = std::make_unique<RecordingGuiding>(calls);
     guiding = g.get();
     f.program.exposureGuiding = std::move(g);

@@ -70,7 +70,7 @@ class GuidingClosedLoop : public ::testing::Test {
     rig = std::make_unique<sim::GuidingRig>(f.clock, options);
     ASSERT_TRUE(rig->attach(f.program));
     auto& s = f.program.settings;
-    s.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+    s.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
     s.serialRoute = 1;  // the AO unit on camera serial port 1; pulses on the guide outputs
     s.guideStarMaskRadius = 9;
     s.guiderGuide.raRate = 7;
@@ -85,7 +85,7 @@ class GuidingClosedLoop : public ::testing::Test {
     f.program.acquisition.exposureUnit = 't';
     f.program.acquisition.exposureValue = 3;
     // The telescope connection reads the settings file: let it find these.
-    ASSERT_EQ(f.program.saveSettingsFile(), image::SettingsStatus::Ok);
+    ASSERT_EQ(f.program.saveSettingsFile(), settings::SettingsStatus::Ok);
   }
 
   // The brightest sample of `image` (rows `width` long) in [x0, x1) x [y0, y1).
@@ -217,7 +217,7 @@ TEST_F(GuidingClosedLoop, TrainingRecoversRatesAngleAndDecPlayAndTheTrainedValue
 TEST_F(GuidingClosedLoop, AoUnitHoldsTheStar) {
   build(0.0);
   auto& s = f.program.settings;
-  s.guidingMode = image::GuidingMode::AoUnit;
+  s.guidingMode = settings::GuidingMode::AoUnit;
   s.aoDefaultGainUpDown = 5;  // the simulated unit tilts one guide pixel per 5 steps
   s.aoDefaultGainLeftRight = 5;
   // The AO unit's mount outputs are wired east/west the other way round.
@@ -305,7 +305,7 @@ TEST_P(AoTrainingClosedLoop, TrainedGainsAreTheUnitsStepsPerPixelAndHoldTheStar)
   build(c.cameraDegrees, 1.0,
         [&](sim::GuidingRigOptions& o) { o.aoStepsPerPixel = c.stepsPerPixel; });
   auto& s = f.program.settings;
-  s.guidingMode = image::GuidingMode::AoUnit;
+  s.guidingMode = settings::GuidingMode::AoUnit;
   s.mountEastWestLetters = {'W', 'T'};
   s.aoHalfRate = true;
   // Defaults far from the truth, so that guiding holds the star only with the trained gains.
@@ -342,7 +342,7 @@ INSTANTIATE_TEST_SUITE_P(TwoCameraAngles, AoTrainingClosedLoop,
 TEST_F(GuidingClosedLoop, AoUnitInPulseModeHoldsTheStar) {
   build(0.0);
   auto& s = f.program.settings;
-  s.guidingMode = image::GuidingMode::AoUnit;
+  s.guidingMode = settings::GuidingMode::AoUnit;
   s.aoPulseMode = true;
   s.aoDefaultGainUpDown = 5;
   s.aoDefaultGainLeftRight = 5;

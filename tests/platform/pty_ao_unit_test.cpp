@@ -40,7 +40,7 @@ struct PtyAoUnitTest : ::testing::TestWithParam<AoRoute>, test::ProgramFixture {
     s.telescopePortIndex = static_cast<std::int16_t>(r.telescopePort);
     s.aoPulseMode = r.pulseMode;
     s.bypassHelmixInterface = r.bypass;
-    s.guideOutputMode = image::GuideOutputMode::Lx200;
+    s.guideOutputMode = settings::GuideOutputMode::Lx200;
     attached = std::make_unique<PtyMount>(program, clock, &devices, test::idealMount());
     ASSERT_TRUE(attached->pcPortReady());
     ASSERT_NE(attached->ao(), nullptr);

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "image/settings_file.h"
 #include "scope/mount_commands.h"
+#include "settings/settings_file.h"
 #include "sim/ideal_mount.h"
 #include "sim/sky_mount.h"
 #include "support/program_fixture.h"
@@ -23,13 +23,13 @@ struct PtyMountTest : ::testing::Test, test::ProgramFixture {
 
   // Writes the settings file that ConnectTelescope reads.
   void settingsFile(int serialRoute, int telescopePortIndex) {
-    image::Settings s = program.settings;
+    settings::Settings s = program.settings;
     s.serialRoute = static_cast<std::int16_t>(serialRoute);
     s.telescopePortIndex = static_cast<std::int16_t>(telescopePortIndex);
-    s.guideOutputMode = image::GuideOutputMode::Lx200;
-    const core::ProgramPaths paths(root.path());
+    s.guideOutputMode = settings::GuideOutputMode::Lx200;
+    const base::ProgramPaths paths(root.path());
     std::filesystem::create_directories(paths.autosaveFolder());
-    image::saveSettings(paths.settingsFile(), s, image::FitsHeaderInfo{});
+    settings::saveSettings(paths.settingsFile(), s, image::FitsHeaderInfo{});
   }
   sim::SkyPoint m31Pointing() const {
     const auto m31 = sim::lookUpObject('m', 31);

@@ -31,7 +31,7 @@ struct SerialPtyTest : ::testing::Test, test::ProgramFixture {
     program.comPorts.setDevice(1, pty->slavePath());
     program.settings.pcComPort = 0;
     program.settings.serialRoute = 3;
-    program.settings.guideOutputMode = image::GuideOutputMode::Lx200;
+    program.settings.guideOutputMode = settings::GuideOutputMode::Lx200;
     program.telescope.pcPort = serviced.get();
     ASSERT_EQ(scope::ConnectTelescope(program, false), scope::ConnectResult::Connected);
   }
@@ -57,7 +57,7 @@ TEST_F(SerialPtyTest, ATimedMoveTurnsTheMountForItsDurationAtGuideRate) {
 }
 
 TEST_F(SerialPtyTest, ASocketPulseIsOneByteAt300Baud) {
-  program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   program.settings.bypassHelmixInterface = true;
   const double dec0 = mount.pointing().decDegrees * 3600.0;
   scope::TimedMove(program, 'n', 800);
@@ -85,7 +85,7 @@ TEST(LibSerialPortTest, MissingDevicesAndClosedPortsGiveTheirCodes) {
     EXPECT_EQ(port.getBytes(buffer), kSerialNotOpen);
     EXPECT_EQ(port.done(), kSerialNotOpen);
   }
-  core::ComPortMap map;
+  base::ComPortMap map;
   LibSerialPort beyondTheMap(map);
   EXPECT_EQ(beyondTheMap.reset(7, 1024, 1024), kSerialBadId);  // there is no COM8
 }

@@ -25,7 +25,7 @@ TEST(AutoProcessingChoicesTest, NumbersAreStoredOneByOne) {
       {"7.5", "3", "1", false, 4, 3, 1},
   };
   for (const Case& c : cases) {
-    image::Settings s;  // 4, 3, 1 before
+    settings::Settings s;  // 4, 3, 1 before
     EXPECT_EQ(storeAutoProcessingNumbers({c.user, c.diameter, c.power}, s), c.allValid)
         << c.user << " " << c.diameter << " " << c.power;
     EXPECT_EQ(s.userStretchPower, c.storedUser) << c.user;

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <random>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "files/raw_file.h"
 #include "measure_test_support.h"
 #include "process/measure_tools.h"
@@ -123,7 +123,7 @@ TEST_F(MergeFlowTest, CancelAndRefusalsRestoreTheFirstImage) {
       {"open cancelled", std::nullopt, false, ""},
       {"different size", differentSize, false,
        "Sorry, the second image must have the same size as the first"},
-      {"not an image", junk, false, std::string(app::messageText(12))},
+      {"not an image", junk, false, std::string(base::messageText(12))},
       {"merge dialog cancelled", secondPath, true, ""},
   };
   for (const auto& c : cases) {

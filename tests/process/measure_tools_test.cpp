@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "measure_test_support.h"
 #include "process/measure_merge.h"
 #include "support/program_fixture.h"
@@ -18,7 +18,7 @@ class MeasureToolsTest : public ::testing::Test, protected test::ProgramFixture 
     program.state.binned = true;
     program.applyGeometry();
   }
-  std::string text(int code) { return std::string(app::messageText(code)); }
+  std::string text(int code) { return std::string(base::messageText(code)); }
   void acceptApertures(int r1, int r2, int r3) {
     ui.onDialog<PhotometryDialog>("TPhotometryDialog", [=](PhotometryDialog& d) {
       d.apertureText = std::to_string(r1);

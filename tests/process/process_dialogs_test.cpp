@@ -120,7 +120,7 @@ TEST(NonLinearDialogTest, ArrowsTypedValuesAndOk) {
 
 TEST(AutoProcessingDialogTest, ChoicesActAtOnceAndSaveValidatesTheNumbers) {
   port::ScriptedUi ui;
-  image::Settings s;
+  settings::Settings s;
   AutoProcessingDialog d(s);
   EXPECT_EQ(d.checkedRadio(), AutoProcessingDialog::kNoStretch);
   d.selectRadio(AutoProcessingDialog::kStrongStretch);

@@ -15,7 +15,7 @@ struct AoUnitTest : test::ScopeFixture {
 };
 
 TEST_F(AoUnitTest, GuideStepStepsAreErrorTimesGainOverAThousand) {
-  image::Settings s;
+  settings::Settings s;
   struct Case {
     int ex, ey, gain;
     char xLetter;

@@ -185,13 +185,13 @@ TEST(GuideCorrectionTest, LargeErrorsAreLeftAlone) {
   EXPECT_TRUE(plan.beyondRange);
   EXPECT_FALSE(plan.xMove);
   EXPECT_FALSE(plan.yMove);
-  image::Settings settings;
+  settings::Settings settings;
   plan = planCorrection({6000, 0}, guiderCameraRules(settings), memory);
   EXPECT_FALSE(plan.beyondRange);  // the guide head allows 8 pixels
 }
 
 TEST(GuideCorrectionTest, RulesFromTheSettings) {
-  image::Settings s;
+  settings::Settings s;
   s.ignoreDriftBelowAccuracy = true;
   s.guideAccuracy = 500;
   s.slewTimeFactor = 2;

@@ -13,10 +13,10 @@
 #include "acquire/camera_dialog.h"
 #include "acquire/exposure_sequence.h"
 #include "files/bmp_file.h"
-#include "image/settings_file.h"
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
+#include "settings/settings_file.h"
 #include "sim/guiding_rig.h"
 #include "support/program_fixture.h"
 
@@ -44,21 +44,21 @@ struct GuiderDialogTest : ::testing::Test {
     rig = std::make_unique<sim::GuidingRig>(f.clock, o);
     ASSERT_TRUE(rig->attach(f.program));
     auto& s = f.program.settings;
-    s.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+    s.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
     s.serialRoute = 1;
     s.guideStarMaskRadius = 9;
     s.guiderGuide.raRate = 7;
     s.guiderGuide.decRate = 7;
-    ASSERT_EQ(f.program.saveSettingsFile(), image::SettingsStatus::Ok);
+    ASSERT_EQ(f.program.saveSettingsFile(), settings::SettingsStatus::Ok);
     dialog = std::make_unique<TGNVDialog>(f.program);
   }
 
-  image::Settings settingsOnDisk() {
-    image::Settings s;
+  settings::Settings settingsOnDisk() {
+    settings::Settings s;
     image::FitsHeaderInfo fits;
     port::ScriptedUi quiet;
-    EXPECT_EQ(image::loadSettings(f.program.paths().settingsFile(), s, fits, quiet),
-              image::SettingsStatus::Ok);
+    EXPECT_EQ(settings::loadSettings(f.program.paths().settingsFile(), s, fits, quiet),
+              settings::SettingsStatus::Ok);
     return s;
   }
 
@@ -442,9 +442,9 @@ TEST_F(GuiderDialogTest, StartGuidingArmsTheNextMainExposureWhichThenGuides) {
   };
 
   // Refused while nothing can guide.
-  f.program.settings.guideOutputMode = image::GuideOutputMode::None;
+  f.program.settings.guideOutputMode = settings::GuideOutputMode::None;
   EXPECT_FALSE(dialog->startGuiding());
-  f.program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  f.program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   EXPECT_FALSE(dialog->startGuiding());
   EXPECT_EQ(
       f.ui.messageTexts(),
@@ -473,36 +473,36 @@ TEST_F(GuiderDialogTest, StartGuidingArmsTheNextMainExposureWhichThenGuides) {
 TEST_F(GuiderDialogTest, TogglesThatTheSettingsFileHoldsAreSaved) {
   struct Case {
     Check check;
-    std::function<bool(const image::Settings&)> on;
+    std::function<bool(const settings::Settings&)> on;
   };
   const Case cases[] = {
-      {Check::Bin2x2, [](const image::Settings& s) { return s.guideHeadBin2x2; }},
-      {Check::ClearCamera, [](const image::Settings& s) { return s.guideHeadClear; }},
-      {Check::IgnoreBacklash, [](const image::Settings& s) { return s.ignoreBacklash; }},
-      {Check::IgnoreRaAngle, [](const image::Settings& s) { return s.ignoreRaAngle; }},
+      {Check::Bin2x2, [](const settings::Settings& s) { return s.guideHeadBin2x2; }},
+      {Check::ClearCamera, [](const settings::Settings& s) { return s.guideHeadClear; }},
+      {Check::IgnoreBacklash, [](const settings::Settings& s) { return s.ignoreBacklash; }},
+      {Check::IgnoreRaAngle, [](const settings::Settings& s) { return s.ignoreRaAngle; }},
       {Check::SwapNorthSouth,
-       [](const image::Settings& s) {
+       [](const settings::Settings& s) {
          return s.directionLetters.north == 's' && s.directionLetters.south == 'n';
        }},
       {Check::SwapEastWest,
-       [](const image::Settings& s) {
+       [](const settings::Settings& s) {
          return s.directionLetters.east == 'w' && s.directionLetters.west == 'e';
        }},
       {Check::SwapAoUpDown,
-       [](const image::Settings& s) {
-         return s.aoUpDownLetters == image::LetterPair{'s', 'n'};
+       [](const settings::Settings& s) {
+         return s.aoUpDownLetters == settings::LetterPair{'s', 'n'};
        }},
       {Check::SwapAoLeftRight,
-       [](const image::Settings& s) {
-         return s.aoLeftRightLetters == image::LetterPair{'w', 'e'};
+       [](const settings::Settings& s) {
+         return s.aoLeftRightLetters == settings::LetterPair{'w', 'e'};
        }},
       {Check::SwapMountNorthSouth,
-       [](const image::Settings& s) {
-         return s.mountNorthSouthLetters == image::LetterPair{'S', 'N'};
+       [](const settings::Settings& s) {
+         return s.mountNorthSouthLetters == settings::LetterPair{'S', 'N'};
        }},
       {Check::SwapMountEastWest,
-       [](const image::Settings& s) {
-         return s.mountEastWestLetters == image::LetterPair{'W', 'T'};
+       [](const settings::Settings& s) {
+         return s.mountEastWestLetters == settings::LetterPair{'W', 'T'};
        }},
   };
   for (const Case& c : cases) {
@@ -528,7 +528,7 @@ TEST_F(GuiderDialogTest, TogglesThatTheSettingsFileHoldsAreSaved) {
   // Guiding mode and AO mode are saved too.
   dialog->toggleGuidingMode();
   EXPECT_EQ(dialog->guidingMode(), 'A');
-  EXPECT_EQ(settingsOnDisk().guidingMode, image::GuidingMode::AoUnit);
+  EXPECT_EQ(settingsOnDisk().guidingMode, settings::GuidingMode::AoUnit);
   dialog->toggleGuidingMode();
   EXPECT_EQ(dialog->guidingMode(), 'T');
   dialog->toggleAoMode();
@@ -553,7 +553,7 @@ TEST_F(GuiderDialogTest, DefaultAndLatestColumnsAndTheValuesInUse) {
                       Bad{Column::DecBacklash, "50"}, Bad{Column::RaAngle, "400"}}) {
     SCOPED_TRACE(b.text);
     f.ui.clearRecord();
-    const image::Settings before = f.program.settings;
+    const settings::Settings before = f.program.settings;
     dialog->defaultText(b.column) = b.text;
     dialog->changeDefaults();
     ASSERT_EQ(f.ui.messages().size(), 1u);

@@ -16,7 +16,7 @@ using test::LinkEvent;
 using test::LinkLog;
 
 struct MountCommandsTest : test::ScopeFixture {
-  MountCommandsTest() { program.settings.guideOutputMode = image::GuideOutputMode::Lx200; }
+  MountCommandsTest() { program.settings.guideOutputMode = settings::GuideOutputMode::Lx200; }
 };
 
 // The edge cases send the same bytes whichever way the mount is reached: as camera serial
@@ -136,7 +136,7 @@ TEST_F(MountCommandsTest, Lx200TimedMoveOnThePcRouteCarriesTheWritesWaits) {
 }
 
 TEST_F(MountCommandsTest, SocketTimedMoveHoldsOneLineForTheDuration) {
-  program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   useCameraRoute();
   struct Row {
     char letter;
@@ -151,7 +151,7 @@ TEST_F(MountCommandsTest, SocketTimedMoveHoldsOneLineForTheDuration) {
     EXPECT_EQ(clock.nowMs(), start + 810);
   }
   // Mode None also drives the socket.
-  program.settings.guideOutputMode = image::GuideOutputMode::None;
+  program.settings.guideOutputMode = settings::GuideOutputMode::None;
   log.clear();
   TimedMove(program, 'e', 50);
   EXPECT_EQ(log.size(), 2u);
@@ -159,7 +159,7 @@ TEST_F(MountCommandsTest, SocketTimedMoveHoldsOneLineForTheDuration) {
 }
 
 TEST_F(MountCommandsTest, SocketPulseThroughThePcPortIsOneByteAt300Baud) {
-  program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   usePcRoute(true);
   TimedMove(program, 'n', 200);
   EXPECT_EQ(log, (LinkLog{{10, "reset", "1024/1024"},
@@ -175,7 +175,7 @@ TEST_F(MountCommandsTest, SocketPulseThroughThePcPortIsOneByteAt300Baud) {
 TEST_F(MountCommandsTest, UnknownLettersSendNothing) {
   useCameraRoute();
   TimedMove(program, 'x', 100);
-  program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   TimedMove(program, 'T', 100);
   EXPECT_TRUE(log.empty());
 }
@@ -281,7 +281,7 @@ TEST_F(MountCommandsTest, AHeldFocusArrowSendsSpeedAndDirectionOnceAndOneStop) {
 
 TEST_F(MountCommandsTest, ConnectTelescopeTakesThePortIndexOnce) {
   program.settings.telescopePortIndex = 1;
-  ASSERT_EQ(program.saveSettingsFile(), image::SettingsStatus::Ok);
+  ASSERT_EQ(program.saveSettingsFile(), settings::SettingsStatus::Ok);
   program.settings.telescopePortIndex = 0;
   EXPECT_EQ(ConnectTelescope(program, true), ConnectResult::Connected);
   EXPECT_EQ(program.telescope.portIndex, 1);

@@ -156,7 +156,7 @@ TEST(DialogIntegerTest, SignedWholeNumbersElseZero) {
 struct MoveTelescopeSocketTest : test::ScopeFixture {
   MoveTelescopeSocketTest() {
     useCameraRoute();
-    program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+    program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   }
 };
 
@@ -180,11 +180,12 @@ TEST_F(MoveTelescopeSocketTest, ArrowsHoldOneSocketLineUntilRelease) {
 }
 
 TEST_F(MoveTelescopeSocketTest, TelescopeControlOpensTheDialogOfTheDriveMethod) {
-  for (const auto& [mode, id] : {std::pair{image::GuideOutputMode::AutoguiderSocket, "TCBDialog"},
-                                 {image::GuideOutputMode::Lx200, "TMTDialog"},
-                                 {image::GuideOutputMode::None, "TMTDialog"}}) {
+  for (const auto& [mode, id] :
+       {std::pair{settings::GuideOutputMode::AutoguiderSocket, "TCBDialog"},
+        {settings::GuideOutputMode::Lx200, "TMTDialog"},
+        {settings::GuideOutputMode::None, "TMTDialog"}}) {
     program.settings.guideOutputMode = mode;
-    ASSERT_EQ(program.saveSettingsFile(), image::SettingsStatus::Ok);
+    ASSERT_EQ(program.saveSettingsFile(), settings::SettingsStatus::Ok);
     program.telescope.telescopeConnected = false;
     log.clear();
     ui.onDialog(id, [](port::DialogModel&) { return port::DialogResult::Ok; });

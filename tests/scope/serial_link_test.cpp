@@ -15,12 +15,12 @@ struct SerialLinkTest : test::ScopeFixture {};
 
 TEST_F(SerialLinkTest, OpenPcPortSetsQueuesBaudLinesAndFraming) {
   struct Row {
-    image::GuideOutputMode mode;
+    settings::GuideOutputMode mode;
     const char* baud;
   };
   for (const Row& r :
-       {Row{image::GuideOutputMode::Lx200, "9600"}, Row{image::GuideOutputMode::None, "9600"},
-        Row{image::GuideOutputMode::AutoguiderSocket, "300"}}) {
+       {Row{settings::GuideOutputMode::Lx200, "9600"}, Row{settings::GuideOutputMode::None, "9600"},
+        Row{settings::GuideOutputMode::AutoguiderSocket, "300"}}) {
     log.clear();
     program.settings.guideOutputMode = r.mode;
     program.settings.pcComPort = 4;
@@ -166,7 +166,7 @@ TEST_F(SerialLinkTest, ReplyToTextStopsAtHashNulOr33Characters) {
 }
 
 TEST_F(SerialLinkTest, GuideSocketGoesToThePcPortOnlyWithTheBypassFlag) {
-  program.settings.guideOutputMode = image::GuideOutputMode::AutoguiderSocket;
+  program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   struct Row {
     int route;
     bool bypass;

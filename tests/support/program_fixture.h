@@ -14,7 +14,7 @@ struct ProgramFixture {
   TempDir root;
   port::VirtualClock clock;
   port::ScriptedUi ui{&clock};
-  core::Program program{clock, ui, core::ProgramPaths(root.path())};
+  core::Program program{clock, ui, base::ProgramPaths(root.path())};
 };
 
 }  // namespace nvk::test

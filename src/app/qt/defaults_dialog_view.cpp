@@ -17,8 +17,8 @@
 namespace nvk::app::qt {
 namespace {
 
-using Model = image::DefaultsDialog;
-using image::Settings;
+using Model = settings::DefaultsDialog;
+using settings::Settings;
 
 QString q(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -33,7 +33,7 @@ struct RadioSpec {
 
 }  // namespace
 
-DefaultsDialogView::DefaultsDialogView(image::DefaultsDialog& model, QtUi&, QWidget* parent)
+DefaultsDialogView::DefaultsDialogView(settings::DefaultsDialog& model, QtUi&, QWidget* parent)
     : QDialog(parent), model_(model) {
   const Settings& s = model_.settings();
 
@@ -94,19 +94,19 @@ DefaultsDialogView::DefaultsDialogView(image::DefaultsDialog& model, QtUi&, QWid
       [&s] { return static_cast<int>(s.guideStarMaskRadius); }, 2);
   auto* backgroundBox = radios(
       tr("Window Background"),
-      std::array<RadioSpec<image::WindowBackground>, 3>{
-          {{"Lt Gray", image::WindowBackground::LightGrey},
-           {"Red", image::WindowBackground::Red},
-           {"Gray", image::WindowBackground::Grey}}},
-      [this](image::WindowBackground v) { model_.setWindowBackground(v); },
+      std::array<RadioSpec<settings::WindowBackground>, 3>{
+          {{"Lt Gray", settings::WindowBackground::LightGrey},
+           {"Red", settings::WindowBackground::Red},
+           {"Gray", settings::WindowBackground::Grey}}},
+      [this](settings::WindowBackground v) { model_.setWindowBackground(v); },
       [&s] { return s.windowBackground; });
   auto* telescopeBox = radios(
       tr("Telescope Guiding"),
-      std::array<RadioSpec<image::GuideOutputMode>, 3>{
-          {{"None", image::GuideOutputMode::None},
-           {"Meade LX200 (Tm)", image::GuideOutputMode::Lx200},
-           {"Autoguider Socket", image::GuideOutputMode::AutoguiderSocket}}},
-      [this](image::GuideOutputMode v) { model_.setGuideOutputMode(v); },
+      std::array<RadioSpec<settings::GuideOutputMode>, 3>{
+          {{"None", settings::GuideOutputMode::None},
+           {"Meade LX200 (Tm)", settings::GuideOutputMode::Lx200},
+           {"Autoguider Socket", settings::GuideOutputMode::AutoguiderSocket}}},
+      [this](settings::GuideOutputMode v) { model_.setGuideOutputMode(v); },
       [&s] { return s.guideOutputMode; });
   auto* comBox = radios(
       tr("Com Port for telescope"), std::array<RadioSpec<int>, 2>{{{"Com1", 0}, {"Com2", 1}}},
@@ -297,7 +297,7 @@ DefaultsDialogView::DefaultsDialogView(image::DefaultsDialog& model, QtUi&, QWid
       refresh();
     });
     grid->addWidget(pcPort, 2, 1);
-    for (int i = 0; i < core::ComPortMap::kPorts; ++i) {
+    for (int i = 0; i < base::ComPortMap::kPorts; ++i) {
       grid->addWidget(new QLabel(QStringLiteral("COM%1 device").arg(i + 1)), 3 + i, 0);
       QLineEdit* device = boundEdit(model_.comPortDeviceEdits[static_cast<std::size_t>(i)], aoBox);
       device->setObjectName(QStringLiteral("com%1Device").arg(i + 1));

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "image/defaults_dialog.h"
+#include "settings/defaults_dialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -19,7 +19,7 @@ class DefaultsDialogView final : public QDialog {
   Q_OBJECT
 
  public:
-  DefaultsDialogView(image::DefaultsDialog& model, QtUi& ui, QWidget* parent);
+  DefaultsDialogView(settings::DefaultsDialog& model, QtUi& ui, QWidget* parent);
 
   // Shows the settings and the edits of the model.
   void refresh();
@@ -28,7 +28,7 @@ class DefaultsDialogView final : public QDialog {
   // A line edit bound to a text of the model: typing writes the text, refresh() reads it.
   QLineEdit* boundEdit(std::string& text, QWidget* parent, int maxLength = 0);
 
-  image::DefaultsDialog& model_;
+  settings::DefaultsDialog& model_;
   std::vector<std::function<void()>> refreshers_;
 };
 

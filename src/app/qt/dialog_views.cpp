@@ -26,7 +26,7 @@ std::unique_ptr<QDialog> make(port::DialogModel& model, QtUi& ui, QWidget* paren
 // One line per dialog: the model's dialogId() and its view.
 constexpr std::pair<std::string_view, ViewFactory> kViews[] = {
     {"TSubFrameDialog", make<SubFrameDialogView, image::SubFrameDialog>},
-    {"TDefaultsDialog", make<DefaultsDialogView, image::DefaultsDialog>},
+    {"TDefaultsDialog", make<DefaultsDialogView, settings::DefaultsDialog>},
     {"TColourDialog", make<ColourDialogView, colour::TColourDialog>},
     {"TSingleFilterDialog", make<SingleFilterDialogView, colour::SingleFilterDialog>},
     {"TNormalStretchDialog", make<NormalStretchView, process::NormalStretchDialog>},

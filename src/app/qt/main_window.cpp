@@ -32,13 +32,13 @@
 namespace nvk::app::qt {
 namespace {
 
-QColor backgroundColour(image::WindowBackground background) {
+QColor backgroundColour(settings::WindowBackground background) {
   switch (background) {
-    case image::WindowBackground::Grey:
+    case settings::WindowBackground::Grey:
       return {90, 90, 90};
-    case image::WindowBackground::Red:
+    case settings::WindowBackground::Red:
       return {120, 40, 40};
-    case image::WindowBackground::LightGrey:
+    case settings::WindowBackground::LightGrey:
       break;
   }
   return {192, 192, 192};
@@ -167,7 +167,7 @@ void TNVK_K7LQWindow::updateCommandStates() {
     if (action->isCheckable()) action->setChecked(isCommandChecked(command, context_));
   }
   if (fullSizeButton_ != nullptr) fullSizeButton_->setChecked(!program_.halfSizeDisplay);
-  const bool drive = program_.settings.guideOutputMode != image::GuideOutputMode::None;
+  const bool drive = program_.settings.guideOutputMode != settings::GuideOutputMode::None;
   telescopeButton_->setVisible(drive);
   telescopeButton_->setEnabled(actions_.at(cmd::kTelescopeControl)->isEnabled());
   if (toolWindows_) toolWindows_->sync();

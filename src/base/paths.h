@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace nvk::core {
+namespace nvk::base {
 
 // Where the program keeps its files. The drive "c:" of the program's classic paths is the data
 // root; "c:\autosave" in any spelling is the one folder <root>/autosave.
@@ -33,4 +33,4 @@ class ProgramPaths {
 // True when `text` starts with a drive letter and a colon ("c:", "D:\x").
 bool hasDriveLetter(std::string_view text);
 
-}  // namespace nvk::core
+}  // namespace nvk::base

@@ -1,9 +1,9 @@
-#include "core/paths.h"
+#include "base/paths.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace nvk::core {
+namespace nvk::base {
 namespace {
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -46,4 +46,4 @@ std::filesystem::path ProgramPaths::resolveAutosaveDirectory(std::string_view se
   return resolve(setting);
 }
 
-}  // namespace nvk::core
+}  // namespace nvk::base

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-namespace nvk::core {
+namespace nvk::base {
 
 // Which serial device each "PC Com Port" number (COM1..COM7) means on this machine. Kept as a
 // small text file in the data root, one "COMn=/dev/..." line per port.
@@ -28,4 +28,4 @@ class ComPortMap {
   std::array<std::string, kPorts> devices_;
 };
 
-}  // namespace nvk::core
+}  // namespace nvk::base

@@ -1,12 +1,12 @@
-#include "image/defaults_dialog.h"
+#include "settings/defaults_dialog.h"
 
 #include <optional>
 
-#include "app/messages.h"
-#include "image/settings_file.h"
+#include "base/messages.h"
 #include "port/dialog_controls.h"
+#include "settings/settings_file.h"
 
-namespace nvk::image {
+namespace nvk::settings {
 namespace {
 
 constexpr int kInvalidDirectoryMessage = 52;
@@ -20,7 +20,7 @@ std::optional<std::string> normaliseAutosaveDirectory(std::string_view typed) {
   while (!text.empty() && text.back() == ' ')
     text.pop_back();
   if (text.empty()) return std::string();
-  if (core::hasDriveLetter(text)) {
+  if (base::hasDriveLetter(text)) {
     // This machine has one drive, the data root.
     if (text[0] != 'c' && text[0] != 'C') return std::nullopt;
     if (text.size() == 2) text += '\\';
@@ -32,7 +32,7 @@ std::optional<std::string> normaliseAutosaveDirectory(std::string_view typed) {
   return "c:\\" + text;
 }
 
-bool autosaveDirectoryUsable(const core::ProgramPaths& paths, std::string_view setting) {
+bool autosaveDirectoryUsable(const base::ProgramPaths& paths, std::string_view setting) {
   const auto folder = paths.resolveAutosaveDirectory(setting);
   std::error_code ec;
   if (std::filesystem::is_directory(folder, ec)) return true;
@@ -40,8 +40,8 @@ bool autosaveDirectoryUsable(const core::ProgramPaths& paths, std::string_view s
   return !ec && std::filesystem::is_directory(folder, ec);
 }
 
-DefaultsDialog::DefaultsDialog(Settings& settings, FitsHeaderInfo& fits,
-                               const core::ProgramPaths& paths, core::ComPortMap& comPorts,
+DefaultsDialog::DefaultsDialog(Settings& settings, image::FitsHeaderInfo& fits,
+                               const base::ProgramPaths& paths, base::ComPortMap& comPorts,
                                port::Ui& ui)
     : settings_(settings), fits_(fits), paths_(paths), comPorts_(comPorts), ui_(ui) {
   fillEdits();
@@ -49,7 +49,7 @@ DefaultsDialog::DefaultsDialog(Settings& settings, FitsHeaderInfo& fits,
 
 void DefaultsDialog::open() {
   if (loadSettings(paths_.settingsFile(), settings_, fits_, ui_) != SettingsStatus::Ok) {
-    app::ShowMessage(ui_, kSettingsLoadFailedMessage);
+    base::ShowMessage(ui_, kSettingsLoadFailedMessage);
   }
   fillEdits();
 }
@@ -71,7 +71,7 @@ void DefaultsDialog::fillEdits() {
   autosaveDirEdit =
       settings_.autosaveDirectory.empty() ? "c:\\AUTOSAVE" : settings_.autosaveDirectory;
   pcComPortEdit = std::to_string(settings_.pcComPort + 1);
-  for (int i = 0; i < core::ComPortMap::kPorts; ++i) {
+  for (int i = 0; i < base::ComPortMap::kPorts; ++i) {
     comPortDeviceEdits[static_cast<std::size_t>(i)] = comPorts_.device(i + 1);
   }
 }
@@ -174,7 +174,7 @@ void DefaultsDialog::setFilterDetails() {
 bool DefaultsDialog::setAutosaveDir() {
   const auto normalised = normaliseAutosaveDirectory(autosaveDirEdit);
   if (!normalised || !autosaveDirectoryUsable(paths_, *normalised)) {
-    app::ShowMessage(ui_, kInvalidDirectoryMessage);
+    base::ShowMessage(ui_, kInvalidDirectoryMessage);
     return false;
   }
   // "c:\AUTOSAVE" itself is the default and is stored as empty.
@@ -186,7 +186,7 @@ bool DefaultsDialog::setAutosaveDir() {
 
 bool DefaultsDialog::setPcComPort() {
   const auto number = port::wholeNumber(pcComPortEdit);
-  if (!number || *number < 1 || *number > core::ComPortMap::kPorts) {
+  if (!number || *number < 1 || *number > base::ComPortMap::kPorts) {
     ui_.beep();
     pcComPortEdit = std::to_string(settings_.pcComPort + 1);
     return false;
@@ -198,15 +198,15 @@ bool DefaultsDialog::setPcComPort() {
 bool DefaultsDialog::saveChanges() {
   if (!setAutosaveDir()) return false;
   setSlewValues();
-  for (int i = 0; i < core::ComPortMap::kPorts; ++i) {
+  for (int i = 0; i < base::ComPortMap::kPorts; ++i) {
     const std::string& device = comPortDeviceEdits[static_cast<std::size_t>(i)];
     if (!device.empty()) comPorts_.setDevice(i + 1, device);
   }
   if (saveSettings(paths_.settingsFile(), settings_, fits_) != SettingsStatus::Ok ||
       !comPorts_.save(paths_.comPortMapFile())) {
-    app::ShowMessage(ui_, kSettingsSaveFailedMessage);
+    base::ShowMessage(ui_, kSettingsSaveFailedMessage);
   }
   return true;
 }
 
-}  // namespace nvk::image
+}  // namespace nvk::settings

@@ -1,8 +1,8 @@
-#include "core/paths.h"
+#include "base/paths.h"
 
 #include <gtest/gtest.h>
 
-namespace nvk::core {
+namespace nvk::base {
 namespace {
 
 TEST(ProgramPathsTest, ClassicDrivePathsLieUnderTheDataRoot) {
@@ -27,4 +27,4 @@ TEST(ProgramPathsTest, DriveLetters) {
 }
 
 }  // namespace
-}  // namespace nvk::core
+}  // namespace nvk::base

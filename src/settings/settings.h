@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace nvk::image {
+namespace nvk::settings {
 
 // The letters sent to the mount for each direction key; a swap exchanges a pair.
 struct DirectionLetters {
@@ -44,8 +44,8 @@ struct GuideParameters {
 };
 
 // The program-wide settings. Everything the settings file stores lives here or in
-// FitsHeaderInfo (the observer's FITS texts, the optics and the UT offset); the fields marked
-// "session" are kept for the run only.
+// image::FitsHeaderInfo (the observer's FITS texts, the optics and the UT offset); the fields
+// marked "session" are kept for the run only.
 struct Settings {
   static constexpr int kMaxFilters = 8;
   static constexpr int kDefaultFilterCount = 7;
@@ -135,4 +135,4 @@ struct Settings {
   int guiderTrainingSeconds = 2;  // 1, 2, 4 or 8
 };
 
-}  // namespace nvk::image
+}  // namespace nvk::settings

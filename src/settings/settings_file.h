@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "image/fits_header_info.h"
-#include "image/settings.h"
 #include "port/ui.h"
+#include "settings/settings.h"
 
-namespace nvk::image {
+namespace nvk::settings {
 
 // Results of loading and saving the settings file.
 enum class SettingsStatus : int { Ok = 0, LoadFailed = 2, SaveFailed = 3 };
@@ -37,21 +37,22 @@ struct SettingsDecode {
 };
 
 // The settings file, byte for byte.
-std::vector<std::uint8_t> encodeSettings(const Settings& settings, const FitsHeaderInfo& fits);
+std::vector<std::uint8_t> encodeSettings(const Settings& settings,
+                                         const image::FitsHeaderInfo& fits);
 // Reads fields in order from `bytes` into the settings. A field that fails its check keeps the
 // value it had and the reading goes on; the fields after a short end keep theirs.
 SettingsDecode decodeSettings(std::span<const std::uint8_t> bytes, Settings& settings,
-                              FitsHeaderInfo& fits);
+                              image::FitsHeaderInfo& fits);
 
 // Writes the settings file: the folder is created if needed, the bytes go to a temporary file
 // beside it that is then renamed over the old one, so a failed save leaves the old file whole.
 SettingsStatus saveSettings(const std::filesystem::path& file, const Settings& settings,
-                            const FitsHeaderInfo& fits);
+                            const image::FitsHeaderInfo& fits);
 // Loads the settings file. When its folder does not exist yet it is created and a file is
 // written from the current values. A bad comm port byte shows a notice and loading goes on; a
 // file whose checked fields held bad values is rewritten from the repaired values.
 SettingsStatus loadSettings(const std::filesystem::path& file, Settings& settings,
-                            FitsHeaderInfo& fits, port::Ui& ui);
+                            image::FitsHeaderInfo& fits, port::Ui& ui);
 
 // One line per field of `bytes`, "NN name = value", exactly as the file holds them (a short file
 // prints the fields it has). Returns false when the file ends early.
@@ -60,9 +61,9 @@ bool printSettingsFields(std::span<const std::uint8_t> bytes, std::ostream& out)
 // Sets the field called `name` from its text form, with the checks of the defaults dialog.
 // Returns an empty string on success, else the reason.
 std::string setSettingsField(std::string_view name, std::string_view value, Settings& settings,
-                             FitsHeaderInfo& fits);
+                             image::FitsHeaderInfo& fits);
 
 // The field names, in file order (second copies of the automatic-processing choices end in 2).
 std::vector<std::string> settingsFieldNames();
 
-}  // namespace nvk::image
+}  // namespace nvk::settings

@@ -1,12 +1,12 @@
-#include "core/com_port_map.h"
+#include "base/com_port_map.h"
 
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-#include "core/atomic_file.h"
+#include "base/atomic_file.h"
 
-namespace nvk::core {
+namespace nvk::base {
 
 ComPortMap::ComPortMap() {
   for (int i = 0; i < kPorts; ++i)
@@ -44,4 +44,4 @@ bool ComPortMap::save(const std::filesystem::path& file) const {
   return replaceFile(file, out.str());
 }
 
-}  // namespace nvk::core
+}  // namespace nvk::base

@@ -1,4 +1,4 @@
-#include "image/settings_file.h"
+#include "settings/settings_file.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,10 +10,10 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/messages.h"
-#include "core/atomic_file.h"
+#include "base/atomic_file.h"
+#include "base/messages.h"
 
-namespace nvk::image {
+namespace nvk::settings {
 namespace {
 
 // How an i16 field is checked. `lo`..`hi` is the range the program accepts; what happens
@@ -100,7 +100,7 @@ std::string inQuotes(std::string_view s) {
 // The layout of the settings file, written once and walked by four visitors: the encoder, the
 // decoder, the printer and the setter. Each call is one field, in file order.
 template <typename V>
-void layout(V& v, Settings& s, FitsHeaderInfo& f) {
+void layout(V& v, Settings& s, image::FitsHeaderInfo& f) {
   v.u16(1, "autosaveCounter", s.autosaveCounter);
   v.i16(2, "utOffsetHours", f.utOffsetHours, I16Rule{-11, 11});
   v.comPort(3, "telescopeComPort", s.telescopePortIndex);
@@ -720,17 +720,18 @@ class NameCollector {
 
 }  // namespace
 
-std::vector<std::uint8_t> encodeSettings(const Settings& settings, const FitsHeaderInfo& fits) {
+std::vector<std::uint8_t> encodeSettings(const Settings& settings,
+                                         const image::FitsHeaderInfo& fits) {
   // The layout walks mutable references; the encoder only reads them.
   Settings s = settings;
-  FitsHeaderInfo f = fits;
+  image::FitsHeaderInfo f = fits;
   Encoder encoder;
   layout(encoder, s, f);
   return std::move(encoder.bytes);
 }
 
 SettingsDecode decodeSettings(std::span<const std::uint8_t> bytes, Settings& settings,
-                              FitsHeaderInfo& fits) {
+                              image::FitsHeaderInfo& fits) {
   Decoder decoder(bytes);
   layout(decoder, settings, fits);
   decoder.finish();
@@ -738,16 +739,16 @@ SettingsDecode decodeSettings(std::span<const std::uint8_t> bytes, Settings& set
 }
 
 SettingsStatus saveSettings(const std::filesystem::path& file, const Settings& settings,
-                            const FitsHeaderInfo& fits) {
+                            const image::FitsHeaderInfo& fits) {
   std::error_code ec;
   std::filesystem::create_directories(file.parent_path(), ec);  // failure shows at the write
 
-  return core::replaceFile(file, encodeSettings(settings, fits)) ? SettingsStatus::Ok
+  return base::replaceFile(file, encodeSettings(settings, fits)) ? SettingsStatus::Ok
                                                                  : SettingsStatus::SaveFailed;
 }
 
 SettingsStatus loadSettings(const std::filesystem::path& file, Settings& settings,
-                            FitsHeaderInfo& fits, port::Ui& ui) {
+                            image::FitsHeaderInfo& fits, port::Ui& ui) {
   std::error_code ec;
   if (!std::filesystem::is_directory(file.parent_path(), ec)) {
     std::filesystem::create_directories(file.parent_path(), ec);
@@ -762,7 +763,7 @@ SettingsStatus loadSettings(const std::filesystem::path& file, Settings& setting
   in.close();
 
   const SettingsDecode decoded = decodeSettings(bytes, settings, fits);
-  if (decoded.badCommPort) ui.showMessage(app::kMessageTitle, kCommPortNotice);
+  if (decoded.badCommPort) ui.showMessage(base::kMessageTitle, kCommPortNotice);
   // A short file keeps what it had; it is reported and left as it is.
   if (!decoded.complete) return SettingsStatus::LoadFailed;
   if (decoded.needsRepair) return saveSettings(file, settings, fits);
@@ -772,13 +773,13 @@ SettingsStatus loadSettings(const std::filesystem::path& file, Settings& setting
 bool printSettingsFields(std::span<const std::uint8_t> bytes, std::ostream& out) {
   Printer printer(bytes, out);
   Settings s;
-  FitsHeaderInfo f;
+  image::FitsHeaderInfo f;
   layout(printer, s, f);
   return printer.complete();
 }
 
 std::string setSettingsField(std::string_view name, std::string_view value, Settings& settings,
-                             FitsHeaderInfo& fits) {
+                             image::FitsHeaderInfo& fits) {
   Setter setter(name, value);
   layout(setter, settings, fits);
   if (!setter.found) return "no setting is called '" + std::string(name) + "'";
@@ -788,9 +789,9 @@ std::string setSettingsField(std::string_view name, std::string_view value, Sett
 std::vector<std::string> settingsFieldNames() {
   NameCollector collector;
   Settings s;
-  FitsHeaderInfo f;
+  image::FitsHeaderInfo f;
   layout(collector, s, f);
   return collector.names;
 }
 
-}  // namespace nvk::image
+}  // namespace nvk::settings

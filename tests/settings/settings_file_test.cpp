@@ -1,4 +1,4 @@
-#include "image/settings_file.h"
+#include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <functional>
 #include <sstream>
 
-#include "core/atomic_file.h"
+#include "base/atomic_file.h"
 #include "port/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -36,7 +36,7 @@ std::string padded(std::string s, std::size_t width, char fill = ' ') {
 // Every field of the file away from its default, written out by hand: the field number, its
 // bytes, and the value that gives them (none for the second copies of fields 19 to 27 and for
 // field 39, which is always written 'n').
-using S = Settings;
+using S = settings::Settings;
 using F = FitsHeaderInfo;
 struct Field {
   int number;
@@ -52,19 +52,20 @@ std::vector<Field> distinctFile() {
       {4, le16(77), [](S& s, F&) { s.reserved4 = 77; }},
       {5, le16(13), [](S& s, F&) { s.guideStarMaskRadius = 13; }},
       {6, le16(-2), [](S& s, F&) { s.reserved6 = -2; }},
-      {7, "r", [](S& s, F&) { s.windowBackground = WindowBackground::Red; }},
+      {7, "r", [](S& s, F&) { s.windowBackground = settings::WindowBackground::Red; }},
       {8, "1", [](S& s, F&) { s.focusOneSecondDelay = true; }},
       {9, le16(12), [](S& s, F&) { s.mainGuide.raRate = 12; }},
       {10, le16(13), [](S& s, F&) { s.mainGuide.decRate = 13; }},
       {11, le16(25), [](S& s, F&) { s.mainGuide.raBacklash = 25; }},
       {12, le16(7), [](S& s, F&) { s.mainGuide.decBacklash = 7; }},
       {13, "1", [](S& s, F&) { s.ignoreDriftBelowAccuracy = true; }},
-      {14, "b", [](S& s, F&) { s.guideOutputMode = GuideOutputMode::AutoguiderSocket; }},
+      {14, "b", [](S& s, F&) { s.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket; }},
       {15, "1", [](S& s, F&) { s.reservedFlag15 = true; }},
       {16, le16(4), [](S& s, F&) { s.mainGuide.raHysteresis = 4; }},
       {17, le16(19), [](S& s, F&) { s.mainGuide.decHysteresis = 19; }},
       // The letters of the north, south, east and west keys.
-      {18, "snwe", [](S& s, F&) { s.directionLetters = DirectionLetters('w', 'e', 's', 'n'); }},
+      {18, "snwe",
+       [](S& s, F&) { s.directionLetters = settings::DirectionLetters('w', 'e', 's', 'n'); }},
       {19, "y", [](S& s, F&) { s.autoWeakStretch = true; }},
       {20, "y", [](S& s, F&) { s.autoStrongStretch = true; }},
       {21, "y", [](S& s, F&) { s.autoUserStretch = true; }},
@@ -133,14 +134,14 @@ std::vector<Field> distinctFile() {
       {73, le16(24), [](S& s, F&) { s.aoLatestGainLeftRight = 24; }},
       {74, "y", [](S& s, F&) { s.aoPulseMode = true; }},
       {75, le16(1), [](S& s, F&) { s.serialRoute = 1; }},
-      {76, "A", [](S& s, F&) { s.guidingMode = GuidingMode::AoUnit; }},
-      {77, "sn", [](S& s, F&) { s.aoUpDownLetters = LetterPair('s', 'n'); }},
-      {78, "we", [](S& s, F&) { s.aoLeftRightLetters = LetterPair('w', 'e'); }},
+      {76, "A", [](S& s, F&) { s.guidingMode = settings::GuidingMode::AoUnit; }},
+      {77, "sn", [](S& s, F&) { s.aoUpDownLetters = settings::LetterPair('s', 'n'); }},
+      {78, "we", [](S& s, F&) { s.aoLeftRightLetters = settings::LetterPair('w', 'e'); }},
       {79, "y", [](S& s, F&) { s.aoAvailable = true; }},
       {80, "y", [](S& s, F&) { s.aoHalfRate = true; }},
       {81, le16(4), [](S& s, F&) { s.pcComPort = 4; }},
-      {82, "SN", [](S& s, F&) { s.mountNorthSouthLetters = LetterPair('S', 'N'); }},
-      {83, "WT", [](S& s, F&) { s.mountEastWestLetters = LetterPair('W', 'T'); }},
+      {82, "SN", [](S& s, F&) { s.mountNorthSouthLetters = settings::LetterPair('S', 'N'); }},
+      {83, "WT", [](S& s, F&) { s.mountEastWestLetters = settings::LetterPair('W', 'T'); }},
       {84, "y", [](S& s, F&) { s.guideHeadBin2x2 = true; }},
       {85, "y", [](S& s, F&) { s.guideHeadClear = true; }},
       {86, "y", [](S& s, F&) { s.noNorthCorrections = true; }},
@@ -154,7 +155,7 @@ std::vector<Field> distinctFile() {
 }
 
 // A settings record with every field away from its default.
-void makeDistinct(Settings& s, FitsHeaderInfo& f) {
+void makeDistinct(settings::Settings& s, FitsHeaderInfo& f) {
   for (const Field& field : distinctFile()) {
     if (field.set) field.set(s, f);
   }
@@ -185,10 +186,10 @@ std::string readFile(const std::filesystem::path& p) {
 }
 
 TEST(SettingsFileTest, EveryFieldAtItsOffset) {
-  Settings s;
+  settings::Settings s;
   FitsHeaderInfo f;
   makeDistinct(s, f);
-  const std::string file = asString(encodeSettings(s, f));
+  const std::string file = asString(settings::encodeSettings(s, f));
   ASSERT_EQ(file.size(), 1436u);
 
   const auto pieces = distinctFile();
@@ -208,26 +209,26 @@ TEST(SettingsFileTest, EveryFieldAtItsOffset) {
 }
 
 TEST(SettingsFileTest, RoundTripRestoresEveryValue) {
-  Settings s;
+  settings::Settings s;
   FitsHeaderInfo f;
   makeDistinct(s, f);
-  const auto bytes = encodeSettings(s, f);
-  Settings back;
+  const auto bytes = settings::encodeSettings(s, f);
+  settings::Settings back;
   FitsHeaderInfo fitsBack;
-  const SettingsDecode d = decodeSettings(bytes, back, fitsBack);
+  const settings::SettingsDecode d = settings::decodeSettings(bytes, back, fitsBack);
   EXPECT_TRUE(d.complete);
   EXPECT_FALSE(d.needsRepair);
-  EXPECT_EQ(encodeSettings(back, fitsBack), bytes);
+  EXPECT_EQ(settings::encodeSettings(back, fitsBack), bytes);
 }
 
 TEST(SettingsFileTest, SubstitutesWhenSaving) {
-  Settings s;
+  settings::Settings s;
   FitsHeaderInfo f;
   s.mainGuide = {55, 60, 55, 55, 55, 55};
   s.guiderGuide = {50, 50, 50, 50, 50, 50};
   s.aoLatestGainUpDown = 99;
   s.unsignedFits = true;
-  const std::string file = asString(encodeSettings(s, f));
+  const std::string file = asString(settings::encodeSettings(s, f));
   EXPECT_EQ(file.substr(13, 2), le16(10));  // main RA rate
   EXPECT_EQ(file.substr(15, 2), le16(10));  // main Dec rate
   EXPECT_EQ(file.substr(17, 2), le16(10));  // main RA backlash
@@ -250,9 +251,9 @@ TEST(SettingsFileTest, CardValuesEndAtTheApostropheAndTextCardsJoin) {
   for (int c = 0; c < 4; ++c) {
     file.replace(history + c * 80, 80, "HISTORY = '" + std::string(68, 'a' + c) + "'");
   }
-  Settings s;
+  settings::Settings s;
   FitsHeaderInfo f;
-  decodeSettings(asBytes(file), s, f);
+  settings::decodeSettings(asBytes(file), s, f);
   EXPECT_EQ(f.object, "NGC 7000");
   EXPECT_EQ(f.historyText, std::string(68, 'a') + std::string(68, 'b') + std::string(68, 'c') +
                                std::string(51, 'd'));
@@ -263,9 +264,9 @@ TEST(SettingsFileTest, OlderFileWithoutField28ReadsAShortObjectCard) {
   std::string file = joined(distinctFile());
   file.erase(44, 1);  // drop field 28: the object card now starts at 44 and is read as 79 bytes
   ASSERT_EQ(file[44], 'O');
-  Settings s;
+  settings::Settings s;
   FitsHeaderInfo f;
-  const SettingsDecode d = decodeSettings(asBytes(file), s, f);
+  const settings::SettingsDecode d = settings::decodeSettings(asBytes(file), s, f);
   EXPECT_FALSE(s.reservedFlag28);
   // Field 28 took the 'O' and field 29 the next 79 bytes, so the fields after it line up.
   EXPECT_EQ(f.telescope, "C14");
@@ -278,18 +279,19 @@ class SettingsLoadTest : public ::testing::Test {
   test::TempDir root;
   std::filesystem::path file = root.path() / "autosave" / "NVK_K7LQ.ini";
   port::ScriptedUi ui;
-  Settings s;
+  settings::Settings s;
   FitsHeaderInfo f;
 };
 
 TEST_F(SettingsLoadTest, MissingFolderIsCreatedWithAFreshFile) {
-  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::Ok);
-  EXPECT_EQ(readFile(file), asString(encodeSettings(Settings{}, FitsHeaderInfo{})));
+  EXPECT_EQ(settings::loadSettings(file, s, f, ui), settings::SettingsStatus::Ok);
+  EXPECT_EQ(readFile(file),
+            asString(settings::encodeSettings(settings::Settings{}, FitsHeaderInfo{})));
 }
 
 TEST_F(SettingsLoadTest, MissingFileInExistingFolderFails) {
   std::filesystem::create_directories(file.parent_path());
-  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::LoadFailed);
+  EXPECT_EQ(settings::loadSettings(file, s, f, ui), settings::SettingsStatus::LoadFailed);
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 
@@ -302,7 +304,7 @@ TEST_F(SettingsLoadTest, FileEndingAfterField55KeepsTheRest) {
   writeFile(file, file55);
   s.colourSaturation = 4;
   s.padFits = true;
-  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::LoadFailed);
+  EXPECT_EQ(settings::loadSettings(file, s, f, ui), settings::SettingsStatus::LoadFailed);
   EXPECT_TRUE(s.pixelOffset);         // field 55 read
   EXPECT_EQ(s.filterCount, 5);        // field 52 read
   EXPECT_EQ(s.colourSaturation, 4);   // field 60 kept its value
@@ -314,7 +316,7 @@ TEST_F(SettingsLoadTest, BadCommPortIsReportedAndLoadingGoesOn) {
   std::string bytes = joined(distinctFile());
   bytes[4] = '3';
   writeFile(file, bytes);
-  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::Ok);
+  EXPECT_EQ(settings::loadSettings(file, s, f, ui), settings::SettingsStatus::Ok);
   ASSERT_EQ(ui.messages().size(), 1u);
   EXPECT_EQ(ui.messages()[0].title, "NVK_K7LQ_USB");
   EXPECT_EQ(ui.messages()[0].text, "Failed to read comm port value");
@@ -340,7 +342,7 @@ TEST_P(SettingsRepairTest, BadValueKeepsPreviousAndLaterFieldsSurvive) {
   bytes.replace(b.offset, b.bad.size(), b.bad);
   writeFile(file, bytes);
 
-  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::Ok);
+  EXPECT_EQ(settings::loadSettings(file, s, f, ui), settings::SettingsStatus::Ok);
   // Everything after the bad field survives (the last fields of the file are all non-default).
   EXPECT_EQ(s.guideAccuracy, 500);
   EXPECT_TRUE(s.forceMaxCooling);
@@ -351,7 +353,8 @@ TEST_P(SettingsRepairTest, BadValueKeepsPreviousAndLaterFieldsSurvive) {
   // file itself where the field's other copy, read later or earlier, holds the good value.
   std::string expected = joined(distinctFile());
   if (!b.otherCopyHoldsIt) {
-    const std::string defaults = asString(encodeSettings(Settings{}, FitsHeaderInfo{}));
+    const std::string defaults =
+        asString(settings::encodeSettings(settings::Settings{}, FitsHeaderInfo{}));
     expected.replace(b.offset, b.bad.size(), defaults.substr(b.offset, b.bad.size()));
   }
   EXPECT_EQ(readFile(file), expected);
@@ -378,12 +381,12 @@ TEST_F(SettingsLoadTest, MainRaBacklash31KeepsEveryLaterField) {
   bytes.replace(17, 2, le16(31));
   writeFile(file, bytes);
   s.mainGuide.raBacklash = 3;
-  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::Ok);
+  EXPECT_EQ(settings::loadSettings(file, s, f, ui), settings::SettingsStatus::Ok);
   EXPECT_EQ(s.mainGuide.raBacklash, 3);
   EXPECT_EQ(s.mainGuide.decBacklash, 7);
-  Settings reloaded;
+  settings::Settings reloaded;
   FitsHeaderInfo reloadedFits;
-  EXPECT_EQ(loadSettings(file, reloaded, reloadedFits, ui), SettingsStatus::Ok);
+  EXPECT_EQ(settings::loadSettings(file, reloaded, reloadedFits, ui), settings::SettingsStatus::Ok);
   EXPECT_EQ(reloaded.mainGuide.raBacklash, 3);
   EXPECT_EQ(reloaded.filterNames[4], "Ha12345");
   EXPECT_EQ(reloaded.aoLatestGainLeftRight, 24);
@@ -396,7 +399,7 @@ TEST_F(SettingsLoadTest, SaturationOutOfRangeBecomes3AndUnsignedReadsFalse) {
   bytes[1181] = 'y';
   writeFile(file, bytes);
   s.unsignedFits = true;
-  EXPECT_EQ(loadSettings(file, s, f, ui), SettingsStatus::Ok);
+  EXPECT_EQ(settings::loadSettings(file, s, f, ui), settings::SettingsStatus::Ok);
   EXPECT_EQ(s.colourSaturation, 3);
   EXPECT_FALSE(s.unsignedFits);
   EXPECT_EQ(readFile(file), bytes);  // not a repair: the file stays as it was
@@ -406,23 +409,25 @@ TEST_F(SettingsLoadTest, FailedSaveLeavesThePreviousFileWhole) {
   const std::string good = joined(distinctFile());
   writeFile(file, good);
   // The temporary file cannot be created: a folder stands in its place.
-  std::filesystem::create_directories(core::temporaryPathFor(file));
-  EXPECT_EQ(saveSettings(file, Settings{}, FitsHeaderInfo{}), SettingsStatus::SaveFailed);
+  std::filesystem::create_directories(base::temporaryPathFor(file));
+  EXPECT_EQ(settings::saveSettings(file, settings::Settings{}, FitsHeaderInfo{}),
+            settings::SettingsStatus::SaveFailed);
   EXPECT_EQ(readFile(file), good);
 }
 
 TEST_F(SettingsLoadTest, FailedRenameLeavesNoTemporaryFile) {
   // The target itself is a folder: the rename fails.
   std::filesystem::create_directories(file / "x");
-  EXPECT_EQ(saveSettings(file, Settings{}, FitsHeaderInfo{}), SettingsStatus::SaveFailed);
-  EXPECT_FALSE(std::filesystem::exists(core::temporaryPathFor(file)));
+  EXPECT_EQ(settings::saveSettings(file, settings::Settings{}, FitsHeaderInfo{}),
+            settings::SettingsStatus::SaveFailed);
+  EXPECT_FALSE(std::filesystem::exists(base::temporaryPathFor(file)));
 }
 
 TEST(SettingsPrintTest, PrintsExactlyWhatTheFileHolds) {
   std::string bytes = joined(distinctFile());
   bytes[1385] = 'n';  // field 57, the second copy of the weak stretch, differs from 19
   std::ostringstream out;
-  EXPECT_TRUE(printSettingsFields(asBytes(bytes), out));
+  EXPECT_TRUE(settings::printSettingsFields(asBytes(bytes), out));
   std::vector<std::string> lines;
   std::istringstream in(out.str());
   for (std::string line; std::getline(in, line);)
@@ -470,11 +475,12 @@ TEST(SettingsSetTest, ChecksLikeTheDialog) {
                            "aoDefaultGainUpDown=-1",
                            "pcComPort=7",
                            "autosaveCounter=65536"};
-  Settings s;
+  settings::Settings s;
   FitsHeaderInfo f;
   const auto set = [&](std::string_view assignment) {
     const auto equals = assignment.find('=');
-    return setSettingsField(assignment.substr(0, equals), assignment.substr(equals + 1), s, f);
+    return settings::setSettingsField(assignment.substr(0, equals), assignment.substr(equals + 1),
+                                      s, f);
   };
   for (const char* a : refused)
     EXPECT_NE(set(a), "") << a;
@@ -484,15 +490,15 @@ TEST(SettingsSetTest, ChecksLikeTheDialog) {
   EXPECT_EQ(s.mainGuide.raHysteresis, 20);  // capped
   EXPECT_EQ(s.filterCount, 7);              // outside 1..8
   EXPECT_EQ(s.guideStarMaskRadius, 11);
-  EXPECT_EQ(s.guideOutputMode, GuideOutputMode::Lx200);
-  EXPECT_EQ(s.directionLetters, (DirectionLetters{'w', 'e', 'n', 's'}));
+  EXPECT_EQ(s.guideOutputMode, settings::GuideOutputMode::Lx200);
+  EXPECT_EQ(s.directionLetters, (settings::DirectionLetters{'w', 'e', 'n', 's'}));
   EXPECT_EQ(s.filterNames[1], "G");
   EXPECT_EQ(s.filterNames[3], "");
   EXPECT_FALSE(s.padFits);
   EXPECT_EQ(f.object, "M 42");
   EXPECT_EQ(f.aperture, 8.5);
   EXPECT_EQ(s.guiderRaAngle, -360);
-  EXPECT_EQ(settingsFieldNames().size(), 92u);
+  EXPECT_EQ(settings::settingsFieldNames().size(), 92u);
 }
 
 }  // namespace

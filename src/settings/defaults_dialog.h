@@ -6,13 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "core/com_port_map.h"
-#include "core/paths.h"
+#include "base/com_port_map.h"
+#include "base/paths.h"
 #include "image/fits_header_info.h"
-#include "image/settings.h"
 #include "port/ui.h"
+#include "settings/settings.h"
 
-namespace nvk::image {
+namespace nvk::settings {
 
 // "Set Program Defaults": every control acts on the settings in memory at once; "Save Changes"
 // takes over the autosave folder and the slew values and writes the settings file.
@@ -25,8 +25,8 @@ class DefaultsDialog final : public port::DialogModel {
   static constexpr int kMaxHysteresis = 20;
   static constexpr std::size_t kMaxDirectoryChars = 78;
 
-  DefaultsDialog(Settings& settings, FitsHeaderInfo& fits, const core::ProgramPaths& paths,
-                 core::ComPortMap& comPorts, port::Ui& ui);
+  DefaultsDialog(Settings& settings, image::FitsHeaderInfo& fits, const base::ProgramPaths& paths,
+                 base::ComPortMap& comPorts, port::Ui& ui);
 
   std::string_view dialogId() const override { return "TDefaultsDialog"; }
   std::string title() const override { return "Set Program Defaults"; }
@@ -97,7 +97,7 @@ class DefaultsDialog final : public port::DialogModel {
   bool setPcComPort();
 
   // The serial device of each PC COM port, edited in place; saved by "Save Changes".
-  std::array<std::string, core::ComPortMap::kPorts> comPortDeviceEdits;
+  std::array<std::string, base::ComPortMap::kPorts> comPortDeviceEdits;
 
   // --- closing ---
   // "Save Changes": applies the folder and the slew values; closes (true) only with a valid
@@ -115,9 +115,9 @@ class DefaultsDialog final : public port::DialogModel {
   void applySlewColumn(const SlewEdits& edits, GuideParameters& guide);
 
   Settings& settings_;
-  FitsHeaderInfo& fits_;
-  const core::ProgramPaths& paths_;
-  core::ComPortMap& comPorts_;
+  image::FitsHeaderInfo& fits_;
+  const base::ProgramPaths& paths_;
+  base::ComPortMap& comPorts_;
   port::Ui& ui_;
   bool usbFilterWheelFound_ = false;
 };
@@ -128,6 +128,6 @@ class DefaultsDialog final : public port::DialogModel {
 std::optional<std::string> normaliseAutosaveDirectory(std::string_view typed);
 
 // Checks that the folder named by a normalised setting can be entered or created.
-bool autosaveDirectoryUsable(const core::ProgramPaths& paths, std::string_view setting);
+bool autosaveDirectoryUsable(const base::ProgramPaths& paths, std::string_view setting);
 
-}  // namespace nvk::image
+}  // namespace nvk::settings

@@ -1,11 +1,11 @@
-#include "image/defaults_dialog.h"
+#include "settings/defaults_dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "image/settings_file.h"
 #include "port/scripted_ui.h"
+#include "settings/settings_file.h"
 #include "support/temp_dir.h"
 
 namespace nvk::image {
@@ -14,20 +14,21 @@ namespace {
 class DefaultsDialogTest : public ::testing::Test {
  protected:
   test::TempDir root;
-  core::ProgramPaths paths{root.path()};
-  core::ComPortMap comPorts;
+  base::ProgramPaths paths{root.path()};
+  base::ComPortMap comPorts;
   port::ScriptedUi ui;
-  Settings settings;
+  settings::Settings settings;
   FitsHeaderInfo fits;
-  DefaultsDialog dialog{settings, fits, paths, comPorts, ui};
+  settings::DefaultsDialog dialog{settings, fits, paths, comPorts, ui};
 };
 
 TEST_F(DefaultsDialogTest, OpeningLoadsTheFileAndFillsTheEdits) {
-  Settings onDisk;
+  settings::Settings onDisk;
   onDisk.mainGuide.raRate = 17;
   onDisk.filterCount = 3;
   onDisk.autosaveCounter = 41;
-  ASSERT_EQ(saveSettings(paths.settingsFile(), onDisk, FitsHeaderInfo{}), SettingsStatus::Ok);
+  ASSERT_EQ(settings::saveSettings(paths.settingsFile(), onDisk, FitsHeaderInfo{}),
+            settings::SettingsStatus::Ok);
   dialog.open();
   EXPECT_EQ(settings.mainGuide.raRate, 17);
   EXPECT_EQ(dialog.mainEdits.raRate, "17");
@@ -49,8 +50,8 @@ TEST_F(DefaultsDialogTest, SlewValuesCapHysteresisAndRejectNonsense) {
   dialog.mainEdits = {"12", "0", "5", "x", "35", "20"};
   dialog.guiderEdits = {"3", "4", "6", "7", "21", "-1"};
   dialog.setSlewValues();
-  EXPECT_EQ(settings.mainGuide, (GuideParameters{12, 10, 5, 0, 20, 20}));
-  EXPECT_EQ(settings.guiderGuide, (GuideParameters{3, 4, 6, 7, 20, 0}));
+  EXPECT_EQ(settings.mainGuide, (settings::GuideParameters{12, 10, 5, 0, 20, 20}));
+  EXPECT_EQ(settings.guiderGuide, (settings::GuideParameters{3, 4, 6, 7, 20, 0}));
   // A Dec rate of 0, a backlash "x" and a hysteresis of -1 are refused with a beep each.
   EXPECT_EQ(ui.beeps(), 3);
   // The edits show what was taken.
@@ -118,8 +119,8 @@ TEST_F(DefaultsDialogTest, ChecksAndRadios) {
   int repaints = 0, coolings = 0;
   dialog.onBackgroundChanged = [&] { ++repaints; };
   dialog.onForceMaximumCooling = [&] { ++coolings; };
-  dialog.setWindowBackground(WindowBackground::Grey);
-  EXPECT_EQ(settings.windowBackground, WindowBackground::Grey);
+  dialog.setWindowBackground(settings::WindowBackground::Grey);
+  EXPECT_EQ(settings.windowBackground, settings::WindowBackground::Grey);
   EXPECT_EQ(repaints, 1);
   dialog.toggleForceMaximumCooling();
   dialog.toggleForceMaximumCooling();
@@ -127,7 +128,7 @@ TEST_F(DefaultsDialogTest, ChecksAndRadios) {
   EXPECT_EQ(coolings, 1);  // only turning it on
   dialog.toggleAoAvailable();
   EXPECT_TRUE(settings.aoAvailable);
-  EXPECT_EQ(settings.guidingMode, GuidingMode::AoUnit);
+  EXPECT_EQ(settings.guidingMode, settings::GuidingMode::AoUnit);
   dialog.toggleDoubleSlewTimes();
   EXPECT_EQ(settings.slewTimeFactor, 2);
   dialog.setGuideStarMaskRadius(10);
@@ -157,13 +158,14 @@ TEST_F(DefaultsDialogTest, SaveChangesWritesSettingsAndPortMap) {
   dialog.autosaveDirEdit = "night4";
   dialog.comPortDeviceEdits[0] = "/dev/ttyACM0";
   EXPECT_TRUE(dialog.saveChanges());
-  Settings back;
+  settings::Settings back;
   FitsHeaderInfo backFits;
   port::ScriptedUi quiet;
-  ASSERT_EQ(loadSettings(paths.settingsFile(), back, backFits, quiet), SettingsStatus::Ok);
+  ASSERT_EQ(settings::loadSettings(paths.settingsFile(), back, backFits, quiet),
+            settings::SettingsStatus::Ok);
   EXPECT_EQ(back.mainGuide.raRate, 33);
   EXPECT_EQ(back.autosaveDirectory, "c:\\night4");
-  core::ComPortMap ports;
+  base::ComPortMap ports;
   ASSERT_TRUE(ports.load(paths.comPortMapFile()));
   EXPECT_EQ(ports.device(1), "/dev/ttyACM0");
   EXPECT_EQ(ports.device(7), "/dev/ttyUSB6");
@@ -173,7 +175,7 @@ TEST(ComPortMapTest, DefaultsAndIgnoredLines) {
   test::TempDir root;
   const auto file = root.path() / "comports.txt";
   std::ofstream(file) << "COM2=/dev/ttyS1\nnonsense\nCOM9=/dev/x\nCOM3=\n";
-  core::ComPortMap ports;
+  base::ComPortMap ports;
   EXPECT_TRUE(ports.load(file));
   EXPECT_EQ(ports.device(1), "/dev/ttyUSB0");
   EXPECT_EQ(ports.device(2), "/dev/ttyS1");

@@ -4,7 +4,7 @@
 
 #include "port/ui.h"
 
-namespace nvk::app {
+namespace nvk::base {
 
 // Title of every message box of the program.
 inline constexpr std::string_view kMessageTitle = "NVK_K7LQ_USB";
@@ -22,4 +22,4 @@ void ShowMessage(port::Ui& ui, int code, std::string_view text = {});
 // A negative value is shown as "ERROR %d " and gives -1; any other value is returned unchanged.
 int ShowErrorCode(port::Ui& ui, int value);
 
-}  // namespace nvk::app
+}  // namespace nvk::base

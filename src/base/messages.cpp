@@ -1,10 +1,10 @@
-#include "app/messages.h"
+#include "base/messages.h"
 
 #include <algorithm>
 #include <array>
 #include <string>
 
-namespace nvk::app {
+namespace nvk::base {
 namespace {
 
 struct MessageEntry {
@@ -98,4 +98,4 @@ int ShowErrorCode(port::Ui& ui, int value) {
   return -1;
 }
 
-}  // namespace nvk::app
+}  // namespace nvk::base

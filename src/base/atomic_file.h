@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-namespace nvk::core {
+namespace nvk::base {
 
 // How much room the disk has for one save. Unlimited in the program; a test sets a limit to
 // play a full disk, so that a write fails part-way exactly as it would on a real one.
@@ -85,4 +85,4 @@ class InputFile {
   std::FILE* file_ = nullptr;
 };
 
-}  // namespace nvk::core
+}  // namespace nvk::base

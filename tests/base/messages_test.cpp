@@ -1,10 +1,10 @@
-#include "app/messages.h"
+#include "base/messages.h"
 
 #include <gtest/gtest.h>
 
 #include "port/scripted_ui.h"
 
-namespace nvk::app {
+namespace nvk::base {
 namespace {
 
 TEST(MessagesTest, CallerTextEmptyAndUnknownCodes) {
@@ -47,4 +47,4 @@ TEST(MessagesTest, ShowErrorCode) {
 }
 
 }  // namespace
-}  // namespace nvk::app
+}  // namespace nvk::base

@@ -1,8 +1,8 @@
-#include "core/atomic_file.h"
+#include "base/atomic_file.h"
 
 #include <system_error>
 
-namespace nvk::core {
+namespace nvk::base {
 
 std::filesystem::path temporaryPathFor(const std::filesystem::path& target) {
   return target.parent_path() / ("." + target.filename().string() + ".part");
@@ -110,4 +110,4 @@ void InputFile::close() {
   }
 }
 
-}  // namespace nvk::core
+}  // namespace nvk::base

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/program.h"
+#include "app/program.h"
 #include "files/fits_file.h"
 #include "files/open_image.h"
 #include "files/raw_file.h"
@@ -35,7 +35,7 @@ namespace fs = std::filesystem;
 struct Bench {
   nvk::port::VirtualClock clock;
   nvk::port::ScriptedUi ui{&clock};
-  std::unique_ptr<nvk::core::Program> program;
+  std::unique_ptr<nvk::app::Program> program;
   fs::path shm;
   fs::path disk;
   double memcpyMs = 0.0;
@@ -44,7 +44,7 @@ struct Bench {
   Bench() {
     const fs::path root = fs::temp_directory_path() / "nvk-files-bench";
     fs::create_directories(root);
-    program = std::make_unique<nvk::core::Program>(clock, ui, nvk::base::ProgramPaths(root));
+    program = std::make_unique<nvk::app::Program>(clock, ui, nvk::base::ProgramPaths(root));
     program->state.binned = false;
     program->applyGeometry();
     std::uint32_t s = 1;

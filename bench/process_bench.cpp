@@ -99,7 +99,7 @@ void BM_Memcpy(benchmark::State& state) {
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 
 void BM_StretchTable(benchmark::State& state) {
-  nvk::process::StretchTable table;
+  nvk::image::StretchTable table;
   nvk::process::fillNonLinearTable(table, 18.0);
   measure(state, [&table](const std::uint16_t*, std::uint16_t* out) {
     nvk::process::applyTableToSamples({out, kPlaneSamples}, table);

@@ -1,7 +1,7 @@
 #include "acquire/camera_control.h"
 
+#include "acquire/program.h"
 #include "camera/protocol.h"
-#include "core/program.h"
 
 namespace nvk::acquire {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-namespace nvk::core {
+namespace nvk::acquire {
 class Program;
-}
+}  // namespace nvk::acquire
 
 namespace nvk::acquire {
 
@@ -20,12 +20,12 @@ class CameraControl {
 // The realisation over the camera protocol functions.
 class ProgramCameraControl final : public CameraControl {
  public:
-  explicit ProgramCameraControl(core::Program& program) : program_(program) {}
+  explicit ProgramCameraControl(acquire::Program& program) : program_(program) {}
   int setCooling() override;
   void selectFilter(int n) override;
 
  private:
-  core::Program& program_;
+  acquire::Program& program_;
 };
 
 }  // namespace nvk::acquire

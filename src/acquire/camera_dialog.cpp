@@ -6,8 +6,8 @@
 
 #include "acquire/acquire_settings.h"
 #include "acquire/monitor_loops.h"
+#include "acquire/program.h"
 #include "base/messages.h"
-#include "core/program.h"
 #include "scope/mount_commands.h"
 #include "scope/serial_link.h"
 
@@ -69,8 +69,7 @@ std::string_view cameraDialogHelpText() {
   return kHelpText;
 }
 
-TNVDialog::TNVDialog(core::Program& program, CameraControl& camera)
-    : program_(program), camera_(camera) {
+TNVDialog::TNVDialog(Program& program, CameraControl& camera) : program_(program), camera_(camera) {
   refresh();
 }
 
@@ -464,12 +463,12 @@ bool TNVDialog::pauseInMinutes() const {
 
 namespace nvk::acquire {
 
-std::filesystem::path darkFilePath(const core::Program& program) {
+std::filesystem::path darkFilePath(const Program& program) {
   const auto& chosen = program.fileMenu.darkFramePath;
   return chosen.empty() ? program.autosaveFolder() / "dark.def" : std::filesystem::path(chosen);
 }
 
-std::filesystem::path flatFilePath(const core::Program& program) {
+std::filesystem::path flatFilePath(const Program& program) {
   const auto& chosen = program.fileMenu.flatFieldPath;
   return chosen.empty() ? program.autosaveFolder() / "flat.def" : std::filesystem::path(chosen);
 }

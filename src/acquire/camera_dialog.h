@@ -10,9 +10,9 @@
 #include "files/bmp_file.h"
 #include "port/ui.h"
 
-namespace nvk::core {
+namespace nvk::acquire {
 class Program;
-}
+}  // namespace nvk::acquire
 
 namespace nvk::acquire {
 
@@ -33,7 +33,7 @@ class TNVDialog final : public port::DialogModel {
   static constexpr int kMaxExposures = 99;
   static constexpr int kMaxPause = 20;
 
-  TNVDialog(core::Program& program, CameraControl& camera);
+  TNVDialog(acquire::Program& program, CameraControl& camera);
 
   std::string_view dialogId() const override { return "TNVDialog"; }
   std::string title() const override { return std::string(kTitle); }
@@ -158,7 +158,7 @@ class TNVDialog final : public port::DialogModel {
  private:
   int fieldValue() const;
 
-  core::Program& program_;
+  acquire::Program& program_;
   CameraControl& camera_;
   std::string exposureField_;
   DialogExit exit_ = DialogExit::Open;
@@ -171,8 +171,8 @@ class TNVDialog final : public port::DialogModel {
 
 // The dark and flat files of automatic calibration: those chosen in the File menu, else
 // dark.def and flat.def in the autosave folder.
-std::filesystem::path darkFilePath(const core::Program& program);
-std::filesystem::path flatFilePath(const core::Program& program);
+std::filesystem::path darkFilePath(const acquire::Program& program);
+std::filesystem::path flatFilePath(const acquire::Program& program);
 
 // The help text of the dialog's "Help" button.
 std::string_view cameraDialogHelpText();

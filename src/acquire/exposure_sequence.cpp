@@ -5,10 +5,10 @@
 #include <string>
 #include <system_error>
 
+#include "acquire/program.h"
 #include "base/messages.h"
 #include "camera/discovery.h"
 #include "camera/protocol.h"
-#include "core/program.h"
 #include "files/file_commands.h"
 #include "image/plane_pool.h"
 #include "process/calibration.h"
@@ -67,7 +67,7 @@ std::string_view readingSuffix(image::ReadoutMode mode) {
   }
 }
 
-void resetFocusPoint(core::Program& program) {
+void resetFocusPoint(Program& program) {
   program.state.focusLeft = 1520 - 64;
   program.state.focusTop = 1012 - 64;
 }
@@ -80,7 +80,7 @@ int progressSteps(char unit, int value) {
   return 2;
 }
 
-ExposureSequence::ExposureSequence(core::Program& program)
+ExposureSequence::ExposureSequence(Program& program)
     : program_(program), sum_(program.planes.WorkPlane3) {}
 
 bool ExposureSequence::connect() {
@@ -410,7 +410,7 @@ void ExposureSequence::finishFrame(bool historyWritten) {
   if (s.autoSave) files::quickSaveFits(program_);
 }
 
-InterfaceOutcome CameraInterface(core::Program& program, CameraControl* camera) {
+InterfaceOutcome CameraInterface(Program& program, CameraControl* camera) {
   ExposureSequence sequence(program);
   if (!sequence.connect()) return InterfaceOutcome::NoCamera;
   program.acquisition.exposureCount = 1;

@@ -8,9 +8,9 @@
 #include "acquire/camera_dialog.h"
 #include "acquire/star_alignment.h"
 
-namespace nvk::core {
+namespace nvk::acquire {
 class Program;
-}
+}  // namespace nvk::acquire
 
 namespace nvk::acquire {
 
@@ -40,7 +40,7 @@ struct RunState {
 // the Ui, and a key or button press aborts.
 class ExposureSequence {
  public:
-  explicit ExposureSequence(core::Program& program);
+  explicit ExposureSequence(acquire::Program& program);
 
   // Connects on first use: settings file, camera and filter-wheel discovery, firmware version.
   // Shows "Sorry, No camera found on USB" and returns false without a camera.
@@ -72,7 +72,7 @@ class ExposureSequence {
   void finishFrame(bool historyWritten);
   std::string leftSuffix() const;
 
-  core::Program& program_;
+  acquire::Program& program_;
   RunState state_;
   StarAlignedSum sum_;
   std::vector<std::uint16_t> dark_;
@@ -88,6 +88,6 @@ enum class InterfaceOutcome { NoCamera, Closed, GoToAutoguider, Ran };
 
 // Command 12: connect, show the camera control dialog and, on "Take Photo" or "Autoguide
 // Photo", run. `camera` is what the dialog drives (the protocol when null).
-InterfaceOutcome CameraInterface(core::Program& program, CameraControl* camera = nullptr);
+InterfaceOutcome CameraInterface(acquire::Program& program, CameraControl* camera = nullptr);
 
 }  // namespace nvk::acquire

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "acquire/program.h"
 #include "camera/protocol.h"
-#include "core/program.h"
 
 namespace nvk::acquire {
 namespace {
@@ -14,7 +14,7 @@ constexpr int kMaxFocusValue = 100;
 constexpr int kGuideFlushLines = 50;
 
 // One dispatch of pending events: true when the loop is to stop.
-bool pressedOrStopped(core::Program& program, const LoopControl& control) {
+bool pressedOrStopped(Program& program, const LoopControl& control) {
   const bool pressed = program.ui().pump();
   return pressed || (control.stopRequested && *control.stopRequested);
 }
@@ -40,7 +40,7 @@ files::Bitmap focusBitmap(std::span<const std::uint16_t> window, int stretch) {
   return bitmap;
 }
 
-int FocusMode(core::Program& program, const LoopControl& control) {
+int FocusMode(Program& program, const LoopControl& control) {
   const auto& s = program.acquisition;
   if (s.exposureUnit == 'm' || s.exposureValue >= kMaxFocusValue) return 0;
   auto& ui = program.ui();
@@ -68,7 +68,7 @@ int FocusMode(core::Program& program, const LoopControl& control) {
   return exposures;
 }
 
-int CoolingMonitor(core::Program& program, const LoopControl& control) {
+int CoolingMonitor(Program& program, const LoopControl& control) {
   int passes = 0;
   do {
     program.clock().waitMs(kMonitorPeriodMs);
@@ -78,7 +78,7 @@ int CoolingMonitor(core::Program& program, const LoopControl& control) {
   return passes;
 }
 
-int GuideHeadMonitor(core::Program& program, const std::function<void()>& guideExposure, bool pause,
+int GuideHeadMonitor(Program& program, const std::function<void()>& guideExposure, bool pause,
                      const LoopControl& control) {
   camera::FlushGuideHead(program, kGuideFlushLines);
   camera::FlushGuideHead(program, kGuideFlushLines);

@@ -3,6 +3,8 @@
 #include <array>
 
 #include "acquire/exposure_sequence.h"
+#include "acquire/guider_dialog.h"
+#include "acquire/main_guiding.h"
 #include "app/label_stamp.h"
 #include "app/measure_commands.h"
 #include "app/window_commands.h"
@@ -16,8 +18,6 @@
 #include "process/process_dialogs.h"
 #include "process/stretch.h"
 #include "process/undo.h"
-#include "scope/guider_dialog.h"
-#include "scope/main_guiding.h"
 #include "scope/move_telescope_dialog.h"
 
 namespace nvk::app {
@@ -36,7 +36,7 @@ void fileCommand(CommandContext& c) {
 }
 // The autoguider camera dialog; its "Go to Main Camera" opens the camera interface.
 void autoGuiderCamera(CommandContext& c) {
-  if (scope::AutoGuiderCamera(c.program) == scope::GuiderOutcome::GoToMainCamera) {
+  if (acquire::AutoGuiderCamera(c.program) == acquire::GuiderOutcome::GoToMainCamera) {
     dispatchCommand(c, 12);  // the camera interface command
   }
 }
@@ -163,13 +163,13 @@ constexpr std::array kCommands{
     // Telescope
     CommandInfo{21, "Pic&k Guide Star", "Ctrl+K", Telescope,
                 [](CommandContext& c) {
-                  if (scope::CanPickGuideStar(c.program))
+                  if (acquire::CanPickGuideStar(c.program))
                     measure_commands::choosePickMode(c, PickMode::GuideStar);
                 }},
     CommandInfo{22, "Start Auto-Guiding", "", Telescope,
-                [](CommandContext& c) { scope::StartAutoGuiding(c.program); }, kTelescope},
+                [](CommandContext& c) { acquire::StartAutoGuiding(c.program); }, kTelescope},
     CommandInfo{23, "Train Auto-Guiding", "", Telescope,
-                [](CommandContext& c) { scope::TrainAutoGuiding(c.program); }, kTelescope},
+                [](CommandContext& c) { acquire::TrainAutoGuiding(c.program); }, kTelescope},
     CommandInfo{cmd::kTelescopeControl, "Telescope &Control", "", Telescope,
                 [](CommandContext& c) { scope::TelescopeControl(c.program); }, kTelescope},
     CommandInfo{171, "Start AutoGuiding", "", Telescope, nullptr, Enabling::Always, nullptr, true},

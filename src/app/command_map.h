@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "app/picks.h"
-#include "core/program.h"
+#include "app/program.h"
 
 namespace nvk::app {
 
@@ -45,7 +45,7 @@ class WindowActions {
 
 // Everything a handler works with.
 struct CommandContext {
-  core::Program& program;
+  Program& program;
   WindowActions& window;
 };
 

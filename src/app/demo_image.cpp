@@ -13,7 +13,7 @@ constexpr double kSkyNoise = 180.0;
 
 }  // namespace
 
-void renderDemoStarField(core::Program& program, std::uint32_t seed) {
+void renderDemoStarField(Program& program, std::uint32_t seed) {
   const int width = program.geometry.width;
   const int height = program.geometry.height;
   std::vector<float> sky(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));

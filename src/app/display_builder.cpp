@@ -10,76 +10,19 @@
 namespace nvk::app {
 namespace {
 
-constexpr int kFalseColourTop = 240;
-
 std::uint8_t highByte(std::uint16_t sample) {
   return static_cast<std::uint8_t>(sample >> 8);
 }
 
 }  // namespace
 
-Palette greyPalette() {
-  Palette p;
-  for (int i = 0; i < 256; ++i) {
-    const auto v = static_cast<std::uint8_t>(i);
-    p[static_cast<std::size_t>(i)] = {v, v, v};
-  }
-  return p;
-}
-
-Palette falseColourPalette() {
-  Palette p = greyPalette();
-  for (int c = 0; c <= kFalseColourTop; ++c) {
-    const int rest = 255 - c;
-    p[static_cast<std::size_t>(c)] = {static_cast<std::uint8_t>(c),
-                                      static_cast<std::uint8_t>(c * c / 256),
-                                      static_cast<std::uint8_t>(rest - rest * rest / 256)};
-  }
-  return p;
-}
-
-std::uint8_t autoContrastLevel(int value, int blackLevel) {
-  if (value < blackLevel) return 0;
-  const double level = std::pow(value - blackLevel, 0.3) * std::pow(255.0, 0.7);
-  return static_cast<std::uint8_t>(std::min(level, 255.0));
-}
-
-std::uint8_t displayStretchLevel(int value, double power) {
-  if (value >= 255) return 255;
-  const double x = value / 255.0;
-  const double level = 255.0 * power * x / (x * (power - 1.0) + 1.0);
-  return static_cast<std::uint8_t>(std::clamp(level, 0.0, 255.0));
-}
-
-std::uint8_t displayLevel(int value, const PaletteChoice& choice) {
-  int level = value;
-  if (choice.autoContrast) level = autoContrastLevel(level, choice.blackLevel);
-  if (choice.displayStretch) level = displayStretchLevel(level, choice.stretchPower);
-  return static_cast<std::uint8_t>(level);
-}
-
-Palette displayPalette(const PaletteChoice& choice) {
-  const Palette base = choice.falseColour ? falseColourPalette() : greyPalette();
-  Palette p;
-  for (int i = 0; i < 256; ++i) {
-    p[static_cast<std::size_t>(i)] = base[displayLevel(i, choice)];
-  }
-  return p;
-}
-
-PaletteChoice paletteChoice(const core::Program& program) {
-  PaletteChoice choice;
-  choice.falseColour = program.displayOptions.falseColourPalette;
-  choice.autoContrast = program.displayOptions.autoContrast;
-  choice.blackLevel = program.processing.background.mode;
-  choice.displayStretch = program.displayOptions.maxStretch;
-  choice.stretchPower = program.displayOptions.stretchPower;
-  return choice;
+PaletteChoice paletteChoice(const Program& program) {
+  return image::paletteChoice(program.displayOptions, program.processing.background.mode);
 }
 
 namespace {
 
-void buildFocusDisplay(core::Program& program) {
+void buildFocusDisplay(Program& program) {
   image::DisplayImage& display = program.display;
   // The same rendering as the camera dialog's focus box, through the focus stretch.
   const files::Bitmap focus =
@@ -93,7 +36,7 @@ void buildFocusDisplay(core::Program& program) {
 
 }  // namespace
 
-void buildDisplayImage(core::Program& program) {
+void buildDisplayImage(Program& program) {
   if (program.displayOptions.focusFrame) {
     buildFocusDisplay(program);
     return;

@@ -158,7 +158,7 @@ void stampLabel(image::Plane raw, int width, std::string_view line) {
   std::fill_n(raw.begin(), kMarkerSamples, kLabelMarker);
 }
 
-void LabelImage(core::Program& program, std::string_view text) {
+void LabelImage(Program& program, std::string_view text) {
   std::optional<files::CivilTime> date;
   if (program.labelAutoDate) {
     date = files::addHours(files::localTimeOf(program.clock().wallSeconds()),
@@ -168,7 +168,7 @@ void LabelImage(core::Program& program, std::string_view text) {
   program.ui().requestRedraw();
 }
 
-void LabelCommand(core::Program& program) {
+void LabelCommand(Program& program) {
   LabelDialog dialog(program.labelAutoDate);
   if (program.ui().runDialog(dialog) == port::DialogResult::Ok) {
     LabelImage(program, dialog.labelText());

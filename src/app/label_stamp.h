@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/program.h"
+#include "app/program.h"
 #include "files/fits_time.h"
 #include "port/ui.h"
 
@@ -36,7 +36,7 @@ void stampLabel(image::Plane raw, int width, std::string_view line);
 
 // The "&Label" command after its dialog's OK: the date (with auto date) is the time now in
 // Universal Time (local time + the UT offset); stamps and redraws.
-void LabelImage(core::Program& program, std::string_view text);
+void LabelImage(Program& program, std::string_view text);
 
 // "Label Current Image": the text edit under "Enter the Label text" (emptied each time the
 // command starts), the "Auto Date" check box (the program's flag; each click toggles it), OK
@@ -63,6 +63,6 @@ class LabelDialog final : public port::DialogModel {
 };
 
 // Command 8: shows the dialog and stamps the label on OK.
-void LabelCommand(core::Program& program);
+void LabelCommand(Program& program);
 
 }  // namespace nvk::app

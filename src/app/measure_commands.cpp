@@ -41,7 +41,7 @@ void merge(CommandContext& c) {
 }
 
 bool pick(CommandContext& c, int displayX, int displayY, bool rightButton) {
-  core::Program& p = c.program;
+  Program& p = c.program;
   // Off the picture shown: a pixel off the image, which the tools refuse with their message.
   const image::ImagePoint at =
       imageDisplayPointAt(p, displayX, displayY).value_or(image::ImagePoint{-1, -1});

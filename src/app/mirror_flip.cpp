@@ -13,7 +13,7 @@ std::size_t index(int x, int y, int width) {
 }
 
 template <typename Operation>
-void applyToImage(core::Program& program, Operation operation) {
+void applyToImage(Program& program, Operation operation) {
   port::Ui& ui = program.ui();
   ui.setBusyCursor(true);
   const int width = program.geometry.width;
@@ -50,11 +50,11 @@ void flipRows(image::Plane plane, int width, int height, int firstRow) {
   }
 }
 
-void MirrorImage(core::Program& program) {
+void MirrorImage(Program& program) {
   applyToImage(program, mirrorRows);
 }
 
-void FlipImage(core::Program& program) {
+void FlipImage(Program& program) {
   applyToImage(program, flipRows);
 }
 

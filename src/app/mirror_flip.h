@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "core/program.h"
+#include "app/program.h"
 #include "image/plane_pool.h"
 
 namespace nvk::app {
@@ -22,7 +22,7 @@ void flipRows(image::Plane plane, int width, int height, int firstRow);
 
 // "Mirror Image" and "Flip Image": the raw plane and, when the image is colour converted, the
 // three colour planes, with the busy cursor; a labelled image keeps its top ten rows.
-void MirrorImage(core::Program& program);
-void FlipImage(core::Program& program);
+void MirrorImage(Program& program);
+void FlipImage(Program& program);
 
 }  // namespace nvk::app

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "acquire/main_guiding.h"
 #include "base/messages.h"
 #include "camera/devices.h"
 #include "camera/protocol.h"
-#include "scope/main_guiding.h"
 
 namespace nvk::app {
 namespace {
@@ -35,7 +35,7 @@ bool insideDisplay(const image::ImageGeometry& geometry, int x, int y) {
   return x >= 0 && y >= 0 && x < geometry.displayWidth && y < geometry.displayHeight;
 }
 
-std::optional<image::ImagePoint> imageDisplayPointAt(const core::Program& program, int x, int y) {
+std::optional<image::ImagePoint> imageDisplayPointAt(const Program& program, int x, int y) {
   if (!program.displayOptions.focusFrame) {
     if (!insideDisplay(program.geometry, x, y)) return std::nullopt;
     return image::ImagePoint{x, y};
@@ -76,7 +76,7 @@ image::ImagePoint subFramePick(const image::ImageGeometry& geometry, bool binned
   return {(left + boxWidth / 2) * scale, (top + boxHeight / 2) * scale};
 }
 
-DisplayRect subFrameOutline(const core::Program& program) {
+DisplayRect subFrameOutline(const Program& program) {
   const int scale = displayToFullScale(program.state.binned, program.halfSizeDisplay);
   const int width = program.state.subFrameWidth / scale;
   const int height = program.state.subFrameHeight / scale;
@@ -84,7 +84,7 @@ DisplayRect subFrameOutline(const core::Program& program) {
           program.state.subFrameCentreY / scale - height / 2, width, height};
 }
 
-PickMode pickAt(core::Program& program, PickMode mode, int x, int y) {
+PickMode pickAt(Program& program, PickMode mode, int x, int y) {
   if (mode != PickMode::SubFrameCentre && mode != PickMode::FocusCentre &&
       mode != PickMode::GuideStar) {
     return mode;
@@ -100,7 +100,7 @@ PickMode pickAt(core::Program& program, PickMode mode, int x, int y) {
     // The star is found in the image's own pixels; a star too near the edge keeps the mode
     // for another try.
     const int half = program.halfSizeDisplay ? 2 : 1;
-    return scope::PickGuideStarAt(program, x * half, y * half) ? PickMode::None : mode;
+    return acquire::PickGuideStarAt(program, x * half, y * half) ? PickMode::None : mode;
   }
   if (mode == PickMode::FocusCentre) {
     const FocusPick pick =
@@ -122,12 +122,12 @@ PickMode pickAt(core::Program& program, PickMode mode, int x, int y) {
   return PickMode::None;
 }
 
-void setDefaultSubFrameCentre(core::Program& program) {
+void setDefaultSubFrameCentre(Program& program) {
   program.state.subFrameCentreX = image::kFullWidth / 2;
   program.state.subFrameCentreY = image::kFullHeight / 2;
 }
 
-void setDefaultFocusCentre(core::Program& program) {
+void setDefaultFocusCentre(Program& program) {
   const int h = focusHalfWindow(program.state.binned);
   program.state.focusLeft = image::kFullWidth / 2 - h;
   program.state.focusTop = image::kFullHeight / 2 - h;

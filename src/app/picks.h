@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "core/program.h"
+#include "app/program.h"
 
 namespace nvk::app {
 
@@ -31,7 +31,7 @@ bool insideDisplay(const image::ImageGeometry& geometry, int x, int y);
 // that lies under window pixel (x, y) of what the window shows: the image itself, or during focus
 // mode the 128 x 128 focus window, which sits at the focus corner of the sensor (1:1, or one
 // pixel for 2 x 2 with focus binning). nullopt when (x, y) is off the picture shown.
-std::optional<image::ImagePoint> imageDisplayPointAt(const core::Program& program, int x, int y);
+std::optional<image::ImagePoint> imageDisplayPointAt(const Program& program, int x, int y);
 
 struct FocusPick {
   image::ImagePoint centre;  // full-resolution pixels
@@ -58,16 +58,16 @@ struct DisplayRect {
   int height = 0;
   bool operator==(const DisplayRect&) const = default;
 };
-DisplayRect subFrameOutline(const core::Program& program);
+DisplayRect subFrameOutline(const Program& program);
 
 // A left-button click at window pixel (x, y) (see imageDisplayPointAt) in pick mode `mode`:
 // message 2 outside the picture; otherwise the focus or sub-frame pick with its message. Returns
 // the pick mode that holds afterwards (a finished pick ends its mode; an outside click keeps it for
 // a retry).
-PickMode pickAt(core::Program& program, PickMode mode, int x, int y);
+PickMode pickAt(Program& program, PickMode mode, int x, int y);
 
 // "Default Sub-Frame Centre" and "Default Focus Frame Centre".
-void setDefaultSubFrameCentre(core::Program& program);
-void setDefaultFocusCentre(core::Program& program);
+void setDefaultSubFrameCentre(Program& program);
+void setDefaultFocusCentre(Program& program);
 
 }  // namespace nvk::app

@@ -13,7 +13,7 @@ constexpr int kSettingsSaveMessage = 24;
 
 }  // namespace
 
-void loadStartupSettings(core::Program& program) {
+void loadStartupSettings(Program& program) {
   std::error_code error;
   if (!std::filesystem::exists(program.paths().settingsFile(), error)) {
     program.comPorts.load(program.paths().comPortMapFile());

@@ -73,7 +73,7 @@ void flip(CommandContext& c) {
 }
 
 void programDefaults(CommandContext& c) {
-  core::Program& p = c.program;
+  Program& p = c.program;
   settings::DefaultsDialog dialog(p.settings, p.fits, p.paths(), p.comPorts, p.ui());
   dialog.onBackgroundChanged = [&c] { c.window.settingsChanged(); };
   dialog.setUsbFilterWheelFound(p.devices.usbFilterWheelPresent);

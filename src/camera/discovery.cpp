@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "base/messages.h"
+#include "camera/program.h"
 #include "camera/usb_ids.h"
-#include "core/program.h"
 
 namespace nvk::camera {
 namespace {
@@ -54,8 +54,7 @@ enum class Walk {
 // entry it reaches, takes the vid/pid texts of each present interface's device path and hands
 // the interface to `visit`, which returns false to stop the walk (having shown why).
 template <class Visit>
-Walk walkInterfaces(core::Program& program, DeviceTable& table, port::InterfaceClass cls,
-                    Visit visit) {
+Walk walkInterfaces(Program& program, DeviceTable& table, port::InterfaceClass cls, Visit visit) {
   CameraDevices& devices = program.devices;
   port::Ui& ui = program.ui();
   std::optional<std::vector<port::PresentInterface>> present;
@@ -84,7 +83,7 @@ Walk walkInterfaces(core::Program& program, DeviceTable& table, port::InterfaceC
 
 // Asks the opened wheel for its state; the third byte of the reply is its number of positions,
 // which lowers the filter count.
-void askWheelPositions(core::Program& program) {
+void askWheelPositions(Program& program) {
   CameraDevices& devices = program.devices;
   port::Ui& ui = program.ui();
   devices.commandBuffer[0] = 0x00;
@@ -111,7 +110,7 @@ void askWheelPositions(core::Program& program) {
 // One write of transferLength bytes of the command buffer to `channel` (the camera or the
 // wheel); a closed channel counts as a failed write. A failure is shown.
 template <class Channel>
-bool writeCommand(core::Program& program, Channel* channel) {
+bool writeCommand(Program& program, Channel* channel) {
   CameraDevices& devices = program.devices;
   const auto length = static_cast<std::size_t>(std::clamp<std::int32_t>(
       devices.transferLength, 0, static_cast<std::int32_t>(kCommandBufferBytes)));
@@ -133,7 +132,7 @@ struct InputRead {
 // One read of transferLength bytes from `channel` into the camera input buffer; a closed
 // channel counts as a failed read. The caller reports failures in its own words.
 template <class Channel>
-InputRead readInput(core::Program& program, Channel* channel) {
+InputRead readInput(Program& program, Channel* channel) {
   CameraDevices& devices = program.devices;
   auto buffer = program.planes.cameraBuffer;
   InputRead got;
@@ -169,11 +168,11 @@ std::string idText(std::uint16_t id) {
   return text;
 }
 
-int OpenCamera(core::Program& program) {
+int OpenCamera(Program& program) {
   return OpenCamera(program, program.devices.deviceTable);
 }
 
-int OpenCamera(core::Program& program, DeviceTable& table) {
+int OpenCamera(Program& program, DeviceTable& table) {
   CameraDevices& devices = program.devices;
   port::Ui& ui = program.ui();
   std::unique_ptr<port::CameraTransport> found;
@@ -219,11 +218,11 @@ int OpenCamera(core::Program& program, DeviceTable& table) {
   return result;
 }
 
-int OpenFilterWheel(core::Program& program) {
+int OpenFilterWheel(Program& program) {
   return OpenFilterWheel(program, program.devices.wheelDeviceTable);
 }
 
-int OpenFilterWheel(core::Program& program, DeviceTable& table) {
+int OpenFilterWheel(Program& program, DeviceTable& table) {
   CameraDevices& devices = program.devices;
   port::Ui& ui = program.ui();
   const Walk walked =
@@ -247,16 +246,16 @@ int OpenFilterWheel(core::Program& program, DeviceTable& table) {
   return walked == Walk::SomePresent ? 1 : 0;
 }
 
-void CloseDevices(core::Program& program) {
+void CloseDevices(Program& program) {
   program.devices.camera.reset();
   program.devices.filterWheel.reset();
 }
 
-bool WriteCamera(core::Program& program) {
+bool WriteCamera(Program& program) {
   return writeCommand(program, program.devices.camera.get());
 }
 
-bool ReadCamera(core::Program& program) {
+bool ReadCamera(Program& program) {
   const InputRead got = readInput(program, program.devices.camera.get());
   if (!got.result.ok) {
     showNotice(program.ui(),
@@ -273,11 +272,11 @@ bool ReadCamera(core::Program& program) {
   return true;
 }
 
-bool WriteFilterWheel(core::Program& program) {
+bool WriteFilterWheel(Program& program) {
   return writeCommand(program, program.devices.filterWheel.get());
 }
 
-bool ReadFilterWheel(core::Program& program) {
+bool ReadFilterWheel(Program& program) {
   const InputRead got = readInput(program, program.devices.filterWheel.get());
   if (!got.result.ok || got.result.bytes < got.asked) {
     showNotice(program.ui(), formatCode("Error %d trying to read NVKIO data from USB Filterwheel\n",

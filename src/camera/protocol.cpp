@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "camera/discovery.h"
+#include "camera/program.h"
 #include "camera/readout.h"
-#include "core/program.h"
 
 namespace nvk::camera {
 namespace {
@@ -33,7 +33,7 @@ void beginCommand(CameraDevices& devices, std::size_t zeroBytes, CommandCode cod
 }
 
 // Writes the command of `lengthWritten` bytes, then reads `replyBytes` into the input buffer.
-void exchange(core::Program& program, std::int32_t lengthWritten, std::size_t replyBytes) {
+void exchange(Program& program, std::int32_t lengthWritten, std::size_t replyBytes) {
   CameraDevices& devices = program.devices;
   devices.transferLength = lengthWritten;
   WriteCamera(program);
@@ -43,7 +43,7 @@ void exchange(core::Program& program, std::int32_t lengthWritten, std::size_t re
 }
 
 // Sends the cooler command in the buffer and takes the temperature from its 3-byte reply.
-int exchangeForTemperature(core::Program& program) {
+int exchangeForTemperature(Program& program) {
   exchange(program, 8, 3);
   const auto* reply = program.planes.cameraBuffer.data();
   CameraDevices& devices = program.devices;
@@ -52,9 +52,8 @@ int exchangeForTemperature(core::Program& program) {
 }
 
 // Commands 2 and 3: the readout parameters at byte 8, the exposure time (command 2 only) at 18.
-void readPixels(core::Program& program, CommandCode code, std::uint16_t value,
-                std::uint16_t cameraIndex, const ReadoutRequest& request, std::int32_t exposureMs,
-                std::size_t replyBytes) {
+void readPixels(Program& program, CommandCode code, std::uint16_t value, std::uint16_t cameraIndex,
+                const ReadoutRequest& request, std::int32_t exposureMs, std::size_t replyBytes) {
   CameraDevices& devices = program.devices;
   const bool delayed = code == CommandCode::ReadPixelsDelayed;
   beginCommand(devices, 24, code, value, cameraIndex, delayed ? 14 : 10);
@@ -70,14 +69,14 @@ void readPixels(core::Program& program, CommandCode code, std::uint16_t value,
 }
 
 // A main-sensor readout, timed by the camera up to 1000 ms.
-void readMain(core::Program& program, std::uint16_t value, const ReadoutRequest& request,
+void readMain(Program& program, std::uint16_t value, const ReadoutRequest& request,
               std::int32_t exposureMs, std::size_t replyBytes) {
   const CommandCode code =
       exposureMs <= kCameraTimedLimitMs ? CommandCode::ReadPixelsDelayed : CommandCode::ReadPixels;
   readPixels(program, code, value, kMainSensor, request, exposureMs, replyBytes);
 }
 
-const std::uint16_t* inputSamples(core::Program& program) {
+const std::uint16_t* inputSamples(Program& program) {
   return reinterpret_cast<const std::uint16_t*>(program.planes.cameraBuffer.data());
 }
 
@@ -189,19 +188,19 @@ FocusMeasurement measureFocusWindow(std::span<const std::uint16_t> window) {
   return m;
 }
 
-void ClearSensor(core::Program& program, std::uint16_t flag, std::uint16_t cameraIndex) {
+void ClearSensor(Program& program, std::uint16_t flag, std::uint16_t cameraIndex) {
   beginCommand(program.devices, 8, CommandCode::ClearSensor, flag, cameraIndex, 0);
   exchange(program, 8, 0);
 }
 
-void ReadFullFrame(core::Program& program, std::int32_t exposureMs) {
+void ReadFullFrame(Program& program, std::int32_t exposureMs) {
   readMain(program, program.devices.fieldFlags, fullSensor(1, 1), exposureMs, kHighResolutionBytes);
   copyLines(inputSamples(program), kLineSamples, kFrameLines, program.planes.RawImage.data(),
             kHighResLineStride);
   program.devices.interleaved = true;
 }
 
-void ReadBinned2x2(core::Program& program, std::int32_t exposureMs) {
+void ReadBinned2x2(Program& program, std::int32_t exposureMs) {
   readMain(program, 3, fullSensor(4, 1), exposureMs, kBinned2x2Bytes);
   // 504 slots of 3040 samples, each two lines of 1516 and 8 unused samples.
   copyLines(inputSamples(program), 2 * 1516, 504, program.planes.RawImage.data(), 3040);
@@ -209,7 +208,7 @@ void ReadBinned2x2(core::Program& program, std::int32_t exposureMs) {
   program.devices.interleaved = false;
 }
 
-void ReadBinned4x4(core::Program& program, std::int32_t exposureMs) {
+void ReadBinned4x4(Program& program, std::int32_t exposureMs) {
   readMain(program, 3, fullSensor(8, 2), exposureMs, kBinned4x4Bytes);
   copyLines(inputSamples(program), 758, 504, program.planes.RawImage.data(), 2 * kImageWidth);
   interpolateBinned4x4(program.planes.RawImage.data());
@@ -217,7 +216,7 @@ void ReadBinned4x4(core::Program& program, std::int32_t exposureMs) {
   program.devices.interleaved = false;
 }
 
-void ReadBinned4x8(core::Program& program, std::int32_t exposureMs) {
+void ReadBinned4x8(Program& program, std::int32_t exposureMs) {
   readMain(program, 3, fullSensor(8, 4), exposureMs, kBinned4x8Bytes);
   // The resampling reads the input buffer and writes the image through the row tables that
   // the device state keeps for it.
@@ -227,7 +226,7 @@ void ReadBinned4x8(core::Program& program, std::int32_t exposureMs) {
   program.devices.interleaved = false;
 }
 
-void ReadSubFrame(core::Program& program, std::int32_t exposureMs, int cx, int cy) {
+void ReadSubFrame(Program& program, std::int32_t exposureMs, int cx, int cy) {
   const SubFrameLayout l = subFrameLayout(program.state.subFrameFraction, cx, cy);
   readMain(program, 3, l.request, exposureMs, l.bytes);
   std::uint16_t* image = program.planes.RawImage.data();
@@ -244,8 +243,8 @@ void ReadSubFrame(core::Program& program, std::int32_t exposureMs, int cx, int c
   program.devices.interleaved = true;
 }
 
-void ReadImageForMode(core::Program& program, image::ReadoutMode mode, std::int32_t exposureMs,
-                      int cx, int cy) {
+void ReadImageForMode(Program& program, image::ReadoutMode mode, std::int32_t exposureMs, int cx,
+                      int cy) {
   using image::ReadoutMode;
   switch (mode) {
     case ReadoutMode::Binned2x2:
@@ -284,14 +283,13 @@ void ReadImageForMode(core::Program& program, image::ReadoutMode mode, std::int3
   }
 }
 
-void ReadFocusWindow(core::Program& program, std::int32_t exposureMs, int fx, int fy,
-                     bool focusBinning) {
+void ReadFocusWindow(Program& program, std::int32_t exposureMs, int fx, int fy, bool focusBinning) {
   readMain(program, 3, focusWindowRequest(fx, fy, focusBinning), exposureMs, kFocusWindowBytes);
   unscrambleCells(inputSamples(program), kFocusWindowSize, kFocusWindowSize,
                   program.devices.focusWindow.data(), kFocusWindowSize);
 }
 
-void FocusExposure(core::Program& program, int count, char unit, int fx, int fy, bool focusBinning,
+void FocusExposure(Program& program, int count, char unit, int fx, int fy, bool focusBinning,
                    const ExposureWait& wait) {
   const std::int32_t ms = focusExposureMs(count, unit);
   ClearSensor(program, kClearFlush);
@@ -307,7 +305,7 @@ void FocusExposure(core::Program& program, int count, char unit, int fx, int fy,
   ReadFocusWindow(program, ms, fx, fy, focusBinning);
 }
 
-void FocusExposureMeasured(core::Program& program, int count, char unit, int fx, int fy,
+void FocusExposureMeasured(Program& program, int count, char unit, int fx, int fy,
                            bool focusBinning) {
   // One pass of the wait loop: the flush command and a moment of the clock.
   constexpr std::uint32_t kPassMs = 10;
@@ -327,7 +325,7 @@ void FocusExposureMeasured(core::Program& program, int count, char unit, int fx,
   program.devices.focus = measureFocusWindow(program.devices.focusWindow);
 }
 
-void ReadGuideHead(core::Program& program, bool binned) {
+void ReadGuideHead(Program& program, bool binned) {
   const std::uint8_t bin = binned ? 2 : 1;
   const std::size_t bytes = binned ? 36'250 : 145'000;
   readPixels(program, CommandCode::ReadPixels, 3, kGuideHead,
@@ -349,14 +347,14 @@ void ReadGuideHead(core::Program& program, bool binned) {
   }
 }
 
-void FlushGuideHead(core::Program& program, int lines) {
+void FlushGuideHead(Program& program, int lines) {
   ClearSensor(program, 0, kGuideHead);
   readPixels(program, CommandCode::ReadPixels, 3, kGuideHead,
              ReadoutRequest{0, 0, kGuideWidth, static_cast<std::uint16_t>(lines), 1, 1}, 0,
              static_cast<std::size_t>(kGuideWidth) * static_cast<std::size_t>(lines));
 }
 
-int SetCooling(core::Program& program) {
+int SetCooling(Program& program) {
   CameraDevices& devices = program.devices;
   if (!devices.cooler.on && program.settings.forceMaxCooling) {
     beginCommand(devices, 8, CommandCode::CoolerTemperature, 0, 0, 0);
@@ -367,13 +365,13 @@ int SetCooling(core::Program& program) {
   return exchangeForTemperature(program);
 }
 
-int ReadCoolerTemperature(core::Program& program) {
+int ReadCoolerTemperature(Program& program) {
   CameraDevices& devices = program.devices;
   beginCommand(devices, 8, CommandCode::CoolerTemperature, 0, 0, 0);
   return exchangeForTemperature(program);
 }
 
-void ReadFirmwareVersion(core::Program& program) {
+void ReadFirmwareVersion(Program& program) {
   CameraDevices& devices = program.devices;
   beginCommand(devices, 8, CommandCode::FirmwareVersion, 0, 0, 0);
   exchange(program, 8, 4);
@@ -384,12 +382,12 @@ void ReadFirmwareVersion(core::Program& program) {
   if (devices.firmware.minor < 11) devices.cooler.available = false;
 }
 
-void SetGuideOutputs(core::Program& program, std::uint8_t bits) {
+void SetGuideOutputs(Program& program, std::uint8_t bits) {
   beginCommand(program.devices, 8, CommandCode::SetGuideOutputs, bits, 0, 0);
   exchange(program, 8, 0);
 }
 
-bool WriteSerial(core::Program& program, int port, std::span<const std::uint8_t> bytes) {
+bool WriteSerial(Program& program, int port, std::span<const std::uint8_t> bytes) {
   if (bytes.size() > static_cast<std::size_t>(kMaxSerialBytes)) return false;
   CameraDevices& devices = program.devices;
   const auto n = static_cast<std::uint16_t>(bytes.size());
@@ -400,7 +398,7 @@ bool WriteSerial(core::Program& program, int port, std::span<const std::uint8_t>
   return true;
 }
 
-std::span<const std::uint8_t> ReadSerial(core::Program& program, int port, int n) {
+std::span<const std::uint8_t> ReadSerial(Program& program, int port, int n) {
   const auto count = static_cast<std::uint16_t>(std::max(0, n));
   beginCommand(program.devices, 8, CommandCode::ReadSerial, 0, static_cast<std::uint16_t>(port),
                count);
@@ -408,7 +406,7 @@ std::span<const std::uint8_t> ReadSerial(core::Program& program, int port, int n
   return std::span<const std::uint8_t>(program.planes.cameraBuffer.data(), count);
 }
 
-void SelectFilter(core::Program& program, int n) {
+void SelectFilter(Program& program, int n) {
   CameraDevices& devices = program.devices;
   devices.filterPosition = n;
   if (devices.usbFilterWheelPresent) {

@@ -7,9 +7,9 @@
 #include "camera/devices.h"
 #include "image/image_state.h"
 
-namespace nvk::core {
+namespace nvk::camera {
 class Program;
-}
+}  // namespace nvk::camera
 
 namespace nvk::camera {
 
@@ -77,52 +77,52 @@ std::int32_t focusExposureMs(int count, char unit);
 FocusMeasurement measureFocusWindow(std::span<const std::uint16_t> window);
 
 // --- operations ---
-void ClearSensor(core::Program& program, std::uint16_t flag, std::uint16_t cameraIndex = 0);
+void ClearSensor(camera::Program& program, std::uint16_t flag, std::uint16_t cameraIndex = 0);
 
 // Readouts of the main sensor. Each writes the readout command (2 up to 1000 ms, else 3),
 // reads the reply into the input buffer and decodes it into RawImage.
-void ReadFullFrame(core::Program& program, std::int32_t exposureMs);
-void ReadBinned2x2(core::Program& program, std::int32_t exposureMs);
-void ReadBinned4x4(core::Program& program, std::int32_t exposureMs);
-void ReadBinned4x8(core::Program& program, std::int32_t exposureMs);
+void ReadFullFrame(camera::Program& program, std::int32_t exposureMs);
+void ReadBinned2x2(camera::Program& program, std::int32_t exposureMs);
+void ReadBinned4x4(camera::Program& program, std::int32_t exposureMs);
+void ReadBinned4x8(camera::Program& program, std::int32_t exposureMs);
 // The sub-frame of the size in the image state around (cx, cy).
-void ReadSubFrame(core::Program& program, std::int32_t exposureMs, int cx, int cy);
+void ReadSubFrame(camera::Program& program, std::int32_t exposureMs, int cx, int cy);
 // The readout of `mode` with its extra steps: mode 1 sets mode code '1' and unscrambles the
 // full image, modes 6 and 7 read high resolution with field flags 3 and write '6' or '7', and
 // mode 7 fills the odd rows. The sub-frame mode reads around (cx, cy).
-void ReadImageForMode(core::Program& program, image::ReadoutMode mode, std::int32_t exposureMs,
+void ReadImageForMode(camera::Program& program, image::ReadoutMode mode, std::int32_t exposureMs,
                       int cx = 1520, int cy = 1012);
 
 // The 128 x 128 focus window around (fx, fy) into program.devices.focusWindow.
-void ReadFocusWindow(core::Program& program, std::int32_t exposureMs, int fx, int fy,
+void ReadFocusWindow(camera::Program& program, std::int32_t exposureMs, int fx, int fy,
                      bool focusBinning);
 // How the host waits for the end (a time of the program's clock) of an exposure it times: by
 // default a plain wait; guiding waits by dispatching events.
 using ExposureWait = std::function<void(std::uint32_t endMs)>;
 // A timed exposure of the focus window; the measured one also finds the star's peak and width.
-void FocusExposure(core::Program& program, int count, char unit, int fx, int fy, bool focusBinning,
-                   const ExposureWait& wait = {});
-void FocusExposureMeasured(core::Program& program, int count, char unit, int fx, int fy,
+void FocusExposure(camera::Program& program, int count, char unit, int fx, int fy,
+                   bool focusBinning, const ExposureWait& wait = {});
+void FocusExposureMeasured(camera::Program& program, int count, char unit, int fx, int fy,
                            bool focusBinning);
 
 // The guide head's 500 x 290 image (binned: 250 x 145 bytes, each filling a 2 x 2 block) into
 // program.devices.guideImage.
-void ReadGuideHead(core::Program& program, bool binned);
+void ReadGuideHead(camera::Program& program, bool binned);
 // Clears the guide head and reads and discards `lines` (50 or 2) lines of it.
-void FlushGuideHead(core::Program& program, int lines);
+void FlushGuideHead(camera::Program& program, int lines);
 
 // Cooler control (or, with the cooler off and maximum cooling set, the temperature request);
 // stores and returns the measured temperature.
-int SetCooling(core::Program& program);
+int SetCooling(camera::Program& program);
 // The temperature request alone (command 31).
-int ReadCoolerTemperature(core::Program& program);
-void ReadFirmwareVersion(core::Program& program);
-void SetGuideOutputs(core::Program& program, std::uint8_t bits);
+int ReadCoolerTemperature(camera::Program& program);
+void ReadFirmwareVersion(camera::Program& program);
+void SetGuideOutputs(camera::Program& program, std::uint8_t bits);
 // Camera serial ports. WriteSerial sends at most kMaxSerialBytes bytes (returns false beyond);
 // ReadSerial returns the n bytes read into the input buffer.
-bool WriteSerial(core::Program& program, int port, std::span<const std::uint8_t> bytes);
-std::span<const std::uint8_t> ReadSerial(core::Program& program, int port, int n);
+bool WriteSerial(camera::Program& program, int port, std::span<const std::uint8_t> bytes);
+std::span<const std::uint8_t> ReadSerial(camera::Program& program, int port, int n);
 // Filter n (1..7) on the USB wheel, or through the camera's serial port.
-void SelectFilter(core::Program& program, int n);
+void SelectFilter(camera::Program& program, int n);
 
 }  // namespace nvk::camera

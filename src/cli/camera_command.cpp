@@ -23,7 +23,7 @@ std::optional<int> parseInt(const std::string& text) {
 // Connects as the camera interface command does on first use: camera discovery, filter-wheel
 // discovery unless a USB wheel is open, then the firmware version.
 bool connect(CliSession& session) {
-  core::Program& program = session.program();
+  app::Program& program = session.program();
   if (!program.devices.cameraConnected) {
     camera::OpenCamera(program);
     if (!program.devices.usbFilterWheelPresent) camera::OpenFilterWheel(program);
@@ -37,7 +37,7 @@ bool connect(CliSession& session) {
 }
 
 int cool(CliSession& session, CommandArgs args) {
-  core::Program& program = session.program();
+  app::Program& program = session.program();
   camera::CoolerState& cooler = program.devices.cooler;
   std::optional<int> waitSeconds = 0;
   if (args.size() == 3 && args[1] == "--wait") waitSeconds = parseInt(args[2]);
@@ -81,7 +81,7 @@ int runCameraCommand(CliSession& session, CommandArgs args) {
     session.err() << kUsage;
     return 2;
   }
-  core::Program& program = session.program();
+  app::Program& program = session.program();
   const std::string& what = args[0];
   if (what == "cool") return cool(session, args.subspan(1));
   if (args.size() > 2 || (what != "filter" && args.size() != 1)) {

@@ -148,7 +148,7 @@ int runCaptureCommand(CliSession& session, CommandArgs args) {
   const auto request = parse(args, session.err());
   if (!request) return 2;
 
-  core::Program& program = session.program();
+  app::Program& program = session.program();
   ConsoleUi& ui = session.ui();
   ui.attachPumpClock(dynamic_cast<port::VirtualClock*>(&session.clock()));
   ui.attachAbortFlag(&interrupted);

@@ -53,7 +53,7 @@ CliSession::CliSession(const CliOptions& options, std::ostream& out, std::ostrea
   } else {
     clock_ = std::make_unique<port::VirtualClock>(0, platform::RealClock().wallSeconds());
   }
-  program_ = std::make_unique<core::Program>(*clock_, ui_, base::ProgramPaths(options_.dataRoot));
+  program_ = std::make_unique<app::Program>(*clock_, ui_, base::ProgramPaths(options_.dataRoot));
   devices_ = std::make_unique<DeviceSources>(options_.simulate, *clock_);
   program_->devices.enumerator = &devices_->all;
 }

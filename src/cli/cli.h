@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
 #include "cli/console_ui.h"
-#include "core/program.h"
 #include "port/clock.h"
 
 namespace nvk::sim {
@@ -38,7 +38,7 @@ class CliSession {
   const CliOptions& options() const { return options_; }
   port::Clock& clock() { return *clock_; }
   ConsoleUi& ui() { return ui_; }
-  core::Program& program() { return *program_; }
+  app::Program& program() { return *program_; }
   std::ostream& out() { return out_; }
   std::ostream& err() { return err_; }
   // The simulated devices when --simulate was given, else nullptr.
@@ -55,7 +55,7 @@ class CliSession {
   std::unique_ptr<port::Clock> clock_;
   ConsoleUi ui_;
   std::unique_ptr<DeviceSources> devices_;  // outlives the channels the program opens on it
-  std::unique_ptr<core::Program> program_;
+  std::unique_ptr<app::Program> program_;
   std::unique_ptr<platform::PtyMount> mount_;  // detaches before the program goes
 };
 

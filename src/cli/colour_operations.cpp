@@ -20,7 +20,7 @@ constexpr int kMaxLowPassRadius = 10;
 constexpr int kAlreadyColourConverted = 68;
 
 ColourOperation synthesis(bool daylight) {
-  return [daylight](core::Program& p) {
+  return [daylight](app::Program& p) {
     if (p.state.colourConverted) {
       base::ShowMessage(p.ui(), kAlreadyColourConverted);
       return false;
@@ -32,8 +32,10 @@ ColourOperation synthesis(bool daylight) {
 }
 
 // Anti-alias and colour undo refuse a monochrome image with their own message.
-ColourOperation onColourImage(void (*command)(core::Program&)) {
-  return [command](core::Program& p) {
+// `command` is a colour command of any layer: each takes the program as far as its folder knows it.
+template <typename Command>
+ColourOperation onColourImage(Command command) {
+  return [command](app::Program& p) {
     const bool colourImage = p.state.colourConverted;
     command(p);
     return colourImage;
@@ -74,7 +76,7 @@ std::optional<ColourOperation> colourBalance(const std::vector<std::string_view>
     }
   }
   if (!balance.valid()) return std::nullopt;
-  return [balance](core::Program& p) {
+  return [balance](app::Program& p) {
     // Refused with message 69 on a monochrome image, as the menu command is.
     return colour::applyColourBalanceToImage(p, balance);
   };
@@ -91,7 +93,7 @@ std::optional<ColourOperation> chromatism(const std::vector<std::string_view>& p
   }
   const colour::ChromatismShift shift{values[0], values[1], values[2], values[3]};
   if (!shift.valid()) return std::nullopt;
-  return [shift](core::Program& p) { return colour::applyChromatismToImage(p, shift); };
+  return [shift](app::Program& p) { return colour::applyChromatismToImage(p, shift); };
 }
 
 }  // namespace
@@ -116,7 +118,7 @@ std::optional<ColourOperation> parseColourOperation(std::string_view op) {
   if (parts[0] == "overload" && parts.size() == 2) {
     const auto level = numberOf<int>(parts[1]);
     if (!level || *level < 1 || *level > 65535) return std::nullopt;
-    return [level = *level](core::Program& p) {
+    return [level = *level](app::Program& p) {
       p.colourTools.overloadLevel = level;
       return colour::ColourOverloadSmoothing(p);
     };
@@ -125,7 +127,7 @@ std::optional<ColourOperation> parseColourOperation(std::string_view op) {
   if (parts[0] == "lowpasscolour" && parts.size() == 2) {
     const auto radius = numberOf<int>(parts[1]);
     if (!radius || *radius < 1 || *radius > kMaxLowPassRadius) return std::nullopt;
-    return [radius = *radius](core::Program& p) {
+    return [radius = *radius](app::Program& p) {
       p.colourTools.lowPassRadius = radius;
       return colour::LowPassColourFilter(p);
     };
@@ -134,12 +136,12 @@ std::optional<ColourOperation> parseColourOperation(std::string_view op) {
   if (op == "synth") return synthesis(false);
   if (op == "synth:daylight") return synthesis(true);
   if (op == "antialias") {
-    return onColourImage([](core::Program& p) { colour::AntiAlias(p, true); });
+    return onColourImage([](app::Program& p) { colour::AntiAlias(p, true); });
   }
   if (op == "colourundo") return onColourImage(colour::UndoLastColourFilter);
   if (op.size() == 6 && op.substr(0, 5) == "mono:" && op[5] >= '1' && op[5] <= '4') {
     const int choice = op[5] - '0';
-    return [choice](core::Program& p) {
+    return [choice](app::Program& p) {
       const bool refused = p.state.colourConverted || p.state.binned;
       p.colour.singleFilterSite = choice;
       colour::buildSingleFilterImage(p, choice);  // shows the refusal itself

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/program.h"
+#include "app/program.h"
 
 namespace nvk::cli {
 
@@ -26,7 +26,7 @@ namespace nvk::cli {
 // The fields of an operation, split at its colons ("balance:1:2" gives "balance", "1", "2").
 std::vector<std::string_view> operationFields(std::string_view op);
 
-using ColourOperation = std::function<bool(core::Program&)>;
+using ColourOperation = std::function<bool(app::Program&)>;
 std::optional<ColourOperation> parseColourOperation(std::string_view op);
 
 inline constexpr std::string_view kColourOperationsUsage =

@@ -12,7 +12,7 @@ int runDevicesCommand(CliSession& session, CommandArgs args) {
     session.err() << "usage: nvk-k7lq-cli devices\n";
     return 2;
   }
-  core::Program& program = session.program();
+  app::Program& program = session.program();
   camera::CameraDevices& devices = program.devices;
   const int cameraInterfaces = camera::OpenCamera(program);
   const std::string cameraProductId = devices.productIdText;  // before the wheel's paths

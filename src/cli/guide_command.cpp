@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <numbers>
 
+#include "acquire/main_guiding.h"
 #include "cli/cli.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
-#include "scope/main_guiding.h"
 #include "sim/guiding_rig.h"
 
 namespace nvk::cli {
@@ -72,7 +72,7 @@ std::optional<GuideArgs> parse(CommandArgs args) {
 }
 
 // Picks the brightest star near the middle of the guide image, as a click would.
-bool selectGuideHeadStar(core::Program& program) {
+bool selectGuideHeadStar(app::Program& program) {
   scope::GuideExposure(program);
   const auto& image = program.devices.guideImage;
   int best = -1, bx = 0, by = 0;
@@ -87,7 +87,7 @@ bool selectGuideHeadStar(core::Program& program) {
 }
 
 // The brightest star near the middle of the main sensor, as command 21's click would find it.
-void pickMainStar(core::Program& program, sim::GuidingRig& rig) {
+void pickMainStar(app::Program& program, sim::GuidingRig& rig) {
   const auto& sky = rig.devices().sky();
   constexpr int kW = 400, kH = 300, kLeft = 1320, kTop = 860;
   std::vector<std::uint16_t> region(kW * kH);
@@ -119,7 +119,7 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
     return 2;
   }
   const GuideArgs g = *parsed;
-  core::Program& program = session.program();
+  app::Program& program = session.program();
   sim::GuidingRig rig(session.clock(), rigOptions(g.angle, g.head));
   if (!rig.attach(program)) {
     session.err() << "guide: the simulated camera was not found\n";
@@ -153,7 +153,7 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
       if (trained) out << scope::guideHeadTrainingText(program.guiding.trained) << '\n';
     } else {
       pickMainStar(program, rig);
-      trained = scope::TrainAutoGuiding(program);
+      trained = acquire::TrainAutoGuiding(program);
       if (trained) {
         out << scope::mainTrainingText({s.mainGuide.raRate, s.mainGuide.decRate,
                                         s.mainGuide.raBacklash, s.mainGuide.decBacklash})
@@ -198,7 +198,7 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
     pickMainStar(program, rig);
     const sim::SkyView start = sim::mainSensorView(rig.devices().sky());
     const std::uint32_t end = session.clock().nowMs() + runMs;
-    scope::StartAutoGuiding(program, [&] {
+    acquire::StartAutoGuiding(program, [&] {
       const sim::SkyView now = sim::mainSensorView(rig.devices().sky());
       const double r = std::hypot(now.originX - start.originX, now.originY - start.originY);
       sum += r * r;

@@ -33,7 +33,7 @@ int runPhotometryCommand(CliSession& session, CommandArgs args) {
     session.err() << "X and Y must be whole numbers\n" << kUsage;
     return 2;
   }
-  core::Program& program = session.program();
+  app::Program& program = session.program();
   if (args.size() == 6) {
     const auto r1 = parseInt(args[3]), r2 = parseInt(args[4]), r3 = parseInt(args[5]);
     const process::PhotometryApertures radii{r1.value_or(0), r2.value_or(0), r3.value_or(0)};

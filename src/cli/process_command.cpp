@@ -41,7 +41,7 @@ constexpr const char* kOutNote =
 
 // One operation: runs it on the program and says whether it was carried out (false when the
 // program refused it; its message has been shown).
-using Operation = std::function<bool(core::Program&)>;
+using Operation = std::function<bool(app::Program&)>;
 
 std::optional<int> wholeNumber(std::string_view text, int low, int high) {
   int value = 0;
@@ -69,14 +69,16 @@ std::optional<int> tenths(std::string_view text, int low, int high) {
 }
 
 Operation kernelFilter(process::KernelId id) {
-  return [id](core::Program& p) {
+  return [id](app::Program& p) {
     process::KernelFilterCommand(p, id);
     return true;
   };
 }
 
-Operation simple(void (*command)(core::Program&)) {
-  return [command](core::Program& p) {
+// A command of any layer: each takes the program as far as its own folder knows it.
+template <typename LayerProgram>
+Operation simple(void (*command)(LayerProgram&)) {
+  return [command](app::Program& p) {
     command(p);
     return true;
   };
@@ -105,7 +107,7 @@ std::optional<Operation> mergeOperation(std::string_view rest) {
   }
   if (rest.empty()) return std::nullopt;
   const std::filesystem::path file(rest);
-  return [file, point, mode](core::Program& p) {
+  return [file, point, mode](app::Program& p) {
     return process::mergeWithFile(p, file, point[0], point[1], point[2], point[3], mode);
   };
 }
@@ -133,7 +135,7 @@ std::optional<Operation> parseOperation(std::string_view op) {
     if (op == "gaussian") return kernelFilter(process::KernelId::Gaussian);
     if (op == "basrelief") return kernelFilter(process::KernelId::BasRelief);
     if (op == "removebg") {
-      return [](core::Program& p) {
+      return [](app::Program& p) {
         process::EstimateBackground(p);
         process::RemoveBackground(p, true);
         return true;
@@ -141,7 +143,7 @@ std::optional<Operation> parseOperation(std::string_view op) {
     }
     if (op == "autoproc") return simple(process::AutoProcess);
     if (op == "undo") {
-      return [](core::Program& p) {
+      return [](app::Program& p) {
         process::UndoLastFilter(p);
         return true;
       };
@@ -151,7 +153,7 @@ std::optional<Operation> parseOperation(std::string_view op) {
   // Operations whose argument is free text or a file name take everything after the colon.
   if (name == "label") {
     const std::string text(rest);
-    return [text](core::Program& p) {
+    return [text](app::Program& p) {
       app::LabelImage(p, text);
       return true;
     };
@@ -160,14 +162,14 @@ std::optional<Operation> parseOperation(std::string_view op) {
     if (rest.empty()) return std::nullopt;
     const std::filesystem::path file(rest);
     if (name == "dark")
-      return [file](core::Program& p) { return process::SubtractDarkFrame(p, file); };
-    return [file](core::Program& p) { return process::ApplyFlatField(p, file); };
+      return [file](app::Program& p) { return process::SubtractDarkFrame(p, file); };
+    return [file](app::Program& p) { return process::ApplyFlatField(p, file); };
   }
   if (name == "merge") return mergeOperation(rest);
   if (name == "hpm") {
     if (rest.empty()) return std::nullopt;
     const std::filesystem::path file(rest);
-    return [file](core::Program& p) {
+    return [file](app::Program& p) {
       switch (files::readHotPixelMapFile(file, p.hotPixelMap)) {
         case files::HotPixelMapRead::Loaded:
           break;
@@ -185,7 +187,7 @@ std::optional<Operation> parseOperation(std::string_view op) {
   if (name == "hpmscan" && parts.size() == 2) {
     const auto threshold = wholeNumber(parts[1], 5000, 65535);
     if (!threshold) return std::nullopt;
-    return [t = *threshold](core::Program& p) {
+    return [t = *threshold](app::Program& p) {
       p.hotPixelMap.threshold = t;
       p.hotPixelMap.name = image::HotPixelMap::kDefaultName;
       const bool hadMap = p.hotPixelMap.loaded;
@@ -204,12 +206,12 @@ std::optional<Operation> parseOperation(std::string_view op) {
     const auto black = wholeNumber(parts[1], 0, 255);
     const auto white = wholeNumber(parts[2], 1, 300);
     if (!black || !white || *black >= *white) return std::nullopt;
-    return [b = *black, w = *white](core::Program& p) { return process::NormalStretch(p, b, w); };
+    return [b = *black, w = *white](app::Program& p) { return process::NormalStretch(p, b, w); };
   }
   if (name == "power" && parts.size() == 2) {
     const auto power = tenths(parts[1], 1, 30);
     if (!power) return std::nullopt;
-    return [t = *power](core::Program& p) {
+    return [t = *power](app::Program& p) {
       process::PowerLawStretch(p, t);  // a power of 1.0 changes nothing
       return true;
     };
@@ -217,7 +219,7 @@ std::optional<Operation> parseOperation(std::string_view op) {
   if (name == "nonlinear" && parts.size() == 2) {
     const auto power = wholeNumber(parts[1], 1, 50);
     if (!power) return std::nullopt;
-    return [c = *power](core::Program& p) {
+    return [c = *power](app::Program& p) {
       process::NonLinearStretch(p, c);
       return true;
     };
@@ -226,7 +228,7 @@ std::optional<Operation> parseOperation(std::string_view op) {
     const auto radius = wholeNumber(parts[1], 1, 7);
     const auto power = wholeNumber(parts[2], 1, 7);
     if (!radius || !power) return std::nullopt;
-    return [r = *radius, w = *power](core::Program& p) {
+    return [r = *radius, w = *power](app::Program& p) {
       process::UnsharpMask(p, r, w);
       return true;
     };
@@ -235,7 +237,7 @@ std::optional<Operation> parseOperation(std::string_view op) {
     const auto radius = wholeNumber(parts[1], 1, 3);
     const auto power = wholeNumber(parts[2], 1, 10);
     if (!radius || !power) return std::nullopt;
-    return [r = *radius, q = *power](core::Program& p) {
+    return [r = *radius, q = *power](app::Program& p) {
       process::MedianFilter(p, r, q);
       return true;
     };

@@ -197,7 +197,7 @@ void addMeanLowBits(const MeanStepPlanes& p, std::size_t begin, std::size_t end,
   }
 }
 
-void AntiAlias(core::Program& program, bool redraw) {
+void AntiAlias(Program& program, bool redraw) {
   port::Ui& ui = program.ui();
   if (!program.state.colourConverted) {
     base::ShowMessage(ui, kNotColourConverted);
@@ -239,7 +239,7 @@ void AntiAlias(core::Program& program, bool redraw) {
   if (redraw) ui.requestRedraw();
 }
 
-void UndoLastColourFilter(core::Program& program) {
+void UndoLastColourFilter(Program& program) {
   if (!program.state.colourConverted) {
     base::ShowMessage(program.ui(), kNotColourConverted);
     return;

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/program.h"
+#include "colour/program.h"
 
 namespace nvk::colour {
 
@@ -30,9 +30,9 @@ void addMeanLowBits(const MeanStepPlanes& planes, std::size_t begin, std::size_t
 // "Anti-Alias" (command 8114): refuses an image that is not colour converted; copies the colour
 // planes into the colour undo triplet, takes the medians into RgbOutputImage and adds the low
 // bits of their mean. Redraws when `redraw` is set (from the menu, not from synthesis).
-void AntiAlias(core::Program& program, bool redraw);
+void AntiAlias(Program& program, bool redraw);
 
 // "Undo Last Colour Filter" (command 810): the colour undo triplet back into the colour planes.
-void UndoLastColourFilter(core::Program& program);
+void UndoLastColourFilter(Program& program);
 
 }  // namespace nvk::colour

@@ -10,7 +10,7 @@ constexpr int kProgressRange = 256;
 
 }  // namespace
 
-void buildColourDisplay(core::Program& program, std::span<std::uint8_t> rgb, int displayWidth,
+void buildColourDisplay(Program& program, std::span<std::uint8_t> rgb, int displayWidth,
                         int displayHeight, int step) {
   port::Ui& ui = program.ui();
   const image::ColourPlanes& colour = program.planes.ColourImage;

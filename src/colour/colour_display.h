@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "core/program.h"
+#include "colour/program.h"
 
 namespace nvk::colour {
 
@@ -11,7 +11,7 @@ namespace nvk::colour {
 // of the colour samples) for each display pixel, `displayWidth` x 3 bytes a row, taking every
 // `step`-th sample of every `step`-th row (2 for the half-size display). The picture is built in
 // 8 horizontal strips under the progress dialog "BUILDING COLOUR IMAGE".
-void buildColourDisplay(core::Program& program, std::span<std::uint8_t> rgb, int displayWidth,
+void buildColourDisplay(Program& program, std::span<std::uint8_t> rgb, int displayWidth,
                         int displayHeight, int step);
 
 }  // namespace nvk::colour

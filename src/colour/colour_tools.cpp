@@ -75,7 +75,7 @@ int valueAtRank(const std::vector<std::uint32_t>& histogram, std::uint64_t rank)
 }
 
 template <typename Work>
-bool runColourTool(core::Program& program, std::string_view caption, std::string_view history,
+bool runColourTool(Program& program, std::string_view caption, std::string_view history,
                    Work work) {
   if (!program.state.colourConverted) {
     base::ShowMessage(program.ui(), kNotColourConverted);
@@ -94,7 +94,7 @@ bool runColourTool(core::Program& program, std::string_view caption, std::string
   return true;
 }
 
-std::span<std::uint16_t> scratchPlane(core::Program& program, int index) {
+std::span<std::uint16_t> scratchPlane(Program& program, int index) {
   return std::span<std::uint16_t>(program.planes.RgbOutputImage[index].data(),
                                   program.geometry.pixelCount);
 }
@@ -275,7 +275,7 @@ void applyHistogramBalance(const RgbPlanes& planes) {
   }
 }
 
-RgbPlanes colourPlanes(core::Program& program) {
+RgbPlanes colourPlanes(Program& program) {
   const std::size_t n = program.geometry.pixelCount;
   const auto& c = program.planes.ColourImage;
   return {std::span<std::uint16_t>(c.red().data(), n),
@@ -284,14 +284,14 @@ RgbPlanes colourPlanes(core::Program& program) {
           program.geometry.height};
 }
 
-void takeColourUndoCopy(core::Program& program) {
+void takeColourUndoCopy(Program& program) {
   const std::size_t n = program.geometry.pixelCount;
   for (int plane = 0; plane < 3; ++plane)
     std::copy_n(program.planes.ColourImage[plane].begin(), n,
                 program.planes.ColourUndoImage[plane].begin());
 }
 
-bool applyColourBalanceToImage(core::Program& program, const ColourBalance& balance) {
+bool applyColourBalanceToImage(Program& program, const ColourBalance& balance) {
   if (!balance.valid()) return false;  // the dialog and the command line refuse these first
   const bool done = runColourTool(program, kColourBalanceCaption, kColourBalanceHistory,
                                   [&](const RgbPlanes& p) { applyColourBalance(p, balance); });
@@ -302,7 +302,7 @@ bool applyColourBalanceToImage(core::Program& program, const ColourBalance& bala
   return done;
 }
 
-bool SetColourBalance(core::Program& program) {
+bool SetColourBalance(Program& program) {
   if (!program.state.colourConverted) {
     base::ShowMessage(program.ui(), kNotColourConverted);
     return false;
@@ -312,14 +312,14 @@ bool SetColourBalance(core::Program& program) {
   return applyColourBalanceToImage(program, program.colourTools.balance);
 }
 
-bool applyChromatismToImage(core::Program& program, const ChromatismShift& shift) {
+bool applyChromatismToImage(Program& program, const ChromatismShift& shift) {
   if (!shift.valid()) return false;
   return runColourTool(program, kChromatismCaption, kChromatismHistory, [&](const RgbPlanes& p) {
     applyChromatism(p, shift, scratchPlane(program, 0));
   });
 }
 
-bool AdjustChromatism(core::Program& program) {
+bool AdjustChromatism(Program& program) {
   if (!program.state.colourConverted) {
     base::ShowMessage(program.ui(), kNotColourConverted);
     return false;
@@ -329,13 +329,13 @@ bool AdjustChromatism(core::Program& program) {
   return applyChromatismToImage(program, program.colourTools.chromatism);
 }
 
-bool ColourOverloadSmoothing(core::Program& program) {
+bool ColourOverloadSmoothing(Program& program) {
   return runColourTool(program, kOverloadCaption, kOverloadHistory, [&](const RgbPlanes& p) {
     applyOverloadSmoothing(p, program.colourTools.overloadLevel, scratchPlane(program, 0));
   });
 }
 
-bool LowPassColourFilter(core::Program& program) {
+bool LowPassColourFilter(Program& program) {
   return runColourTool(program, kLowPassCaption, kLowPassHistory, [&](const RgbPlanes& p) {
     applyLowPassColour(
         p, program.colourTools.lowPassRadius,
@@ -343,12 +343,12 @@ bool LowPassColourFilter(core::Program& program) {
   });
 }
 
-bool BalanceColourHistogram(core::Program& program) {
+bool BalanceColourHistogram(Program& program) {
   return runColourTool(program, kHistogramBalanceCaption, kHistogramBalanceHistory,
                        [](const RgbPlanes& p) { applyHistogramBalance(p); });
 }
 
-void resetColourBalanceStarts(core::Program& program) {
+void resetColourBalanceStarts(Program& program) {
   program.colour.balanceStart.fill(0);
   program.colourTools.balance.start = {0, 0, 0};
 }

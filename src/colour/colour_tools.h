@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "colour/colour_tools_state.h"
-#include "core/program.h"
+#include "colour/program.h"
 
 namespace nvk::colour {
 
@@ -90,26 +90,26 @@ inline constexpr std::string_view kHistogramBalanceHistory = "Colour Histogram B
 inline constexpr int kNotColourConverted = 69;
 
 // The program's colour planes in red, green, blue order.
-RgbPlanes colourPlanes(core::Program& program);
+RgbPlanes colourPlanes(Program& program);
 // Copies the colour planes into the colour undo triplet.
-void takeColourUndoCopy(core::Program& program);
+void takeColourUndoCopy(Program& program);
 
 // "Set Colour Balance" (8116): shows "Colour Starting Balance"; OK applies it.
-bool SetColourBalance(core::Program& program);
+bool SetColourBalance(Program& program);
 // The colour balance with the given values (the dialog's OK, and the command-line tool).
-bool applyColourBalanceToImage(core::Program& program, const ColourBalance& balance);
+bool applyColourBalanceToImage(Program& program, const ColourBalance& balance);
 // "Adjust Chromatism" (8119): shows "Adjust Chromatism"; OK applies the shift.
-bool AdjustChromatism(core::Program& program);
-bool applyChromatismToImage(core::Program& program, const ChromatismShift& shift);
+bool AdjustChromatism(Program& program);
+bool applyChromatismToImage(Program& program, const ChromatismShift& shift);
 // "Colour Overload Smoothing" (8128).
-bool ColourOverloadSmoothing(core::Program& program);
+bool ColourOverloadSmoothing(Program& program);
 // "Low Pass Colour Filter" (8129).
-bool LowPassColourFilter(core::Program& program);
+bool LowPassColourFilter(Program& program);
 // "Balance Colour Histogram" (8130).
-bool BalanceColourHistogram(core::Program& program);
+bool BalanceColourHistogram(Program& program);
 
 // The six start values of the colour balance back to 0, as colour synthesis does when it has
 // built new colour planes.
-void resetColourBalanceStarts(core::Program& program);
+void resetColourBalanceStarts(Program& program);
 
 }  // namespace nvk::colour

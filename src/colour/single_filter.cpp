@@ -124,7 +124,7 @@ void SingleFilterDialog::help() const {
   ui_.showMessage(base::kMessageTitle, kHelpText);
 }
 
-void buildSingleFilterImage(core::Program& program, int choice) {
+void buildSingleFilterImage(Program& program, int choice) {
   port::Ui& ui = program.ui();
   if (program.state.colourConverted || program.state.binned) {
     base::ShowMessage(ui, base::kCallerTextMessage, kRefusal);
@@ -147,7 +147,7 @@ void buildSingleFilterImage(core::Program& program, int choice) {
   ui.requestRedraw();
 }
 
-void CreateMonoImageFromRaw(core::Program& program) {
+void CreateMonoImageFromRaw(Program& program) {
   port::Ui& ui = program.ui();
   if (program.state.colourConverted || program.state.binned) {
     base::ShowMessage(ui, base::kCallerTextMessage, kRefusal);

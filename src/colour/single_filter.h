@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/program.h"
+#include "colour/program.h"
 #include "port/ui.h"
 
 namespace nvk::colour {
@@ -67,9 +67,9 @@ class SingleFilterDialog final : public port::DialogModel {
 
 // Builds the single-filter image of the chosen site in RawImage with progress, undo copy and
 // history line; refuses a colour-converted or binned image. No dialog.
-void buildSingleFilterImage(core::Program& program, int choice);
+void buildSingleFilterImage(Program& program, int choice);
 
 // "Create Mono Image from Raw" (command 8117): the refusal, the dialog, then the image.
-void CreateMonoImageFromRaw(core::Program& program);
+void CreateMonoImageFromRaw(Program& program);
 
 }  // namespace nvk::colour

@@ -291,7 +291,7 @@ void synthesizeWindowRows(const SynthesisFrames& frames, const ColourFactors& fa
   (void)vector;
 }
 
-void synthesizeColour(core::Program& program) {
+void synthesizeColour(Program& program) {
   port::Ui& ui = program.ui();
   auto& planes = program.planes;
   const settings::Settings& settings = program.settings;
@@ -330,7 +330,7 @@ void synthesizeColour(core::Program& program) {
   ui.requestRedraw();
 }
 
-void SynthesizeColourImage(core::Program& program) {
+void SynthesizeColourImage(Program& program) {
   port::Ui& ui = program.ui();
   if (program.state.colourConverted) {
     base::ShowMessage(ui, kAlreadyColourConverted);

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/program.h"
+#include "colour/program.h"
 
 namespace nvk::colour {
 
@@ -66,10 +66,10 @@ void synthesizeWindowRows(const SynthesisFrames& frames, const ColourFactors& fa
 // Steps 5 to 10 of synthesis with the choices in the settings and the colour state: undo copy,
 // the pass with its progress dialog, the colour-converted flag, the luminance into the main
 // frame, the automatic processing and the redraw. The caller has checked the flag.
-void synthesizeColour(core::Program& program);
+void synthesizeColour(Program& program);
 
 // "Synthesize Colour Image" (command 8115): refuses a colour-converted image, reloads the
 // settings, shows the "SYNTHESIZE COLOUR IMAGE" dialog, saves the settings and synthesises.
-void SynthesizeColourImage(core::Program& program);
+void SynthesizeColourImage(Program& program);
 
 }  // namespace nvk::colour

@@ -34,28 +34,6 @@ image::DisplayImage::Rgb grey(int v) {
 
 }  // namespace
 
-Palette greyPalette() {
-  Palette p;
-  for (int i = 0; i < 256; ++i)
-    p[static_cast<std::size_t>(i)] = grey(i);
-  return p;
-}
-
-Palette falseColourPalette() {
-  Palette p;
-  for (int c = 0; c < 256; ++c) {
-    auto& e = p[static_cast<std::size_t>(c)];
-    if (c <= 240) {
-      e.r = static_cast<std::uint8_t>(c);
-      e.g = static_cast<std::uint8_t>(c * c / 256);
-      e.b = static_cast<std::uint8_t>(255 - c - (255 - c) * (255 - c) / 256);
-    } else {
-      e = grey(c);
-    }
-  }
-  return p;
-}
-
 Palette stretchedPalette(int blackLevel) {
   Palette p;
   const double scale = std::pow(255.0, 0.7);
@@ -154,20 +132,20 @@ std::optional<Bitmap> readBitmapFile(const std::filesystem::path& path) {
   return bitmap;
 }
 
-std::filesystem::path displayBitmapPath(const core::Program& program) {
+std::filesystem::path displayBitmapPath(const Program& program) {
   return program.autosaveFolder() / "nvkk7lq.bmp";
 }
-std::filesystem::path focusBitmapPath(const core::Program& program) {
+std::filesystem::path focusBitmapPath(const Program& program) {
   return program.autosaveFolder() / "nvkk7lqf.bmp";
 }
-std::filesystem::path guiderBitmapPath(const core::Program& program) {
+std::filesystem::path guiderBitmapPath(const Program& program) {
   return program.autosaveFolder() / "nvkk7lqg.bmp";
 }
-std::filesystem::path printBitmapPath(const core::Program& program) {
+std::filesystem::path printBitmapPath(const Program& program) {
   return program.autosaveFolder() / "NVKK7LQ9.bmp";
 }
 
-bool saveBitmapFile(core::Program& program, const std::filesystem::path& path, const Bitmap& bitmap,
+bool saveBitmapFile(Program& program, const std::filesystem::path& path, const Bitmap& bitmap,
                     DiskSpace disk) {
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);
@@ -187,7 +165,7 @@ bool saveBitmapFile(core::Program& program, const std::filesystem::path& path, c
   return false;
 }
 
-Bitmap displayBitmap(const core::Program& program) {
+Bitmap displayBitmap(const Program& program) {
   const auto& d = program.display;
   Bitmap bitmap;
   bitmap.width = d.width;
@@ -199,7 +177,7 @@ Bitmap displayBitmap(const core::Program& program) {
   return bitmap;
 }
 
-std::optional<Bitmap> loadBitmapFile(core::Program& program, const std::filesystem::path& path) {
+std::optional<Bitmap> loadBitmapFile(Program& program, const std::filesystem::path& path) {
   auto bitmap = readBitmapFile(path);
   if (!bitmap) base::ShowMessage(program.ui(), 32);
   return bitmap;

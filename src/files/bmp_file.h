@@ -6,18 +6,19 @@
 #include <optional>
 #include <vector>
 
-#include "core/program.h"
 #include "files/atomic_file.h"
+#include "files/program.h"
 #include "image/display_image.h"
+#include "image/palette.h"
 
 namespace nvk::files {
 
-using Palette = std::array<image::DisplayImage::Rgb, 256>;
+using image::Palette;
 
 // The display's palettes: grey (i, i, i); false colour (View > False Colour Palette); the
 // stretched grey of the power-law display stretch above black level `blackLevel`.
-Palette greyPalette();
-Palette falseColourPalette();
+using image::falseColourPalette;
+using image::greyPalette;
 Palette stretchedPalette(int blackLevel);
 
 inline constexpr std::uint32_t kBitmapHeaderBytes = 1078;  // 14 + 40 + 1024
@@ -43,19 +44,19 @@ std::optional<Bitmap> readBitmapFile(const std::filesystem::path& path);
 
 // The bitmaps in the autosave folder: the display, the focus window, the guider image and the
 // print bitmap.
-std::filesystem::path displayBitmapPath(const core::Program& program);
-std::filesystem::path focusBitmapPath(const core::Program& program);
-std::filesystem::path guiderBitmapPath(const core::Program& program);
-std::filesystem::path printBitmapPath(const core::Program& program);
+std::filesystem::path displayBitmapPath(const Program& program);
+std::filesystem::path focusBitmapPath(const Program& program);
+std::filesystem::path guiderBitmapPath(const Program& program);
+std::filesystem::path printBitmapPath(const Program& program);
 
 // Writes `bitmap` to `path` (the autosave folder is created if needed), showing "Failed to
 // create temp bitmap", "Unable to create temp bitmap file header" or "Unable to create temp
 // bitmap file" when that step fails.
-bool saveBitmapFile(core::Program& program, const std::filesystem::path& path, const Bitmap& bitmap,
+bool saveBitmapFile(Program& program, const std::filesystem::path& path, const Bitmap& bitmap,
                     DiskSpace disk = {});
 // The display image as its bitmap: display width x height of `program.display`.
-Bitmap displayBitmap(const core::Program& program);
+Bitmap displayBitmap(const Program& program);
 // Reads a bitmap back for painting; "Cannot open bitmap file" when it cannot.
-std::optional<Bitmap> loadBitmapFile(core::Program& program, const std::filesystem::path& path);
+std::optional<Bitmap> loadBitmapFile(Program& program, const std::filesystem::path& path);
 
 }  // namespace nvk::files

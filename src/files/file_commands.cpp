@@ -12,7 +12,6 @@
 #include "files/open_image.h"
 #include "files/raw_file.h"
 #include "files/tiff_file.h"
-#include "process/measure_merge.h"
 #include "settings/settings_file.h"
 
 namespace nvk::files {
@@ -28,7 +27,7 @@ bool hasExtension(const std::filesystem::path& path, std::string_view extension)
   return ext == extension;
 }
 
-port::FileDialogRequest request(const core::Program& program, std::string_view title,
+port::FileDialogRequest request(const Program& program, std::string_view title,
                                 std::string_view filter, std::string_view extension = {}) {
   port::FileDialogRequest r;
   r.title = title;
@@ -40,7 +39,7 @@ port::FileDialogRequest request(const core::Program& program, std::string_view t
 }
 
 // Remembers the folder and the filter entry of a chosen file, for Open and Save alike.
-void rememberChoice(core::Program& program, const std::filesystem::path& chosen) {
+void rememberChoice(Program& program, const std::filesystem::path& chosen) {
   program.fileMenu.lastDirectory = chosen.parent_path().string();
   if (hasExtension(chosen, ".FIT")) {
     program.fileMenu.filterIndex = kFitsFilterEntry;
@@ -51,8 +50,7 @@ void rememberChoice(core::Program& program, const std::filesystem::path& chosen)
   }
 }
 
-std::optional<std::filesystem::path> chooseRawOrFits(core::Program& program,
-                                                     std::string_view title) {
+std::optional<std::filesystem::path> chooseRawOrFits(Program& program, std::string_view title) {
   const auto chosen = program.ui().openFileDialog(request(program, title, kOpenFilter));
   if (!chosen) return std::nullopt;
   return std::filesystem::path(*chosen);
@@ -60,7 +58,7 @@ std::optional<std::filesystem::path> chooseRawOrFits(core::Program& program,
 
 // Save FITS and Save RGB FITS: today's date when DATE-OBS is short, the FITS DETAILS dialog,
 // then the file.
-std::optional<std::filesystem::path> saveFitsWithDetails(core::Program& program, bool rgb) {
+std::optional<std::filesystem::path> saveFitsWithDetails(Program& program, bool rgb) {
   program.fileMenu.fitsEightBit = false;
   stampTodayWhenUndated(program);
   FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
@@ -95,7 +93,7 @@ const std::array kFileCommands{
 
 }  // namespace
 
-void stampObservationTime(core::Program& program) {
+void stampObservationTime(Program& program) {
   const std::int64_t start = program.exposureStartSeconds;
   const std::int64_t middle = start + (program.exposureEndSeconds - start) / 2;
   const CivilTime ut = addHours(localTimeOf(middle), program.fits.utOffsetHours);
@@ -103,13 +101,13 @@ void stampObservationTime(core::Program& program) {
   program.fits.dateObs = dateObsText(ut);
 }
 
-void stampTodayWhenUndated(core::Program& program) {
+void stampTodayWhenUndated(Program& program) {
   if (program.fits.dateObs.size() < 10) {
     program.fits.dateObs = todayDateObsText(localTimeOf(program.clock().wallSeconds()));
   }
 }
 
-SaveResult quickSaveFits(core::Program& program, DiskSpace disk) {
+SaveResult quickSaveFits(Program& program, DiskSpace disk) {
   const auto folder = program.autosaveFolder();
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
@@ -143,18 +141,16 @@ std::string processingHistoryText(const image::ProcessingHistory& history) {
 
 using ChosenFile = std::optional<std::filesystem::path>;
 
-ChosenFile openCommand(core::Program& program) {
+ChosenFile openCommand(Program& program) {
   const auto chosen = chooseRawOrFits(program, "Open");
   if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
-  // A merge in progress ends first: an image it kept aside is put back, then the file replaces
-  // the current image.
-  if (program.measure.active == process::MeasureTool::Merging) process::cancelMerging(program);
+  if (program.beforeOpen) program.beforeOpen();
   openImageFile(program, *chosen);
   return chosen;
 }
 
-ChosenFile saveCommand(core::Program& program) {
+ChosenFile saveCommand(Program& program) {
   const auto chosen = program.ui().saveFileDialog(request(program, "Save", kSaveFilter));
   if (!chosen) return std::nullopt;
   const std::filesystem::path path(*chosen);
@@ -171,7 +167,7 @@ ChosenFile saveCommand(core::Program& program) {
   return path;
 }
 
-ChosenFile saveTiffCommand(core::Program& program) {
+ChosenFile saveTiffCommand(Program& program) {
   const auto chosen = program.ui().saveFileDialog(request(program, "Save", kTiffFilter, "TIF"));
   if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
@@ -179,16 +175,16 @@ ChosenFile saveTiffCommand(core::Program& program) {
   return std::filesystem::path(*chosen);
 }
 
-ChosenFile saveFitsCommand(core::Program& program) {
+ChosenFile saveFitsCommand(Program& program) {
   return saveFitsWithDetails(program, false);
 }
 
-ChosenFile quickSaveFitsCommand(core::Program& program) {
+ChosenFile quickSaveFitsCommand(Program& program) {
   quickSaveFits(program);
   return std::nullopt;
 }
 
-ChosenFile loadNextAutosavedCommand(core::Program& program) {
+ChosenFile loadNextAutosavedCommand(Program& program) {
   auto& last = program.fileMenu.lastLoadedAutosaveNumber;
   if (last == 0 || last >= program.settings.autosaveCounter) {
     base::ShowMessage(program.ui(), 40);
@@ -199,7 +195,7 @@ ChosenFile loadNextAutosavedCommand(core::Program& program) {
   return std::nullopt;
 }
 
-ChosenFile saveRgbFitsCommand(core::Program& program) {
+ChosenFile saveRgbFitsCommand(Program& program) {
   if (!program.state.colourConverted) {
     base::ShowMessage(program.ui(), 72);
     return std::nullopt;
@@ -207,7 +203,7 @@ ChosenFile saveRgbFitsCommand(core::Program& program) {
   return saveFitsWithDetails(program, true);
 }
 
-ChosenFile saveFlatCommand(core::Program& program) {
+ChosenFile saveFlatCommand(Program& program) {
   // Refused before a name is asked for: nothing on disk is touched.
   if (!program.state.colourConverted) {
     base::ShowMessage(program.ui(), 71);
@@ -220,7 +216,7 @@ ChosenFile saveFlatCommand(core::Program& program) {
   return std::filesystem::path(*chosen);
 }
 
-ChosenFile deleteFileCommand(core::Program& program) {
+ChosenFile deleteFileCommand(Program& program) {
   const auto chosen = chooseRawOrFits(program, "Delete File");
   if (!chosen) return std::nullopt;
   DeleteFileDialog dialog(std::filesystem::absolute(*chosen).string());
@@ -231,7 +227,7 @@ ChosenFile deleteFileCommand(core::Program& program) {
   return std::nullopt;
 }
 
-ChosenFile loadEditAutosaveFitsTextCommand(core::Program& program) {
+ChosenFile loadEditAutosaveFitsTextCommand(Program& program) {
   if (program.loadSettingsFile() != settings::SettingsStatus::Ok) {
     base::ShowMessage(program.ui(), 23);
     return std::nullopt;
@@ -245,33 +241,33 @@ ChosenFile loadEditAutosaveFitsTextCommand(core::Program& program) {
   return std::nullopt;
 }
 
-ChosenFile chooseCalibrationFile(core::Program& program, std::string_view title) {
+ChosenFile chooseCalibrationFile(Program& program, std::string_view title) {
   const auto chosen = program.ui().openFileDialog(request(program, title, kSaveFilter));
   if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
   return std::filesystem::path(*chosen);
 }
 
-ChosenFile selectDarkFrameCommand(core::Program& program) {
+ChosenFile selectDarkFrameCommand(Program& program) {
   if (const auto chosen = chooseCalibrationFile(program, "Select Dark Frame")) {
     program.fileMenu.darkFramePath = std::filesystem::absolute(*chosen).string();
   }
   return std::nullopt;
 }
 
-ChosenFile selectFlatFieldCommand(core::Program& program) {
+ChosenFile selectFlatFieldCommand(Program& program) {
   if (const auto chosen = chooseCalibrationFile(program, "Select Flatfield File")) {
     program.fileMenu.flatFieldPath = std::filesystem::absolute(*chosen).string();
   }
   return std::nullopt;
 }
 
-ChosenFile processingHistoryCommand(core::Program& program) {
+ChosenFile processingHistoryCommand(Program& program) {
   program.ui().showMessage(kProcessingHistoryTitle, processingHistoryText(program.history));
   return std::nullopt;
 }
 
-ChosenFile showFitsDetailsCommand(core::Program& program) {
+ChosenFile showFitsDetailsCommand(Program& program) {
   FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
   program.ui().runDialog(dialog);
   return std::nullopt;

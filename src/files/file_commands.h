@@ -4,8 +4,8 @@
 #include <optional>
 #include <string_view>
 
-#include "core/program.h"
 #include "files/atomic_file.h"
+#include "files/program.h"
 #include "files/save_result.h"
 
 namespace nvk::files {
@@ -20,22 +20,22 @@ inline constexpr std::string_view kTiffFilter = "Tiff file (*.TIF)|*.TIF|All Fil
 inline constexpr std::string_view kProcessingHistoryTitle = "NVK_K7LQ - PROCESSING HISTORY";
 
 // Sets DATE-OBS and TIME-OBS to the last exposure's mid-exposure time in UT.
-void stampObservationTime(core::Program& program);
+void stampObservationTime(Program& program);
 
 // What Save FITS and Save RGB FITS do before they write: a DATE-OBS too short to be a date
 // becomes today's local date (an empty DATE-OBS is no FITS date); a date the image has, from
 // its exposure or the file it was opened from, is kept.
-void stampTodayWhenUndated(core::Program& program);
+void stampTodayWhenUndated(Program& program);
 
 // Quick Save as FITS: IMGn.FIT in the autosave folder under the next autosave number, stamped
 // with the mid-exposure time in UT; on success the settings file is saved so the number
 // persists. A failed save keeps the number it had.
-SaveResult quickSaveFits(core::Program& program, DiskSpace disk = {});
+SaveResult quickSaveFits(Program& program, DiskSpace disk = {});
 
 // The open dialog of the calibration commands (Subtract Image, Apply Flat Field, Select Dark
 // Frame, Select Flatfield File): it offers the folder and the filter entry chosen last and
 // remembers the new choice, as Open does. nullopt when the user cancelled.
-std::optional<std::filesystem::path> chooseCalibrationFile(core::Program& program,
+std::optional<std::filesystem::path> chooseCalibrationFile(Program& program,
                                                            std::string_view title);
 
 // The text of the Processing History box: each entry and " \n", from the first slot, stopping
@@ -61,26 +61,26 @@ inline constexpr int kShowFitsDetails = 20;
 inline constexpr int kLoadHotPixelMap = 32102;
 }  // namespace command
 
-std::optional<std::filesystem::path> openCommand(core::Program& program);
-std::optional<std::filesystem::path> saveCommand(core::Program& program);
-std::optional<std::filesystem::path> saveTiffCommand(core::Program& program);
-std::optional<std::filesystem::path> saveFitsCommand(core::Program& program);
-std::optional<std::filesystem::path> quickSaveFitsCommand(core::Program& program);
-std::optional<std::filesystem::path> loadNextAutosavedCommand(core::Program& program);
-std::optional<std::filesystem::path> saveRgbFitsCommand(core::Program& program);
-std::optional<std::filesystem::path> saveFlatCommand(core::Program& program);
-std::optional<std::filesystem::path> deleteFileCommand(core::Program& program);
-std::optional<std::filesystem::path> loadEditAutosaveFitsTextCommand(core::Program& program);
-std::optional<std::filesystem::path> selectDarkFrameCommand(core::Program& program);
-std::optional<std::filesystem::path> selectFlatFieldCommand(core::Program& program);
-std::optional<std::filesystem::path> processingHistoryCommand(core::Program& program);
-std::optional<std::filesystem::path> showFitsDetailsCommand(core::Program& program);
+std::optional<std::filesystem::path> openCommand(Program& program);
+std::optional<std::filesystem::path> saveCommand(Program& program);
+std::optional<std::filesystem::path> saveTiffCommand(Program& program);
+std::optional<std::filesystem::path> saveFitsCommand(Program& program);
+std::optional<std::filesystem::path> quickSaveFitsCommand(Program& program);
+std::optional<std::filesystem::path> loadNextAutosavedCommand(Program& program);
+std::optional<std::filesystem::path> saveRgbFitsCommand(Program& program);
+std::optional<std::filesystem::path> saveFlatCommand(Program& program);
+std::optional<std::filesystem::path> deleteFileCommand(Program& program);
+std::optional<std::filesystem::path> loadEditAutosaveFitsTextCommand(Program& program);
+std::optional<std::filesystem::path> selectDarkFrameCommand(Program& program);
+std::optional<std::filesystem::path> selectFlatFieldCommand(Program& program);
+std::optional<std::filesystem::path> processingHistoryCommand(Program& program);
+std::optional<std::filesystem::path> showFitsDetailsCommand(Program& program);
 
 // Each command returns the file the user chose in its file dialog, when the window is to take
 // that file's name as its title (Open and the saves); nullopt otherwise.
 struct FileCommand {
   int id;
-  std::optional<std::filesystem::path> (*run)(core::Program& program);
+  std::optional<std::filesystem::path> (*run)(Program& program);
 };
 // The handler of File menu command `id`; nullptr when the id is not one of them.
 const FileCommand* findFileCommand(int id);

@@ -45,7 +45,7 @@ bool writeZeros(AtomicFile& file, std::uint64_t count) {
 
 }  // namespace
 
-FitsHeaderLayout fitsLayoutFor(const core::Program& program, const FitsSaveOptions& options) {
+FitsHeaderLayout fitsLayoutFor(const Program& program, const FitsSaveOptions& options) {
   FitsHeaderLayout layout;
   // An eight-bit save carries the raw plane only, so its header declares that one plane even
   // for a colour-converted image.
@@ -78,7 +78,7 @@ std::uint64_t fitsFileSize(const FitsHeaderLayout& layout, bool padFits) {
   return 0;
 }
 
-SaveResult writeFitsFile(core::Program& program, const std::filesystem::path& path,
+SaveResult writeFitsFile(Program& program, const std::filesystem::path& path,
                          const FitsSaveOptions& options) {
   const auto layout = fitsLayoutFor(program, options);
   const auto& g = program.geometry;
@@ -125,7 +125,7 @@ SaveResult writeFitsFile(core::Program& program, const std::filesystem::path& pa
   return file.commit() ? SaveResult::Saved : SaveResult::WriteFailed;
 }
 
-SaveResult saveFitsFile(core::Program& program, const std::filesystem::path& path,
+SaveResult saveFitsFile(Program& program, const std::filesystem::path& path,
                         const FitsSaveOptions& options) {
   program.ui().setBusyCursor(true);
   const SaveResult result = writeFitsFile(program, path, options);
@@ -135,7 +135,7 @@ SaveResult saveFitsFile(core::Program& program, const std::filesystem::path& pat
   return result;
 }
 
-FitsReadResult readFits(core::Program& program, const std::filesystem::path& path,
+FitsReadResult readFits(Program& program, const std::filesystem::path& path,
                         std::int64_t fileSize) {
   InputFile file;
   if (!file.open(path)) return FitsReadResult::ReadFailed;

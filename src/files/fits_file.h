@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "core/program.h"
 #include "files/atomic_file.h"
 #include "files/fits_header.h"
+#include "files/program.h"
 #include "files/save_result.h"
 
 namespace nvk::files {
@@ -17,17 +17,17 @@ struct FitsSaveOptions {
 };
 
 // The shape a save of the current image takes.
-FitsHeaderLayout fitsLayoutFor(const core::Program& program, const FitsSaveOptions& options);
+FitsHeaderLayout fitsLayoutFor(const Program& program, const FitsSaveOptions& options);
 // The length of the file that shape makes, header and any fill included.
 std::uint64_t fitsFileSize(const FitsHeaderLayout& layout, bool padFits);
 
 // Writes the current image as a FITS file (temporary file, renamed into place when complete).
 // An RGB save renders RgbOutputImage first. Shows no message.
-SaveResult writeFitsFile(core::Program& program, const std::filesystem::path& path,
+SaveResult writeFitsFile(Program& program, const std::filesystem::path& path,
                          const FitsSaveOptions& options);
 // writeFitsFile with the program's messages: "Unable to create file, check disk space" for any
 // failure, preceded by "Unable to create/overwrite KR File" when a colour or RGB plane failed.
-SaveResult saveFitsFile(core::Program& program, const std::filesystem::path& path,
+SaveResult saveFitsFile(Program& program, const std::filesystem::path& path,
                         const FitsSaveOptions& options);
 
 // The FITS reader's results.
@@ -36,7 +36,6 @@ enum class FitsReadResult { Loaded = 0, ReadFailed = 1, NotOurs = 2 };
 // Reads a FITS file of this program into the planes, the image state and FitsHeaderInfo. The
 // whole header is checked before anything is changed; a refused file changes nothing. Does not
 // show messages or apply the geometry.
-FitsReadResult readFits(core::Program& program, const std::filesystem::path& path,
-                        std::int64_t fileSize);
+FitsReadResult readFits(Program& program, const std::filesystem::path& path, std::int64_t fileSize);
 
 }  // namespace nvk::files

@@ -21,8 +21,7 @@ bool readPlane(InputFile& file, const image::Plane& plane, std::size_t bytes) {
 
 // Reads a raw file of one of the four raw sizes. The trailer is read first, so the layout is
 // known before any plane is written.
-OpenResult openRawFile(core::Program& program, const std::filesystem::path& path,
-                       std::int64_t size) {
+OpenResult openRawFile(Program& program, const std::filesystem::path& path, std::int64_t size) {
   InputFile file;
   RawTrailer trailer{};
   const bool hasTrailer = size != kFullFrameSize;
@@ -86,8 +85,7 @@ OpenResult openRawFile(core::Program& program, const std::filesystem::path& path
   return {true, flat ? FileKind::Flat : FileKind::Raw};
 }
 
-OpenResult openFitsFile(core::Program& program, const std::filesystem::path& path,
-                        std::int64_t size) {
+OpenResult openFitsFile(Program& program, const std::filesystem::path& path, std::int64_t size) {
   switch (readFits(program, path, size)) {
     case FitsReadResult::ReadFailed:
       base::ShowMessage(program.ui(), 13);
@@ -105,7 +103,7 @@ OpenResult openFitsFile(core::Program& program, const std::filesystem::path& pat
   return {true, FileKind::Fits};
 }
 
-OpenResult openHotPixelMap(core::Program& program, const std::filesystem::path& path) {
+OpenResult openHotPixelMap(Program& program, const std::filesystem::path& path) {
   switch (readHotPixelMapFile(path, program.hotPixelMap)) {
     case HotPixelMapRead::CannotOpen:
       base::ShowMessage(program.ui(), 11);
@@ -158,7 +156,7 @@ std::uint16_t autosaveNumberOf(const std::filesystem::path& path) {
   return number > 65535 ? 0 : static_cast<std::uint16_t>(number);
 }
 
-OpenResult openImageFile(core::Program& program, const std::filesystem::path& path) {
+OpenResult openImageFile(Program& program, const std::filesystem::path& path) {
   auto& ui = program.ui();
   const std::int64_t size = fileSize(path);
   if (size < 0) {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "core/program.h"
+#include "files/program.h"
 
 namespace nvk::files {
 
@@ -21,7 +21,7 @@ struct OpenResult {
 // file of this program, or a hot pixel map. Shows the program's message for every refusal and
 // failure; a refused file leaves the image, its state and the FITS header record as they were.
 // On success the display is asked to redraw.
-OpenResult openImageFile(core::Program& program, const std::filesystem::path& path);
+OpenResult openImageFile(Program& program, const std::filesystem::path& path);
 
 // True for the sizes of the FITS files this program writes (mono binned and full, with and
 // without the fill, and the four-plane colour shapes).

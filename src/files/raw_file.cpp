@@ -25,7 +25,7 @@ bool writePlane(AtomicFile& file, const std::uint16_t* plane, const image::Image
   return true;
 }
 
-SaveResult reportRaw(core::Program& program, SaveResult result) {
+SaveResult reportRaw(Program& program, SaveResult result) {
   if (result == SaveResult::CannotCreate) base::ShowMessage(program.ui(), 17);
   if (result == SaveResult::WriteFailed) base::ShowMessage(program.ui(), 18);
   return result;
@@ -43,7 +43,7 @@ RawTrailer flatTrailer(const image::ImageState& state) {
   return state.binned ? makeTrailer("FLAT B ", state.modeCode) : makeTrailer("FLATH  ", '1');
 }
 
-SaveResult saveRawFile(core::Program& program, const std::filesystem::path& path, DiskSpace disk) {
+SaveResult saveRawFile(Program& program, const std::filesystem::path& path, DiskSpace disk) {
   const auto& g = program.geometry;
   AtomicFile file;
   if (!file.open(path, disk)) return reportRaw(program, SaveResult::CannotCreate);
@@ -59,7 +59,7 @@ SaveResult saveRawFile(core::Program& program, const std::filesystem::path& path
   return reportRaw(program, ok ? SaveResult::Saved : SaveResult::WriteFailed);
 }
 
-SaveResult saveFlatFile(core::Program& program, const std::filesystem::path& path, DiskSpace disk) {
+SaveResult saveFlatFile(Program& program, const std::filesystem::path& path, DiskSpace disk) {
   if (!program.state.colourConverted) {
     base::ShowMessage(program.ui(), 71);
     return SaveResult::Refused;
@@ -72,7 +72,7 @@ SaveResult saveFlatFile(core::Program& program, const std::filesystem::path& pat
   return reportRaw(program, ok ? SaveResult::Saved : SaveResult::WriteFailed);
 }
 
-CalibrationLoad loadCalibrationFile(core::Program& program, const std::filesystem::path& path,
+CalibrationLoad loadCalibrationFile(Program& program, const std::filesystem::path& path,
                                     CalibrationKind kind) {
   auto& ui = program.ui();
   const std::int64_t size = fileSize(path);

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "core/program.h"
 #include "files/atomic_file.h"
+#include "files/program.h"
 #include "files/save_result.h"
 
 namespace nvk::files {
@@ -27,13 +27,11 @@ RawTrailer flatTrailer(const image::ImageState& state);
 // Writes the raw plane, the colour planes of a colour-converted image and the trailer; shows
 // "Failed to Save KR File" when the file cannot be created and "Unable to create/overwrite KR
 // File" when a write falls short.
-SaveResult saveRawFile(core::Program& program, const std::filesystem::path& path,
-                       DiskSpace disk = {});
+SaveResult saveRawFile(Program& program, const std::filesystem::path& path, DiskSpace disk = {});
 // Writes the raw plane and the flat trailer. An image that is not colour converted is refused
 // with "Sorry, you can only save a colour converted file as a Flat file" before anything on
 // disk is touched.
-SaveResult saveFlatFile(core::Program& program, const std::filesystem::path& path,
-                        DiskSpace disk = {});
+SaveResult saveFlatFile(Program& program, const std::filesystem::path& path, DiskSpace disk = {});
 
 enum class CalibrationKind { DarkFrame, FlatField };
 enum class CalibrationLoad { Loaded = 0, Failed = 1 };
@@ -41,7 +39,7 @@ enum class CalibrationLoad { Loaded = 0, Failed = 1 };
 // Reads a dark frame or flat field (a raw file, never FITS) into RawImage2; the rest of a
 // binned colour file goes to RgbOutputImage. A flat field's trailer must begin with "FL". Shows
 // the message of any refusal; a refused file leaves every plane as it was.
-CalibrationLoad loadCalibrationFile(core::Program& program, const std::filesystem::path& path,
+CalibrationLoad loadCalibrationFile(Program& program, const std::filesystem::path& path,
                                     CalibrationKind kind);
 
 }  // namespace nvk::files

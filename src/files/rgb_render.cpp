@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/display_builder.h"
+#include "image/palette.h"
 
 namespace nvk::files {
 namespace {
@@ -54,12 +54,13 @@ Rgb8Sample renderRgb8Pixel(std::uint16_t raw, std::uint16_t red, std::uint16_t b
           clamp8(channel(raw, blue, brightest, flat, s))};
 }
 
-std::optional<ToneCurve> displayToneCurve(const core::Program& program) {
+std::optional<ToneCurve> displayToneCurve(const Program& program) {
   if (!program.displayOptions.maxStretch) return std::nullopt;
-  const app::PaletteChoice choice = app::paletteChoice(program);
+  const image::PaletteChoice choice =
+      image::paletteChoice(program.displayOptions, program.processing.background.mode);
   ToneCurve tone;
   for (int j = 0; j < 256; ++j)
-    tone[static_cast<std::size_t>(j)] = app::displayLevel(j, choice);
+    tone[static_cast<std::size_t>(j)] = image::displayLevel(j, choice);
   return tone;
 }
 
@@ -74,7 +75,7 @@ Rgb8Sample renderRgb8Pixel(std::uint16_t raw, std::uint16_t red, std::uint16_t b
           clamp8(channel(toned, blue, brightest, flat, s))};
 }
 
-void renderRgbOutput(core::Program& program) {
+void renderRgbOutput(Program& program) {
   const auto& g = program.geometry;
   const auto& raw = program.planes.RawImage;
   const auto& in = program.planes.ColourImage;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/program.h"
+#include "files/program.h"
 
 namespace nvk::files {
 
@@ -12,7 +12,7 @@ namespace nvk::files {
 // each ColourImage plane's share of the brightest of the three, spread by the colour saturation
 // setting, scales the raw sample. RgbOutputImage row y is image row height - 1 - y (the image
 // upside down). Works in eight bands of rows, last band first.
-void renderRgbOutput(core::Program& program);
+void renderRgbOutput(Program& program);
 
 // One pixel of that rendering: `planes` in the held order red, blue, green; `saturation` the
 // colour saturation setting. Returns the three outputs in the same order.
@@ -33,7 +33,7 @@ Rgb8Sample renderRgb8Pixel(std::uint16_t raw, std::uint16_t red, std::uint16_t b
 // shows at, with the display's black level and power.
 using ToneCurve = std::array<std::uint8_t, 256>;
 // The curve of the display as it is set now: nullopt while the display stretch is off.
-std::optional<ToneCurve> displayToneCurve(const core::Program& program);
+std::optional<ToneCurve> displayToneCurve(const Program& program);
 // The 8-bit rendering with the display stretch on: the raw sample's high byte goes through
 // `tone` (its low byte stays) before the colour factors scale it, so a grey pixel comes out as
 // bright as the mono display shows it. Saturation (65534 and up) is judged on the raw sample.

@@ -97,8 +97,7 @@ std::vector<std::uint8_t> tiffHeader(const TiffLayout& t) {
   return out;
 }
 
-SaveResult writeTiffFile(core::Program& program, const std::filesystem::path& path,
-                         DiskSpace disk) {
+SaveResult writeTiffFile(Program& program, const std::filesystem::path& path, DiskSpace disk) {
   const auto& g = program.geometry;
   const auto t = tiffLayoutFor(program.state.binned, program.state.colourConverted,
                                program.settings.tiff16Bit);
@@ -172,7 +171,7 @@ SaveResult writeTiffFile(core::Program& program, const std::filesystem::path& pa
   return file.commit() ? SaveResult::Saved : SaveResult::WriteFailed;
 }
 
-SaveResult saveTiffFile(core::Program& program, const std::filesystem::path& path, DiskSpace disk) {
+SaveResult saveTiffFile(Program& program, const std::filesystem::path& path, DiskSpace disk) {
   program.ui().setBusyCursor(true);
   const SaveResult result = writeTiffFile(program, path, disk);
   program.ui().setBusyCursor(false);

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "core/program.h"
 #include "files/atomic_file.h"
+#include "files/program.h"
 #include "files/save_result.h"
 
 namespace nvk::files {
@@ -31,10 +31,8 @@ std::vector<std::uint8_t> tiffHeader(const TiffLayout& layout);
 // Writes the current image as File > Save as Tiff file does (grey, or RGB for a colour image;
 // 8 or 16 bits by the "Save in 16bit Tiff format" setting). A 16-bit colour export renders
 // RgbOutputImage first. Shows no message.
-SaveResult writeTiffFile(core::Program& program, const std::filesystem::path& path,
-                         DiskSpace disk = {});
+SaveResult writeTiffFile(Program& program, const std::filesystem::path& path, DiskSpace disk = {});
 // writeTiffFile with "Unable to create file, check disk space" on failure.
-SaveResult saveTiffFile(core::Program& program, const std::filesystem::path& path,
-                        DiskSpace disk = {});
+SaveResult saveTiffFile(Program& program, const std::filesystem::path& path, DiskSpace disk = {});
 
 }  // namespace nvk::files

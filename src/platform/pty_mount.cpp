@@ -11,7 +11,7 @@ namespace {
 // The camera's commands, with a hook run before each serial transfer.
 class CameraLinkWithHook final : public scope::CameraLink {
  public:
-  CameraLinkWithHook(core::Program& program, std::function<void()> beforeSerial)
+  CameraLinkWithHook(acquire::Program& program, std::function<void()> beforeSerial)
       : link_(program), beforeSerial_(std::move(beforeSerial)) {}
 
   void sendSerial(int portIndex, std::span<const std::uint8_t> bytes) override {
@@ -31,14 +31,14 @@ class CameraLinkWithHook final : public scope::CameraLink {
 };
 
 // The camera serial port that SerialRoute sends AO commands to; -1 on the PC route.
-int aoCameraPort(const core::Program& program) {
+int aoCameraPort(const acquire::Program& program) {
   const int route = program.settings.serialRoute;
   return scope::usesPcRoute(route) ? -1 : route;
 }
 
 }  // namespace
 
-PtyMount::PtyMount(core::Program& program) : program_(program) {
+PtyMount::PtyMount(acquire::Program& program) : program_(program) {
   cameraLink_ = std::make_unique<scope::CameraCommandLink>(program);
   program.telescope.cameraLink = cameraLink_.get();
   serial_ = std::make_unique<LibSerialPort>(program.comPorts);
@@ -46,7 +46,7 @@ PtyMount::PtyMount(core::Program& program) : program_(program) {
   program.telescope.pcPort = pcPort_;
 }
 
-PtyMount::PtyMount(core::Program& program, port::Clock& clock, sim::SimulatedDevices* devices,
+PtyMount::PtyMount(acquire::Program& program, port::Clock& clock, sim::SimulatedDevices* devices,
                    sim::MountOptions options)
     : program_(program),
       mount_(std::make_unique<sim::SimulatedMount>(clock, options)),

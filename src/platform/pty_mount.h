@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "core/program.h"
+#include "acquire/program.h"
 #include "platform/pty_pair.h"
 #include "platform/serial_libserialport.h"
 #include "scope/camera_command_link.h"
@@ -28,8 +28,8 @@ namespace nvk::platform {
 // mode the guide outputs or the PC port's socket bytes.
 class PtyMount {
  public:
-  explicit PtyMount(core::Program& program);
-  PtyMount(core::Program& program, port::Clock& clock, sim::SimulatedDevices* devices,
+  explicit PtyMount(acquire::Program& program);
+  PtyMount(acquire::Program& program, port::Clock& clock, sim::SimulatedDevices* devices,
            sim::MountOptions options = {});
   ~PtyMount();
   PtyMount(const PtyMount&) = delete;
@@ -48,7 +48,7 @@ class PtyMount {
   // Plugs the mount and the AO unit into the camera serial ports they are set to now.
   void plugCameraPorts(int mountPort, int aoPort);
 
-  core::Program& program_;
+  acquire::Program& program_;
   std::unique_ptr<sim::SimulatedMount> mount_;
   std::unique_ptr<scope::CameraLink> cameraLink_;
   sim::SimulatedDevices* devices_ = nullptr;

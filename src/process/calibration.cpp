@@ -56,7 +56,7 @@ long sumOfBlock(std::span<const std::uint16_t> flat, int width, int lastColumn) 
   return sum;
 }
 
-void addHistory(core::Program& program, const char* line) {
+void addHistory(Program& program, const char* line) {
   program.history.add(line);
 }
 
@@ -105,7 +105,7 @@ HotPixelScan scanHotPixels(std::span<const std::uint16_t> frame, int width, int 
   return scan;
 }
 
-void subtractLoadedDarkFrame(core::Program& program) {
+void subtractLoadedDarkFrame(Program& program) {
   port::Ui& ui = program.ui();
   ui.setBusyCursor(true);
   takeUndoCopy(program);
@@ -123,7 +123,7 @@ void subtractLoadedDarkFrame(core::Program& program) {
   ui.setBusyCursor(false);
 }
 
-void applyLoadedFlatField(core::Program& program) {
+void applyLoadedFlatField(Program& program) {
   port::Ui& ui = program.ui();
   ui.setBusyCursor(true);
   takeUndoCopy(program);
@@ -154,7 +154,7 @@ void applyLoadedFlatField(core::Program& program) {
   ui.setBusyCursor(false);
 }
 
-void applyAutomaticFlat(core::Program& program, std::span<const std::uint16_t> flat) {
+void applyAutomaticFlat(Program& program, std::span<const std::uint16_t> flat) {
   const int width = program.geometry.width;
   const double mean = automaticFlatMean(flat, width);
   for (int y = 2; y < program.geometry.height; ++y) {
@@ -162,7 +162,7 @@ void applyAutomaticFlat(core::Program& program, std::span<const std::uint16_t> f
   }
 }
 
-bool SubtractDarkFrame(core::Program& program, const std::filesystem::path& darkFile) {
+bool SubtractDarkFrame(Program& program, const std::filesystem::path& darkFile) {
   if (files::loadCalibrationFile(program, darkFile, files::CalibrationKind::DarkFrame) !=
       files::CalibrationLoad::Loaded) {
     return false;
@@ -171,7 +171,7 @@ bool SubtractDarkFrame(core::Program& program, const std::filesystem::path& dark
   return true;
 }
 
-bool ApplyFlatField(core::Program& program, const std::filesystem::path& flatFile) {
+bool ApplyFlatField(Program& program, const std::filesystem::path& flatFile) {
   if (files::loadCalibrationFile(program, flatFile, files::CalibrationKind::FlatField) !=
       files::CalibrationLoad::Loaded) {
     return false;
@@ -180,19 +180,19 @@ bool ApplyFlatField(core::Program& program, const std::filesystem::path& flatFil
   return true;
 }
 
-void SubtractDarkFrameCommand(core::Program& program) {
+void SubtractDarkFrameCommand(Program& program) {
   if (auto file = files::chooseCalibrationFile(program, "Subtract Image (Dark Frame)")) {
     SubtractDarkFrame(program, *file);
   }
 }
 
-void ApplyFlatFieldCommand(core::Program& program) {
+void ApplyFlatFieldCommand(Program& program) {
   if (auto file = files::chooseCalibrationFile(program, "Apply Flat Field")) {
     ApplyFlatField(program, *file);
   }
 }
 
-std::size_t ScanHotPixels(core::Program& program, int threshold) {
+std::size_t ScanHotPixels(Program& program, int threshold) {
   HotPixelScan scan = scanHotPixels(program.planes.RawImage, program.geometry.width,
                                     program.geometry.height, threshold);
   const std::size_t found = scan.entries.size();
@@ -206,7 +206,7 @@ std::size_t ScanHotPixels(core::Program& program, int threshold) {
   return found;
 }
 
-void ApplyHotPixelMap(core::Program& program) {
+void ApplyHotPixelMap(Program& program) {
   const image::HotPixelMap& map = program.hotPixelMap;
   if (!map.loaded) {
     base::ShowMessage(program.ui(), base::kCallerTextMessage,
@@ -239,11 +239,11 @@ void ApplyHotPixelMap(core::Program& program) {
   }
 }
 
-std::filesystem::path hotPixelMapPath(const core::Program& program) {
+std::filesystem::path hotPixelMapPath(const Program& program) {
   return program.autosaveFolder() / (program.hotPixelMap.name + ".HPM");
 }
 
-bool SaveHotPixelMap(core::Program& program) {
+bool SaveHotPixelMap(Program& program) {
   std::error_code ignored;
   std::filesystem::remove(program.autosaveFolder() / "testdata.csv", ignored);
   switch (files::writeHotPixelMapFile(hotPixelMapPath(program), program.hotPixelMap)) {

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "core/program.h"
+#include "process/program.h"
 
 namespace nvk::process {
 
@@ -34,35 +34,35 @@ HotPixelScan scanHotPixels(std::span<const std::uint16_t> frame, int width, int 
 // --- the commands ---
 // "Subtract Image (Dark Frame)" with a chosen file: loads it (stops after the loader's message
 // on failure), then subtracts it from RawImage with undo copy, history line and redraw.
-bool SubtractDarkFrame(core::Program& program, const std::filesystem::path& darkFile);
+bool SubtractDarkFrame(Program& program, const std::filesystem::path& darkFile);
 // "Apply Flat Field" with a chosen file: loads it (a file without the flat marker is refused),
 // then divides RawImage by it ("FLAT FIELD PROGRESS").
-bool ApplyFlatField(core::Program& program, const std::filesystem::path& flatFile);
+bool ApplyFlatField(Program& program, const std::filesystem::path& flatFile);
 // The menu commands: ask for the file first; Cancel ends the command.
-void SubtractDarkFrameCommand(core::Program& program);
-void ApplyFlatFieldCommand(core::Program& program);
+void SubtractDarkFrameCommand(Program& program);
+void ApplyFlatFieldCommand(Program& program);
 // The steps after the load, on the frame in RawImage2.
-void subtractLoadedDarkFrame(core::Program& program);
-void applyLoadedFlatField(core::Program& program);
+void subtractLoadedDarkFrame(Program& program);
+void applyLoadedFlatField(Program& program);
 // The exposure sequence's automatic flat with the flat in `flat`: rows 2 .. height - 1.
-void applyAutomaticFlat(core::Program& program, std::span<const std::uint16_t> flat);
+void applyAutomaticFlat(Program& program, std::span<const std::uint16_t> flat);
 
 // Scans RawImage with `threshold` into the program's hot pixel map and marks it loaded. With
 // more than 99,000 hot pixels it says "Too many hot pixels found - ensure you have a darkframe
 // loaded." and keeps the previous map. Returns the number found.
-std::size_t ScanHotPixels(core::Program& program, int threshold);
+std::size_t ScanHotPixels(Program& program, int threshold);
 
 // "Apply Hot Pixel Map" (command 32110): each listed sample becomes the mean of its four
 // neighbours, in map order. An entry whose sample or a neighbour lies outside the current
 // frame is skipped (one message afterwards says how many); entries in the band of a labelled
 // image are left alone. No history line.
-void ApplyHotPixelMap(core::Program& program);
+void ApplyHotPixelMap(Program& program);
 
 // Where "Save Pixel Map" writes the map: the autosave folder, the map's name and ".HPM".
-std::filesystem::path hotPixelMapPath(const core::Program& program);
+std::filesystem::path hotPixelMapPath(const Program& program);
 // Writes the program's map there (after deleting testdata.csv of the autosave folder, as the
 // program always has); shows "Failed to create Hot Pixel Map file" or "Hot Pixel Map file write
 // failed" on failure.
-bool SaveHotPixelMap(core::Program& program);
+bool SaveHotPixelMap(Program& program);
 
 }  // namespace nvk::process

@@ -21,7 +21,7 @@ namespace {
 // and writes RawImage directly. (The samples outside the interior keep their values.) The rows
 // are shared between both cores; the progress shows the share of rows done.
 template <typename RowFilter>
-void runRowFilter(core::Program& program, const char* caption, int firstRow, int endRow,
+void runRowFilter(Program& program, const char* caption, int firstRow, int endRow,
                   RowFilter filterRows) {
   port::Ui& ui = program.ui();
   ui.setBusyCursor(true);
@@ -49,14 +49,14 @@ void runRowFilter(core::Program& program, const char* caption, int firstRow, int
 
 }  // namespace
 
-void KernelFilter(core::Program& program, const FilterKernel& k, bool redraw) {
+void KernelFilter(Program& program, const FilterKernel& k, bool redraw) {
   const int r = k.radius;
   runRowFilter(program, "FILTER PROGRESS", firstFilterRow(program, r), program.geometry.height - r,
                [&k](const FilterFrames& f, int b, int e) { convolveRows(k, f, b, e); });
   if (redraw) program.ui().requestRedraw();
 }
 
-void KernelFilterCommand(core::Program& program, KernelId id) {
+void KernelFilterCommand(Program& program, KernelId id) {
   const FilterKernel& k = kernel(id);
   KernelFilter(program, k, true);
   program.history.add(k.historyLine);
@@ -64,7 +64,7 @@ void KernelFilterCommand(core::Program& program, KernelId id) {
 
 namespace {
 
-void runUnsharpMask(core::Program& program, int radius, int power, bool redraw) {
+void runUnsharpMask(Program& program, int radius, int power, bool redraw) {
   runRowFilter(program, "UNSHARP MASK PROGRESS", firstFilterRow(program, radius),
                program.geometry.height - radius,
                [radius, power](const FilterFrames& f, int b, int e) {
@@ -77,16 +77,16 @@ void runUnsharpMask(core::Program& program, int radius, int power, bool redraw) 
 
 }  // namespace
 
-void UnsharpMask(core::Program& program, int radius, int power) {
+void UnsharpMask(Program& program, int radius, int power) {
   runUnsharpMask(program, std::clamp(radius, 1, 7), std::clamp(power, 1, 7), true);
 }
 
-void AutoUnsharpMask(core::Program& program) {
+void AutoUnsharpMask(Program& program) {
   runUnsharpMask(program, std::clamp<int>(program.settings.autoUnsharpDiameter, 2, 6),
                  std::clamp<int>(program.settings.autoUnsharpPower, 1, 6), false);
 }
 
-void MedianFilter(core::Program& program, int radius, int powerTenths) {
+void MedianFilter(Program& program, int radius, int powerTenths) {
   radius = std::clamp(radius, 1, 3);
   powerTenths = std::clamp(powerTenths, 1, 10);
   runRowFilter(program, "MEDIAN FILTER PROGRESS", firstFilterRow(program, radius),
@@ -159,7 +159,7 @@ void subtractGradientRows(const GradientPlane& plane, std::span<std::uint16_t> f
   }
 }
 
-void GradientFilter(core::Program& program) {
+void GradientFilter(Program& program) {
   port::Ui& ui = program.ui();
   ui.setBusyCursor(true);
   ui.openProgress("FILTER PROGRESS");

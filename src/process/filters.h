@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "core/program.h"
+#include "process/program.h"
 
 namespace nvk::process {
 
@@ -56,19 +56,19 @@ void medianRows(const FilterFrames& frames, int rowBegin, int rowEnd, int radius
 // --- the Filters menu ---
 // The kernel filter ("FILTER PROGRESS"): undo copy, the interior below the labelled band,
 // redraw when asked. The menu commands add the kernel's history line themselves.
-void KernelFilter(core::Program& program, const FilterKernel& k, bool redraw);
+void KernelFilter(Program& program, const FilterKernel& k, bool redraw);
 // A Filters menu kernel command: the kernel filter with redraw and its history line.
-void KernelFilterCommand(core::Program& program, KernelId id);
+void KernelFilterCommand(Program& program, KernelId id);
 // Unsharp mask with the given radius and power (1..7): redraw and history line.
-void UnsharpMask(core::Program& program, int radius, int power);
+void UnsharpMask(Program& program, int radius, int power);
 // The automatic unsharp mask: the settings' diameter and power, no redraw.
-void AutoUnsharpMask(core::Program& program);
+void AutoUnsharpMask(Program& program);
 // Median filter of radius 1..3 and power 1..10 tenths: redraw and history line.
-void MedianFilter(core::Program& program, int radius, int powerTenths);
+void MedianFilter(Program& program, int radius, int powerTenths);
 
 // Gradient Filter (command 18): removes a linear background gradient estimated from four
 // patches of the frame (the method is described in filters.cpp). Redraw and history line.
-void GradientFilter(core::Program& program);
+void GradientFilter(Program& program);
 
 // The gradient's patches: 40 x 40 samples at these rows and columns.
 inline constexpr int kGradientPatch = 40;

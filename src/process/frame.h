@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "core/program.h"
+#include "process/program.h"
 
 namespace nvk::process {
 
@@ -14,12 +14,12 @@ inline constexpr int kLabelRows = 10;
 inline bool isLabelledFrame(std::span<const std::uint16_t> raw) {
   return raw[4] + raw[5] == 34;
 }
-inline bool isLabelledFrame(const core::Program& program) {
+inline bool isLabelledFrame(const Program& program) {
   return isLabelledFrame(program.planes.RawImage);
 }
 
 // The first row a filter of radius `radius` may write: the band of a labelled image is skipped.
-inline int firstFilterRow(const core::Program& program, int radius) {
+inline int firstFilterRow(const Program& program, int radius) {
   return radius + (isLabelledFrame(program) ? kLabelRows : 0);
 }
 
@@ -32,7 +32,7 @@ inline std::uint16_t clampFiltered(std::int32_t e) {
 
 // The row progress of the filters: the row halved in binned geometry, quartered at full
 // resolution.
-inline int filterProgressPosition(const core::Program& program, int row) {
+inline int filterProgressPosition(const Program& program, int row) {
   return program.state.binned ? row / 2 : row / 4;
 }
 

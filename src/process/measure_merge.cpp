@@ -19,14 +19,14 @@ constexpr std::string_view kNotAnImage = "Sorry, the second file must be an imag
 
 // Where the first image waits while the second is on screen, and where the second waits while
 // the first is put back for the merge.
-image::Plane keptFirstPlane(core::Program& program) {
+image::Plane keptFirstPlane(Program& program) {
   return program.planes.ColourWorkImage[0];
 }
-image::Plane keptSecondPlane(core::Program& program) {
+image::Plane keptSecondPlane(Program& program) {
   return program.planes.ColourWorkImage[1];
 }
 
-std::optional<PhotometryResult> locateStar(core::Program& program, int x, int y) {
+std::optional<PhotometryResult> locateStar(Program& program, int x, int y) {
   const auto& g = program.geometry;
   if (x < 0 || y < 0 || x >= g.width || y >= g.height) {
     base::ShowMessage(program.ui(), kOutsideImage);
@@ -45,7 +45,7 @@ std::optional<PhotometryResult> locateStar(core::Program& program, int x, int y)
 }
 
 // Keeps the current image as the first of the merge.
-void keepFirst(core::Program& program, const PhotometryResult& star) {
+void keepFirst(Program& program, const PhotometryResult& star) {
   MergeFirstImage first;
   first.state = program.state;
   first.fits = program.fits;
@@ -59,7 +59,7 @@ void keepFirst(core::Program& program, const PhotometryResult& star) {
 
 // Puts the first image back on screen. Its colour planes are still its own unless the second
 // image brought colour planes of its own.
-void restoreFirst(core::Program& program) {
+void restoreFirst(Program& program) {
   auto& kept = program.measure.merge.first;
   if (!kept) return;
   program.state = kept->state;
@@ -72,14 +72,14 @@ void restoreFirst(core::Program& program) {
   kept.reset();
 }
 
-void endMerging(core::Program& program) {
+void endMerging(Program& program) {
   program.measure.merge = {};
   program.measure.active = MeasureTool::None;
 }
 
 // Opens the second image. False (with the first image back) when the user cancels or the file
 // is not an image of the same size.
-bool openSecond(core::Program& program, const std::filesystem::path& path) {
+bool openSecond(Program& program, const std::filesystem::path& path) {
   MergeFirstImage& first = *program.measure.merge.first;
   const files::OpenResult opened = files::openImageFile(program, path);
   first.colourPlanesOverwritten = !opened.loaded || program.state.colourConverted;
@@ -97,7 +97,7 @@ bool openSecond(core::Program& program, const std::filesystem::path& path) {
 
 // The second image is on screen with its star at (x2, y2): the first goes back and the second
 // joins it.
-void mergeIntoFirst(core::Program& program, double x2, double y2, MergeMode mode) {
+void mergeIntoFirst(Program& program, double x2, double y2, MergeMode mode) {
   const std::size_t n = program.geometry.pixelCount;
   std::copy_n(program.planes.RawImage.begin(), n, keptSecondPlane(program).begin());
   const MergeFirstImage first = *program.measure.merge.first;
@@ -150,7 +150,7 @@ std::string_view mergeHistoryEntry(MergeMode mode) {
   return mode == MergeMode::Add ? "Images Merged (Added)" : "Images Merged (Averaged)";
 }
 
-bool StartMerging(core::Program& program, bool fitToWindow) {
+bool StartMerging(Program& program, bool fitToWindow) {
   MeasureState& m = program.measure;
   if (m.active == MeasureTool::Merging) {
     base::ShowMessage(program.ui(), kAlreadyMerging);
@@ -181,7 +181,7 @@ std::string_view mergePrompt(MergeStep step) {
   return {};
 }
 
-MergePickOutcome mergePick(core::Program& program, int x, int y) {
+MergePickOutcome mergePick(Program& program, int x, int y) {
   MeasureState& m = program.measure;
   if (m.active != MeasureTool::Merging) return MergePickOutcome::Ignored;
   const auto star = locateStar(program, x, y);
@@ -217,12 +217,12 @@ MergePickOutcome mergePick(core::Program& program, int x, int y) {
   return MergePickOutcome::Merged;
 }
 
-void cancelMerging(core::Program& program) {
+void cancelMerging(Program& program) {
   restoreFirst(program);
   endMerging(program);
 }
 
-bool mergeWithFile(core::Program& program, const std::filesystem::path& secondPath, int x1, int y1,
+bool mergeWithFile(Program& program, const std::filesystem::path& secondPath, int x1, int y1,
                    int x2, int y2, MergeMode mode) {
   const auto first = locateStar(program, x1, y1);
   if (!first) return false;

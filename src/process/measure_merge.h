@@ -6,8 +6,8 @@
 #include <span>
 #include <string>
 
-#include "core/program.h"
 #include "process/measure_state.h"
+#include "process/program.h"
 
 namespace nvk::process {
 
@@ -34,7 +34,7 @@ std::string_view mergeHistoryEntry(MergeMode mode);
 // "Merge two Images together" (command 111). Refused with message 35 while photometry or the
 // row plot is active, 31 when already merging and 30 when the picture is stretched to the window.
 // Otherwise merging mode begins: right-button picks choose the star, first on this image.
-bool StartMerging(core::Program& program, bool fitToWindow);
+bool StartMerging(Program& program, bool fitToWindow);
 
 // What a merging pick led to.
 enum class MergePickOutcome {
@@ -50,13 +50,13 @@ enum class MergePickOutcome {
 // the first image back and merges the second into it (with the undo copy of the first, for "Undo
 // Last Filter") with the progress caption "MERGING IN PROGRESS". The result is the raw plane; it is
 // not colour converted.
-MergePickOutcome mergePick(core::Program& program, int x, int y);
+MergePickOutcome mergePick(Program& program, int x, int y);
 
 // The instruction for the user at each step, for the window's status bar.
 std::string_view mergePrompt(MergeStep step);
 
 // Leaves merging mode; while the second image is on screen the first one is put back.
-void cancelMerging(core::Program& program);
+void cancelMerging(Program& program);
 
 // "Add or Average": how the second image joins the first.
 class MergeDialog final : public port::DialogModel {
@@ -71,7 +71,7 @@ class MergeDialog final : public port::DialogModel {
 // The whole merge without picks, for the command-line tool: the current image is the first,
 // `secondPath` the second, the stars near (x1, y1) and (x2, y2). Messages go to the Ui. Returns
 // whether the images were merged; on failure the first image is as it was.
-bool mergeWithFile(core::Program& program, const std::filesystem::path& secondPath, int x1, int y1,
+bool mergeWithFile(Program& program, const std::filesystem::path& secondPath, int x1, int y1,
                    int x2, int y2, MergeMode mode);
 
 }  // namespace nvk::process

@@ -18,13 +18,13 @@ std::optional<int> parseRadius(const std::string& text) {
   return value;
 }
 
-std::span<const std::uint16_t> rawImage(const core::Program& program) {
+std::span<const std::uint16_t> rawImage(const Program& program) {
   return std::span<const std::uint16_t>(program.planes.RawImage.data(),
                                         program.geometry.pixelCount);
 }
 
 // The refusals shared by the three pick tools: another tool active, or the picture stretched.
-bool refuseStart(core::Program& program, MeasureTool tool, bool fitToWindow, int alreadyMessage,
+bool refuseStart(Program& program, MeasureTool tool, bool fitToWindow, int alreadyMessage,
                  int geometryMessage) {
   MeasureState& m = program.measure;
   if (m.active == tool && alreadyMessage != 0) {
@@ -44,12 +44,12 @@ bool refuseStart(core::Program& program, MeasureTool tool, bool fitToWindow, int
 
 }  // namespace
 
-ImagePixel imagePixelFromDisplay(const core::Program& program, int displayX, int displayY) {
+ImagePixel imagePixelFromDisplay(const Program& program, int displayX, int displayY) {
   const int scale = program.halfSizeDisplay ? 2 : 1;
   return {displayX * scale, displayY * scale};
 }
 
-bool insideImage(const core::Program& program, ImagePixel p) {
+bool insideImage(const Program& program, ImagePixel p) {
   return p.x >= 0 && p.y >= 0 && p.x < program.geometry.width && p.y < program.geometry.height;
 }
 
@@ -78,7 +78,7 @@ bool PhotometryDialog::ok() {
   return false;
 }
 
-bool StartPhotometry(core::Program& program, bool fitToWindow) {
+bool StartPhotometry(Program& program, bool fitToWindow) {
   if (refuseStart(program, MeasureTool::Photometry, fitToWindow, kAlreadyInPhotometry,
                   kPhotometryNeedsStandardGeometry))
     return false;
@@ -89,14 +89,14 @@ bool StartPhotometry(core::Program& program, bool fitToWindow) {
   return true;
 }
 
-PhotometryOptions photometryOptions(const core::Program& program) {
+PhotometryOptions photometryOptions(const Program& program) {
   PhotometryOptions options;
   options.radii = program.measure.apertures;
   options.exposureSeconds = program.fits.exposureSeconds;
   return options;
 }
 
-std::optional<PhotometryResult> photometryPick(core::Program& program, ImagePixel pixel) {
+std::optional<PhotometryResult> photometryPick(Program& program, ImagePixel pixel) {
   if (program.measure.active != MeasureTool::Photometry) return std::nullopt;
   if (!insideImage(program, pixel)) {
     base::ShowMessage(program.ui(), kOutsideImage);
@@ -114,14 +114,14 @@ std::optional<PhotometryResult> photometryPick(core::Program& program, ImagePixe
   return result;
 }
 
-bool StartRowPlot(core::Program& program, bool fitToWindow) {
+bool StartRowPlot(Program& program, bool fitToWindow) {
   if (refuseStart(program, MeasureTool::RowPlot, fitToWindow, 0, kRowPlotNeedsStandardGeometry))
     return false;
   program.measure.active = MeasureTool::RowPlot;
   return true;
 }
 
-RowPlot rowPlotOfImage(const core::Program& program, int row) {
+RowPlot rowPlotOfImage(const Program& program, int row) {
   const std::size_t n = program.geometry.pixelCount;
   const auto& c = program.planes.ColourImage;
   if (program.state.colourConverted) {
@@ -135,7 +135,7 @@ RowPlot rowPlotOfImage(const core::Program& program, int row) {
   return rowPlotData(planes, program.geometry.width, row);
 }
 
-std::optional<RowPlot> rowPlotPick(core::Program& program, ImagePixel pixel) {
+std::optional<RowPlot> rowPlotPick(Program& program, ImagePixel pixel) {
   if (program.measure.active != MeasureTool::RowPlot) return std::nullopt;
   if (!insideImage(program, pixel)) {
     base::ShowMessage(program.ui(), kOutsideImage);
@@ -146,7 +146,7 @@ std::optional<RowPlot> rowPlotPick(core::Program& program, ImagePixel pixel) {
   return rowPlotOfImage(program, pixel.y);
 }
 
-void endMeasureTool(core::Program& program) {
+void endMeasureTool(Program& program) {
   if (program.measure.active == MeasureTool::Merging) {
     cancelMerging(program);
     return;
@@ -154,7 +154,7 @@ void endMeasureTool(core::Program& program) {
   program.measure.active = MeasureTool::None;
 }
 
-Plot3d intensityPlotOfImage(const core::Program& program, Plot3dOptions options) {
+Plot3d intensityPlotOfImage(const Program& program, Plot3dOptions options) {
   const auto& g = program.geometry;
   if (program.measure.lastPick) {
     options.centreX = program.measure.lastPick->first;
@@ -166,7 +166,7 @@ Plot3d intensityPlotOfImage(const core::Program& program, Plot3dOptions options)
   return intensityPlot3d(rawImage(program), g.width, g.height, options);
 }
 
-DisplayHistogram histogramOfImage(const core::Program& program) {
+DisplayHistogram histogramOfImage(const Program& program) {
   return histogramOfDisplay(program.display);
 }
 
@@ -182,7 +182,7 @@ std::string PixelReadout::text() const {
   return line;
 }
 
-PixelReadout readPixel(const core::Program& program, ImagePixel pixel) {
+PixelReadout readPixel(const Program& program, ImagePixel pixel) {
   PixelReadout r;
   r.pixel = pixel;
   if (!insideImage(program, pixel)) return r;
@@ -200,7 +200,7 @@ PixelReadout readPixel(const core::Program& program, ImagePixel pixel) {
   return r;
 }
 
-void toggleShowValues(core::Program& program) {
+void toggleShowValues(Program& program) {
   program.measure.showValues = !program.measure.showValues;
 }
 

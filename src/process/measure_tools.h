@@ -4,12 +4,12 @@
 #include <optional>
 #include <string>
 
-#include "core/program.h"
 #include "port/ui.h"
 #include "process/measure_histogram.h"
 #include "process/measure_photometry.h"
 #include "process/measure_plots.h"
 #include "process/measure_state.h"
+#include "process/program.h"
 
 namespace nvk::process {
 
@@ -31,8 +31,8 @@ struct ImagePixel {
 
 // The image pixel under display pixel (x, y) of the picture shown 1:1: the half-size display
 // shows every second sample of every second row.
-ImagePixel imagePixelFromDisplay(const core::Program& program, int displayX, int displayY);
-bool insideImage(const core::Program& program, ImagePixel pixel);
+ImagePixel imagePixelFromDisplay(const Program& program, int displayX, int displayY);
+bool insideImage(const Program& program, ImagePixel pixel);
 
 // --- Photometry (command 14) ---
 
@@ -60,37 +60,37 @@ class PhotometryDialog final : public port::DialogModel {
 // Enters photometry mode: refused with message 35 while the row plot or merging is active, 37
 // when already in photometry mode and 36 when the picture is stretched to the window. The
 // aperture dialog is shown first; Cancel leaves the mode off. Starts a fresh list.
-bool StartPhotometry(core::Program& program, bool fitToWindow);
+bool StartPhotometry(Program& program, bool fitToWindow);
 // A left-button pick in photometry mode at image pixel (x, y): measures the star, appends the
 // result to the list and returns it. A pick that cannot be measured shows why.
-std::optional<PhotometryResult> photometryPick(core::Program& program, ImagePixel pixel);
+std::optional<PhotometryResult> photometryPick(Program& program, ImagePixel pixel);
 // The figures the program knows of the current image: its exposure from the header record.
-PhotometryOptions photometryOptions(const core::Program& program);
+PhotometryOptions photometryOptions(const Program& program);
 
 // --- Row plot (command 16) ---
 
 // Enters row-plot mode: message 35 while photometry or merging is active, 38 when the picture
 // is stretched to the window.
-bool StartRowPlot(core::Program& program, bool fitToWindow);
+bool StartRowPlot(Program& program, bool fitToWindow);
 // The pick that chooses the row: ends the mode and returns the plot of that row.
-std::optional<RowPlot> rowPlotPick(core::Program& program, ImagePixel pixel);
+std::optional<RowPlot> rowPlotPick(Program& program, ImagePixel pixel);
 // The plot of row `row` of the current image (the colour planes when converted).
-RowPlot rowPlotOfImage(const core::Program& program, int row);
+RowPlot rowPlotOfImage(const Program& program, int row);
 
 // Leaves whichever of photometry, row plot or merging is active (the results window closed,
 // or the user cancelled). A merge in progress puts the first image back.
-void endMeasureTool(core::Program& program);
+void endMeasureTool(Program& program);
 
 // --- 3-D plot (command 15) ---
 
 // The wireframe around the last measured or plotted point (the image centre before any), of
 // the raw plane.
-Plot3d intensityPlotOfImage(const core::Program& program, Plot3dOptions options);
+Plot3d intensityPlotOfImage(const Program& program, Plot3dOptions options);
 
 // --- Histogram (command 6) ---
 
 // The histogram of the picture the window shows.
-DisplayHistogram histogramOfImage(const core::Program& program);
+DisplayHistogram histogramOfImage(const Program& program);
 
 // --- Show values (command 8124) ---
 
@@ -107,8 +107,8 @@ struct PixelReadout {
   // outside the image.
   std::string text() const;
 };
-PixelReadout readPixel(const core::Program& program, ImagePixel pixel);
+PixelReadout readPixel(const Program& program, ImagePixel pixel);
 // Command 8124 toggles the live read-out.
-void toggleShowValues(core::Program& program);
+void toggleShowValues(Program& program);
 
 }  // namespace nvk::process

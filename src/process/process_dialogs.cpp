@@ -274,7 +274,7 @@ void MedianFilterDialog::help(port::Ui& ui) const {
 
 // --- Hot pixel map ---
 
-HotPixelMapDialog::HotPixelMapDialog(core::Program& program)
+HotPixelMapDialog::HotPixelMapDialog(Program& program)
     : program_(program), nameField_(program.hotPixelMap.name) {
   rescan();
 }
@@ -327,47 +327,47 @@ void HotPixelMapDialog::change() {
 
 // --- commands ---
 
-void NormalStretchCommand(core::Program& program) {
+void NormalStretchCommand(Program& program) {
   NormalStretchDialog dialog(program.processing.background);
   if (program.ui().runDialog(dialog) == port::DialogResult::Ok) {
     NormalStretch(program, dialog.black(), dialog.white());
   }
 }
 
-void PowerLawStretchCommand(core::Program& program) {
+void PowerLawStretchCommand(Program& program) {
   PowerLawDialog dialog;
   if (program.ui().runDialog(dialog) == port::DialogResult::Ok) {
     PowerLawStretch(program, dialog.powerTenths());
   }
 }
 
-void NonLinearStretchCommand(core::Program& program) {
+void NonLinearStretchCommand(Program& program) {
   NonLinearDialog dialog;
   if (program.ui().runDialog(dialog) == port::DialogResult::Ok) {
     NonLinearStretch(program, dialog.power());
   }
 }
 
-void AutoProcessingChoicesCommand(core::Program& program) {
+void AutoProcessingChoicesCommand(Program& program) {
   AutoProcessingDialog dialog(program.settings);
   program.ui().runDialog(dialog);
 }
 
-void UnsharpMaskCommand(core::Program& program) {
+void UnsharpMaskCommand(Program& program) {
   UnsharpMaskDialog dialog;
   if (program.ui().runDialog(dialog) == port::DialogResult::Ok) {
     UnsharpMask(program, dialog.radius(), dialog.power());
   }
 }
 
-void MedianFilterCommand(core::Program& program) {
+void MedianFilterCommand(Program& program) {
   MedianFilterDialog dialog;
   if (program.ui().runDialog(dialog) == port::DialogResult::Ok) {
     MedianFilter(program, dialog.radius(), dialog.powerTenths());
   }
 }
 
-void CreateHotPixelMapCommand(core::Program& program) {
+void CreateHotPixelMapCommand(Program& program) {
   HotPixelMapDialog dialog(program);
   if (program.ui().runDialog(dialog) == port::DialogResult::Ok) SaveHotPixelMap(program);
 }

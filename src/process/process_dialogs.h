@@ -7,12 +7,12 @@
 #include <string_view>
 #include <vector>
 
-#include "core/program.h"
 #include "image/display_image.h"
 #include "image/hot_pixel_map.h"
+#include "image/process_state.h"
 #include "port/dialog_controls.h"
 #include "port/ui.h"
-#include "process/process_state.h"
+#include "process/program.h"
 #include "settings/settings.h"
 
 namespace nvk::process {
@@ -31,7 +31,8 @@ class NormalStretchDialog final : public port::DialogModel {
   static constexpr int kBarLimit = 210;
   static constexpr int kTickSpacing = 32;
 
-  explicit NormalStretchDialog(const BackgroundEstimate& histogram) : histogram_(histogram) {}
+  explicit NormalStretchDialog(const image::BackgroundEstimate& histogram)
+      : histogram_(histogram) {}
   std::string_view dialogId() const override { return "TNormalStretchDialog"; }
   std::string title() const override { return "Normal Stretch"; }
 
@@ -57,7 +58,7 @@ class NormalStretchDialog final : public port::DialogModel {
   void help(port::Ui& ui) const;
 
  private:
-  const BackgroundEstimate& histogram_;
+  const image::BackgroundEstimate& histogram_;
   int black_ = 0;
   int white_ = 255;
 };
@@ -227,7 +228,7 @@ class HotPixelMapDialog final : public port::DialogModel {
   static constexpr std::size_t kMaxName = 40;
 
   // Scans once with the current threshold.
-  explicit HotPixelMapDialog(core::Program& program);
+  explicit HotPixelMapDialog(Program& program);
   std::string_view dialogId() const override { return "THPMDialog"; }
   std::string title() const override { return "Calculate Hot Pixel Map"; }
 
@@ -247,19 +248,19 @@ class HotPixelMapDialog final : public port::DialogModel {
 
  private:
   void rescan();
-  core::Program& program_;
+  Program& program_;
   std::size_t found_ = 0;
   std::string nameField_;
 };
 
 // --- the commands that open these dialogs ---
-void NormalStretchCommand(core::Program& program);
-void PowerLawStretchCommand(core::Program& program);
-void NonLinearStretchCommand(core::Program& program);
-void AutoProcessingChoicesCommand(core::Program& program);
-void UnsharpMaskCommand(core::Program& program);
-void MedianFilterCommand(core::Program& program);
+void NormalStretchCommand(Program& program);
+void PowerLawStretchCommand(Program& program);
+void NonLinearStretchCommand(Program& program);
+void AutoProcessingChoicesCommand(Program& program);
+void UnsharpMaskCommand(Program& program);
+void MedianFilterCommand(Program& program);
 // Create Hot Pixel Map (command 32101): the dialog, then the file when "Save Pixel Map" closed it.
-void CreateHotPixelMapCommand(core::Program& program);
+void CreateHotPixelMapCommand(Program& program);
 
 }  // namespace nvk::process

@@ -14,7 +14,7 @@
 namespace nvk::process {
 namespace {
 
-constexpr int kTableMax = kStretchTableSize - 1;  // 32767
+constexpr int kTableMax = image::kStretchTableSize - 1;  // 32767
 constexpr int kStretchParts = 20;
 constexpr int kStretchProgressStep = 12;
 
@@ -23,8 +23,8 @@ std::uint16_t limitEntry(double value) {
 }
 
 // Table entries from `black` upward rise by `factor` per step, limited to 32767; below it 0.
-void fillLinearFrom(StretchTable& table, int black, int whiteEnd, double factor) {
-  for (int i = 0; i < kStretchTableSize; ++i) {
+void fillLinearFrom(image::StretchTable& table, int black, int whiteEnd, double factor) {
+  for (int i = 0; i < image::kStretchTableSize; ++i) {
     if (i < black) {
       table[i] = 0;
     } else if (i < whiteEnd) {
@@ -35,58 +35,58 @@ void fillLinearFrom(StretchTable& table, int black, int whiteEnd, double factor)
   }
 }
 
-void addHistory(core::Program& program, const std::string& line) {
+void addHistory(Program& program, const std::string& line) {
   program.history.add(line);
 }
 
 }  // namespace
 
-void fillNormalTable(StretchTable& table, int black, int white) {
+void fillNormalTable(image::StretchTable& table, int black, int white) {
   const int b = black * 128;
   const int w = white * 128;
   const double k = 255.0 / (white - black);
-  fillLinearFrom(table, b, std::min(w, kStretchTableSize), k);
+  fillLinearFrom(table, b, std::min(w, image::kStretchTableSize), k);
 }
 
-void fillPowerTable(StretchTable& table, int powerTenths) {
+void fillPowerTable(image::StretchTable& table, int powerTenths) {
   const double p = powerTenths / 10.0;
   const double s = 1.0 / std::pow(32768.0, p - 1.0);
-  for (int i = 0; i < kStretchTableSize; ++i)
+  for (int i = 0; i < image::kStretchTableSize; ++i)
     table[i] = limitEntry(std::pow(i, p) * s);
 }
 
-void fillSineTable(StretchTable& table) {
-  for (int i = 0; i < kStretchTableSize; ++i) {
+void fillSineTable(image::StretchTable& table) {
+  for (int i = 0; i < image::kStretchTableSize; ++i) {
     table[i] = static_cast<std::uint16_t>((std::sin((i - 16384) / 10432.0) + 1.0) * 16383.0);
   }
 }
 
-void fillLogTable(StretchTable& table) {
-  for (int i = 0; i < kStretchTableSize; ++i) {
+void fillLogTable(image::StretchTable& table) {
+  for (int i = 0; i < image::kStretchTableSize; ++i) {
     table[i] = static_cast<std::uint16_t>(std::log(i + 1.0) * 3151.0);
   }
 }
 
-void fillAntilogTable(StretchTable& table) {
-  for (int i = 0; i < kStretchTableSize; ++i)
+void fillAntilogTable(image::StretchTable& table) {
+  for (int i = 0; i < image::kStretchTableSize; ++i)
     table[i] = limitEntry(std::exp(i / 3151.0) - 1.0);
 }
 
-void fillInvertTable(StretchTable& table) {
-  for (int i = 0; i < kStretchTableSize; ++i)
+void fillInvertTable(image::StretchTable& table) {
+  for (int i = 0; i < image::kStretchTableSize; ++i)
     table[i] = static_cast<std::uint16_t>(kTableMax - i);
 }
 
-void fillNonLinearTable(StretchTable& table, double power) {
-  for (int i = 0; i < kStretchTableSize; ++i) {
+void fillNonLinearTable(image::StretchTable& table, double power) {
+  for (int i = 0; i < image::kStretchTableSize; ++i) {
     const double x = i / 32768.0;
     table[i] = limitEntry(power * 32768.0 * x / (x * (power - 1.0) + 1.0));
   }
 }
 
-int fillRemoveBackgroundTable(StretchTable& table, int mode) {
+int fillRemoveBackgroundTable(image::StretchTable& table, int mode) {
   const int black = static_cast<std::int16_t>(mode * 128 - 256);
-  fillLinearFrom(table, black, kStretchTableSize, 255.0 / (257 - mode));
+  fillLinearFrom(table, black, image::kStretchTableSize, 255.0 / (257 - mode));
   return black;
 }
 
@@ -94,7 +94,7 @@ namespace {
 
 // The table indexed by the whole sample, holding 2 x table[v / 2] (128 KB, stays in cache), so
 // that each sample costs one look-up.
-std::vector<std::uint16_t> sampleTable(const StretchTable& table) {
+std::vector<std::uint16_t> sampleTable(const image::StretchTable& table) {
   std::vector<std::uint16_t> full(65536);
   for (int v = 0; v < 65536; ++v)
     full[v] = static_cast<std::uint16_t>(2 * table[v >> 1]);
@@ -110,11 +110,11 @@ void lookUp(std::span<std::uint16_t> samples, const std::uint16_t* lut) {
 
 }  // namespace
 
-void applyTableToSamples(std::span<std::uint16_t> samples, const StretchTable& table) {
+void applyTableToSamples(std::span<std::uint16_t> samples, const image::StretchTable& table) {
   lookUp(samples, sampleTable(table).data());
 }
 
-void applyStretchTable(core::Program& program, bool redraw) {
+void applyStretchTable(Program& program, bool redraw) {
   port::Ui& ui = program.ui();
   ui.setBusyCursor(true);
   ui.openProgress("CONTRAST STRETCH");
@@ -141,9 +141,9 @@ void applyStretchTable(core::Program& program, bool redraw) {
   ui.setBusyCursor(false);
 }
 
-BackgroundEstimate estimateBackground(std::span<const std::uint16_t> frame,
-                                      const image::ImageGeometry& geometry) {
-  BackgroundEstimate estimate;
+image::BackgroundEstimate estimateBackground(std::span<const std::uint16_t> frame,
+                                             const image::ImageGeometry& geometry) {
+  image::BackgroundEstimate estimate;
   const std::size_t tenRows = std::size_t{10} * geometry.width;
   const std::size_t blocks = geometry.width == image::kFullWidth ? 19 : 9;
   const std::size_t begin = tenRows / 2;
@@ -156,11 +156,11 @@ BackgroundEstimate estimateBackground(std::span<const std::uint16_t> frame,
   return estimate;
 }
 
-void EstimateBackground(core::Program& program) {
+void EstimateBackground(Program& program) {
   program.processing.background = estimateBackground(program.planes.RawImage, program.geometry);
 }
 
-bool NormalStretch(core::Program& program, int black, int white) {
+bool NormalStretch(Program& program, int black, int white) {
   if (black >= white) return false;
   fillNormalTable(program.processing.stretchTable, black, white);
   applyStretchTable(program, true);
@@ -169,7 +169,7 @@ bool NormalStretch(core::Program& program, int black, int white) {
   return true;
 }
 
-bool PowerLawStretch(core::Program& program, int powerTenths) {
+bool PowerLawStretch(Program& program, int powerTenths) {
   if (powerTenths == 10) return false;
   fillPowerTable(program.processing.stretchTable, powerTenths);
   applyStretchTable(program, true);
@@ -179,37 +179,37 @@ bool PowerLawStretch(core::Program& program, int powerTenths) {
   return true;
 }
 
-void SineStretch(core::Program& program) {
+void SineStretch(Program& program) {
   fillSineTable(program.processing.stretchTable);
   applyStretchTable(program, true);
   addHistory(program, "Sine Stretch");
 }
 
-void LogStretch(core::Program& program) {
+void LogStretch(Program& program) {
   fillLogTable(program.processing.stretchTable);
   applyStretchTable(program, true);
   addHistory(program, "Log Stretch");
 }
 
-void AntilogStretch(core::Program& program) {
+void AntilogStretch(Program& program) {
   fillAntilogTable(program.processing.stretchTable);
   applyStretchTable(program, true);
   addHistory(program, "Antilog Stretch");
 }
 
-void InvertImage(core::Program& program) {
+void InvertImage(Program& program) {
   fillInvertTable(program.processing.stretchTable);
   applyStretchTable(program, true);
   addHistory(program, "Invert Image to Negative");
 }
 
-void NonLinearStretch(core::Program& program, int power) {
+void NonLinearStretch(Program& program, int power) {
   fillNonLinearTable(program.processing.stretchTable, power);
   applyStretchTable(program, true);
   addHistory(program, "Non-Linear Stretch : power " + std::to_string(power));
 }
 
-bool RemoveBackground(core::Program& program, bool apply) {
+bool RemoveBackground(Program& program, bool apply) {
   const int mode = program.processing.background.mode;
   if (mode <= 2) return false;
   const int black = fillRemoveBackgroundTable(program.processing.stretchTable, mode);
@@ -219,7 +219,7 @@ bool RemoveBackground(core::Program& program, bool apply) {
   return true;
 }
 
-void AutoProcess(core::Program& program) {
+void AutoProcess(Program& program) {
   const settings::Settings& s = program.settings;
   const auto autoStretch = [&program, &s](double power) {
     EstimateBackground(program);

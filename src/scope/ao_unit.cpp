@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/messages.h"
-#include "core/program.h"
+#include "scope/program.h"
 #include "scope/serial_link.h"
 
 namespace nvk::scope {
@@ -30,7 +30,7 @@ struct AoAxisStep {
   int sign;
 };
 
-AoAxisStep axisStep(core::Program& program, char letter) {
+AoAxisStep axisStep(Program& program, char letter) {
   const auto& s = program.settings;
   auto& ao = program.guiding.ao;
   if (letter == s.aoLeftRightLetters.first) return {'T', &ao.leftRight, +1};
@@ -53,7 +53,7 @@ std::uint8_t pulseByte(char direction) {
   }
 }
 
-void pulse(core::Program& program, char direction, int holdMs) {
+void pulse(Program& program, char direction, int holdMs) {
   auto& clock = program.clock();
   clock.waitMs(kPulseLeadMs);
   SetGuideSocket(program, pulseByte(direction));
@@ -62,7 +62,7 @@ void pulse(core::Program& program, char direction, int holdMs) {
   clock.waitMs(kAfterPulseMs);
 }
 
-void bumpMount(core::Program& program) {
+void bumpMount(Program& program) {
   auto& ao = program.guiding.ao;
   const auto& s = program.settings;
   auto& clock = program.clock();
@@ -100,7 +100,7 @@ AoCommand aoCommand(char command, char direction, int number) {
   return bytes;
 }
 
-void AoSend(core::Program& program, std::span<const std::uint8_t> bytes) {
+void AoSend(Program& program, std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) return;
   if (program.settings.aoPulseMode) {
     SetGuideSocket(program, bytes[0]);
@@ -119,7 +119,7 @@ void AoSend(core::Program& program, std::span<const std::uint8_t> bytes) {
   }
 }
 
-void AoMove(core::Program& program, char letter, int steps) {
+void AoMove(Program& program, char letter, int steps) {
   const AoAxisStep step = axisStep(program, letter);
   if (step.counter == nullptr) return;
   auto& ao = program.guiding.ao;
@@ -162,17 +162,17 @@ AoStepPlan planAoStep(const GuideError& error, int firstGain, int secondGain,
   return plan;
 }
 
-int aoFirstGain(const core::Program& program) {
+int aoFirstGain(const Program& program) {
   const auto& s = program.settings;
   return program.guiding.ao.useTrainedGains ? s.aoLatestGainUpDown : s.aoDefaultGainUpDown;
 }
 
-int aoSecondGain(const core::Program& program) {
+int aoSecondGain(const Program& program) {
   const auto& s = program.settings;
   return program.guiding.ao.useTrainedGains ? s.aoLatestGainLeftRight : s.aoDefaultGainLeftRight;
 }
 
-void AoGuideStep(core::Program& program, const GuideError& error) {
+void AoGuideStep(Program& program, const GuideError& error) {
   const AoStepPlan plan =
       planAoStep(error, aoFirstGain(program), aoSecondGain(program), program.settings);
   auto& ao = program.guiding.ao;
@@ -196,7 +196,7 @@ void AoGuideStep(core::Program& program, const GuideError& error) {
   }
 }
 
-void AoManualMove(core::Program& program, char letter) {
+void AoManualMove(Program& program, char letter) {
   const AoAxisStep step = axisStep(program, letter);
   if (step.counter == nullptr) return;
   if (program.settings.aoPulseMode) {
@@ -207,7 +207,7 @@ void AoManualMove(core::Program& program, char letter) {
   AoSend(program, aoCommand('M', step.direction, kManualSteps));
 }
 
-void CentraliseAo(core::Program& program) {
+void CentraliseAo(Program& program) {
   if (program.settings.aoPulseMode) {
     SetGuideSocket(program, kAoPulseRelease);
     program.clock().waitMs(kCentraliseReleaseMs);
@@ -221,7 +221,7 @@ void CentraliseAo(core::Program& program) {
   program.guiding.ao.atLimit = false;
 }
 
-void AoEndOfExposure(core::Program& program) {
+void AoEndOfExposure(Program& program) {
   auto& ao = program.guiding.ao;
   if (program.settings.aoPulseMode) {
     SetGuideSocket(program, 0);

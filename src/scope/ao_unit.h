@@ -6,9 +6,9 @@
 
 #include "scope/guide_correction.h"
 
-namespace nvk::core {
+namespace nvk::scope {
 class Program;
-}
+}  // namespace nvk::scope
 
 namespace nvk::scope {
 
@@ -31,12 +31,12 @@ inline constexpr std::uint32_t kAoBumpIntervalMs = 700;
 // Sends an AO command: in AO pulse mode only its first byte, to the guide socket; otherwise
 // the bytes on the AO's serial route, then a 50 ms wait. An 'H' command's one-byte reply is
 // read, and a reply other than 'H' is shown as "Return from AO - " plus the reply.
-void AoSend(core::Program& program, std::span<const std::uint8_t> bytes);
+void AoSend(scope::Program& program, std::span<const std::uint8_t> bytes);
 
 // Moves the AO unit `steps` in the direction of AO letter `letter` ('e', 'w', 'n', 's' after
 // the swaps), refusing moves that would take a counter beyond +-80 (the at-limit flag) and
 // bumping the mount, at most every 700 ms, while a counter lies beyond +-50.
-void AoMove(core::Program& program, char letter, int steps);
+void AoMove(scope::Program& program, char letter, int steps);
 
 // The AO guide step's plan for `error`: the AO letter and steps for each axis (no move when
 // the steps are 0 or the error is within 30 thousandths; nothing beyond 8 pixels).
@@ -51,18 +51,18 @@ AoStepPlan planAoStep(const GuideError& error, int firstGain, int secondGain,
                       const settings::Settings& settings);
 
 // The gains in use: the trained ("Latest") gains when they are in use, else the defaults.
-int aoFirstGain(const core::Program& program);
-int aoSecondGain(const core::Program& program);
+int aoFirstGain(const scope::Program& program);
+int aoSecondGain(const scope::Program& program);
 
 // The AO guide step after FindCentroid found the star: plans and moves, beeping around each
 // move, and records the steps for the display.
-void AoGuideStep(core::Program& program, const GuideError& error);
+void AoGuideStep(scope::Program& program, const GuideError& error);
 
 // The dialog arrows in AO guiding mode: 100 steps, as a mount move through the AO unit.
-void AoManualMove(core::Program& program, char letter);
+void AoManualMove(scope::Program& program, char letter);
 // "Centralise AO": both counters become 0.
-void CentraliseAo(core::Program& program);
+void CentraliseAo(scope::Program& program);
 // The end of a guided exposure: the AO unit is moved back to its centre.
-void AoEndOfExposure(core::Program& program);
+void AoEndOfExposure(scope::Program& program);
 
 }  // namespace nvk::scope

@@ -2,7 +2,7 @@
 
 #include "camera/discovery.h"
 #include "camera/protocol.h"
-#include "core/program.h"
+#include "scope/program.h"
 
 namespace nvk::scope {
 

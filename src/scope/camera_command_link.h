@@ -2,9 +2,9 @@
 
 #include "scope/camera_link.h"
 
-namespace nvk::core {
+namespace nvk::scope {
 class Program;
-}
+}  // namespace nvk::scope
 
 namespace nvk::scope {
 
@@ -12,7 +12,7 @@ namespace nvk::scope {
 // outputs (9), and discovery with the firmware request (255) to connect.
 class CameraCommandLink final : public CameraLink {
  public:
-  explicit CameraCommandLink(core::Program& program) : program_(program) {}
+  explicit CameraCommandLink(scope::Program& program) : program_(program) {}
 
   void sendSerial(int portIndex, std::span<const std::uint8_t> bytes) override;
   std::vector<std::uint8_t> readSerial(int portIndex, int count) override;
@@ -20,7 +20,7 @@ class CameraCommandLink final : public CameraLink {
   bool connectCamera() override;
 
  private:
-  core::Program& program_;
+  scope::Program& program_;
 };
 
 }  // namespace nvk::scope

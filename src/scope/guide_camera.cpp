@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "camera/protocol.h"
-#include "core/program.h"
 #include "files/bmp_file.h"
 #include "process/stretch.h"
+#include "scope/program.h"
 
 namespace nvk::scope {
 namespace {
@@ -20,7 +20,7 @@ constexpr double kMedianRangeFraction = 0.6;
 constexpr double kStretchStep = 0.8;  // the share of the white point's height kept by a step
 
 // The display copy of the guide image written to the guider bitmap.
-std::optional<files::Bitmap> writeGuiderBitmap(core::Program& program, files::DiskSpace disk) {
+std::optional<files::Bitmap> writeGuiderBitmap(Program& program, files::DiskSpace disk) {
   files::Bitmap bitmap = guideBitmap(program.guiding.camera.display);
   if (!files::saveBitmapFile(program, files::guiderBitmapPath(program), bitmap, disk)) {
     return std::nullopt;
@@ -65,7 +65,7 @@ std::string guideDarkLabel(const GuideCameraState& camera) {
   return text;
 }
 
-void GuideExposure(core::Program& program, bool darkExposure, const camera::ExposureWait& wait) {
+void GuideExposure(Program& program, bool darkExposure, const camera::ExposureWait& wait) {
   auto& camera = program.guiding.camera;
   if (program.settings.guideHeadClear) camera::FlushGuideHead(program, kFlushLines);
   const std::uint32_t end =
@@ -93,20 +93,20 @@ void subtractGuideDark(std::span<std::uint16_t> image, std::span<const std::uint
   }
 }
 
-std::optional<files::Bitmap> ShowGuideExposure(core::Program& program, bool darkExposure,
+std::optional<files::Bitmap> ShowGuideExposure(Program& program, bool darkExposure,
                                                files::DiskSpace disk) {
   GuideExposure(program, darkExposure);
   return writeGuiderBitmap(program, disk);
 }
 
-std::optional<files::Bitmap> RedrawGuideExposure(core::Program& program, files::DiskSpace disk) {
+std::optional<files::Bitmap> RedrawGuideExposure(Program& program, files::DiskSpace disk) {
   auto& camera = program.guiding.camera;
   camera.display = guideDisplayCopy(program.devices.guideImage, camera.medianFilter, camera.stretch,
                                     camera.stretchLevel);
   return writeGuiderBitmap(program, disk);
 }
 
-std::optional<files::Bitmap> TakeGuideDark(core::Program& program, files::DiskSpace disk) {
+std::optional<files::Bitmap> TakeGuideDark(Program& program, files::DiskSpace disk) {
   auto& camera = program.guiding.camera;
   camera.darkAvailable = false;  // a failed dark exposure leaves no usable dark
   auto shown = ShowGuideExposure(program, true, disk);
@@ -175,7 +175,7 @@ std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& im
     const int level = std::clamp(stretchLevel, kStretchMin, kStretchMax);
     const auto lowered = std::lround((starWhite - black) * std::pow(kStretchStep, level));
     const int white = black + std::max(1, static_cast<int>(lowered));
-    const auto table = std::make_unique<process::StretchTable>();
+    const auto table = std::make_unique<image::StretchTable>();
     process::fillNormalTable(*table, black, white);
     process::applyTableToSamples(out, *table);
   }

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "core/program.h"
 #include "scope/mount_commands.h"
+#include "scope/program.h"
 
 namespace nvk::scope {
 namespace {
@@ -95,7 +95,7 @@ CorrectionPlan planCorrection(const GuideError& error, const CorrectionRules& ru
   return plan;
 }
 
-void sendGuideMove(core::Program& program, const std::optional<GuideMove>& move) {
+void sendGuideMove(Program& program, const std::optional<GuideMove>& move) {
   if (!move) return;
   ++program.guiding.pulsesSent;
   program.ui().beep();

@@ -5,9 +5,9 @@
 #include "scope/centroid.h"
 #include "settings/settings.h"
 
-namespace nvk::core {
+namespace nvk::scope {
 class Program;
-}
+}  // namespace nvk::scope
 
 namespace nvk::scope {
 
@@ -70,6 +70,6 @@ CorrectionPlan planCorrection(const GuideError& error, const CorrectionRules& ru
 
 // Sends one planned move, if any, to the telescope as a timed move between two beeps, and
 // counts it.
-void sendGuideMove(core::Program& program, const std::optional<GuideMove>& move);
+void sendGuideMove(scope::Program& program, const std::optional<GuideMove>& move);
 
 }  // namespace nvk::scope

@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "base/messages.h"
-#include "core/program.h"
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
 #include "scope/mount_commands.h"
+#include "scope/program.h"
 
 namespace nvk::scope {
 namespace {
@@ -26,15 +26,15 @@ constexpr std::uint32_t kAoTrainingLastWaitMs = 50;
 constexpr std::string_view kDialogCaption = "Auto Guider Camera Control";
 constexpr std::string_view kTrainingCaption = "Auto Guider Camera Control - Training / ";
 
-std::span<const std::uint16_t> guideImage(core::Program& program) {
+std::span<const std::uint16_t> guideImage(Program& program) {
   return program.devices.guideImage;
 }
 
-int maskRadius(const core::Program& program) {
+int maskRadius(const Program& program) {
   return program.settings.guideStarMaskRadius;
 }
 
-void refreshDisplay(core::Program& program) {
+void refreshDisplay(Program& program) {
   auto& g = program.guiding;
   auto& d = g.display;
   d.x = g.current.x + g.current.xTenths * 0.1;
@@ -53,7 +53,7 @@ void refreshDisplay(core::Program& program) {
 }
 
 // The brightest sample of the guide image within two box radii of `from`.
-PixelPoint brightestNear(core::Program& program, PixelPoint from) {
+PixelPoint brightestNear(Program& program, PixelPoint from) {
   const int reach = 2 * maskRadius(program);
   const auto image = guideImage(program);
   int best = -1;
@@ -76,7 +76,7 @@ PixelPoint brightestNear(core::Program& program, PixelPoint from) {
 // point (a move may carry the star further than the prediction), then the whole-pixel
 // centroid twice, the second pass from the first one's result. Nothing when the box leaves
 // the image.
-std::optional<PixelPoint> locate(core::Program& program, PixelPoint from) {
+std::optional<PixelPoint> locate(Program& program, PixelPoint from) {
   from = brightestNear(program, from);
   for (int pass = 0; pass < 2; ++pass) {
     const CentroidResult r =
@@ -93,7 +93,7 @@ std::optional<PixelPoint> locate(core::Program& program, PixelPoint from) {
 // unit's return to its centre, a nudge of the mount): when the box holds no star, it is
 // looked for at the brightest sample within two box radii and centroided there twice.
 // Nothing when the box leaves the image or no star is found.
-std::optional<StarPosition> findGuideStarAgain(core::Program& program) {
+std::optional<StarPosition> findGuideStarAgain(Program& program) {
   const StarPosition& last = program.guiding.lastGuideStar;
   auto centroidAt = [&](PixelPoint at) {
     const CentroidResult r =
@@ -109,7 +109,7 @@ std::optional<StarPosition> findGuideStarAgain(core::Program& program) {
 }
 
 // One training measurement: the move, 200 ms, a guide frame, the star from `searchFrom`.
-std::optional<PixelPoint> measure(core::Program& program, char letter, int durationMs,
+std::optional<PixelPoint> measure(Program& program, char letter, int durationMs,
                                   PixelPoint searchFrom) {
   if (letter != 0) TimedMove(program, letter, durationMs);
   program.clock().waitMs(kTrainingSettleMs);
@@ -126,7 +126,7 @@ PlotPoint guidestarPlotPoint(const GuideError& error) {
           clampToSquare(error.y * kPlotPointsPerPixel / 1000)};
 }
 
-std::optional<PixelPoint> SelectGuideStarAt(core::Program& program, int dialogX, int dialogY) {
+std::optional<PixelPoint> SelectGuideStarAt(Program& program, int dialogX, int dialogY) {
   const int c = maskRadius(program);
   PixelPoint point{dialogX - kGuideImageLeft, dialogY - kGuideImageTop};
   if (point.x < c || point.x > kGuideImageWidth - c || point.y < c ||
@@ -153,7 +153,7 @@ std::optional<PixelPoint> SelectGuideStarAt(core::Program& program, int dialogX,
   return point;
 }
 
-GuideStatus GuiderCorrectionStep(core::Program& program) {
+GuideStatus GuiderCorrectionStep(Program& program) {
   auto& g = program.guiding;
   const CentroidResult r =
       findCentroidQuiet(guideImage(program), kGuideImageWidth, kGuideImageHeight, g.reference.x,
@@ -190,7 +190,7 @@ GuideStatus GuiderCorrectionStep(core::Program& program) {
   return GuideStatus::Ok;
 }
 
-bool CreateGuidingFrame(core::Program& program) {
+bool CreateGuidingFrame(Program& program) {
   auto& g = program.guiding;
   if (program.settings.guideOutputMode == settings::GuideOutputMode::None ||
       !program.devices.cameraConnected || !g.starSelected) {
@@ -230,7 +230,7 @@ bool CreateGuidingFrame(core::Program& program) {
   return true;
 }
 
-camera::ExposureWait guidingExposureWait(core::Program& program, bool& pressed) {
+camera::ExposureWait guidingExposureWait(Program& program, bool& pressed) {
   return [&program, &pressed](std::uint32_t endMs) {
     auto& clock = program.clock();
     while (!pressed && program.guiding.active && !port::msReached(clock.nowMs(), endMs)) {
@@ -240,7 +240,7 @@ camera::ExposureWait guidingExposureWait(core::Program& program, bool& pressed) 
   };
 }
 
-GuideStatus GuideStep(core::Program& program, const camera::ExposureWait& wait) {
+GuideStatus GuideStep(Program& program, const camera::ExposureWait& wait) {
   if (!program.guiding.active) return GuideStatus::Ok;
   GuideExposure(program, false, wait);
   if (!program.guiding.active) return GuideStatus::Ok;  // "Stop Guiding" during the exposure
@@ -249,18 +249,18 @@ GuideStatus GuideStep(core::Program& program, const camera::ExposureWait& wait) 
   return status;
 }
 
-void EndGuidedExposure(core::Program& program) {
+void EndGuidedExposure(Program& program) {
   program.guiding.active = false;
   program.guiding.display.stopEnabled = false;
   if (program.settings.guidingMode == settings::GuidingMode::AoUnit) AoEndOfExposure(program);
 }
 
-void StopGuiding(core::Program& program) {
+void StopGuiding(Program& program) {
   program.guiding.active = false;
   program.guiding.display.stopEnabled = false;
 }
 
-bool TrainGuideHead(core::Program& program, const CaptionSink& caption) {
+bool TrainGuideHead(Program& program, const CaptionSink& caption) {
   auto& g = program.guiding;
   if (!g.starSelected) return false;
   const int t = program.settings.guiderTrainingSeconds;
@@ -321,7 +321,7 @@ bool TrainGuideHead(core::Program& program, const CaptionSink& caption) {
   return finish(true);
 }
 
-bool TrainAoUnit(core::Program& program, const CaptionSink& caption) {
+bool TrainAoUnit(Program& program, const CaptionSink& caption) {
   auto& g = program.guiding;
   if (!g.starSelected) return false;
   const PixelPoint p0{g.reference.x, g.reference.y};

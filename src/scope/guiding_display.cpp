@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/program.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
+#include "scope/program.h"
 
 namespace nvk::scope {
 namespace {
@@ -54,11 +54,11 @@ GuidingDisplayTexts guidingDisplayTexts(const GuidingDisplay& d) {
   return t;
 }
 
-void StopAutoGuiding(core::Program& program) {
+void StopAutoGuiding(Program& program) {
   program.guiding.active = false;
 }
 
-void PauseAutoGuiding(core::Program& program, bool paused) {
+void PauseAutoGuiding(Program& program, bool paused) {
   program.guiding.paused = paused;
 }
 

@@ -5,9 +5,9 @@
 #include "scope/guide_correction.h"
 #include "scope/guiding_state.h"
 
-namespace nvk::core {
+namespace nvk::scope {
 class Program;
-}
+}  // namespace nvk::scope
 
 namespace nvk::scope {
 
@@ -58,8 +58,8 @@ GuidingDisplayTexts guidingDisplayTexts(const GuidingDisplay& display);
 // --- "Guiding Info" (TInfoDialog) of main-camera guiding (command 22) ---
 
 // "Stop": the guiding loop ends after its current frame, with "AutoGuiding Terminated".
-void StopAutoGuiding(core::Program& program);
+void StopAutoGuiding(scope::Program& program);
 // "Pause": frames go on but no correction is made until it is released.
-void PauseAutoGuiding(core::Program& program, bool paused);
+void PauseAutoGuiding(scope::Program& program, bool paused);
 
 }  // namespace nvk::scope

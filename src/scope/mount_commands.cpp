@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/messages.h"
-#include "core/program.h"
+#include "scope/program.h"
 #include "scope/serial_link.h"
 
 namespace nvk::scope {
@@ -40,16 +40,16 @@ std::string quitCommand(char letter) {
   return std::string("#:Q") + letter + '#';
 }
 
-void send(core::Program& program, std::string_view command) {
+void send(Program& program, std::string_view command) {
   SendSerial(program, program.telescope.portIndex, command);
 }
 
-bool pcRoute(const core::Program& program) {
+bool pcRoute(const Program& program) {
   return usesPcRoute(program.settings.serialRoute);
 }
 
 // The scope's answer to "#:MS#": '0' when the slew started, otherwise its reason as text.
-void readSlewReply(core::Program& program) {
+void readSlewReply(Program& program) {
   auto& telescope = program.telescope;
   const int port = telescope.portIndex;
   if (pcRoute(program)) {
@@ -62,7 +62,7 @@ void readSlewReply(core::Program& program) {
 }
 
 // Asks for the selected object's text and reads the answer with everything before it.
-std::string readObjectInfo(core::Program& program) {
+std::string readObjectInfo(Program& program) {
   send(program, "#:LI#");
   program.clock().waitMs(kObjectInfoMs);
   ReadSerialReply(program, program.telescope.portIndex, kReplyTextBytes);
@@ -70,7 +70,7 @@ std::string readObjectInfo(core::Program& program) {
 }
 
 // Starts the slew and gives the mount time to answer before its reply is read.
-void slew(core::Program& program) {
+void slew(Program& program) {
   program.ui().beep();
   send(program, "#:MS#");
   program.clock().waitMs(kSlewReplyMs);
@@ -94,7 +94,7 @@ std::uint8_t guideSocketBit(char letter) {
   }
 }
 
-void TimedMove(core::Program& program, char letter, int durationMs) {
+void TimedMove(Program& program, char letter, int durationMs) {
   if (program.settings.guideOutputMode == settings::GuideOutputMode::Lx200) {
     TimedMoveLx200(program, letter, durationMs);
   } else {
@@ -102,7 +102,7 @@ void TimedMove(core::Program& program, char letter, int durationMs) {
   }
 }
 
-void TimedMoveLx200(core::Program& program, char letter, int durationMs) {
+void TimedMoveLx200(Program& program, char letter, int durationMs) {
   if (!isDirectionLetter(letter)) return;
   auto& clock = program.clock();
   const auto duration = static_cast<std::uint32_t>(durationMs > 0 ? durationMs : 0);
@@ -116,7 +116,7 @@ void TimedMoveLx200(core::Program& program, char letter, int durationMs) {
   clock.waitMs(kAfterQuitMs);
 }
 
-void TimedMoveSocket(core::Program& program, char letter, int durationMs) {
+void TimedMoveSocket(Program& program, char letter, int durationMs) {
   const std::uint8_t bit = guideSocketBit(letter);
   if (bit == 0) return;
   auto& clock = program.clock();
@@ -129,7 +129,7 @@ void TimedMoveSocket(core::Program& program, char letter, int durationMs) {
   clock.waitMs(kAfterPulseMs);
 }
 
-void GoToCatalogueObject(core::Program& program, CatalogueKind kind, int number) {
+void GoToCatalogueObject(Program& program, CatalogueKind kind, int number) {
   auto& telescope = program.telescope;
   telescope.infoLines[0].clear();
   const char* prefix = kind == CatalogueKind::Messier ? "#:LM "
@@ -144,7 +144,7 @@ void GoToCatalogueObject(core::Program& program, CatalogueKind kind, int number)
   slew(program);
 }
 
-void GoToCoordinates(core::Program& program, int hours, int minutes, int degrees, int arcminutes) {
+void GoToCoordinates(Program& program, int hours, int minutes, int degrees, int arcminutes) {
   auto& telescope = program.telescope;
   telescope.infoLines[0].clear();
   char ra[32];
@@ -162,7 +162,7 @@ void GoToCoordinates(core::Program& program, int hours, int minutes, int degrees
   slew(program);
 }
 
-void StartMove(core::Program& program, char letter) {
+void StartMove(Program& program, char letter) {
   auto& telescope = program.telescope;
   if (telescope.moving) return;
   send(program, telescope.rateCommand);
@@ -170,7 +170,7 @@ void StartMove(core::Program& program, char letter) {
   telescope.moving = true;
 }
 
-void StopMove(core::Program& program) {
+void StopMove(Program& program) {
   auto& telescope = program.telescope;
   if (!telescope.moving) return;
   for (const char letter : {'n', 's', 'e', 'w'})
@@ -178,7 +178,7 @@ void StopMove(core::Program& program) {
   telescope.moving = false;
 }
 
-void StartFocus(core::Program& program, char direction) {
+void StartFocus(Program& program, char direction) {
   auto& telescope = program.telescope;
   if (telescope.focusing) return;
   send(program, telescope.focusSpeedCommand);
@@ -186,14 +186,14 @@ void StartFocus(core::Program& program, char direction) {
   telescope.focusing = true;
 }
 
-void StopFocus(core::Program& program) {
+void StopFocus(Program& program) {
   auto& telescope = program.telescope;
   if (!telescope.focusing) return;
   send(program, "#:FQ#");
   telescope.focusing = false;
 }
 
-ConnectResult ConnectTelescope(core::Program& program, bool telescopeControl) {
+ConnectResult ConnectTelescope(Program& program, bool telescopeControl) {
   auto& telescope = program.telescope;
   if (telescope.telescopeConnected) return ConnectResult::Connected;
   if (program.loadSettingsFile() != settings::SettingsStatus::Ok) {

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-namespace nvk::core {
+namespace nvk::scope {
 class Program;
-}
+}  // namespace nvk::scope
 
 namespace nvk::scope {
 
@@ -20,32 +20,32 @@ std::uint8_t guideSocketBit(char letter);
 // One guide correction of `durationMs` in the direction of `letter` ('e', 'w', 'n' or 's',
 // already swapped by DirectionLetters): LX200 commands when GuideOutputMode is 'l', the
 // autoguider socket otherwise. Nothing is sent for any other letter.
-void TimedMove(core::Program& program, char letter, int durationMs);
-void TimedMoveLx200(core::Program& program, char letter, int durationMs);
-void TimedMoveSocket(core::Program& program, char letter, int durationMs);
+void TimedMove(scope::Program& program, char letter, int durationMs);
+void TimedMoveLx200(scope::Program& program, char letter, int durationMs);
+void TimedMoveSocket(scope::Program& program, char letter, int durationMs);
 
 // The mount's catalogues: Messier, its star list (which holds the planets) and CNGC.
 enum class CatalogueKind : char { Messier = 'm', Star = 's', Cngc = 'c' };
 
 // Selects the object, shows its information from the scope in the first info line and slews
 // to it; the scope's reply to the slew (empty when it started) goes to the second line.
-void GoToCatalogueObject(core::Program& program, CatalogueKind kind, int number);
+void GoToCatalogueObject(scope::Program& program, CatalogueKind kind, int number);
 // Sets the target R.A. and Dec. and slews; the sign of the Dec. comes from `degrees`.
-void GoToCoordinates(core::Program& program, int hours, int minutes, int degrees, int arcminutes);
+void GoToCoordinates(scope::Program& program, int hours, int minutes, int degrees, int arcminutes);
 
 // The held arrows of the Move Telescope dialog. A start while already moving (auto-repeat)
 // sends nothing; a stop when not moving sends nothing.
-void StartMove(core::Program& program, char letter);
-void StopMove(core::Program& program);
+void StartMove(scope::Program& program, char letter);
+void StopMove(scope::Program& program);
 // `direction` '+' (focus up arrow) or '-' (down arrow).
-void StartFocus(core::Program& program, char direction);
-void StopFocus(core::Program& program);
+void StartFocus(scope::Program& program, char direction);
+void StopFocus(scope::Program& program);
 
 enum class ConnectResult { Connected, CameraNotFound };
 
 // The connection step shared by Telescope Control and Start Auto-Guiding: loads the settings,
 // (Telescope Control only) makes sure a camera is attached, takes the telescope port index.
 // Runs once per program run.
-ConnectResult ConnectTelescope(core::Program& program, bool telescopeControl);
+ConnectResult ConnectTelescope(scope::Program& program, bool telescopeControl);
 
 }  // namespace nvk::scope

@@ -3,8 +3,8 @@
 #include <charconv>
 
 #include "base/messages.h"
-#include "core/program.h"
 #include "scope/mount_commands.h"
+#include "scope/program.h"
 #include "scope/serial_link.h"
 
 namespace nvk::scope {
@@ -25,7 +25,7 @@ bool inRange(int value, int low, int high) {
 
 }  // namespace
 
-char arrowLetter(const core::Program& program, Arrow arrow) {
+char arrowLetter(const Program& program, Arrow arrow) {
   const auto& letters = program.settings.directionLetters;
   switch (arrow) {
     case Arrow::Left:
@@ -144,7 +144,7 @@ void TCBDialog::releaseArrow() {
   held_ = false;
 }
 
-void TelescopeControl(core::Program& program) {
+void TelescopeControl(Program& program) {
   if (ConnectTelescope(program, true) != ConnectResult::Connected) return;
   if (program.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket) {
     TCBDialog dialog(program);

@@ -6,9 +6,9 @@
 
 #include "port/ui.h"
 
-namespace nvk::core {
+namespace nvk::scope {
 class Program;
-}
+}  // namespace nvk::scope
 
 namespace nvk::scope {
 
@@ -17,7 +17,7 @@ enum class Arrow { Left, Right, Up, Down };
 
 // The direction letter an arrow sends: left west, right east, up north, down south, each as
 // DirectionLetters has it (so "Swap e/w direction" turns the right arrow west).
-char arrowLetter(const core::Program& program, Arrow arrow);
+char arrowLetter(const scope::Program& program, Arrow arrow);
 
 // The value of a dialog's number edit: a signed whole number; anything else counts as 0.
 int dialogInteger(std::string_view text);
@@ -47,7 +47,7 @@ class TMTDialog final : public port::DialogModel {
   static constexpr int kMaxMessier = 110;
   static constexpr int kMaxCngc = 7815;
 
-  explicit TMTDialog(core::Program& program) : program_(program) {}
+  explicit TMTDialog(scope::Program& program) : program_(program) {}
 
   std::string_view dialogId() const override { return "TMTDialog"; }
   std::string title() const override { return "NVK_K7LQ_USB Move Telescope"; }
@@ -84,13 +84,13 @@ class TMTDialog final : public port::DialogModel {
   void help() const;
 
  private:
-  core::Program& program_;
+  scope::Program& program_;
 };
 
 // "Move Telescope": four arrows that hold the autoguider socket's lines while pressed.
 class TCBDialog final : public port::DialogModel {
  public:
-  explicit TCBDialog(core::Program& program) : program_(program) {}
+  explicit TCBDialog(scope::Program& program) : program_(program) {}
 
   std::string_view dialogId() const override { return "TCBDialog"; }
   std::string title() const override { return "Move Telescope"; }
@@ -99,12 +99,12 @@ class TCBDialog final : public port::DialogModel {
   void releaseArrow();
 
  private:
-  core::Program& program_;
+  scope::Program& program_;
   bool held_ = false;
 };
 
 // Telescope Control (command 24): connects, then opens "Move Telescope" when the mount is on
 // the autoguider socket and "NVK_K7LQ_USB Move Telescope" otherwise.
-void TelescopeControl(core::Program& program);
+void TelescopeControl(scope::Program& program);
 
 }  // namespace nvk::scope

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/messages.h"
-#include "core/program.h"
+#include "scope/program.h"
 
 namespace nvk::scope {
 namespace {
@@ -16,7 +16,7 @@ constexpr std::uint32_t kAnswerMs = 50;
 // The AO unit echoes every command that starts with this byte.
 constexpr std::uint8_t kEchoedCommand = 'H';
 
-bool ensurePcPortOpen(core::Program& program) {
+bool ensurePcPortOpen(Program& program) {
   return program.telescope.pcPortOpen || OpenPcPort(program) == 1;
 }
 
@@ -26,7 +26,7 @@ bool usesPcRoute(int serialRoute) {
   return serialRoute > 2;
 }
 
-int CheckSerialResult(core::Program& program, int code) {
+int CheckSerialResult(Program& program, int code) {
   if (code >= 0) return code;
   base::ShowErrorCode(program.ui(), code);
   auto& telescope = program.telescope;
@@ -36,7 +36,7 @@ int CheckSerialResult(core::Program& program, int code) {
   return -1;
 }
 
-int OpenPcPort(core::Program& program) {
+int OpenPcPort(Program& program) {
   auto& telescope = program.telescope;
   port::SerialPort* serial = telescope.pcPort;
   if (serial == nullptr) {
@@ -60,7 +60,7 @@ int OpenPcPort(core::Program& program) {
   return 1;
 }
 
-bool SendSerial(core::Program& program, int portIndex, std::span<const std::uint8_t> bytes) {
+bool SendSerial(Program& program, int portIndex, std::span<const std::uint8_t> bytes) {
   auto& telescope = program.telescope;
   if (!usesPcRoute(program.settings.serialRoute)) {
     if (telescope.cameraLink == nullptr) return false;
@@ -83,13 +83,13 @@ bool SendSerial(core::Program& program, int portIndex, std::span<const std::uint
   return true;
 }
 
-bool SendSerial(core::Program& program, int portIndex, std::string_view text, std::size_t count) {
+bool SendSerial(Program& program, int portIndex, std::string_view text, std::size_t count) {
   const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
   return SendSerial(program, portIndex,
                     std::span<const std::uint8_t>(data, std::min(count, text.size())));
 }
 
-void ReadSerialReply(core::Program& program, int portIndex, int count) {
+void ReadSerialReply(Program& program, int portIndex, int count) {
   auto& telescope = program.telescope;
   auto& reply = telescope.replyBuffer;
   if (!usesPcRoute(program.settings.serialRoute)) {
@@ -113,7 +113,7 @@ std::string ReplyToText(const TelescopeState& telescope) {
   return text;
 }
 
-void SetGuideSocket(core::Program& program, std::uint8_t bits) {
+void SetGuideSocket(Program& program, std::uint8_t bits) {
   auto& telescope = program.telescope;
   if (usesPcRoute(program.settings.serialRoute) && program.settings.bypassHelmixInterface) {
     if (!ensurePcPortOpen(program)) return;

@@ -7,9 +7,9 @@
 
 #include "scope/telescope_state.h"
 
-namespace nvk::core {
+namespace nvk::scope {
 class Program;
-}
+}  // namespace nvk::scope
 
 namespace nvk::scope {
 
@@ -26,32 +26,32 @@ bool usesPcRoute(int serialRoute);
 
 // The check every PC-port call passes through: a negative code shows "ERROR %d ", closes the
 // port and gives -1; any other code passes unchanged.
-int CheckSerialResult(core::Program& program, int code);
+int CheckSerialResult(scope::Program& program, int code);
 
 // Opens the PC COM port named by PcComPort: queues, baud, DTR and RTS, 8N1. 1 when usable, 0
 // (with "Open Communications Failed") otherwise.
-int OpenPcPort(core::Program& program);
+int OpenPcPort(scope::Program& program);
 
 // Sends `bytes` to serial port `portIndex` on the route SerialRoute names. On the PC route the
 // port is opened first if need be, and the call waits 62 ms after sending; a command starting
 // with 'H' has its echo read back. False when the port could not be opened, the write failed or
 // an 'H' command's echo did not come back.
-bool SendSerial(core::Program& program, int portIndex, std::span<const std::uint8_t> bytes);
+bool SendSerial(scope::Program& program, int portIndex, std::span<const std::uint8_t> bytes);
 // The first `count` bytes of `text` (count may be shorter than the text).
-bool SendSerial(core::Program& program, int portIndex, std::string_view text, std::size_t count);
-inline bool SendSerial(core::Program& program, int portIndex, std::string_view text) {
+bool SendSerial(scope::Program& program, int portIndex, std::string_view text, std::size_t count);
+inline bool SendSerial(scope::Program& program, int portIndex, std::string_view text) {
   return SendSerial(program, portIndex, text, text.size());
 }
 
 // Fills the reply buffer: `count` bytes from the camera serial port, or whatever has arrived on
 // the PC port (up to 50 bytes, after which the receive queue is cleared).
-void ReadSerialReply(core::Program& program, int portIndex, int count);
+void ReadSerialReply(scope::Program& program, int portIndex, int count);
 
 // The reply buffer as text: up to the first '#' (or NUL), at most 33 characters.
 std::string ReplyToText(const TelescopeState& telescope);
 
 // Drives the autoguider socket: one byte on the PC port when SerialRoute names it and the
 // bypass flag is set, otherwise the camera's guide outputs.
-void SetGuideSocket(core::Program& program, std::uint8_t bits);
+void SetGuideSocket(scope::Program& program, std::uint8_t bits);
 
 }  // namespace nvk::scope

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "acquire/program.h"
 #include "camera/discovery.h"
-#include "core/program.h"
 #include "sim/sky_mount.h"
 
 namespace nvk::sim {
@@ -23,7 +23,7 @@ GuidingRig::~GuidingRig() {
   detachMount(devices_.sky());
 }
 
-bool GuidingRig::attach(core::Program& program) {
+bool GuidingRig::attach(acquire::Program& program) {
   program_ = &program;
   program.devices.enumerator = &devices_;
   program.telescope.cameraLink = this;

@@ -7,9 +7,9 @@
 #include "sim/mount.h"
 #include "sim/simulated_devices.h"
 
-namespace nvk::core {
+namespace nvk::acquire {
 class Program;
-}
+}  // namespace nvk::acquire
 
 namespace nvk::sim {
 
@@ -31,7 +31,7 @@ class GuidingRig final : public scope::CameraLink {
   ~GuidingRig() override;
 
   // Makes `program` discover the simulated camera and reach the mount and the AO unit.
-  bool attach(core::Program& program);
+  bool attach(acquire::Program& program);
 
   SimulatedDevices& devices() { return devices_; }
   SimulatedMount& mount() { return mount_; }
@@ -57,7 +57,7 @@ class GuidingRig final : public scope::CameraLink {
   SimulatedMount mount_;
   SimulatedAoUnit ao_;
   AoMountLine guideLines_;
-  core::Program* program_ = nullptr;
+  acquire::Program* program_ = nullptr;
   double referenceX_ = 0.0;
   double referenceY_ = 0.0;
 };

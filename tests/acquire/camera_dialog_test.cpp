@@ -24,7 +24,7 @@ struct FakeCamera final : CameraControl {
 struct CameraDialogTest : ::testing::Test {
   test::ProgramFixture fx;
   FakeCamera camera;
-  core::Program& program = fx.program;
+  app::Program& program = fx.program;
 };
 
 TEST_F(CameraDialogTest, UnitsSetValueAndMaximumAndTheArrowsStopAtTheEnds) {

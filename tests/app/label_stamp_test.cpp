@@ -15,7 +15,7 @@ namespace {
 class LabelStampTest : public ::testing::Test {
  protected:
   test::ProgramFixture f;
-  core::Program& p = f.program;
+  Program& p = f.program;
   image::Plane raw() { return p.planes.RawImage; }
   std::uint16_t at(int x, int y) { return raw()[y * p.geometry.width + x]; }
   void fill(std::uint16_t v) { std::fill_n(raw().begin(), p.geometry.pixelCount, v); }

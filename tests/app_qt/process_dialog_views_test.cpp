@@ -17,7 +17,7 @@ namespace {
 
 TEST(ProcessDialogViewsTest, ScrollBarsActThroughTheModelsRules) {
   QtUi ui;
-  process::BackgroundEstimate histogram;
+  image::BackgroundEstimate histogram;
   process::NormalStretchDialog model(histogram);
   NormalStretchView view(model, ui, nullptr);
   const auto bars = view.findChildren<QScrollBar*>();

@@ -104,7 +104,7 @@ class MainWindowTest : public ::testing::Test {
   bool settingsWritten_;
   TNVK_K7LQApp app;
   TNVK_K7LQWindow& window = app.window();
-  core::Program& program = app.program();
+  Program& program = app.program();
   bool shown = false;
 };
 

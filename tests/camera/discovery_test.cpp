@@ -4,10 +4,10 @@
 
 #include <map>
 
+#include "app/program.h"
 #include "camera/composite_enumerator.h"
 #include "camera/recording_transport.h"
 #include "camera/usb_ids.h"
-#include "core/program.h"
 #include "support/program_fixture.h"
 
 namespace nvk::camera {

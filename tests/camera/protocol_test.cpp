@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "app/program.h"
 #include "camera/recording_transport.h"
-#include "core/program.h"
 #include "support/program_fixture.h"
 
 namespace nvk::camera {
@@ -25,7 +25,7 @@ class ProtocolTest : public ::testing::Test {
     f.program.devices.commandBuffer.fill(0xEE);
   }
 
-  core::Program& program() { return f.program; }
+  app::Program& program() { return f.program; }
   void reply(std::vector<std::uint8_t> b) { transport->replies.push_back({std::move(b)}); }
 
   test::ProgramFixture f;
@@ -34,20 +34,20 @@ class ProtocolTest : public ::testing::Test {
 
 struct CommandCase {
   std::string name;
-  std::function<void(core::Program&)> run;
+  std::function<void(app::Program&)> run;
   std::vector<std::uint8_t> block;
   std::size_t replyBytes;  // 0: nothing is read
 };
 
-std::function<void(core::Program&)> subFrame(int size, int cx, int cy) {
-  return [=](core::Program& p) {
+std::function<void(app::Program&)> subFrame(int size, int cx, int cy) {
+  return [=](app::Program& p) {
     p.state.subFrameFraction = static_cast<std::int16_t>(size);
     ReadSubFrame(p, 3000, cx, cy);
   };
 }
 
-std::function<void(core::Program&)> focus(int fx, int fy, bool binning) {
-  return [=](core::Program& p) { ReadFocusWindow(p, 100, fx, fy, binning); };
+std::function<void(app::Program&)> focus(int fx, int fy, bool binning) {
+  return [=](app::Program& p) { ReadFocusWindow(p, 100, fx, fy, binning); };
 }
 
 // Each command, byte for byte as it goes to the camera.

@@ -97,7 +97,7 @@ TEST_F(InfoConvertTest, InfoCountsAHotPixelMapAndPrintsRefusals) {
 // convert writes the same bytes as the save command would on the opened image.
 TEST_F(InfoConvertTest, ConvertWritesWhatTheSaveCommandsWrite) {
   const auto in = colourRawFile();
-  core::Program opened(clock, ui, base::ProgramPaths(root.path()));
+  app::Program opened(clock, ui, base::ProgramPaths(root.path()));
   ASSERT_TRUE(files::openImageFile(opened, in).loaded);
   struct Case {
     const char* as;

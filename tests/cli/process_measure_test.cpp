@@ -49,7 +49,7 @@ struct ProcessMeasureTest : ::testing::Test, test::ProgramFixture {
 
 struct ColourToolCase {
   const char* op;
-  std::function<bool(core::Program&)> direct;
+  std::function<bool(app::Program&)> direct;
 };
 
 TEST_F(ProcessMeasureTest, ColourToolsDoWhatTheirMenuCommandsDo) {
@@ -59,7 +59,7 @@ TEST_F(ProcessMeasureTest, ColourToolsDoWhatTheirMenuCommandsDo) {
   const auto colourIn = save("colour.raw");
   const ColourToolCase cases[] = {
       {"balance:0:0:-9:2.5:10:250:0:255:3:200",
-       [](core::Program& p) {
+       [](app::Program& p) {
          colour::ColourBalance b;
          b.start = {0, 0, -9};
          b.saturation = 2.5;
@@ -68,12 +68,12 @@ TEST_F(ProcessMeasureTest, ColourToolsDoWhatTheirMenuCommandsDo) {
          return colour::applyColourBalanceToImage(p, b);
        }},
       {"chromatism:1.5:-0.3:-2:1",
-       [](core::Program& p) {
+       [](app::Program& p) {
          return colour::applyChromatismToImage(p, {1.5, -0.3, -2, 1});
        }},
       {"overload", colour::ColourOverloadSmoothing},
       {"lowpasscolour:4",
-       [](core::Program& p) {
+       [](app::Program& p) {
          p.colourTools.lowPassRadius = 4;
          return colour::LowPassColourFilter(p);
        }},

@@ -37,14 +37,14 @@ class ColourToolsCommandTest : public ::testing::Test, protected test::ProgramFi
 
 struct ToolCase {
   const char* name;
-  std::function<bool(core::Program&)> run;
+  std::function<bool(app::Program&)> run;
   std::string_view caption;
   std::string_view history;
 };
 
 const ToolCase kTools[] = {
     {"Balance",
-     [](core::Program& p) {
+     [](app::Program& p) {
        ColourBalance b;
        b.start = {-5, 3, 0};
        b.saturation = 2;
@@ -52,7 +52,7 @@ const ToolCase kTools[] = {
      },
      kColourBalanceCaption, kColourBalanceHistory},
     {"Chromatism",
-     [](core::Program& p) {
+     [](app::Program& p) {
        return applyChromatismToImage(p, {0.5, -1, 2, 0.3});
      },
      kChromatismCaption, kChromatismHistory},
@@ -99,7 +99,7 @@ TEST_F(ColourToolsCommandTest, RefusedWithoutColour) {
   program.state.colourConverted = false;
   const auto undoBefore = colourPlaneCopy(program.planes.ColourUndoImage, 0);
   const auto redBefore = colourPlaneCopy(program.planes.ColourImage, 0);
-  std::vector<std::function<bool(core::Program&)>> commands;
+  std::vector<std::function<bool(app::Program&)>> commands;
   for (const auto& tool : kTools)
     commands.push_back(tool.run);
   commands.push_back(SetColourBalance);

@@ -236,7 +236,7 @@ TEST_F(SynthesisCommand, BuildsTheColourImageAndReplacesTheFrameByItsLuminance) 
 TEST_F(SynthesisCommand, AutomaticProcessingFollowsThePass) {
   const Samples raw = test::randomSamples(program.geometry.pixelCount, program.geometry.width, 8);
   test::ProgramFixture byHand;
-  for (core::Program* p : {&program, &byHand.program}) {
+  for (app::Program* p : {&program, &byHand.program}) {
     std::copy(raw.begin(), raw.end(), p->planes.RawImage.begin());
     p->settings.antiAliasAfterSynthesis = false;
   }

@@ -52,7 +52,7 @@ TEST_F(FileCommandsTest, QuickSaveNamesTheFileByTheNextCounterAndStampsMidExposu
             "TIME-OBS= '" + timeObsText(ut).substr(0, 8) + "'");
 
   // The counter persisted in the settings file, and wraps to 1 on the next save.
-  core::Program reloaded(clock, ui, base::ProgramPaths(root.path()));
+  app::Program reloaded(clock, ui, base::ProgramPaths(root.path()));
   ASSERT_EQ(reloaded.loadSettingsFile(), settings::SettingsStatus::Ok);
   EXPECT_EQ(reloaded.settings.autosaveCounter, 65530);
   ASSERT_EQ(quickSaveFits(program), SaveResult::Saved);
@@ -204,7 +204,7 @@ TEST_F(FileCommandsTest, AutosaveFitsTextIsEditedIntoTheSettingsFile) {
   });
   run(command::kLoadEditAutosaveFitsText);  // first run: creates the file, nothing typed
   run(command::kLoadEditAutosaveFitsText);
-  core::Program reloaded(clock, ui, base::ProgramPaths(root.path()));
+  app::Program reloaded(clock, ui, base::ProgramPaths(root.path()));
   ASSERT_EQ(reloaded.loadSettingsFile(), settings::SettingsStatus::Ok);
   EXPECT_EQ(reloaded.fits.observer, "Observer Ann");
 }

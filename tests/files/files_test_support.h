@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/program.h"
+#include "app/program.h"
 
 namespace nvk::test {
 
@@ -52,7 +52,7 @@ inline void fillPlane(const image::Plane& plane, const image::ImageGeometry& g, 
 }
 
 // Sets the image state and geometry of `program` and fills its raw and colour planes.
-inline void makeImage(core::Program& program, bool binned, bool colour, unsigned seed = 1) {
+inline void makeImage(app::Program& program, bool binned, bool colour, unsigned seed = 1) {
   program.state.binned = binned;
   program.state.colourConverted = colour;
   program.applyGeometry();

@@ -136,7 +136,7 @@ TEST_F(FitsFileTest, EveryReadableShapeRoundTripsThroughOpen) {
     const auto path = root / "IMG42.FIT";
     ASSERT_EQ(writeFitsFile(program, path, {}), SaveResult::Saved);
 
-    core::Program other(clock, ui, base::ProgramPaths(root.path()));
+    app::Program other(clock, ui, base::ProgramPaths(root.path()));
     const auto result = openImageFile(other, path);
     ASSERT_TRUE(result.loaded);
     EXPECT_EQ(result.kind, FileKind::Fits);
@@ -172,7 +172,7 @@ TEST_F(FitsFileTest, UnsignedFilesWithZeroBzeroAreStillRead) {
     b[5760 + 2 * i + 1] = static_cast<std::uint8_t>(raw[i]);
   }
   test::writeBytes(root / "u.fit", std::string(b.begin(), b.end()));
-  core::Program other(clock, ui, base::ProgramPaths(root.path()));
+  app::Program other(clock, ui, base::ProgramPaths(root.path()));
   ASSERT_TRUE(openImageFile(other, root / "u.fit").loaded);
   EXPECT_TRUE(test::samePlanePart(other.planes.RawImage, raw, program.geometry.pixelCount));
 }

@@ -139,7 +139,7 @@ TEST_F(RawFileTest, RawFilesRoundTripThroughOpen) {
     program.state.readoutMode = c.mode;
     program.state.modeCode = c.code;
     ASSERT_EQ(saveRawFile(program, root / "r.raw"), SaveResult::Saved);
-    core::Program other(clock, ui, base::ProgramPaths(root.path()));
+    app::Program other(clock, ui, base::ProgramPaths(root.path()));
     other.fits.object = "stale";
     const auto result = openImageFile(other, root / "r.raw");
     ASSERT_TRUE(result.loaded);
@@ -178,7 +178,7 @@ TEST_F(CalibrationTest, DarkFramesOfEveryRawSizeGoToTheSecondPlane) {
     ASSERT_EQ(saveRawFile(program, root / "dark.raw"), SaveResult::Saved);
     if (!c.trailer) std::filesystem::resize_file(root / "dark.raw", c.size);
     ASSERT_EQ(std::filesystem::file_size(root / "dark.raw"), c.size);
-    core::Program other(clock, ui, base::ProgramPaths(root.path()));
+    app::Program other(clock, ui, base::ProgramPaths(root.path()));
     ui.clearRecord();
     EXPECT_EQ(loadCalibrationFile(other, root / "dark.raw", CalibrationKind::DarkFrame),
               CalibrationLoad::Loaded);

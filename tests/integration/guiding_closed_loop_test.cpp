@@ -12,12 +12,12 @@
 
 #include "acquire/camera_dialog.h"
 #include "acquire/exposure_sequence.h"
+#include "acquire/main_guiding.h"
 #include "integration/photo_script.h"
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
 #include "scope/guiding_display.h"
-#include "scope/main_guiding.h"
 #include "sim/guiding_rig.h"
 #include "support/program_fixture.h"
 

@@ -27,7 +27,7 @@
 namespace nvk::files {
 namespace {
 
-void fillImage(core::Program& program, bool binned, bool colour, std::uint32_t seed) {
+void fillImage(app::Program& program, bool binned, bool colour, std::uint32_t seed) {
   program.state.binned = binned;
   program.state.colourConverted = colour;
   program.applyGeometry();

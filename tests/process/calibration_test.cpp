@@ -38,7 +38,7 @@ void referenceFlatRow(Frame& image, const Frame& flat, double m, int row, int wi
 class DarkFlatHotPixelTest : public ::testing::Test {
  protected:
   test::ProgramFixture f;
-  core::Program& p = f.program;
+  app::Program& p = f.program;
 
   void useBinned() {
     p.state.binned = true;

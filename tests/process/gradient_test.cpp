@@ -10,7 +10,7 @@ namespace {
 class GradientFilterTest : public ::testing::Test {
  protected:
   test::ProgramFixture f;
-  core::Program& p = f.program;
+  app::Program& p = f.program;
   image::Plane raw() { return p.planes.RawImage; }
   std::uint16_t& at(int x, int y) { return raw()[y * p.geometry.width + x]; }
   void patch(int top, int left, std::uint16_t level) {

@@ -42,7 +42,7 @@ TEST(NormalStretchDialogTest, ArrowPageAndThumbRulesOfBothLevels) {
       {0, 100, false, S::Thumb, 99, 99, 100},
       {0, 100, false, S::Thumb, 100, 0, 100},
   };
-  BackgroundEstimate histogram;
+  image::BackgroundEstimate histogram;
   for (const Case& c : cases) {
     NormalStretchDialog d(histogram);
     // Walk to the starting levels with the thumbs (white first so black can follow).
@@ -61,7 +61,7 @@ TEST(NormalStretchDialogTest, ArrowPageAndThumbRulesOfBothLevels) {
 }
 
 TEST(NormalStretchDialogTest, OpensAtZeroAnd255AndDrawsTheHistogram) {
-  BackgroundEstimate histogram;
+  image::BackgroundEstimate histogram;
   histogram.counts[0] = 4;
   histogram.counts[1] = 5;
   histogram.counts[2] = 1050;  // 210
@@ -176,7 +176,7 @@ TEST(StretchDisplayDialogTest, ScrollRulesAndTheWindowCommands) {
 class HotPixelMapDialogTest : public ::testing::Test {
  protected:
   test::ProgramFixture f;
-  core::Program& p = f.program;
+  app::Program& p = f.program;
   void SetUp() override {
     p.state.binned = true;
     p.applyGeometry();

@@ -18,7 +18,7 @@ namespace {
 class StretchTest : public ::testing::Test {
  protected:
   test::ProgramFixture f;
-  core::Program& p = f.program;
+  app::Program& p = f.program;
 
   StretchTest() {
     p.state.binned = true;

@@ -24,11 +24,11 @@ struct MountCommandsTest : test::ScopeFixture {
 TEST_F(MountCommandsTest, EdgeCasesSendTheSameBytesOnBothRoutes) {
   struct Case {
     const char* what;
-    std::function<void(core::Program&)> act;
+    std::function<void(app::Program&)> act;
     std::vector<std::string> sent;
   };
   auto dialogGoTo = [](const char* messier, const char* cngc) {
-    return [=](core::Program& p) {
+    return [=](app::Program& p) {
       TMTDialog d(p);
       d.messierText = messier;
       d.cngcText = cngc;
@@ -36,7 +36,7 @@ TEST_F(MountCommandsTest, EdgeCasesSendTheSameBytesOnBothRoutes) {
     };
   };
   auto dialogCoordinates = [](const char* h, const char* m, const char* deg, const char* min) {
-    return [=](core::Program& p) {
+    return [=](app::Program& p) {
       TMTDialog d(p);
       d.raHoursText = h;
       d.raMinutesText = m;
@@ -45,7 +45,7 @@ TEST_F(MountCommandsTest, EdgeCasesSendTheSameBytesOnBothRoutes) {
       d.goToCoordinates();
     };
   };
-  auto swapped = [](core::Program& p) {
+  auto swapped = [](app::Program& p) {
     std::swap(p.settings.directionLetters.east, p.settings.directionLetters.west);
   };
   const Case cases[] = {
@@ -58,7 +58,7 @@ TEST_F(MountCommandsTest, EdgeCasesSendTheSameBytesOnBothRoutes) {
        dialogCoordinates("1", "2", "-0", "30"),
        {"#:Sr 01:02.0", "#:Sd +00*30", "#:LI#", "#:MS#"}},
       {"held right arrow with e/w swapped",
-       [&](core::Program& p) {
+       [&](app::Program& p) {
          swapped(p);
          TMTDialog d(p);
          for (int repeat = 0; repeat < 4; ++repeat)
@@ -68,7 +68,7 @@ TEST_F(MountCommandsTest, EdgeCasesSendTheSameBytesOnBothRoutes) {
        },
        {"#:RS#", "#:Mw#", "#:Qn#", "#:Qs#", "#:Qe#", "#:Qw#"}},
       {"guide correction east with e/w swapped",
-       [&](core::Program& p) {
+       [&](app::Program& p) {
          swapped(p);
          TimedMove(p, p.settings.directionLetters.east, 100);
          swapped(p);
@@ -183,15 +183,15 @@ TEST_F(MountCommandsTest, UnknownLettersSendNothing) {
 TEST_F(MountCommandsTest, CatalogueAndCoordinateCommandsAsWrittenByHand) {
   useCameraRoute();
   struct Row {
-    std::function<void(core::Program&)> act;
+    std::function<void(app::Program&)> act;
     std::size_t index;  // of the write to check
     const char* command;
   };
   auto catalogue = [](CatalogueKind kind, int n) {
-    return [=](core::Program& p) { GoToCatalogueObject(p, kind, n); };
+    return [=](app::Program& p) { GoToCatalogueObject(p, kind, n); };
   };
   auto dec = [](int degrees, int minutes) {
-    return [=](core::Program& p) { GoToCoordinates(p, 0, 0, degrees, minutes); };
+    return [=](app::Program& p) { GoToCoordinates(p, 0, 0, degrees, minutes); };
   };
   const Row rows[] = {{catalogue(CatalogueKind::Messier, 1), 0, "0:#:LM 0001#"},
                       {catalogue(CatalogueKind::Messier, 110), 0, "0:#:LM 0110#"},

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "core/program.h"
+#include "app/program.h"
 #include "port/scripted_ui.h"
 #include "port/virtual_clock.h"
 #include "support/temp_dir.h"
@@ -14,7 +14,7 @@ struct ProgramFixture {
   TempDir root;
   port::VirtualClock clock;
   port::ScriptedUi ui{&clock};
-  core::Program program{clock, ui, base::ProgramPaths(root.path())};
+  app::Program program{clock, ui, base::ProgramPaths(root.path())};
 };
 
 }  // namespace nvk::test

@@ -32,7 +32,7 @@ TNVK_K7LQApp::TNVK_K7LQApp(const StartOptions& options)
     simulator_ = std::make_unique<sim::SimulatedDevices>(*clock_);
     devices_.add(*simulator_);
   }
-  program_ = std::make_unique<core::Program>(*clock_, *ui_, base::ProgramPaths(root));
+  program_ = std::make_unique<Program>(*clock_, *ui_, base::ProgramPaths(root));
   program_->devices.enumerator = &devices_;
   // The simulated mount sits on the simulated camera's telescope port and guide outputs and
   // behind a pseudo-terminal for the PC route, and the simulated sky follows it.

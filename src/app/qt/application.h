@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/program.h"
 #include "camera/composite_enumerator.h"
-#include "core/program.h"
 #include "platform/pty_mount.h"
 #include "port/clock.h"
 
@@ -39,7 +39,7 @@ class TNVK_K7LQApp {
   // is none) and, when simulating, shows the first picture.
   void start();
 
-  core::Program& program() { return *program_; }
+  app::Program& program() { return *program_; }
   QtUi& ui() { return *ui_; }
   TNVK_K7LQWindow& window() { return *window_; }
   // The simulated devices with --simulate, else nullptr.
@@ -56,7 +56,7 @@ class TNVK_K7LQApp {
   std::unique_ptr<platform::UsbDeviceEnumerator> usb_;
   std::unique_ptr<sim::SimulatedDevices> simulator_;
   camera::CompositeEnumerator devices_;
-  std::unique_ptr<core::Program> program_;
+  std::unique_ptr<app::Program> program_;
   // The mount on the PC port, or the simulated mount with --simulate.
   std::unique_ptr<platform::PtyMount> mount_;
   std::unique_ptr<TNVK_K7LQWindow> window_;

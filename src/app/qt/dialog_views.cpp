@@ -43,7 +43,7 @@ constexpr std::pair<std::string_view, ViewFactory> kViews[] = {
     {"TFitsDetailsDialog", make<FitsDetailsDialogView, files::FitsDetailsDialog>},
     {"TDeleteFileDialog", make<DeleteFileDialogView, files::DeleteFileDialog>},
     {"TNVDialog", make<CameraDialogView, acquire::TNVDialog>},
-    {"TGNVDialog", make<GuiderDialogView, scope::TGNVDialog>},
+    {"TGNVDialog", make<GuiderDialogView, acquire::TGNVDialog>},
     {"TPhotometryDialog", make<PhotometryDialogView, process::PhotometryDialog>},
     {"TBalanceDialog", make<BalanceDialogView, colour::TBalanceDialog>},
     {"TChromatismDialog", make<ChromatismDialogView, colour::TChromatismDialog>},

@@ -1,5 +1,7 @@
 #include "app/qt/guider_dialog_view.h"
 
+#include "scope/guide_camera.h"
+
 #include <QCheckBox>
 #include <QCursor>
 #include <QFormLayout>
@@ -24,8 +26,8 @@
 namespace nvk::app::qt {
 namespace {
 
-using Check = scope::TGNVDialog::Check;
-using Column = scope::TGNVDialog::Column;
+using Check = acquire::TGNVDialog::Check;
+using Column = acquire::TGNVDialog::Column;
 
 // The guide image: reports the pointer's moves and the buttons' releases in image coordinates.
 class GuideImageLabel final : public QLabel {
@@ -54,7 +56,7 @@ class GuideImageLabel final : public QLabel {
 
 }  // namespace
 
-GuiderDialogView::GuiderDialogView(scope::TGNVDialog& model, QtUi& /*ui*/, QWidget* parent)
+GuiderDialogView::GuiderDialogView(acquire::TGNVDialog& model, QtUi& /*ui*/, QWidget* parent)
     : QDialog(parent), model_(model) {
   setWindowTitle(toQString(model_.title()));
   auto* grid = new QGridLayout(this);

@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "scope/guider_dialog.h"
+#include "acquire/guider_dialog.h"
 
 class QLabel;
 
@@ -22,7 +22,7 @@ class GuiderDialogView final : public QDialog {
   Q_OBJECT
 
  public:
-  GuiderDialogView(scope::TGNVDialog& model, QtUi& ui, QWidget* parent);
+  GuiderDialogView(acquire::TGNVDialog& model, QtUi& ui, QWidget* parent);
   ~GuiderDialogView() override;
 
   // The widget showing the guide image (image coordinates are its pixel coordinates).
@@ -31,7 +31,7 @@ class GuiderDialogView final : public QDialog {
  private:
   void sync();
 
-  scope::TGNVDialog& model_;
+  acquire::TGNVDialog& model_;
   QLabel* image_ = nullptr;
   std::vector<std::uint8_t> shownPixels_;
   // Each refreshes one widget from the model.

@@ -43,7 +43,7 @@ void setIfChanged(QLineEdit* edit, const std::string& value) {
 
 }  // namespace
 
-TInfoDialogView::TInfoDialogView(core::Program& program, QWidget* parent)
+TInfoDialogView::TInfoDialogView(Program& program, QWidget* parent)
     : QDialog(parent), program_(program) {
   setObjectName(QStringLiteral("TInfoDialog"));
   makeGuidingWindow(this);
@@ -150,7 +150,7 @@ void GuidestarPlot::paintEvent(QPaintEvent*) {
   painter.drawLine(c.centreX, c.top, c.centreX, c.bottom);
 }
 
-TGInfoDialogView::TGInfoDialogView(core::Program& program, QWidget* parent)
+TGInfoDialogView::TGInfoDialogView(Program& program, QWidget* parent)
     : QDialog(parent), program_(program) {
   setObjectName(QStringLiteral("TGInfoDialog"));
   makeGuidingWindow(this);
@@ -209,7 +209,7 @@ void TGInfoDialogView::refresh() {
   stop_->setEnabled(d.stopEnabled);
 }
 
-GuidingViews::GuidingViews(core::Program& program, QWidget* parent)
+GuidingViews::GuidingViews(Program& program, QWidget* parent)
     : program_(program),
       info_(new TInfoDialogView(program, parent)),
       display_(new TGInfoDialogView(program, parent)) {}

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "core/program.h"
+#include "app/program.h"
 
 class QCheckBox;
 class QLabel;
@@ -20,12 +20,12 @@ class TInfoDialogView final : public QDialog {
   Q_OBJECT
 
  public:
-  TInfoDialogView(core::Program& program, QWidget* parent);
+  TInfoDialogView(Program& program, QWidget* parent);
   // Shows the model's fields again.
   void refresh();
 
  private:
-  core::Program& program_;
+  Program& program_;
   QLineEdit* x_;
   QLineEdit* y_;
   QLineEdit* dx_;
@@ -74,11 +74,11 @@ class TGInfoDialogView final : public QDialog {
   Q_OBJECT
 
  public:
-  TGInfoDialogView(core::Program& program, QWidget* parent);
+  TGInfoDialogView(Program& program, QWidget* parent);
   void refresh();
 
  private:
-  core::Program& program_;
+  Program& program_;
   GuideImageArea* image_;
   GuidestarPlot* plot_;
   QLineEdit* fields_[9] = {};
@@ -90,7 +90,7 @@ class TGInfoDialogView final : public QDialog {
 // buttons work while the loops run (passPressesDuringOperations).
 class GuidingViews {
  public:
-  GuidingViews(core::Program& program, QWidget* parent);
+  GuidingViews(Program& program, QWidget* parent);
   ~GuidingViews();
 
   void sync();
@@ -99,7 +99,7 @@ class GuidingViews {
   TGInfoDialogView& display() { return *display_; }
 
  private:
-  core::Program& program_;
+  Program& program_;
   TInfoDialogView* info_;
   TGInfoDialogView* display_;
 };

@@ -8,7 +8,7 @@
 
 namespace nvk::app::qt {
 
-ImageView::ImageView(core::Program& program, QWidget* parent)
+ImageView::ImageView(Program& program, QWidget* parent)
     : QAbstractScrollArea(parent), program_(program) {
   setFrameShape(QFrame::NoFrame);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/picks.h"
-#include "core/program.h"
+#include "app/program.h"
 
 namespace nvk::app::qt {
 
@@ -19,7 +19,7 @@ class ImageView final : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
-  ImageView(core::Program& program, QWidget* parent);
+  ImageView(Program& program, QWidget* parent);
 
   // Takes the freshly built display image of the program.
   void setPicture();
@@ -57,7 +57,7 @@ class ImageView final : public QAbstractScrollArea {
   double scaleX() const;
   double scaleY() const;
 
-  core::Program& program_;
+  Program& program_;
   QImage picture_;
   QPixmap pixmap_;
   QPixmap fitted_;  // the picture stretched to the viewport, rebuilt when either changes

@@ -58,7 +58,7 @@ QString helpIndex() {
 
 }  // namespace
 
-TNVK_K7LQWindow::TNVK_K7LQWindow(core::Program& program, QtUi& ui)
+TNVK_K7LQWindow::TNVK_K7LQWindow(Program& program, QtUi& ui)
     : program_(program), ui_(ui), context_{program, *this} {
   setObjectName(QStringLiteral("TNVK_K7LQWindow"));
   view_ = new ImageView(program_, this);

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/command_map.h"
-#include "core/program.h"
+#include "app/program.h"
 
 class QAction;
 class QLabel;
@@ -30,7 +30,7 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   Q_OBJECT
 
  public:
-  TNVK_K7LQWindow(core::Program& program, QtUi& ui);
+  TNVK_K7LQWindow(Program& program, QtUi& ui);
   ~TNVK_K7LQWindow() override;
 
   // Runs command `id` as its menu entry does; false when it is unknown or disabled.
@@ -79,7 +79,7 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   void onRightClick(int x, int y);
   void onMouseMove(int x, int y);
 
-  core::Program& program_;
+  Program& program_;
   QtUi& ui_;
   CommandContext context_;
   ImageView* view_ = nullptr;

@@ -192,7 +192,7 @@ void Plot3dView::paintEvent(QPaintEvent*) {
     painter.drawLine(QPointF(s.x1, s.y1), QPointF(s.x2, s.y2));
 }
 
-IntensityPlot3dWindow::IntensityPlot3dWindow(const core::Program& program, QWidget* parent)
+IntensityPlot3dWindow::IntensityPlot3dWindow(const Program& program, QWidget* parent)
     : QDialog(parent), program_(program) {
   makeToolWindow(this, "3-D Intensity Plot");
   auto* layout = new QVBoxLayout(this);
@@ -348,7 +348,7 @@ void ToolWindows::present(Window* window) {
 }
 
 void ToolWindows::show(ToolWindow which) {
-  core::Program& program = context_.program;
+  Program& program = context_.program;
   switch (which) {
     case ToolWindow::Histogram:
       if (!histogram_) histogram_ = new HistogramWindow(parent_);
@@ -401,7 +401,7 @@ void ToolWindows::pictureChanged() {
 
 void ToolWindows::mouseMoved(int displayX, int displayY) {
   if (!showValues_) return;
-  const core::Program& program = context_.program;
+  const Program& program = context_.program;
   showValues_->setReadout(
       process::readPixel(program, process::imagePixelFromDisplay(program, displayX, displayY)));
 }

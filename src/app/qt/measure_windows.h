@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/command_map.h"
-#include "core/program.h"
+#include "app/program.h"
 #include "process/measure_histogram.h"
 #include "process/measure_plots.h"
 #include "process/measure_tools.h"
@@ -116,7 +116,7 @@ class IntensityPlot3dWindow final : public QDialog {
   Q_OBJECT
 
  public:
-  IntensityPlot3dWindow(const core::Program& program, QWidget* parent);
+  IntensityPlot3dWindow(const Program& program, QWidget* parent);
   // Recomputes the plot from the image with the sliders' angles.
   void refresh();
   process::Plot3dOptions options() const;
@@ -130,7 +130,7 @@ class IntensityPlot3dWindow final : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  const core::Program& program_;
+  const Program& program_;
   Plot3dView* view_;
   QSlider* azimuth_;
   QSlider* elevation_;

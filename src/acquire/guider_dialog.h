@@ -10,11 +10,11 @@
 #include "scope/move_telescope_dialog.h"
 #include "scope/training.h"
 
-namespace nvk::core {
+namespace nvk::acquire {
 class Program;
-}
+}  // namespace nvk::acquire
 
-namespace nvk::scope {
+namespace nvk::acquire {
 
 // How the autoguider camera dialog was left.
 enum class GuiderDialogExit { Open, Close, GoToMainCamera, StartGuiding };
@@ -30,7 +30,7 @@ class TGNVDialog final : public port::DialogModel {
   // The smallest exposure value of every unit.
   static constexpr int kMinimumValue = 1;
 
-  explicit TGNVDialog(core::Program& program);
+  explicit TGNVDialog(acquire::Program& program);
 
   std::string_view dialogId() const override { return "TGNVDialog"; }
   // The caption: the title, or the step of a training under way.
@@ -84,9 +84,9 @@ class TGNVDialog final : public port::DialogModel {
   bool checked(Check check) const;
   bool enabled(Check check) const;
 
-  // "Stretch Image", Min (kStretchMin) to Max (kStretchMax): how far the display stretch
-  // lowers its white point below the brightest star (see guideDisplayCopy). A change draws the
-  // shown image again from the last guide exposure while the stretch is applied.
+  // "Stretch Image", Min (scope::kStretchMin) to Max (scope::kStretchMax): how far the display
+  // stretch lowers its white point below the brightest star (see guideDisplayCopy). A change draws
+  // the shown image again from the last guide exposure while the stretch is applied.
   void setStretchLevel(int level);
   int stretchLevel() const;
 
@@ -107,7 +107,7 @@ class TGNVDialog final : public port::DialogModel {
   // refusal message (picking stays armed then).
   void releaseOnImage(int x, int y, bool rightButton);
   // Where the selection moved the point (the view moves the mouse cursor there).
-  std::optional<PixelPoint> lastSelection() const { return lastSelection_; }
+  std::optional<scope::PixelPoint> lastSelection() const { return lastSelection_; }
 
   // --- training and the correction values ---
   void train();
@@ -152,7 +152,7 @@ class TGNVDialog final : public port::DialogModel {
   char guidingMode() const;
   // The "Move Telescope" arrows: with 'T' the mount moves while the arrow is held (guide
   // socket lines or LX200 move commands); with 'A' each press moves the AO unit 100 steps.
-  void pressArrow(Arrow arrow);
+  void pressArrow(scope::Arrow arrow);
   void releaseArrow();
 
   // --- closing buttons ---
@@ -174,7 +174,7 @@ class TGNVDialog final : public port::DialogModel {
   void loadDefaultTexts();
   std::optional<files::Bitmap> expose(bool dark);
 
-  core::Program& program_;
+  acquire::Program& program_;
   std::string caption_{kTitle};
   GuiderDialogExit exit_ = GuiderDialogExit::Open;
   std::optional<files::Bitmap> image_;
@@ -184,7 +184,7 @@ class TGNVDialog final : public port::DialogModel {
   bool picking_ = false;
   bool moveHeld_ = false;
   bool telescopeConnected_ = false;
-  std::optional<PixelPoint> lastSelection_;
+  std::optional<scope::PixelPoint> lastSelection_;
   files::DiskSpace disk_;
   std::string xText_, yText_, valText_;
   std::string defaults_[5];
@@ -195,6 +195,6 @@ class TGNVDialog final : public port::DialogModel {
 enum class GuiderOutcome { NoCamera, Closed, GoToMainCamera, GuidingArmed };
 
 // Command 27 "AutoGuider Camera": connects to the camera when needed and shows the dialog.
-GuiderOutcome AutoGuiderCamera(core::Program& program);
+GuiderOutcome AutoGuiderCamera(acquire::Program& program);
 
-}  // namespace nvk::scope
+}  // namespace nvk::acquire

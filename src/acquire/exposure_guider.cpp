@@ -1,21 +1,22 @@
-#include "scope/exposure_guider.h"
+#include "acquire/exposure_guider.h"
 
 #include <utility>
 
-#include "core/program.h"
+#include "acquire/program.h"
 #include "scope/guider.h"
 
-namespace nvk::scope {
+namespace nvk::acquire {
 
 bool GuideHeadExposureGuiding::startGuiding() {
-  program_.acquisition.guiding = CreateGuidingFrame(program_);
+  program_.acquisition.guiding = scope::CreateGuidingFrame(program_);
   return program_.acquisition.guiding;
 }
 
 bool GuideHeadExposureGuiding::guideStep() {
   if (!program_.guiding.active) return false;
   pressed_ = false;
-  return GuideStep(program_, guidingExposureWait(program_, pressed_)) == GuideStatus::Ok &&
+  return scope::GuideStep(program_, scope::guidingExposureWait(program_, pressed_)) ==
+             scope::GuideStatus::Ok &&
          program_.guiding.active;
 }
 
@@ -24,7 +25,7 @@ bool GuideHeadExposureGuiding::takePressDuringStep() {
 }
 
 void GuideHeadExposureGuiding::stopGuiding() {
-  EndGuidedExposure(program_);
+  scope::EndGuidedExposure(program_);
   program_.acquisition.guiding = false;
 }
 
@@ -41,4 +42,4 @@ void GuideHeadExposureGuiding::commandEnded() {
   program_.ui().requestRedraw();
 }
 
-}  // namespace nvk::scope
+}  // namespace nvk::acquire

@@ -1,4 +1,4 @@
-#include "scope/guider_dialog.h"
+#include "acquire/guider_dialog.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,15 +8,15 @@
 
 #include "acquire/exposure_sequence.h"
 #include "acquire/monitor_loops.h"
+#include "acquire/program.h"
 #include "base/messages.h"
-#include "core/program.h"
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
 #include "scope/serial_link.h"
 
-namespace nvk::scope {
+namespace nvk::acquire {
 namespace {
 
 constexpr int kMessageAlreadyGuiding = 59;
@@ -40,7 +40,7 @@ std::string number(int v) {
 
 // A whole number typed in an edit, or nothing when it is not one.
 std::optional<int> parsedInteger(std::string_view text) {
-  const int v = dialogInteger(text);
+  const int v = scope::dialogInteger(text);
   if (v == 0) {
     // dialogInteger reads anything that is not a number as 0: accept only a typed zero.
     std::string_view t = text;
@@ -59,7 +59,7 @@ void swapPair(settings::LetterPair& pair) {
 
 }  // namespace
 
-TGNVDialog::TGNVDialog(core::Program& program) : program_(program) {
+TGNVDialog::TGNVDialog(Program& program) : program_(program) {
   loadDefaultTexts();
 }
 
@@ -102,7 +102,7 @@ int TGNVDialog::value() const {
 }
 
 int TGNVDialog::maximum() const {
-  return guideUnitMaximum(unit());
+  return scope::guideUnitMaximum(unit());
 }
 
 void TGNVDialog::valueUp() {
@@ -120,7 +120,8 @@ void TGNVDialog::valueDown() {
 std::optional<files::Bitmap> TGNVDialog::expose(bool dark) {
   auto& ui = program_.ui();
   ui.setBusyCursor(true);
-  auto shown = dark ? TakeGuideDark(program_, disk_) : ShowGuideExposure(program_, false, disk_);
+  auto shown = dark ? scope::TakeGuideDark(program_, disk_)
+                    : scope::ShowGuideExposure(program_, false, disk_);
   ui.setBusyCursor(false);
   if (shown) image_ = std::move(shown);
   return image_;
@@ -246,11 +247,11 @@ bool TGNVDialog::enabled(Check check) const {
 
 void TGNVDialog::setStretchLevel(int level) {
   auto& camera = program_.guiding.camera;
-  level = std::clamp(level, kStretchMin, kStretchMax);
+  level = std::clamp(level, scope::kStretchMin, scope::kStretchMax);
   if (level == camera.stretchLevel) return;
   camera.stretchLevel = level;
   if (!image_ || !camera.stretch) return;
-  if (auto shown = RedrawGuideExposure(program_, disk_)) image_ = std::move(shown);
+  if (auto shown = scope::RedrawGuideExposure(program_, disk_)) image_ = std::move(shown);
 }
 
 int TGNVDialog::stretchLevel() const {
@@ -260,9 +261,9 @@ int TGNVDialog::stretchLevel() const {
 // --- the guide image ---
 
 void TGNVDialog::pointerAt(int x, int y) {
-  if (x < 0 || y < 0 || x >= kGuideImageWidth || y >= kGuideImageHeight) return;
+  if (x < 0 || y < 0 || x >= scope::kGuideImageWidth || y >= scope::kGuideImageHeight) return;
   const auto& image = program_.devices.guideImage;
-  const std::size_t at = static_cast<std::size_t>(y) * kGuideImageWidth + x;
+  const std::size_t at = static_cast<std::size_t>(y) * scope::kGuideImageWidth + x;
   xText_ = number(x);
   yText_ = number(y);
   valText_ = at < image.size() ? number(image[at] >> 8) : std::string();
@@ -281,7 +282,8 @@ std::string TGNVDialog::starYText() const {
 void TGNVDialog::releaseOnImage(int x, int y, bool rightButton) {
   if (rightButton) releaseArrow();
   if (!picking_) return;
-  const auto selected = SelectGuideStarAt(program_, x + kGuideImageLeft, y + kGuideImageTop);
+  const auto selected =
+      scope::SelectGuideStarAt(program_, x + scope::kGuideImageLeft, y + scope::kGuideImageTop);
   if (!selected) return;
   picking_ = false;
   lastSelection_ = selected;
@@ -295,7 +297,7 @@ void TGNVDialog::train() {
     base::ShowMessage(program_.ui(), base::kCallerTextMessage, kNoGuideStar);
     return;
   }
-  TrainGuideHead(program_, [this](std::string_view caption) {
+  scope::TrainGuideHead(program_, [this](std::string_view caption) {
     caption_ = std::string(caption);
     repaint();
   });
@@ -391,7 +393,7 @@ void TGNVDialog::trainAo() {
     base::ShowMessage(program_.ui(), base::kCallerTextMessage, kNoGuideStar);
     return;
   }
-  TrainAoUnit(program_, [this](std::string_view caption) {
+  scope::TrainAoUnit(program_, [this](std::string_view caption) {
     caption_ = std::string(caption);
     repaint();
   });
@@ -399,7 +401,7 @@ void TGNVDialog::trainAo() {
 }
 
 void TGNVDialog::centraliseAo() {
-  CentraliseAo(program_);
+  scope::CentraliseAo(program_);
 }
 
 void TGNVDialog::toggleAoMode() {
@@ -483,26 +485,26 @@ char TGNVDialog::guidingMode() const {
   return static_cast<char>(program_.settings.guidingMode);
 }
 
-void TGNVDialog::pressArrow(Arrow arrow) {
+void TGNVDialog::pressArrow(scope::Arrow arrow) {
   const auto& s = program_.settings;
   if (s.guidingMode == settings::GuidingMode::AoUnit) {
     // One AO move per press; the AO letters follow the AO swaps.
-    const char letter = arrow == Arrow::Left    ? s.aoLeftRightLetters.second
-                        : arrow == Arrow::Right ? s.aoLeftRightLetters.first
-                        : arrow == Arrow::Up    ? s.aoUpDownLetters.first
-                                                : s.aoUpDownLetters.second;
-    AoManualMove(program_, letter);
+    const char letter = arrow == scope::Arrow::Left    ? s.aoLeftRightLetters.second
+                        : arrow == scope::Arrow::Right ? s.aoLeftRightLetters.first
+                        : arrow == scope::Arrow::Up    ? s.aoUpDownLetters.first
+                                                       : s.aoUpDownLetters.second;
+    scope::AoManualMove(program_, letter);
     return;
   }
   if (s.guideOutputMode == settings::GuideOutputMode::None || moveHeld_) return;
   if (!telescopeConnected_) {
-    if (ConnectTelescope(program_, false) != ConnectResult::Connected) return;
+    if (scope::ConnectTelescope(program_, false) != scope::ConnectResult::Connected) return;
     telescopeConnected_ = true;
   }
   if (program_.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket) {
-    SetGuideSocket(program_, guideSocketBit(arrowLetter(program_, arrow)));
+    scope::SetGuideSocket(program_, scope::guideSocketBit(scope::arrowLetter(program_, arrow)));
   } else {
-    StartMove(program_, arrowLetter(program_, arrow));
+    scope::StartMove(program_, scope::arrowLetter(program_, arrow));
   }
   moveHeld_ = true;
 }
@@ -511,9 +513,9 @@ void TGNVDialog::releaseArrow() {
   if (!moveHeld_) return;
   moveHeld_ = false;
   if (program_.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket) {
-    SetGuideSocket(program_, 0);
+    scope::SetGuideSocket(program_, 0);
   } else {
-    StopMove(program_);
+    scope::StopMove(program_);
   }
 }
 
@@ -551,7 +553,7 @@ port::DialogResult TGNVDialog::close() {
   return port::DialogResult::Cancel;
 }
 
-GuiderOutcome AutoGuiderCamera(core::Program& program) {
+GuiderOutcome AutoGuiderCamera(Program& program) {
   if (!acquire::ExposureSequence(program).connect()) return GuiderOutcome::NoCamera;
   TGNVDialog dialog(program);
   program.ui().runDialog(dialog);
@@ -566,4 +568,4 @@ GuiderOutcome AutoGuiderCamera(core::Program& program) {
   }
 }
 
-}  // namespace nvk::scope
+}  // namespace nvk::acquire

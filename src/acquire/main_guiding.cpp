@@ -1,24 +1,24 @@
-#include "scope/main_guiding.h"
+#include "acquire/main_guiding.h"
 
 #include <algorithm>
 #include <cstdio>
 
+#include "acquire/program.h"
 #include "base/messages.h"
 #include "camera/discovery.h"
 #include "camera/protocol.h"
-#include "core/program.h"
 #include "scope/guide_correction.h"
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
 #include "scope/training.h"
 
-namespace nvk::scope {
+namespace nvk::acquire {
 namespace {
 
 constexpr int kMessageCannotPick = 33;
 
 // Guiding needs the camera and a picked star; says so when one is missing.
-bool readyToGuide(core::Program& program) {
+bool readyToGuide(Program& program) {
   if (!program.devices.cameraConnected) camera::OpenCamera(program);
   if (!program.devices.cameraConnected) {
     base::ShowMessage(program.ui(), base::kCallerTextMessage, "Sorry, No camera found on USB");
@@ -33,12 +33,12 @@ bool readyToGuide(core::Program& program) {
 constexpr int kSocketCheckPulseMs = 100;
 constexpr double kInfoErrorDivisor = 19.0;
 
-std::span<const std::uint16_t> guideWindow(core::Program& program) {
+std::span<const std::uint16_t> guideWindow(Program& program) {
   return program.devices.focusWindow;
 }
 
 // One guiding frame of the main camera, timed as the camera dialog's exposure.
-void takeGuidingFrame(core::Program& program, const camera::ExposureWait& wait = {}) {
+void takeGuidingFrame(Program& program, const camera::ExposureWait& wait = {}) {
   const auto& a = program.acquisition;
   const auto& star = program.guiding.mainStar;
   camera::FocusExposure(program, a.exposureValue, a.exposureUnit, star.windowLeft, star.windowTop,
@@ -52,46 +52,48 @@ std::string oneDecimal(double v) {
 }
 
 // The main-camera correction step after a guiding frame.
-void mainCorrectionStep(core::Program& program) {
+void mainCorrectionStep(Program& program) {
   auto& g = program.guiding;
   const bool tenths = !program.settings.ignoreDriftBelowAccuracy;
-  const CentroidResult r =
-      FindCentroid(guideWindow(program), kMainGuideWindow, kMainGuideWindow, g.reference.x,
-                   g.reference.y, program.settings.guideStarMaskRadius, tenths, program.ui());
-  if (r.status != CentroidStatus::Found) return;
+  const scope::CentroidResult r = scope::FindCentroid(
+      guideWindow(program), scope::kMainGuideWindow, scope::kMainGuideWindow, g.reference.x,
+      g.reference.y, program.settings.guideStarMaskRadius, tenths, program.ui());
+  if (r.status != scope::CentroidStatus::Found) return;
   g.current = r.position;
-  g.error = guideError(g.reference, g.current);
-  const CorrectionPlan plan = planCorrection(g.error, mainCameraRules(program.settings), g.letters);
+  g.error = scope::guideError(g.reference, g.current);
+  const scope::CorrectionPlan plan =
+      scope::planCorrection(g.error, scope::mainCameraRules(program.settings), g.letters);
   if (plan.beyondRange) return;
   g.lastXDurationMs = plan.xDurationMs;
   g.lastYDurationMs = plan.yDurationMs;
-  sendGuideMove(program, plan.xMove);
-  sendGuideMove(program, plan.yMove);
+  scope::sendGuideMove(program, plan.xMove);
+  scope::sendGuideMove(program, plan.yMove);
 }
 
 // The star in the guiding window after a training move: the whole-pixel centroid at the
 // previous position and once more at the result.
-std::optional<PixelPoint> locateInWindow(core::Program& program, PixelPoint at) {
+std::optional<scope::PixelPoint> locateInWindow(Program& program, scope::PixelPoint at) {
   const int c = program.settings.guideStarMaskRadius;
   for (int pass = 0; pass < 2; ++pass) {
-    const CentroidResult r = FindCentroid(guideWindow(program), kMainGuideWindow, kMainGuideWindow,
-                                          at.x, at.y, c, false, program.ui());
-    if (r.status != CentroidStatus::Found) return std::nullopt;
+    const scope::CentroidResult r =
+        scope::FindCentroid(guideWindow(program), scope::kMainGuideWindow, scope::kMainGuideWindow,
+                            at.x, at.y, c, false, program.ui());
+    if (r.status != scope::CentroidStatus::Found) return std::nullopt;
     at = {r.position.x, r.position.y};
   }
   return at;
 }
 
-std::optional<PixelPoint> trainingMeasure(core::Program& program, char letter, int durationMs,
-                                          PixelPoint from) {
-  TimedMove(program, letter, durationMs);
+std::optional<scope::PixelPoint> trainingMeasure(Program& program, char letter, int durationMs,
+                                                 scope::PixelPoint from) {
+  scope::TimedMove(program, letter, durationMs);
   takeGuidingFrame(program);
   return locateInWindow(program, from);
 }
 
 }  // namespace
 
-bool CanPickGuideStar(core::Program& program) {
+bool CanPickGuideStar(Program& program) {
   if (program.displayOptions.fitToWindow) {
     base::ShowMessage(program.ui(), kMessageCannotPick);
     return false;
@@ -99,13 +101,13 @@ bool CanPickGuideStar(core::Program& program) {
   return true;
 }
 
-std::optional<StarPosition> PickGuideStarAt(core::Program& program, int imageX, int imageY) {
+std::optional<scope::StarPosition> PickGuideStarAt(Program& program, int imageX, int imageY) {
   const auto& geometry = program.geometry;
-  const CentroidResult r = FindCentroid(
+  const scope::CentroidResult r = scope::FindCentroid(
       std::span<const std::uint16_t>(program.planes.RawImage.data(), geometry.pixelCount),
       geometry.width, geometry.height, imageX, imageY, program.settings.guideStarMaskRadius, false,
       program.ui());
-  if (r.status != CentroidStatus::Found) return std::nullopt;
+  if (r.status != scope::CentroidStatus::Found) return std::nullopt;
   const int scale = program.state.binned ? 2 : 1;
   auto& star = program.guiding.mainStar;
   star.position = {r.position.x * scale, 0, r.position.y * scale, 0};
@@ -119,21 +121,21 @@ std::optional<StarPosition> PickGuideStarAt(core::Program& program, int imageX, 
   return r.position;
 }
 
-void placeMainGuideWindow(MainGuideStar& star) {
+void placeMainGuideWindow(scope::MainGuideStar& star) {
   // The readout takes whole 2 x 2 cells: keep the corner on even pixels.
-  const int half = kMainGuideWindow / 2;
+  const int half = scope::kMainGuideWindow / 2;
   star.windowLeft =
-      std::clamp(star.position.x - half, 0, image::kFullWidth - kMainGuideWindow) & ~1;
+      std::clamp(star.position.x - half, 0, image::kFullWidth - scope::kMainGuideWindow) & ~1;
   star.windowTop =
-      std::clamp(star.position.y - half, 0, image::kFullHeight - kMainGuideWindow) & ~1;
+      std::clamp(star.position.y - half, 0, image::kFullHeight - scope::kMainGuideWindow) & ~1;
 }
 
-void StartAutoGuiding(core::Program& program, const std::function<void()>& afterFrame) {
+void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame) {
   if (program.settings.guideOutputMode == settings::GuideOutputMode::None) return;
-  ConnectTelescope(program, false);
+  scope::ConnectTelescope(program, false);
   if (!readyToGuide(program)) return;
   auto& g = program.guiding;
-  const StarPosition savedReference = g.reference;
+  const scope::StarPosition savedReference = g.reference;
   g.active = true;
   g.paused = false;
   g.letters = {};
@@ -151,7 +153,7 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
   bool first = true;
   bool pressed = false;
   // "Pause" and "Stop" act during a frame; after Stop or a press it is read out at once.
-  const camera::ExposureWait frameWait = guidingExposureWait(program, pressed);
+  const camera::ExposureWait frameWait = scope::guidingExposureWait(program, pressed);
   while (g.active) {
     if (program.ui().pump()) break;
     if (!g.active) break;  // "Stop": no further frame
@@ -161,10 +163,10 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
     if (pressed || !g.active) break;
     if (first) {
       for (int pass = 0; pass < 2; ++pass) {
-        const CentroidResult r =
-            FindCentroid(guideWindow(program), kMainGuideWindow, kMainGuideWindow, g.reference.x,
-                         g.reference.y, program.settings.guideStarMaskRadius, tenths, program.ui());
-        if (r.status == CentroidStatus::Found) g.reference = r.position;
+        const scope::CentroidResult r = scope::FindCentroid(
+            guideWindow(program), scope::kMainGuideWindow, scope::kMainGuideWindow, g.reference.x,
+            g.reference.y, program.settings.guideStarMaskRadius, tenths, program.ui());
+        if (r.status == scope::CentroidStatus::Found) g.reference = r.position;
       }
       g.info.open = true;
       first = false;
@@ -186,16 +188,16 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
   program.ui().requestRedraw();
 }
 
-bool TrainAutoGuiding(core::Program& program) {
+bool TrainAutoGuiding(Program& program) {
   auto& s = program.settings;
   if (s.guideOutputMode == settings::GuideOutputMode::None) return false;
-  ConnectTelescope(program, false);
+  scope::ConnectTelescope(program, false);
   if (!readyToGuide(program)) return false;
   auto& g = program.guiding;
   const auto& letters = s.directionLetters;
   if (s.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket && !g.socketPulsesSent) {
     for (const char letter : {letters.north, letters.south, letters.east, letters.west})
-      TimedMove(program, letter, kSocketCheckPulseMs);
+      scope::TimedMove(program, letter, kSocketCheckPulseMs);
     g.socketPulsesSent = true;
   }
   auto& star = g.mainStar;
@@ -213,8 +215,8 @@ bool TrainAutoGuiding(core::Program& program) {
   if (!start) return end(false);
 
   const int t = s.mainTrainingSeconds;
-  MainTrainingPositions p;
-  PixelPoint at = *start;
+  scope::MainTrainingPositions p;
+  scope::PixelPoint at = *start;
   p.y0 = at.y;
   const int decMs = t * 1000 - s.mainGuide.decHysteresis * 100;
   int* ys[] = {&p.y1, &p.y2, &p.y3, &p.y4};
@@ -235,14 +237,14 @@ bool TrainAutoGuiding(core::Program& program) {
     at = *found;
     *xs[i] = at.x;
   }
-  const MainTrainingResult r = mainTrainingResult(p, t);
+  const scope::MainTrainingResult r = scope::mainTrainingResult(p, t);
   s.mainGuide.raRate = static_cast<std::int16_t>(r.raRate);
   s.mainGuide.decRate = static_cast<std::int16_t>(r.decRate);
   s.mainGuide.raBacklash = static_cast<std::int16_t>(r.raBacklash);
   s.mainGuide.decBacklash = static_cast<std::int16_t>(r.decBacklash);
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, mainTrainingText(r));
+  base::ShowMessage(program.ui(), base::kCallerTextMessage, scope::mainTrainingText(r));
   program.saveSettingsFile();
   return end(true);
 }
 
-}  // namespace nvk::scope
+}  // namespace nvk::acquire

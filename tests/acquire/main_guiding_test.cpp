@@ -1,4 +1,4 @@
-#include "scope/main_guiding.h"
+#include "acquire/main_guiding.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,9 @@
 
 namespace nvk::scope {
 namespace {
+
+// These models moved up to acquire/ and still use the guiding code below them.
+using namespace nvk::acquire;
 
 struct MainGuidingTest : ::testing::Test, test::ProgramFixture {
   // A star of the current image at (x, y), on a flat sky.

@@ -1,5 +1,5 @@
 // The autoguider camera dialog's model driven through the simulated camera, guide head and mount.
-#include "scope/guider_dialog.h"
+#include "acquire/guider_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +22,9 @@
 
 namespace nvk::scope {
 namespace {
+
+// These models moved up to acquire/ and still use the guiding code below them.
+using namespace nvk::acquire;
 
 using Check = TGNVDialog::Check;
 using Column = TGNVDialog::Column;

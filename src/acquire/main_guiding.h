@@ -6,28 +6,29 @@
 
 #include "scope/guiding_state.h"
 
-namespace nvk::core {
+namespace nvk::acquire {
 class Program;
-}
+}  // namespace nvk::acquire
 
-namespace nvk::scope {
+namespace nvk::acquire {
 
 // Pick Guide Star (command 21): false, with "Sorry. Cannot Pick Star in ths display mode",
 // while the picture is stretched to the window (a click cannot name an image pixel).
-bool CanPickGuideStar(core::Program& program);
+bool CanPickGuideStar(acquire::Program& program);
 // The pick at image pixel (x, y) of the current image: the centroid, its message and the
 // cross on the picture. Nothing when the star box leaves the image.
-std::optional<StarPosition> PickGuideStarAt(core::Program& program, int imageX, int imageY);
+std::optional<scope::StarPosition> PickGuideStarAt(acquire::Program& program, int imageX,
+                                                   int imageY);
 
 // The guiding window around a full-resolution star position, kept on the sensor.
-void placeMainGuideWindow(MainGuideStar& star);
+void placeMainGuideWindow(scope::MainGuideStar& star);
 
 // Start Auto-Guiding (command 22): guides on the main camera until a key or button is pressed.
 // `afterFrame` (may be empty) is called after every guiding frame's correction.
-void StartAutoGuiding(core::Program& program, const std::function<void()>& afterFrame = {});
+void StartAutoGuiding(acquire::Program& program, const std::function<void()>& afterFrame = {});
 
 // Train Auto-Guiding (command 23): the R.A. and Dec. rates and backlash of the main camera,
 // written into its guide settings and saved. False when nothing was trained.
-bool TrainAutoGuiding(core::Program& program);
+bool TrainAutoGuiding(acquire::Program& program);
 
-}  // namespace nvk::scope
+}  // namespace nvk::acquire

@@ -1,36 +1,40 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <filesystem>
 
-#include "acquire/acquire_settings.h"
-#include "acquire/exposure_guiding.h"
 #include "base/com_port_map.h"
 #include "base/paths.h"
-#include "camera/devices.h"
-#include "colour/colour_state.h"
-#include "colour/colour_tools_state.h"
-#include "files/file_menu_state.h"
 #include "image/display_image.h"
 #include "image/fits_header_info.h"
 #include "image/geometry.h"
 #include "image/hot_pixel_map.h"
 #include "image/image_state.h"
 #include "image/plane_pool.h"
+#include "image/process_state.h"
 #include "port/clock.h"
 #include "port/ui.h"
-#include "process/measure_state.h"
-#include "process/process_state.h"
-#include "scope/guiding_state.h"
-#include "scope/telescope_state.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
-namespace nvk::core {
+namespace nvk::settings {
 
-// The one object that owns all program-wide state: created once in main() (or by a test) and
-// alive until exit. Operations reach the planes, the image state, the settings and the ports
-// through it; nothing in the program is a global variable.
+// The program-wide state, as far as the image and the settings go: the ports, the data root,
+// the plane pool, the image state and the settings. It is the bottom of a stack of classes, one
+// for each layer of folders, each adding the state of its own folder:
+//
+//   settings::Program   ports, planes, geometry, image and processing state, settings,
+//                       display
+//   files::Program      + the File menu's choices
+//   camera::Program     + the camera and filter-wheel channels
+//   process::Program    + the measuring tools (photometry, plots, merging, show values)
+//   colour::Program     + the colour tools' session choices
+//   scope::Program      + the mount, the guiding loops, the AO unit
+//   acquire::Program    + the exposure run's settings and guiding during an exposure
+//   app::Program        the one object created in main() (or by a test) and alive until exit
+//
+// Code in a folder takes its own layer's Program, so it reaches only the state of its folder and
+// of the folders below; nothing in the program is a global variable.
 class Program {
  public:
   Program(port::Clock& clock, port::Ui& ui, base::ProgramPaths paths);
@@ -47,9 +51,9 @@ class Program {
 
   // Loads the settings file (and the COM port map) into `settings` and `fits`; the caller shows
   // the message for a failure.
-  settings::SettingsStatus loadSettingsFile();
+  SettingsStatus loadSettingsFile();
   // Saves `settings` and `fits` to the settings file.
-  settings::SettingsStatus saveSettingsFile();
+  SettingsStatus saveSettingsFile();
 
   // The autosave folder the settings name, on this machine.
   std::filesystem::path autosaveFolder() const {
@@ -59,40 +63,23 @@ class Program {
   image::PlanePool planes;
   image::ImageGeometry geometry;
   image::ImageState state;
-  settings::Settings settings;
+  Settings settings;
   image::FitsHeaderInfo fits;
   image::ProcessingHistory history;
   image::DisplayImage display;
   image::HotPixelMap hotPixelMap;
-  base::ComPortMap comPorts;
   // Stretch table, background estimate and the undo record.
-  process::ProcessState processing;
+  image::ProcessState processing;
+  base::ComPortMap comPorts;
   // "Auto Date" of the label dialog: kept for the run, not stored in the settings file.
   bool labelAutoDate = false;
-  // The mount: its serial routes, the Move Telescope state and the info lines.
-  scope::TelescopeState telescope;
-  // Guide star, guiding loops, trained guide-head values and the AO unit.
-  scope::GuidingState guiding;
-  // Session choices of the colour tools (daylight image, single-filter site, balance starts).
-  colour::ColourState colour;
-  // Photometry, row plot, merging and show-values state.
-  process::MeasureState measure;
-  // Colour balance, chromatism and colour filter choices.
-  colour::ColourToolsState colourTools;
   // "Bin High Res Display": show every second sample of every second row.
   bool halfSizeDisplay = false;
-  files::FileMenuState fileMenu;
   // Wall-clock seconds at which the last exposure began and ended; quick save stamps the
   // mid-point into DATE-OBS and TIME-OBS.
   std::int64_t exposureStartSeconds = 0;
   std::int64_t exposureEndSeconds = 0;
   image::DisplayOptions displayOptions;
-  // The camera and filter-wheel channels, discovery results and camera state.
-  camera::CameraDevices devices;
-  // The exposure run's settings (the camera control dialog edits them).
-  acquire::AcquireSettings acquisition;
-  // Guiding with the guide head during an exposure; null until the guiding subsystem sets it.
-  std::unique_ptr<acquire::ExposureGuiding> exposureGuiding;
 
  private:
   port::Clock& clock_;
@@ -100,4 +87,4 @@ class Program {
   base::ProgramPaths paths_;
 };
 
-}  // namespace nvk::core
+}  // namespace nvk::settings

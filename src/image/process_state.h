@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace nvk::process {
+namespace nvk::image {
 
 // The contrast stretch table: entry i is the new value, halved, of every sample whose value
 // halved is i. Every entry lies in 0..32767.
@@ -38,4 +38,4 @@ struct ProcessState {
   UndoRecord undo;
 };
 
-}  // namespace nvk::process
+}  // namespace nvk::image

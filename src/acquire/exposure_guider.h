@@ -4,17 +4,17 @@
 
 #include "acquire/exposure_guiding.h"
 
-namespace nvk::core {
+namespace nvk::acquire {
 class Program;
-}
+}  // namespace nvk::acquire
 
-namespace nvk::scope {
+namespace nvk::acquire {
 
 // Guider-camera guiding inside the main camera's exposure: the guide-head guiding steps the
 // exposure sequence calls.
 class GuideHeadExposureGuiding final : public acquire::ExposureGuiding {
  public:
-  explicit GuideHeadExposureGuiding(core::Program& program) : program_(program) {}
+  explicit GuideHeadExposureGuiding(acquire::Program& program) : program_(program) {}
 
   bool startGuiding() override;
   // False when the star is lost or "Stop Guiding" ended guiding. The guide exposure waits in
@@ -27,8 +27,8 @@ class GuideHeadExposureGuiding final : public acquire::ExposureGuiding {
   void commandEnded() override;
 
  private:
-  core::Program& program_;
+  acquire::Program& program_;
   bool pressed_ = false;
 };
 
-}  // namespace nvk::scope
+}  // namespace nvk::acquire

@@ -486,11 +486,11 @@ char TGNVDialog::guidingMode() const {
 void TGNVDialog::pressArrow(Arrow arrow) {
   const auto& s = program_.settings;
   if (s.guidingMode == settings::GuidingMode::AoUnit) {
-    // One AO move per press; the AO letters follow the AO swaps.
-    const char letter = arrow == Arrow::Left    ? s.aoLeftRightLetters.second
-                        : arrow == Arrow::Right ? s.aoLeftRightLetters.first
-                        : arrow == Arrow::Up    ? s.aoUpDownLetters.first
-                                                : s.aoUpDownLetters.second;
+    // One AO move per press; the AO swaps turn it into the unit's direction.
+    const char letter = arrow == Arrow::Left    ? 'w'
+                        : arrow == Arrow::Right ? 'e'
+                        : arrow == Arrow::Up    ? 'n'
+                                                : 's';
     AoManualMove(program_, letter);
     return;
   }

@@ -488,11 +488,11 @@ char TGNVDialog::guidingMode() const {
 void TGNVDialog::pressArrow(scope::Arrow arrow) {
   const auto& s = program_.settings;
   if (s.guidingMode == settings::GuidingMode::AoUnit) {
-    // One AO move per press; the AO letters follow the AO swaps.
-    const char letter = arrow == scope::Arrow::Left    ? s.aoLeftRightLetters.second
-                        : arrow == scope::Arrow::Right ? s.aoLeftRightLetters.first
-                        : arrow == scope::Arrow::Up    ? s.aoUpDownLetters.first
-                                                       : s.aoUpDownLetters.second;
+    // One AO move per press; the AO swaps turn it into the unit's direction.
+    const char letter = arrow == scope::Arrow::Left    ? 'w'
+                        : arrow == scope::Arrow::Right ? 'e'
+                        : arrow == scope::Arrow::Up    ? 'n'
+                                                : 's';
     scope::AoManualMove(program_, letter);
     return;
   }

@@ -23,7 +23,10 @@ constexpr int kManualSteps = 100;
 // A mount bump lasts this many milliseconds at one pixel per second of guide rate.
 constexpr int kBumpPixelMs = 400;
 
-// The G-command direction of an AO letter and the counter it changes.
+// The unit's own direction (G-command letter) for a move towards 'e', 'w', 'n' or 's', and
+// the counter it changes. The AO letter pairs hold 'e' before 'w' and 'n' before 's' unless
+// "Swap AO Left/Right" or "Swap AO Up/Down" exchanged them: whichever letter stands first
+// drives the unit's 'T' or 'N'. This is the one place the AO swaps act.
 struct AoAxisStep {
   char direction;
   std::int16_t* counter;
@@ -143,20 +146,18 @@ void AoMove(Program& program, char letter, int steps) {
   bumpMount(program);
 }
 
-AoStepPlan planAoStep(const GuideError& error, int firstGain, int secondGain,
-                      const settings::Settings& settings) {
+AoStepPlan planAoStep(const GuideError& error, int firstGain, int secondGain) {
   AoStepPlan plan;
   if (std::abs(error.x) > kAoMaxError || std::abs(error.y) > kAoMaxError) {
     plan.beyondRange = true;
     return plan;
   }
   if (std::abs(error.x) > kAoThreshold) {
-    plan.xLetter =
-        error.x > 0 ? settings.aoLeftRightLetters.second : settings.aoLeftRightLetters.first;
+    plan.xLetter = error.x > 0 ? 'w' : 'e';
     plan.xSteps = std::abs(error.x * firstGain) / 1000;
   }
   if (std::abs(error.y) > kAoThreshold) {
-    plan.yLetter = error.y > 0 ? settings.aoUpDownLetters.first : settings.aoUpDownLetters.second;
+    plan.yLetter = error.y > 0 ? 'n' : 's';
     plan.ySteps = std::abs(error.y * secondGain) / 1000;
   }
   return plan;
@@ -173,8 +174,7 @@ int aoSecondGain(const Program& program) {
 }
 
 void AoGuideStep(Program& program, const GuideError& error) {
-  const AoStepPlan plan =
-      planAoStep(error, aoFirstGain(program), aoSecondGain(program), program.settings);
+  const AoStepPlan plan = planAoStep(error, aoFirstGain(program), aoSecondGain(program));
   auto& ao = program.guiding.ao;
   if (plan.beyondRange) return;
   auto& ui = program.ui();

@@ -33,13 +33,14 @@ inline constexpr std::uint32_t kAoBumpIntervalMs = 700;
 // read, and a reply other than 'H' is shown as "Return from AO - " plus the reply.
 void AoSend(scope::Program& program, std::span<const std::uint8_t> bytes);
 
-// Moves the AO unit `steps` in the direction of AO letter `letter` ('e', 'w', 'n', 's' after
-// the swaps), refusing moves that would take a counter beyond +-80 (the at-limit flag) and
-// bumping the mount, at most every 700 ms, while a counter lies beyond +-50.
-void AoMove(scope::Program& program, char letter, int steps);
+// Moves the AO unit `steps` towards `letter` ('e', 'w', 'n', 's'), turned into the unit's own
+// direction by the AO swaps, refusing moves that would take a counter beyond +-80 (the
+// at-limit flag) and bumping the mount, at most every 700 ms, while a counter lies beyond +-50.
+void AoMove(Program& program, char letter, int steps);
 
-// The AO guide step's plan for `error`: the AO letter and steps for each axis (no move when
-// the steps are 0 or the error is within 30 thousandths; nothing beyond 8 pixels).
+// The AO guide step's plan for `error`: the letter ('e', 'w', 'n', 's', before the AO swaps)
+// and steps for each axis (no move when the steps are 0 or the error is within 30
+// thousandths; nothing beyond 8 pixels).
 struct AoStepPlan {
   bool beyondRange = false;
   char xLetter = 0;
@@ -47,8 +48,7 @@ struct AoStepPlan {
   char yLetter = 0;
   int ySteps = 0;
 };
-AoStepPlan planAoStep(const GuideError& error, int firstGain, int secondGain,
-                      const settings::Settings& settings);
+AoStepPlan planAoStep(const GuideError& error, int firstGain, int secondGain);
 
 // The gains in use: the trained ("Latest") gains when they are in use, else the defaults.
 int aoFirstGain(const scope::Program& program);
@@ -58,8 +58,9 @@ int aoSecondGain(const scope::Program& program);
 // move, and records the steps for the display.
 void AoGuideStep(scope::Program& program, const GuideError& error);
 
-// The dialog arrows in AO guiding mode: 100 steps, as a mount move through the AO unit.
-void AoManualMove(scope::Program& program, char letter);
+// The dialog arrows in AO guiding mode: 100 steps towards `letter` ('e', 'w', 'n', 's',
+// turned by the AO swaps as AoMove does), as a mount move through the AO unit.
+void AoManualMove(Program& program, char letter);
 // "Centralise AO": both counters become 0.
 void CentraliseAo(scope::Program& program);
 // The end of a guided exposure: the AO unit is moved back to its centre.

@@ -325,15 +325,12 @@ bool TrainAoUnit(Program& program, const CaptionSink& caption) {
   auto& g = program.guiding;
   if (!g.starSelected) return false;
   const PixelPoint p0{g.reference.x, g.reference.y};
-  const auto& s = program.settings;
   struct Step {
     std::string_view caption;
     char letter;
   };
-  const Step steps[] = {{"slewing West", s.aoLeftRightLetters.second},
-                        {"slewing East", s.aoLeftRightLetters.first},
-                        {"slewing North", s.aoUpDownLetters.first},
-                        {"slewing South", s.aoUpDownLetters.second}};
+  const Step steps[] = {
+      {"slewing West", 'w'}, {"slewing East", 'e'}, {"slewing North", 'n'}, {"slewing South", 's'}};
   PixelPoint found[4];
   for (int i = 0; i < 4; ++i) {
     caption(std::string(kTrainingCaption) + std::string(steps[i].caption));

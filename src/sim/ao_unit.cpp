@@ -86,6 +86,11 @@ void SimulatedAoUnit::guideOutputsChanged(std::uint8_t bits) {
   applyTilt();
 }
 
+void SimulatedAoUnit::setRotatedHalfTurn(bool rotated) {
+  rotatedHalfTurn_ = rotated;
+  applyTilt();
+}
+
 int SimulatedAoUnit::upDown() const {
   return static_cast<int>(std::lround(upDown_));
 }
@@ -135,7 +140,8 @@ void SimulatedAoUnit::execute(const std::string& command) {
 
 void SimulatedAoUnit::applyTilt() {
   // A positive view shift moves the stars towards smaller coordinates.
-  camera_.setGuideShift(leftRight_ / stepsPerPixel_, -upDown_ / stepsPerPixel_);
+  const double turn = rotatedHalfTurn_ ? -1.0 : 1.0;
+  camera_.setGuideShift(turn * leftRight_ / stepsPerPixel_, -turn * upDown_ / stepsPerPixel_);
 }
 
 AoMountLine::AoMountLine(SimulatedAoUnit& ao, SerialPortDevice& mountLine,

@@ -39,6 +39,10 @@ class SimulatedAoUnit final : public SerialPortDevice, public GuideOutputListene
   // --- the pulse input ---
   void guideOutputsChanged(std::uint8_t bits) override;
 
+  // Mounts the unit turned by half a turn on the guide head: each move tilts the image the
+  // other way (a 'W' move shifts the star towards smaller x, and so on).
+  void setRotatedHalfTurn(bool rotated);
+
   // The position in steps (pulse moves included, rounded to whole steps).
   int upDown() const;
   int leftRight() const;
@@ -52,6 +56,7 @@ class SimulatedAoUnit final : public SerialPortDevice, public GuideOutputListene
   port::Clock& clock_;
   SimulatedCameraHead& camera_;
   double stepsPerPixel_;
+  bool rotatedHalfTurn_ = false;
   std::function<void(char, int)> bumpMount_;
   bool inMountText_ = false;
   std::string pending_;

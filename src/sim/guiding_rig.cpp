@@ -16,6 +16,7 @@ GuidingRig::GuidingRig(port::Clock& clock, GuidingRigOptions options)
           [this](char direction, int ms) { mount_.bump(direction, ms); }),
       guideLines_(ao_, mount_, mount_,
                   [this] { return program_ != nullptr && program_->settings.aoPulseMode; }) {
+  ao_.setRotatedHalfTurn(options.aoRotatedHalfTurn);
   followMount(devices_.sky(), mount_);
 }
 

@@ -17,7 +17,8 @@ struct GuidingRigOptions {
   SimulationOptions devices;
   MountOptions mount;
   double aoStepsPerPixel = 5.0;
-  int aoSerialPort = 1;  // the camera serial port the AO unit is plugged into
+  int aoSerialPort = 1;            // the camera serial port the AO unit is plugged into
+  bool aoRotatedHalfTurn = false;  // the AO unit mounted turned by 180 degrees
 };
 
 // The simulated hardware of a guiding run: the camera head with its guide head, the mount on

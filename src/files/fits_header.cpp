@@ -1,15 +1,22 @@
 #include "files/fits_header.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
+#include <span>
+#include <type_traits>
 
 namespace nvk::files {
 namespace {
 
+constexpr std::size_t kKeywordBytes = 8;
 constexpr std::size_t kTextSegment = 68;
 constexpr std::size_t kMaxTextLength = 254;
 constexpr std::size_t kMaxStringValue = 67;
+constexpr int kTextCards = 4;
+constexpr std::string_view kEndCard = "END";
 
 void append(std::string& header, const FitsCard& card) {
   header.append(card.data(), card.size());
@@ -22,23 +29,245 @@ std::string stringValue(std::string_view card, std::size_t capacity) {
   return std::string(value.substr(0, capacity));
 }
 
-// A real after the '=' of a number card; 0 when none can be read.
-double numberValue(std::string_view card) {
-  const std::string text(card.substr(std::min<std::size_t>(card.find('=') + 1, card.size())));
-  return std::strtod(text.c_str(), nullptr);
+// The real that `text` starts with; 0 when there is none, and for NAN, INF or a number too
+// large for a double (1E999), which are no values of a FITS header.
+double finiteNumber(const char* text) {
+  const double value = std::strtod(text, nullptr);
+  return std::isfinite(value) ? value : 0.0;
 }
 
-// Four HISTORY or COMMENT cards joined: the fixed 68 columns of each, at most 51 from the last
-// (254 in all); the space padding the writer added is not part of the text.
-std::string joinedText(std::string_view cards) {
-  std::string text;
-  for (int i = 0; i < 4; ++i) {
-    const auto segment = cards.substr(static_cast<std::size_t>(i) * kCardBytes + 11, kTextSegment);
-    text.append(segment.substr(0, i == 3 ? kMaxTextLength - 3 * kTextSegment : kTextSegment));
-  }
-  text.erase(text.find_last_not_of(' ') + 1);
-  return text;
+// The real after the '=' of a number card, as finiteNumber.
+double numberValue(std::string_view card) {
+  const std::string text(card.substr(std::min<std::size_t>(card.find('=') + 1, card.size())));
+  return finiteNumber(text.c_str());
 }
+
+// True when `card` is the card `text` stands for: the same columns up to the end of the value
+// (the writer's empty comment " /" aside), then nothing but spaces or a comment. A longer value
+// such as "NAXIS1  =                 1520000" is another card.
+bool isCard(std::string_view card, std::string_view text) {
+  const std::string_view value = text.substr(0, text.find(" /"));
+  if (card.substr(0, value.size()) != value) return false;
+  const auto rest = card.find_first_not_of(' ', value.size());
+  return rest == std::string_view::npos || card[rest] == '/';
+}
+
+// One of the cards a choice card can be, and the value it stands for.
+template <typename T>
+struct Alternative {
+  T value;
+  std::string_view card;
+};
+
+// The alternatives of a choice card: listed in the table, or a named array.
+template <typename T>
+struct Choices {
+  Choices(std::initializer_list<Alternative<T>> list) : list(list.begin(), list.size()) {}
+  template <std::size_t N>
+  Choices(const Alternative<T> (&array)[N]) : list(array) {}
+  std::span<const Alternative<T>> list;
+};
+
+// What the reader does with a choice card that is none of its alternatives.
+enum class Unmatched { Refuse, TakeFirst };
+
+// The readout card names one of four modes; the reader restores that mode.
+constexpr Alternative<image::ReadoutMode> kReadoutCards[] = {
+    {image::ReadoutMode::SubFrame, "HISTORY = 'Subframe Image        '"},
+    {image::ReadoutMode::Binned2x2, "HISTORY = 'Binned Image          '"},
+    {image::ReadoutMode::FullFrameBinned7, "HISTORY = 'Fullframe Image Binned'"},
+    {image::ReadoutMode::HighResolution, "HISTORY = 'Fullframe Image       '"},
+};
+
+// The mode the readout card of `layout` names: every binned readout other than the sub-frame
+// is written as the 2x2 one, every full one other than code 7 as the high-resolution one.
+image::ReadoutMode cardReadoutMode(const FitsHeaderLayout& layout) {
+  using image::ReadoutMode;
+  if (layout.binned) {
+    return layout.readoutMode == ReadoutMode::SubFrame ? ReadoutMode::SubFrame
+                                                       : ReadoutMode::Binned2x2;
+  }
+  return layout.modeCode == '7' ? ReadoutMode::FullFrameBinned7 : ReadoutMode::HighResolution;
+}
+
+// Everything the cards of a header carry, as the table writes and reads it.
+struct HeaderValues {
+  FitsHeaderLayout layout;  // its readoutMode is one of the four the readout card names
+  std::uint16_t sampleOffset = 32768;
+  image::FitsHeaderInfo info;
+  std::array<std::string, image::ProcessingHistory::kSlots> history;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The header of this program's FITS files, card by card in file order, walked by the writer and
+// by the reader. Each line is one card (text: four cards):
+//   fixed    written as given; the reader passes over it
+//   checked  written as given; the reader refuses a header whose card differs
+//   choice   one of a few cards, each standing for a value; the reader takes the value of the
+//            card it finds and refuses (or takes the first) when it is none of them
+//   string, text, number   a field of FitsHeaderInfo, written and read back
+// The shape cards come first: the reader decides from them which cards follow, as the writer
+// did from the layout.
+template <typename V>
+void fitsCards(V& v, HeaderValues& h) {
+  auto& l = h.layout;
+  auto& f = h.info;
+  v.fixed(l.shape == FitsShape::Colour ? "SIMPLE  =                    F /"
+                                       : "SIMPLE  =                    T /");
+  v.choice(l.eightBit, {{false, "BITPIX  =                   16 /"},
+                        {true, "BITPIX  =                    8 /"}});
+  // Three axes read as Colour until NAXIS3 tells the two three-axis shapes apart.
+  v.choice(l.shape, {{FitsShape::Mono, "NAXIS   =                    2 /"},
+                     {FitsShape::Colour, "NAXIS   =                    3 /"},
+                     {FitsShape::Rgb, "NAXIS   =                    3 /"}});
+  v.choice(l.binned, {{false, "NAXIS1  =                 3040 /"},
+                      {true, "NAXIS1  =                 1520 /"}});
+  v.checked(l.binned ? "NAXIS2  =                 1012 /" : "NAXIS2  =                 2024 /");
+  if (l.shape != FitsShape::Mono) {
+    v.choice(l.shape, {{FitsShape::Colour, "NAXIS3  =                    4 /"},
+                       {FitsShape::Rgb, "NAXIS3  =                    3 /"}});
+  }
+  v.string("OBJECT  = '", f.object);
+  v.string("TELESCOP= '", f.telescope);
+  v.string("INSTRUME= '", f.instrument);
+  v.string("OBSERVER= '", f.observer);
+  v.string("ORIGIN  = '", f.origin);
+  v.string("DATE-OBS= '", f.dateObs, 11);
+  v.string("TIME-OBS= '", f.timeObs, 9);
+  v.choice(l.readoutMode, kReadoutCards);
+  for (auto& slot : h.history)
+    v.string("HISTORY = '", slot, image::ProcessingHistory::kMaxEntryLength);
+  v.text("HISTORY = '", f.historyText);
+  v.text("COMMENT = '", f.commentText);
+  // Files of plain unsigned samples say so by a zero BZERO; any other card means the offset.
+  v.choice(h.sampleOffset,
+           {{32768, "BZERO   =   +3.2768000000E+04"}, {0, "BZERO   =   +0.0000000000E+00"}},
+           Unmatched::TakeFirst);
+  v.fixed("BSCALE  =   +1.0000000000E+00");
+  v.number("PIXWIDTH=", f.pixelWidth);
+  v.number("PIXHEIGH=", f.pixelHeight);
+  v.fixed("SATURATE=                32768");
+  v.number("EXPTIME =", f.exposureSeconds);
+  v.number("FOCALLEN=", f.focalLength);
+  v.number("APERTURE=", f.aperture);
+  v.string("FILTER  = '", f.filter);
+  // Older files end here (RGB files after FILTER3). The reader takes a card below only where
+  // its keyword stands at its place, so that a file without it still reads: a card every
+  // header gains is one line here, its value a field of HeaderValues.
+  v.appendedFromHere();
+  if (l.shape == FitsShape::Rgb) {
+    v.fixed("FILTER1 = 'RED'");
+    v.fixed("FILTER2 = 'GRN'");
+    v.fixed("FILTER3 = 'BLU'");
+  }
+  v.end();
+}
+
+// ---------------------------------------------------------------------------------------------
+class CardWriter {
+ public:
+  std::string header;
+
+  void fixed(std::string_view card) { append(header, fixedCard(card)); }
+  void checked(std::string_view card) { fixed(card); }
+  template <typename T>
+  void choice(const T& value, Choices<std::type_identity_t<T>> choices,
+              Unmatched = Unmatched::Refuse) {
+    const auto& list = choices.list;
+    const auto it = std::find_if(list.begin(), list.end(), [&](const auto& alternative) {
+      return alternative.value == value;
+    });
+    fixed(it != list.end() ? it->card : list.front().card);
+  }
+  void string(std::string_view prefix, const std::string& value, std::size_t = kMaxStringValue) {
+    append(header, stringCard(prefix, value));
+  }
+  void text(std::string_view prefix, const std::string& text) {
+    for (int i = 0; i < kTextCards; ++i)
+      append(header, textCard(prefix, text, i));
+  }
+  void number(std::string_view keyword, double value) {
+    append(header, numberCard(keyword, value));
+  }
+  void appendedFromHere() {}
+  void end() { fixed(kEndCard); }
+};
+
+class CardReader {
+ public:
+  explicit CardReader(std::string_view header) : header_(header) {}
+
+  bool refused = false;  // a card is not what this program writes
+
+  void fixed(std::string_view card) { take(card); }
+  void checked(std::string_view card) {
+    const auto found = take(card);
+    if (found && !isCard(*found, card)) refused = true;
+  }
+  template <typename T>
+  void choice(T& value, Choices<std::type_identity_t<T>> choices,
+              Unmatched unmatched = Unmatched::Refuse) {
+    const auto found = take(choices.list.front().card);
+    if (!found) return;
+    for (const auto& alternative : choices.list) {
+      if (isCard(*found, alternative.card)) {
+        value = alternative.value;
+        return;
+      }
+    }
+    if (unmatched == Unmatched::Refuse) refused = true;
+    value = choices.list.front().value;
+  }
+  void string(std::string_view prefix, std::string& value, std::size_t capacity = kMaxStringValue) {
+    if (const auto found = take(prefix)) value = stringValue(*found, capacity);
+  }
+  // The fixed 68 columns of each card, at most 51 from the last (254 in all); the space
+  // padding the writer added is not part of the text.
+  void text(std::string_view prefix, std::string& text) {
+    std::string joined;
+    for (int i = 0; i < kTextCards; ++i) {
+      const auto found = take(prefix);
+      if (!found) return;
+      const auto segment = found->substr(11, kTextSegment);
+      joined.append(segment.substr(0, i == 3 ? kMaxTextLength - 3 * kTextSegment : kTextSegment));
+    }
+    joined.erase(joined.find_last_not_of(' ') + 1);
+    text = std::move(joined);
+  }
+  void number(std::string_view keyword, double& value) {
+    if (const auto found = take(keyword)) value = numberValue(*found);
+  }
+  void appendedFromHere() { appended_ = true; }
+  // The header ends at an END card, here or after cards this program does not know; a header
+  // without one is not ours, whatever its other cards say.
+  void end() {
+    const FitsCard endCard = fixedCard(kEndCard);
+    for (; next_ < kHeaderCards; ++next_) {
+      if (cardAt(next_) == std::string_view(endCard.data(), endCard.size())) return;
+    }
+    refused = true;
+  }
+
+ private:
+  std::string_view cardAt(int index) const {
+    return header_.substr(static_cast<std::size_t>(index) * kCardBytes, kCardBytes);
+  }
+  // The next card of the header. Below appendedFromHere() only when it has `card`'s keyword;
+  // otherwise the card is absent and the header's card stays for the next line of the table.
+  std::optional<std::string_view> take(std::string_view card) {
+    if (next_ >= kHeaderCards) return std::nullopt;
+    const auto found = cardAt(next_);
+    if (appended_ && found.substr(0, kKeywordBytes) != card.substr(0, kKeywordBytes)) {
+      return std::nullopt;
+    }
+    ++next_;
+    return found;
+  }
+
+  std::string_view header_;
+  int next_ = 0;
+  bool appended_ = false;
+};
 
 }  // namespace
 
@@ -77,6 +306,11 @@ FitsCard stringCard(std::string_view prefix, std::string_view value) {
 FitsCard numberCard(std::string_view keyword, double value) {
   char number[64];
   std::snprintf(number, sizeof number, "    %11.10E", value);
+  // NAN and INF have no FITS form, and a value that rounds past the largest double would read
+  // back as none: such a card says 0, as the reader takes it.
+  if (!std::isfinite(std::strtod(number, nullptr))) {
+    std::snprintf(number, sizeof number, "    %11.10E", 0.0);
+  }
   std::string text(keyword);
   text.append(number);
   return fixedCard(text);
@@ -90,146 +324,57 @@ FitsCard textCard(std::string_view prefix, std::string_view text, int index) {
 }
 
 std::string_view readoutCardText(const FitsHeaderLayout& layout) {
-  if (layout.binned) {
-    return layout.readoutMode == image::ReadoutMode::SubFrame ? "Subframe Image        '"
-                                                              : "Binned Image          '";
+  const auto mode = cardReadoutMode(layout);
+  for (const auto& alternative : kReadoutCards) {
+    if (alternative.value == mode) return alternative.card.substr(11);
   }
-  return layout.modeCode == '7' ? "Fullframe Image Binned'" : "Fullframe Image       '";
+  return {};
 }
 
 std::string buildFitsHeader(const FitsHeaderLayout& layout, const image::FitsHeaderInfo& info,
                             const image::ProcessingHistory& history) {
-  const bool threeAxes = layout.shape != FitsShape::Mono;
-  std::string h;
-  h.reserve(kHeaderBytes);
-  append(h, fixedCard(layout.shape == FitsShape::Colour ? "SIMPLE  =                    F /"
-                                                        : "SIMPLE  =                    T /"));
-  append(h, fixedCard(layout.eightBit ? "BITPIX  =                    8 /"
-                                      : "BITPIX  =                   16 /"));
-  append(h, fixedCard(threeAxes ? "NAXIS   =                    3 /"
-                                : "NAXIS   =                    2 /"));
-  append(h, fixedCard(layout.binned ? "NAXIS1  =                 1520 /"
-                                    : "NAXIS1  =                 3040 /"));
-  append(h, fixedCard(layout.binned ? "NAXIS2  =                 1012 /"
-                                    : "NAXIS2  =                 2024 /"));
-  if (layout.shape == FitsShape::Rgb) append(h, fixedCard("NAXIS3  =                    3 /"));
-  if (layout.shape == FitsShape::Colour) append(h, fixedCard("NAXIS3  =                    4 /"));
-  append(h, stringCard("OBJECT  = '", info.object));
-  append(h, stringCard("TELESCOP= '", info.telescope));
-  append(h, stringCard("INSTRUME= '", info.instrument));
-  append(h, stringCard("OBSERVER= '", info.observer));
-  append(h, stringCard("ORIGIN  = '", info.origin));
-  append(h, stringCard("DATE-OBS= '", info.dateObs));
-  append(h, stringCard("TIME-OBS= '", info.timeObs));
-  append(h, fixedCard(std::string("HISTORY = '") + std::string(readoutCardText(layout))));
+  HeaderValues values{layout, 32768, info, {}};
+  values.layout.readoutMode = cardReadoutMode(layout);
   for (int slot = 0; slot < image::ProcessingHistory::kSlots; ++slot) {
-    append(h, stringCard("HISTORY = '", history.slot(slot)));
+    values.history[static_cast<std::size_t>(slot)] = history.slot(slot);
   }
-  for (int i = 0; i < 4; ++i)
-    append(h, textCard("HISTORY = '", info.historyText, i));
-  for (int i = 0; i < 4; ++i)
-    append(h, textCard("COMMENT = '", info.commentText, i));
-  append(h, fixedCard("BZERO   =   +3.2768000000E+04"));
-  append(h, fixedCard("BSCALE  =   +1.0000000000E+00"));
-  append(h, numberCard("PIXWIDTH=", info.pixelWidth));
-  append(h, numberCard("PIXHEIGH=", info.pixelHeight));
-  append(h, fixedCard("SATURATE=                32768"));
-  append(h, numberCard("EXPTIME =", info.exposureSeconds));
-  append(h, numberCard("FOCALLEN=", info.focalLength));
-  append(h, numberCard("APERTURE=", info.aperture));
-  append(h, stringCard("FILTER  = '", info.filter));
-  if (layout.shape == FitsShape::Rgb) {
-    append(h, stringCard("FILTER1 = '", "RED"));
-    append(h, stringCard("FILTER2 = '", "GRN"));
-    append(h, stringCard("FILTER3 = '", "BLU"));
-  }
-  append(h, fixedCard("END"));
-  h.resize(kHeaderBytes, ' ');  // blank cards up to 72
-  return h;
+  CardWriter writer;
+  writer.header.reserve(kHeaderBytes);
+  fitsCards(writer, values);
+  writer.header.resize(kHeaderBytes, ' ');  // blank cards up to 72
+  return std::move(writer.header);
 }
 
 std::optional<ParsedFitsHeader> parseFitsHeader(std::string_view header, std::int64_t fileSize,
                                                 const image::FitsHeaderInfo& base) {
   if (header.size() < kHeaderBytes) return std::nullopt;
-  std::size_t next = 0;
-  auto card = [&]() {
-    const auto c = header.substr(next * kCardBytes, kCardBytes);
-    ++next;
-    return c;
-  };
   ParsedFitsHeader parsed;
   parsed.info = base;
   resetFitsHeaderInfo(parsed.info, parsed.history);
+  HeaderValues values{{}, 32768, parsed.info, {}};
+  CardReader reader(header);
+  fitsCards(reader, values);
+  // The reader loads 16-bit samples only.
+  if (reader.refused || values.layout.eightBit) return std::nullopt;
 
-  card();  // SIMPLE
-  const auto bitpix = card();
-  if (bitpix[28] != '1' || bitpix[29] != '6') return std::nullopt;
-  const char axes = card()[29];
-  if (axes != '2' && axes != '3') return std::nullopt;
-  const auto naxis1 = card().substr(27, 3);
-  if (naxis1 == "520") {
-    parsed.binned = true;
-    parsed.colour = fileSize != 3'082'240 && fileSize != 3'084'480;
-  } else if (naxis1 == "040") {
-    parsed.binned = false;
-    parsed.colour = fileSize > 49'000'000;
-  } else {
-    return std::nullopt;
-  }
+  // The size tells a colour file (the raw plane and three colour planes) from a mono one.
+  const bool binnedByWidth = values.layout.binned;
+  parsed.colour =
+      binnedByWidth ? fileSize != 3'082'240 && fileSize != 3'084'480 : fileSize > 49'000'000;
   // Our mono files have two axes and our colour files three: a file whose axes disagree with
-  // its size would put every later card in the wrong place.
-  if (axes != (parsed.colour ? '3' : '2')) return std::nullopt;
-  const auto naxis2 = card();
-  if (naxis2[27] != '0' || (naxis2[28] != '1' && naxis2[28] != '2') ||
-      (naxis2[29] != '2' && naxis2[29] != '4')) {
-    return std::nullopt;
-  }
-  if (parsed.colour) card();  // NAXIS3
-
-  auto& info = parsed.info;
-  info.object = stringValue(card(), kMaxStringValue);
-  info.telescope = stringValue(card(), kMaxStringValue);
-  info.instrument = stringValue(card(), kMaxStringValue);
-  info.observer = stringValue(card(), kMaxStringValue);
-  info.origin = stringValue(card(), kMaxStringValue);
-  info.dateObs = stringValue(card(), 11);
-  info.timeObs = stringValue(card(), 9);
-
-  const bool binnedByWidth = parsed.binned;
-  const auto readout = card().substr(11);
-  if (readout[0] == 'F') {
-    parsed.binned = false;
-    const bool binnedFull = readout[16] == 'B';
-    parsed.readoutMode =
-        binnedFull ? image::ReadoutMode::FullFrameBinned7 : image::ReadoutMode::HighResolution;
-    parsed.modeCode = binnedFull ? '7' : '1';
-  } else if (readout[0] == 'B') {
-    parsed.binned = true;
-    parsed.readoutMode = image::ReadoutMode::Binned2x2;
-    parsed.modeCode = '2';
-  } else {
-    parsed.binned = true;
-    parsed.readoutMode = image::ReadoutMode::SubFrame;
-    parsed.modeCode = '5';
-  }
+  // its size holds other data than the cards describe.
+  if ((values.layout.shape != FitsShape::Mono) != parsed.colour) return std::nullopt;
+  const auto& readout = image::readoutModeInfo(values.layout.readoutMode);
   // The data size follows NAXIS1; a readout card that says otherwise is not ours.
-  if (parsed.binned != binnedByWidth) return std::nullopt;
+  if (readout.binned != binnedByWidth) return std::nullopt;
+  parsed.binned = readout.binned;
+  parsed.readoutMode = readout.mode;
+  parsed.modeCode = readout.modeCode;
+  parsed.sampleOffset = values.sampleOffset;
+  parsed.info = std::move(values.info);
   for (int slot = 0; slot < image::ProcessingHistory::kSlots; ++slot) {
-    parsed.history.setSlot(slot, stringValue(card(), image::ProcessingHistory::kMaxEntryLength));
+    parsed.history.setSlot(slot, values.history[static_cast<std::size_t>(slot)]);
   }
-  info.historyText = joinedText(header.substr(next * kCardBytes, 4 * kCardBytes));
-  next += 4;
-  info.commentText = joinedText(header.substr(next * kCardBytes, 4 * kCardBytes));
-  next += 4;
-  if (card().substr(0, 29) == "BZERO   =   +0.0000000000E+00") parsed.sampleOffset = 0;
-  card();  // BSCALE
-  info.pixelWidth = numberValue(card());
-  info.pixelHeight = numberValue(card());
-  card();  // SATURATE
-  info.exposureSeconds = numberValue(card());
-  info.focalLength = numberValue(card());
-  info.aperture = numberValue(card());
-  info.filter = stringValue(card(), kMaxStringValue);
   return parsed;
 }
 

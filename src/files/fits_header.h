@@ -43,7 +43,7 @@ void resetFitsHeaderInfo(image::FitsHeaderInfo& info, image::ProcessingHistory& 
 FitsCard fixedCard(std::string_view text);
 // "OBJECT  = '" + value + "'": the value as it is, closed by an apostrophe directly after it.
 FitsCard stringCard(std::string_view prefix, std::string_view value);
-// "PIXWIDTH=" + "    %11.10E".
+// "PIXWIDTH=" + "    %11.10E"; 0 for a value with no FITS form (NAN, INF, beyond a double).
 FitsCard numberCard(std::string_view keyword, double value);
 // One of the four HISTORY or COMMENT cards: the 68-character segment `index` (0..3) of `text`,
 // padded with spaces, and an apostrophe in column 80.
@@ -51,7 +51,7 @@ FitsCard textCard(std::string_view prefix, std::string_view text, int index);
 // The 23-character value of the readout card, closing apostrophe included.
 std::string_view readoutCardText(const FitsHeaderLayout& layout);
 
-// The whole 72-card header, card by card in the order the reader relies on.
+// The whole 72-card header, from the one card table the reader also walks.
 std::string buildFitsHeader(const FitsHeaderLayout& layout, const image::FitsHeaderInfo& info,
                             const image::ProcessingHistory& history);
 
@@ -66,9 +66,11 @@ struct ParsedFitsHeader {
   image::ProcessingHistory history;
 };
 
-// Reads a 5760-byte header by the column tests of the program's own reader; nullopt when the
-// file was not written by this program. `fileSize` decides between the mono and colour shapes.
-// `base` supplies the fields the header does not carry (origin, UT offset).
+// Reads a 5760-byte header by the card table the writer walks; nullopt when the file was not
+// written by this program: a shape card (BITPIX, NAXISn, the readout card) other than one the
+// writer makes, eight-bit samples, or no END card. A number with no FITS form is taken as 0.
+// `fileSize` decides between the mono and colour shapes. `base` supplies the fields the header
+// does not carry (the UT offset).
 std::optional<ParsedFitsHeader> parseFitsHeader(std::string_view header, std::int64_t fileSize,
                                                 const image::FitsHeaderInfo& base);
 

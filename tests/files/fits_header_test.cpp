@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <limits>
 #include <string>
 #include <tuple>
+#include <utility>
 
 namespace nvk::files {
 namespace {
@@ -14,6 +17,11 @@ std::string text(const FitsCard& card) {
 std::string padded(std::string s) {
   s.resize(80, ' ');
   return s;
+}
+// `header` with its card `index` (0-based) replaced by `card`.
+std::string withCard(std::string header, int index, const std::string& card) {
+  header.replace(static_cast<std::size_t>(index) * 80, 80, padded(card));
+  return header;
 }
 
 TEST(FitsCards, StringCardClosesDirectlyAfterTheValueWithoutDoublingApostrophes) {
@@ -252,28 +260,110 @@ TEST(FitsHeader, RefusesHeadersNotWrittenByThisProgram) {
   FitsHeaderLayout mono;
   const std::string good = buildFitsHeader(mono, {}, {});
   ASSERT_TRUE(parseFitsHeader(good, 12'312'000, {}));
-  auto withCard = [&](int index, const std::string& card) {
-    std::string h = good;
-    h.replace(static_cast<std::size_t>(index) * 80, 80, padded(card));
-    return h;
-  };
   const std::string refused[] = {
-      withCard(1, "BITPIX  =                    8 /"),
-      withCard(1, "BITPIX  =                  -32 /"),
-      withCard(2, "NAXIS   =                    1 /"),
-      withCard(3, "NAXIS1  =                 3041 /"),
-      withCard(4, "NAXIS2  =                 2025 /"),
-      withCard(4, "NAXIS2  =                 2034 /"),
+      withCard(good, 1, "BITPIX  =                    8 /"),
+      withCard(good, 1, "BITPIX  =                  -32 /"),
+      withCard(good, 2, "NAXIS   =                    1 /"),
+      withCard(good, 3, "NAXIS1  =                 3041 /"),
+      withCard(good, 4, "NAXIS2  =                 2025 /"),
+      withCard(good, 4, "NAXIS2  =                 2034 /"),
       // Three axes in a file whose size says mono.
-      withCard(2, "NAXIS   =                    3 /"),
+      withCard(good, 2, "NAXIS   =                    3 /"),
       // A binned readout card in a full-width file.
-      withCard(12, "HISTORY = 'Binned Image          '"),
+      withCard(good, 12, "HISTORY = 'Binned Image          '"),
       std::string(5760, ' '),
   };
   for (std::size_t i = 0; i < std::size(refused); ++i) {
     EXPECT_FALSE(parseFitsHeader(refused[i], 12'312'000, {})) << "case " << i;
   }
   EXPECT_FALSE(parseFitsHeader(good.substr(0, 5000), 12'312'000, {}));
+}
+
+// The cards of a full-width mono header (0-based) that the tests below change.
+constexpr int kBitpixCard = 1;
+constexpr int kNaxisCard = 2;
+constexpr int kNaxis1Card = 3;
+constexpr int kNaxis2Card = 4;
+constexpr int kReadoutCard = 12;
+// PIXWIDTH, PIXHEIGH, EXPTIME, FOCALLEN, APERTURE.
+constexpr int kNumberCards[] = {38, 39, 41, 42, 43};
+constexpr int kEndCard = 45;
+
+// NAN, INF and 1E999 were taken from a header as the values, and saving the image again wrote
+// "EXPTIME =    INF", a card no FITS reader accepts.
+TEST(FitsHeader, NonFiniteNumbersWereReadAndWrittenBack) {
+  const std::string good = buildFitsHeader({}, {}, {});
+  for (const char* value : {"nan", "NAN", "inf", "-INF", "Infinity", "1e999", "-1.0E+999"}) {
+    SCOPED_TRACE(value);
+    std::string h = good;
+    for (const int index : kNumberCards) {
+      h = withCard(h, index, h.substr(static_cast<std::size_t>(index) * 80, 9) + "    " + value);
+    }
+    // Taken as 0, as any number the reader cannot read.
+    const auto parsed = parseFitsHeader(h, 12'312'000, {});
+    ASSERT_TRUE(parsed);
+    const auto& i = parsed->info;
+    EXPECT_EQ(
+        (std::array{i.pixelWidth, i.pixelHeight, i.exposureSeconds, i.focalLength, i.aperture}),
+        (std::array<double, 5>{}));
+  }
+
+  image::FitsHeaderInfo info;
+  info.pixelWidth = std::numeric_limits<double>::quiet_NaN();
+  info.pixelHeight = std::numeric_limits<double>::infinity();
+  info.exposureSeconds = -std::numeric_limits<double>::infinity();
+  // "1.7976931349E+308": rounded to ten decimals, the largest double reads back as INF.
+  info.focalLength = std::numeric_limits<double>::max();
+  info.aperture = 1e300;
+  const std::string h = buildFitsHeader({}, info, {});
+  const char* expected[] = {"PIXWIDTH=    0.0000000000E+00", "PIXHEIGH=    0.0000000000E+00",
+                            "EXPTIME =    0.0000000000E+00", "FOCALLEN=    0.0000000000E+00",
+                            "APERTURE=    1.0000000000E+300"};
+  for (std::size_t k = 0; k < std::size(kNumberCards); ++k) {
+    EXPECT_EQ(h.substr(static_cast<std::size_t>(kNumberCards[k]) * 80, 80), padded(expected[k]));
+  }
+}
+
+// Only the last three columns of NAXIS1 were compared, so NAXIS1 = 999993040 was read as 3040;
+// the other shape cards were compared as loosely, column by column.
+TEST(FitsHeader, ShapeCardsWereComparedOnlyInSomeColumns) {
+  const std::string good = buildFitsHeader({}, {}, {});
+  const std::pair<int, const char*> refused[] = {
+      {kNaxis1Card, "NAXIS1  =            999993040 /"},
+      {kNaxis1Card, "NAXIS1  =                -3040 /"},
+      {kNaxis1Card, "NAXIS1  =                 3040000 /"},
+      {kNaxis2Card, "NAXIS2  =            999992024 /"},
+      // The binned height in a full-width file.
+      {kNaxis2Card, "NAXIS2  =                 1012 /"},
+      {kBitpixCard, "BITPIX  =                  -16 /"},
+      {kNaxisCard, "NAXIS   =                   12 /"},
+      {kReadoutCard, "HISTORY = 'Fullframe'"},
+  };
+  for (const auto& [index, card] : refused) {
+    EXPECT_FALSE(parseFitsHeader(withCard(good, index, card), 12'312'000, {})) << card;
+  }
+  // A comment after the value is still the same card.
+  EXPECT_TRUE(parseFitsHeader(withCard(good, kNaxis1Card, "NAXIS1  =                 3040 / width"),
+                              12'312'000, {}));
+}
+
+// A header with no END card was read as ours, whatever came where the data starts.
+TEST(FitsHeader, HeaderWithoutEndWasAccepted) {
+  const std::string good = buildFitsHeader({}, {}, {});
+  const std::pair<std::string, bool> cases[] = {
+      {good, true},
+      {withCard(good, kEndCard, ""), false},
+      {withCard(good, kEndCard, "ENDX"), false},
+      {withCard(good, kEndCard, "END     = 1"), false},
+      // Cards this program does not write may come before END.
+      {withCard(withCard(good, kEndCard, "XBINNING=                    2 /"), kEndCard + 1, "END"),
+       true},
+      {withCard(withCard(good, kEndCard, ""), 71, "END"), true},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(parseFitsHeader(cases[i].first, 12'312'000, {}).has_value(), cases[i].second)
+        << "case " << i;
+  }
 }
 
 TEST(ProcessingHistory, FullListDropsNewEntriesAndUndoEmptiesLastUsed) {

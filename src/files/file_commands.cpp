@@ -127,7 +127,7 @@ SaveResult quickSaveFits(core::Program& program, DiskSpace disk) {
     return result;
   }
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), 24);
+    base::ShowMessage(program.ui(), base::Message::UnableToSaveIni);
   }
   return result;
 }
@@ -191,7 +191,7 @@ ChosenFile quickSaveFitsCommand(core::Program& program) {
 ChosenFile loadNextAutosavedCommand(core::Program& program) {
   auto& last = program.fileMenu.lastLoadedAutosaveNumber;
   if (last == 0 || last >= program.settings.autosaveCounter) {
-    base::ShowMessage(program.ui(), 40);
+    base::ShowMessage(program.ui(), base::Message::NoAutosavedFile);
     return std::nullopt;
   }
   ++last;
@@ -201,7 +201,7 @@ ChosenFile loadNextAutosavedCommand(core::Program& program) {
 
 ChosenFile saveRgbFitsCommand(core::Program& program) {
   if (!program.state.colourConverted) {
-    base::ShowMessage(program.ui(), 72);
+    base::ShowMessage(program.ui(), base::Message::RgbFitsNeedsColourConverted);
     return std::nullopt;
   }
   return saveFitsWithDetails(program, true);
@@ -210,7 +210,7 @@ ChosenFile saveRgbFitsCommand(core::Program& program) {
 ChosenFile saveFlatCommand(core::Program& program) {
   // Refused before a name is asked for: nothing on disk is touched.
   if (!program.state.colourConverted) {
-    base::ShowMessage(program.ui(), 71);
+    base::ShowMessage(program.ui(), base::Message::FlatNeedsColourConverted);
     return std::nullopt;
   }
   const auto chosen = program.ui().saveFileDialog(request(program, "Save", kSaveFilter));
@@ -233,14 +233,14 @@ ChosenFile deleteFileCommand(core::Program& program) {
 
 ChosenFile loadEditAutosaveFitsTextCommand(core::Program& program) {
   if (program.loadSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), 23);
+    base::ShowMessage(program.ui(), base::Message::UnableToLoadIni);
     return std::nullopt;
   }
   program.fileMenu.fitsEightBit = false;
   FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
   program.ui().runDialog(dialog);
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), 24);
+    base::ShowMessage(program.ui(), base::Message::UnableToSaveIni);
   }
   return std::nullopt;
 }

@@ -15,17 +15,15 @@
 namespace nvk::scope {
 namespace {
 
-constexpr int kMessageCannotPick = 33;
-
 // Guiding needs the camera and a picked star; says so when one is missing.
 bool readyToGuide(core::Program& program) {
   if (!program.devices.cameraConnected) camera::OpenCamera(program);
   if (!program.devices.cameraConnected) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Sorry, No camera found on USB");
+    base::ShowMessage(program.ui(), base::Message::CallerText, camera::kNoCameraOnUsbText);
     return false;
   }
   if (!program.guiding.mainStarPicked) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Please pick a guide star first");
+    base::ShowMessage(program.ui(), base::Message::CallerText, kNoGuideStarText);
     return false;
   }
   return true;
@@ -93,7 +91,7 @@ std::optional<PixelPoint> trainingMeasure(core::Program& program, char letter, i
 
 bool CanPickGuideStar(core::Program& program) {
   if (program.displayOptions.fitToWindow) {
-    base::ShowMessage(program.ui(), kMessageCannotPick);
+    base::ShowMessage(program.ui(), base::Message::CannotPickStarInDisplayMode);
     return false;
   }
   return true;
@@ -115,7 +113,7 @@ std::optional<StarPosition> PickGuideStarAt(core::Program& program, int imageX, 
   char text[64];
   std::snprintf(text, sizeof text, "x position = %5d\ny position = %5d", r.position.x,
                 r.position.y);
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
+  base::ShowMessage(program.ui(), base::Message::CallerText, text);
   return r.position;
 }
 
@@ -145,7 +143,7 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
                 "%5d",
                 star.position.x, star.position.y, star.position.x - star.windowLeft,
                 star.position.y - star.windowTop, star.windowLeft, star.windowTop);
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
+  base::ShowMessage(program.ui(), base::Message::CallerText, text);
   g.reference = {star.position.x - star.windowLeft, 0, star.position.y - star.windowTop, 0};
   const bool tenths = !program.settings.ignoreDriftBelowAccuracy;
   bool first = true;
@@ -178,7 +176,7 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
     g.info.dy = oneDecimal(g.error.y / kInfoErrorDivisor);
     if (afterFrame) afterFrame();
   }
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, "AutoGuiding Terminated");
+  base::ShowMessage(program.ui(), base::Message::AutoGuidingTerminated);
   g.info.open = false;
   g.active = false;
   g.paused = false;
@@ -240,7 +238,7 @@ bool TrainAutoGuiding(core::Program& program) {
   s.mainGuide.decRate = static_cast<std::int16_t>(r.decRate);
   s.mainGuide.raBacklash = static_cast<std::int16_t>(r.raBacklash);
   s.mainGuide.decBacklash = static_cast<std::int16_t>(r.decBacklash);
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, mainTrainingText(r));
+  base::ShowMessage(program.ui(), base::Message::CallerText, mainTrainingText(r));
   program.saveSettingsFile();
   return end(true);
 }

@@ -26,10 +26,6 @@ constexpr std::string_view kHelpText =
     "Camera Temperature sets the cooler; Monitor shows the temperature twice a second until a "
     "mouse press.";
 
-constexpr int kMessageAlreadyGuiding = 59;
-constexpr std::string_view kNoDriveMethod =
-    "Please select a telescope drive method before using autoguider";
-
 bool& flag(AcquireSettings& s, TNVDialog::Check check) {
   using C = TNVDialog::Check;
   switch (check) {
@@ -104,7 +100,7 @@ std::optional<port::DialogResult> TNVDialog::takePhoto() {
 std::optional<port::DialogResult> TNVDialog::autoguidePhoto() {
   auto& s = program_.acquisition;
   if (s.guiding) {
-    base::ShowMessage(program_.ui(), kMessageAlreadyGuiding);
+    base::ShowMessage(program_.ui(), base::Message::AlreadyGuidingExternal);
     return std::nullopt;
   }
   const bool guiderSetUp = program_.settings.guideOutputMode != settings::GuideOutputMode::None;
@@ -116,11 +112,11 @@ std::optional<port::DialogResult> TNVDialog::autoguidePhoto() {
 
 std::optional<port::DialogResult> TNVDialog::goToAutoguider() {
   if (program_.acquisition.guiding) {
-    base::ShowMessage(program_.ui(), kMessageAlreadyGuiding);
+    base::ShowMessage(program_.ui(), base::Message::AlreadyGuidingExternal);
     return std::nullopt;
   }
   if (program_.settings.guideOutputMode == settings::GuideOutputMode::None) {
-    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kNoDriveMethod);
+    base::ShowMessage(program_.ui(), base::Message::CallerText, scope::kNoDriveMethodText);
     return std::nullopt;
   }
   exit_ = DialogExit::GoToAutoguider;

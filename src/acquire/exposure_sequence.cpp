@@ -17,16 +17,8 @@
 namespace nvk::acquire {
 namespace {
 
-constexpr std::string_view kNoCamera = "Sorry, No camera found on USB";
 constexpr std::string_view kDarkHistory = "Dark Frame Subtracted";
 constexpr std::string_view kFlatHistory = "Flatfield Applied";
-constexpr int kMessageNoSettings = 1;
-constexpr int kMessageStarLost = 4;
-constexpr int kMessageNoGuideStar = 5;
-constexpr int kMessageDarkOpen = 7;
-constexpr int kMessageDarkNotKr = 22;
-constexpr int kMessageFlatOpen = 25;
-constexpr int kMessageFlatNotKr = 26;
 constexpr int kProgressFull = 256;
 
 // The sizes of a raw file that can serve as a dark or flat: binned frame with trailer, full
@@ -87,12 +79,12 @@ bool ExposureSequence::connect() {
   auto& devices = program_.devices;
   if (devices.cameraConnected) return true;
   if (program_.loadSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program_.ui(), kMessageNoSettings);
+    base::ShowMessage(program_.ui(), base::Message::NoIniFile);
   }
   camera::OpenCamera(program_);
   if (!devices.usbFilterWheelPresent) camera::OpenFilterWheel(program_);
   if (!devices.cameraConnected) {
-    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kNoCamera);
+    base::ShowMessage(program_.ui(), base::Message::CallerText, camera::kNoCameraOnUsbText);
     return false;
   }
   camera::ReadFirmwareVersion(program_);
@@ -314,8 +306,9 @@ void ExposureSequence::addToSum() {
     status = sum_.addOnStar(frame, start[0], start[1], radius, divisor);
   }
   if (status == AlignStatus::Added) return;
-  base::ShowMessage(program_.ui(),
-                    status == AlignStatus::StarLost ? kMessageStarLost : kMessageNoGuideStar);
+  base::ShowMessage(program_.ui(), status == AlignStatus::StarLost
+                                       ? base::Message::GuideStarLost
+                                       : base::Message::NoSuitableGuideStar);
   state_.remaining = 1;
 }
 
@@ -352,9 +345,9 @@ void ExposureSequence::calibrate() {
   if (s.autoRemoveDark) {
     const int result = subtractDark();
     if (result == kCalibrationOpenFailed) {
-      base::ShowMessage(ui, kMessageDarkOpen);
+      base::ShowMessage(ui, base::Message::DarkFrameOpenFailed);
     } else if (result == kCalibrationNotKrFile) {
-      base::ShowMessage(ui, kMessageDarkNotKr);
+      base::ShowMessage(ui, base::Message::DarkFrameNotKrFile);
     } else {
       state_.darkLoaded = true;
     }
@@ -362,9 +355,9 @@ void ExposureSequence::calibrate() {
   if (s.autoApplyFlat) {
     const int result = applyFlat();
     if (result == kCalibrationOpenFailed) {
-      base::ShowMessage(ui, kMessageFlatOpen);
+      base::ShowMessage(ui, base::Message::FlatFieldOpenFailed);
     } else if (result == kCalibrationNotKrFile) {
-      base::ShowMessage(ui, kMessageFlatNotKr);
+      base::ShowMessage(ui, base::Message::FlatFieldNotKrFile);
     } else {
       state_.flatLoaded = true;
     }

@@ -19,10 +19,6 @@
 namespace nvk::acquire {
 namespace {
 
-constexpr int kMessageAlreadyGuiding = 59;
-constexpr std::string_view kNoDriveMethod =
-    "Please select a telescope drive method before using autoguider";
-constexpr std::string_view kNoGuideStar = "Please pick a guide star first";
 constexpr std::string_view kDefaultsOutOfRange =
     "Default values out of range - rates 1 to 49 pixels per second, backlash 0 to 49 pixels, "
     "RA angle -360 to 360 degrees";
@@ -80,8 +76,7 @@ void TGNVDialog::repaint() {
 
 void TGNVDialog::saveSettings() {
   if (program_.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program_.ui(), base::kCallerTextMessage,
-                      "Unable to save INI file, please check disk space");
+    base::ShowMessage(program_.ui(), base::Message::UnableToSaveIni);
   }
 }
 
@@ -294,7 +289,7 @@ void TGNVDialog::releaseOnImage(int x, int y, bool rightButton) {
 
 void TGNVDialog::train() {
   if (!program_.guiding.starSelected) {
-    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kNoGuideStar);
+    base::ShowMessage(program_.ui(), base::Message::CallerText, scope::kNoGuideStarText);
     return;
   }
   scope::TrainGuideHead(program_, [this](std::string_view caption) {
@@ -356,7 +351,7 @@ void TGNVDialog::changeDefaults() {
   if (!within(v[0], 1, kMaxStored) || !within(v[1], 1, kMaxStored) ||
       !within(v[2], 0, kMaxStored) || !within(v[3], 0, kMaxStored) ||
       !within(v[4], -kMaxAngle, kMaxAngle)) {
-    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kDefaultsOutOfRange);
+    base::ShowMessage(program_.ui(), base::Message::CallerText, kDefaultsOutOfRange);
     return;
   }
   auto& s = program_.settings;
@@ -390,7 +385,7 @@ void TGNVDialog::saveLatest() {
 
 void TGNVDialog::trainAo() {
   if (!program_.guiding.starSelected) {
-    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kNoGuideStar);
+    base::ShowMessage(program_.ui(), base::Message::CallerText, scope::kNoGuideStarText);
     return;
   }
   scope::TrainAoUnit(program_, [this](std::string_view caption) {
@@ -431,7 +426,7 @@ void TGNVDialog::aoChangeDefaults() {
   const auto second = parsedInteger(aoDefaults_[1]);
   auto valid = [](const std::optional<int>& g) { return g && *g >= 1 && *g <= kMaxStored; };
   if (!valid(first) || !valid(second)) {
-    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kGainsOutOfRange);
+    base::ShowMessage(program_.ui(), base::Message::CallerText, kGainsOutOfRange);
     return;
   }
   program_.settings.aoDefaultGainUpDown = static_cast<std::int16_t>(*first);
@@ -530,15 +525,15 @@ std::optional<port::DialogResult> TGNVDialog::goToMainCamera() {
 std::optional<port::DialogResult> TGNVDialog::startGuiding() {
   auto& ui = program_.ui();
   if (program_.acquisition.guiding) {
-    base::ShowMessage(ui, kMessageAlreadyGuiding);
+    base::ShowMessage(ui, base::Message::AlreadyGuidingExternal);
     return std::nullopt;
   }
   if (program_.settings.guideOutputMode == settings::GuideOutputMode::None) {
-    base::ShowMessage(ui, base::kCallerTextMessage, kNoDriveMethod);
+    base::ShowMessage(ui, base::Message::CallerText, scope::kNoDriveMethodText);
     return std::nullopt;
   }
   if (!program_.guiding.starSelected) {
-    base::ShowMessage(ui, base::kCallerTextMessage, kNoGuideStar);
+    base::ShowMessage(ui, base::Message::CallerText, scope::kNoGuideStarText);
     return std::nullopt;
   }
   releaseArrow();

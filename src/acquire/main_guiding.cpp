@@ -15,17 +15,15 @@
 namespace nvk::acquire {
 namespace {
 
-constexpr int kMessageCannotPick = 33;
-
 // Guiding needs the camera and a picked star; says so when one is missing.
 bool readyToGuide(Program& program) {
   if (!program.devices.cameraConnected) camera::OpenCamera(program);
   if (!program.devices.cameraConnected) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Sorry, No camera found on USB");
+    base::ShowMessage(program.ui(), base::Message::CallerText, camera::kNoCameraOnUsbText);
     return false;
   }
   if (!program.guiding.mainStarPicked) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Please pick a guide star first");
+    base::ShowMessage(program.ui(), base::Message::CallerText, scope::kNoGuideStarText);
     return false;
   }
   return true;
@@ -95,7 +93,7 @@ std::optional<scope::PixelPoint> trainingMeasure(Program& program, char letter, 
 
 bool CanPickGuideStar(Program& program) {
   if (program.displayOptions.fitToWindow) {
-    base::ShowMessage(program.ui(), kMessageCannotPick);
+    base::ShowMessage(program.ui(), base::Message::CannotPickStarInDisplayMode);
     return false;
   }
   return true;
@@ -117,7 +115,7 @@ std::optional<scope::StarPosition> PickGuideStarAt(Program& program, int imageX,
   char text[64];
   std::snprintf(text, sizeof text, "x position = %5d\ny position = %5d", r.position.x,
                 r.position.y);
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
+  base::ShowMessage(program.ui(), base::Message::CallerText, text);
   return r.position;
 }
 
@@ -147,7 +145,7 @@ void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame)
                 "%5d",
                 star.position.x, star.position.y, star.position.x - star.windowLeft,
                 star.position.y - star.windowTop, star.windowLeft, star.windowTop);
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
+  base::ShowMessage(program.ui(), base::Message::CallerText, text);
   g.reference = {star.position.x - star.windowLeft, 0, star.position.y - star.windowTop, 0};
   const bool tenths = !program.settings.ignoreDriftBelowAccuracy;
   bool first = true;
@@ -180,7 +178,7 @@ void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame)
     g.info.dy = oneDecimal(g.error.y / kInfoErrorDivisor);
     if (afterFrame) afterFrame();
   }
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, "AutoGuiding Terminated");
+  base::ShowMessage(program.ui(), base::Message::AutoGuidingTerminated);
   g.info.open = false;
   g.active = false;
   g.paused = false;
@@ -242,7 +240,7 @@ bool TrainAutoGuiding(Program& program) {
   s.mainGuide.decRate = static_cast<std::int16_t>(r.decRate);
   s.mainGuide.raBacklash = static_cast<std::int16_t>(r.raBacklash);
   s.mainGuide.decBacklash = static_cast<std::int16_t>(r.decBacklash);
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, scope::mainTrainingText(r));
+  base::ShowMessage(program.ui(), base::Message::CallerText, scope::mainTrainingText(r));
   program.saveSettingsFile();
   return end(true);
 }

@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kFocusMinLeft = 3;
 constexpr int kFocusMinTop = 1;
-constexpr int kMessageOutsideImage = 2;
 
 std::string positionText(const image::ImagePoint& p) {
   char text[64];
@@ -91,7 +90,7 @@ PickMode pickAt(Program& program, PickMode mode, int x, int y) {
   }
   const auto at = imageDisplayPointAt(program, x, y);
   if (!at) {
-    base::ShowMessage(program.ui(), kMessageOutsideImage);
+    base::ShowMessage(program.ui(), base::Message::OutsideImageArea);
     return mode;
   }
   x = at->x;
@@ -110,7 +109,7 @@ PickMode pickAt(Program& program, PickMode mode, int x, int y) {
     char text[128];
     std::snprintf(text, sizeof text, "x position = %5d\ny position = %5d\nleft = %5d\ntop = %5d",
                   pick.centre.x, pick.centre.y, pick.corner.x, pick.corner.y);
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
+    base::ShowMessage(program.ui(), base::Message::CallerText, text);
     return PickMode::None;
   }
   const image::ImagePoint centre =
@@ -118,7 +117,7 @@ PickMode pickAt(Program& program, PickMode mode, int x, int y) {
                    program.state.subFrameWidth, program.state.subFrameHeight, x, y);
   program.state.subFrameCentreX = centre.x;
   program.state.subFrameCentreY = centre.y;
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, positionText(centre));
+  base::ShowMessage(program.ui(), base::Message::CallerText, positionText(centre));
   return PickMode::None;
 }
 

@@ -5,29 +5,22 @@
 #include "base/messages.h"
 
 namespace nvk::app {
-namespace {
-
-constexpr int kNoSettingsFileMessage = 1;
-constexpr int kSettingsLoadMessage = 23;
-constexpr int kSettingsSaveMessage = 24;
-
-}  // namespace
 
 void loadStartupSettings(Program& program) {
   std::error_code error;
   if (!std::filesystem::exists(program.paths().settingsFile(), error)) {
     program.comPorts.load(program.paths().comPortMapFile());
-    base::ShowMessage(program.ui(), kNoSettingsFileMessage);
+    base::ShowMessage(program.ui(), base::Message::NoIniFile);
     return;
   }
   switch (program.loadSettingsFile()) {
     case settings::SettingsStatus::Ok:
       break;
     case settings::SettingsStatus::LoadFailed:
-      base::ShowMessage(program.ui(), kSettingsLoadMessage);
+      base::ShowMessage(program.ui(), base::Message::UnableToLoadIni);
       break;
     case settings::SettingsStatus::SaveFailed:
-      base::ShowMessage(program.ui(), kSettingsSaveMessage);
+      base::ShowMessage(program.ui(), base::Message::UnableToSaveIni);
       break;
   }
 }

@@ -1,100 +1,123 @@
 #include "base/messages.h"
 
-#include <algorithm>
-#include <array>
 #include <string>
 
 namespace nvk::base {
 namespace {
 
-struct MessageEntry {
-  int code;
-  std::string_view text;
-};
-
-constexpr std::array<MessageEntry, 43> kMessages{{
-    {1, "Warning!\nNo INI file found, please set defaults..."},
-    {2, "Sorry, outside Image area - try again"},
-    {4,
-     "Sorry. Guide star lost.\n\nStar may have moved more than 10 pixels, or has different "
-     "intensity to previous reading (+/-5%)"},
-    {5,
-     "Sorry. Cannot find suitable guide star\n\nStar must be at least +/-5% of next "
-     "brightest."},
-    {7, "Failed to Open Darkframe KR File"},
-    {8, "Failed to create temp bitmap"},
-    {9, "Unable to create temp bitmap file header"},
-    {10, "Unable to create temp bitmap file"},
-    {11, "Failed to Open KR File"},
-    {12, "You didn't choose a valid KR or suitable FITs File"},
-    {13, "Unable to load FITS file"},
-    {14, "Unable to load FITS file, File was not saved by this program"},
-    {16, "Sorry, you didn't choose a KR File"},
-    {17, "Failed to Save KR File"},
-    {18, "Unable to create/overwrite KR File"},
-    {22, "Sorry, chosen Darkframe is not an KR File"},
-    {23, "Unable to load INI file, please delete and try again"},
-    {24, "Unable to save INI file, please check disk space"},
-    {25, "Failed to Open Flatfield KR File"},
-    {26, "Sorry, chosen Flatfield is not a KR File"},
-    {27, "Unable to load INI file, please delete and try again"},
-    {29, "Unable to create file, check disk space"},
-    {30,
-     "Sorry, Merging only available in standard Geometry. Ensure Image is not stretched to "
-     "fit window or in KR geometry."},
-    {31, "Sorry, you are already in Merging mode."},
-    {32, "Cannot open bitmap file"},
-    {33, "Sorry. Cannot Pick Star in ths display mode"},
-    {34, "Sorry. No Connection to Telescope"},
-    {35, "Sorry, you cannot run Photometry, Row Plot and Merging at the same time"},
-    {36,
-     "Sorry, Photometry only available in standard Geometry. Ensure Image is not stretched "
-     "to fit window or in KG geometry."},
-    {37,
-     "Sorry, you are already in Photometry mode. Click left Mouse button when on object you "
-     "wish to measure"},
-    {38,
-     "Sorry, Row Plot only available in standard Geometry. Ensure Image is not stretched to "
-     "fit window or in KG geometry."},
-    {40,
-     "Sorry, you must first load an autosaved file to start the sequence, or there are no "
-     "more files"},
-    {51, "AutoGuiding Terminated"},
-    {52, "Sorry, Invalid directory"},
-    {59, "Sorry, already guiding with external camera"},
-    {68, "Already Colour Converted"},
-    {69, "Image Not Colour Converted"},
-    {70, "Sorry, this is not a suitable Flat file"},
-    {71, "Sorry, you can only save a colour converted file as a Flat file"},
-    {72, "Sorry, you can only save a colour converted file as a RGB FITS file"},
-    {73, "Sorry, Not available in full screen display"},
-    // Codes 41 (an empty box on purpose) and the codes the guiding code passes without a text
-    // (53, 55) fall through to the empty text.
-    {41, ""},
-    {50, ""},
-}};
-
 constexpr std::size_t kMaxCallerText = 255;
 
 }  // namespace
 
-std::string_view messageText(int code) {
-  const auto* entry = std::find_if(kMessages.begin(), kMessages.end(),
-                                   [code](const MessageEntry& e) { return e.code == code; });
-  return entry == kMessages.end() ? std::string_view{} : entry->text;
+std::string_view messageText(Message message) {
+  // No default: the compiler names an enumerator left without a case here.
+  switch (message) {
+    case Message::NoIniFile:
+      return "Warning!\nNo INI file found, please set defaults...";
+    case Message::OutsideImageArea:
+      return "Sorry, outside Image area - try again";
+    case Message::GuideStarLost:
+      return "Sorry. Guide star lost.\n\nStar may have moved more than 10 pixels, or has different "
+             "intensity to previous reading (+/-5%)";
+    case Message::NoSuitableGuideStar:
+      return "Sorry. Cannot find suitable guide star\n\nStar must be at least +/-5% of next "
+             "brightest.";
+    case Message::DarkFrameOpenFailed:
+      return "Failed to Open Darkframe KR File";
+    case Message::CreateTempBitmapFailed:
+      return "Failed to create temp bitmap";
+    case Message::CreateTempBitmapHeaderFailed:
+      return "Unable to create temp bitmap file header";
+    case Message::CreateTempBitmapFileFailed:
+      return "Unable to create temp bitmap file";
+    case Message::KrFileOpenFailed:
+      return "Failed to Open KR File";
+    case Message::NotKrOrFitsFile:
+      return "You didn't choose a valid KR or suitable FITs File";
+    case Message::UnableToLoadFits:
+      return "Unable to load FITS file";
+    case Message::FitsNotSavedByProgram:
+      return "Unable to load FITS file, File was not saved by this program";
+    case Message::NoKrFileChosen:
+      return "Sorry, you didn't choose a KR File";
+    case Message::SaveKrFileFailed:
+      return "Failed to Save KR File";
+    case Message::OverwriteKrFileFailed:
+      return "Unable to create/overwrite KR File";
+    case Message::DarkFrameNotKrFile:
+      return "Sorry, chosen Darkframe is not an KR File";
+    case Message::UnableToSaveIni:
+      return "Unable to save INI file, please check disk space";
+    case Message::FlatFieldOpenFailed:
+      return "Failed to Open Flatfield KR File";
+    case Message::FlatFieldNotKrFile:
+      return "Sorry, chosen Flatfield is not a KR File";
+    case Message::UnableToLoadIni:
+    case Message::UnableToLoadIniOther:
+      return "Unable to load INI file, please delete and try again";
+    case Message::CreateFileFailed:
+      return "Unable to create file, check disk space";
+    case Message::MergingNeedsStandardGeometry:
+      return "Sorry, Merging only available in standard Geometry. Ensure Image is not stretched to "
+             "fit window or in KR geometry.";
+    case Message::AlreadyMerging:
+      return "Sorry, you are already in Merging mode.";
+    case Message::CannotOpenBitmap:
+      return "Cannot open bitmap file";
+    case Message::CannotPickStarInDisplayMode:
+      return "Sorry. Cannot Pick Star in ths display mode";
+    case Message::NoTelescopeConnection:
+      return "Sorry. No Connection to Telescope";
+    case Message::MeasureToolsExclusive:
+      return "Sorry, you cannot run Photometry, Row Plot and Merging at the same time";
+    case Message::PhotometryNeedsStandardGeometry:
+      return "Sorry, Photometry only available in standard Geometry. Ensure Image is not stretched "
+             "to fit window or in KG geometry.";
+    case Message::AlreadyInPhotometry:
+      return "Sorry, you are already in Photometry mode. Click left Mouse button when on object "
+             "you wish to measure";
+    case Message::RowPlotNeedsStandardGeometry:
+      return "Sorry, Row Plot only available in standard Geometry. Ensure Image is not stretched "
+             "to fit window or in KG geometry.";
+    case Message::NoAutosavedFile:
+      return "Sorry, you must first load an autosaved file to start the sequence, or there are no "
+             "more files";
+    case Message::AutoGuidingTerminated:
+      return "AutoGuiding Terminated";
+    case Message::InvalidDirectory:
+      return "Sorry, Invalid directory";
+    case Message::AlreadyGuidingExternal:
+      return "Sorry, already guiding with external camera";
+    case Message::AlreadyColourConverted:
+      return "Already Colour Converted";
+    case Message::NotColourConverted:
+      return "Image Not Colour Converted";
+    case Message::NotFlatFile:
+      return "Sorry, this is not a suitable Flat file";
+    case Message::FlatNeedsColourConverted:
+      return "Sorry, you can only save a colour converted file as a Flat file";
+    case Message::RgbFitsNeedsColourConverted:
+      return "Sorry, you can only save a colour converted file as a RGB FITS file";
+    case Message::NotInFullScreen:
+      return "Sorry, Not available in full screen display";
+    case Message::EmptyBox:
+    case Message::CallerText:
+      break;
+  }
+  return {};
 }
 
-void ShowMessage(port::Ui& ui, int code, std::string_view text) {
-  if (code == kCallerTextMessage) {
+void ShowMessage(port::Ui& ui, Message message, std::string_view text) {
+  if (message == Message::CallerText) {
     ui.showMessage(kMessageTitle, text.substr(0, kMaxCallerText));
   } else {
-    ui.showMessage(kMessageTitle, messageText(code));
+    ui.showMessage(kMessageTitle, messageText(message));
   }
 }
 
 int ShowErrorCode(port::Ui& ui, int value) {
   if (value >= 0) return value;
-  ShowMessage(ui, kCallerTextMessage, "ERROR " + std::to_string(value) + " ");
+  ShowMessage(ui, Message::CallerText, "ERROR " + std::to_string(value) + " ");
   return -1;
 }
 

@@ -28,7 +28,7 @@ bool connect(CliSession& session) {
     camera::OpenCamera(program);
     if (!program.devices.usbFilterWheelPresent) camera::OpenFilterWheel(program);
     if (!program.devices.cameraConnected) {
-      session.err() << "Sorry, No camera found on USB\n";
+      session.err() << camera::kNoCameraOnUsbText << '\n';
       return false;
     }
     camera::ReadFirmwareVersion(program);

@@ -119,7 +119,7 @@ bool openInputImage(CliSession& session, const std::string& path) {
   std::error_code ec;
   if (std::filesystem::exists(program.paths().settingsFile(), ec) &&
       program.loadSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), 23);
+    base::ShowMessage(program.ui(), base::Message::UnableToLoadIni);
     return false;
   }
   const auto opened = files::openImageFile(program, path);

@@ -17,12 +17,10 @@ namespace {
 
 constexpr int kMaxLowPassRadius = 10;
 
-constexpr int kAlreadyColourConverted = 68;
-
 ColourOperation synthesis(bool daylight) {
   return [daylight](app::Program& p) {
     if (p.state.colourConverted) {
-      base::ShowMessage(p.ui(), kAlreadyColourConverted);
+      base::ShowMessage(p.ui(), base::Message::AlreadyColourConverted);
       return false;
     }
     if (daylight) p.colour.daylightImage = true;

@@ -47,7 +47,7 @@ int runConvertCommand(CliSession& session, CommandArgs args) {
     result = files::saveFitsFile(program, out, options);
   } else if (as == "rgbfits") {
     if (!program.state.colourConverted) {
-      base::ShowMessage(program.ui(), 72);
+      base::ShowMessage(program.ui(), base::Message::RgbFitsNeedsColourConverted);
       return 1;
     }
     files::FitsSaveOptions options;

@@ -174,10 +174,10 @@ std::optional<Operation> parseOperation(std::string_view op) {
         case files::HotPixelMapRead::Loaded:
           break;
         case files::HotPixelMapRead::CannotOpen:
-          base::ShowMessage(p.ui(), 11);
+          base::ShowMessage(p.ui(), base::Message::KrFileOpenFailed);
           return false;
         case files::HotPixelMapRead::NotAMap:
-          base::ShowMessage(p.ui(), 12);
+          base::ShowMessage(p.ui(), base::Message::NotKrOrFitsFile);
           return false;
       }
       process::ApplyHotPixelMap(p);

@@ -37,7 +37,7 @@ platform::PtyMount* connect(CliSession& session, bool socketMove,
     }
     // The camera route and the guide outputs need the (simulated) camera attached.
     if (!program.telescope.cameraLink->connectCamera()) {
-      session.err() << "Sorry, Camera not found\n";
+      session.err() << scope::kCameraNotFoundText << '\n';
       return nullptr;
     }
     return mount;

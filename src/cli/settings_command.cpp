@@ -12,11 +12,6 @@
 namespace nvk::cli {
 namespace {
 
-constexpr int kNoSettingsFileMessage = 1;
-constexpr int kLoadFailedMessage = 23;
-constexpr int kSaveFailedMessage = 24;
-constexpr int kInvalidDirectoryMessage = 52;
-
 bool readBytes(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return false;
@@ -29,11 +24,11 @@ int show(CliSession& session) {
   std::vector<std::uint8_t> bytes;
   if (!readBytes(program.paths().settingsFile(), bytes)) {
     // No file yet: show what a fresh one holds.
-    session.err() << base::messageText(kNoSettingsFileMessage) << '\n';
+    session.err() << base::messageText(base::Message::NoIniFile) << '\n';
     bytes = settings::encodeSettings(program.settings, program.fits);
   }
   if (!settings::printSettingsFields(bytes, session.out())) {
-    session.err() << base::messageText(kLoadFailedMessage) << '\n';
+    session.err() << base::messageText(base::Message::UnableToLoadIni) << '\n';
     return 1;
   }
   return 0;
@@ -58,7 +53,7 @@ std::string refusal(CliSession& session, const std::string& name, const std::str
     }
     const auto normalised = settings::normaliseAutosaveDirectory(value);
     if (!normalised || !settings::autosaveDirectoryUsable(session.program().paths(), *normalised))
-      return std::string(base::messageText(kInvalidDirectoryMessage));
+      return std::string(base::messageText(base::Message::InvalidDirectory));
     return {};
   }
   settings::Settings scratchSettings;
@@ -81,7 +76,7 @@ int set(CliSession& session, const std::string& name, const std::string& value) 
   const bool existed = std::filesystem::exists(program.paths().settingsFile(), ec);
   if (program.loadSettingsFile() != settings::SettingsStatus::Ok && existed) {
     // A damaged file is left as it is rather than overwritten with half-read values.
-    session.err() << base::messageText(kLoadFailedMessage) << '\n';
+    session.err() << base::messageText(base::Message::UnableToLoadIni) << '\n';
     return 1;
   }
   if (name == "autosaveDirectory") {
@@ -93,7 +88,7 @@ int set(CliSession& session, const std::string& name, const std::string& value) 
     settings::setSettingsField(name, value, program.settings, program.fits);
   }
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    session.err() << base::messageText(kSaveFailedMessage) << '\n';
+    session.err() << base::messageText(base::Message::UnableToSaveIni) << '\n';
     return 1;
   }
   return 0;

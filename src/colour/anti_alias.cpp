@@ -12,7 +12,6 @@
 namespace nvk::colour {
 namespace {
 
-constexpr int kNotColourConverted = 69;
 constexpr int kBandRows = 16;
 // The medians cover rows and columns 3 .. size - 4.
 constexpr int kMedianBorder = 3;
@@ -200,7 +199,7 @@ void addMeanLowBits(const MeanStepPlanes& p, std::size_t begin, std::size_t end,
 void AntiAlias(Program& program, bool redraw) {
   port::Ui& ui = program.ui();
   if (!program.state.colourConverted) {
-    base::ShowMessage(ui, kNotColourConverted);
+    base::ShowMessage(ui, base::Message::NotColourConverted);
     return;
   }
   const image::ImageGeometry& g = program.geometry;
@@ -241,7 +240,7 @@ void AntiAlias(Program& program, bool redraw) {
 
 void UndoLastColourFilter(Program& program) {
   if (!program.state.colourConverted) {
-    base::ShowMessage(program.ui(), kNotColourConverted);
+    base::ShowMessage(program.ui(), base::Message::NotColourConverted);
     return;
   }
   for (int plane = 0; plane < 3; ++plane)

@@ -78,7 +78,7 @@ template <typename Work>
 bool runColourTool(Program& program, std::string_view caption, std::string_view history,
                    Work work) {
   if (!program.state.colourConverted) {
-    base::ShowMessage(program.ui(), kNotColourConverted);
+    base::ShowMessage(program.ui(), base::Message::NotColourConverted);
     return false;
   }
   port::Ui& ui = program.ui();
@@ -304,7 +304,7 @@ bool applyColourBalanceToImage(Program& program, const ColourBalance& balance) {
 
 bool SetColourBalance(Program& program) {
   if (!program.state.colourConverted) {
-    base::ShowMessage(program.ui(), kNotColourConverted);
+    base::ShowMessage(program.ui(), base::Message::NotColourConverted);
     return false;
   }
   TBalanceDialog dialog(program.colourTools.balance, program.colour.balanceStart, program.ui());
@@ -321,7 +321,7 @@ bool applyChromatismToImage(Program& program, const ChromatismShift& shift) {
 
 bool AdjustChromatism(Program& program) {
   if (!program.state.colourConverted) {
-    base::ShowMessage(program.ui(), kNotColourConverted);
+    base::ShowMessage(program.ui(), base::Message::NotColourConverted);
     return false;
   }
   TChromatismDialog dialog(program.colourTools.chromatism, program.ui());

@@ -87,8 +87,6 @@ inline constexpr std::string_view kOverloadHistory = "Colour Overload Filter";
 inline constexpr std::string_view kLowPassHistory = "Low Pass Colour Filter";
 inline constexpr std::string_view kHistogramBalanceHistory = "Colour Histogram Balanced";
 
-inline constexpr int kNotColourConverted = 69;
-
 // The program's colour planes in red, green, blue order.
 RgbPlanes colourPlanes(Program& program);
 // Copies the colour planes into the colour undo triplet.

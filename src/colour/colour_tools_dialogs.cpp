@@ -98,7 +98,7 @@ void TBalanceDialog::reset() {
 }
 
 void TBalanceDialog::help() const {
-  base::ShowMessage(ui_, base::kCallerTextMessage, kHelpText);
+  base::ShowMessage(ui_, base::Message::CallerText, kHelpText);
 }
 
 TChromatismDialog::TChromatismDialog(ChromatismShift& shift, port::Ui& ui)

@@ -127,7 +127,7 @@ void SingleFilterDialog::help() const {
 void buildSingleFilterImage(Program& program, int choice) {
   port::Ui& ui = program.ui();
   if (program.state.colourConverted || program.state.binned) {
-    base::ShowMessage(ui, base::kCallerTextMessage, kRefusal);
+    base::ShowMessage(ui, base::Message::CallerText, kRefusal);
     return;
   }
   const MatrixSite& site = matrixSite(choice);
@@ -150,7 +150,7 @@ void buildSingleFilterImage(Program& program, int choice) {
 void CreateMonoImageFromRaw(Program& program) {
   port::Ui& ui = program.ui();
   if (program.state.colourConverted || program.state.binned) {
-    base::ShowMessage(ui, base::kCallerTextMessage, kRefusal);
+    base::ShowMessage(ui, base::Message::CallerText, kRefusal);
     return;
   }
   SingleFilterDialog dialog(program.colour.singleFilterSite, ui);

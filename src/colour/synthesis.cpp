@@ -17,9 +17,6 @@
 namespace nvk::colour {
 namespace {
 
-constexpr int kAlreadyColourConverted = 68;
-constexpr int kSettingsLoadFailed = 23;
-constexpr int kSettingsSaveFailed = 24;
 constexpr int kLabelledFirstRow = 12;
 constexpr int kFirstRow = 2;
 constexpr int kBandRows = 16;
@@ -333,15 +330,15 @@ void synthesizeColour(Program& program) {
 void SynthesizeColourImage(Program& program) {
   port::Ui& ui = program.ui();
   if (program.state.colourConverted) {
-    base::ShowMessage(ui, kAlreadyColourConverted);
+    base::ShowMessage(ui, base::Message::AlreadyColourConverted);
     return;
   }
   if (program.loadSettingsFile() != settings::SettingsStatus::Ok)
-    base::ShowMessage(ui, kSettingsLoadFailed);
+    base::ShowMessage(ui, base::Message::UnableToLoadIni);
   TColourDialog dialog(program.settings, program.colour, ui);
   if (ui.runDialog(dialog) != port::DialogResult::Ok) return;
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok)
-    base::ShowMessage(ui, kSettingsSaveFailed);
+    base::ShowMessage(ui, base::Message::UnableToSaveIni);
   synthesizeColour(program);
 }
 

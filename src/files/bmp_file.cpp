@@ -153,13 +153,13 @@ bool saveBitmapFile(Program& program, const std::filesystem::path& path, const B
     case BitmapWrite::Written:
       return true;
     case BitmapWrite::CannotCreate:
-      base::ShowMessage(program.ui(), 8);
+      base::ShowMessage(program.ui(), base::Message::CreateTempBitmapFailed);
       break;
     case BitmapWrite::HeaderFailed:
-      base::ShowMessage(program.ui(), 9);
+      base::ShowMessage(program.ui(), base::Message::CreateTempBitmapHeaderFailed);
       break;
     case BitmapWrite::PixelsFailed:
-      base::ShowMessage(program.ui(), 10);
+      base::ShowMessage(program.ui(), base::Message::CreateTempBitmapFileFailed);
       break;
   }
   return false;
@@ -179,7 +179,7 @@ Bitmap displayBitmap(const Program& program) {
 
 std::optional<Bitmap> loadBitmapFile(Program& program, const std::filesystem::path& path) {
   auto bitmap = readBitmapFile(path);
-  if (!bitmap) base::ShowMessage(program.ui(), 32);
+  if (!bitmap) base::ShowMessage(program.ui(), base::Message::CannotOpenBitmap);
   return bitmap;
 }
 

@@ -125,7 +125,7 @@ SaveResult quickSaveFits(Program& program, DiskSpace disk) {
     return result;
   }
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), 24);
+    base::ShowMessage(program.ui(), base::Message::UnableToSaveIni);
   }
   return result;
 }
@@ -187,7 +187,7 @@ ChosenFile quickSaveFitsCommand(Program& program) {
 ChosenFile loadNextAutosavedCommand(Program& program) {
   auto& last = program.fileMenu.lastLoadedAutosaveNumber;
   if (last == 0 || last >= program.settings.autosaveCounter) {
-    base::ShowMessage(program.ui(), 40);
+    base::ShowMessage(program.ui(), base::Message::NoAutosavedFile);
     return std::nullopt;
   }
   ++last;
@@ -197,7 +197,7 @@ ChosenFile loadNextAutosavedCommand(Program& program) {
 
 ChosenFile saveRgbFitsCommand(Program& program) {
   if (!program.state.colourConverted) {
-    base::ShowMessage(program.ui(), 72);
+    base::ShowMessage(program.ui(), base::Message::RgbFitsNeedsColourConverted);
     return std::nullopt;
   }
   return saveFitsWithDetails(program, true);
@@ -206,7 +206,7 @@ ChosenFile saveRgbFitsCommand(Program& program) {
 ChosenFile saveFlatCommand(Program& program) {
   // Refused before a name is asked for: nothing on disk is touched.
   if (!program.state.colourConverted) {
-    base::ShowMessage(program.ui(), 71);
+    base::ShowMessage(program.ui(), base::Message::FlatNeedsColourConverted);
     return std::nullopt;
   }
   const auto chosen = program.ui().saveFileDialog(request(program, "Save", kSaveFilter));
@@ -229,14 +229,14 @@ ChosenFile deleteFileCommand(Program& program) {
 
 ChosenFile loadEditAutosaveFitsTextCommand(Program& program) {
   if (program.loadSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), 23);
+    base::ShowMessage(program.ui(), base::Message::UnableToLoadIni);
     return std::nullopt;
   }
   program.fileMenu.fitsEightBit = false;
   FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
   program.ui().runDialog(dialog);
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), 24);
+    base::ShowMessage(program.ui(), base::Message::UnableToSaveIni);
   }
   return std::nullopt;
 }

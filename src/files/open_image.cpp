@@ -28,7 +28,7 @@ OpenResult openRawFile(Program& program, const std::filesystem::path& path, std:
   if (!file.open(path) ||
       (hasTrailer && !(file.seek(size - static_cast<std::int64_t>(kTrailerBytes)) &&
                        file.read(trailer.data(), trailer.size()) && file.seek(0)))) {
-    base::ShowMessage(program.ui(), 11);
+    base::ShowMessage(program.ui(), base::Message::KrFileOpenFailed);
     return {};
   }
   image::ImageState state = program.state;
@@ -75,7 +75,7 @@ OpenResult openRawFile(Program& program, const std::filesystem::path& path, std:
     }
   }
   if (!ok) {
-    base::ShowMessage(program.ui(), 11);
+    base::ShowMessage(program.ui(), base::Message::KrFileOpenFailed);
     return {};
   }
   resetFitsHeaderInfo(program.fits, program.history);
@@ -88,10 +88,10 @@ OpenResult openRawFile(Program& program, const std::filesystem::path& path, std:
 OpenResult openFitsFile(Program& program, const std::filesystem::path& path, std::int64_t size) {
   switch (readFits(program, path, size)) {
     case FitsReadResult::ReadFailed:
-      base::ShowMessage(program.ui(), 13);
+      base::ShowMessage(program.ui(), base::Message::UnableToLoadFits);
       return {};
     case FitsReadResult::NotOurs:
-      base::ShowMessage(program.ui(), 14);
+      base::ShowMessage(program.ui(), base::Message::FitsNotSavedByProgram);
       return {};
     case FitsReadResult::Loaded:
       break;
@@ -106,15 +106,15 @@ OpenResult openFitsFile(Program& program, const std::filesystem::path& path, std
 OpenResult openHotPixelMap(Program& program, const std::filesystem::path& path) {
   switch (readHotPixelMapFile(path, program.hotPixelMap)) {
     case HotPixelMapRead::CannotOpen:
-      base::ShowMessage(program.ui(), 11);
+      base::ShowMessage(program.ui(), base::Message::KrFileOpenFailed);
       return {};
     case HotPixelMapRead::NotAMap:
-      base::ShowMessage(program.ui(), 12);
+      base::ShowMessage(program.ui(), base::Message::NotKrOrFitsFile);
       return {};
     case HotPixelMapRead::Loaded:
       break;
   }
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, "Hot Pixel Map Loaded");
+  base::ShowMessage(program.ui(), base::Message::CallerText, "Hot Pixel Map Loaded");
   return {true, FileKind::HotPixelMap};
 }
 
@@ -160,7 +160,7 @@ OpenResult openImageFile(Program& program, const std::filesystem::path& path) {
   auto& ui = program.ui();
   const std::int64_t size = fileSize(path);
   if (size < 0) {
-    base::ShowMessage(ui, 11);
+    base::ShowMessage(ui, base::Message::KrFileOpenFailed);
     return {};
   }
   ui.setBusyCursor(true);
@@ -171,7 +171,7 @@ OpenResult openImageFile(Program& program, const std::filesystem::path& path) {
              size == kFullColourRawSize) {
     result = openRawFile(program, path, size);
   } else if (size < kSmallestMapFile) {
-    base::ShowMessage(ui, 12);
+    base::ShowMessage(ui, base::Message::NotKrOrFitsFile);
   } else {
     result = openHotPixelMap(program, path);
   }

@@ -26,8 +26,10 @@ bool writePlane(AtomicFile& file, const std::uint16_t* plane, const image::Image
 }
 
 SaveResult reportRaw(Program& program, SaveResult result) {
-  if (result == SaveResult::CannotCreate) base::ShowMessage(program.ui(), 17);
-  if (result == SaveResult::WriteFailed) base::ShowMessage(program.ui(), 18);
+  if (result == SaveResult::CannotCreate)
+    base::ShowMessage(program.ui(), base::Message::SaveKrFileFailed);
+  if (result == SaveResult::WriteFailed)
+    base::ShowMessage(program.ui(), base::Message::OverwriteKrFileFailed);
   return result;
 }
 
@@ -61,7 +63,7 @@ SaveResult saveRawFile(Program& program, const std::filesystem::path& path, Disk
 
 SaveResult saveFlatFile(Program& program, const std::filesystem::path& path, DiskSpace disk) {
   if (!program.state.colourConverted) {
-    base::ShowMessage(program.ui(), 71);
+    base::ShowMessage(program.ui(), base::Message::FlatNeedsColourConverted);
     return SaveResult::Refused;
   }
   AtomicFile file;
@@ -78,24 +80,24 @@ CalibrationLoad loadCalibrationFile(Program& program, const std::filesystem::pat
   const std::int64_t size = fileSize(path);
   InputFile file;
   if (size < 0 || !file.open(path)) {
-    base::ShowMessage(ui, 11);
+    base::ShowMessage(ui, base::Message::KrFileOpenFailed);
     return CalibrationLoad::Failed;
   }
   if (size != kBinnedRawSize && size != kFullFrameSize && size != kFullRawSize &&
       size != kFullColourRawSize) {
-    base::ShowMessage(ui, 16);
+    base::ShowMessage(ui, base::Message::NoKrFileChosen);
     return CalibrationLoad::Failed;
   }
   RawTrailer trailer{};
   const bool hasTrailer = size != kFullFrameSize;
   if (hasTrailer && !(file.seek(size - static_cast<std::int64_t>(kTrailerBytes)) &&
                       file.read(trailer.data(), trailer.size()) && file.seek(0))) {
-    base::ShowMessage(ui, 11);
+    base::ShowMessage(ui, base::Message::KrFileOpenFailed);
     return CalibrationLoad::Failed;
   }
   // The flat marker is checked before any plane is touched.
   if (kind == CalibrationKind::FlatField && !(trailer[0] == 'F' && trailer[1] == 'L')) {
-    base::ShowMessage(ui, 70);
+    base::ShowMessage(ui, base::Message::NotFlatFile);
     return CalibrationLoad::Failed;
   }
 
@@ -120,7 +122,7 @@ CalibrationLoad loadCalibrationFile(Program& program, const std::filesystem::pat
     }
   }
   if (!ok) {
-    base::ShowMessage(ui, 11);
+    base::ShowMessage(ui, base::Message::KrFileOpenFailed);
     return CalibrationLoad::Failed;
   }
   return CalibrationLoad::Loaded;

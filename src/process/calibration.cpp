@@ -197,7 +197,7 @@ std::size_t ScanHotPixels(Program& program, int threshold) {
                                     program.geometry.height, threshold);
   const std::size_t found = scan.entries.size();
   if (scan.tooMany) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage,
+    base::ShowMessage(program.ui(), base::Message::CallerText,
                       "Too many hot pixels found - ensure you have a darkframe loaded.");
     return found;
   }
@@ -209,7 +209,7 @@ std::size_t ScanHotPixels(Program& program, int threshold) {
 void ApplyHotPixelMap(Program& program) {
   const image::HotPixelMap& map = program.hotPixelMap;
   if (!map.loaded) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage,
+    base::ShowMessage(program.ui(), base::Message::CallerText,
                       "Sorry, you haven't loaded a hot pixel map");
     return;
   }
@@ -233,7 +233,7 @@ void ApplyHotPixelMap(Program& program) {
   }
   program.ui().requestRedraw();
   if (skipped > 0) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage,
+    base::ShowMessage(program.ui(), base::Message::CallerText,
                       std::to_string(skipped) +
                           " hot pixel map entries lie outside this image and were skipped.");
   }
@@ -250,11 +250,11 @@ bool SaveHotPixelMap(Program& program) {
     case files::HotPixelMapWrite::Written:
       return true;
     case files::HotPixelMapWrite::CannotCreate:
-      base::ShowMessage(program.ui(), base::kCallerTextMessage,
+      base::ShowMessage(program.ui(), base::Message::CallerText,
                         "Failed to create Hot Pixel Map file");
       return false;
     case files::HotPixelMapWrite::WriteFailed:
-      base::ShowMessage(program.ui(), base::kCallerTextMessage, "Hot Pixel Map file write failed");
+      base::ShowMessage(program.ui(), base::Message::CallerText, "Hot Pixel Map file write failed");
       return false;
   }
   return false;

@@ -29,7 +29,7 @@ image::Plane keptSecondPlane(Program& program) {
 std::optional<PhotometryResult> locateStar(Program& program, int x, int y) {
   const auto& g = program.geometry;
   if (x < 0 || y < 0 || x >= g.width || y >= g.height) {
-    base::ShowMessage(program.ui(), kOutsideImage);
+    base::ShowMessage(program.ui(), base::Message::OutsideImageArea);
     return std::nullopt;
   }
   PhotometryOptions options;
@@ -38,7 +38,7 @@ std::optional<PhotometryResult> locateStar(Program& program, int x, int y) {
       measureStar(std::span<const std::uint16_t>(program.planes.RawImage.data(), g.pixelCount),
                   g.width, g.height, x, y, options);
   if (!star.measured()) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, photometryRefusalText(star.status));
+    base::ShowMessage(program.ui(), base::Message::CallerText, photometryRefusalText(star.status));
     return std::nullopt;
   }
   return star;
@@ -85,11 +85,11 @@ bool openSecond(Program& program, const std::filesystem::path& path) {
   first.colourPlanesOverwritten = !opened.loaded || program.state.colourConverted;
   if (!opened.loaded) return false;
   if (opened.kind != files::FileKind::Raw && opened.kind != files::FileKind::Fits) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, kNotAnImage);
+    base::ShowMessage(program.ui(), base::Message::CallerText, kNotAnImage);
     return false;
   }
   if (program.state.binned != first.state.binned) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, kDifferentSize);
+    base::ShowMessage(program.ui(), base::Message::CallerText, kDifferentSize);
     return false;
   }
   return true;
@@ -153,15 +153,15 @@ std::string_view mergeHistoryEntry(MergeMode mode) {
 bool StartMerging(Program& program, bool fitToWindow) {
   MeasureState& m = program.measure;
   if (m.active == MeasureTool::Merging) {
-    base::ShowMessage(program.ui(), kAlreadyMerging);
+    base::ShowMessage(program.ui(), base::Message::AlreadyMerging);
     return false;
   }
   if (m.active != MeasureTool::None) {
-    base::ShowMessage(program.ui(), kToolsExclusive);
+    base::ShowMessage(program.ui(), base::Message::MeasureToolsExclusive);
     return false;
   }
   if (fitToWindow) {
-    base::ShowMessage(program.ui(), kMergingNeedsStandardGeometry);
+    base::ShowMessage(program.ui(), base::Message::MergingNeedsStandardGeometry);
     return false;
   }
   m.active = MeasureTool::Merging;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/messages.h"
+
 namespace nvk::process {
 namespace {
 
@@ -290,7 +292,7 @@ std::string photometryRefusalText(PhotometryStatus status) {
     case PhotometryStatus::Measured:
       return {};
     case PhotometryStatus::OutsideImage:
-      return "Sorry, outside Image area - try again";
+      return std::string(base::messageText(base::Message::OutsideImageArea));
     case PhotometryStatus::TooCloseToEdge:
       return "Sorry, the star is too close to the edge of the image for these apertures";
     case PhotometryStatus::NoSky:

@@ -24,15 +24,15 @@ std::span<const std::uint16_t> rawImage(const Program& program) {
 }
 
 // The refusals shared by the three pick tools: another tool active, or the picture stretched.
-bool refuseStart(Program& program, MeasureTool tool, bool fitToWindow, int alreadyMessage,
-                 int geometryMessage) {
+bool refuseStart(Program& program, MeasureTool tool, bool fitToWindow,
+                 std::optional<base::Message> alreadyMessage, base::Message geometryMessage) {
   MeasureState& m = program.measure;
-  if (m.active == tool && alreadyMessage != 0) {
-    base::ShowMessage(program.ui(), alreadyMessage);
+  if (m.active == tool && alreadyMessage) {
+    base::ShowMessage(program.ui(), *alreadyMessage);
     return true;
   }
   if (m.active != MeasureTool::None && m.active != tool) {
-    base::ShowMessage(program.ui(), kToolsExclusive);
+    base::ShowMessage(program.ui(), base::Message::MeasureToolsExclusive);
     return true;
   }
   if (fitToWindow) {
@@ -79,8 +79,8 @@ bool PhotometryDialog::ok() {
 }
 
 bool StartPhotometry(Program& program, bool fitToWindow) {
-  if (refuseStart(program, MeasureTool::Photometry, fitToWindow, kAlreadyInPhotometry,
-                  kPhotometryNeedsStandardGeometry))
+  if (refuseStart(program, MeasureTool::Photometry, fitToWindow, base::Message::AlreadyInPhotometry,
+                  base::Message::PhotometryNeedsStandardGeometry))
     return false;
   PhotometryDialog dialog(program.measure.apertures, program.ui());
   if (program.ui().runDialog(dialog) != port::DialogResult::Ok) return false;
@@ -99,14 +99,15 @@ PhotometryOptions photometryOptions(const Program& program) {
 std::optional<PhotometryResult> photometryPick(Program& program, ImagePixel pixel) {
   if (program.measure.active != MeasureTool::Photometry) return std::nullopt;
   if (!insideImage(program, pixel)) {
-    base::ShowMessage(program.ui(), kOutsideImage);
+    base::ShowMessage(program.ui(), base::Message::OutsideImageArea);
     return std::nullopt;
   }
   PhotometryResult result =
       measureStar(rawImage(program), program.geometry.width, program.geometry.height, pixel.x,
                   pixel.y, photometryOptions(program));
   if (!result.measured()) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, photometryRefusalText(result.status));
+    base::ShowMessage(program.ui(), base::Message::CallerText,
+                      photometryRefusalText(result.status));
     return std::nullopt;
   }
   program.measure.photometryLog.push_back(result);
@@ -115,7 +116,8 @@ std::optional<PhotometryResult> photometryPick(Program& program, ImagePixel pixe
 }
 
 bool StartRowPlot(Program& program, bool fitToWindow) {
-  if (refuseStart(program, MeasureTool::RowPlot, fitToWindow, 0, kRowPlotNeedsStandardGeometry))
+  if (refuseStart(program, MeasureTool::RowPlot, fitToWindow, std::nullopt,
+                  base::Message::RowPlotNeedsStandardGeometry))
     return false;
   program.measure.active = MeasureTool::RowPlot;
   return true;
@@ -138,7 +140,7 @@ RowPlot rowPlotOfImage(const Program& program, int row) {
 std::optional<RowPlot> rowPlotPick(Program& program, ImagePixel pixel) {
   if (program.measure.active != MeasureTool::RowPlot) return std::nullopt;
   if (!insideImage(program, pixel)) {
-    base::ShowMessage(program.ui(), kOutsideImage);
+    base::ShowMessage(program.ui(), base::Message::OutsideImageArea);
     return std::nullopt;
   }
   program.measure.active = MeasureTool::None;

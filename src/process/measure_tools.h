@@ -13,15 +13,6 @@
 
 namespace nvk::process {
 
-// Message codes of the measurement tools' refusals.
-inline constexpr int kMergingNeedsStandardGeometry = 30;
-inline constexpr int kAlreadyMerging = 31;
-inline constexpr int kToolsExclusive = 35;
-inline constexpr int kPhotometryNeedsStandardGeometry = 36;
-inline constexpr int kAlreadyInPhotometry = 37;
-inline constexpr int kRowPlotNeedsStandardGeometry = 38;
-inline constexpr int kOutsideImage = 2;
-
 // A pixel of the current image.
 struct ImagePixel {
   int x = 0;

@@ -316,7 +316,7 @@ void HotPixelMapDialog::scroll(Scroll action, int position) {
 void HotPixelMapDialog::change() {
   const std::string_view head = std::string_view(nameField_).substr(0, kMaxName);
   if (head.find_first_of("*/:?\\") != std::string_view::npos) {
-    base::ShowMessage(program_.ui(), 41);
+    base::ShowMessage(program_.ui(), base::Message::EmptyBox);
   } else if (nameField_.empty()) {
     program_.hotPixelMap.name = image::HotPixelMap::kDefaultName;
   } else {

@@ -118,7 +118,7 @@ void AoSend(Program& program, std::span<const std::uint8_t> bytes) {
   if (program.telescope.replyBuffer[0] != 'H') {
     std::string text = "Return from AO - ";
     text += ReplyToText(program.telescope);
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
+    base::ShowMessage(program.ui(), base::Message::CallerText, text);
   }
 }
 

@@ -131,8 +131,7 @@ std::optional<PixelPoint> SelectGuideStarAt(Program& program, int dialogX, int d
   PixelPoint point{dialogX - kGuideImageLeft, dialogY - kGuideImageTop};
   if (point.x < c || point.x > kGuideImageWidth - c || point.y < c ||
       point.y > kGuideImageHeight - c) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage,
-                      "Sorry, outside Image area - try again");
+    base::ShowMessage(program.ui(), base::Message::OutsideImageArea);
     return std::nullopt;
   }
   CentroidResult r;
@@ -149,7 +148,7 @@ std::optional<PixelPoint> SelectGuideStarAt(Program& program, int dialogX, int d
   g.lastGuideStar = r.position;
   char text[64];
   std::snprintf(text, sizeof text, "x position = %5d\ny position = %5d", point.x, point.y);
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, text);
+  base::ShowMessage(program.ui(), base::Message::CallerText, text);
   return point;
 }
 
@@ -316,7 +315,7 @@ bool TrainGuideHead(Program& program, const CaptionSink& caption) {
   g.trained = guideHeadTrainingResult(p, t);
   g.trainedAvailable = true;
   g.useTrained = true;
-  base::ShowMessage(program.ui(), base::kCallerTextMessage, guideHeadTrainingText(g.trained));
+  base::ShowMessage(program.ui(), base::Message::CallerText, guideHeadTrainingText(g.trained));
   program.saveSettingsFile();
   return finish(true);
 }
@@ -351,7 +350,7 @@ bool TrainAoUnit(Program& program, const CaptionSink& caption) {
   program.settings.aoLatestGainLeftRight = static_cast<std::int16_t>(r.secondGain);
   g.ao.trainedGainsAvailable = true;
   g.ao.useTrainedGains = true;
-  base::ShowMessage(program.ui(), base::kCallerTextMessage,
+  base::ShowMessage(program.ui(), base::Message::CallerText,
                     aoTrainingText(r, p0, found[0], found[1], found[2], found[3]));
   program.saveSettingsFile();
   caption(kDialogCaption);

@@ -28,6 +28,9 @@ PlotPoint guidestarPlotPoint(const GuideError& error);
 
 // --- guide star selection on the guide image ---
 
+// Shown when guiding or training is asked for before a guide star is picked.
+inline constexpr std::string_view kNoGuideStarText = "Please pick a guide star first";
+
 // The guide image lies at (10, 45) in the autoguider dialog.
 inline constexpr int kGuideImageLeft = 10;
 inline constexpr int kGuideImageTop = 45;

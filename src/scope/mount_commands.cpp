@@ -27,8 +27,6 @@ constexpr std::size_t kCatalogueCommandBytes = 10;
 constexpr std::size_t kRaCommandBytes = 12;
 constexpr std::size_t kDecCommandBytes = 11;
 
-constexpr int kUnableToLoadIniMessage = 23;
-
 bool isDirectionLetter(char letter) {
   return letter == 'e' || letter == 'w' || letter == 'n' || letter == 's';
 }
@@ -197,12 +195,12 @@ ConnectResult ConnectTelescope(Program& program, bool telescopeControl) {
   auto& telescope = program.telescope;
   if (telescope.telescopeConnected) return ConnectResult::Connected;
   if (program.loadSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), kUnableToLoadIniMessage);
+    base::ShowMessage(program.ui(), base::Message::UnableToLoadIni);
     program.saveSettingsFile();
   }
   if (telescopeControl &&
       (telescope.cameraLink == nullptr || !telescope.cameraLink->connectCamera())) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Sorry, Camera not found");
+    base::ShowMessage(program.ui(), base::Message::CallerText, kCameraNotFoundText);
     return ConnectResult::CameraNotFound;
   }
   telescope.portIndex = program.settings.telescopePortIndex;

@@ -1,12 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace nvk::scope {
 class Program;
 }  // namespace nvk::scope
 
 namespace nvk::scope {
+
+// Texts shown when the autoguider has no drive method, and when the camera that carries the
+// mount's serial route or guide outputs cannot be reached.
+inline constexpr std::string_view kNoDriveMethodText =
+    "Please select a telescope drive method before using autoguider";
+inline constexpr std::string_view kCameraNotFoundText = "Sorry, Camera not found";
 
 // Autoguider socket bits of the guide-output lines.
 inline constexpr std::uint8_t kSocketWest = 1;

@@ -75,7 +75,7 @@ void TMTDialog::goToCoordinates() {
   const int arcminutes = dialogInteger(decMinutesText);
   if (!inRange(hours, 0, 23) || !inRange(minutes, 0, 59) || !inRange(degrees, -89, 89) ||
       !inRange(arcminutes, 0, 59)) {
-    base::ShowMessage(program_.ui(), base::kCallerTextMessage, kInvalidCoordinates);
+    base::ShowMessage(program_.ui(), base::Message::CallerText, kInvalidCoordinates);
     return;
   }
   GoToCoordinates(program_, hours, minutes, degrees, arcminutes);
@@ -128,7 +128,7 @@ const std::string& TMTDialog::infoLine(int line) const {
 }
 
 void TMTDialog::help() const {
-  base::ShowMessage(program_.ui(), base::kCallerTextMessage, kHelpText);
+  base::ShowMessage(program_.ui(), base::Message::CallerText, kHelpText);
 }
 
 void TCBDialog::pressArrow(Arrow arrow) {

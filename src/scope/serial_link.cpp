@@ -40,7 +40,7 @@ int OpenPcPort(Program& program) {
   auto& telescope = program.telescope;
   port::SerialPort* serial = telescope.pcPort;
   if (serial == nullptr) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Open Communications Failed");
+    base::ShowMessage(program.ui(), base::Message::CallerText, "Open Communications Failed");
     return 0;
   }
   // Failures of the first steps show their code and the sequence goes on; only the line
@@ -53,7 +53,7 @@ int OpenPcPort(Program& program) {
   CheckSerialResult(program, serial->setDtr(true));
   CheckSerialResult(program, serial->setRts(true));
   if (CheckSerialResult(program, serial->set8N1()) < 0) {
-    base::ShowMessage(program.ui(), base::kCallerTextMessage, "Open Communications Failed");
+    base::ShowMessage(program.ui(), base::Message::CallerText, "Open Communications Failed");
     return 0;
   }
   telescope.pcPortOpen = true;

@@ -7,13 +7,6 @@
 #include "settings/settings_file.h"
 
 namespace nvk::settings {
-namespace {
-
-constexpr int kInvalidDirectoryMessage = 52;
-constexpr int kSettingsSaveFailedMessage = 24;
-constexpr int kSettingsLoadFailedMessage = 23;
-
-}  // namespace
 
 std::optional<std::string> normaliseAutosaveDirectory(std::string_view typed) {
   std::string text(typed.substr(0, DefaultsDialog::kMaxDirectoryChars));
@@ -49,7 +42,7 @@ DefaultsDialog::DefaultsDialog(Settings& settings, image::FitsHeaderInfo& fits,
 
 void DefaultsDialog::open() {
   if (loadSettings(paths_.settingsFile(), settings_, fits_, ui_) != SettingsStatus::Ok) {
-    base::ShowMessage(ui_, kSettingsLoadFailedMessage);
+    base::ShowMessage(ui_, base::Message::UnableToLoadIni);
   }
   fillEdits();
 }
@@ -174,7 +167,7 @@ void DefaultsDialog::setFilterDetails() {
 bool DefaultsDialog::setAutosaveDir() {
   const auto normalised = normaliseAutosaveDirectory(autosaveDirEdit);
   if (!normalised || !autosaveDirectoryUsable(paths_, *normalised)) {
-    base::ShowMessage(ui_, kInvalidDirectoryMessage);
+    base::ShowMessage(ui_, base::Message::InvalidDirectory);
     return false;
   }
   // "c:\AUTOSAVE" itself is the default and is stored as empty.
@@ -204,7 +197,7 @@ bool DefaultsDialog::saveChanges() {
   }
   if (saveSettings(paths_.settingsFile(), settings_, fits_) != SettingsStatus::Ok ||
       !comPorts_.save(paths_.comPortMapFile())) {
-    base::ShowMessage(ui_, kSettingsSaveFailedMessage);
+    base::ShowMessage(ui_, base::Message::UnableToSaveIni);
   }
   return true;
 }

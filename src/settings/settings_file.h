@@ -20,11 +20,7 @@ enum class SettingsStatus : int { Ok = 0, LoadFailed = 2, SaveFailed = 3 };
 // Size of a complete settings file.
 inline constexpr std::size_t kSettingsFileBytes = 1436;
 
-// Texts the callers show.
-inline constexpr std::string_view kSettingsLoadFailedText =
-    "Unable to load INI file, please delete and try again";
-inline constexpr std::string_view kSettingsSaveFailedText =
-    "Unable to save INI file, please check disk space";
+// Text shown when field 3 of the file is bad.
 inline constexpr std::string_view kCommPortNotice = "Failed to read comm port value";
 
 // What decoding the bytes of a settings file found.

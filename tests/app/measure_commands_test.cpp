@@ -76,7 +76,8 @@ TEST_F(MeasureCommandsTest, PhotometryPicksFillTheListUntilTheToolEnds) {
   // The row plot while photometry runs is refused (message 35) and photometry goes on.
   f.ui.clearRecord();
   run(16);
-  EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{std::string(base::messageText(35))});
+  EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{std::string(
+                                     base::messageText(base::Message::MeasureToolsExclusive))});
   EXPECT_EQ(window.pickMode(), PickMode::Photometry);
 
   measure_commands::endTool(context);
@@ -114,9 +115,11 @@ TEST_F(MeasureCommandsTest, StretchedPictureAndCancelledDialogLeaveNoMode) {
   run(16);
   run(111);
   // Each tool is refused with its own message on a picture stretched to fit the window.
-  EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{std::string(base::messageText(36)),
-                                                           std::string(base::messageText(38)),
-                                                           std::string(base::messageText(30))}));
+  EXPECT_EQ(f.ui.messageTexts(),
+            (std::vector<std::string>{
+                std::string(base::messageText(base::Message::PhotometryNeedsStandardGeometry)),
+                std::string(base::messageText(base::Message::RowPlotNeedsStandardGeometry)),
+                std::string(base::messageText(base::Message::MergingNeedsStandardGeometry))}));
   f.program.displayOptions.fitToWindow = false;
   f.ui.onDialog<process::PhotometryDialog>("TPhotometryDialog",
                                            [](auto&) { return DialogResult::Cancel; });

@@ -9,17 +9,17 @@ namespace {
 
 TEST(MessagesTest, CallerTextEmptyAndUnknownCodes) {
   port::ScriptedUi ui;
-  ShowMessage(ui, 50, "line one\nline two");
-  ShowMessage(ui, 41, "not shown");
-  ShowMessage(ui, 53, "not shown");
-  ShowMessage(ui, 3);
-  ShowMessage(ui, 50, std::string(300, 'x'));
+  ShowMessage(ui, Message::CallerText, "line one\nline two");
+  ShowMessage(ui, Message::EmptyBox, "not shown");
+  ShowMessage(ui, Message(53), "not shown");
+  ShowMessage(ui, Message(3));
+  ShowMessage(ui, Message::CallerText, std::string(300, 'x'));
   // Fixed texts ignore the caller's text: a plain one, the multi-line guide-star text, the
   // first and the last code of the table.
-  ShowMessage(ui, 2, "ignored");
-  ShowMessage(ui, 4, "ignored");
-  ShowMessage(ui, 1);
-  ShowMessage(ui, 73);
+  ShowMessage(ui, Message::OutsideImageArea, "ignored");
+  ShowMessage(ui, Message::GuideStarLost, "ignored");
+  ShowMessage(ui, Message::NoIniFile);
+  ShowMessage(ui, Message::NotInFullScreen);
   ASSERT_EQ(ui.messages().size(), 9u);
   EXPECT_EQ(ui.messages()[0].text, "line one\nline two");
   EXPECT_EQ(ui.messages()[1].text, "");

@@ -123,7 +123,7 @@ TEST_F(MergeFlowTest, CancelAndRefusalsRestoreTheFirstImage) {
       {"open cancelled", std::nullopt, false, ""},
       {"different size", differentSize, false,
        "Sorry, the second image must have the same size as the first"},
-      {"not an image", junk, false, std::string(base::messageText(12))},
+      {"not an image", junk, false, std::string(base::messageText(base::Message::NotKrOrFitsFile))},
       {"merge dialog cancelled", secondPath, true, ""},
   };
   for (const auto& c : cases) {

@@ -18,7 +18,7 @@ class MeasureToolsTest : public ::testing::Test, protected test::ProgramFixture 
     program.state.binned = true;
     program.applyGeometry();
   }
-  std::string text(int code) { return std::string(base::messageText(code)); }
+  std::string text(int code) { return std::string(base::messageText(base::Message(code))); }
   void acceptApertures(int r1, int r2, int r3) {
     ui.onDialog<PhotometryDialog>("TPhotometryDialog", [=](PhotometryDialog& d) {
       d.apertureText = std::to_string(r1);

@@ -14,6 +14,8 @@ constexpr int kSettingsSaveMessage = 24;
 }  // namespace
 
 void loadStartupSettings(core::Program& program) {
+  settings::showPreferencesProblems(program.ui(), program.paths().preferencesFile(),
+                                    program.loadPreferencesFile());
   std::error_code error;
   if (!std::filesystem::exists(program.paths().settingsFile(), error)) {
     program.comPorts.load(program.paths().comPortMapFile());

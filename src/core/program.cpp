@@ -19,6 +19,14 @@ settings::SettingsStatus Program::saveSettingsFile() {
   return settings::saveSettings(paths_.settingsFile(), settings, fits);
 }
 
+settings::PreferencesLoad Program::loadPreferencesFile() {
+  return settings::loadPreferences(paths_.preferencesFile(), preferences);
+}
+
+bool Program::savePreferencesFile() {
+  return settings::savePreferences(paths_.preferencesFile(), preferences);
+}
+
 void Program::applyGeometry() {
   geometry = image::applyGeometry(state.binned, halfSizeDisplay);
 }

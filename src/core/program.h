@@ -23,6 +23,7 @@
 #include "process/process_state.h"
 #include "scope/guiding_state.h"
 #include "scope/telescope_state.h"
+#include "settings/preferences.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -50,6 +51,11 @@ class Program {
   settings::SettingsStatus loadSettingsFile();
   // Saves `settings` and `fits` to the settings file.
   settings::SettingsStatus saveSettingsFile();
+  // Loads the preferences file into `preferences` (bad values take their defaults); the caller
+  // shows what the load found. The file itself is not written.
+  settings::PreferencesLoad loadPreferencesFile();
+  // Saves `preferences` to the preferences file; false when it could not be written.
+  bool savePreferencesFile();
 
   // The autosave folder the settings name, on this machine.
   std::filesystem::path autosaveFolder() const {
@@ -61,6 +67,8 @@ class Program {
   image::ImageState state;
   settings::Settings settings;
   image::FitsHeaderInfo fits;
+  // The text preferences file's keys (INDI server and devices, FITS keyword choice).
+  settings::Preferences preferences;
   image::ProcessingHistory history;
   image::DisplayImage display;
   image::HotPixelMap hotPixelMap;

@@ -65,6 +65,7 @@ TEST(SettingRangesTest, EveryEditorTakesTheRangeTheFileKeeps) {
     int (*read)(const Settings&);
     std::vector<Edit> dialogs;
   } rows[] = {
+      // clang-format off
       {"mainRaGuideRate", settings::kGuideRateRange,
        [](const Settings& s) -> int { return s.mainGuide.raRate; }, {slewEdit(true, &D::raRate)}},
       {"mainRaBacklash", settings::kRaBacklashRange,
@@ -92,6 +93,7 @@ TEST(SettingRangesTest, EveryEditorTakesTheRangeTheFileKeeps) {
        [](const Settings& s) -> int { return s.autoUnsharpDiameter; }, {autoProcessingEdit(1)}},
       {"autoUnsharpPower", settings::kUnsharpPowerRange,
        [](const Settings& s) -> int { return s.autoUnsharpPower; }, {autoProcessingEdit(2)}},
+      // clang-format on
   };
   test::ProgramFixture f;
   for (const auto& row : rows) {

@@ -15,16 +15,26 @@
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
 #include "scope/serial_link.h"
+#include "settings/value_ranges.h"
 
 namespace nvk::acquire {
 namespace {
 
-constexpr std::string_view kDefaultsOutOfRange =
-    "Default values out of range - rates 1 to 49 pixels per second, backlash 0 to 49 pixels, "
-    "RA angle -360 to 360 degrees";
-constexpr std::string_view kGainsOutOfRange = "AO gains out of range - 1 to 49 steps per pixel";
-constexpr int kMaxStored = 49;  // the settings file keeps rates, backlash and gains up to 49
-constexpr int kMaxAngle = 360;
+std::string fromTo(settings::ValueRange range) {
+  return std::to_string(range.lo) + " to " + std::to_string(range.hi);
+}
+
+// The refusals name the ranges the settings file keeps (value_ranges.h).
+std::string defaultsOutOfRangeText() {
+  return "Default values out of range - rates " + fromTo(settings::kGuideRateRange) +
+         " pixels per second, RA backlash " + fromTo(settings::kRaBacklashRange) +
+         " pixels, Dec backlash " + fromTo(settings::kDecBacklashRange) + " pixels, RA angle " +
+         fromTo(settings::kGuiderRaAngleRange) + " degrees";
+}
+
+std::string gainsOutOfRangeText() {
+  return "AO gains out of range - " + fromTo(settings::kAoGainRange) + " steps per pixel";
+}
 
 int unitResetValue(char unit) {
   return unit == 's' ? 1 : 5;
@@ -345,14 +355,14 @@ void TGNVDialog::changeDefaults() {
   std::optional<int> v[5];
   for (int i = 0; i < 5; ++i)
     v[i] = parsedInteger(defaults_[i]);
-  auto within = [](const std::optional<int>& x, int low, int high) {
-    return x && *x >= low && *x <= high;
-  };
-  if (!within(v[0], 1, kMaxStored) || !within(v[1], 1, kMaxStored) ||
-      !within(v[2], 0, kMaxStored) || !within(v[3], 0, kMaxStored) ||
-      !within(v[4], -kMaxAngle, kMaxAngle)) {
-    base::ShowMessage(program_.ui(), base::Message::CallerText, kDefaultsOutOfRange);
-    return;
+  const settings::ValueRange ranges[5] = {settings::kGuideRateRange, settings::kGuideRateRange,
+                                          settings::kRaBacklashRange, settings::kDecBacklashRange,
+                                          settings::kGuiderRaAngleRange};
+  for (int i = 0; i < 5; ++i) {
+    if (!v[i] || !ranges[i].contains(*v[i])) {
+      base::ShowMessage(program_.ui(), base::Message::CallerText, defaultsOutOfRangeText());
+      return;
+    }
   }
   auto& s = program_.settings;
   s.guiderGuide.raRate = static_cast<std::int16_t>(*v[0]);
@@ -369,13 +379,13 @@ void TGNVDialog::saveLatest() {
   if (!g.trainedAvailable) return;
   auto& s = program_.settings;
   const auto& t = g.trained;
-  auto stored = [](int v, int low) {
-    return static_cast<std::int16_t>(std::clamp(v, low, kMaxStored));
+  auto stored = [](int v, settings::ValueRange range) {
+    return static_cast<std::int16_t>(range.clamp(v));
   };
-  s.guiderGuide.raRate = stored(t.raLength, 1);
-  s.guiderGuide.decRate = stored(t.decLength, 1);
-  s.guiderGuide.raBacklash = stored(t.raBacklash, 0);
-  s.guiderGuide.decBacklash = stored(t.decBacklash, 0);
+  s.guiderGuide.raRate = stored(t.raLength, settings::kGuideRateRange);
+  s.guiderGuide.decRate = stored(t.decLength, settings::kGuideRateRange);
+  s.guiderGuide.raBacklash = stored(t.raBacklash, settings::kRaBacklashRange);
+  s.guiderGuide.decBacklash = stored(t.decBacklash, settings::kDecBacklashRange);
   s.guiderRaAngle = static_cast<std::int16_t>(std::lround(t.raAngle * 180.0 / std::numbers::pi));
   loadDefaultTexts();
   saveSettings();
@@ -424,9 +434,9 @@ std::string TGNVDialog::aoLatestText(int gain) const {
 void TGNVDialog::aoChangeDefaults() {
   const auto first = parsedInteger(aoDefaults_[0]);
   const auto second = parsedInteger(aoDefaults_[1]);
-  auto valid = [](const std::optional<int>& g) { return g && *g >= 1 && *g <= kMaxStored; };
+  auto valid = [](const std::optional<int>& g) { return g && settings::kAoGainRange.contains(*g); };
   if (!valid(first) || !valid(second)) {
-    base::ShowMessage(program_.ui(), base::Message::CallerText, kGainsOutOfRange);
+    base::ShowMessage(program_.ui(), base::Message::CallerText, gainsOutOfRangeText());
     return;
   }
   program_.settings.aoDefaultGainUpDown = static_cast<std::int16_t>(*first);

@@ -121,8 +121,9 @@ class TGNVDialog final : public port::DialogModel {
   const std::string& defaultText(Column column) const;
   // The "Latest" column: the last training's values; empty before one.
   std::string latestText(Column column) const;
-  // "Change Defaults": the edits into the settings (refused with a message when a value is out
-  // of range); "Save Latest": the latest values into the defaults.
+  // "Change Defaults": the edits into the settings (refused with a message when a value is
+  // outside its range in value_ranges.h); "Save Latest": the latest values into the defaults, each
+  // brought into its range.
   void changeDefaults();
   void saveLatest();
 

@@ -7,6 +7,8 @@
 namespace nvk::app {
 
 void loadStartupSettings(Program& program) {
+  settings::showPreferencesProblems(program.ui(), program.paths().preferencesFile(),
+                                    program.loadPreferencesFile());
   std::error_code error;
   if (!std::filesystem::exists(program.paths().settingsFile(), error)) {
     program.comPorts.load(program.paths().comPortMapFile());

@@ -4,9 +4,10 @@
 
 namespace nvk::app {
 
-// Reads the settings file at start-up. A missing file shows message 1 and leaves the defaults;
-// a file that cannot be read shows the load message, one that cannot be rewritten the save
-// message.
+// Reads the preferences file and the settings file at start-up. Bad preference values are
+// shown in one message and take their defaults (the file keeps them until the program saves).
+// A missing settings file shows message 1 and leaves the defaults; a settings file that cannot
+// be read shows the load message, one that cannot be rewritten the save message.
 void loadStartupSettings(Program& program);
 
 }  // namespace nvk::app

@@ -16,6 +16,8 @@ class ProgramPaths {
   // <root>/autosave: the settings folder and the default autosave folder.
   std::filesystem::path autosaveFolder() const { return dataRoot_ / "autosave"; }
   std::filesystem::path settingsFile() const { return autosaveFolder() / "NVK_K7LQ.ini"; }
+  // The text preferences: what the fixed-layout settings file has no room for.
+  std::filesystem::path preferencesFile() const { return dataRoot_ / "nvk-k7lq.conf"; }
   // The map from "PC Com Port" numbers to serial device paths.
   std::filesystem::path comPortMapFile() const { return dataRoot_ / "comports.txt"; }
 

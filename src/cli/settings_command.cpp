@@ -7,6 +7,7 @@
 #include "base/paths.h"
 #include "cli/cli.h"
 #include "settings/defaults_dialog.h"
+#include "settings/preferences.h"
 #include "settings/settings_file.h"
 
 namespace nvk::cli {
@@ -29,6 +30,34 @@ int show(CliSession& session) {
   }
   if (!settings::printSettingsFields(bytes, session.out())) {
     session.err() << base::messageText(base::Message::UnableToLoadIni) << '\n';
+    return 1;
+  }
+  // The preferences after a blank line, "name = value" as the preferences file writes them.
+  settings::showPreferencesProblems(session.ui(), program.paths().preferencesFile(),
+                                    program.loadPreferencesFile());
+  session.out() << '\n';
+  for (const auto& name : settings::preferenceNames())
+    session.out() << name << " = " << *settings::preferenceText(name, program.preferences) << '\n';
+  return 0;
+}
+
+// A preference: checked first, so that a refused value leaves both files as they were. A bad
+// value already in the file is reported and, like every missing key, saved at its default.
+int setPreference(CliSession& session, const std::string& name, const std::string& value) {
+  settings::Preferences scratch;
+  if (const std::string error = settings::setPreference(name, value, scratch); !error.empty()) {
+    session.err() << "Cannot set " << name << " to '" << value << "': " << error << '\n';
+    return 1;
+  }
+  auto& program = session.program();
+  const auto file = program.paths().preferencesFile();
+  const settings::PreferencesLoad load = program.loadPreferencesFile();
+  settings::showPreferencesProblems(session.ui(), file, load);
+  // A file that cannot be read is not overwritten with defaults.
+  if (load.unreadable) return 1;
+  settings::setPreference(name, value, program.preferences);
+  if (!program.savePreferencesFile()) {
+    session.err() << "Unable to save " << file.string() << ", please check disk space\n";
     return 1;
   }
   return 0;
@@ -67,6 +96,7 @@ std::string refusal(CliSession& session, const std::string& name, const std::str
 }
 
 int set(CliSession& session, const std::string& name, const std::string& value) {
+  if (settings::isPreferenceName(name)) return setPreference(session, name, value);
   if (const std::string why = refusal(session, name, value); !why.empty()) {
     session.err() << why << '\n';
     return 1;
@@ -103,6 +133,8 @@ int runSettingsCommand(CliSession& session, CommandArgs args) {
                    "       nvk-k7lq-cli settings set NAME VALUE\n"
                    "names:";
   for (const auto& name : settings::settingsFieldNames())
+    session.err() << ' ' << name;
+  for (const auto& name : settings::preferenceNames())
     session.err() << ' ' << name;
   session.err() << '\n';
   return 2;

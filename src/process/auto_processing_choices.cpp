@@ -3,18 +3,19 @@
 #include <cstdint>
 
 #include "port/dialog_controls.h"
+#include "settings/value_ranges.h"
 
 namespace nvk::process {
 namespace {
 
 struct NumberField {
   std::int16_t settings::Settings::*stored;
-  int low;
-  int high;
+  settings::ValueRange range;
 };
-constexpr std::array<NumberField, 3> kNumbers{{{&settings::Settings::userStretchPower, 2, 29},
-                                               {&settings::Settings::autoUnsharpDiameter, 2, 6},
-                                               {&settings::Settings::autoUnsharpPower, 1, 6}}};
+constexpr std::array<NumberField, 3> kNumbers{
+    {{&settings::Settings::userStretchPower, settings::kUserStretchPowerRange},
+     {&settings::Settings::autoUnsharpDiameter, settings::kUnsharpDiameterRange},
+     {&settings::Settings::autoUnsharpPower, settings::kUnsharpPowerRange}}};
 
 }  // namespace
 
@@ -42,7 +43,7 @@ bool storeAutoProcessingNumbers(const AutoProcessingTexts& texts, settings::Sett
   bool allValid = true;
   for (std::size_t i = 0; i < kNumbers.size(); ++i) {
     const auto value = port::wholeNumber(texts[i]);
-    if (value && *value >= kNumbers[i].low && *value <= kNumbers[i].high) {
+    if (value && kNumbers[i].range.contains(*value)) {
       settings.*kNumbers[i].stored = static_cast<std::int16_t>(*value);
     } else {
       allValid = false;

@@ -9,6 +9,7 @@
 #include "process/frame.h"
 #include "process/two_cores.h"
 #include "process/undo.h"
+#include "settings/value_ranges.h"
 
 namespace nvk::process {
 
@@ -82,8 +83,9 @@ void UnsharpMask(Program& program, int radius, int power) {
 }
 
 void AutoUnsharpMask(Program& program) {
-  runUnsharpMask(program, std::clamp<int>(program.settings.autoUnsharpDiameter, 2, 6),
-                 std::clamp<int>(program.settings.autoUnsharpPower, 1, 6), false);
+  runUnsharpMask(program,
+                 settings::kUnsharpDiameterRange.clamp(program.settings.autoUnsharpDiameter),
+                 settings::kUnsharpPowerRange.clamp(program.settings.autoUnsharpPower), false);
 }
 
 void MedianFilter(Program& program, int radius, int powerTenths) {

@@ -128,22 +128,21 @@ std::string DefaultsDialog::filterWheelPortText() const {
 }
 
 void DefaultsDialog::applySlewColumn(const SlewEdits& edits, GuideParameters& guide) {
-  auto take = [this](const std::string& text, std::int16_t& value, int lo, int hi, bool cap) {
+  auto take = [this](const std::string& text, std::int16_t& value, ValueRange range, bool cap) {
     auto v = port::wholeNumber(text);
-    if (v && cap && *v > hi) v = hi;
-    if (!v || *v < lo || *v > hi) {
+    if (v && cap && *v > range.hi) v = range.hi;
+    if (!v || !range.contains(*v)) {
       ui_.beep();
       return;
     }
     value = static_cast<std::int16_t>(*v);
   };
-  // A rate divides every correction: it must be at least 1 pixel per second.
-  take(edits.raRate, guide.raRate, 1, 32767, false);
-  take(edits.decRate, guide.decRate, 1, 32767, false);
-  take(edits.raBacklash, guide.raBacklash, 0, 32767, false);
-  take(edits.decBacklash, guide.decBacklash, 0, 32767, false);
-  take(edits.raHysteresis, guide.raHysteresis, 0, kMaxHysteresis, true);
-  take(edits.decHysteresis, guide.decHysteresis, 0, kMaxHysteresis, true);
+  take(edits.raRate, guide.raRate, kGuideRateRange, false);
+  take(edits.decRate, guide.decRate, kGuideRateRange, false);
+  take(edits.raBacklash, guide.raBacklash, kRaBacklashRange, false);
+  take(edits.decBacklash, guide.decBacklash, kDecBacklashRange, false);
+  take(edits.raHysteresis, guide.raHysteresis, kHysteresisRange, true);
+  take(edits.decHysteresis, guide.decHysteresis, kHysteresisRange, true);
 }
 
 void DefaultsDialog::setSlewValues() {

@@ -11,6 +11,7 @@
 #include "image/fits_header_info.h"
 #include "port/ui.h"
 #include "settings/settings.h"
+#include "settings/value_ranges.h"
 
 namespace nvk::settings {
 
@@ -22,7 +23,7 @@ class DefaultsDialog final : public port::DialogModel {
   struct SlewEdits {
     std::string raRate, decRate, raBacklash, decBacklash, raHysteresis, decHysteresis;
   };
-  static constexpr int kMaxHysteresis = 20;
+  static constexpr int kMaxHysteresis = kHysteresisRange.hi;
   static constexpr std::size_t kMaxDirectoryChars = 78;
 
   DefaultsDialog(Settings& settings, image::FitsHeaderInfo& fits, const base::ProgramPaths& paths,
@@ -78,8 +79,9 @@ class DefaultsDialog final : public port::DialogModel {
   // --- edits and their buttons ---
   SlewEdits mainEdits;
   SlewEdits guiderEdits;
-  // "Set slew values": takes over both columns. A field that is not a whole number in range
-  // keeps its value and beeps; the hysteresis values are capped at 20.
+  // "Set slew values": takes over both columns. A field that is not a whole number in its range
+  // (value_ranges.h: rates 1..49, RA backlash 0..30, Dec backlash 0..49) keeps its value and beeps;
+  // the hysteresis values are capped at 20.
   void setSlewValues();
 
   std::string filterCountEdit;

@@ -16,6 +16,12 @@ SettingsStatus Program::saveSettingsFile() {
   return saveSettings(paths_.settingsFile(), settings, fits);
 }
 
+PreferencesLoad Program::loadPreferencesFile() {
+  return loadPreferences(paths_.preferencesFile(), preferences);
+}
+
+bool Program::savePreferencesFile() { return savePreferences(paths_.preferencesFile(), preferences); }
+
 void Program::applyGeometry() {
   geometry = image::applyGeometry(state.binned, halfSizeDisplay);
 }

@@ -14,6 +14,7 @@
 #include "image/process_state.h"
 #include "port/clock.h"
 #include "port/ui.h"
+#include "settings/preferences.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -54,6 +55,11 @@ class Program {
   SettingsStatus loadSettingsFile();
   // Saves `settings` and `fits` to the settings file.
   SettingsStatus saveSettingsFile();
+  // Loads the preferences file into `preferences` (bad values take their defaults); the caller
+  // shows what the load found. The file itself is not written.
+  PreferencesLoad loadPreferencesFile();
+  // Saves `preferences` to the preferences file; false when it could not be written.
+  bool savePreferencesFile();
 
   // The autosave folder the settings name, on this machine.
   std::filesystem::path autosaveFolder() const {
@@ -65,6 +71,8 @@ class Program {
   image::ImageState state;
   Settings settings;
   image::FitsHeaderInfo fits;
+  // The text preferences file's keys (INDI server and devices, FITS keyword choice).
+  Preferences preferences;
   image::ProcessingHistory history;
   image::DisplayImage display;
   image::HotPixelMap hotPixelMap;

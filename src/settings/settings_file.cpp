@@ -11,18 +11,19 @@
 #include <system_error>
 
 #include "base/atomic_file.h"
+#include "base/com_port_map.h"
 #include "base/messages.h"
+#include "settings/value_ranges.h"
 
 namespace nvk::settings {
 namespace {
 
-// How an i16 field is checked. `lo`..`hi` is the range the program accepts; what happens
-// outside it depends on where the value comes from.
+// How an i16 field is checked. `range` is what the program accepts; what happens outside it
+// depends on where the value comes from.
 struct I16Rule {
   enum class OnLoad { Take, Repair, Fallback };
   enum class OnSet { Reject, Replace, Clamp };
-  int lo = -32768;
-  int hi = 32767;
+  ValueRange range{-32768, 32767};
   OnLoad onLoad = OnLoad::Take;  // Repair: keep the previous value and rewrite the file
   int loadFallback = 0;          // OnLoad::Fallback: the value taken instead
   int above49 = -1;              // written instead of any value above 49 (-1: written as it is)
@@ -31,18 +32,19 @@ struct I16Rule {
 };
 
 // Rules shared by many fields.
-constexpr I16Rule kRate{1, 49, I16Rule::OnLoad::Take, 0, 10};
-constexpr I16Rule kBacklashRa{0, 30, I16Rule::OnLoad::Take, 0, 10};
-constexpr I16Rule kBacklashRaChecked{0, 30, I16Rule::OnLoad::Repair, 0, 10};
-constexpr I16Rule kBacklashDec{0, 49, I16Rule::OnLoad::Take, 0, 0};
+constexpr I16Rule kRate{kGuideRateRange, I16Rule::OnLoad::Take, 0, 10};
+constexpr I16Rule kBacklashRaChecked{kRaBacklashRange, I16Rule::OnLoad::Repair, 0, 10};
+constexpr I16Rule kBacklashDec{kDecBacklashRange, I16Rule::OnLoad::Take, 0, 0};
 // The dialog caps hysteresis at 20.
-constexpr I16Rule kHysteresis{0, 20, I16Rule::OnLoad::Take, 0, 10, I16Rule::OnSet::Clamp};
-constexpr I16Rule kUserPower{1, 36, I16Rule::OnLoad::Repair};
-constexpr I16Rule kUnsharp{1, 6, I16Rule::OnLoad::Repair};
-constexpr I16Rule kAoGain{0, 49, I16Rule::OnLoad::Take, 0, 10};
+constexpr I16Rule kHysteresis{kHysteresisRange, I16Rule::OnLoad::Take, 0, 10,
+                              I16Rule::OnSet::Clamp};
+constexpr I16Rule kUserPower{kUserStretchPowerRange, I16Rule::OnLoad::Repair};
+constexpr I16Rule kUnsharpDiameter{kUnsharpDiameterRange, I16Rule::OnLoad::Repair};
+constexpr I16Rule kUnsharpPower{kUnsharpPowerRange, I16Rule::OnLoad::Repair};
+constexpr I16Rule kAoGain{kAoGainRange, I16Rule::OnLoad::Take, 0, 10};
 constexpr I16Rule kAny{};
 // An angle in whole degrees: any value is kept as read, but a set value must be a real angle.
-constexpr I16Rule kDegrees{-360, 360};
+constexpr I16Rule kDegrees{kGuiderRaAngleRange};
 
 constexpr std::string_view kObjectPrefix = "OBJECT  = '";
 constexpr std::string_view kTelescopePrefix = "TELESCOP= '";
@@ -102,10 +104,10 @@ std::string inQuotes(std::string_view s) {
 template <typename V>
 void layout(V& v, Settings& s, image::FitsHeaderInfo& f) {
   v.u16(1, "autosaveCounter", s.autosaveCounter);
-  v.i16(2, "utOffsetHours", f.utOffsetHours, I16Rule{-11, 11});
+  v.i16(2, "utOffsetHours", f.utOffsetHours, I16Rule{{-11, 11}});
   v.comPort(3, "telescopeComPort", s.telescopePortIndex);
   v.i16(4, "reserved4", s.reserved4, kAny);
-  v.i16(5, "guideStarMaskRadius", s.guideStarMaskRadius, I16Rule{7, 15});
+  v.i16(5, "guideStarMaskRadius", s.guideStarMaskRadius, I16Rule{{7, 15}});
   v.i16(6, "reserved6", s.reserved6, kAny);
   v.choice(7, "windowBackground", s.windowBackground, "lgr", true);
   v.flag10(8, "focusOneSecondDelay", s.focusOneSecondDelay, false);
@@ -125,8 +127,8 @@ void layout(V& v, Settings& s, image::FitsHeaderInfo& f) {
   v.i16(22, "userStretchPower", s.userStretchPower, kUserPower);
   v.yn(23, "autoHighPassLowPower", s.autoHighPassLowPower, true);
   v.yn(24, "autoUnsharpMask", s.autoUnsharpMask, true);
-  v.i16(25, "autoUnsharpDiameter", s.autoUnsharpDiameter, kUnsharp);
-  v.i16(26, "autoUnsharpPower", s.autoUnsharpPower, kUnsharp);
+  v.i16(25, "autoUnsharpDiameter", s.autoUnsharpDiameter, kUnsharpDiameter);
+  v.i16(26, "autoUnsharpPower", s.autoUnsharpPower, kUnsharpPower);
   v.yn(27, "autoRemoveBackground", s.autoRemoveBackground, true);
   v.yn(28, "reservedFlag28", s.reservedFlag28, false);
   v.card(29, "object", kObjectPrefix, f.object);
@@ -153,7 +155,12 @@ void layout(V& v, Settings& s, image::FitsHeaderInfo& f) {
   v.i16(50, "guiderRaAngle", s.guiderRaAngle, kDegrees);
   v.yn(51, "ignoreRaAngle", s.ignoreRaAngle, false);
   v.i16(52, "filterCount", s.filterCount,
-        I16Rule{1, 8, I16Rule::OnLoad::Take, 0, -1, I16Rule::OnSet::Replace, 7});
+        I16Rule{{1, Settings::kMaxFilters},
+                I16Rule::OnLoad::Take,
+                0,
+                -1,
+                I16Rule::OnSet::Replace,
+                Settings::kDefaultFilterCount});
   v.filterNames(53, "filterNames", s.filterNames);
   v.yn(54, "lineOffset", s.lineOffset, false);
   v.yn(55, "pixelOffset", s.pixelOffset, false);
@@ -161,13 +168,13 @@ void layout(V& v, Settings& s, image::FitsHeaderInfo& f) {
   v.yn(57, "autoWeakStretch2", s.autoWeakStretch, false);
   v.yn(58, "autoStrongStretch2", s.autoStrongStretch, false);
   v.yn(59, "irFilterUsed", s.irFilterUsed, false);
-  v.i16(60, "colourSaturation", s.colourSaturation, I16Rule{1, 9, I16Rule::OnLoad::Fallback, 3});
+  v.i16(60, "colourSaturation", s.colourSaturation, I16Rule{{1, 9}, I16Rule::OnLoad::Fallback, 3});
   v.yn(61, "autoUserStretch2", s.autoUserStretch, false);
   v.i16(62, "userStretchPower2", s.userStretchPower, kUserPower);
   v.yn(63, "autoHighPassLowPower2", s.autoHighPassLowPower, true);
   v.yn(64, "autoUnsharpMask2", s.autoUnsharpMask, true);
-  v.i16(65, "autoUnsharpDiameter2", s.autoUnsharpDiameter, kUnsharp);
-  v.i16(66, "autoUnsharpPower2", s.autoUnsharpPower, kUnsharp);
+  v.i16(65, "autoUnsharpDiameter2", s.autoUnsharpDiameter, kUnsharpDiameter);
+  v.i16(66, "autoUnsharpPower2", s.autoUnsharpPower, kUnsharpPower);
   v.yn(67, "autoRemoveBackground2", s.autoRemoveBackground, true);
   v.yn(68, "colourSmoothing", s.colourSmoothing, false);
   v.yn(69, "ignoreCameraVidPid", s.ignoreCameraVidPid, false);
@@ -176,20 +183,20 @@ void layout(V& v, Settings& s, image::FitsHeaderInfo& f) {
   v.i16(72, "aoLatestGainUpDown", s.aoLatestGainUpDown, kAoGain);
   v.i16(73, "aoLatestGainLeftRight", s.aoLatestGainLeftRight, kAoGain);
   v.yn(74, "aoPulseMode", s.aoPulseMode, false);
-  v.i16(75, "serialRoute", s.serialRoute, I16Rule{0, 3});
+  v.i16(75, "serialRoute", s.serialRoute, I16Rule{{0, 3}});
   v.choice(76, "guidingMode", s.guidingMode, "TA", false);
   v.letterPair(77, "aoUpDownLetters", s.aoUpDownLetters, "ns");
   v.letterPair(78, "aoLeftRightLetters", s.aoLeftRightLetters, "ew");
   v.yn(79, "aoAvailable", s.aoAvailable, false);
   v.yn(80, "aoHalfRate", s.aoHalfRate, false);
-  v.i16(81, "pcComPort", s.pcComPort, I16Rule{0, 6});
+  v.i16(81, "pcComPort", s.pcComPort, I16Rule{{0, base::ComPortMap::kPorts - 1}});
   v.letterPair(82, "mountNorthSouthLetters", s.mountNorthSouthLetters, "NS");
   v.letterPair(83, "mountEastWestLetters", s.mountEastWestLetters, "TW");
   v.yn(84, "guideHeadBin2x2", s.guideHeadBin2x2, false);
   v.yn(85, "guideHeadClear", s.guideHeadClear, false);
   v.yn(86, "noNorthCorrections", s.noNorthCorrections, false);
   v.yn(87, "noSouthCorrections", s.noSouthCorrections, false);
-  v.i16(88, "guideAccuracy", s.guideAccuracy, I16Rule{200, 1000});
+  v.i16(88, "guideAccuracy", s.guideAccuracy, I16Rule{{200, 1000}});
   v.yn(89, "tiff16Bit", s.tiff16Bit, false);
   v.yn(90, "useUsbFilterWheel", s.useUsbFilterWheel, false);
   v.yn(91, "forceMaxCooling", s.forceMaxCooling, false);
@@ -332,7 +339,7 @@ class Decoder {
     const auto* p = field(n, 2);
     if (!p) return;
     const std::int16_t read = readI16(p);
-    const bool inRange = read >= rule.lo && read <= rule.hi;
+    const bool inRange = rule.range.contains(read);
     switch (rule.onLoad) {
       case I16Rule::OnLoad::Take:
         v = read;
@@ -571,15 +578,16 @@ class Setter {
     const auto n = parseInteger(value_);
     if (!n || *n < -32768 || *n > 32767) return fail("a whole number");
     long value = *n;
-    if (value < rule.lo || value > rule.hi) {
+    if (!rule.range.contains(value)) {
       switch (rule.onSet) {
         case I16Rule::OnSet::Reject:
-          return fail("a whole number " + std::to_string(rule.lo) + ".." + std::to_string(rule.hi));
+          return fail("a whole number " + std::to_string(rule.range.lo) + ".." +
+                      std::to_string(rule.range.hi));
         case I16Rule::OnSet::Replace:
           value = rule.setReplacement;
           break;
         case I16Rule::OnSet::Clamp:
-          value = std::clamp<long>(value, rule.lo, rule.hi);
+          value = std::clamp<long>(value, rule.range.lo, rule.range.hi);
           break;
       }
     }

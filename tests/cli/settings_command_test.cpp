@@ -134,6 +134,43 @@ TEST(SettingsCommandTest, DamagedFileIsReportedAndKept) {
   EXPECT_EQ(line(r.out, 3), "");
 }
 
+// A preference key is set in the preferences file alone, refused like a field (both files left
+// as they were), and shown after the fields under the name the file uses.
+TEST(SettingsCommandTest, PreferenceKeysAreSetAndShown) {
+  test::TempDir root;
+  const auto preferences = root.path() / "nvk-k7lq.conf";
+  const auto settingsFile = root.path() / "autosave" / "NVK_K7LQ.ini";
+  CliRun r = test::cliRun(root, {"settings", "set", "indi.mount", "Telescope Simulator"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = test::cliRun(root, {"settings", "set", "indi.port", "7625"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(settingsFile));
+  ASSERT_EQ(test::cliRun(root, {"settings", "set", "padFits", "false"}).status, 0);
+
+  const auto contents = [](const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  };
+  const std::string preferencesBefore = contents(preferences);
+  const std::string settingsBefore = contents(settingsFile);
+  r = test::cliRun(root, {"settings", "set", "indi.port", "65536"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Cannot set indi.port to '65536': expected a whole number 1..65535\n");
+  EXPECT_EQ(contents(preferences), preferencesBefore);
+  EXPECT_EQ(contents(settingsFile), settingsBefore);
+
+  r = test::cliRun(root, {"settings", "show"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(line(r.out, 92), "92 padFits = false");
+  EXPECT_EQ(line(r.out, 93), "");
+  EXPECT_EQ(line(r.out, 94), "indi.host = localhost");
+  EXPECT_EQ(line(r.out, 95), "indi.port = 7625");
+  EXPECT_EQ(line(r.out, 96), "indi.mount = Telescope Simulator");
+  EXPECT_EQ(line(r.out, 97), "indi.focuser = ");
+  EXPECT_EQ(line(r.out, 98), "fits.standard_keywords = true");
+  EXPECT_EQ(line(r.out, 99), "");
+}
+
 TEST(CliTest, UnknownCommandsAndOptionsAreNamed) {
   test::TempDir root;
   const struct {

@@ -18,6 +18,7 @@
 #include "process/undo.h"
 #include "scope/guider_dialog.h"
 #include "scope/main_guiding.h"
+#include "scope/mount_factory.h"
 #include "scope/move_telescope_dialog.h"
 
 namespace nvk::app {
@@ -350,7 +351,7 @@ bool isCommandEnabled(const CommandInfo& command, const CommandContext& context)
     case Enabling::Always:
       return true;
     case Enabling::TelescopeDrive:
-      return context.program.settings.guideOutputMode != settings::GuideOutputMode::None;
+      return scope::telescopeDriveChosen(context.program.settings);
     case Enabling::PictureExists:
       return context.window.pictureExists();
   }

@@ -14,7 +14,7 @@
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
-#include "scope/serial_link.h"
+#include "scope/mount_factory.h"
 
 namespace nvk::scope {
 namespace {
@@ -494,27 +494,20 @@ void TGNVDialog::pressArrow(Arrow arrow) {
     AoManualMove(program_, letter);
     return;
   }
-  if (s.guideOutputMode == settings::GuideOutputMode::None || moveHeld_) return;
+  if (!telescopeDriveChosen(s) || moveHeld_) return;
   if (!telescopeConnected_) {
     if (ConnectTelescope(program_, false) != ConnectResult::Connected) return;
     telescopeConnected_ = true;
   }
-  if (program_.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket) {
-    SetGuideSocket(program_, guideSocketBit(arrowLetter(program_, arrow)));
-  } else {
-    StartMove(program_, arrowLetter(program_, arrow));
-  }
+  if (const auto direction = directionOfLetter(arrowLetter(program_, arrow)))
+    chosenMount(program_).startMove(*direction, program_.telescope.moveRate());
   moveHeld_ = true;
 }
 
 void TGNVDialog::releaseArrow() {
   if (!moveHeld_) return;
   moveHeld_ = false;
-  if (program_.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket) {
-    SetGuideSocket(program_, 0);
-  } else {
-    StopMove(program_);
-  }
+  chosenMount(program_).stopMove();
 }
 
 // --- closing buttons ---
@@ -531,7 +524,7 @@ std::optional<port::DialogResult> TGNVDialog::startGuiding() {
     base::ShowMessage(ui, kMessageAlreadyGuiding);
     return std::nullopt;
   }
-  if (program_.settings.guideOutputMode == settings::GuideOutputMode::None) {
+  if (!telescopeDriveChosen(program_.settings)) {
     base::ShowMessage(ui, base::kCallerTextMessage, kNoDriveMethod);
     return std::nullopt;
   }

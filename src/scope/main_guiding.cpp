@@ -10,6 +10,7 @@
 #include "scope/guide_correction.h"
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
+#include "scope/mount_factory.h"
 #include "scope/training.h"
 
 namespace nvk::scope {
@@ -84,7 +85,7 @@ std::optional<PixelPoint> locateInWindow(core::Program& program, PixelPoint at) 
 
 std::optional<PixelPoint> trainingMeasure(core::Program& program, char letter, int durationMs,
                                           PixelPoint from) {
-  TimedMove(program, letter, durationMs);
+  guidePulseToward(chosenMount(program), letter, durationMs);
   takeGuidingFrame(program);
   return locateInWindow(program, from);
 }
@@ -129,7 +130,7 @@ void placeMainGuideWindow(MainGuideStar& star) {
 }
 
 void StartAutoGuiding(core::Program& program, const std::function<void()>& afterFrame) {
-  if (program.settings.guideOutputMode == settings::GuideOutputMode::None) return;
+  if (!telescopeDriveChosen(program.settings)) return;
   ConnectTelescope(program, false);
   if (!readyToGuide(program)) return;
   auto& g = program.guiding;
@@ -188,14 +189,15 @@ void StartAutoGuiding(core::Program& program, const std::function<void()>& after
 
 bool TrainAutoGuiding(core::Program& program) {
   auto& s = program.settings;
-  if (s.guideOutputMode == settings::GuideOutputMode::None) return false;
+  if (!telescopeDriveChosen(s)) return false;
   ConnectTelescope(program, false);
   if (!readyToGuide(program)) return false;
   auto& g = program.guiding;
   const auto& letters = s.directionLetters;
-  if (s.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket && !g.socketPulsesSent) {
+  Mount& mount = chosenMount(program);
+  if (mount.checksLinesBeforeTraining() && !g.socketPulsesSent) {
     for (const char letter : {letters.north, letters.south, letters.east, letters.west})
-      TimedMove(program, letter, kSocketCheckPulseMs);
+      guidePulseToward(mount, letter, kSocketCheckPulseMs);
     g.socketPulsesSent = true;
   }
   auto& star = g.mainStar;

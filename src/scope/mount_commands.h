@@ -1,51 +1,17 @@
 #pragma once
 
-#include <cstdint>
-
 namespace nvk::core {
 class Program;
 }
 
 namespace nvk::scope {
 
-// Autoguider socket bits of the guide-output lines.
-inline constexpr std::uint8_t kSocketWest = 1;
-inline constexpr std::uint8_t kSocketSouth = 2;
-inline constexpr std::uint8_t kSocketNorth = 4;
-inline constexpr std::uint8_t kSocketEast = 8;
-
-// The socket bit of direction letter 'e', 'w', 'n' or 's'; 0 for any other letter.
-std::uint8_t guideSocketBit(char letter);
-
-// One guide correction of `durationMs` in the direction of `letter` ('e', 'w', 'n' or 's',
-// already swapped by DirectionLetters): LX200 commands when GuideOutputMode is 'l', the
-// autoguider socket otherwise. Nothing is sent for any other letter.
-void TimedMove(core::Program& program, char letter, int durationMs);
-void TimedMoveLx200(core::Program& program, char letter, int durationMs);
-void TimedMoveSocket(core::Program& program, char letter, int durationMs);
-
-// The mount's catalogues: Messier, its star list (which holds the planets) and CNGC.
-enum class CatalogueKind : char { Messier = 'm', Star = 's', Cngc = 'c' };
-
-// Selects the object, shows its information from the scope in the first info line and slews
-// to it; the scope's reply to the slew (empty when it started) goes to the second line.
-void GoToCatalogueObject(core::Program& program, CatalogueKind kind, int number);
-// Sets the target R.A. and Dec. and slews; the sign of the Dec. comes from `degrees`.
-void GoToCoordinates(core::Program& program, int hours, int minutes, int degrees, int arcminutes);
-
-// The held arrows of the Move Telescope dialog. A start while already moving (auto-repeat)
-// sends nothing; a stop when not moving sends nothing.
-void StartMove(core::Program& program, char letter);
-void StopMove(core::Program& program);
-// `direction` '+' (focus up arrow) or '-' (down arrow).
-void StartFocus(core::Program& program, char direction);
-void StopFocus(core::Program& program);
-
 enum class ConnectResult { Connected, CameraNotFound };
 
 // The connection step shared by Telescope Control and Start Auto-Guiding: loads the settings,
 // (Telescope Control only) makes sure a camera is attached, takes the telescope port index.
-// Runs once per program run.
+// Runs once per program run. What it connects is the mount the settings chose
+// (chosenMount in mount_factory.h).
 ConnectResult ConnectTelescope(core::Program& program, bool telescopeControl);
 
 }  // namespace nvk::scope

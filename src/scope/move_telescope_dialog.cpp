@@ -128,22 +128,23 @@ void TCBDialog::pressArrow(Arrow arrow) {
   if (held_) return;
   program_.clock().waitMs(kBeforeSocketPressMs);
   if (const auto direction = directionOfLetter(arrowLetter(program_, arrow)))
-    chosenMount(program_).startMove(*direction, MoveRate::Guide);
+    mount_.startMove(*direction, MoveRate::Guide);
   held_ = true;
 }
 
 void TCBDialog::releaseArrow() {
-  chosenMount(program_).stopMove();
+  mount_.stopMove();
   held_ = false;
 }
 
 void TelescopeControl(core::Program& program) {
   if (ConnectTelescope(program, true) != ConnectResult::Connected) return;
-  if (chosenMount(program).goToAvailable()) {
+  Mount& mount = chosenMount(program);
+  if (mount.goToAvailable()) {
     TMTDialog dialog(program);
     program.ui().runDialog(dialog);
   } else {
-    TCBDialog dialog(program);
+    TCBDialog dialog(program, mount);
     program.ui().runDialog(dialog);
   }
 }

@@ -92,7 +92,7 @@ class TMTDialog final : public port::DialogModel {
 // while pressed.
 class TCBDialog final : public port::DialogModel {
  public:
-  explicit TCBDialog(core::Program& program) : program_(program) {}
+  TCBDialog(core::Program& program, Mount& mount) : program_(program), mount_(mount) {}
 
   std::string_view dialogId() const override { return "TCBDialog"; }
   std::string title() const override { return "Move Telescope"; }
@@ -102,6 +102,7 @@ class TCBDialog final : public port::DialogModel {
 
  private:
   core::Program& program_;
+  Mount& mount_;
   bool held_ = false;
 };
 

@@ -282,6 +282,49 @@ TEST_F(MountCommandsTest, AHeldFocusArrowSendsSpeedAndDirectionOnceAndOneStop) {
   }
 }
 
+// The program's mount follows the drive of the settings: a pulse after the defaults dialog
+// changed the drive goes the new way, not through the mount made before.
+TEST_F(MountCommandsTest, TheProgramsMountFollowsAChangeOfDrive) {
+  useCameraRoute();
+  struct Row {
+    settings::GuideOutputMode drive;
+    const char* firstCall;
+  };
+  for (const Row& r : {Row{settings::GuideOutputMode::Lx200, "camera-write"},
+                       Row{settings::GuideOutputMode::AutoguiderSocket, "guide-outputs"},
+                       Row{settings::GuideOutputMode::Lx200, "camera-write"}}) {
+    program.settings.guideOutputMode = r.drive;
+    log.clear();
+    guidePulseToward(chosenMount(program), 'n', 10);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front().call, r.firstCall);
+  }
+}
+
+// The autoguider socket has lines only: GoTo and the focuser answer that the drive cannot,
+// and nothing reaches the mount.
+TEST_F(MountCommandsTest, TheSocketAnswersGoToAndFocusAsNotAvailable) {
+  program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
+  for (const bool pcRoute : {false, true}) {
+    if (pcRoute) {
+      usePcRoute(true);
+    } else {
+      useCameraRoute();
+    }
+    log.clear();
+    Mount& mount = chosenMount(program);
+    EXPECT_FALSE(mount.goToAvailable());
+    EXPECT_FALSE(mount.focuserAvailable());
+    EXPECT_EQ(mount.goTo(CatalogueObject{CatalogueKind::Messier, 31}).status,
+              MountStatus::NotAvailable);
+    EXPECT_EQ(mount.goTo(SkyCoordinates{1, 2, 3, 4}).status, MountStatus::NotAvailable);
+    EXPECT_EQ(mount.startFocus(FocusDirection::In, FocusSpeed::Fast), MountStatus::NotAvailable);
+    mount.stopFocus();
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(ui.beeps(), 0);
+  }
+}
+
 TEST_F(MountCommandsTest, ConnectTelescopeTakesThePortIndexOnce) {
   program.settings.telescopePortIndex = 1;
   ASSERT_EQ(program.saveSettingsFile(), settings::SettingsStatus::Ok);

@@ -69,9 +69,8 @@ class Mount {
   // Moves at guide rate toward `direction` for `durationMs` (0 or less: a pulse of no length).
   virtual void guidePulse(Direction direction, int durationMs) = 0;
 
-  // A held move at `rate` until stopMove. A start while already moving (an arrow's
-  // auto-repeat) is the drive's to ignore or repeat; a stop when still sends what the drive
-  // needs to be sure it is still.
+  // A held move at `rate` until stopMove. Callers may repeat a start (an arrow's auto-repeat)
+  // and stop when nothing moves: the drive ignores or repeats them harmlessly.
   virtual void startMove(Direction direction, MoveRate rate) = 0;
   virtual void stopMove() = 0;
 

@@ -9,7 +9,7 @@
 #include "acquire/program.h"
 #include "base/messages.h"
 #include "scope/mount_commands.h"
-#include "scope/serial_link.h"
+#include "scope/mount_factory.h"
 
 namespace nvk::acquire {
 namespace {
@@ -103,7 +103,7 @@ std::optional<port::DialogResult> TNVDialog::autoguidePhoto() {
     base::ShowMessage(program_.ui(), base::Message::AlreadyGuidingExternal);
     return std::nullopt;
   }
-  const bool guiderSetUp = program_.settings.guideOutputMode != settings::GuideOutputMode::None;
+  const bool guiderSetUp = scope::telescopeDriveChosen(program_.settings);
   if (guiderSetUp) s.guideDuringExposure = true;
   auto result = takePhoto();
   if (result) exit_ = DialogExit::AutoguidePhoto;
@@ -115,7 +115,7 @@ std::optional<port::DialogResult> TNVDialog::goToAutoguider() {
     base::ShowMessage(program_.ui(), base::Message::AlreadyGuidingExternal);
     return std::nullopt;
   }
-  if (program_.settings.guideOutputMode == settings::GuideOutputMode::None) {
+  if (!scope::telescopeDriveChosen(program_.settings)) {
     base::ShowMessage(program_.ui(), base::Message::CallerText, scope::kNoDriveMethodText);
     return std::nullopt;
   }
@@ -238,21 +238,18 @@ void TNVDialog::startFocus() {
 }
 
 bool TNVDialog::focuserAvailable() const {
-  const auto& telescope = program_.telescope;
-  const bool routed = scope::usesPcRoute(program_.settings.serialRoute)
-                          ? telescope.pcPort != nullptr
-                          : telescope.cameraLink != nullptr;
-  return program_.settings.guideOutputMode != settings::GuideOutputMode::AutoguiderSocket && routed;
+  return scope::chosenMount(program_).focuserAvailable();
 }
 
 void TNVDialog::focuserPress(bool in) {
   if (!focuserAvailable()) return;
   if (scope::ConnectTelescope(program_, true) != scope::ConnectResult::Connected) return;
-  scope::StartFocus(program_, in ? '+' : '-');
+  scope::chosenMount(program_).startFocus(
+      in ? scope::FocusDirection::In : scope::FocusDirection::Out, program_.telescope.focusSpeed());
 }
 
 void TNVDialog::focuserRelease() {
-  scope::StopFocus(program_);
+  scope::chosenMount(program_).stopFocus();
 }
 
 std::optional<files::Bitmap> TNVDialog::focusImage() const {

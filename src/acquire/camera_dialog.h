@@ -92,10 +92,10 @@ class TNVDialog final : public port::DialogModel {
 
   // --- the mount's focuser (box "Focus Mode") ---
   // "In" and "Out" move the focuser while held, as the focus arrows of the Move Telescope
-  // dialog do (LX200 "#:F+#" / "#:F-#" at the focus speed chosen there, "#:FQ#" on release),
-  // so that the FWHM read-out of a running focus mode follows the focuser. Offered when the
-  // mount takes LX200 commands (not on the autoguider socket) and its serial route is there;
-  // the first press connects the telescope as Telescope Control does.
+  // dialog do (at the focus speed chosen there), so that the FWHM read-out of a running focus
+  // mode follows the focuser. Offered when the mount has a focuser it can reach now (an LX200
+  // on a route that is there; not the autoguider socket); the first press connects the
+  // telescope as Telescope Control does.
   bool focuserAvailable() const;
   void focuserPress(bool in);
   void focuserRelease();

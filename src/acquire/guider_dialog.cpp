@@ -14,8 +14,7 @@
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
-#include "scope/serial_link.h"
-#include "settings/value_ranges.h"
+#include "scope/mount_factory.h"
 
 namespace nvk::acquire {
 namespace {
@@ -501,27 +500,20 @@ void TGNVDialog::pressArrow(scope::Arrow arrow) {
     scope::AoManualMove(program_, letter);
     return;
   }
-  if (s.guideOutputMode == settings::GuideOutputMode::None || moveHeld_) return;
+  if (!scope::telescopeDriveChosen(s) || moveHeld_) return;
   if (!telescopeConnected_) {
     if (scope::ConnectTelescope(program_, false) != scope::ConnectResult::Connected) return;
     telescopeConnected_ = true;
   }
-  if (program_.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket) {
-    scope::SetGuideSocket(program_, scope::guideSocketBit(scope::arrowLetter(program_, arrow)));
-  } else {
-    scope::StartMove(program_, scope::arrowLetter(program_, arrow));
-  }
+  if (const auto direction = scope::directionOfLetter(scope::arrowLetter(program_, arrow)))
+    chosenMount(program_).startMove(*direction, program_.telescope.moveRate());
   moveHeld_ = true;
 }
 
 void TGNVDialog::releaseArrow() {
   if (!moveHeld_) return;
   moveHeld_ = false;
-  if (program_.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket) {
-    scope::SetGuideSocket(program_, 0);
-  } else {
-    scope::StopMove(program_);
-  }
+  chosenMount(program_).stopMove();
 }
 
 // --- closing buttons ---
@@ -538,7 +530,7 @@ std::optional<port::DialogResult> TGNVDialog::startGuiding() {
     base::ShowMessage(ui, base::Message::AlreadyGuidingExternal);
     return std::nullopt;
   }
-  if (program_.settings.guideOutputMode == settings::GuideOutputMode::None) {
+  if (!scope::telescopeDriveChosen(program_.settings)) {
     base::ShowMessage(ui, base::Message::CallerText, scope::kNoDriveMethodText);
     return std::nullopt;
   }

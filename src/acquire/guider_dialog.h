@@ -77,7 +77,7 @@ class TGNVDialog final : public port::DialogModel {
     SwapEastWest,    // "Swap e/w direction" (settings)
     SwapAoUpDown,    // "Swap AO Up/Down" (settings)
     SwapAoLeftRight,
-    SwapMountNorthSouth,  // "Swap Mount N/S" (settings)
+    SwapMountNorthSouth,  // "Swap scope::Mount N/S" (settings)
     SwapMountEastWest,
   };
   void toggle(Check check);

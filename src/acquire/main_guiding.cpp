@@ -10,6 +10,7 @@
 #include "scope/guide_correction.h"
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
+#include "scope/mount_factory.h"
 #include "scope/training.h"
 
 namespace nvk::acquire {
@@ -83,8 +84,8 @@ std::optional<scope::PixelPoint> locateInWindow(Program& program, scope::PixelPo
 }
 
 std::optional<scope::PixelPoint> trainingMeasure(Program& program, char letter, int durationMs,
-                                                 scope::PixelPoint from) {
-  scope::TimedMove(program, letter, durationMs);
+                                          scope::PixelPoint from) {
+  scope::guidePulseToward(chosenMount(program), letter, durationMs);
   takeGuidingFrame(program);
   return locateInWindow(program, from);
 }
@@ -129,7 +130,7 @@ void placeMainGuideWindow(scope::MainGuideStar& star) {
 }
 
 void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame) {
-  if (program.settings.guideOutputMode == settings::GuideOutputMode::None) return;
+  if (!scope::telescopeDriveChosen(program.settings)) return;
   scope::ConnectTelescope(program, false);
   if (!readyToGuide(program)) return;
   auto& g = program.guiding;
@@ -188,14 +189,15 @@ void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame)
 
 bool TrainAutoGuiding(Program& program) {
   auto& s = program.settings;
-  if (s.guideOutputMode == settings::GuideOutputMode::None) return false;
+  if (!scope::telescopeDriveChosen(s)) return false;
   scope::ConnectTelescope(program, false);
   if (!readyToGuide(program)) return false;
   auto& g = program.guiding;
   const auto& letters = s.directionLetters;
-  if (s.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket && !g.socketPulsesSent) {
+  scope::Mount& mount = chosenMount(program);
+  if (mount.checksLinesBeforeTraining() && !g.socketPulsesSent) {
     for (const char letter : {letters.north, letters.south, letters.east, letters.west})
-      scope::TimedMove(program, letter, kSocketCheckPulseMs);
+      scope::guidePulseToward(mount, letter, kSocketCheckPulseMs);
     g.socketPulsesSent = true;
   }
   auto& star = g.mainStar;

@@ -18,6 +18,9 @@
 #include "process/process_dialogs.h"
 #include "process/stretch.h"
 #include "process/undo.h"
+#include "acquire/guider_dialog.h"
+#include "acquire/main_guiding.h"
+#include "scope/mount_factory.h"
 #include "scope/move_telescope_dialog.h"
 
 namespace nvk::app {
@@ -350,7 +353,7 @@ bool isCommandEnabled(const CommandInfo& command, const CommandContext& context)
     case Enabling::Always:
       return true;
     case Enabling::TelescopeDrive:
-      return context.program.settings.guideOutputMode != settings::GuideOutputMode::None;
+      return scope::telescopeDriveChosen(context.program.settings);
     case Enabling::PictureExists:
       return context.window.pictureExists();
   }

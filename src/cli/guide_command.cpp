@@ -7,6 +7,8 @@
 #include "cli/cli.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
+#include "acquire/main_guiding.h"
+#include "settings/settings_file.h"
 #include "sim/guiding_rig.h"
 
 namespace nvk::cli {
@@ -126,7 +128,9 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
     return 1;
   }
   auto& s = program.settings;
-  s.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
+  // The simulated mount is guided through the camera's guide outputs (the autoguider socket),
+  // chosen as `settings set` chooses it.
+  settings::setSettingsField("guideOutputMode", "b", s, program.fits);
   s.serialRoute = 1;
   s.guideStarMaskRadius = 9;
   s.guiderGuide.raRate = s.guiderGuide.decRate = 7;

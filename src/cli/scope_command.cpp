@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "platform/pty_mount.h"
 #include "scope/mount_commands.h"
+#include "scope/mount_factory.h"
 #include "scope/move_telescope_dialog.h"
 #include "scope/serial_link.h"
 #include "sim/mount.h"
@@ -26,8 +27,9 @@ constexpr const char* kUsage =
     "       nvk-k7lq-cli scope focus in|out MS\n";
 
 // The mount the commands reach: the real PC port (attached into `real`), or with --simulate
-// the session's simulated mount.
-platform::PtyMount* connect(CliSession& session, bool socketMove,
+// the session's simulated mount. `throughCamera`: the chosen mount takes this command through
+// the camera.
+platform::PtyMount* connect(CliSession& session, bool throughCamera,
                             std::unique_ptr<platform::PtyMount>& real) {
   auto& program = session.program();
   if (platform::PtyMount* mount = session.simulatedMount()) {
@@ -42,9 +44,9 @@ platform::PtyMount* connect(CliSession& session, bool socketMove,
     }
     return mount;
   }
-  // Socket pulses go to the camera's guide outputs unless the (unsaved) bypass flag is set.
-  if (!scope::usesPcRoute(program.settings.serialRoute) ||
-      (socketMove && !program.settings.bypassHelmixInterface)) {
+  // An LX200 on a camera serial port, or socket pulses on the guide outputs (without the
+  // unsaved bypass flag), need the camera.
+  if (throughCamera) {
     session.err() << "scope: the settings reach the mount through the camera (a camera serial "
                      "port or its guide outputs), which this tool does not drive; use "
                      "--simulate, or serialRoute 3 (PC) and the LX200 interface\n";
@@ -91,6 +93,11 @@ std::string describe(sim::SimulatedMount& mount) {
 int usage(CliSession& session) {
   session.err() << kUsage;
   return 2;
+}
+
+int notAvailable(CliSession& session) {
+  session.err() << "scope: not available on this drive\n";
+  return 1;
 }
 
 }  // namespace
@@ -144,11 +151,12 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
 
   // Loads the settings (and the COM port map) the rest works with.
   scope::ConnectTelescope(program, false);
-  const bool socketMove =
-      action == "move" && program.settings.guideOutputMode != settings::GuideOutputMode::Lx200;
+  scope::Mount& drive = scope::chosenMount(program);
   std::unique_ptr<platform::PtyMount> realMount;
-  platform::PtyMount* const connection = connect(session, socketMove, realMount);
+  platform::PtyMount* const connection =
+      connect(session, drive.reachedThroughCamera(action == "move"), realMount);
   if (connection == nullptr) return 1;
+  if (action == "goto" && !drive.goToAvailable()) return notAvailable(session);
   // East, west, north and south go out as the letters of the settings just loaded.
   if (action == "move") {
     const auto& letters = program.settings.directionLetters;
@@ -168,11 +176,13 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
       dialog.goToObject();
     }
   } else if (action == "move") {
-    scope::TimedMove(program, letter, durationMs);
+    scope::guidePulseToward(drive, letter, durationMs);
   } else {
-    scope::StartFocus(program, letter);
+    const auto direction = letter == '+' ? scope::FocusDirection::In : scope::FocusDirection::Out;
+    if (drive.startFocus(direction, program.telescope.focusSpeed()) != scope::MountStatus::Done)
+      return notAvailable(session);
     program.clock().waitMs(static_cast<std::uint32_t>(durationMs));
-    scope::StopFocus(program);
+    drive.stopFocus();
   }
   if (session.ui().messageCount() != messagesBefore) return 1;
 

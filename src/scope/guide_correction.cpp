@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "scope/mount_commands.h"
 #include "scope/program.h"
+#include "scope/mount_factory.h"
 
 namespace nvk::scope {
 namespace {
@@ -99,7 +99,7 @@ void sendGuideMove(Program& program, const std::optional<GuideMove>& move) {
   if (!move) return;
   ++program.guiding.pulsesSent;
   program.ui().beep();
-  TimedMove(program, move->letter, move->durationMs);
+  guidePulseToward(chosenMount(program), move->letter, move->durationMs);
   program.ui().beep();
 }
 

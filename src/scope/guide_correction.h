@@ -68,8 +68,8 @@ struct CorrectionPlan {
 CorrectionPlan planCorrection(const GuideError& error, const CorrectionRules& rules,
                               GuideLetterMemory& memory);
 
-// Sends one planned move, if any, to the telescope as a timed move between two beeps, and
-// counts it.
-void sendGuideMove(scope::Program& program, const std::optional<GuideMove>& move);
+// Sends one planned move, if any, to the mount as a guide pulse between two beeps, and counts
+// it.
+void sendGuideMove(Program& program, const std::optional<GuideMove>& move);
 
 }  // namespace nvk::scope

@@ -6,8 +6,7 @@
 #include "base/messages.h"
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
-#include "scope/mount_commands.h"
-#include "scope/program.h"
+#include "scope/mount_factory.h"
 
 namespace nvk::scope {
 namespace {
@@ -111,7 +110,7 @@ std::optional<StarPosition> findGuideStarAgain(Program& program) {
 // One training measurement: the move, 200 ms, a guide frame, the star from `searchFrom`.
 std::optional<PixelPoint> measure(Program& program, char letter, int durationMs,
                                   PixelPoint searchFrom) {
-  if (letter != 0) TimedMove(program, letter, durationMs);
+  if (letter != 0) guidePulseToward(chosenMount(program), letter, durationMs);
   program.clock().waitMs(kTrainingSettleMs);
   GuideExposure(program);
   return locate(program, searchFrom);
@@ -191,8 +190,8 @@ GuideStatus GuiderCorrectionStep(Program& program) {
 
 bool CreateGuidingFrame(Program& program) {
   auto& g = program.guiding;
-  if (program.settings.guideOutputMode == settings::GuideOutputMode::None ||
-      !program.devices.cameraConnected || !g.starSelected) {
+  if (!telescopeDriveChosen(program.settings) || !program.devices.cameraConnected ||
+      !g.starSelected) {
     program.ui().showMessage(base::kMessageTitle, "");
     return false;
   }

@@ -3,9 +3,10 @@
 #include <charconv>
 
 #include "base/messages.h"
-#include "scope/mount_commands.h"
 #include "scope/program.h"
-#include "scope/serial_link.h"
+#include "scope/lx200_mount.h"
+#include "scope/mount_commands.h"
+#include "scope/mount_factory.h"
 
 namespace nvk::scope {
 namespace {
@@ -56,16 +57,16 @@ void TMTDialog::goToObject() {
   const int messier = dialogInteger(messierText);
   const int cngc = dialogInteger(cngcText);
   if (inRange(messier, 1, kMaxMessier)) {
-    GoToCatalogueObject(program_, CatalogueKind::Messier, messier);
+    chosenMount(program_).goTo(CatalogueObject{CatalogueKind::Messier, messier});
   } else if (inRange(cngc, 1, kMaxCngc)) {
-    GoToCatalogueObject(program_, CatalogueKind::Cngc, cngc);
+    chosenMount(program_).goTo(CatalogueObject{CatalogueKind::Cngc, cngc});
   } else {
     program_.ui().showMessage(kMessageTitle, "Object out of range - try again");
   }
 }
 
 void TMTDialog::goToPlanet(const Planet& planet) {
-  GoToCatalogueObject(program_, CatalogueKind::Star, planet.number);
+  chosenMount(program_).goTo(CatalogueObject{CatalogueKind::Star, planet.number});
 }
 
 void TMTDialog::goToCoordinates() {
@@ -78,53 +79,44 @@ void TMTDialog::goToCoordinates() {
     base::ShowMessage(program_.ui(), base::Message::CallerText, kInvalidCoordinates);
     return;
   }
-  GoToCoordinates(program_, hours, minutes, degrees, arcminutes);
+  chosenMount(program_).goTo(SkyCoordinates{hours, minutes, degrees, arcminutes});
 }
 
 void TMTDialog::pressArrow(Arrow arrow) {
-  StartMove(program_, arrowLetter(program_, arrow));
+  if (const auto direction = directionOfLetter(arrowLetter(program_, arrow)))
+    chosenMount(program_).startMove(*direction, rate());
 }
 
 void TMTDialog::releaseArrow() {
-  StopMove(program_);
+  chosenMount(program_).stopMove();
 }
 
 void TMTDialog::pressFocus(bool up) {
-  StartFocus(program_, up ? '+' : '-');
+  chosenMount(program_).startFocus(up ? FocusDirection::In : FocusDirection::Out, focusSpeed());
 }
 
 void TMTDialog::releaseFocus() {
-  StopFocus(program_);
+  chosenMount(program_).stopFocus();
 }
 
 void TMTDialog::setRate(Rate rate) {
-  static constexpr std::array<std::string_view, 4> kCommands{"#:RS#", "#:RM#", "#:RC#", "#:RG#"};
-  program_.telescope.rateCommand = kCommands[static_cast<std::size_t>(rate)];
+  program_.telescope.rateCommand = lx200RateCommand(rate);
 }
 
 TMTDialog::Rate TMTDialog::rate() const {
-  switch (program_.telescope.rateCommand.at(3)) {
-    case 'S':
-      return Rate::Slew;
-    case 'M':
-      return Rate::Find;
-    case 'C':
-      return Rate::Centre;
-    default:
-      return Rate::Guide;
-  }
+  return program_.telescope.moveRate();
 }
 
 void TMTDialog::setFocusSpeed(FocusSpeed speed) {
-  program_.telescope.focusSpeedCommand = speed == FocusSpeed::Fast ? "#:FF#" : "#:FS#";
+  program_.telescope.focusSpeedCommand = lx200FocusSpeedCommand(speed);
 }
 
 TMTDialog::FocusSpeed TMTDialog::focusSpeed() const {
-  return program_.telescope.focusSpeedCommand.at(3) == 'F' ? FocusSpeed::Fast : FocusSpeed::Slow;
+  return program_.telescope.focusSpeed();
 }
 
 const std::string& TMTDialog::infoLine(int line) const {
-  return program_.telescope.infoLines.at(static_cast<std::size_t>(line));
+  return chosenMount(program_).infoLines().at(static_cast<std::size_t>(line));
 }
 
 void TMTDialog::help() const {
@@ -135,22 +127,24 @@ void TCBDialog::pressArrow(Arrow arrow) {
   // Auto-repeat of a held arrow would only set the same lines again.
   if (held_) return;
   program_.clock().waitMs(kBeforeSocketPressMs);
-  SetGuideSocket(program_, guideSocketBit(arrowLetter(program_, arrow)));
+  if (const auto direction = directionOfLetter(arrowLetter(program_, arrow)))
+    mount_.startMove(*direction, MoveRate::Guide);
   held_ = true;
 }
 
 void TCBDialog::releaseArrow() {
-  SetGuideSocket(program_, 0);
+  mount_.stopMove();
   held_ = false;
 }
 
 void TelescopeControl(Program& program) {
   if (ConnectTelescope(program, true) != ConnectResult::Connected) return;
-  if (program.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket) {
-    TCBDialog dialog(program);
+  Mount& mount = chosenMount(program);
+  if (mount.goToAvailable()) {
+    TMTDialog dialog(program);
     program.ui().runDialog(dialog);
   } else {
-    TMTDialog dialog(program);
+    TCBDialog dialog(program, mount);
     program.ui().runDialog(dialog);
   }
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "port/ui.h"
+#include "scope/mount.h"
 
 namespace nvk::scope {
 class Program;
@@ -40,8 +41,8 @@ inline constexpr std::array<Planet, 8> kPlanets{{{"Mercury", 901},
 // information from the scope.
 class TMTDialog final : public port::DialogModel {
  public:
-  enum class Rate { Slew, Find, Centre, Guide };
-  enum class FocusSpeed { Fast, Slow };
+  using Rate = MoveRate;
+  using FocusSpeed = scope::FocusSpeed;
 
   static constexpr std::string_view kMessageTitle = "NVK_K7LQ - Control Telescope";
   static constexpr int kMaxMessier = 110;
@@ -87,10 +88,11 @@ class TMTDialog final : public port::DialogModel {
   scope::Program& program_;
 };
 
-// "Move Telescope": four arrows that hold the autoguider socket's lines while pressed.
+// "Move Telescope": four arrows that move a mount without GoTo (the autoguider socket's lines)
+// while pressed.
 class TCBDialog final : public port::DialogModel {
  public:
-  explicit TCBDialog(scope::Program& program) : program_(program) {}
+  TCBDialog(Program& program, Mount& mount) : program_(program), mount_(mount) {}
 
   std::string_view dialogId() const override { return "TCBDialog"; }
   std::string title() const override { return "Move Telescope"; }
@@ -99,12 +101,13 @@ class TCBDialog final : public port::DialogModel {
   void releaseArrow();
 
  private:
-  scope::Program& program_;
+  Program& program_;
+  Mount& mount_;
   bool held_ = false;
 };
 
-// Telescope Control (command 24): connects, then opens "Move Telescope" when the mount is on
-// the autoguider socket and "NVK_K7LQ_USB Move Telescope" otherwise.
-void TelescopeControl(scope::Program& program);
+// Telescope Control (command 24): connects, then opens "NVK_K7LQ_USB Move Telescope" when the
+// mount offers GoTo and "Move Telescope" (the autoguider socket) otherwise.
+void TelescopeControl(Program& program);
 
 }  // namespace nvk::scope

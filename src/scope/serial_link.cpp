@@ -4,6 +4,7 @@
 
 #include "base/messages.h"
 #include "scope/program.h"
+#include "scope/mount_factory.h"
 
 namespace nvk::scope {
 namespace {
@@ -47,9 +48,7 @@ int OpenPcPort(Program& program) {
   // settings decide whether the port is usable.
   CheckSerialResult(program,
                     serial->reset(program.settings.pcComPort, kPcQueueBytes, kPcQueueBytes));
-  const bool socket =
-      program.settings.guideOutputMode == settings::GuideOutputMode::AutoguiderSocket;
-  CheckSerialResult(program, serial->setBaud(socket ? kSocketBaud : kLx200Baud));
+  CheckSerialResult(program, serial->setBaud(pcPortBaud(program.settings)));
   CheckSerialResult(program, serial->setDtr(true));
   CheckSerialResult(program, serial->setRts(true));
   if (CheckSerialResult(program, serial->set8N1()) < 0) {

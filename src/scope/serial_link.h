@@ -28,9 +28,9 @@ bool usesPcRoute(int serialRoute);
 // port and gives -1; any other code passes unchanged.
 int CheckSerialResult(scope::Program& program, int code);
 
-// Opens the PC COM port named by PcComPort: queues, baud, DTR and RTS, 8N1. 1 when usable, 0
-// (with "Open Communications Failed") otherwise.
-int OpenPcPort(scope::Program& program);
+// Opens the PC COM port named by PcComPort: queues, baud (pcPortBaud in mount_factory.h),
+// DTR and RTS, 8N1. 1 when usable, 0 (with "Open Communications Failed") otherwise.
+int OpenPcPort(Program& program);
 
 // Sends `bytes` to serial port `portIndex` on the route SerialRoute names. On the PC route the
 // port is opened first if need be, and the call waits 62 ms after sending; a command starting

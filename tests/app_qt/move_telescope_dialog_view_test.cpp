@@ -10,6 +10,7 @@
 
 #include "app/qt/qt_ui.h"
 #include "port/scripted_ui.h"
+#include "scope/guide_output_mount.h"
 #include "scope/recording_links.h"
 #include "support/program_fixture.h"
 
@@ -91,7 +92,8 @@ TEST_F(MoveTelescopeViewTest, ArrowsStartOnPressAndStopOnRelease) {
 }
 
 TEST_F(MoveTelescopeViewTest, TheSocketDialogHoldsALineWhilePressed) {
-  scope::TCBDialog model(program);
+  scope::GuideOutputMount mount(program);
+  scope::TCBDialog model(program, mount);
   TCBDialogView view(model, qtUi, nullptr);
   EXPECT_EQ(view.windowTitle(), "Move Telescope");
   auto* left = find<QPushButton>(view, "left");

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "scope/mount_commands.h"
+#include "scope/mount_factory.h"
 #include "settings/settings_file.h"
 #include "sim/ideal_mount.h"
 #include "sim/sky_mount.h"
@@ -49,7 +50,7 @@ TEST_F(PtyMountTest, AGoToOnEitherRouteSlewsTheSkyOfTheSimulatedCamera) {
     ASSERT_EQ(scope::ConnectTelescope(program, true), scope::ConnectResult::Connected);
     ASSERT_EQ(program.settings.telescopePortIndex, 1);
     const sim::SkyPoint start = devices.sky().pointing();
-    scope::GoToCatalogueObject(program, scope::CatalogueKind::Messier, 31);
+    scope::chosenMount(program).goTo(scope::CatalogueObject{scope::CatalogueKind::Messier, 31});
     EXPECT_EQ(program.telescope.infoLines[0], "M31 RA 00:42.7 DEC +41*16");
     EXPECT_EQ(program.telescope.infoLines[1], "");
     clock.advanceMs(10'000);
@@ -57,7 +58,7 @@ TEST_F(PtyMountTest, AGoToOnEitherRouteSlewsTheSkyOfTheSimulatedCamera) {
     EXPECT_NEAR(devices.sky().pointingY(), m31Pointing().y, 1e-6);
     // A guide pulse on the camera's guide outputs moves the field 10 pixels north per second
     // at 15" per second and 1.5" per pixel.
-    scope::TimedMove(program, 'n', 1000);
+    scope::guidePulseToward(scope::chosenMount(program), 'n', 1000);
     EXPECT_NEAR(devices.sky().pointingY(), m31Pointing().y - 15.041 / 1.5, 1e-6);
     // Detached, the sky keeps its field and the camera's port has no mount on it.
     attached.reset();

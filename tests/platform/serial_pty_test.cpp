@@ -3,6 +3,7 @@
 #include "platform/pty_pair.h"
 #include "platform/serial_libserialport.h"
 #include "scope/mount_commands.h"
+#include "scope/mount_factory.h"
 #include "scope/serial_link.h"
 #include "sim/ideal_mount.h"
 #include "sim/mount.h"
@@ -38,7 +39,7 @@ struct SerialPtyTest : ::testing::Test, test::ProgramFixture {
 };
 
 TEST_F(SerialPtyTest, ASlewBelowTheHorizonBringsBackTheMountsReason) {
-  scope::GoToCoordinates(program, 2, 0, -80, 0);
+  scope::chosenMount(program).goTo(scope::SkyCoordinates{2, 0, -80, 0});
   // The mount's answers to the two coordinates ('1' each) and to "#:LI#" are read before the
   // slew, so that the slew reply is the mount's reason alone.
   EXPECT_EQ(program.telescope.infoLines[1], "1Object Below Horizon ");
@@ -49,7 +50,7 @@ TEST_F(SerialPtyTest, ASlewBelowTheHorizonBringsBackTheMountsReason) {
 TEST_F(SerialPtyTest, ATimedMoveTurnsTheMountForItsDurationAtGuideRate) {
   const double ra0 = mount.pointing().raHours * kArcsecPerHour;
   clock.advanceMs(1000);
-  scope::TimedMove(program, 'e', 1500);
+  scope::guidePulseToward(scope::chosenMount(program), 'e', 1500);
   EXPECT_EQ(mount.commands(),
             (std::vector<sim::MountCommand>{{1000, "RG"}, {1062, "Me"}, {2562, "Qe"}}));
   EXPECT_NEAR(mount.pointing().raHours * kArcsecPerHour - ra0, 1.5 * sim::kSiderealArcsecPerSecond,
@@ -60,7 +61,7 @@ TEST_F(SerialPtyTest, ASocketPulseIsOneByteAt300Baud) {
   program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   program.settings.bypassHelmixInterface = true;
   const double dec0 = mount.pointing().decDegrees * 3600.0;
-  scope::TimedMove(program, 'n', 800);
+  scope::guidePulseToward(scope::chosenMount(program), 'n', 800);
   EXPECT_EQ(pty->programBaud(), 300);
   EXPECT_EQ(mount.guideOutputs(), 0);
   EXPECT_NEAR(mount.pointing().decDegrees * 3600.0 - dec0, 0.8 * sim::kSiderealArcsecPerSecond,

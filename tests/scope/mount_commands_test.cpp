@@ -1,4 +1,5 @@
 #include "scope/mount_commands.h"
+#include "scope/mount_factory.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +71,7 @@ TEST_F(MountCommandsTest, EdgeCasesSendTheSameBytesOnBothRoutes) {
       {"guide correction east with e/w swapped",
        [&](app::Program& p) {
          swapped(p);
-         TimedMove(p, p.settings.directionLetters.east, 100);
+         guidePulseToward(chosenMount(p), p.settings.directionLetters.east, 100);
          swapped(p);
        },
        {"#:RG#", "#:Mw#", "#:Qw#"}},
@@ -107,7 +108,7 @@ TEST_F(MountCommandsTest, Lx200TimedMoveOnTheCameraRouteKeepsExactTimes) {
     log.clear();
     if (r.startMs != 0) clock.advanceMs(r.startMs - clock.nowMs());
     const std::uint32_t start = clock.nowMs();
-    TimedMove(program, r.letter, r.durationMs);
+    guidePulseToward(chosenMount(program), r.letter, r.durationMs);
     const std::string move = std::string("1:#:M") + r.letter + '#';
     const std::string quit = std::string("1:#:Q") + r.letter + '#';
     const auto d = static_cast<std::uint32_t>(r.durationMs);
@@ -127,7 +128,7 @@ TEST_F(MountCommandsTest, Lx200TimedMoveOnThePcRouteCarriesTheWritesWaits) {
   for (const auto& [durationMs, moveLength] : {std::pair{100, 100u}, {30, 62u}}) {
     log.clear();
     const std::uint32_t start = clock.nowMs();
-    TimedMove(program, 'e', durationMs);
+    guidePulseToward(chosenMount(program), 'e', durationMs);
     EXPECT_EQ(traffic(), (LinkLog{{start, "puts", "#:RG#"},
                                   {start + 62, "puts", "#:Me#"},
                                   {start + 62 + moveLength, "puts", "#:Qe#"}}));
@@ -145,7 +146,7 @@ TEST_F(MountCommandsTest, SocketTimedMoveHoldsOneLineForTheDuration) {
   for (const Row& r : {Row{'w', "1"}, Row{'s', "2"}, Row{'n', "4"}, Row{'e', "8"}}) {
     log.clear();
     const std::uint32_t start = clock.nowMs();
-    TimedMove(program, r.letter, 500);
+    guidePulseToward(chosenMount(program), r.letter, 500);
     EXPECT_EQ(
         log, (LinkLog{{start + 10, "guide-outputs", r.bits}, {start + 510, "guide-outputs", "0"}}));
     EXPECT_EQ(clock.nowMs(), start + 810);
@@ -153,7 +154,7 @@ TEST_F(MountCommandsTest, SocketTimedMoveHoldsOneLineForTheDuration) {
   // Mode None also drives the socket.
   program.settings.guideOutputMode = settings::GuideOutputMode::None;
   log.clear();
-  TimedMove(program, 'e', 50);
+  guidePulseToward(chosenMount(program), 'e', 50);
   EXPECT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].call, "guide-outputs");
 }
@@ -161,7 +162,7 @@ TEST_F(MountCommandsTest, SocketTimedMoveHoldsOneLineForTheDuration) {
 TEST_F(MountCommandsTest, SocketPulseThroughThePcPortIsOneByteAt300Baud) {
   program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
   usePcRoute(true);
-  TimedMove(program, 'n', 200);
+  guidePulseToward(chosenMount(program), 'n', 200);
   EXPECT_EQ(log, (LinkLog{{10, "reset", "1024/1024"},
                           {10, "baud", "300"},
                           {10, "dtr", "on"},
@@ -174,9 +175,9 @@ TEST_F(MountCommandsTest, SocketPulseThroughThePcPortIsOneByteAt300Baud) {
 
 TEST_F(MountCommandsTest, UnknownLettersSendNothing) {
   useCameraRoute();
-  TimedMove(program, 'x', 100);
+  guidePulseToward(chosenMount(program), 'x', 100);
   program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
-  TimedMove(program, 'T', 100);
+  guidePulseToward(chosenMount(program), 'T', 100);
   EXPECT_TRUE(log.empty());
 }
 
@@ -188,10 +189,10 @@ TEST_F(MountCommandsTest, CatalogueAndCoordinateCommandsAsWrittenByHand) {
     const char* command;
   };
   auto catalogue = [](CatalogueKind kind, int n) {
-    return [=](app::Program& p) { GoToCatalogueObject(p, kind, n); };
+    return [=](app::Program& p) { chosenMount(p).goTo(CatalogueObject{kind, n}); };
   };
   auto dec = [](int degrees, int minutes) {
-    return [=](app::Program& p) { GoToCoordinates(p, 0, 0, degrees, minutes); };
+    return [=](app::Program& p) { chosenMount(p).goTo(SkyCoordinates{0, 0, degrees, minutes}); };
   };
   const Row rows[] = {{catalogue(CatalogueKind::Messier, 1), 0, "0:#:LM 0001#"},
                       {catalogue(CatalogueKind::Messier, 110), 0, "0:#:LM 0110#"},
@@ -231,10 +232,10 @@ TEST_F(MountCommandsTest, AGoToReadsTheMountsAnswerAndItsReason) {
     const std::uint32_t t = clock.nowMs();
     LinkLog expected;
     if (c.coordinates) {
-      GoToCoordinates(program, 23, 59, -5, 30);
+      chosenMount(program).goTo(SkyCoordinates{23, 59, -5, 30});
       expected = {{t, "camera-write", "0:#:Sr 23:59.0"}, {t, "camera-write", "0:#:Sd -05*30"}};
     } else {
-      GoToCatalogueObject(program, CatalogueKind::Cngc, 7815);
+      chosenMount(program).goTo(CatalogueObject{CatalogueKind::Cngc, 7815});
       expected = {{t, "camera-write", "0:#:LC 7815#"}};
     }
     expected.insert(expected.end(), {{t, "camera-write", "0:#:LI#"},
@@ -253,7 +254,7 @@ TEST_F(MountCommandsTest, OnThePcRouteTheRepliesAreWhateverArrived) {
   usePcRoute();
   pcPort.arrive("M31 RA 00:42.7 DEC +41*16#");
   pcPort.arrive("1Object Below Horizon #");
-  GoToCatalogueObject(program, CatalogueKind::Messier, 31);
+  chosenMount(program).goTo(CatalogueObject{CatalogueKind::Messier, 31});
   EXPECT_EQ(traffic(), (LinkLog{{0, "puts", "#:LM 0031#"},
                                 {62, "puts", "#:LI#"},
                                 {324, "gets", "50"},
@@ -267,15 +268,60 @@ TEST_F(MountCommandsTest, OnThePcRouteTheRepliesAreWhateverArrived) {
 
 TEST_F(MountCommandsTest, AHeldFocusArrowSendsSpeedAndDirectionOnceAndOneStop) {
   useCameraRoute();
-  for (const auto& [direction, command] : {std::pair{'+', "0:#:F+#"}, {'-', "0:#:F-#"}}) {
+  for (const auto& [direction, command] :
+       {std::pair{FocusDirection::In, "0:#:F+#"}, {FocusDirection::Out, "0:#:F-#"}}) {
     log.clear();
-    StartFocus(program, direction);
-    StartFocus(program, direction);
-    StopFocus(program);
-    StopFocus(program);
+    Mount& mount = chosenMount(program);
+    mount.startFocus(direction, program.telescope.focusSpeed());
+    mount.startFocus(direction, program.telescope.focusSpeed());
+    mount.stopFocus();
+    mount.stopFocus();
     EXPECT_EQ(log, (LinkLog{{0, "camera-write", "0:#:FS#"},
                             {0, "camera-write", command},
                             {0, "camera-write", "0:#:FQ#"}}));
+  }
+}
+
+// The program's mount follows the drive of the settings: a pulse after the defaults dialog
+// changed the drive goes the new way, not through the mount made before.
+TEST_F(MountCommandsTest, TheProgramsMountFollowsAChangeOfDrive) {
+  useCameraRoute();
+  struct Row {
+    settings::GuideOutputMode drive;
+    const char* firstCall;
+  };
+  for (const Row& r : {Row{settings::GuideOutputMode::Lx200, "camera-write"},
+                       Row{settings::GuideOutputMode::AutoguiderSocket, "guide-outputs"},
+                       Row{settings::GuideOutputMode::Lx200, "camera-write"}}) {
+    program.settings.guideOutputMode = r.drive;
+    log.clear();
+    guidePulseToward(chosenMount(program), 'n', 10);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front().call, r.firstCall);
+  }
+}
+
+// The autoguider socket has lines only: GoTo and the focuser answer that the drive cannot,
+// and nothing reaches the mount.
+TEST_F(MountCommandsTest, TheSocketAnswersGoToAndFocusAsNotAvailable) {
+  program.settings.guideOutputMode = settings::GuideOutputMode::AutoguiderSocket;
+  for (const bool pcRoute : {false, true}) {
+    if (pcRoute) {
+      usePcRoute(true);
+    } else {
+      useCameraRoute();
+    }
+    log.clear();
+    Mount& mount = chosenMount(program);
+    EXPECT_FALSE(mount.goToAvailable());
+    EXPECT_FALSE(mount.focuserAvailable());
+    EXPECT_EQ(mount.goTo(CatalogueObject{CatalogueKind::Messier, 31}).status,
+              MountStatus::NotAvailable);
+    EXPECT_EQ(mount.goTo(SkyCoordinates{1, 2, 3, 4}).status, MountStatus::NotAvailable);
+    EXPECT_EQ(mount.startFocus(FocusDirection::In, FocusSpeed::Fast), MountStatus::NotAvailable);
+    mount.stopFocus();
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(ui.beeps(), 0);
   }
 }
 

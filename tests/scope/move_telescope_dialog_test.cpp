@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "scope/guide_output_mount.h"
 #include "scope/scope_fixture.h"
 
 namespace nvk::scope {
@@ -161,7 +162,8 @@ struct MoveTelescopeSocketTest : test::ScopeFixture {
 };
 
 TEST_F(MoveTelescopeSocketTest, ArrowsHoldOneSocketLineUntilRelease) {
-  TCBDialog dialog(program);
+  GuideOutputMount mount(program);
+  TCBDialog dialog(program, mount);
   struct Row {
     Arrow arrow;
     const char* bits;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scope/mount_commands.h"
+#include "scope/guide_output_mount.h"
 #include "scope/scope_fixture.h"
 
 namespace nvk::scope {

@@ -28,6 +28,7 @@
 #include "app/qt/tool_icons.h"
 #include "camera/discovery.h"
 #include "process/measure_merge.h"
+#include "scope/mount_factory.h"
 
 namespace nvk::app::qt {
 namespace {
@@ -167,7 +168,7 @@ void TNVK_K7LQWindow::updateCommandStates() {
     if (action->isCheckable()) action->setChecked(isCommandChecked(command, context_));
   }
   if (fullSizeButton_ != nullptr) fullSizeButton_->setChecked(!program_.halfSizeDisplay);
-  const bool drive = program_.settings.guideOutputMode != settings::GuideOutputMode::None;
+  const bool drive = scope::telescopeDriveChosen(program_.settings);
   telescopeButton_->setVisible(drive);
   telescopeButton_->setEnabled(actions_.at(cmd::kTelescopeControl)->isEnabled());
   if (toolWindows_) toolWindows_->sync();

@@ -1,0 +1,179 @@
+#include "scope/lx200_mount.h"
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "scope/program.h"
+#include "scope/serial_link.h"
+
+namespace nvk::scope {
+namespace {
+
+// Timed move: the guide-rate command gets this long before the move starts, and the mount
+// this long after the quit.
+constexpr std::uint32_t kRateLeadMs = 20;
+constexpr std::uint32_t kAfterQuitMs = 4;
+// GoTo: the scope gets this long to look up the object and to answer the slew request.
+constexpr std::uint32_t kObjectInfoMs = 200;
+constexpr std::uint32_t kSlewReplyMs = 500;
+// Bytes of the catalogue selection "#:LM 0031#".
+constexpr std::size_t kCatalogueCommandBytes = 10;
+// Coordinate commands go without their closing '#': the '#' that opens the next command ends
+// them at the mount.
+constexpr std::size_t kRaCommandBytes = 12;
+constexpr std::size_t kDecCommandBytes = 11;
+
+std::string moveCommand(Direction direction) {
+  return std::string("#:M") + static_cast<char>(direction) + '#';
+}
+std::string quitCommand(Direction direction) {
+  return std::string("#:Q") + static_cast<char>(direction) + '#';
+}
+
+}  // namespace
+
+std::string_view lx200RateCommand(MoveRate rate) {
+  static constexpr std::array<std::string_view, 4> kCommands{"#:RS#", "#:RM#", "#:RC#", "#:RG#"};
+  return kCommands[static_cast<std::size_t>(rate)];
+}
+
+std::string_view lx200FocusSpeedCommand(FocusSpeed speed) {
+  return speed == FocusSpeed::Fast ? "#:FF#" : "#:FS#";
+}
+
+void Lx200Mount::send(std::string_view command) {
+  SendSerial(program_, program_.telescope.portIndex, command);
+}
+
+void Lx200Mount::guidePulse(Direction direction, int durationMs) {
+  auto& clock = program_.clock();
+  const auto duration = static_cast<std::uint32_t>(durationMs > 0 ? durationMs : 0);
+  const std::uint32_t t0 = clock.nowMs() + kRateLeadMs;
+  send(lx200RateCommand(MoveRate::Guide));
+  clock.waitUntilMs(t0);
+  const std::uint32_t t1 = clock.nowMs();
+  send(moveCommand(direction));
+  clock.waitUntilMs(t1 + duration);
+  send(quitCommand(direction));
+  clock.waitMs(kAfterQuitMs);
+}
+
+void Lx200Mount::startMove(Direction direction, MoveRate rate) {
+  auto& telescope = program_.telescope;
+  if (telescope.moving) return;
+  send(lx200RateCommand(rate));
+  send(moveCommand(direction));
+  telescope.moving = true;
+}
+
+void Lx200Mount::stopMove() {
+  auto& telescope = program_.telescope;
+  if (!telescope.moving) return;
+  for (const Direction d : {Direction::North, Direction::South, Direction::East, Direction::West})
+    send(quitCommand(d));
+  telescope.moving = false;
+}
+
+// The scope's answer to "#:MS#": '0' when the slew started, otherwise its reason as text.
+void Lx200Mount::readSlewReply() {
+  auto& telescope = program_.telescope;
+  const int port = telescope.portIndex;
+  if (usesPcRoute(program_.settings.serialRoute)) {
+    ReadSerialReply(program_, port, kReplyTextBytes);
+  } else {
+    ReadSerialReply(program_, port, 1);
+    if (telescope.replyBuffer[0] != '0') ReadSerialReply(program_, port, kReplyTextBytes);
+  }
+  telescope.infoLines[1] = telescope.replyBuffer[0] == '0' ? std::string() : ReplyToText(telescope);
+}
+
+// Asks for the selected object's text and reads the answer with everything before it.
+std::string Lx200Mount::readObjectInfo() {
+  send("#:LI#");
+  program_.clock().waitMs(kObjectInfoMs);
+  ReadSerialReply(program_, program_.telescope.portIndex, kReplyTextBytes);
+  return ReplyToText(program_.telescope);
+}
+
+// Starts the slew and gives the mount time to answer before its reply is read.
+void Lx200Mount::slew() {
+  program_.ui().beep();
+  send("#:MS#");
+  program_.clock().waitMs(kSlewReplyMs);
+  readSlewReply();
+}
+
+void Lx200Mount::goToObject(const CatalogueObject& object) {
+  auto& telescope = program_.telescope;
+  telescope.infoLines[0].clear();
+  const char* prefix = object.kind == CatalogueKind::Messier ? "#:LM "
+                       : object.kind == CatalogueKind::Star  ? "#:LS "
+                                                             : "#:LC ";
+  char select[32];
+  std::snprintf(select, sizeof select, "%s%04d#", prefix, object.number);
+  SendSerial(program_, telescope.portIndex, select, kCatalogueCommandBytes);
+
+  telescope.infoLines[0].clear();
+  telescope.infoLines[0] = readObjectInfo();
+  slew();
+}
+
+void Lx200Mount::goToCoordinates(const SkyCoordinates& position) {
+  auto& telescope = program_.telescope;
+  telescope.infoLines[0].clear();
+  char ra[32];
+  std::snprintf(ra, sizeof ra, "#:Sr %02d:%02d.0#", position.hours, position.minutes);
+  SendSerial(program_, telescope.portIndex, ra, kRaCommandBytes);
+  char dec[32];
+  const int degrees = position.degrees;
+  std::snprintf(dec, sizeof dec, "#:Sd %c%02d*%02d#", degrees < 0 ? '-' : '+',
+                degrees < 0 ? -degrees : degrees, position.arcminutes);
+  SendSerial(program_, telescope.portIndex, dec, kDecCommandBytes);
+  // The mount answers each coordinate ('1' when taken) and "#:LI#" (the object selected before,
+  // which the coordinates replace); those answers are read and dropped here so that what is read
+  // after the slew is the answer to "#:MS#" alone, and a refusal can be told from a slew.
+  readObjectInfo();
+  slew();
+}
+
+GoToReply Lx200Mount::goTo(const GoToTarget& target) {
+  if (const auto* object = std::get_if<CatalogueObject>(&target)) {
+    goToObject(*object);
+  } else {
+    goToCoordinates(std::get<SkyCoordinates>(target));
+  }
+  return {MountStatus::Done, program_.telescope.infoLines[1]};
+}
+
+MountStatus Lx200Mount::startFocus(FocusDirection direction, FocusSpeed speed) {
+  auto& telescope = program_.telescope;
+  if (telescope.focusing) return MountStatus::Done;
+  send(lx200FocusSpeedCommand(speed));
+  send(direction == FocusDirection::In ? "#:F+#" : "#:F-#");
+  telescope.focusing = true;
+  return MountStatus::Done;
+}
+
+void Lx200Mount::stopFocus() {
+  auto& telescope = program_.telescope;
+  if (!telescope.focusing) return;
+  send("#:FQ#");
+  telescope.focusing = false;
+}
+
+const InfoLines& Lx200Mount::infoLines() const {
+  return program_.telescope.infoLines;
+}
+
+bool Lx200Mount::focuserAvailable() const {
+  const auto& telescope = program_.telescope;
+  return usesPcRoute(program_.settings.serialRoute) ? telescope.pcPort != nullptr
+                                                    : telescope.cameraLink != nullptr;
+}
+
+bool Lx200Mount::reachedThroughCamera(bool) const {
+  return !usesPcRoute(program_.settings.serialRoute);
+}
+
+}  // namespace nvk::scope

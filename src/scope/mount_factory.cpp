@@ -1,0 +1,73 @@
+#include "scope/mount_factory.h"
+
+#include "scope/program.h"
+#include "scope/guide_output_mount.h"
+#include "scope/lx200_mount.h"
+#include "scope/serial_link.h"
+
+namespace nvk::scope {
+namespace {
+
+using settings::GuideOutputMode;
+
+// No drive chosen: the timed pulses go to the guide outputs and everything else is LX200.
+class UnchosenDriveMount final : public Mount {
+ public:
+  explicit UnchosenDriveMount(Program& program) : lx200_(program), lines_(program) {}
+
+  void guidePulse(Direction direction, int durationMs) override {
+    lines_.guidePulse(direction, durationMs);
+  }
+  void startMove(Direction direction, MoveRate rate) override { lx200_.startMove(direction, rate); }
+  void stopMove() override { lx200_.stopMove(); }
+  GoToReply goTo(const GoToTarget& target) override { return lx200_.goTo(target); }
+  MountStatus startFocus(FocusDirection direction, FocusSpeed speed) override {
+    return lx200_.startFocus(direction, speed);
+  }
+  void stopFocus() override { lx200_.stopFocus(); }
+  const InfoLines& infoLines() const override { return lx200_.infoLines(); }
+  bool goToAvailable() const override { return lx200_.goToAvailable(); }
+  bool focuserAvailable() const override { return lx200_.focuserAvailable(); }
+  bool checksLinesBeforeTraining() const override { return false; }
+  bool reachedThroughCamera(bool pulses) const override {
+    return pulses ? lines_.reachedThroughCamera(true) : lx200_.reachedThroughCamera(false);
+  }
+
+ private:
+  Lx200Mount lx200_;
+  GuideOutputMount lines_;
+};
+
+}  // namespace
+
+std::unique_ptr<Mount> makeMount(Program& program) {
+  switch (program.settings.guideOutputMode) {
+    case GuideOutputMode::Lx200:
+      return std::make_unique<Lx200Mount>(program);
+    case GuideOutputMode::AutoguiderSocket:
+      return std::make_unique<GuideOutputMount>(program);
+    case GuideOutputMode::None:
+      break;
+  }
+  return std::make_unique<UnchosenDriveMount>(program);
+}
+
+Mount& chosenMount(Program& program) {
+  auto& telescope = program.telescope;
+  const auto choice = static_cast<char>(program.settings.guideOutputMode);
+  if (telescope.mount == nullptr || telescope.mountChoice != choice) {
+    telescope.mount = makeMount(program);
+    telescope.mountChoice = choice;
+  }
+  return *telescope.mount;
+}
+
+bool telescopeDriveChosen(const settings::Settings& settings) {
+  return settings.guideOutputMode != GuideOutputMode::None;
+}
+
+int pcPortBaud(const settings::Settings& settings) {
+  return settings.guideOutputMode == GuideOutputMode::AutoguiderSocket ? kSocketBaud : kLx200Baud;
+}
+
+}  // namespace nvk::scope

@@ -15,6 +15,7 @@
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
 #include "scope/mount_factory.h"
+#include "settings/value_ranges.h"
 
 namespace nvk::acquire {
 namespace {

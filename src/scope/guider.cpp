@@ -7,6 +7,7 @@
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
 #include "scope/mount_factory.h"
+#include "scope/program.h"
 
 namespace nvk::scope {
 namespace {

@@ -38,8 +38,8 @@ constexpr I16Rule kBacklashDec{kDecBacklashRange, I16Rule::OnLoad::Take, 0, 0};
 // The dialog caps hysteresis at 20.
 constexpr I16Rule kHysteresis{kHysteresisRange, I16Rule::OnLoad::Take, 0, 10,
                               I16Rule::OnSet::Clamp};
-constexpr I16Rule kUserPower{kUserStretchPowerRange, I16Rule::OnLoad::Repair};
-constexpr I16Rule kUnsharpDiameter{kUnsharpDiameterRange, I16Rule::OnLoad::Repair};
+constexpr I16Rule kUserPower{kUserStretchPowerFileRange, I16Rule::OnLoad::Repair};
+constexpr I16Rule kUnsharpDiameter{kUnsharpDiameterFileRange, I16Rule::OnLoad::Repair};
 constexpr I16Rule kUnsharpPower{kUnsharpPowerRange, I16Rule::OnLoad::Repair};
 constexpr I16Rule kAoGain{kAoGainRange, I16Rule::OnLoad::Take, 0, 10};
 constexpr I16Rule kAny{};

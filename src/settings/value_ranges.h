@@ -25,6 +25,11 @@ inline constexpr ValueRange kAoGainRange{1, 49};
 // The automatic processing numbers (auto-processing choices and colour synthesis dialogs).
 inline constexpr ValueRange kUserStretchPowerRange{2, 29};
 inline constexpr ValueRange kUnsharpDiameterRange{2, 6};
+// The settings file (its load check and `settings set`) takes a little more than those dialogs
+// offer, as it always has: a stored value the dialogs never write still loads as it was, and
+// the processing clamps it.
+inline constexpr ValueRange kUserStretchPowerFileRange{1, 36};
+inline constexpr ValueRange kUnsharpDiameterFileRange{1, 6};
 inline constexpr ValueRange kUnsharpPowerRange{1, 6};
 
 }  // namespace nvk::settings

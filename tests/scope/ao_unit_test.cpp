@@ -8,6 +8,9 @@
 namespace nvk::scope {
 namespace {
 
+// The guider camera dialog lives in acquire/, above the code these tests cover.
+using namespace nvk::acquire;
+
 struct AoUnitTest : test::ScopeFixture {
   AoUnitTest() {
     useCameraRoute();

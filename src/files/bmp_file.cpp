@@ -129,13 +129,17 @@ std::optional<Bitmap> readBitmapFile(const std::filesystem::path& path) {
   if (!file.read(header) || header[0] != 'B' || header[1] != 'M') return std::nullopt;
   const auto width = static_cast<std::int32_t>(get32(&header[18]));
   const auto height = static_cast<std::int32_t>(get32(&header[22]));
+  // No bitmap the program writes is larger than a full frame; a bigger one would only be
+  // allocated to fail, and the rows it claims must all be in the file before any is read.
   if (get32(&header[10]) != kBitmapHeaderBytes || header[28] != 8 || get32(&header[30]) != 0 ||
-      width <= 0 || height <= 0 || width > 65536 || height > 65536) {
+      width <= 0 || height <= 0 || width > image::kFullWidth || height > image::kFullHeight) {
     return std::nullopt;
   }
   const std::size_t rowBytes = stride(width);
-  if (static_cast<std::uint64_t>(size) < kBitmapHeaderBytes + rowBytes * height)
+  if (static_cast<std::uint64_t>(size) <
+      kBitmapHeaderBytes + rowBytes * static_cast<std::uint64_t>(height)) {
     return std::nullopt;
+  }
   Bitmap bitmap;
   bitmap.width = width;
   bitmap.height = height;

@@ -32,6 +32,11 @@ OpenResult openRawFile(core::Program& program, const std::filesystem::path& path
     base::ShowMessage(program.ui(), 11);
     return {};
   }
+  // A trailer whose mode byte is loaded must hold a mode the program writes for that size.
+  if (!isWrittenTrailerMode(size, trailer)) {
+    base::ShowMessage(program.ui(), 12);
+    return {};
+  }
   image::ImageState state = program.state;
   state.colourConverted = false;
   bool fourPlanes = false;

@@ -43,6 +43,12 @@ RawTrailer flatTrailer(const image::ImageState& state) {
   return state.binned ? makeTrailer("FLAT B ", state.modeCode) : makeTrailer("FLATH  ", '1');
 }
 
+bool isWrittenTrailerMode(std::int64_t size, const RawTrailer& trailer) {
+  const bool fullFrame = size == kFullRawSize && (trailer[0] == 'H' || trailer[0] == 'F');
+  if (size != kBinnedRawSize && !fullFrame) return true;
+  return image::readoutModeForCode(trailer[7]) != nullptr;
+}
+
 SaveResult saveRawFile(core::Program& program, const std::filesystem::path& path, DiskSpace disk) {
   const auto& g = program.geometry;
   AtomicFile file;

@@ -27,7 +27,7 @@ void loadStartupSettings(core::Program& program) {
       base::ShowMessage(program.ui(), kSettingsLoadMessage);
       break;
     case settings::SettingsStatus::SaveFailed:
-      base::ShowMessage(program.ui(), kSettingsSaveMessage);
+      base::ShowWriteFailure(program.ui(), kSettingsSaveMessage);
       break;
   }
 }

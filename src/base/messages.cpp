@@ -4,6 +4,8 @@
 #include <array>
 #include <string>
 
+#include "base/atomic_file.h"
+
 namespace nvk::base {
 namespace {
 
@@ -90,6 +92,19 @@ void ShowMessage(port::Ui& ui, int code, std::string_view text) {
   } else {
     ui.showMessage(kMessageTitle, messageText(code));
   }
+}
+
+std::string withWriteFailure(std::string_view message) {
+  const std::string reason = takeWriteFailure();
+  std::string text(message);
+  if (!reason.empty()) text += "\n" + reason;
+  return text;
+}
+
+void ShowWriteFailure(port::Ui& ui, int code, std::string_view text) {
+  const std::string_view message =
+      code == kCallerTextMessage ? text.substr(0, kMaxCallerText) : messageText(code);
+  ui.showMessage(kMessageTitle, withWriteFailure(message));
 }
 
 int ShowErrorCode(port::Ui& ui, int value) {

@@ -93,7 +93,7 @@ int set(CliSession& session, const std::string& name, const std::string& value) 
     settings::setSettingsField(name, value, program.settings, program.fits);
   }
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    session.err() << base::messageText(kSaveFailedMessage) << '\n';
+    session.err() << base::withWriteFailure(base::messageText(kSaveFailedMessage)) << '\n';
     return 1;
   }
   return 0;

@@ -341,7 +341,7 @@ void SynthesizeColourImage(core::Program& program) {
   TColourDialog dialog(program.settings, program.colour, ui);
   if (ui.runDialog(dialog) != port::DialogResult::Ok) return;
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok)
-    base::ShowMessage(ui, kSettingsSaveFailed);
+    base::ShowWriteFailure(ui, kSettingsSaveFailed);
   synthesizeColour(program);
 }
 

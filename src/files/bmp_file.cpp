@@ -179,13 +179,13 @@ bool saveBitmapFile(core::Program& program, const std::filesystem::path& path, c
     case BitmapWrite::Written:
       return true;
     case BitmapWrite::CannotCreate:
-      base::ShowMessage(program.ui(), 8);
+      base::ShowWriteFailure(program.ui(), 8);
       break;
     case BitmapWrite::HeaderFailed:
-      base::ShowMessage(program.ui(), 9);
+      base::ShowWriteFailure(program.ui(), 9);
       break;
     case BitmapWrite::PixelsFailed:
-      base::ShowMessage(program.ui(), 10);
+      base::ShowWriteFailure(program.ui(), 10);
       break;
   }
   return false;

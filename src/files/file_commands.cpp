@@ -127,7 +127,7 @@ SaveResult quickSaveFits(core::Program& program, DiskSpace disk) {
     return result;
   }
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), 24);
+    base::ShowWriteFailure(program.ui(), 24);
   }
   return result;
 }
@@ -240,7 +240,7 @@ ChosenFile loadEditAutosaveFitsTextCommand(core::Program& program) {
   FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
   program.ui().runDialog(dialog);
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), 24);
+    base::ShowWriteFailure(program.ui(), 24);
   }
   return std::nullopt;
 }

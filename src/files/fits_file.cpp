@@ -131,7 +131,7 @@ SaveResult saveFitsFile(core::Program& program, const std::filesystem::path& pat
   const SaveResult result = writeFitsFile(program, path, options);
   program.ui().setBusyCursor(false);
   if (result == SaveResult::PlaneWriteFailed) base::ShowMessage(program.ui(), 18);
-  if (result != SaveResult::Saved) base::ShowMessage(program.ui(), 29);
+  if (result != SaveResult::Saved) base::ShowWriteFailure(program.ui(), 29);
   return result;
 }
 

@@ -26,8 +26,8 @@ bool writePlane(AtomicFile& file, const std::uint16_t* plane, const image::Image
 }
 
 SaveResult reportRaw(core::Program& program, SaveResult result) {
-  if (result == SaveResult::CannotCreate) base::ShowMessage(program.ui(), 17);
-  if (result == SaveResult::WriteFailed) base::ShowMessage(program.ui(), 18);
+  if (result == SaveResult::CannotCreate) base::ShowWriteFailure(program.ui(), 17);
+  if (result == SaveResult::WriteFailed) base::ShowWriteFailure(program.ui(), 18);
   return result;
 }
 

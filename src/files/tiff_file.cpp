@@ -176,7 +176,7 @@ SaveResult saveTiffFile(core::Program& program, const std::filesystem::path& pat
   program.ui().setBusyCursor(true);
   const SaveResult result = writeTiffFile(program, path, disk);
   program.ui().setBusyCursor(false);
-  if (result != SaveResult::Saved) base::ShowMessage(program.ui(), 29);
+  if (result != SaveResult::Saved) base::ShowWriteFailure(program.ui(), 29);
   return result;
 }
 

@@ -80,8 +80,8 @@ void TGNVDialog::repaint() {
 
 void TGNVDialog::saveSettings() {
   if (program_.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program_.ui(), base::kCallerTextMessage,
-                      "Unable to save INI file, please check disk space");
+    base::ShowWriteFailure(program_.ui(), base::kCallerTextMessage,
+                           "Unable to save INI file, please check disk space");
   }
 }
 

@@ -204,7 +204,7 @@ bool DefaultsDialog::saveChanges() {
   }
   if (saveSettings(paths_.settingsFile(), settings_, fits_) != SettingsStatus::Ok ||
       !comPorts_.save(paths_.comPortMapFile())) {
-    base::ShowMessage(ui_, kSettingsSaveFailedMessage);
+    base::ShowWriteFailure(ui_, kSettingsSaveFailedMessage);
   }
   return true;
 }

@@ -138,7 +138,9 @@ TEST_F(TiffTest, FailedTiffKeepsThePreviousFile) {
   makeImage(program, true, false);
   test::writeBytes(root / "t.tif", "previous");
   EXPECT_EQ(saveTiffFile(program, root / "t.tif", DiskSpace{300}), SaveResult::WriteFailed);
-  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Unable to create file, check disk space"});
+  EXPECT_EQ(
+      ui.messageTexts(),
+      std::vector<std::string>{"Unable to create file, check disk space\nNo space left on device"});
   const auto kept = readBytes(root / "t.tif");
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous");
 }
@@ -252,10 +254,12 @@ TEST_F(BitmapTest, EachFailureHasItsMessage) {
   EXPECT_FALSE(saveBitmapFile(program, displayBitmapPath(program), bm, DiskSpace{100}));
   EXPECT_FALSE(saveBitmapFile(program, displayBitmapPath(program), bm, DiskSpace{2000}));
   EXPECT_FALSE(loadBitmapFile(program, root / "nothing.bmp"));
-  EXPECT_EQ(ui.messageTexts(),
-            (std::vector<std::string>{
-                "Failed to create temp bitmap", "Unable to create temp bitmap file header",
-                "Unable to create temp bitmap file", "Cannot open bitmap file"}));
+  EXPECT_EQ(
+      ui.messageTexts(),
+      (std::vector<std::string>{"Failed to create temp bitmap\nNot a directory",
+                                "Unable to create temp bitmap file header\nNo space left on device",
+                                "Unable to create temp bitmap file\nNo space left on device",
+                                "Cannot open bitmap file"}));
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ void TGNVDialog::repaint() {
 
 void TGNVDialog::saveSettings() {
   if (program_.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program_.ui(), base::Message::UnableToSaveIni);
+    base::ShowWriteFailure(program_.ui(), base::Message::UnableToSaveIni);
   }
 }
 

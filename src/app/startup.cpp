@@ -22,7 +22,7 @@ void loadStartupSettings(Program& program) {
       base::ShowMessage(program.ui(), base::Message::UnableToLoadIni);
       break;
     case settings::SettingsStatus::SaveFailed:
-      base::ShowMessage(program.ui(), base::Message::UnableToSaveIni);
+      base::ShowWriteFailure(program.ui(), base::Message::UnableToSaveIni);
       break;
   }
 }

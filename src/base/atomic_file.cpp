@@ -1,8 +1,30 @@
 #include "base/atomic_file.h"
 
+#include <cerrno>
 #include <system_error>
+#include <utility>
 
 namespace nvk::base {
+namespace {
+
+// Per thread, like errno: a failed save and the message that reports it run on one thread.
+thread_local std::string lastWriteFailure;
+
+}  // namespace
+
+std::string takeWriteFailure() {
+  return std::exchange(lastWriteFailure, {});
+}
+
+void AtomicFile::fail(int error) {
+  fail(std::generic_category().message(error != 0 ? error : EIO));
+}
+
+void AtomicFile::fail(const std::string& reason) {
+  failed_ = true;
+  if (failure_.empty()) failure_ = reason;  // the first failing step is the cause
+  lastWriteFailure = failure_;
+}
 
 std::filesystem::path temporaryPathFor(const std::filesystem::path& target) {
   return target.parent_path() / ("." + target.filename().string() + ".part");
@@ -16,30 +38,38 @@ bool AtomicFile::open(const std::filesystem::path& target, DiskSpace space) {
   discard();
   target_ = target;
   temporary_ = temporaryPathFor(target);
+  failure_.clear();
+  lastWriteFailure.clear();
+  errno = 0;
   file_ = std::fopen(temporary_.c_str(), "wb");
   written_ = 0;
   room_ = space.bytes;
-  failed_ = file_ == nullptr;
+  failed_ = false;
+  if (file_ == nullptr) fail(errno);
   return !failed_;
 }
 
 bool AtomicFile::write(std::span<const std::uint8_t> bytes) {
   if (file_ == nullptr || failed_) return false;
   std::size_t allowed = bytes.size();
-  if (room_ - written_ < allowed) {
-    allowed = static_cast<std::size_t>(room_ - written_);
-    failed_ = true;
-  }
+  const bool full = room_ - written_ < allowed;
+  if (full) allowed = static_cast<std::size_t>(room_ - written_);
+  errno = 0;
   const std::size_t done = allowed == 0 ? 0 : std::fwrite(bytes.data(), 1, allowed, file_);
   written_ += done;
-  if (done != allowed) failed_ = true;
+  if (done != allowed) fail(errno);
+  if (full) fail(ENOSPC);  // the disk's room ran out, as a full disk reports it
   return !failed_;
 }
 
 bool AtomicFile::commit() {
   if (file_ == nullptr) return false;
+  errno = 0;
   const bool flushed = !failed_ && std::fflush(file_) == 0;
+  if (!failed_ && !flushed) fail(errno);
+  errno = 0;
   const bool closed = std::fclose(file_) == 0;
+  if (!closed) fail(errno);
   file_ = nullptr;
   if (!flushed || !closed) {
     discard();
@@ -48,10 +78,12 @@ bool AtomicFile::commit() {
   std::error_code ec;
   std::filesystem::rename(temporary_, target_, ec);
   if (ec) {
+    fail(ec.message());
     discard();
     return false;
   }
   temporary_.clear();
+  lastWriteFailure.clear();
   return true;
 }
 

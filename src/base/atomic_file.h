@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <limits>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace nvk::base {
@@ -23,6 +24,8 @@ std::filesystem::path temporaryPathFor(const std::filesystem::path& target);
 // A file written beside its target under a temporary name and renamed into place only when
 // every byte has been written and flushed. Until commit() the target keeps its old contents;
 // a save that fails (or is abandoned) removes the temporary file and leaves no partial file.
+// The step that fails records the system's reason ("Permission denied", "No space left on
+// device", ...), in failure() and for the message that reports it (takeWriteFailure()).
 class AtomicFile {
  public:
   AtomicFile() = default;
@@ -45,15 +48,25 @@ class AtomicFile {
   void discard();
 
   const std::filesystem::path& temporaryPath() const { return temporary_; }
+  // The system's reason for the failed step; empty while nothing has failed.
+  const std::string& failure() const { return failure_; }
 
  private:
+  void fail(int error);
+  void fail(const std::string& reason);
+
   std::FILE* file_ = nullptr;
   std::filesystem::path target_;
   std::filesystem::path temporary_;
   std::uint64_t written_ = 0;
   std::uint64_t room_ = 0;
   bool failed_ = false;
+  std::string failure_;
 };
+
+// The reason the last failed AtomicFile save of this thread recorded, which the message reporting
+// that failure shows; taking it clears it, and so do the next open and a successful commit.
+std::string takeWriteFailure();
 
 // Writes `bytes` to `target` through an AtomicFile: the whole new contents or, on failure, the old
 // file untouched and no temporary file left behind.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/atomic_file.h"
+
 namespace nvk::base {
 namespace {
 
@@ -113,6 +115,19 @@ void ShowMessage(port::Ui& ui, Message message, std::string_view text) {
   } else {
     ui.showMessage(kMessageTitle, messageText(message));
   }
+}
+
+std::string withWriteFailure(std::string_view message) {
+  const std::string reason = takeWriteFailure();
+  std::string text(message);
+  if (!reason.empty()) text += "\n" + reason;
+  return text;
+}
+
+void ShowWriteFailure(port::Ui& ui, Message message, std::string_view text) {
+  const std::string_view shown =
+      message == Message::CallerText ? text.substr(0, kMaxCallerText) : messageText(message);
+  ui.showMessage(kMessageTitle, withWriteFailure(shown));
 }
 
 int ShowErrorCode(port::Ui& ui, int value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "port/ui.h"
@@ -64,6 +65,12 @@ std::string_view messageText(Message message);
 // (at most 255 characters); every other message shows its fixed text, or nothing when it has
 // none.
 void ShowMessage(port::Ui& ui, Message message, std::string_view text = {});
+
+// ShowMessage for a save that failed: the message, then on the line below the system's reason
+// that the failed write recorded (takeWriteFailure()), when it recorded one.
+void ShowWriteFailure(port::Ui& ui, Message message, std::string_view text = {});
+// `message` (a text) with that reason below it.
+std::string withWriteFailure(std::string_view message);
 
 // A negative value is shown as "ERROR %d " and gives -1; any other value is returned unchanged.
 int ShowErrorCode(port::Ui& ui, int value);

@@ -338,7 +338,7 @@ void SynthesizeColourImage(Program& program) {
   TColourDialog dialog(program.settings, program.colour, ui);
   if (ui.runDialog(dialog) != port::DialogResult::Ok) return;
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok)
-    base::ShowMessage(ui, base::Message::UnableToSaveIni);
+    base::ShowWriteFailure(ui, base::Message::UnableToSaveIni);
   synthesizeColour(program);
 }
 

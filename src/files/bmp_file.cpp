@@ -107,13 +107,17 @@ std::optional<Bitmap> readBitmapFile(const std::filesystem::path& path) {
   if (!file.read(header) || header[0] != 'B' || header[1] != 'M') return std::nullopt;
   const auto width = static_cast<std::int32_t>(get32(&header[18]));
   const auto height = static_cast<std::int32_t>(get32(&header[22]));
+  // No bitmap the program writes is larger than a full frame; a bigger one would only be
+  // allocated to fail, and the rows it claims must all be in the file before any is read.
   if (get32(&header[10]) != kBitmapHeaderBytes || header[28] != 8 || get32(&header[30]) != 0 ||
-      width <= 0 || height <= 0 || width > 65536 || height > 65536) {
+      width <= 0 || height <= 0 || width > image::kFullWidth || height > image::kFullHeight) {
     return std::nullopt;
   }
   const std::size_t rowBytes = stride(width);
-  if (static_cast<std::uint64_t>(size) < kBitmapHeaderBytes + rowBytes * height)
+  if (static_cast<std::uint64_t>(size) <
+      kBitmapHeaderBytes + rowBytes * static_cast<std::uint64_t>(height)) {
     return std::nullopt;
+  }
   Bitmap bitmap;
   bitmap.width = width;
   bitmap.height = height;
@@ -153,13 +157,13 @@ bool saveBitmapFile(Program& program, const std::filesystem::path& path, const B
     case BitmapWrite::Written:
       return true;
     case BitmapWrite::CannotCreate:
-      base::ShowMessage(program.ui(), base::Message::CreateTempBitmapFailed);
+      base::ShowWriteFailure(program.ui(), base::Message::CreateTempBitmapFailed);
       break;
     case BitmapWrite::HeaderFailed:
-      base::ShowMessage(program.ui(), base::Message::CreateTempBitmapHeaderFailed);
+      base::ShowWriteFailure(program.ui(), base::Message::CreateTempBitmapHeaderFailed);
       break;
     case BitmapWrite::PixelsFailed:
-      base::ShowMessage(program.ui(), base::Message::CreateTempBitmapFileFailed);
+      base::ShowWriteFailure(program.ui(), base::Message::CreateTempBitmapFileFailed);
       break;
   }
   return false;

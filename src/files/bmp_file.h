@@ -39,7 +39,8 @@ enum class BitmapWrite { Written, CannotCreate, HeaderFailed, PixelsFailed };
 // Writes an 8-bit Windows bitmap, rows bottom first, each padded to a multiple of four bytes.
 BitmapWrite writeBitmapFile(const std::filesystem::path& path, const Bitmap& bitmap,
                             DiskSpace disk = {});
-// Reads a bitmap this program wrote; nullopt when it cannot be read.
+// Reads a bitmap this program wrote; nullopt when it cannot be read, is larger than a full
+// frame, or holds fewer rows than its header claims.
 std::optional<Bitmap> readBitmapFile(const std::filesystem::path& path);
 
 // The bitmaps in the autosave folder: the display, the focus window, the guider image and the

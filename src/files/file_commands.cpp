@@ -125,7 +125,7 @@ SaveResult quickSaveFits(Program& program, DiskSpace disk) {
     return result;
   }
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), base::Message::UnableToSaveIni);
+    base::ShowWriteFailure(program.ui(), base::Message::UnableToSaveIni);
   }
   return result;
 }
@@ -236,7 +236,7 @@ ChosenFile loadEditAutosaveFitsTextCommand(Program& program) {
   FitsDetailsDialog dialog(program.fits, program.fileMenu.fitsEightBit);
   program.ui().runDialog(dialog);
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    base::ShowMessage(program.ui(), base::Message::UnableToSaveIni);
+    base::ShowWriteFailure(program.ui(), base::Message::UnableToSaveIni);
   }
   return std::nullopt;
 }

@@ -31,6 +31,11 @@ OpenResult openRawFile(Program& program, const std::filesystem::path& path, std:
     base::ShowMessage(program.ui(), base::Message::KrFileOpenFailed);
     return {};
   }
+  // A trailer whose mode byte is loaded must hold a mode the program writes for that size.
+  if (!isWrittenTrailerMode(size, trailer)) {
+    base::ShowMessage(program.ui(), base::Message::NotKrOrFitsFile);
+    return {};
+  }
   image::ImageState state = program.state;
   state.colourConverted = false;
   bool fourPlanes = false;

@@ -26,10 +26,8 @@ bool writePlane(AtomicFile& file, const std::uint16_t* plane, const image::Image
 }
 
 SaveResult reportRaw(Program& program, SaveResult result) {
-  if (result == SaveResult::CannotCreate)
-    base::ShowMessage(program.ui(), base::Message::SaveKrFileFailed);
-  if (result == SaveResult::WriteFailed)
-    base::ShowMessage(program.ui(), base::Message::OverwriteKrFileFailed);
+  if (result == SaveResult::CannotCreate) base::ShowWriteFailure(program.ui(), base::Message::SaveKrFileFailed);
+  if (result == SaveResult::WriteFailed) base::ShowWriteFailure(program.ui(), base::Message::OverwriteKrFileFailed);
   return result;
 }
 
@@ -43,6 +41,12 @@ RawTrailer rawTrailer(const image::ImageState& state) {
 
 RawTrailer flatTrailer(const image::ImageState& state) {
   return state.binned ? makeTrailer("FLAT B ", state.modeCode) : makeTrailer("FLATH  ", '1');
+}
+
+bool isWrittenTrailerMode(std::int64_t size, const RawTrailer& trailer) {
+  const bool fullFrame = size == kFullRawSize && (trailer[0] == 'H' || trailer[0] == 'F');
+  if (size != kBinnedRawSize && !fullFrame) return true;
+  return image::readoutModeForCode(trailer[7]) != nullptr;
 }
 
 SaveResult saveRawFile(Program& program, const std::filesystem::path& path, DiskSpace disk) {

@@ -24,6 +24,12 @@ RawTrailer rawTrailer(const image::ImageState& state);
 // The trailer of a flat-field file.
 RawTrailer flatTrailer(const image::ImageState& state);
 
+// Whether the mode byte of `trailer`, in a raw file of `size` whose trailer gives the image's mode
+// (a binned file, or a full frame with a "HIRES" or "FLATH" trailer), is a readout mode's code
+// '1'..'7': the trailer holds the image state's code, which a mode chosen in the camera dialog
+// before the save can leave different from the file's shape. Other files always pass.
+bool isWrittenTrailerMode(std::int64_t size, const RawTrailer& trailer);
+
 // Writes the raw plane, the colour planes of a colour-converted image and the trailer; shows
 // "Failed to Save KR File" when the file cannot be created and "Unable to create/overwrite KR
 // File" when a write falls short.

@@ -250,11 +250,12 @@ bool SaveHotPixelMap(Program& program) {
     case files::HotPixelMapWrite::Written:
       return true;
     case files::HotPixelMapWrite::CannotCreate:
-      base::ShowMessage(program.ui(), base::Message::CallerText,
-                        "Failed to create Hot Pixel Map file");
+      base::ShowWriteFailure(program.ui(), base::Message::CallerText,
+                             "Failed to create Hot Pixel Map file");
       return false;
     case files::HotPixelMapWrite::WriteFailed:
-      base::ShowMessage(program.ui(), base::Message::CallerText, "Hot Pixel Map file write failed");
+      base::ShowWriteFailure(program.ui(), base::Message::CallerText,
+                             "Hot Pixel Map file write failed");
       return false;
   }
   return false;

@@ -32,7 +32,8 @@ struct CentroidResult {
 // Refines the star position (x, y) to the intensity-weighted centroid of the box of radius c
 // around it, on an image of width x height samples. `withTenths` keeps tenths of a pixel (while
 // guiding with small drifts corrected, and always on the guide head); otherwise the position is
-// rounded to whole pixels. A box that leaves the image is refused with a message.
+// rounded to whole pixels. A box that leaves the image, or a negative radius, is refused with a
+// message.
 CentroidResult FindCentroid(std::span<const std::uint16_t> image, int width, int height, int x,
                             int y, int c, bool withTenths, port::Ui& ui);
 

@@ -196,7 +196,7 @@ bool DefaultsDialog::saveChanges() {
   }
   if (saveSettings(paths_.settingsFile(), settings_, fits_) != SettingsStatus::Ok ||
       !comPorts_.save(paths_.comPortMapFile())) {
-    base::ShowMessage(ui_, base::Message::UnableToSaveIni);
+    base::ShowWriteFailure(ui_, base::Message::UnableToSaveIni);
   }
   return true;
 }

@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -21,7 +22,8 @@ namespace {
 // How an i16 field is checked. `range` is what the program accepts; what happens outside it
 // depends on where the value comes from.
 struct I16Rule {
-  enum class OnLoad { Take, Repair, Fallback };
+  // Reset: take `loadFallback` and rewrite the file.
+  enum class OnLoad { Take, Repair, Fallback, Reset };
   enum class OnSet { Reject, Replace, Clamp };
   ValueRange range{-32768, 32767};
   OnLoad onLoad = OnLoad::Take;  // Repair: keep the previous value and rewrite the file
@@ -29,7 +31,14 @@ struct I16Rule {
   int above49 = -1;              // written instead of any value above 49 (-1: written as it is)
   OnSet onSet = OnSet::Reject;
   int setReplacement = 0;  // OnSet::Replace: the value taken instead
+  std::span<const int> offered{};  // when not empty, the only values accepted within `range`
 };
+
+// The guide-star mask radii the defaults dialog offers; any other radius read from the file is
+// replaced by the default (9) and the file rewritten, as no star search can use it.
+constexpr std::array<int, 6> kMaskRadii{7, 8, 9, 11, 13, 15};
+constexpr I16Rule kMaskRadius{{7, 15}, I16Rule::OnLoad::Reset, 9, -1, I16Rule::OnSet::Reject, 0,
+                              kMaskRadii};
 
 // Rules shared by many fields.
 constexpr I16Rule kRate{kGuideRateRange, I16Rule::OnLoad::Take, 0, 10};
@@ -107,7 +116,7 @@ void layout(V& v, Settings& s, image::FitsHeaderInfo& f) {
   v.i16(2, "utOffsetHours", f.utOffsetHours, I16Rule{{-11, 11}});
   v.comPort(3, "telescopeComPort", s.telescopePortIndex);
   v.i16(4, "reserved4", s.reserved4, kAny);
-  v.i16(5, "guideStarMaskRadius", s.guideStarMaskRadius, I16Rule{{7, 15}});
+  v.i16(5, "guideStarMaskRadius", s.guideStarMaskRadius, kMaskRadius);
   v.i16(6, "reserved6", s.reserved6, kAny);
   v.choice(7, "windowBackground", s.windowBackground, "lgr", true);
   v.flag10(8, "focusOneSecondDelay", s.focusOneSecondDelay, false);
@@ -314,6 +323,12 @@ class ByteReader {
   std::uint8_t field28Byte_ = 0;
 };
 
+bool isAccepted(long value, const I16Rule& rule) {
+  if (!rule.range.contains(value)) return false;
+  return rule.offered.empty() ||
+         std::find(rule.offered.begin(), rule.offered.end(), value) != rule.offered.end();
+}
+
 std::int16_t readI16(const std::uint8_t* p) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
 }
@@ -339,7 +354,7 @@ class Decoder {
     const auto* p = field(n, 2);
     if (!p) return;
     const std::int16_t read = readI16(p);
-    const bool inRange = rule.range.contains(read);
+    const bool inRange = isAccepted(read, rule);
     switch (rule.onLoad) {
       case I16Rule::OnLoad::Take:
         v = read;
@@ -353,6 +368,10 @@ class Decoder {
         break;
       case I16Rule::OnLoad::Fallback:
         v = inRange ? read : static_cast<std::int16_t>(rule.loadFallback);
+        break;
+      case I16Rule::OnLoad::Reset:
+        v = inRange ? read : static_cast<std::int16_t>(rule.loadFallback);
+        if (!inRange) repair(n);
         break;
     }
   }
@@ -591,9 +610,11 @@ class Setter {
           break;
       }
     }
-    if (std::string_view(name) == "guideStarMaskRadius" &&
-        std::string_view("7 8 9 11 13 15").find(value_) == std::string_view::npos) {
-      return fail("one of 7, 8, 9, 11, 13, 15");
+    if (!isAccepted(value, rule)) {
+      std::string list;
+      for (const int offered : rule.offered)
+        list += (list.empty() ? "" : ", ") + std::to_string(offered);
+      return fail("one of " + list);
     }
     if (std::string_view(name) == "guideAccuracy" && value != 1000 && value != 800 &&
         value != 500 && value != 200) {

@@ -326,9 +326,12 @@ TEST_F(GuiderDialogTest, BitmapFailuresShowTheirMessageAndKeepTheImageShown) {
     const char* message;
   };
   const Case cases[] = {
-      {"folder cannot hold files", ~std::uint64_t{0}, true, "Failed to create temp bitmap"},
-      {"disk full before the header", 100, false, "Unable to create temp bitmap file header"},
-      {"disk full in the pixels", 20'000, false, "Unable to create temp bitmap file"},
+      {"folder cannot hold files", ~std::uint64_t{0}, true,
+       "Failed to create temp bitmap\nNot a directory"},
+      {"disk full before the header", 100, false,
+       "Unable to create temp bitmap file header\nNo space left on device"},
+      {"disk full in the pixels", 20'000, false,
+       "Unable to create temp bitmap file\nNo space left on device"},
   };
   const std::filesystem::path blocked = f.root.path() / "blocked";
   std::ofstream(blocked) << "a file where the autosave folder should be";

@@ -66,7 +66,9 @@ TEST_F(FileCommandsTest, FailedQuickSaveKeepsTheCounter) {
   EXPECT_EQ(quickSaveFits(program, DiskSpace{10}), SaveResult::WriteFailed);
   EXPECT_EQ(program.settings.autosaveCounter, 7);
   EXPECT_FALSE(std::filesystem::exists(program.autosaveFolder() / "IMG8.FIT"));
-  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Unable to create file, check disk space"});
+  EXPECT_EQ(
+      ui.messageTexts(),
+      std::vector<std::string>{"Unable to create file, check disk space\nNo space left on device"});
 }
 
 TEST_F(FileCommandsTest, LoadNextAutosavedWalksToTheCounterThenStops) {

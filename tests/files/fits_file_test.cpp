@@ -247,16 +247,18 @@ TEST_F(FitsFileTest, FailedSaveKeepsThePreviousFileAndReportsIt) {
     std::vector<std::string> messages;
   };
   const Case cases[] = {
-      {false, false, 100, {"Unable to create file, check disk space"}},
-      {false, false, 6000, {"Unable to create file, check disk space"}},
+      {false, false, 100, {"Unable to create file, check disk space\nNo space left on device"}},
+      {false, false, 6000, {"Unable to create file, check disk space\nNo space left on device"}},
       {true,
        false,
        3'082'240 + 10,
-       {"Unable to create/overwrite KR File", "Unable to create file, check disk space"}},
+       {"Unable to create/overwrite KR File",
+        "Unable to create file, check disk space\nNo space left on device"}},
       {true,
        true,
        6000,
-       {"Unable to create/overwrite KR File", "Unable to create file, check disk space"}},
+       {"Unable to create/overwrite KR File",
+        "Unable to create file, check disk space\nNo space left on device"}},
   };
   for (const auto& c : cases) {
     const auto path = root / "keep.fit";
@@ -271,7 +273,9 @@ TEST_F(FitsFileTest, FailedSaveKeepsThePreviousFileAndReportsIt) {
   }
   ui.clearRecord();
   EXPECT_EQ(saveFitsFile(program, root / "no-such-folder" / "x.fit", {}), SaveResult::CannotCreate);
-  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Unable to create file, check disk space"});
+  EXPECT_EQ(ui.messageTexts(),
+            std::vector<std::string>{
+                "Unable to create file, check disk space\nNo such file or directory"});
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 #include "files/fits_file.h"
 #include "files/hot_pixel_map_file.h"
@@ -80,6 +81,21 @@ TEST_F(OpenImageTest, RawSizesOpenByTheirTable) {
   }
   EXPECT_TRUE(ui.messageTexts().empty());
   EXPECT_EQ(ui.redraws(), 8);
+}
+
+TEST_F(OpenImageTest, RawTrailerModeTheProgramNeverWritesIsRefused) {
+  // The mode byte was never checked: 0xFF was loaded as the image's readout mode.
+  const std::pair<std::int64_t, std::string> cases[] = {
+      {3'076'490, "BINNED \xFF  "},  {3'076'490, "BINNED 0  "},  {3'076'490, "FLAT B 8  "},
+      {12'305'930, "HIRES  \xFF  "}, {12'305'930, "HIRES     "}, {12'305'930, "FLATH  x  "}};
+  for (const auto& [size, trailer] : cases) {
+    SCOPED_TRACE(trailer);
+    markCurrentImage();
+    EXPECT_FALSE(openImageFile(program, sized(size, trailer)).loaded);
+    EXPECT_EQ(ui.messageTexts(),
+              std::vector<std::string>{"You didn't choose a valid KR or suitable FITs File"});
+    expectCurrentImageKept();
+  }
 }
 
 // Files of a FITS size that this program did not write (no header of ours, or an eight-bit

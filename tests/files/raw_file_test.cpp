@@ -103,14 +103,17 @@ TEST_F(RawFileTest, ShortWriteKeepsThePreviousFileAndLeavesNoPartialFile) {
     test::writeBytes(root / "r.raw", "previous");
     ui.clearRecord();
     EXPECT_EQ(saveRawFile(program, root / "r.raw", DiskSpace{room}), SaveResult::WriteFailed);
-    EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Unable to create/overwrite KR File"});
+    EXPECT_EQ(
+        ui.messageTexts(),
+        std::vector<std::string>{"Unable to create/overwrite KR File\nNo space left on device"});
     const auto kept = readBytes(root / "r.raw");
     EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root.path()), {}), 1);
   }
   ui.clearRecord();
   EXPECT_EQ(saveRawFile(program, root / "missing" / "r.raw"), SaveResult::CannotCreate);
-  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Failed to Save KR File"});
+  EXPECT_EQ(ui.messageTexts(),
+            std::vector<std::string>{"Failed to Save KR File\nNo such file or directory"});
 }
 
 // Every raw shape opens back as the same planes and state.

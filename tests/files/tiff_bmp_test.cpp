@@ -138,7 +138,9 @@ TEST_F(TiffTest, FailedTiffKeepsThePreviousFile) {
   makeImage(program, true, false);
   test::writeBytes(root / "t.tif", "previous");
   EXPECT_EQ(saveTiffFile(program, root / "t.tif", DiskSpace{300}), SaveResult::WriteFailed);
-  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Unable to create file, check disk space"});
+  EXPECT_EQ(
+      ui.messageTexts(),
+      std::vector<std::string>{"Unable to create file, check disk space\nNo space left on device"});
   const auto kept = readBytes(root / "t.tif");
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous");
 }
@@ -214,6 +216,31 @@ TEST_F(BitmapTest, BitmapsRoundTripBottomRowFirstWithPaddedRows) {
   EXPECT_TRUE(ui.messageTexts().empty());
 }
 
+TEST_F(BitmapTest, BitmapLargerThanAFullFrameIsRefused) {
+  // A header claiming 65536 x 65536 had its 4 GiB allocated before a row was read: a sparse
+  // file of that length ended the program with bad_alloc.
+  struct Claim {
+    int width, height;
+    bool wholeFile;  // the file is as long as the header claims (sparse where large)
+  };
+  for (const Claim& c : {Claim{3041, 1, true}, Claim{4, 2025, true}, Claim{3040, 2024, false},
+                         Claim{65536, 65536, true}}) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+    const auto path = root / "claim.bmp";
+    const auto header = bitmapHeader(c.width, c.height, greyPalette());
+    test::writeBytes(path, std::string(header.begin(), header.end()));
+    const std::uint64_t rows = (static_cast<std::uint64_t>(c.width) + 3) / 4 * 4 * c.height;
+    std::filesystem::resize_file(path, 1078 + rows - (c.wholeFile ? 0 : 1));
+    // Stops at the first acceptance, before a larger claim is tried.
+    ASSERT_FALSE(readBitmapFile(path));
+  }
+  const auto path = root / "full.bmp";
+  const auto header = bitmapHeader(3040, 2024, greyPalette());
+  test::writeBytes(path, std::string(header.begin(), header.end()));
+  std::filesystem::resize_file(path, 1078 + 3040 * 2024);
+  EXPECT_TRUE(readBitmapFile(path));  // the largest the program writes
+}
+
 TEST_F(BitmapTest, EachFailureHasItsMessage) {
   Bitmap bm;
   bm.width = 128;
@@ -227,10 +254,12 @@ TEST_F(BitmapTest, EachFailureHasItsMessage) {
   EXPECT_FALSE(saveBitmapFile(program, displayBitmapPath(program), bm, DiskSpace{100}));
   EXPECT_FALSE(saveBitmapFile(program, displayBitmapPath(program), bm, DiskSpace{2000}));
   EXPECT_FALSE(loadBitmapFile(program, root / "nothing.bmp"));
-  EXPECT_EQ(ui.messageTexts(),
-            (std::vector<std::string>{
-                "Failed to create temp bitmap", "Unable to create temp bitmap file header",
-                "Unable to create temp bitmap file", "Cannot open bitmap file"}));
+  EXPECT_EQ(
+      ui.messageTexts(),
+      (std::vector<std::string>{"Failed to create temp bitmap\nNot a directory",
+                                "Unable to create temp bitmap file header\nNo space left on device",
+                                "Unable to create temp bitmap file\nNo space left on device",
+                                "Cannot open bitmap file"}));
 }
 
 }  // namespace

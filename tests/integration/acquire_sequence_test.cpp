@@ -180,8 +180,8 @@ TEST_F(AcquireSequence, AFailedAutosaveShowsMessage29AndTheRunGoesOn) {
   takePhoto({.frames = 2, .continuous = true, .autoSave = true});
   EXPECT_EQ(readouts(), 2u);
   EXPECT_EQ(f.ui.messageTexts(),
-            (std::vector<std::string>{"Unable to create file, check disk space",
-                                      "Unable to create file, check disk space"}));
+            (std::vector<std::string>{"Unable to create file, check disk space\nNot a directory",
+                                      "Unable to create file, check disk space\nNot a directory"}));
   EXPECT_EQ(f.program.settings.autosaveCounter, 0);
 }
 

@@ -269,7 +269,8 @@ TEST_F(DarkFlatHotPixelTest, SavingTheMapWritesTheFileAndRemovesTestData) {
   EXPECT_FALSE(std::filesystem::exists(p.autosaveFolder() / "testdata.csv"));
   p.settings.autosaveDirectory = (f.root / "missing" / "folder").string();
   EXPECT_FALSE(SaveHotPixelMap(p));
-  EXPECT_EQ(messages(), std::vector<std::string>{"Failed to create Hot Pixel Map file"});
+  EXPECT_EQ(messages(), std::vector<std::string>{
+                            "Failed to create Hot Pixel Map file\nNo such file or directory"});
 }
 
 }  // namespace

@@ -47,6 +47,17 @@ TEST(FindCentroidTest, BoxOutsideTheImageIsRefusedWithItsMessage) {
   }
 }
 
+TEST(FindCentroidTest, NegativeRadiusIsRefused) {
+  // A negative radius passed the box check and was searched as a box of (2c + 1)^2 samples:
+  // a found star outside any box, or gigabytes asked for.
+  const auto frame = starFrame(128, 128, 64, 64, 1000, 30000);
+  for (const int c : {-1, -2, -64}) {
+    EXPECT_EQ(findCentroidQuiet(frame, 128, 128, 64, 64, c, false).status,
+              CentroidStatus::OutsideImage)
+        << c;
+  }
+}
+
 TEST(FindCentroidTest, FindsAnOffCentreStarWithTenths) {
   // Bright star (max above 17000) at (53.3, 61.7), searched from (50, 60).
   const auto frame = starFrame(128, 128, 53.3, 61.7, 2000, 40000);

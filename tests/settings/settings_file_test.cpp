@@ -374,6 +374,25 @@ INSTANTIATE_TEST_SUITE_P(
                       BadField{67, 1399, "x", true}),
     [](const auto& info) { return "Field" + std::to_string(info.param.field); });
 
+TEST_F(SettingsLoadTest, NegativeGuideStarMaskRadiusBecomesTheDefault) {
+  // Field 5 used to take any 16-bit value, and a negative radius made every star search
+  // allocate gigabytes; even a 9-byte file applied it.
+  for (const int bad : {-16400, -9473, -1, 0, 6, 10, 12, 16, 32767}) {
+    std::string bytes = joined(distinctFile());
+    bytes.replace(7, 2, le16(bad));
+    writeFile(file, bytes);
+    s.guideStarMaskRadius = 13;
+    EXPECT_EQ(settings::loadSettings(file, s, f, ui), settings::SettingsStatus::Ok) << bad;
+    EXPECT_EQ(s.guideStarMaskRadius, 9) << bad;
+    EXPECT_EQ(readFile(file).substr(7, 2), le16(9)) << bad;  // the file is repaired
+  }
+  const std::string shortFile("\x01\x00\x00\x61\x00\x70\x70\x80\x80", 9);
+  settings::Settings fromShort;
+  FitsHeaderInfo fits;
+  settings::decodeSettings(asBytes(shortFile), fromShort, fits);
+  EXPECT_EQ(fromShort.guideStarMaskRadius, 9);
+}
+
 TEST_F(SettingsLoadTest, MainRaBacklash31KeepsEveryLaterField) {
   // The fault this guards against: a bad field used to stop the load and rewrite the file from
   // defaults for everything after it.

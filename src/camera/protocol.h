@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <span>
 
+#include "camera/camera.h"
 #include "camera/devices.h"
 #include "image/image_state.h"
 
@@ -96,9 +96,6 @@ void ReadImageForMode(core::Program& program, image::ReadoutMode mode, std::int3
 // The 128 x 128 focus window around (fx, fy) into program.devices.focusWindow.
 void ReadFocusWindow(core::Program& program, std::int32_t exposureMs, int fx, int fy,
                      bool focusBinning);
-// How the host waits for the end (a time of the program's clock) of an exposure it times: by
-// default a plain wait; guiding waits by dispatching events.
-using ExposureWait = std::function<void(std::uint32_t endMs)>;
 // A timed exposure of the focus window; the measured one also finds the star's peak and width.
 void FocusExposure(core::Program& program, int count, char unit, int fx, int fy, bool focusBinning,
                    const ExposureWait& wait = {});

@@ -25,10 +25,9 @@ constexpr const char* kUsage =
     "       nvk-k7lq-cli scope move e|w|n|s MS\n"
     "       nvk-k7lq-cli scope focus in|out MS\n";
 
-// The mount the commands reach: the real PC port (attached into `real`), or with --simulate
-// the session's simulated mount.
-platform::PtyMount* connect(CliSession& session, bool socketMove,
-                            std::unique_ptr<platform::PtyMount>& real) {
+// The mount the commands reach: the real PC port, or with --simulate the session's simulated
+// mount.
+platform::PtyMount* connect(CliSession& session, bool socketMove) {
   auto& program = session.program();
   if (platform::PtyMount* mount = session.simulatedMount()) {
     if (!mount->pcPortReady() && scope::usesPcRoute(program.settings.serialRoute)) {
@@ -50,8 +49,7 @@ platform::PtyMount* connect(CliSession& session, bool socketMove,
                      "--simulate, or serialRoute 3 (PC) and the LX200 interface\n";
     return nullptr;
   }
-  real = std::make_unique<platform::PtyMount>(program);
-  return real.get();
+  return &session.mount();
 }
 
 bool parseNumber(std::string_view text, int& value) {
@@ -146,8 +144,7 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
   scope::ConnectTelescope(program, false);
   const bool socketMove =
       action == "move" && program.settings.guideOutputMode != settings::GuideOutputMode::Lx200;
-  std::unique_ptr<platform::PtyMount> realMount;
-  platform::PtyMount* const connection = connect(session, socketMove, realMount);
+  platform::PtyMount* const connection = connect(session, socketMove);
   if (connection == nullptr) return 1;
   // East, west, north and south go out as the letters of the settings just loaded.
   if (action == "move") {

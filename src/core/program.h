@@ -7,6 +7,7 @@
 #include "acquire/exposure_guiding.h"
 #include "base/com_port_map.h"
 #include "base/paths.h"
+#include "camera/camera.h"
 #include "camera/devices.h"
 #include "colour/colour_state.h"
 #include "colour/colour_tools_state.h"
@@ -39,6 +40,10 @@ class Program {
 
   port::Clock& clock() { return clock_; }
   port::Ui& ui() { return ui_; }
+  // The camera's main head (with its cooler, guide outputs, serial ports and filters) and its
+  // guide head, over the channels in `devices`.
+  camera::Camera& camera() { return *camera_; }
+  camera::GuideHead& guideHead() { return *guideHead_; }
   const base::ProgramPaths& paths() const { return paths_; }
 
   // Recomputes `geometry` from `state.binned` and the half-size display option. Called after
@@ -98,6 +103,8 @@ class Program {
   port::Clock& clock_;
   port::Ui& ui_;
   base::ProgramPaths paths_;
+  std::unique_ptr<camera::Camera> camera_;
+  std::unique_ptr<camera::GuideHead> guideHead_;
 };
 
 }  // namespace nvk::core

@@ -4,8 +4,7 @@
 #include <cstdio>
 
 #include "base/messages.h"
-#include "camera/discovery.h"
-#include "camera/protocol.h"
+#include "camera/camera.h"
 #include "core/program.h"
 #include "scope/guide_correction.h"
 #include "scope/guider.h"
@@ -19,8 +18,9 @@ constexpr int kMessageCannotPick = 33;
 
 // Guiding needs the camera and a picked star; says so when one is missing.
 bool readyToGuide(core::Program& program) {
-  if (!program.devices.cameraConnected) camera::OpenCamera(program);
-  if (!program.devices.cameraConnected) {
+  camera::Camera& camera = program.camera();
+  if (!camera.connected()) camera.connect();
+  if (!camera.connected()) {
     base::ShowMessage(program.ui(), base::kCallerTextMessage, "Sorry, No camera found on USB");
     return false;
   }
@@ -41,8 +41,8 @@ std::span<const std::uint16_t> guideWindow(core::Program& program) {
 void takeGuidingFrame(core::Program& program, const camera::ExposureWait& wait = {}) {
   const auto& a = program.acquisition;
   const auto& star = program.guiding.mainStar;
-  camera::FocusExposure(program, a.exposureValue, a.exposureUnit, star.windowLeft, star.windowTop,
-                        false, wait);
+  program.camera().focusExposure(
+      {a.exposureValue, a.exposureUnit, star.windowLeft, star.windowTop, false}, wait);
 }
 
 std::string oneDecimal(double v) {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "camera/discovery.h"
 #include "core/program.h"
 #include "sim/sky_mount.h"
 
@@ -27,8 +26,8 @@ bool GuidingRig::attach(core::Program& program) {
   program_ = &program;
   program.devices.enumerator = &devices_;
   program.telescope.cameraLink = this;
-  camera::OpenCamera(program);
-  return program.devices.cameraConnected;
+  program.camera().connect();
+  return program.camera().connected();
 }
 
 void GuidingRig::sendSerial(int portIndex, std::span<const std::uint8_t> bytes) {

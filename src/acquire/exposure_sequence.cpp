@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "base/messages.h"
-#include "camera/protocol.h"
+#include "camera/camera.h"
 #include "core/program.h"
 #include "files/file_commands.h"
 #include "image/plane_pool.h"

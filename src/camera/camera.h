@@ -9,6 +9,10 @@
 
 namespace nvk::camera {
 
+// Exposures up to this many milliseconds are timed by the camera (the delayed readout, command
+// 2); the host times longer ones.
+inline constexpr std::int32_t kCameraTimedLimitMs = 1000;
+
 // How the host waits for the end (a time of the program's clock) of an exposure it times: by
 // default a plain wait; guiding waits by dispatching events.
 using ExposureWait = std::function<void(std::uint32_t endMs)>;

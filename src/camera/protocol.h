@@ -26,8 +26,6 @@ enum class CommandCode : std::uint8_t {
   FirmwareVersion = 255,
 };
 inline constexpr std::uint8_t kRequestType = 0x40;
-// Exposures up to this many milliseconds are timed by the camera (command 2).
-inline constexpr std::int32_t kCameraTimedLimitMs = 1000;
 // Clear-sensor flag values.
 inline constexpr std::uint16_t kClearFlush = 8;
 inline constexpr std::uint16_t kClearStart = 0;

@@ -4,7 +4,9 @@
 #   < the front ends app/qt, cli, indi (which never include each other)
 #
 # sim/ and platform/ realise the ports (the simulated and the Linux devices): they may include
-# every folder below app, and only the front ends include them. Run with
+# every folder below app/ and each other. rig/ wires the real or simulated devices to the
+# program for both front ends: it sits above app/, sim/ and platform/, below the front ends.
+# Nothing below them includes sim/, platform/ or rig/. Run with
 #   cmake -DSOURCE_DIR=<repository>/src -P tools/check-layers.cmake
 # and it fails, listing each offending line, when an include goes up or sideways.
 
@@ -26,6 +28,8 @@ function(rank_of folder out)
     set(${out} 100 PARENT_SCOPE)
   elseif(folder STREQUAL "sim" OR folder STREQUAL "platform")
     set(${out} 50 PARENT_SCOPE)
+  elseif(folder STREQUAL "rig")
+    set(${out} 60 PARENT_SCOPE)
   else()
     set(${out} -1 PARENT_SCOPE)
   endif()
@@ -68,16 +72,19 @@ foreach(source ${sources})
     set(ok FALSE)
     if(to_rank GREATER -1 AND to_rank LESS from_rank)
       set(ok TRUE)
-      # Below the realisations, nothing reaches sim/ or platform/; the realisations never
-      # reach the front ends or app/.
-      if(to_rank EQUAL 50 AND from_rank LESS 100)
-        set(ok FALSE)
-      endif()
+    endif()
+    # Only the realisations themselves, the rig and the front ends reach sim/ and platform/.
+    if(to_rank EQUAL 50 AND from_rank LESS 50)
+      set(ok FALSE)
     endif()
     # The realisations reach the folders below app/, and each other: the Linux pseudo-terminal
     # carries the simulated mount and AO unit.
-    if(from_rank EQUAL 50 AND to_rank GREATER -1 AND (to_rank LESS 10 OR to_rank EQUAL 50))
-      set(ok TRUE)
+    if(from_rank EQUAL 50)
+      if(to_rank GREATER -1 AND (to_rank LESS 10 OR to_rank EQUAL 50))
+        set(ok TRUE)
+      else()
+        set(ok FALSE)
+      endif()
     endif()
     if(NOT ok)
       message(SEND_ERROR "${source}: #include \"${header}\" goes up or sideways (${from} -> ${to})")

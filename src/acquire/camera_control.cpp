@@ -1,16 +1,15 @@
 #include "acquire/camera_control.h"
 
 #include "acquire/program.h"
-#include "camera/protocol.h"
 
 namespace nvk::acquire {
 
 int ProgramCameraControl::setCooling() {
-  return camera::SetCooling(program_);
+  return program_.camera().applyCooler();
 }
 
 void ProgramCameraControl::selectFilter(int n) {
-  camera::SelectFilter(program_, n);
+  program_.camera().selectFilter(n);
 }
 
 }  // namespace nvk::acquire

@@ -404,7 +404,7 @@ std::string_view TNVDialog::cameraModeText() const {
 }
 
 std::string_view TNVDialog::autoguiderStatusText() const {
-  if (!program_.devices.cameraConnected) return "Guider Camera not detected";
+  if (!program_.camera().connected()) return "Guider Camera not detected";
   if (program_.acquisition.guiding) return "Already Autoguiding";
   return "Guider Camera available";
 }

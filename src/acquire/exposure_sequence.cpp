@@ -7,8 +7,8 @@
 
 #include "acquire/program.h"
 #include "base/messages.h"
-#include "camera/discovery.h"
-#include "camera/protocol.h"
+#include "camera/camera.h"
+#include "acquire/program.h"
 #include "files/file_commands.h"
 #include "image/plane_pool.h"
 #include "process/calibration.h"
@@ -76,18 +76,18 @@ ExposureSequence::ExposureSequence(Program& program)
     : program_(program), sum_(program.planes.WorkPlane3) {}
 
 bool ExposureSequence::connect() {
-  auto& devices = program_.devices;
-  if (devices.cameraConnected) return true;
+  camera::Camera& camera = program_.camera();
+  if (camera.connected()) return true;
   if (program_.loadSettingsFile() != settings::SettingsStatus::Ok) {
     base::ShowMessage(program_.ui(), base::Message::NoIniFile);
   }
-  camera::OpenCamera(program_);
-  if (!devices.usbFilterWheelPresent) camera::OpenFilterWheel(program_);
-  if (!devices.cameraConnected) {
+  camera.connect();
+  if (!program_.devices.usbFilterWheelPresent) camera.connectFilterWheel();
+  if (!camera.connected()) {
     base::ShowMessage(program_.ui(), base::Message::CallerText, camera::kNoCameraOnUsbText);
     return false;
   }
-  camera::ReadFirmwareVersion(program_);
+  camera.readFirmware();
   return true;
 }
 
@@ -203,8 +203,8 @@ void ExposureSequence::takeFrame(int steps, std::int32_t ms) {
   ui.openProgress(several ? "EXPOSURE UNDERWAY" + leftSuffix() : "EXPOSURE UNDERWAY");
   state_.progressPosition = 0;
   const std::uint32_t startMs = program_.clock().nowMs();
-  camera::ClearSensor(program_, camera::kClearFlush);
-  camera::ClearSensor(program_, camera::kClearStart);
+  program_.camera().flush();
+  program_.camera().startExposure();
 
   const char unit = s.exposureUnit;
   if (unit == 'h' || unit == 't' || unit == 'q' || ms == camera::kCameraTimedLimitMs) {
@@ -268,7 +268,7 @@ void ExposureSequence::timeExposure(int steps, std::int32_t ms) {
       ui.setProgress(state_.progressPosition);
     }
     if (port::msReached(clock.nowMs(), flushAt)) {
-      camera::ClearSensor(program_, camera::kClearFlush);
+      program_.camera().flush();
       flushAt += 500;
     }
     if (port::msReached(clock.nowMs(), state_.waitEndMs)) break;
@@ -314,7 +314,7 @@ void ExposureSequence::addToSum() {
 
 void ExposureSequence::readOut(std::int32_t ms) {
   const auto& st = program_.state;
-  camera::ReadImageForMode(program_, st.readoutMode, ms, st.subFrameCentreX, st.subFrameCentreY);
+  program_.camera().readFrame(st.readoutMode, ms, st.subFrameCentreX, st.subFrameCentreY);
   ++state_.framesRead;
 }
 

@@ -5,8 +5,8 @@
 
 #include "acquire/program.h"
 #include "base/messages.h"
-#include "camera/discovery.h"
-#include "camera/protocol.h"
+#include "camera/camera.h"
+#include "acquire/program.h"
 #include "scope/guide_correction.h"
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
@@ -18,8 +18,9 @@ namespace {
 
 // Guiding needs the camera and a picked star; says so when one is missing.
 bool readyToGuide(Program& program) {
-  if (!program.devices.cameraConnected) camera::OpenCamera(program);
-  if (!program.devices.cameraConnected) {
+  camera::Camera& camera = program.camera();
+  if (!camera.connected()) camera.connect();
+  if (!camera.connected()) {
     base::ShowMessage(program.ui(), base::Message::CallerText, camera::kNoCameraOnUsbText);
     return false;
   }
@@ -40,8 +41,8 @@ std::span<const std::uint16_t> guideWindow(Program& program) {
 void takeGuidingFrame(Program& program, const camera::ExposureWait& wait = {}) {
   const auto& a = program.acquisition;
   const auto& star = program.guiding.mainStar;
-  camera::FocusExposure(program, a.exposureValue, a.exposureUnit, star.windowLeft, star.windowTop,
-                        false, wait);
+  program.camera().focusExposure(
+      {a.exposureValue, a.exposureUnit, star.windowLeft, star.windowTop, false}, wait);
 }
 
 std::string oneDecimal(double v) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "camera/camera.h"
 #include "acquire/program.h"
-#include "camera/protocol.h"
 
 namespace nvk::acquire {
 namespace {
@@ -49,8 +49,9 @@ int FocusMode(Program& program, const LoopControl& control) {
   program.displayOptions.focusFrame = true;
   while (!pressedOrStopped(program, control)) {
     ui.setBusyCursor(true);
-    camera::FocusExposureMeasured(program, s.exposureValue, s.exposureUnit, program.state.focusLeft,
-                                  program.state.focusTop, s.binFocusFrame);
+    program.camera().measuredFocusExposure({s.exposureValue, s.exposureUnit,
+                                            program.state.focusLeft, program.state.focusTop,
+                                            s.binFocusFrame});
     ui.setBusyCursor(false);
     ++exposures;
     // The bitmap's own messages (8, 9, 10) report a failed write.
@@ -80,11 +81,12 @@ int CoolingMonitor(Program& program, const LoopControl& control) {
 
 int GuideHeadMonitor(Program& program, const std::function<void()>& guideExposure, bool pause,
                      const LoopControl& control) {
-  camera::FlushGuideHead(program, kGuideFlushLines);
-  camera::FlushGuideHead(program, kGuideFlushLines);
+  camera::GuideHead& head = program.guideHead();
+  head.flush(kGuideFlushLines);
+  head.flush(kGuideFlushLines);
   int exposures = 0;
   while (!pressedOrStopped(program, control)) {
-    camera::FlushGuideHead(program, kGuideFlushLines);
+    head.flush(kGuideFlushLines);
     program.ui().setBusyCursor(true);
     guideExposure();
     program.ui().setBusyCursor(false);

@@ -4,7 +4,6 @@
 #include "app/measure_commands.h"
 #include "app/mirror_flip.h"
 #include "base/messages.h"
-#include "camera/protocol.h"
 #include "image/sub_frame_dialog.h"
 #include "settings/defaults_dialog.h"
 
@@ -81,7 +80,7 @@ void programDefaults(CommandContext& c) {
   // told at once.
   dialog.onForceMaximumCooling = [&p] {
     p.devices.cooler.setPointC = acquire::TNVDialog::kSetPointMin;
-    if (p.devices.cameraConnected && p.devices.cooler.available) camera::SetCooling(p);
+    if (p.camera().connected() && p.devices.cooler.available) p.camera().applyCooler();
   };
   dialog.open();
   p.ui().runDialog(dialog);

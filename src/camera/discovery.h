@@ -19,7 +19,6 @@ inline constexpr std::string_view kNoSystemNameText =
     "Could not find the system name for this HID device";
 inline constexpr std::string_view kCannotOpenCameraText = "Could not open HID device";
 inline constexpr std::string_view kCameraNotFoundText = "USB NVKIO device not found";
-inline constexpr std::string_view kNoCameraOnUsbText = "Sorry, No camera found on USB";
 inline constexpr std::string_view kCannotOpenWheelText = "Could not open HID Filterwheel device";
 inline constexpr std::string_view kWheelStateWriteText =
     "Could not write to USB Filterwheel - try rebooting USB device";

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <span>
 
+#include "camera/camera.h"
 #include "camera/devices.h"
 #include "image/image_state.h"
 
@@ -26,8 +26,6 @@ enum class CommandCode : std::uint8_t {
   FirmwareVersion = 255,
 };
 inline constexpr std::uint8_t kRequestType = 0x40;
-// Exposures up to this many milliseconds are timed by the camera (command 2).
-inline constexpr std::int32_t kCameraTimedLimitMs = 1000;
 // Clear-sensor flag values.
 inline constexpr std::uint16_t kClearFlush = 8;
 inline constexpr std::uint16_t kClearStart = 0;
@@ -96,9 +94,6 @@ void ReadImageForMode(camera::Program& program, image::ReadoutMode mode, std::in
 // The 128 x 128 focus window around (fx, fy) into program.devices.focusWindow.
 void ReadFocusWindow(camera::Program& program, std::int32_t exposureMs, int fx, int fy,
                      bool focusBinning);
-// How the host waits for the end (a time of the program's clock) of an exposure it times: by
-// default a plain wait; guiding waits by dispatching events.
-using ExposureWait = std::function<void(std::uint32_t endMs)>;
 // A timed exposure of the focus window; the measured one also finds the star's peak and width.
 void FocusExposure(camera::Program& program, int count, char unit, int fx, int fy,
                    bool focusBinning, const ExposureWait& wait = {});

@@ -2,8 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "camera/discovery.h"
-#include "camera/protocol.h"
+#include "camera/camera.h"
 #include "cli/cli.h"
 
 namespace nvk::cli {
@@ -24,14 +23,15 @@ std::optional<int> parseInt(const std::string& text) {
 // discovery unless a USB wheel is open, then the firmware version.
 bool connect(CliSession& session) {
   app::Program& program = session.program();
-  if (!program.devices.cameraConnected) {
-    camera::OpenCamera(program);
-    if (!program.devices.usbFilterWheelPresent) camera::OpenFilterWheel(program);
-    if (!program.devices.cameraConnected) {
+  camera::Camera& camera = program.camera();
+  if (!camera.connected()) {
+    camera.connect();
+    if (!program.devices.usbFilterWheelPresent) camera.connectFilterWheel();
+    if (!camera.connected()) {
       session.err() << camera::kNoCameraOnUsbText << '\n';
       return false;
     }
-    camera::ReadFirmwareVersion(program);
+    camera.readFirmware();
   }
   return true;
 }
@@ -61,10 +61,10 @@ int cool(CliSession& session, CommandArgs args) {
     session.err() << "this camera's firmware has no cooler control\n";
     return 1;
   }
-  camera::SetCooling(program);
+  program.camera().applyCooler();
   if (*waitSeconds > 0) {
     program.clock().waitMs(static_cast<std::uint32_t>(*waitSeconds) * 1000u);
-    camera::SetCooling(program);
+    program.camera().applyCooler();
   }
   if (cooler.on)
     session.out() << "cooler on, set-point " << cooler.setPointC << " C, ";
@@ -97,7 +97,7 @@ int runCameraCommand(CliSession& session, CommandArgs args) {
   }
   if (what == "temperature") {
     if (!connect(session)) return 1;
-    session.out() << "temperature " << camera::ReadCoolerTemperature(program) << " C\n";
+    session.out() << "temperature " << program.camera().readTemperature() << " C\n";
     return 0;
   }
   if (what == "filter") {
@@ -112,7 +112,7 @@ int runCameraCommand(CliSession& session, CommandArgs args) {
                     << '\n';
       return 2;
     }
-    camera::SelectFilter(program, *n);
+    program.camera().selectFilter(*n);
     session.out() << "filter " << *n
                   << (program.devices.usbFilterWheelPresent
                           ? " on the USB filter wheel\n"

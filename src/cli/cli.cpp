@@ -6,12 +6,8 @@
 #include <system_error>
 
 #include "base/messages.h"
-#include "cli/device_sources.h"
 #include "files/open_image.h"
 #include "platform/data_root.h"
-#include "platform/pty_mount.h"
-#include "platform/real_clock.h"
-#include "port/virtual_clock.h"
 #include "settings/settings_file.h"
 
 namespace nvk::cli {
@@ -47,25 +43,17 @@ void printUsage(std::ostream& err) {
 }  // namespace
 
 CliSession::CliSession(const CliOptions& options, std::ostream& out, std::ostream& err)
-    : options_(options), out_(out), err_(err), ui_(err) {
-  if (options_.realtime) {
-    clock_ = std::make_unique<platform::RealClock>();
-  } else {
-    clock_ = std::make_unique<port::VirtualClock>(0, platform::RealClock().wallSeconds());
-  }
-  program_ = std::make_unique<app::Program>(*clock_, ui_, base::ProgramPaths(options_.dataRoot));
-  devices_ = std::make_unique<DeviceSources>(options_.simulate, *clock_);
-  program_->devices.enumerator = &devices_->all;
-}
-
-sim::SimulatedDevices* CliSession::simulator() {
-  return devices_->simulator.get();
-}
+    : options_(options),
+      out_(out),
+      err_(err),
+      ui_(err),
+      rig_(std::make_unique<rig::Rig>(
+          rig::RigOptions{options_.dataRoot, options_.simulate,
+                          options_.realtime ? rig::ClockKind::Real : rig::ClockKind::Virtual},
+          ui_)) {}
 
 platform::PtyMount* CliSession::simulatedMount() {
-  if (!options_.simulate) return nullptr;
-  if (!mount_) mount_ = std::make_unique<platform::PtyMount>(*program_, *clock_, simulator());
-  return mount_.get();
+  return options_.simulate ? &mount() : nullptr;
 }
 
 CliSession::~CliSession() = default;

@@ -10,6 +10,7 @@
 #include "app/program.h"
 #include "cli/console_ui.h"
 #include "port/clock.h"
+#include "rig/rig.h"
 
 namespace nvk::sim {
 class SimulatedDevices;
@@ -19,8 +20,6 @@ class PtyMount;
 }
 
 namespace nvk::cli {
-
-struct DeviceSources;
 
 struct CliOptions {
   std::filesystem::path dataRoot;
@@ -36,27 +35,27 @@ class CliSession {
   ~CliSession();
 
   const CliOptions& options() const { return options_; }
-  port::Clock& clock() { return *clock_; }
+  port::Clock& clock() { return rig_->clock(); }
   ConsoleUi& ui() { return ui_; }
-  app::Program& program() { return *program_; }
+  app::Program& program() { return rig_->program(); }
   std::ostream& out() { return out_; }
   std::ostream& err() { return err_; }
   // The simulated devices when --simulate was given, else nullptr.
-  sim::SimulatedDevices* simulator();
-  // With --simulate, the simulated mount, attached on first use for the rest of the session:
-  // on the simulated camera's telescope port and guide outputs and behind a pseudo-terminal
-  // for the PC route, driving the simulated sky. nullptr without --simulate.
+  sim::SimulatedDevices* simulator() { return rig_->simulator(); }
+  // The mount, attached on first use for the rest of the session: the real one on the PC port
+  // and the camera's commands, or with --simulate the simulated mount on the simulated camera's
+  // telescope port and guide outputs and behind a pseudo-terminal for the PC route, driving the
+  // simulated sky.
+  platform::PtyMount& mount() { return rig_->mount(); }
+  // The simulated mount as mount() attaches it; nullptr without --simulate.
   platform::PtyMount* simulatedMount();
 
  private:
   CliOptions options_;
   std::ostream& out_;
   std::ostream& err_;
-  std::unique_ptr<port::Clock> clock_;
   ConsoleUi ui_;
-  std::unique_ptr<DeviceSources> devices_;  // outlives the channels the program opens on it
-  std::unique_ptr<app::Program> program_;
-  std::unique_ptr<platform::PtyMount> mount_;  // detaches before the program goes
+  std::unique_ptr<rig::Rig> rig_;
 };
 
 using CommandArgs = std::span<const std::string>;

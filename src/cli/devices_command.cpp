@@ -1,6 +1,5 @@
 #include <cstdio>
 
-#include "camera/discovery.h"
 #include "cli/cli.h"
 
 namespace nvk::cli {
@@ -14,9 +13,9 @@ int runDevicesCommand(CliSession& session, CommandArgs args) {
   }
   app::Program& program = session.program();
   camera::CameraDevices& devices = program.devices;
-  const int cameraInterfaces = camera::OpenCamera(program);
+  const int cameraInterfaces = program.camera().connect();
   const std::string cameraProductId = devices.productIdText;  // before the wheel's paths
-  if (!devices.usbFilterWheelPresent) camera::OpenFilterWheel(program);
+  if (!devices.usbFilterWheelPresent) program.camera().connectFilterWheel();
 
   std::ostream& out = session.out();
   out << "camera driver interfaces: " << (cameraInterfaces ? "present" : "none") << '\n';
@@ -27,7 +26,7 @@ int runDevicesCommand(CliSession& session, CommandArgs args) {
     std::snprintf(line, sizeof line, "  %2d  vid %04x  pid %04x  ", i, e.vendorId, e.productId);
     out << line << e.manufacturer << "  " << e.product << '\n';
   }
-  if (devices.cameraConnected) {
+  if (program.camera().connected()) {
     out << "camera: connected, NVKIO = " << devices.camera->handleNumber()
         << ", PID = " << cameraProductId << ", operating system " << devices.osVersion.major << '.'
         << devices.osVersion.minor << (devices.legacyOs ? " (legacy)" : "") << '\n';

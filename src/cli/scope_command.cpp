@@ -26,11 +26,9 @@ constexpr const char* kUsage =
     "       nvk-k7lq-cli scope move e|w|n|s MS\n"
     "       nvk-k7lq-cli scope focus in|out MS\n";
 
-// The mount the commands reach: the real PC port (attached into `real`), or with --simulate
-// the session's simulated mount. `throughCamera`: the chosen mount takes this command through
-// the camera.
-platform::PtyMount* connect(CliSession& session, bool throughCamera,
-                            std::unique_ptr<platform::PtyMount>& real) {
+// The mount the commands reach: the real PC port, or with --simulate the session's simulated
+// mount. `throughCamera`: the chosen mount takes this command through the camera.
+platform::PtyMount* connect(CliSession& session, bool throughCamera) {
   auto& program = session.program();
   if (platform::PtyMount* mount = session.simulatedMount()) {
     if (!mount->pcPortReady() && scope::usesPcRoute(program.settings.serialRoute)) {
@@ -52,8 +50,7 @@ platform::PtyMount* connect(CliSession& session, bool throughCamera,
                      "--simulate, or serialRoute 3 (PC) and the LX200 interface\n";
     return nullptr;
   }
-  real = std::make_unique<platform::PtyMount>(program);
-  return real.get();
+  return &session.mount();
 }
 
 bool parseNumber(std::string_view text, int& value) {
@@ -152,9 +149,8 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
   // Loads the settings (and the COM port map) the rest works with.
   scope::ConnectTelescope(program, false);
   scope::Mount& drive = scope::chosenMount(program);
-  std::unique_ptr<platform::PtyMount> realMount;
   platform::PtyMount* const connection =
-      connect(session, drive.reachedThroughCamera(action == "move"), realMount);
+      connect(session, drive.reachedThroughCamera(action == "move"));
   if (connection == nullptr) return 1;
   if (action == "goto" && !drive.goToAvailable()) return notAvailable(session);
   // East, west, north and south go out as the letters of the settings just loaded.

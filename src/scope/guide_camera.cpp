@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "camera/protocol.h"
+#include "camera/camera.h"
+#include "scope/program.h"
 #include "files/bmp_file.h"
 #include "process/stretch.h"
 #include "scope/program.h"
@@ -67,7 +68,7 @@ std::string guideDarkLabel(const GuideCameraState& camera) {
 
 void GuideExposure(Program& program, bool darkExposure, const camera::ExposureWait& wait) {
   auto& camera = program.guiding.camera;
-  if (program.settings.guideHeadClear) camera::FlushGuideHead(program, kFlushLines);
+  if (program.settings.guideHeadClear) program.guideHead().flush(kFlushLines);
   const std::uint32_t end =
       program.clock().nowMs() + static_cast<std::uint32_t>(guideExposureMs(camera));
   if (wait) {
@@ -75,7 +76,7 @@ void GuideExposure(Program& program, bool darkExposure, const camera::ExposureWa
   } else {
     program.clock().waitUntilMs(end);
   }
-  camera::ReadGuideHead(program, program.settings.guideHeadBin2x2);
+  program.guideHead().readFrame(program.settings.guideHeadBin2x2);
   auto& image = program.devices.guideImage;
   if (camera.applyDark && camera.darkAvailable && !darkExposure &&
       camera.dark.size() == image.size()) {

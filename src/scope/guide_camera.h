@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "camera/protocol.h"
+#include "camera/camera.h"
 #include "files/atomic_file.h"
 
 namespace nvk::scope {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "camera/protocol.h"
+#include "camera/camera.h"
 #include "scope/training.h"
 
 namespace nvk::scope {

@@ -27,7 +27,7 @@ namespace nvk::settings {
 //   settings::Program   ports, planes, geometry, image and processing state, settings,
 //                       display
 //   files::Program      + the File menu's choices
-//   camera::Program     + the camera and filter-wheel channels
+//   camera::Program     + the camera, its guide head and the filter-wheel channels
 //   process::Program    + the measuring tools (photometry, plots, merging, show values)
 //   colour::Program     + the colour tools' session choices
 //   scope::Program      + the mount, the guiding loops, the AO unit

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "acquire/program.h"
-#include "camera/discovery.h"
 #include "sim/sky_mount.h"
 
 namespace nvk::sim {
@@ -28,8 +27,8 @@ bool GuidingRig::attach(acquire::Program& program) {
   program_ = &program;
   program.devices.enumerator = &devices_;
   program.telescope.cameraLink = this;
-  camera::OpenCamera(program);
-  return program.devices.cameraConnected;
+  program.camera().connect();
+  return program.camera().connected();
 }
 
 void GuidingRig::sendSerial(int portIndex, std::span<const std::uint8_t> bytes) {

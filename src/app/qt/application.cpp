@@ -8,9 +8,6 @@
 #include "app/qt/qt_ui.h"
 #include "app/startup.h"
 #include "platform/data_root.h"
-#include "platform/real_clock.h"
-#include "platform/usb_device_enumerator.h"
-#include "sim/simulated_devices.h"
 
 namespace nvk::app::qt {
 namespace {
@@ -19,36 +16,24 @@ constexpr std::uint32_t kDemoSeed = 7;
 
 }  // namespace
 
-TNVK_K7LQApp::TNVK_K7LQApp(const StartOptions& options)
-    : realClock_(options.clock == nullptr ? std::make_unique<platform::RealClock>() : nullptr),
-      clock_(options.clock == nullptr ? realClock_.get() : options.clock),
-      ui_(std::make_unique<QtUi>()),
-      simulate_(options.simulate) {
+TNVK_K7LQApp::TNVK_K7LQApp(const StartOptions& options) : ui_(std::make_unique<QtUi>()) {
   const std::filesystem::path root =
       options.dataRoot.empty() ? platform::defaultDataRoot() : options.dataRoot;
-  usb_ = std::make_unique<platform::UsbDeviceEnumerator>();
-  devices_.add(*usb_);
-  if (simulate_) {
-    simulator_ = std::make_unique<sim::SimulatedDevices>(*clock_);
-    devices_.add(*simulator_);
-  }
-  program_ = std::make_unique<Program>(*clock_, *ui_, base::ProgramPaths(root));
-  program_->devices.enumerator = &devices_;
-  // The simulated mount sits on the simulated camera's telescope port and guide outputs and
-  // behind a pseudo-terminal for the PC route, and the simulated sky follows it.
-  mount_ = simulate_ ? std::make_unique<platform::PtyMount>(*program_, *clock_, simulator_.get())
-                     : std::make_unique<platform::PtyMount>(*program_);
-  window_ = std::make_unique<TNVK_K7LQWindow>(*program_, *ui_);
+  rig_ = std::make_unique<rig::Rig>(
+      rig::RigOptions{root, options.simulate, rig::ClockKind::Real, options.clock}, *ui_);
+  // The window's commands reach the mount from the start.
+  rig_->mount();
+  window_ = std::make_unique<TNVK_K7LQWindow>(rig_->program(), *ui_);
 }
 
 void TNVK_K7LQApp::start() {
   window_->show();
   QCoreApplication::processEvents();
-  loadStartupSettings(*program_);
+  loadStartupSettings(rig_->program());
   window_->settingsChanged();
-  if (simulate_) {
+  if (rig_->simulated()) {
     // No image yet: show a star field so that the simulated session starts with a picture.
-    renderDemoStarField(*program_, kDemoSeed);
+    renderDemoStarField(rig_->program(), kDemoSeed);
     window_->redraw(true);
   }
 }

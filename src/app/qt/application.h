@@ -4,16 +4,9 @@
 #include <memory>
 
 #include "app/program.h"
-#include "camera/composite_enumerator.h"
 #include "platform/pty_mount.h"
 #include "port/clock.h"
-
-namespace nvk::platform {
-class UsbDeviceEnumerator;
-}
-namespace nvk::sim {
-class SimulatedDevices;
-}
+#include "rig/rig.h"
 
 namespace nvk::app::qt {
 
@@ -39,28 +32,20 @@ class TNVK_K7LQApp {
   // is none) and, when simulating, shows the first picture.
   void start();
 
-  app::Program& program() { return *program_; }
+  Program& program() { return rig_->program(); }
   QtUi& ui() { return *ui_; }
   TNVK_K7LQWindow& window() { return *window_; }
   // The simulated devices with --simulate, else nullptr.
-  sim::SimulatedDevices* simulator() { return simulator_.get(); }
+  sim::SimulatedDevices* simulator() { return rig_->simulator(); }
   // The simulated mount with --simulate, else nullptr.
-  sim::SimulatedMount* simulatedMount() { return mount_->mount(); }
+  sim::SimulatedMount* simulatedMount() { return rig_->mount().mount(); }
 
  private:
-  std::unique_ptr<port::Clock> realClock_;
-  port::Clock* clock_;
   std::unique_ptr<QtUi> ui_;
-  // Where discovery looks: real USB, and with --simulate the simulated devices after it. They
-  // outlive the program, which holds the channels opened on them.
-  std::unique_ptr<platform::UsbDeviceEnumerator> usb_;
-  std::unique_ptr<sim::SimulatedDevices> simulator_;
-  camera::CompositeEnumerator devices_;
-  std::unique_ptr<app::Program> program_;
-  // The mount on the PC port, or the simulated mount with --simulate.
-  std::unique_ptr<platform::PtyMount> mount_;
+  // The program on its devices: real USB and the mount on the PC port, or with --simulate the
+  // simulated ones as well.
+  std::unique_ptr<rig::Rig> rig_;
   std::unique_ptr<TNVK_K7LQWindow> window_;
-  bool simulate_ = false;
 };
 
 // Reads the command line ("--simulate", "--root DIR"); unknown words are ignored.

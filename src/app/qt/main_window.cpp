@@ -26,7 +26,6 @@
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
 #include "app/qt/tool_icons.h"
-#include "camera/discovery.h"
 #include "process/measure_merge.h"
 #include "scope/mount_factory.h"
 
@@ -90,7 +89,7 @@ TNVK_K7LQWindow::TNVK_K7LQWindow(Program& program, QtUi& ui)
 
 TNVK_K7LQWindow::~TNVK_K7LQWindow() {
   // The camera and filter-wheel channels close with the window, before the program goes.
-  camera::CloseDevices(program_);
+  program_.camera().disconnect();
   ui_.setRedrawHandler({});
   ui_.setDialogParent(nullptr);
 }

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "camera/camera.h"
+
+namespace nvk::camera {
+class Program;
+}  // namespace nvk::camera
+
+namespace nvk::camera {
+
+// The camera over its USB command protocol (camera/protocol.h): command blocks written through
+// the program's CameraTransport and replies read into the camera input buffer, found by
+// discovery over the program's DeviceEnumerator. Real USB and the simulated camera head both sit
+// behind the transport, so every exposure speaks the same bytes.
+class UsbCamera final : public Camera {
+ public:
+  explicit UsbCamera(camera::Program& program) : program_(program) {}
+
+  int connect() override;
+  bool connected() const override;
+  int connectFilterWheel() override;
+  void disconnect() override;
+  FirmwareVersion readFirmware() override;
+
+  int applyCooler() override;
+  int readTemperature() override;
+
+  void flush() override;
+  void startExposure() override;
+  void readFrame(image::ReadoutMode mode, std::int32_t exposureMs, int centreX,
+                 int centreY) override;
+
+  void focusExposure(const FocusRequest& request, const ExposureWait& wait) override;
+  FocusMeasurement measuredFocusExposure(const FocusRequest& request) override;
+
+  void setGuideOutputs(std::uint8_t bits) override;
+  bool writeSerial(int port, std::span<const std::uint8_t> bytes) override;
+  std::span<const std::uint8_t> readSerial(int port, int count) override;
+  void selectFilter(int n) override;
+
+ private:
+  camera::Program& program_;
+};
+
+// The guide head over the same protocol: the clear and read commands for head index 1.
+class UsbGuideHead final : public GuideHead {
+ public:
+  explicit UsbGuideHead(camera::Program& program) : program_(program) {}
+
+  void flush(int lines) override;
+  void readFrame(bool binned) override;
+
+ private:
+  camera::Program& program_;
+};
+
+}  // namespace nvk::camera

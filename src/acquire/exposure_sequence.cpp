@@ -8,7 +8,6 @@
 #include "acquire/program.h"
 #include "base/messages.h"
 #include "camera/camera.h"
-#include "acquire/program.h"
 #include "files/file_commands.h"
 #include "image/plane_pool.h"
 #include "process/calibration.h"

@@ -497,7 +497,7 @@ void TGNVDialog::pressArrow(scope::Arrow arrow) {
     const char letter = arrow == scope::Arrow::Left    ? 'w'
                         : arrow == scope::Arrow::Right ? 'e'
                         : arrow == scope::Arrow::Up    ? 'n'
-                                                : 's';
+                                                       : 's';
     scope::AoManualMove(program_, letter);
     return;
   }

@@ -6,7 +6,6 @@
 #include "acquire/program.h"
 #include "base/messages.h"
 #include "camera/camera.h"
-#include "acquire/program.h"
 #include "scope/guide_correction.h"
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
@@ -85,7 +84,7 @@ std::optional<scope::PixelPoint> locateInWindow(Program& program, scope::PixelPo
 }
 
 std::optional<scope::PixelPoint> trainingMeasure(Program& program, char letter, int durationMs,
-                                          scope::PixelPoint from) {
+                                                 scope::PixelPoint from) {
   scope::guidePulseToward(chosenMount(program), letter, durationMs);
   takeGuidingFrame(program);
   return locateInWindow(program, from);

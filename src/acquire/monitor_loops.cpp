@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "camera/camera.h"
 #include "acquire/program.h"
+#include "camera/camera.h"
 
 namespace nvk::acquire {
 namespace {

@@ -18,8 +18,6 @@
 #include "process/process_dialogs.h"
 #include "process/stretch.h"
 #include "process/undo.h"
-#include "acquire/guider_dialog.h"
-#include "acquire/main_guiding.h"
 #include "scope/mount_factory.h"
 #include "scope/move_telescope_dialog.h"
 

@@ -1,8 +1,8 @@
 #include "camera/usb_camera.h"
 
 #include "camera/discovery.h"
-#include "camera/protocol.h"
 #include "camera/program.h"
+#include "camera/protocol.h"
 
 namespace nvk::camera {
 

@@ -7,7 +7,6 @@
 #include "cli/cli.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
-#include "acquire/main_guiding.h"
 #include "settings/settings_file.h"
 #include "sim/guiding_rig.h"
 

@@ -118,7 +118,8 @@ int set(CliSession& session, const std::string& name, const std::string& value) 
     settings::setSettingsField(name, value, program.settings, program.fits);
   }
   if (program.saveSettingsFile() != settings::SettingsStatus::Ok) {
-    session.err() << base::withWriteFailure(base::messageText(base::Message::UnableToSaveIni)) << '\n';
+    session.err() << base::withWriteFailure(base::messageText(base::Message::UnableToSaveIni))
+                  << '\n';
     return 1;
   }
   return 0;

@@ -130,8 +130,10 @@ SaveResult saveFitsFile(Program& program, const std::filesystem::path& path,
   program.ui().setBusyCursor(true);
   const SaveResult result = writeFitsFile(program, path, options);
   program.ui().setBusyCursor(false);
-  if (result == SaveResult::PlaneWriteFailed) base::ShowMessage(program.ui(), base::Message::OverwriteKrFileFailed);
-  if (result != SaveResult::Saved) base::ShowWriteFailure(program.ui(), base::Message::CreateFileFailed);
+  if (result == SaveResult::PlaneWriteFailed)
+    base::ShowMessage(program.ui(), base::Message::OverwriteKrFileFailed);
+  if (result != SaveResult::Saved)
+    base::ShowWriteFailure(program.ui(), base::Message::CreateFileFailed);
   return result;
 }
 

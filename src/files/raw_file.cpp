@@ -26,8 +26,10 @@ bool writePlane(AtomicFile& file, const std::uint16_t* plane, const image::Image
 }
 
 SaveResult reportRaw(Program& program, SaveResult result) {
-  if (result == SaveResult::CannotCreate) base::ShowWriteFailure(program.ui(), base::Message::SaveKrFileFailed);
-  if (result == SaveResult::WriteFailed) base::ShowWriteFailure(program.ui(), base::Message::OverwriteKrFileFailed);
+  if (result == SaveResult::CannotCreate)
+    base::ShowWriteFailure(program.ui(), base::Message::SaveKrFileFailed);
+  if (result == SaveResult::WriteFailed)
+    base::ShowWriteFailure(program.ui(), base::Message::OverwriteKrFileFailed);
   return result;
 }
 

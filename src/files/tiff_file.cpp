@@ -175,7 +175,8 @@ SaveResult saveTiffFile(Program& program, const std::filesystem::path& path, Dis
   program.ui().setBusyCursor(true);
   const SaveResult result = writeTiffFile(program, path, disk);
   program.ui().setBusyCursor(false);
-  if (result != SaveResult::Saved) base::ShowWriteFailure(program.ui(), base::Message::CreateFileFailed);
+  if (result != SaveResult::Saved)
+    base::ShowWriteFailure(program.ui(), base::Message::CreateFileFailed);
   return result;
 }
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "camera/composite_enumerator.h"
 #include "app/program.h"
+#include "camera/composite_enumerator.h"
 #include "port/clock.h"
 #include "port/ui.h"
 

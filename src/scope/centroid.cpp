@@ -23,8 +23,7 @@ CentroidResult findCentroidQuiet(std::span<const std::uint16_t> image, int width
   // A negative radius has no box at all, and one as large as the image cannot fit: both are
   // refused like a box that leaves the image. (Sums in 64 bits, so no radius can overflow them.)
   const std::int64_t x64 = x, y64 = y, c64 = c;
-  if (c < 0 || x64 - c64 < 0 || y64 - c64 < 0 || x64 + c64 + 1 > width ||
-      y64 + c64 + 1 > height) {
+  if (c < 0 || x64 - c64 < 0 || y64 - c64 < 0 || x64 + c64 + 1 > width || y64 + c64 + 1 > height) {
     return result;
   }
   const int side = 2 * c + 1;

@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "camera/camera.h"
-#include "scope/program.h"
 #include "files/bmp_file.h"
 #include "process/stretch.h"
 #include "scope/program.h"

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "scope/program.h"
 #include "scope/mount_factory.h"
+#include "scope/program.h"
 
 namespace nvk::scope {
 namespace {

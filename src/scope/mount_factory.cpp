@@ -1,8 +1,8 @@
 #include "scope/mount_factory.h"
 
-#include "scope/program.h"
 #include "scope/guide_output_mount.h"
 #include "scope/lx200_mount.h"
+#include "scope/program.h"
 #include "scope/serial_link.h"
 
 namespace nvk::scope {

@@ -3,10 +3,10 @@
 #include <charconv>
 
 #include "base/messages.h"
-#include "scope/program.h"
 #include "scope/lx200_mount.h"
 #include "scope/mount_commands.h"
 #include "scope/mount_factory.h"
+#include "scope/program.h"
 
 namespace nvk::scope {
 namespace {

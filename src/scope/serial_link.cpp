@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "base/messages.h"
-#include "scope/program.h"
 #include "scope/mount_factory.h"
+#include "scope/program.h"
 
 namespace nvk::scope {
 namespace {

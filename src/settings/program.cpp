@@ -20,7 +20,9 @@ PreferencesLoad Program::loadPreferencesFile() {
   return loadPreferences(paths_.preferencesFile(), preferences);
 }
 
-bool Program::savePreferencesFile() { return savePreferences(paths_.preferencesFile(), preferences); }
+bool Program::savePreferencesFile() {
+  return savePreferences(paths_.preferencesFile(), preferences);
+}
 
 void Program::applyGeometry() {
   geometry = image::applyGeometry(state.binned, halfSizeDisplay);

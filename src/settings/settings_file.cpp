@@ -30,14 +30,14 @@ struct I16Rule {
   int loadFallback = 0;          // OnLoad::Fallback: the value taken instead
   int above49 = -1;              // written instead of any value above 49 (-1: written as it is)
   OnSet onSet = OnSet::Reject;
-  int setReplacement = 0;  // OnSet::Replace: the value taken instead
+  int setReplacement = 0;          // OnSet::Replace: the value taken instead
   std::span<const int> offered{};  // when not empty, the only values accepted within `range`
 };
 
 // The guide-star mask radii the defaults dialog offers; any other radius read from the file is
 // replaced by the default (9) and the file rewritten, as no star search can use it.
 constexpr std::array<int, 6> kMaskRadii{7, 8, 9, 11, 13, 15};
-constexpr I16Rule kMaskRadius{{7, 15}, I16Rule::OnLoad::Reset, 9, -1, I16Rule::OnSet::Reject, 0,
+constexpr I16Rule kMaskRadius{{7, 15},   I16Rule::OnLoad::Reset, 9, -1, I16Rule::OnSet::Reject, 0,
                               kMaskRadii};
 
 // Rules shared by many fields.

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "camera/recording_transport.h"
 #include "app/program.h"
+#include "camera/recording_transport.h"
 #include "support/program_fixture.h"
 
 namespace nvk::camera {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "process/auto_processing_choices.h"
 #include "acquire/guider_dialog.h"
+#include "process/auto_processing_choices.h"
 #include "settings/defaults_dialog.h"
 #include "settings/settings_file.h"
 #include "settings/value_ranges.h"
@@ -105,8 +105,8 @@ TEST(SettingRangesTest, EveryEditorTakesTheRangeTheFileKeeps) {
     std::vector<Edit> editors = row.dialogs;
     if (!row.fileTakesMore)
       editors.push_back([name = row.name](test::ProgramFixture& fx, const std::string& text) {
-      settings::setSettingsField(name, text, fx.program.settings, fx.program.fits);
-    });
+        settings::setSettingsField(name, text, fx.program.settings, fx.program.fits);
+      });
     const int middle = (row.range.lo + row.range.hi) / 2;
     for (std::size_t e = 0; e < editors.size(); ++e) {
       for (const int value : {row.range.lo - 1, row.range.lo, row.range.hi, row.range.hi + 1}) {

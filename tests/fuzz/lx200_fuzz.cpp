@@ -5,7 +5,8 @@
 // The simulated mount then takes the whole input as the bytes on its line and answers.
 #include "device_replies.h"
 #include "fuzz_support.h"
-#include "scope/mount_commands.h"
+#include "scope/mount.h"
+#include "scope/mount_factory.h"
 #include "sim/mount.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -25,29 +26,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   program.settings.serialRoute = shape & 4 ? 3 : 1;
   program.settings.guideOutputMode = nvk::settings::GuideOutputMode::Lx200;
 
-  using nvk::scope::CatalogueKind;
-  const char letters[] = {'e', 'w', 'n', 's'};
+  using namespace nvk::scope;
+  Mount& drive = chosenMount(program);
+  const Direction directions[] = {Direction::East, Direction::West, Direction::North,
+                                  Direction::South};
   switch (command) {
     case 0:
-      nvk::scope::GoToCatalogueObject(program, CatalogueKind::Messier, number);
+      drive.goTo(CatalogueObject{CatalogueKind::Messier, number});
       break;
     case 1:
-      nvk::scope::GoToCatalogueObject(
-          program, number & 1 ? CatalogueKind::Star : CatalogueKind::Cngc, number);
+      drive.goTo(CatalogueObject{number & 1 ? CatalogueKind::Star : CatalogueKind::Cngc, number});
       break;
     case 2:
-      nvk::scope::GoToCoordinates(program, number % 24, number % 60, number - 128, number % 60);
+      drive.goTo(SkyCoordinates{number % 24, number % 60, number - 128, number % 60});
       break;
     case 3:
-      nvk::scope::TimedMoveLx200(program, letters[number % 4], number * 10);
+      drive.guidePulse(directions[number % 4], number * 10);
       break;
     case 4:
-      nvk::scope::StartMove(program, letters[number % 4]);
-      nvk::scope::StopMove(program);
+      drive.startMove(directions[number % 4], MoveRate::Centre);
+      drive.stopMove();
       break;
     case 5:
-      nvk::scope::StartFocus(program, number & 1 ? '+' : '-');
-      nvk::scope::StopFocus(program);
+      drive.startFocus(number & 1 ? FocusDirection::In : FocusDirection::Out, FocusSpeed::Slow);
+      drive.stopFocus();
       break;
   }
   program.telescope.pcPort = nullptr;

@@ -58,6 +58,15 @@ std::string_view readingSuffix(image::ReadoutMode mode) {
   }
 }
 
+// Every exposure starts a new image: the readout's geometry, and no colour planes. The planes
+// of an earlier colour synthesis belong to the old frame; kept, they would be shown, measured
+// and saved with the new one.
+void startNewImage(Program& program) {
+  program.state.binned = image::readoutModeInfo(program.state.readoutMode).binned;
+  program.state.colourConverted = false;
+  program.applyGeometry();
+}
+
 void resetFocusPoint(Program& program) {
   program.state.focusLeft = 1520 - 64;
   program.state.focusTop = 1012 - 64;
@@ -141,8 +150,7 @@ void ExposureSequence::run() {
   const int steps = progressSteps(s.exposureUnit, s.exposureValue);
   if (s.delayBeforeExposure) startDelay();
 
-  program_.state.binned = image::readoutModeInfo(program_.state.readoutMode).binned;
-  program_.applyGeometry();
+  startNewImage(program_);
   state_.continuousRunning = s.continuous;
   state_.aborted = false;
   sum_.clear();

@@ -12,6 +12,8 @@
 #include "acquire/exposure_sequence.h"
 #include "acquire/star_alignment.h"
 #include "camera/protocol.h"
+#include "colour/synthesis.h"
+#include "files/fits_file.h"
 #include "integration/photo_script.h"
 #include "sim/simulated_devices.h"
 #include "support/program_fixture.h"
@@ -193,6 +195,25 @@ TEST_F(AcquireSequence, ASeriesWithoutContinuousIsShownAndSavedOnce) {
   EXPECT_EQ(captions[0], "EXPOSURE UNDERWAY (Left - 3)");
   EXPECT_EQ(captions[1], "READING KR CAMERA (Left - 3)");
   EXPECT_EQ(captions[4], "EXPOSURE UNDERWAY");
+}
+
+TEST_F(AcquireSequence, AnExposureAfterAColourSynthesisTakesAMonoImage) {
+  // The exposure kept the colour flag, so the new frame was shown, measured and quick-saved with
+  // the colour planes of the field synthesised before it.
+  takePhoto();
+  colour::synthesizeColour(f.program);
+  ASSERT_TRUE(f.program.state.colourConverted);
+  takePhoto({.autoSave = true});
+  EXPECT_FALSE(f.program.state.colourConverted);
+  ASSERT_EQ(autosavedFiles(), 1u);
+  const auto saved = f.program.autosaveFolder() /
+                     ("IMG" + std::to_string(f.program.settings.autosaveCounter) + ".FIT");
+  std::ifstream in(saved, std::ios::binary);
+  std::string header(2880, '\0');
+  in.read(header.data(), static_cast<std::streamsize>(header.size()));
+  EXPECT_NE(header.find("NAXIS   =                    2 /"), std::string::npos);
+  EXPECT_EQ(std::filesystem::file_size(saved),
+            files::fitsFileSize({.binned = true}, f.program.settings.padFits));
 }
 
 TEST_F(AcquireSequence, CalibrationFailuresShowTheirMessagesAndTheRunGoesOn) {

@@ -146,7 +146,10 @@ ChosenFile openCommand(Program& program) {
   if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
   if (program.beforeOpen) program.beforeOpen();
-  openImageFile(program, *chosen);
+  // The window takes the file's name only when its image replaced the old one: a refused or
+  // unreadable file, and a hot pixel map, leave the image and so its title.
+  const OpenResult opened = openImageFile(program, *chosen);
+  if (!opened.loaded || opened.kind == FileKind::HotPixelMap) return std::nullopt;
   return chosen;
 }
 

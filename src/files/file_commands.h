@@ -77,7 +77,8 @@ std::optional<std::filesystem::path> processingHistoryCommand(Program& program);
 std::optional<std::filesystem::path> showFitsDetailsCommand(Program& program);
 
 // Each command returns the file the user chose in its file dialog, when the window is to take
-// that file's name as its title (Open and the saves); nullopt otherwise.
+// that file's name as its title (the saves, and Open when it loaded an image); nullopt
+// otherwise.
 struct FileCommand {
   int id;
   std::optional<std::filesystem::path> (*run)(Program& program);

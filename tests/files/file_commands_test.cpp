@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "files/fits_details_dialog.h"
 #include "files/fits_file.h"
 #include "files/fits_time.h"
+#include "files/hot_pixel_map_file.h"
 #include "files/open_image.h"
 #include "files/raw_file.h"
+#include "files/tiff_file.h"
 #include "files_test_support.h"
 #include "process/measure_merge.h"
 #include "support/program_fixture.h"
@@ -184,6 +188,33 @@ TEST_F(FileCommandsTest, DeleteFileAsksAndDeletesOnOk) {
   EXPECT_TRUE(ui.scriptErrors().empty());
   EXPECT_FALSE(std::filesystem::exists(root / "old.raw"));
   EXPECT_TRUE(std::filesystem::exists(root / "keep.raw"));
+}
+
+// Open named the window after any chosen file, so a file it refused renamed the old image.
+TEST_F(FileCommandsTest, OpenGivesATitleOnlyWhenItLoadsAnImage) {
+  makeImage(program, true, false);
+  ASSERT_EQ(saveRawFile(program, root / "frame~1"), SaveResult::Saved);
+  ASSERT_EQ(saveTiffFile(program, root / "frame.TIF"), SaveResult::Saved);
+  std::ofstream(root / "garbage.FIT") << "not an image";
+  image::HotPixelMap map;
+  map.entries = {3045};
+  ASSERT_EQ(writeHotPixelMapFile(root / "K7LQ_HPM.HPM", map), HotPixelMapWrite::Written);
+  const struct {
+    const char* name;
+    bool titled;
+  } cases[] = {{"frame~1", true},
+               {"frame.TIF", false},
+               {"garbage.FIT", false},
+               {"missing.FIT", false},
+               {"K7LQ_HPM.HPM", false}};
+  for (const auto& c : cases) {
+    ui.answerFileDialog((root / c.name).string());
+    const auto title = findFileCommand(command::kOpen)->run(program);
+    EXPECT_EQ(title.has_value(), c.titled) << c.name;
+    if (title) {
+      EXPECT_EQ(*title, root / c.name);
+    }
+  }
 }
 
 // Open while merging: the merge ends first, so its picks no longer act on the opened file.

@@ -1,9 +1,7 @@
 #include "process/process_dialogs.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
-#include <optional>
 
 #include "base/messages.h"
 #include "process/auto_processing_choices.h"
@@ -24,29 +22,17 @@ std::string tenthsText(int tenths) {
   return text;
 }
 
-// The whole number `text` holds (spaces around it allowed), or nothing.
-std::optional<int> wholeNumber(std::string_view text) {
-  while (!text.empty() && text.front() == ' ')
-    text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ')
-    text.remove_suffix(1);
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 }  // namespace
 
 // --- Normal Stretch ---
 
 void NormalStretchDialog::typeBlack(std::string_view text) {
-  const auto value = wholeNumber(text);
+  const auto value = port::wholeNumber(text);
   if (value && *value >= 0 && *value <= 255 && *value < white_) black_ = *value;
 }
 
 void NormalStretchDialog::typeWhite(std::string_view text) {
-  const auto value = wholeNumber(text);
+  const auto value = port::wholeNumber(text);
   if (value && *value >= 1 && *value <= 300 && *value > black_) white_ = *value;
 }
 

@@ -160,6 +160,11 @@ void TNVDialog::chooseUnit(char unit) {
   refresh();
 }
 
+void TNVDialog::commitExposureField() {
+  if (const int value = fieldValue(); value != 0) program_.acquisition.exposureValue = value;
+  refresh();
+}
+
 void TNVDialog::exposureLeft() {
   auto& s = program_.acquisition;
   const int value = fieldValue();

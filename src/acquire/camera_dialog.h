@@ -55,6 +55,10 @@ class TNVDialog final : public port::DialogModel {
   // The text of the exposure value field, as typed.
   const std::string& exposureField() const { return exposureField_; }
   void setExposureField(std::string text) { exposureField_ = std::move(text); }
+  // Enter in the exposure value field, or leaving it: a typed value other than 0 becomes the
+  // exposure value, which every later change of the dialog then shows; other text gives way
+  // to the value in force.
+  void commitExposureField();
   void exposureLeft();
   void exposureRight();
   void exposuresLeft();

@@ -26,6 +26,16 @@ std::string tenthsText(int tenths) {
 
 // --- Normal Stretch ---
 
+void NormalStretchDialog::typeBlack(std::string_view text) {
+  const auto value = port::wholeNumber(text);
+  if (value && *value >= 0 && *value <= 255 && *value < white_) black_ = *value;
+}
+
+void NormalStretchDialog::typeWhite(std::string_view text) {
+  const auto value = port::wholeNumber(text);
+  if (value && *value >= 1 && *value <= 300 && *value > black_) white_ = *value;
+}
+
 void NormalStretchDialog::scrollWhite(Scroll action, int position) {
   switch (action) {
     case Scroll::LineLeft:

@@ -42,6 +42,11 @@ class NormalStretchDialog final : public port::DialogModel {
   std::string whiteText() const { return std::to_string(white_); }
   void scrollBlack(Scroll action, int thumbPosition = 0);
   void scrollWhite(Scroll action, int thumbPosition = 0);
+  // A value typed into the Black or White field and committed (Enter, or leaving the field):
+  // taken when it is a whole number the scroll bar could reach (black 0..255 below white,
+  // white 1..300 above black); otherwise the value in force stays.
+  void typeBlack(std::string_view text);
+  void typeWhite(std::string_view text);
   // Where the markers below the histogram are drawn: the white one at 255 when above it.
   int blackMarker() const { return black_; }
   int whiteMarker() const { return white_ > 255 ? 255 : white_; }

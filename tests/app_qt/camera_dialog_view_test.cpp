@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -96,6 +98,37 @@ TEST_F(CameraDialogViewTest, ControlsActThroughTheModelAndCancelTakesNoFrame) {
   EXPECT_EQ(setPointShown, "35");
   EXPECT_EQ(filterShown, QString::number(program.settings.filterCount));
   EXPECT_EQ(app.simulator()->camera().lastExposureMs(), 0u);
+}
+
+TEST_F(CameraDialogViewTest, TypedExposureValueIsCommittedAndSurvivesACheckBox) {
+  // The value typed is kept whether the edit ends by Enter or by leaving the field.
+  struct Shown {
+    QString field;
+    int value;
+  };
+  std::vector<Shown> shownAfterTick;
+  whenDialogShows<CameraDialogView>([&](CameraDialogView& d) {
+    QApplication::setActiveWindow(&d);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
+    child<QRadioButton>(d, "unit_t")->click();  // 5 tenths
+    auto* field = child<QLineEdit>(d, "exposureValue");
+    auto* box = d.findChildren<QCheckBox*>().front();
+    for (const auto& [typed, ending] : {std::pair{"2", Qt::Key_Return}, {"3", Qt::Key_Tab}}) {
+      field->setFocus();
+      field->selectAll();
+      QTest::keyClicks(field, typed);
+      QTest::keyClick(field, ending);
+      QTest::mouseClick(box, Qt::LeftButton);
+      shownAfterTick.push_back({field->text(), program.acquisition.exposureValue});
+    }
+    child<QPushButton>(d, "cancel")->click();
+  });
+  QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_EQ(shownAfterTick.size(), 2u);
+  EXPECT_EQ(shownAfterTick[0].field, "2");
+  EXPECT_EQ(shownAfterTick[0].value, 2);
+  EXPECT_EQ(shownAfterTick[1].field, "3");
+  EXPECT_EQ(shownAfterTick[1].value, 3);
 }
 
 TEST_F(CameraDialogViewTest, FocusStartShowsTheFocusWindowUntilAPress) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -35,6 +36,43 @@ TEST(ProcessDialogViewsTest, ScrollBarsActThroughTheModelsRules) {
   for (auto* edit : view.findChildren<QLineEdit*>())
     shown |= edit->text() == "294";
   EXPECT_TRUE(shown);
+}
+
+TEST(ProcessDialogViewsTest, NormalStretchTakesTypedValuesOnEnterOrLeavingTheField) {
+  struct Case {
+    const char* field;
+    const char* typed;
+    Qt::Key ending;
+    int black;
+    int white;
+  };
+  const Case cases[] = {
+      {"white", "40", Qt::Key_Return, 0, 40},
+      {"white", "40", Qt::Key_Tab, 0, 40},
+      {"black", "12", Qt::Key_Return, 12, 255},
+      {"white", "301", Qt::Key_Return, 0, 255},  // beyond the scroll bar: refused
+      {"white", "x", Qt::Key_Return, 0, 255},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.field) + " " + c.typed);
+    QtUi ui;
+    image::BackgroundEstimate histogram;
+    process::NormalStretchDialog model(histogram);
+    NormalStretchView view(model, ui, nullptr);
+    view.show();
+    QApplication::setActiveWindow(&view);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    auto* edit = view.findChild<QLineEdit*>(QString::fromUtf8(c.field));
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, c.typed);
+    QTest::keyClick(edit, c.ending);
+    view.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    EXPECT_EQ(model.black(), c.black);
+    EXPECT_EQ(model.white(), c.white);
+    EXPECT_EQ(edit->text().toStdString(), std::to_string(c.field[0] == 'b' ? c.black : c.white));
+  }
 }
 
 TEST(ProcessDialogViewsTest, NonLinearArrowsAndOkFollowTheModel) {

@@ -59,6 +59,13 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   exposureField_->setObjectName(QStringLiteral("exposureValue"));
   connect(exposureField_, &QLineEdit::textEdited, this,
           [this](const QString& t) { model_.setExposureField(t.toStdString()); });
+  commitOnFinish(
+      exposureField_,
+      [this](const std::string& text) {
+        model_.setExposureField(text);
+        model_.commitExposureField();
+      },
+      [this] { sync(); });
   valueRow->addWidget(button(range, "<", "exposureLeft", [this] { model_.exposureLeft(); }));
   valueRow->addWidget(exposureField_);
   valueRow->addWidget(button(range, ">", "exposureRight", [this] { model_.exposureRight(); }));

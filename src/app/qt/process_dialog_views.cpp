@@ -17,6 +17,7 @@
 
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
+#include "app/qt/qt_widgets.h"
 
 namespace nvk::app::qt {
 namespace {
@@ -123,23 +124,34 @@ NormalStretchView::NormalStretchView(process::NormalStretchDialog& model, QtUi& 
   auto* grid = new QGridLayout;
   auto* black = field(this, model.blackText(), false);
   auto* white = field(this, model.whiteText(), false);
+  black->setObjectName(QStringLiteral("black"));
+  white->setObjectName(QStringLiteral("white"));
   const auto refresh = [=, &model] {
     black->setText(toQString(model.blackText()));
     white->setText(toQString(model.whiteText()));
     histogram->update();
   };
+  auto* blackBar = modelScrollBar(
+      this, 0, 255, 10, [&model](Scroll a, int p) { model.scrollBlack(a, p); },
+      [&model] { return model.black(); }, refresh);
+  auto* whiteBar = modelScrollBar(
+      this, 1, 300, 10, [&model](Scroll a, int p) { model.scrollWhite(a, p); },
+      [&model] { return model.white(); }, refresh);
+  const auto sync = [=, &model] {
+    blackBar->setValue(model.black());
+    whiteBar->setValue(model.white());
+    refresh();
+  };
+  commitOnFinish(
+      black, [&model](const std::string& text) { model.typeBlack(text); }, sync);
+  commitOnFinish(
+      white, [&model](const std::string& text) { model.typeWhite(text); }, sync);
   grid->addWidget(new QLabel(tr("Black"), this), 0, 0);
   grid->addWidget(black, 0, 1);
-  grid->addWidget(modelScrollBar(
-                      this, 0, 255, 10, [&model](Scroll a, int p) { model.scrollBlack(a, p); },
-                      [&model] { return model.black(); }, refresh),
-                  0, 2);
+  grid->addWidget(blackBar, 0, 2);
   grid->addWidget(new QLabel(tr("White"), this), 1, 0);
   grid->addWidget(white, 1, 1);
-  grid->addWidget(modelScrollBar(
-                      this, 1, 300, 10, [&model](Scroll a, int p) { model.scrollWhite(a, p); },
-                      [&model] { return model.white(); }, refresh),
-                  1, 2);
+  grid->addWidget(whiteBar, 1, 2);
   layout->addLayout(grid);
   layout->addWidget(okCancelHelp(this, [&model, &ui] { model.help(ui); }));
 }

@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -55,6 +56,15 @@ QPushButton* closingButton(QDialog* dialog, const QString& caption, const char* 
                           sync();
                         }
                       });
+}
+
+void commitOnFinish(QLineEdit* edit, std::function<void(const std::string&)> commit,
+                    std::function<void()> sync) {
+  QObject::connect(edit, &QLineEdit::editingFinished, edit,
+                   [edit, commit = std::move(commit), sync = std::move(sync)] {
+                     commit(edit->text().toStdString());
+                     sync();
+                   });
 }
 
 }  // namespace nvk::app::qt

@@ -4,11 +4,13 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "port/ui.h"
 
 class QBoxLayout;
 class QDialog;
+class QLineEdit;
 class QPushButton;
 class QWidget;
 
@@ -38,5 +40,11 @@ QPushButton* actionButton(QWidget* parent, const QString& caption, const char* n
 QPushButton* closingButton(QDialog* dialog, const QString& caption, const char* name,
                            std::function<std::optional<port::DialogResult>()> action,
                            std::function<void()> sync);
+
+// Makes `edit` hand its text to the model when the user ends an edit, by Enter or by leaving
+// the field: `commit` takes the text, then `sync` shows what the model kept. A dialog's later
+// repaint then fills the field from the model with the committed value, never the old one.
+void commitOnFinish(QLineEdit* edit, std::function<void(const std::string&)> commit,
+                    std::function<void()> sync);
 
 }  // namespace nvk::app::qt

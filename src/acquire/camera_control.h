@@ -1,10 +1,8 @@
 #pragma once
 
 namespace nvk::acquire {
-class Program;
-}  // namespace nvk::acquire
 
-namespace nvk::acquire {
+class Program;
 
 // What the camera control dialog asks of the camera. Realised over the camera protocol for
 // the program; tests may use a recording fake.
@@ -20,12 +18,12 @@ class CameraControl {
 // The realisation over the camera protocol functions.
 class ProgramCameraControl final : public CameraControl {
  public:
-  explicit ProgramCameraControl(acquire::Program& program) : program_(program) {}
+  explicit ProgramCameraControl(Program& program) : program_(program) {}
   int setCooling() override;
   void selectFilter(int n) override;
 
  private:
-  acquire::Program& program_;
+  Program& program_;
 };
 
 }  // namespace nvk::acquire

@@ -11,10 +11,8 @@
 #include "port/ui.h"
 
 namespace nvk::acquire {
-class Program;
-}  // namespace nvk::acquire
 
-namespace nvk::acquire {
+class Program;
 
 // How the camera control dialog was left.
 enum class DialogExit { Open, TakePhoto, AutoguidePhoto, GoToAutoguider, Cancel };
@@ -33,7 +31,7 @@ class TNVDialog final : public port::DialogModel {
   static constexpr int kMaxExposures = 99;
   static constexpr int kMaxPause = 20;
 
-  TNVDialog(acquire::Program& program, CameraControl& camera);
+  TNVDialog(Program& program, CameraControl& camera);
 
   std::string_view dialogId() const override { return "TNVDialog"; }
   std::string title() const override { return std::string(kTitle); }
@@ -162,7 +160,7 @@ class TNVDialog final : public port::DialogModel {
  private:
   int fieldValue() const;
 
-  acquire::Program& program_;
+  Program& program_;
   CameraControl& camera_;
   std::string exposureField_;
   DialogExit exit_ = DialogExit::Open;
@@ -175,8 +173,8 @@ class TNVDialog final : public port::DialogModel {
 
 // The dark and flat files of automatic calibration: those chosen in the File menu, else
 // dark.def and flat.def in the autosave folder.
-std::filesystem::path darkFilePath(const acquire::Program& program);
-std::filesystem::path flatFilePath(const acquire::Program& program);
+std::filesystem::path darkFilePath(const Program& program);
+std::filesystem::path flatFilePath(const Program& program);
 
 // The help text of the dialog's "Help" button.
 std::string_view cameraDialogHelpText();

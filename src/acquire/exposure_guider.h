@@ -5,16 +5,14 @@
 #include "acquire/exposure_guiding.h"
 
 namespace nvk::acquire {
-class Program;
-}  // namespace nvk::acquire
 
-namespace nvk::acquire {
+class Program;
 
 // Guider-camera guiding inside the main camera's exposure: the guide-head guiding steps the
 // exposure sequence calls.
 class GuideHeadExposureGuiding final : public acquire::ExposureGuiding {
  public:
-  explicit GuideHeadExposureGuiding(acquire::Program& program) : program_(program) {}
+  explicit GuideHeadExposureGuiding(Program& program) : program_(program) {}
 
   bool startGuiding() override;
   // False when the star is lost or "Stop Guiding" ended guiding. The guide exposure waits in
@@ -27,7 +25,7 @@ class GuideHeadExposureGuiding final : public acquire::ExposureGuiding {
   void commandEnded() override;
 
  private:
-  acquire::Program& program_;
+  Program& program_;
   bool pressed_ = false;
 };
 

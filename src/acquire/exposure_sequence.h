@@ -9,10 +9,8 @@
 #include "acquire/star_alignment.h"
 
 namespace nvk::acquire {
-class Program;
-}  // namespace nvk::acquire
 
-namespace nvk::acquire {
+class Program;
 
 // Calibration results of the automatic dark and flat.
 inline constexpr int kCalibrationOpenFailed = 11;
@@ -40,7 +38,7 @@ struct RunState {
 // the Ui, and a key or button press aborts.
 class ExposureSequence {
  public:
-  explicit ExposureSequence(acquire::Program& program);
+  explicit ExposureSequence(Program& program);
 
   // Connects on first use: settings file, camera and filter-wheel discovery, firmware version.
   // Shows "Sorry, No camera found on USB" and returns false without a camera.
@@ -72,7 +70,7 @@ class ExposureSequence {
   void finishFrame(bool historyWritten);
   std::string leftSuffix() const;
 
-  acquire::Program& program_;
+  Program& program_;
   RunState state_;
   StarAlignedSum sum_;
   std::vector<std::uint16_t> dark_;
@@ -88,6 +86,6 @@ enum class InterfaceOutcome { NoCamera, Closed, GoToAutoguider, Ran };
 
 // Command 12: connect, show the camera control dialog and, on "Take Photo" or "Autoguide
 // Photo", run. `camera` is what the dialog drives (the protocol when null).
-InterfaceOutcome CameraInterface(acquire::Program& program, CameraControl* camera = nullptr);
+InterfaceOutcome CameraInterface(Program& program, CameraControl* camera = nullptr);
 
 }  // namespace nvk::acquire

@@ -11,10 +11,8 @@
 #include "scope/training.h"
 
 namespace nvk::acquire {
-class Program;
-}  // namespace nvk::acquire
 
-namespace nvk::acquire {
+class Program;
 
 // How the autoguider camera dialog was left.
 enum class GuiderDialogExit { Open, Close, GoToMainCamera, StartGuiding };
@@ -30,7 +28,7 @@ class TGNVDialog final : public port::DialogModel {
   // The smallest exposure value of every unit.
   static constexpr int kMinimumValue = 1;
 
-  explicit TGNVDialog(acquire::Program& program);
+  explicit TGNVDialog(Program& program);
 
   std::string_view dialogId() const override { return "TGNVDialog"; }
   // The caption: the title, or the step of a training under way.
@@ -175,7 +173,7 @@ class TGNVDialog final : public port::DialogModel {
   void loadDefaultTexts();
   std::optional<files::Bitmap> expose(bool dark);
 
-  acquire::Program& program_;
+  Program& program_;
   std::string caption_{kTitle};
   GuiderDialogExit exit_ = GuiderDialogExit::Open;
   std::optional<files::Bitmap> image_;
@@ -196,6 +194,6 @@ class TGNVDialog final : public port::DialogModel {
 enum class GuiderOutcome { NoCamera, Closed, GoToMainCamera, GuidingArmed };
 
 // Command 27 "AutoGuider Camera": connects to the camera when needed and shows the dialog.
-GuiderOutcome AutoGuiderCamera(acquire::Program& program);
+GuiderOutcome AutoGuiderCamera(Program& program);
 
 }  // namespace nvk::acquire

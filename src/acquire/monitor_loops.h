@@ -6,10 +6,8 @@
 #include "files/bmp_file.h"
 
 namespace nvk::acquire {
-class Program;
-}  // namespace nvk::acquire
 
-namespace nvk::acquire {
+class Program;
 
 // The loops the camera dialogs start: each repeats until the user presses a key or a mouse
 // button (reported by Ui::pump) or its stop flag is set ("Stop" while the loop dispatches).
@@ -24,17 +22,17 @@ struct LoopControl {
 // each rendered to the focus bitmap and shown, with a beep and (with the program default "1 sec
 // delay when focussing") a one-second pause between them. Does nothing with the unit minutes
 // or an exposure value of 100 or more. Returns the number of focus exposures taken.
-int FocusMode(acquire::Program& program, const LoopControl& control);
+int FocusMode(Program& program, const LoopControl& control);
 
 // The cooling monitor: every 500 ms a repaint of the dialog (whose redraw sends the cooling
 // command and shows the temperature), until a press. Returns the number of passes.
-int CoolingMonitor(acquire::Program& program, const LoopControl& control);
+int CoolingMonitor(Program& program, const LoopControl& control);
 
 // The guide-head monitor of the autoguider dialog: flushes the guide head twice, then repeats
 // `guideExposure` (the dialog's guide exposure with its display) with a beep and, when `pause`
 // is on, a one-second wait, until a press. Returns the number of guide exposures.
-int GuideHeadMonitor(acquire::Program& program, const std::function<void()>& guideExposure,
-                     bool pause, const LoopControl& control);
+int GuideHeadMonitor(Program& program, const std::function<void()>& guideExposure, bool pause,
+                     const LoopControl& control);
 
 // The 128 x 128 focus window as the focus bitmap: each sample above the window's lowest,
 // multiplied by the focus stretch and divided by 256, clamped to 255 (stretch 1 shows the

@@ -7,10 +7,8 @@
 #include "camera/devices.h"
 
 namespace nvk::camera {
-class Program;
-}  // namespace nvk::camera
 
-namespace nvk::camera {
+class Program;
 
 // The message texts of discovery and transport.
 inline constexpr std::string_view kErrorTitle = "Error";
@@ -29,25 +27,25 @@ inline constexpr std::string_view kNotPresentText = "- not present -";
 // Camera discovery: looks through interface indexes 0..19 of the camera driver's class, opens
 // the camera (the last matching index wins), fills `table`, the vid/pid texts, the connected
 // and legacy-OS flags. Returns 1 when any interface of the class was enumerated, else 0.
-int OpenCamera(camera::Program& program, DeviceTable& table);
-int OpenCamera(camera::Program& program);  // into program.devices.deviceTable
+int OpenCamera(Program& program, DeviceTable& table);
+int OpenCamera(Program& program);  // into program.devices.deviceTable
 
 // Filter-wheel discovery among the HID interfaces: opens the wheel, asks it for its state and
 // lowers the filter count to the number of positions it reports. Returns 1 when any HID
 // interface was enumerated, else 0.
-int OpenFilterWheel(camera::Program& program, DeviceTable& table);
-int OpenFilterWheel(camera::Program& program);  // into program.devices.wheelDeviceTable
+int OpenFilterWheel(Program& program, DeviceTable& table);
+int OpenFilterWheel(Program& program);  // into program.devices.wheelDeviceTable
 
 // Closes both channels.
-void CloseDevices(camera::Program& program);
+void CloseDevices(Program& program);
 
 // One write of transferLength bytes of the command buffer; one read of transferLength bytes
 // into the camera input buffer. Failures are shown and reported by the result (false); a read
 // that returns fewer bytes than asked counts as a failure.
-bool WriteCamera(camera::Program& program);
-bool ReadCamera(camera::Program& program);
-bool WriteFilterWheel(camera::Program& program);
-bool ReadFilterWheel(camera::Program& program);
+bool WriteCamera(Program& program);
+bool ReadCamera(Program& program);
+bool WriteFilterWheel(Program& program);
+bool ReadFilterWheel(Program& program);
 
 // The four characters that start four places after `key` ("vid" or "pid") in `path`, or
 // nullopt when `key` is not in it.

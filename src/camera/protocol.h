@@ -8,10 +8,8 @@
 #include "image/image_state.h"
 
 namespace nvk::camera {
-class Program;
-}  // namespace nvk::camera
 
-namespace nvk::camera {
+class Program;
 
 // Command codes of the camera (request type 0x40 for all).
 enum class CommandCode : std::uint8_t {
@@ -75,49 +73,48 @@ std::int32_t focusExposureMs(int count, char unit);
 FocusMeasurement measureFocusWindow(std::span<const std::uint16_t> window);
 
 // --- operations ---
-void ClearSensor(camera::Program& program, std::uint16_t flag, std::uint16_t cameraIndex = 0);
+void ClearSensor(Program& program, std::uint16_t flag, std::uint16_t cameraIndex = 0);
 
 // Readouts of the main sensor. Each writes the readout command (2 up to 1000 ms, else 3),
 // reads the reply into the input buffer and decodes it into RawImage.
-void ReadFullFrame(camera::Program& program, std::int32_t exposureMs);
-void ReadBinned2x2(camera::Program& program, std::int32_t exposureMs);
-void ReadBinned4x4(camera::Program& program, std::int32_t exposureMs);
-void ReadBinned4x8(camera::Program& program, std::int32_t exposureMs);
+void ReadFullFrame(Program& program, std::int32_t exposureMs);
+void ReadBinned2x2(Program& program, std::int32_t exposureMs);
+void ReadBinned4x4(Program& program, std::int32_t exposureMs);
+void ReadBinned4x8(Program& program, std::int32_t exposureMs);
 // The sub-frame of the size in the image state around (cx, cy).
-void ReadSubFrame(camera::Program& program, std::int32_t exposureMs, int cx, int cy);
+void ReadSubFrame(Program& program, std::int32_t exposureMs, int cx, int cy);
 // The readout of `mode` with its extra steps: mode 1 sets mode code '1' and unscrambles the
 // full image, modes 6 and 7 read high resolution with field flags 3 and write '6' or '7', and
 // mode 7 fills the odd rows. The sub-frame mode reads around (cx, cy).
-void ReadImageForMode(camera::Program& program, image::ReadoutMode mode, std::int32_t exposureMs,
+void ReadImageForMode(Program& program, image::ReadoutMode mode, std::int32_t exposureMs,
                       int cx = 1520, int cy = 1012);
 
 // The 128 x 128 focus window around (fx, fy) into program.devices.focusWindow.
-void ReadFocusWindow(camera::Program& program, std::int32_t exposureMs, int fx, int fy,
-                     bool focusBinning);
+void ReadFocusWindow(Program& program, std::int32_t exposureMs, int fx, int fy, bool focusBinning);
 // A timed exposure of the focus window; the measured one also finds the star's peak and width.
-void FocusExposure(camera::Program& program, int count, char unit, int fx, int fy,
-                   bool focusBinning, const ExposureWait& wait = {});
-void FocusExposureMeasured(camera::Program& program, int count, char unit, int fx, int fy,
+void FocusExposure(Program& program, int count, char unit, int fx, int fy, bool focusBinning,
+                   const ExposureWait& wait = {});
+void FocusExposureMeasured(Program& program, int count, char unit, int fx, int fy,
                            bool focusBinning);
 
 // The guide head's 500 x 290 image (binned: 250 x 145 bytes, each filling a 2 x 2 block) into
 // program.devices.guideImage.
-void ReadGuideHead(camera::Program& program, bool binned);
+void ReadGuideHead(Program& program, bool binned);
 // Clears the guide head and reads and discards `lines` (50 or 2) lines of it.
-void FlushGuideHead(camera::Program& program, int lines);
+void FlushGuideHead(Program& program, int lines);
 
 // Cooler control (or, with the cooler off and maximum cooling set, the temperature request);
 // stores and returns the measured temperature.
-int SetCooling(camera::Program& program);
+int SetCooling(Program& program);
 // The temperature request alone (command 31).
-int ReadCoolerTemperature(camera::Program& program);
-void ReadFirmwareVersion(camera::Program& program);
-void SetGuideOutputs(camera::Program& program, std::uint8_t bits);
+int ReadCoolerTemperature(Program& program);
+void ReadFirmwareVersion(Program& program);
+void SetGuideOutputs(Program& program, std::uint8_t bits);
 // Camera serial ports. WriteSerial sends at most kMaxSerialBytes bytes (returns false beyond);
 // ReadSerial returns the n bytes read into the input buffer.
-bool WriteSerial(camera::Program& program, int port, std::span<const std::uint8_t> bytes);
-std::span<const std::uint8_t> ReadSerial(camera::Program& program, int port, int n);
+bool WriteSerial(Program& program, int port, std::span<const std::uint8_t> bytes);
+std::span<const std::uint8_t> ReadSerial(Program& program, int port, int n);
 // Filter n (1..7) on the USB wheel, or through the camera's serial port.
-void SelectFilter(camera::Program& program, int n);
+void SelectFilter(Program& program, int n);
 
 }  // namespace nvk::camera

@@ -3,10 +3,8 @@
 #include "camera/camera.h"
 
 namespace nvk::camera {
-class Program;
-}  // namespace nvk::camera
 
-namespace nvk::camera {
+class Program;
 
 // The camera over its USB command protocol (camera/protocol.h): command blocks written through
 // the program's CameraTransport and replies read into the camera input buffer, found by
@@ -14,7 +12,7 @@ namespace nvk::camera {
 // behind the transport, so every exposure speaks the same bytes.
 class UsbCamera final : public Camera {
  public:
-  explicit UsbCamera(camera::Program& program) : program_(program) {}
+  explicit UsbCamera(Program& program) : program_(program) {}
 
   int connect() override;
   bool connected() const override;
@@ -39,19 +37,19 @@ class UsbCamera final : public Camera {
   void selectFilter(int n) override;
 
  private:
-  camera::Program& program_;
+  Program& program_;
 };
 
 // The guide head over the same protocol: the clear and read commands for head index 1.
 class UsbGuideHead final : public GuideHead {
  public:
-  explicit UsbGuideHead(camera::Program& program) : program_(program) {}
+  explicit UsbGuideHead(Program& program) : program_(program) {}
 
   void flush(int lines) override;
   void readFrame(bool binned) override;
 
  private:
-  camera::Program& program_;
+  Program& program_;
 };
 
 }  // namespace nvk::camera

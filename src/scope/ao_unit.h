@@ -7,10 +7,8 @@
 #include "scope/guide_correction.h"
 
 namespace nvk::scope {
-class Program;
-}  // namespace nvk::scope
 
-namespace nvk::scope {
+class Program;
 
 // An AO command: the command letter, a direction letter and a five-digit number.
 using AoCommand = std::array<std::uint8_t, 7>;
@@ -31,7 +29,7 @@ inline constexpr std::uint32_t kAoBumpIntervalMs = 700;
 // Sends an AO command: in AO pulse mode only its first byte, to the guide socket; otherwise
 // the bytes on the AO's serial route, then a 50 ms wait. An 'H' command's one-byte reply is
 // read, and a reply other than 'H' is shown as "Return from AO - " plus the reply.
-void AoSend(scope::Program& program, std::span<const std::uint8_t> bytes);
+void AoSend(Program& program, std::span<const std::uint8_t> bytes);
 
 // Moves the AO unit `steps` towards `letter` ('e', 'w', 'n', 's'), turned into the unit's own
 // direction by the AO swaps, refusing moves that would take a counter beyond +-80 (the
@@ -51,19 +49,19 @@ struct AoStepPlan {
 AoStepPlan planAoStep(const GuideError& error, int firstGain, int secondGain);
 
 // The gains in use: the trained ("Latest") gains when they are in use, else the defaults.
-int aoFirstGain(const scope::Program& program);
-int aoSecondGain(const scope::Program& program);
+int aoFirstGain(const Program& program);
+int aoSecondGain(const Program& program);
 
 // The AO guide step after FindCentroid found the star: plans and moves, beeping around each
 // move, and records the steps for the display.
-void AoGuideStep(scope::Program& program, const GuideError& error);
+void AoGuideStep(Program& program, const GuideError& error);
 
 // The dialog arrows in AO guiding mode: 100 steps towards `letter` ('e', 'w', 'n', 's',
 // turned by the AO swaps as AoMove does), as a mount move through the AO unit.
 void AoManualMove(Program& program, char letter);
 // "Centralise AO": both counters become 0.
-void CentraliseAo(scope::Program& program);
+void CentraliseAo(Program& program);
 // The end of a guided exposure: the AO unit is moved back to its centre.
-void AoEndOfExposure(scope::Program& program);
+void AoEndOfExposure(Program& program);
 
 }  // namespace nvk::scope

@@ -57,20 +57,20 @@ std::string guideDarkLabel(const GuideCameraState& camera);
 // head (binned 2 x 2 with "Bin 2x2"), subtract the dark when it is applied (not for a dark
 // exposure itself), and build the display copy. `wait`, when given, waits for the exposure's end
 // instead of a plain wait.
-void GuideExposure(scope::Program& program, bool darkExposure = false,
+void GuideExposure(Program& program, bool darkExposure = false,
                    const camera::ExposureWait& wait = {});
 
 // The guide exposure of the autoguider dialog: GuideExposure, then its display copy written
 // to the guider bitmap (nvkk7lqg.bmp in the autosave folder). Returns the bitmap written, or
 // nothing when the write failed (after its message "Failed to create temp bitmap", "Unable to
 // create temp bitmap file header" or "Unable to create temp bitmap file").
-std::optional<files::Bitmap> ShowGuideExposure(scope::Program& program, bool darkExposure = false,
+std::optional<files::Bitmap> ShowGuideExposure(Program& program, bool darkExposure = false,
                                                files::DiskSpace disk = {});
 
 // "Take DarkFrame": the dark-available flag is cleared, a shown guide exposure is taken without
 // dark subtraction and, when its bitmap was written, kept as the dark with its label. Returns
 // the bitmap, or nothing when the exposure failed (no usable dark then).
-std::optional<files::Bitmap> TakeGuideDark(scope::Program& program, files::DiskSpace disk = {});
+std::optional<files::Bitmap> TakeGuideDark(Program& program, files::DiskSpace disk = {});
 
 // Subtracts the dark from `image` sample by sample; a result that is not positive becomes 0.
 void subtractGuideDark(std::span<std::uint16_t> image, std::span<const std::uint16_t> dark);
@@ -86,8 +86,7 @@ std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& im
 
 // The display copy built again from the last guide exposure with the current display options,
 // and written to the guider bitmap as ShowGuideExposure does (no new exposure).
-std::optional<files::Bitmap> RedrawGuideExposure(scope::Program& program,
-                                                 files::DiskSpace disk = {});
+std::optional<files::Bitmap> RedrawGuideExposure(Program& program, files::DiskSpace disk = {});
 
 // The display copy as the 8-bit guider bitmap: each sample's high byte, grey palette.
 files::Bitmap guideBitmap(std::span<const std::uint16_t> display);

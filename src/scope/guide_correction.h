@@ -6,10 +6,8 @@
 #include "settings/settings.h"
 
 namespace nvk::scope {
-class Program;
-}  // namespace nvk::scope
 
-namespace nvk::scope {
+class Program;
 
 // A guide error in thousandths of a pixel: reference minus current position, so a positive
 // error means the star now lies at a smaller coordinate.

@@ -5,10 +5,8 @@
 #include "scope/mount.h"
 
 namespace nvk::scope {
-class Program;
-}  // namespace nvk::scope
 
-namespace nvk::scope {
+class Program;
 
 // Autoguider socket bits of the guide-output lines.
 inline constexpr std::uint8_t kSocketWest = 1;
@@ -25,7 +23,7 @@ std::uint8_t guideSocketBit(Direction direction);
 // box and takes no commands: GoTo and the focuser are not available on this drive.
 class GuideOutputMount final : public Mount {
  public:
-  explicit GuideOutputMount(scope::Program& program) : program_(program) {}
+  explicit GuideOutputMount(Program& program) : program_(program) {}
 
   // 10 ms of rest, the line for the duration, 300 ms of rest.
   void guidePulse(Direction direction, int durationMs) override;
@@ -45,7 +43,7 @@ class GuideOutputMount final : public Mount {
   bool reachedThroughCamera(bool pulses) const override;
 
  private:
-  scope::Program& program_;
+  Program& program_;
 };
 
 }  // namespace nvk::scope

@@ -9,10 +9,8 @@
 #include "scope/training.h"
 
 namespace nvk::scope {
-class Program;
-}  // namespace nvk::scope
 
-namespace nvk::scope {
+class Program;
 
 // How a guide step ended; 3 is the star-lost code the exposure loop ends the exposure on.
 enum class GuideStatus { Ok = 0, StarLost = 3 };
@@ -39,7 +37,7 @@ inline constexpr int kGuideImageTop = 45;
 // "Sorry, outside Image area - try again" unless the star box fits; otherwise three centroid
 // passes, the reference and the position message. Returns the selected point (image
 // coordinates, whole pixels) or nothing when refused.
-std::optional<PixelPoint> SelectGuideStarAt(scope::Program& program, int dialogX, int dialogY);
+std::optional<PixelPoint> SelectGuideStarAt(Program& program, int dialogX, int dialogY);
 
 // --- guider-camera guiding inside an exposure ---
 
@@ -48,22 +46,22 @@ std::optional<PixelPoint> SelectGuideStarAt(scope::Program& program, int dialogX
 // (the star found again within two box radii of where it was last seen, so that it is tracked
 // from one guiding run to the next; false when it is not there), one stabilising correction
 // and one more frame.
-bool CreateGuidingFrame(scope::Program& program);
+bool CreateGuidingFrame(Program& program);
 // How guiding waits for the end of its exposures: in slices that dispatch events, so that the
 // guiding displays' buttons act while an exposure runs, until the end, until guiding stops, or
 // until a press (the user's abort), which it reports in `pressed`.
-camera::ExposureWait guidingExposureWait(scope::Program& program, bool& pressed);
+camera::ExposureWait guidingExposureWait(Program& program, bool& pressed);
 
 // One pass of the exposure's waiting loop: a guide frame and its correction (none when
 // "Stop Guiding" came during the frame). `wait` waits for the guide exposure's end.
-GuideStatus GuideStep(scope::Program& program, const camera::ExposureWait& wait = {});
+GuideStatus GuideStep(Program& program, const camera::ExposureWait& wait = {});
 // The correction after a guide frame: by the AO unit in AO guiding mode, by the trained
 // values when they are in use and "Ignore RA Angle" is off, else by the default values.
-GuideStatus GuiderCorrectionStep(scope::Program& program);
+GuideStatus GuiderCorrectionStep(Program& program);
 // The end of the guided exposure: guiding stops; the AO unit returns to its centre.
-void EndGuidedExposure(scope::Program& program);
+void EndGuidedExposure(Program& program);
 // "Stop Guiding" of the guiding display.
-void StopGuiding(scope::Program& program);
+void StopGuiding(Program& program);
 
 // --- training on the guide head ---
 
@@ -71,8 +69,8 @@ using CaptionSink = std::function<void(std::string_view)>;
 
 // "Train": the nine steps with their captions, the message, the trained values in use, the
 // settings saved. False when no star is selected or the star was lost (nothing stored).
-bool TrainGuideHead(scope::Program& program, const CaptionSink& caption);
+bool TrainGuideHead(Program& program, const CaptionSink& caption);
 // "Train" of the AO group: four moves of 25 steps, the gains, the message.
-bool TrainAoUnit(scope::Program& program, const CaptionSink& caption);
+bool TrainAoUnit(Program& program, const CaptionSink& caption);
 
 }  // namespace nvk::scope

@@ -6,10 +6,8 @@
 #include "scope/guiding_state.h"
 
 namespace nvk::scope {
-class Program;
-}  // namespace nvk::scope
 
-namespace nvk::scope {
+class Program;
 
 // --- "AutoGuider Camera Guiding" (TGInfoDialog) ---
 
@@ -58,8 +56,8 @@ GuidingDisplayTexts guidingDisplayTexts(const GuidingDisplay& display);
 // --- "Guiding Info" (TInfoDialog) of main-camera guiding (command 22) ---
 
 // "Stop": the guiding loop ends after its current frame, with "AutoGuiding Terminated".
-void StopAutoGuiding(scope::Program& program);
+void StopAutoGuiding(Program& program);
 // "Pause": frames go on but no correction is made until it is released.
-void PauseAutoGuiding(scope::Program& program, bool paused);
+void PauseAutoGuiding(Program& program, bool paused);
 
 }  // namespace nvk::scope

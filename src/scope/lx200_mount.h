@@ -5,10 +5,8 @@
 #include "scope/mount.h"
 
 namespace nvk::scope {
-class Program;
-}  // namespace nvk::scope
 
-namespace nvk::scope {
+class Program;
 
 // The LX200 command of a move rate ("#:RS#" Slew, "#:RM#" Find, "#:RC#" Centre, "#:RG#"
 // Guide) and of a focus speed ("#:FF#" Fast, "#:FS#" Slow).
@@ -22,7 +20,7 @@ std::string_view lx200FocusSpeedCommand(FocusSpeed speed);
 // TelescopeState.
 class Lx200Mount final : public Mount {
  public:
-  explicit Lx200Mount(scope::Program& program) : program_(program) {}
+  explicit Lx200Mount(Program& program) : program_(program) {}
 
   // "#:RG#", 20 ms, the move, the duration, the quit, 4 ms.
   void guidePulse(Direction direction, int durationMs) override;
@@ -48,7 +46,7 @@ class Lx200Mount final : public Mount {
   void slew();
   void readSlewReply();
 
-  scope::Program& program_;
+  Program& program_;
 };
 
 }  // namespace nvk::scope

@@ -6,10 +6,8 @@
 #include "settings/settings.h"
 
 namespace nvk::scope {
-class Program;
-}  // namespace nvk::scope
 
-namespace nvk::scope {
+class Program;
 
 // The mount the settings choose: the only place that reads the telescope drive of the
 // settings (GuideOutputMode). The LX200 mount for "Meade LX200", on the serial route that
@@ -18,11 +16,11 @@ namespace nvk::scope {
 // reaches a mount keeps the program's ways: the Move Telescope dialog, the focuser buttons
 // and the CLI speak LX200, and a timed pulse holds a guide-output line.
 // A new mount protocol is one more realisation of Mount and one more choice here.
-std::unique_ptr<Mount> makeMount(scope::Program& program);
+std::unique_ptr<Mount> makeMount(Program& program);
 
 // The program's mount: made by makeMount on first use, and again whenever the settings have
 // come to choose another drive since (the defaults dialog, a settings file loaded).
-Mount& chosenMount(scope::Program& program);
+Mount& chosenMount(Program& program);
 
 // True when the settings choose a telescope drive for guiding and Telescope Control.
 bool telescopeDriveChosen(const settings::Settings& settings);

@@ -8,17 +8,15 @@
 #include "scope/mount.h"
 
 namespace nvk::scope {
-class Program;
-}  // namespace nvk::scope
 
-namespace nvk::scope {
+class Program;
 
 // The arrows of the Move Telescope dialogs.
 enum class Arrow { Left, Right, Up, Down };
 
 // The direction letter an arrow sends: left west, right east, up north, down south, each as
 // DirectionLetters has it (so "Swap e/w direction" turns the right arrow west).
-char arrowLetter(const scope::Program& program, Arrow arrow);
+char arrowLetter(const Program& program, Arrow arrow);
 
 // The value of a dialog's number edit: a signed whole number; anything else counts as 0.
 int dialogInteger(std::string_view text);
@@ -48,7 +46,7 @@ class TMTDialog final : public port::DialogModel {
   static constexpr int kMaxMessier = 110;
   static constexpr int kMaxCngc = 7815;
 
-  explicit TMTDialog(scope::Program& program) : program_(program) {}
+  explicit TMTDialog(Program& program) : program_(program) {}
 
   std::string_view dialogId() const override { return "TMTDialog"; }
   std::string title() const override { return "NVK_K7LQ_USB Move Telescope"; }
@@ -85,7 +83,7 @@ class TMTDialog final : public port::DialogModel {
   void help() const;
 
  private:
-  scope::Program& program_;
+  Program& program_;
 };
 
 // "Move Telescope": four arrows that move a mount without GoTo (the autoguider socket's lines)

@@ -8,10 +8,8 @@
 #include "scope/telescope_state.h"
 
 namespace nvk::scope {
-class Program;
-}  // namespace nvk::scope
 
-namespace nvk::scope {
+class Program;
 
 // Receive and transmit queue sizes asked of the PC port.
 inline constexpr int kPcQueueBytes = 1024;
@@ -26,7 +24,7 @@ bool usesPcRoute(int serialRoute);
 
 // The check every PC-port call passes through: a negative code shows "ERROR %d ", closes the
 // port and gives -1; any other code passes unchanged.
-int CheckSerialResult(scope::Program& program, int code);
+int CheckSerialResult(Program& program, int code);
 
 // Opens the PC COM port named by PcComPort: queues, baud (pcPortBaud in mount_factory.h),
 // DTR and RTS, 8N1. 1 when usable, 0 (with "Open Communications Failed") otherwise.
@@ -36,22 +34,22 @@ int OpenPcPort(Program& program);
 // port is opened first if need be, and the call waits 62 ms after sending; a command starting
 // with 'H' has its echo read back. False when the port could not be opened, the write failed or
 // an 'H' command's echo did not come back.
-bool SendSerial(scope::Program& program, int portIndex, std::span<const std::uint8_t> bytes);
+bool SendSerial(Program& program, int portIndex, std::span<const std::uint8_t> bytes);
 // The first `count` bytes of `text` (count may be shorter than the text).
-bool SendSerial(scope::Program& program, int portIndex, std::string_view text, std::size_t count);
-inline bool SendSerial(scope::Program& program, int portIndex, std::string_view text) {
+bool SendSerial(Program& program, int portIndex, std::string_view text, std::size_t count);
+inline bool SendSerial(Program& program, int portIndex, std::string_view text) {
   return SendSerial(program, portIndex, text, text.size());
 }
 
 // Fills the reply buffer: `count` bytes from the camera serial port, or whatever has arrived on
 // the PC port (up to 50 bytes, after which the receive queue is cleared).
-void ReadSerialReply(scope::Program& program, int portIndex, int count);
+void ReadSerialReply(Program& program, int portIndex, int count);
 
 // The reply buffer as text: up to the first '#' (or NUL), at most 33 characters.
 std::string ReplyToText(const TelescopeState& telescope);
 
 // Drives the autoguider socket: one byte on the PC port when SerialRoute names it and the
 // bypass flag is set, otherwise the camera's guide outputs.
-void SetGuideSocket(scope::Program& program, std::uint8_t bits);
+void SetGuideSocket(Program& program, std::uint8_t bits);
 
 }  // namespace nvk::scope

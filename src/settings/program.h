@@ -24,7 +24,7 @@ namespace nvk::settings {
 // the plane pool, the image state and the settings. It is the bottom of a stack of classes, one
 // for each layer of folders, each adding the state of its own folder:
 //
-//   settings::Program   ports, planes, geometry, image and processing state, settings,
+//   Program   ports, planes, geometry, image and processing state, settings,
 //                       display
 //   files::Program      + the File menu's choices
 //   camera::Program     + the camera, its guide head and the filter-wheel channels

@@ -210,11 +210,10 @@ void ExposureSequence::takeFrame(int steps, std::int32_t ms) {
   ui.openProgress(several ? "EXPOSURE UNDERWAY" + leftSuffix() : "EXPOSURE UNDERWAY");
   state_.progressPosition = 0;
   const std::uint32_t startMs = program_.clock().nowMs();
-  program_.camera().flush();
-  program_.camera().startExposure();
-
   const char unit = s.exposureUnit;
-  if (unit == 'h' || unit == 't' || unit == 'q' || ms == camera::kCameraTimedLimitMs) {
+  if (!program_.camera().flush() || !program_.camera().startExposure()) {
+    endOnCameraFailure();
+  } else if (unit == 'h' || unit == 't' || unit == 'q' || ms == camera::kCameraTimedLimitMs) {
     // Up to 1000 ms the camera times the exposure during the readout command.
     if (ms > camera::kCameraTimedLimitMs) {
       program_.clock().waitUntilMs(startMs + static_cast<std::uint32_t>(ms));
@@ -230,10 +229,13 @@ void ExposureSequence::takeFrame(int steps, std::int32_t ms) {
                               : "READING KR CAMERA" + std::string(readingSuffix(mode)));
     state_.progressPosition = 20;
     ui.setProgress(state_.progressPosition);
-    readOut(ms);
-    PumpWithAbort(0);
-    calibrate();
-    if (s.exposureCount >= 2 && !state_.continuousRunning) addToSum();
+    if (readOut(ms)) {
+      PumpWithAbort(0);
+      calibrate();
+      if (s.exposureCount >= 2 && !state_.continuousRunning) addToSum();
+    } else {
+      endOnCameraFailure();
+    }
   }
   ui.closeProgress();
   --state_.remaining;
@@ -275,7 +277,10 @@ void ExposureSequence::timeExposure(int steps, std::int32_t ms) {
       ui.setProgress(state_.progressPosition);
     }
     if (port::msReached(clock.nowMs(), flushAt)) {
-      program_.camera().flush();
+      if (!program_.camera().flush()) {
+        endOnCameraFailure();
+        break;
+      }
       flushAt += 500;
     }
     if (port::msReached(clock.nowMs(), state_.waitEndMs)) break;
@@ -319,10 +324,19 @@ void ExposureSequence::addToSum() {
   state_.remaining = 1;
 }
 
-void ExposureSequence::readOut(std::int32_t ms) {
+bool ExposureSequence::readOut(std::int32_t ms) {
   const auto& st = program_.state;
-  program_.camera().readFrame(st.readoutMode, ms, st.subFrameCentreX, st.subFrameCentreY);
+  if (!program_.camera().readFrame(st.readoutMode, ms, st.subFrameCentreX, st.subFrameCentreY)) {
+    return false;
+  }
   ++state_.framesRead;
+  return true;
+}
+
+void ExposureSequence::endOnCameraFailure() {
+  state_.aborted = true;
+  state_.continuousRunning = false;
+  state_.waitEndMs = program_.clock().nowMs();
 }
 
 int ExposureSequence::subtractDark() {

@@ -60,7 +60,11 @@ class ExposureSequence {
   void startDelay();
   void takeFrame(int steps, std::int32_t exposureMs);
   void timeExposure(int steps, std::int32_t exposureMs);
-  void readOut(std::int32_t exposureMs);
+  // False when the frame did not arrive whole.
+  bool readOut(std::int32_t exposureMs);
+  // A camera that failed a command or a frame ends the run: the failure has been shown, and
+  // neither that frame nor the sum so far is processed or saved; frames saved before stay.
+  void endOnCameraFailure();
   void calibrate();
   void addToSum();
   void stopGuiding();

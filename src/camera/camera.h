@@ -62,14 +62,15 @@ class Camera {
 
   // --- exposure of the main head ---
   // Drains the sensor without starting an exposure (also repeated while the host times a long
-  // exposure).
-  virtual void flush() = 0;
+  // exposure). These three return false when the camera did not take the command or its frame
+  // did not arrive whole (the failure shown); a failed readout leaves RawImage as it was.
+  virtual bool flush() = 0;
   // Starts integrating: the exposure runs from now until its frame is read. An exposure is
   // abandoned by not reading it; the next flush clears the sensor.
-  virtual void startExposure() = 0;
+  virtual bool startExposure() = 0;
   // Reads the frame of an exposure of `exposureMs` (the camera times it up to 1000 ms) in
   // `mode` into RawImage; the sub-frame mode reads around (centreX, centreY).
-  virtual void readFrame(image::ReadoutMode mode, std::int32_t exposureMs, int centreX,
+  virtual bool readFrame(image::ReadoutMode mode, std::int32_t exposureMs, int centreX,
                          int centreY) = 0;
 
   // --- focus ---
@@ -97,11 +98,11 @@ class GuideHead {
   virtual ~GuideHead() = default;
 
   // Clears the head and reads and discards its first `lines` lines (2 before a guide exposure,
-  // 50 in the guide-head monitor).
-  virtual void flush(int lines) = 0;
+  // 50 in the guide-head monitor). Both return false when a transfer failed (the failure shown).
+  virtual bool flush(int lines) = 0;
   // Reads the 500 x 290 image (binned: 250 x 145 samples, each filling 2 x 2) into
-  // CameraDevices::guideImage.
-  virtual void readFrame(bool binned) = 0;
+  // CameraDevices::guideImage, which a failed readout leaves as it was.
+  virtual bool readFrame(bool binned) = 0;
 };
 
 }  // namespace nvk::camera

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <type_traits>
 
 #include "base/messages.h"
 #include "camera/program.h"
@@ -13,6 +14,8 @@ namespace {
 
 // The wheel answers its state request after a short pause.
 constexpr std::uint32_t kWheelStatePauseMs = 10;
+// The code of a transfer to a device that is no longer there (unplugged).
+constexpr int kNoDeviceCode = -4;
 
 bool sameIdText(const std::string& text, std::uint16_t id) {
   const std::string wanted = idText(id);
@@ -100,11 +103,20 @@ void askWheelPositions(Program& program) {
     showNotice(ui, formatCode("Error %d trying to read data from USB Filterwheel\n",
                               got.ok ? static_cast<int>(got.bytes) : got.errorCode));
   }
-  const int positions = buffer[2];
-  // A wheel that reports no positions at all says nothing about its size: keep the count.
+  // A wheel that did not answer, or reports no positions at all, says nothing about its size:
+  // keep the count.
+  const int positions = got.ok && got.bytes >= 3 ? buffer[2] : 0;
   if (positions > 0 && positions < program.settings.filterCount) {
     program.settings.filterCount = static_cast<std::int16_t>(positions);
   }
+}
+
+// A camera that has been unplugged keeps failing on its old channel even once it is back: the
+// channel is closed and the camera counts as not connected, so that the next exposure or
+// guiding run looks for it again.
+void forgetCamera(CameraDevices& devices) {
+  devices.camera.reset();
+  devices.cameraConnected = false;
 }
 
 // One write of transferLength bytes of the command buffer to `channel` (the camera or the
@@ -117,6 +129,9 @@ bool writeCommand(Program& program, Channel* channel) {
   port::TransferResult r;
   if (channel) r = channel->write(std::span(devices.commandBuffer.data(), length));
   devices.bytesWritten = static_cast<std::uint32_t>(r.bytes);
+  if constexpr (std::is_same_v<Channel, port::CameraTransport>) {
+    if (!r.ok && r.errorCode == kNoDeviceCode) forgetCamera(devices);
+  }
   if (!r.ok || r.bytes != length) {
     showNotice(program.ui(), kWriteFailedText);
     return false;
@@ -247,8 +262,9 @@ int OpenFilterWheel(Program& program, DeviceTable& table) {
 }
 
 void CloseDevices(Program& program) {
-  program.devices.camera.reset();
+  forgetCamera(program.devices);
   program.devices.filterWheel.reset();
+  program.devices.usbFilterWheelPresent = false;
 }
 
 bool WriteCamera(Program& program) {
@@ -257,6 +273,7 @@ bool WriteCamera(Program& program) {
 
 bool ReadCamera(Program& program) {
   const InputRead got = readInput(program, program.devices.camera.get());
+  if (!got.result.ok && got.result.errorCode == kNoDeviceCode) forgetCamera(program.devices);
   if (!got.result.ok) {
     showNotice(program.ui(),
                formatCode("Error %d trying to read NVKIO data from USB\n", got.result.errorCode));

@@ -36,7 +36,7 @@ int OpenCamera(Program& program);  // into program.devices.deviceTable
 int OpenFilterWheel(Program& program, DeviceTable& table);
 int OpenFilterWheel(Program& program);  // into program.devices.wheelDeviceTable
 
-// Closes both channels.
+// Closes both channels: neither device counts as connected until discovery finds it again.
 void CloseDevices(Program& program);
 
 // One write of transferLength bytes of the command buffer; one read of transferLength bytes

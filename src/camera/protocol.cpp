@@ -33,26 +33,29 @@ void beginCommand(CameraDevices& devices, std::size_t zeroBytes, CommandCode cod
 }
 
 // Writes the command of `lengthWritten` bytes, then reads `replyBytes` into the input buffer.
-void exchange(Program& program, std::int32_t lengthWritten, std::size_t replyBytes) {
+// False (the failure shown) when either transfer failed: a command that did not go out has no
+// reply to wait for.
+bool exchange(Program& program, std::int32_t lengthWritten, std::size_t replyBytes) {
   CameraDevices& devices = program.devices;
   devices.transferLength = lengthWritten;
-  WriteCamera(program);
-  if (replyBytes == 0) return;
+  if (!WriteCamera(program)) return false;
+  if (replyBytes == 0) return true;
   devices.transferLength = static_cast<std::int32_t>(replyBytes);
-  ReadCamera(program);
+  return ReadCamera(program);
 }
 
 // Sends the cooler command in the buffer and takes the temperature from its 3-byte reply.
+// A failed exchange keeps the temperature measured before.
 int exchangeForTemperature(Program& program) {
-  exchange(program, 8, 3);
-  const auto* reply = program.planes.cameraBuffer.data();
   CameraDevices& devices = program.devices;
+  if (!exchange(program, 8, 3)) return devices.cooler.temperatureC;
+  const auto* reply = program.planes.cameraBuffer.data();
   devices.cooler.temperatureC = static_cast<std::int16_t>(decodeTemperature(reply[0], reply[1]));
   return devices.cooler.temperatureC;
 }
 
 // Commands 2 and 3: the readout parameters at byte 8, the exposure time (command 2 only) at 18.
-void readPixels(Program& program, CommandCode code, std::uint16_t value, std::uint16_t cameraIndex,
+bool readPixels(Program& program, CommandCode code, std::uint16_t value, std::uint16_t cameraIndex,
                 const ReadoutRequest& request, std::int32_t exposureMs, std::size_t replyBytes) {
   CameraDevices& devices = program.devices;
   const bool delayed = code == CommandCode::ReadPixelsDelayed;
@@ -65,15 +68,15 @@ void readPixels(Program& program, CommandCode code, std::uint16_t value, std::ui
   b[16] = request.binX;
   b[17] = request.binY;
   if (delayed) put16(b + 18, static_cast<std::uint16_t>(exposureMs & 0xFFFF));
-  exchange(program, delayed ? 22 : 18, replyBytes);
+  return exchange(program, delayed ? 22 : 18, replyBytes);
 }
 
 // A main-sensor readout, timed by the camera up to 1000 ms.
-void readMain(Program& program, std::uint16_t value, const ReadoutRequest& request,
+bool readMain(Program& program, std::uint16_t value, const ReadoutRequest& request,
               std::int32_t exposureMs, std::size_t replyBytes) {
   const CommandCode code =
       exposureMs <= kCameraTimedLimitMs ? CommandCode::ReadPixelsDelayed : CommandCode::ReadPixels;
-  readPixels(program, code, value, kMainSensor, request, exposureMs, replyBytes);
+  return readPixels(program, code, value, kMainSensor, request, exposureMs, replyBytes);
 }
 
 const std::uint16_t* inputSamples(Program& program) {
@@ -188,47 +191,54 @@ FocusMeasurement measureFocusWindow(std::span<const std::uint16_t> window) {
   return m;
 }
 
-void ClearSensor(Program& program, std::uint16_t flag, std::uint16_t cameraIndex) {
+bool ClearSensor(Program& program, std::uint16_t flag, std::uint16_t cameraIndex) {
   beginCommand(program.devices, 8, CommandCode::ClearSensor, flag, cameraIndex, 0);
-  exchange(program, 8, 0);
+  return exchange(program, 8, 0);
 }
 
-void ReadFullFrame(Program& program, std::int32_t exposureMs) {
-  readMain(program, program.devices.fieldFlags, fullSensor(1, 1), exposureMs, kHighResolutionBytes);
+bool ReadFullFrame(Program& program, std::int32_t exposureMs) {
+  if (!readMain(program, program.devices.fieldFlags, fullSensor(1, 1), exposureMs,
+                kHighResolutionBytes)) {
+    return false;
+  }
   copyLines(inputSamples(program), kLineSamples, kFrameLines, program.planes.RawImage.data(),
             kHighResLineStride);
   program.devices.interleaved = true;
+  return true;
 }
 
-void ReadBinned2x2(Program& program, std::int32_t exposureMs) {
-  readMain(program, 3, fullSensor(4, 1), exposureMs, kBinned2x2Bytes);
+bool ReadBinned2x2(Program& program, std::int32_t exposureMs) {
+  if (!readMain(program, 3, fullSensor(4, 1), exposureMs, kBinned2x2Bytes)) return false;
   // 504 slots of 3040 samples, each two lines of 1516 and 8 unused samples.
   copyLines(inputSamples(program), 2 * 1516, 504, program.planes.RawImage.data(), 3040);
   program.state.modeCode = '2';
   program.devices.interleaved = false;
+  return true;
 }
 
-void ReadBinned4x4(Program& program, std::int32_t exposureMs) {
-  readMain(program, 3, fullSensor(8, 2), exposureMs, kBinned4x4Bytes);
+bool ReadBinned4x4(Program& program, std::int32_t exposureMs) {
+  if (!readMain(program, 3, fullSensor(8, 2), exposureMs, kBinned4x4Bytes)) return false;
   copyLines(inputSamples(program), 758, 504, program.planes.RawImage.data(), 2 * kImageWidth);
   interpolateBinned4x4(program.planes.RawImage.data());
   program.state.modeCode = '4';
   program.devices.interleaved = false;
+  return true;
 }
 
-void ReadBinned4x8(Program& program, std::int32_t exposureMs) {
-  readMain(program, 3, fullSensor(8, 4), exposureMs, kBinned4x8Bytes);
+bool ReadBinned4x8(Program& program, std::int32_t exposureMs) {
+  if (!readMain(program, 3, fullSensor(8, 4), exposureMs, kBinned4x8Bytes)) return false;
   // The resampling reads the input buffer and writes the image through the row tables that
   // the device state keeps for it.
   resampleBinned4x8(inputSamples(program), program.planes.RawImage.data(),
                     program.devices.resampleScratch);
   program.state.modeCode = '3';
   program.devices.interleaved = false;
+  return true;
 }
 
-void ReadSubFrame(Program& program, std::int32_t exposureMs, int cx, int cy) {
+bool ReadSubFrame(Program& program, std::int32_t exposureMs, int cx, int cy) {
   const SubFrameLayout l = subFrameLayout(program.state.subFrameFraction, cx, cy);
-  readMain(program, 3, l.request, exposureMs, l.bytes);
+  if (!readMain(program, 3, l.request, exposureMs, l.bytes)) return false;
   std::uint16_t* image = program.planes.RawImage.data();
   if (l.code == '2') {
     copyLines(inputSamples(program), 3032, 504, image, 3040);
@@ -241,37 +251,34 @@ void ReadSubFrame(Program& program, std::int32_t exposureMs, int cx, int cy) {
   program.devices.subFrameCode = l.code;
   program.state.modeCode = '5';
   program.devices.interleaved = true;
+  return true;
 }
 
-void ReadImageForMode(Program& program, image::ReadoutMode mode, std::int32_t exposureMs, int cx,
+bool ReadImageForMode(Program& program, image::ReadoutMode mode, std::int32_t exposureMs, int cx,
                       int cy) {
   using image::ReadoutMode;
   switch (mode) {
     case ReadoutMode::Binned2x2:
-      ReadBinned2x2(program, exposureMs);
-      return;
+      return ReadBinned2x2(program, exposureMs);
     case ReadoutMode::Binned4x4:
-      ReadBinned4x4(program, exposureMs);
-      return;
+      return ReadBinned4x4(program, exposureMs);
     case ReadoutMode::Binned4x8:
-      ReadBinned4x8(program, exposureMs);
-      return;
+      return ReadBinned4x8(program, exposureMs);
     case ReadoutMode::SubFrame:
-      ReadSubFrame(program, exposureMs, cx, cy);
-      return;
+      return ReadSubFrame(program, exposureMs, cx, cy);
     case ReadoutMode::HighResolution: {
       program.devices.fieldFlags = 3;
-      readMain(program, 3, fullSensor(1, 1), exposureMs, kHighResolutionBytes);
+      if (!readMain(program, 3, fullSensor(1, 1), exposureMs, kHighResolutionBytes)) return false;
       // The line copies and the unscrambling of the full image in one pass.
       decodeHighResolution(inputSamples(program), program.planes.RawImage.data());
       program.devices.interleaved = true;
       program.state.modeCode = '1';
-      return;
+      return true;
     }
     case ReadoutMode::FullFrame6:
     case ReadoutMode::FullFrameBinned7:
       program.devices.fieldFlags = 3;
-      ReadFullFrame(program, exposureMs);
+      if (!ReadFullFrame(program, exposureMs)) return false;
       if (mode == ReadoutMode::FullFrameBinned7) {
         fillOddRows(program.planes.RawImage.data(), program.geometry.width,
                     program.geometry.height);
@@ -279,8 +286,9 @@ void ReadImageForMode(Program& program, image::ReadoutMode mode, std::int32_t ex
       } else {
         program.state.modeCode = '6';
       }
-      return;
+      return true;
   }
+  return false;
 }
 
 void ReadFocusWindow(Program& program, std::int32_t exposureMs, int fx, int fy, bool focusBinning) {
@@ -325,17 +333,19 @@ void FocusExposureMeasured(Program& program, int count, char unit, int fx, int f
   program.devices.focus = measureFocusWindow(program.devices.focusWindow);
 }
 
-void ReadGuideHead(Program& program, bool binned) {
+bool ReadGuideHead(Program& program, bool binned) {
   const std::uint8_t bin = binned ? 2 : 1;
   const std::size_t bytes = binned ? 36'250 : 145'000;
-  readPixels(program, CommandCode::ReadPixels, 3, kGuideHead,
-             ReadoutRequest{0, 0, kGuideWidth, kGuideHeight, bin, bin}, 0, bytes);
+  if (!readPixels(program, CommandCode::ReadPixels, 3, kGuideHead,
+                  ReadoutRequest{0, 0, kGuideWidth, kGuideHeight, bin, bin}, 0, bytes)) {
+    return false;
+  }
   const std::uint8_t* in = program.planes.cameraBuffer.data();
   std::uint16_t* out = program.devices.guideImage.data();
   if (!binned) {
     for (std::size_t i = 0; i < bytes; ++i)
       out[i] = static_cast<std::uint16_t>(in[i] * 256);
-    return;
+    return true;
   }
   constexpr int kHalfWidth = kGuideWidth / 2;
   for (int y = 0; y < kGuideHeight / 2; ++y) {
@@ -345,11 +355,12 @@ void ReadGuideHead(Program& program, bool binned) {
       top[0] = top[1] = top[kGuideWidth] = top[kGuideWidth + 1] = v;
     }
   }
+  return true;
 }
 
-void FlushGuideHead(Program& program, int lines) {
-  ClearSensor(program, 0, kGuideHead);
-  readPixels(program, CommandCode::ReadPixels, 3, kGuideHead,
+bool FlushGuideHead(Program& program, int lines) {
+  if (!ClearSensor(program, 0, kGuideHead)) return false;
+  return readPixels(program, CommandCode::ReadPixels, 3, kGuideHead,
              ReadoutRequest{0, 0, kGuideWidth, static_cast<std::uint16_t>(lines), 1, 1}, 0,
              static_cast<std::size_t>(kGuideWidth) * static_cast<std::size_t>(lines));
 }
@@ -374,7 +385,8 @@ int ReadCoolerTemperature(Program& program) {
 void ReadFirmwareVersion(Program& program) {
   CameraDevices& devices = program.devices;
   beginCommand(devices, 8, CommandCode::FirmwareVersion, 0, 0, 0);
-  exchange(program, 8, 4);
+  // Without an answer the version (and the cooler it allows) stays as it was.
+  if (!exchange(program, 8, 4)) return;
   const auto* reply = program.planes.cameraBuffer.data();
   devices.firmware.minor = static_cast<std::uint16_t>(reply[0] + 256 * reply[1]);
   devices.firmware.major = static_cast<std::uint16_t>(reply[2] + 256 * reply[3]);

@@ -73,20 +73,22 @@ std::int32_t focusExposureMs(int count, char unit);
 FocusMeasurement measureFocusWindow(std::span<const std::uint16_t> window);
 
 // --- operations ---
-void ClearSensor(Program& program, std::uint16_t flag, std::uint16_t cameraIndex = 0);
+// The commands and readouts return false when a transfer failed (the failure shown); a readout
+// that failed leaves the image it would have filled as it was.
+bool ClearSensor(Program& program, std::uint16_t flag, std::uint16_t cameraIndex = 0);
 
 // Readouts of the main sensor. Each writes the readout command (2 up to 1000 ms, else 3),
 // reads the reply into the input buffer and decodes it into RawImage.
-void ReadFullFrame(Program& program, std::int32_t exposureMs);
-void ReadBinned2x2(Program& program, std::int32_t exposureMs);
-void ReadBinned4x4(Program& program, std::int32_t exposureMs);
-void ReadBinned4x8(Program& program, std::int32_t exposureMs);
+bool ReadFullFrame(Program& program, std::int32_t exposureMs);
+bool ReadBinned2x2(Program& program, std::int32_t exposureMs);
+bool ReadBinned4x4(Program& program, std::int32_t exposureMs);
+bool ReadBinned4x8(Program& program, std::int32_t exposureMs);
 // The sub-frame of the size in the image state around (cx, cy).
-void ReadSubFrame(Program& program, std::int32_t exposureMs, int cx, int cy);
+bool ReadSubFrame(Program& program, std::int32_t exposureMs, int cx, int cy);
 // The readout of `mode` with its extra steps: mode 1 sets mode code '1' and unscrambles the
 // full image, modes 6 and 7 read high resolution with field flags 3 and write '6' or '7', and
 // mode 7 fills the odd rows. The sub-frame mode reads around (cx, cy).
-void ReadImageForMode(Program& program, image::ReadoutMode mode, std::int32_t exposureMs,
+bool ReadImageForMode(Program& program, image::ReadoutMode mode, std::int32_t exposureMs,
                       int cx = 1520, int cy = 1012);
 
 // The 128 x 128 focus window around (fx, fy) into program.devices.focusWindow.
@@ -99,9 +101,9 @@ void FocusExposureMeasured(Program& program, int count, char unit, int fx, int f
 
 // The guide head's 500 x 290 image (binned: 250 x 145 bytes, each filling a 2 x 2 block) into
 // program.devices.guideImage.
-void ReadGuideHead(Program& program, bool binned);
+bool ReadGuideHead(Program& program, bool binned);
 // Clears the guide head and reads and discards `lines` (50 or 2) lines of it.
-void FlushGuideHead(Program& program, int lines);
+bool FlushGuideHead(Program& program, int lines);
 
 // Cooler control (or, with the cooler off and maximum cooling set, the temperature request);
 // stores and returns the measured temperature.

@@ -35,17 +35,17 @@ int UsbCamera::readTemperature() {
   return ReadCoolerTemperature(program_);
 }
 
-void UsbCamera::flush() {
-  ClearSensor(program_, kClearFlush);
+bool UsbCamera::flush() {
+  return ClearSensor(program_, kClearFlush);
 }
 
-void UsbCamera::startExposure() {
-  ClearSensor(program_, kClearStart);
+bool UsbCamera::startExposure() {
+  return ClearSensor(program_, kClearStart);
 }
 
-void UsbCamera::readFrame(image::ReadoutMode mode, std::int32_t exposureMs, int centreX,
+bool UsbCamera::readFrame(image::ReadoutMode mode, std::int32_t exposureMs, int centreX,
                           int centreY) {
-  ReadImageForMode(program_, mode, exposureMs, centreX, centreY);
+  return ReadImageForMode(program_, mode, exposureMs, centreX, centreY);
 }
 
 void UsbCamera::focusExposure(const FocusRequest& request, const ExposureWait& wait) {
@@ -75,12 +75,12 @@ void UsbCamera::selectFilter(int n) {
   SelectFilter(program_, n);
 }
 
-void UsbGuideHead::flush(int lines) {
-  FlushGuideHead(program_, lines);
+bool UsbGuideHead::flush(int lines) {
+  return FlushGuideHead(program_, lines);
 }
 
-void UsbGuideHead::readFrame(bool binned) {
-  ReadGuideHead(program_, binned);
+bool UsbGuideHead::readFrame(bool binned) {
+  return ReadGuideHead(program_, binned);
 }
 
 }  // namespace nvk::camera

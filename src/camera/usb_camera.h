@@ -23,9 +23,9 @@ class UsbCamera final : public Camera {
   int applyCooler() override;
   int readTemperature() override;
 
-  void flush() override;
-  void startExposure() override;
-  void readFrame(image::ReadoutMode mode, std::int32_t exposureMs, int centreX,
+  bool flush() override;
+  bool startExposure() override;
+  bool readFrame(image::ReadoutMode mode, std::int32_t exposureMs, int centreX,
                  int centreY) override;
 
   void focusExposure(const FocusRequest& request, const ExposureWait& wait) override;
@@ -45,8 +45,8 @@ class UsbGuideHead final : public GuideHead {
  public:
   explicit UsbGuideHead(Program& program) : program_(program) {}
 
-  void flush(int lines) override;
-  void readFrame(bool binned) override;
+  bool flush(int lines) override;
+  bool readFrame(bool binned) override;
 
  private:
   Program& program_;

@@ -65,9 +65,9 @@ std::string guideDarkLabel(const GuideCameraState& camera) {
   return text;
 }
 
-void GuideExposure(Program& program, bool darkExposure, const camera::ExposureWait& wait) {
+bool GuideExposure(Program& program, bool darkExposure, const camera::ExposureWait& wait) {
   auto& camera = program.guiding.camera;
-  if (program.settings.guideHeadClear) program.guideHead().flush(kFlushLines);
+  if (program.settings.guideHeadClear && !program.guideHead().flush(kFlushLines)) return false;
   const std::uint32_t end =
       program.clock().nowMs() + static_cast<std::uint32_t>(guideExposureMs(camera));
   if (wait) {
@@ -75,7 +75,7 @@ void GuideExposure(Program& program, bool darkExposure, const camera::ExposureWa
   } else {
     program.clock().waitUntilMs(end);
   }
-  program.guideHead().readFrame(program.settings.guideHeadBin2x2);
+  if (!program.guideHead().readFrame(program.settings.guideHeadBin2x2)) return false;
   auto& image = program.devices.guideImage;
   if (camera.applyDark && camera.darkAvailable && !darkExposure &&
       camera.dark.size() == image.size()) {
@@ -83,6 +83,7 @@ void GuideExposure(Program& program, bool darkExposure, const camera::ExposureWa
   }
   camera.display =
       guideDisplayCopy(image, camera.medianFilter, camera.stretch, camera.stretchLevel);
+  return true;
 }
 
 void subtractGuideDark(std::span<std::uint16_t> image, std::span<const std::uint16_t> dark) {
@@ -95,7 +96,7 @@ void subtractGuideDark(std::span<std::uint16_t> image, std::span<const std::uint
 
 std::optional<files::Bitmap> ShowGuideExposure(Program& program, bool darkExposure,
                                                files::DiskSpace disk) {
-  GuideExposure(program, darkExposure);
+  if (!GuideExposure(program, darkExposure)) return std::nullopt;
   return writeGuiderBitmap(program, disk);
 }
 

@@ -56,11 +56,13 @@ std::string guideDarkLabel(const GuideCameraState& camera);
 // One guide exposure: flush first with "Clear Camera", wait the exposure time, read the guide
 // head (binned 2 x 2 with "Bin 2x2"), subtract the dark when it is applied (not for a dark
 // exposure itself), and build the display copy. `wait`, when given, waits for the exposure's end
-// instead of a plain wait.
-void GuideExposure(Program& program, bool darkExposure = false,
+// instead of a plain wait. False when the camera failed the flush or the frame (the failure
+// shown): the guide image and its display copy are then left as they were.
+bool GuideExposure(Program& program, bool darkExposure = false,
                    const camera::ExposureWait& wait = {});
 
-// The guide exposure of the autoguider dialog: GuideExposure, then its display copy written
+// The guide exposure of the autoguider dialog (nullopt when the frame failed): GuideExposure,
+// then its display copy written
 // to the guider bitmap (nvkk7lqg.bmp in the autosave folder). Returns the bitmap written, or
 // nothing when the write failed (after its message "Failed to create temp bitmap", "Unable to
 // create temp bitmap file header" or "Unable to create temp bitmap file").

@@ -113,7 +113,7 @@ std::optional<PixelPoint> measure(Program& program, char letter, int durationMs,
                                   PixelPoint searchFrom) {
   if (letter != 0) guidePulseToward(chosenMount(program), letter, durationMs);
   program.clock().waitMs(kTrainingSettleMs);
-  GuideExposure(program);
+  if (!GuideExposure(program)) return std::nullopt;
   return locate(program, searchFrom);
 }
 
@@ -204,8 +204,10 @@ bool CreateGuidingFrame(Program& program) {
   g.display.open = true;
   g.display.caption = "Guiding Info - Creating Guiding Frame";
   refreshDisplay(program);
-  GuideExposure(program);
-  GuideExposure(program);
+  if (!GuideExposure(program) || !GuideExposure(program)) {
+    g.active = false;
+    return false;
+  }
   // The reference follows the star to where it is now.
   const std::optional<StarPosition> star = findGuideStarAgain(program);
   if (!star) {
@@ -218,8 +220,7 @@ bool CreateGuidingFrame(Program& program) {
   g.lastGuideStar = *star;
   g.display.caption = "Guiding Info - stabilising";
   refreshDisplay(program);
-  GuideExposure(program);
-  if (GuiderCorrectionStep(program) == GuideStatus::StarLost) {
+  if (!GuideExposure(program) || GuiderCorrectionStep(program) == GuideStatus::StarLost) {
     g.active = false;
     return false;
   }
@@ -241,7 +242,11 @@ camera::ExposureWait guidingExposureWait(Program& program, bool& pressed) {
 
 GuideStatus GuideStep(Program& program, const camera::ExposureWait& wait) {
   if (!program.guiding.active) return GuideStatus::Ok;
-  GuideExposure(program, false, wait);
+  if (!GuideExposure(program, false, wait)) {
+    if (program.devices.cameraConnected) return GuideStatus::Ok;
+    program.guiding.active = false;
+    return GuideStatus::CameraLost;
+  }
   if (!program.guiding.active) return GuideStatus::Ok;  // "Stop Guiding" during the exposure
   const GuideStatus status = GuiderCorrectionStep(program);
   if (status == GuideStatus::Ok) refreshDisplay(program);
@@ -335,11 +340,11 @@ bool TrainAoUnit(Program& program, const CaptionSink& caption) {
     caption(std::string(kTrainingCaption) + std::string(steps[i].caption));
     AoMove(program, steps[i].letter, kAoTrainingSteps);
     program.clock().waitMs(i == 3 ? kAoTrainingLastWaitMs : kAoTrainingWaitMs);
-    GuideExposure(program);
+    const bool exposed = GuideExposure(program);
     const CentroidResult r =
         findCentroidQuiet(guideImage(program), kGuideImageWidth, kGuideImageHeight, p0.x, p0.y,
                           maskRadius(program), false);
-    if (r.status != CentroidStatus::Found) {
+    if (!exposed || r.status != CentroidStatus::Found) {
       caption(kDialogCaption);
       return false;
     }

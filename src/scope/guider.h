@@ -13,7 +13,8 @@ namespace nvk::scope {
 class Program;
 
 // How a guide step ended; 3 is the star-lost code the exposure loop ends the exposure on.
-enum class GuideStatus { Ok = 0, StarLost = 3 };
+// CameraLost: the camera went away during the guide frame (its failure shown) and guiding ended.
+enum class GuideStatus { Ok = 0, StarLost = 3, CameraLost = 4 };
 
 // The "Guidestar Movement" plot: the error in plot points (10 per pixel, x right, y up),
 // within the 100 x 100 square.
@@ -53,7 +54,8 @@ bool CreateGuidingFrame(Program& program);
 camera::ExposureWait guidingExposureWait(Program& program, bool& pressed);
 
 // One pass of the exposure's waiting loop: a guide frame and its correction (none when
-// "Stop Guiding" came during the frame). `wait` waits for the guide exposure's end.
+// "Stop Guiding" came during the frame, and none from a frame that failed: guiding goes on with
+// the next frame unless the camera has gone). `wait` waits for the guide exposure's end.
 GuideStatus GuideStep(Program& program, const camera::ExposureWait& wait = {});
 // The correction after a guide frame: by the AO unit in AO guiding mode, by the trained
 // values when they are in use and "Ignore RA Angle" is off, else by the default values.

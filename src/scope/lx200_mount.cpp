@@ -42,8 +42,8 @@ std::string_view lx200FocusSpeedCommand(FocusSpeed speed) {
   return speed == FocusSpeed::Fast ? "#:FF#" : "#:FS#";
 }
 
-void Lx200Mount::send(std::string_view command) {
-  SendSerial(program_, program_.telescope.portIndex, command);
+bool Lx200Mount::send(std::string_view command) {
+  return SendSerial(program_, program_.telescope.portIndex, command);
 }
 
 void Lx200Mount::guidePulse(Direction direction, int durationMs) {
@@ -89,19 +89,20 @@ void Lx200Mount::readSlewReply() {
 }
 
 // Asks for the selected object's text and reads the answer with everything before it.
-std::string Lx200Mount::readObjectInfo() {
-  send("#:LI#");
+std::optional<std::string> Lx200Mount::readObjectInfo() {
+  if (!send("#:LI#")) return std::nullopt;
   program_.clock().waitMs(kObjectInfoMs);
   ReadSerialReply(program_, program_.telescope.portIndex, kReplyTextBytes);
   return ReplyToText(program_.telescope);
 }
 
 // Starts the slew and gives the mount time to answer before its reply is read.
-void Lx200Mount::slew() {
+bool Lx200Mount::slew() {
   program_.ui().beep();
-  send("#:MS#");
+  if (!send("#:MS#")) return false;
   program_.clock().waitMs(kSlewReplyMs);
   readSlewReply();
+  return true;
 }
 
 void Lx200Mount::goToObject(const CatalogueObject& object) {
@@ -112,10 +113,10 @@ void Lx200Mount::goToObject(const CatalogueObject& object) {
                                                              : "#:LC ";
   char select[32];
   std::snprintf(select, sizeof select, "%s%04d#", prefix, object.number);
-  SendSerial(program_, telescope.portIndex, select, kCatalogueCommandBytes);
-
-  telescope.infoLines[0].clear();
-  telescope.infoLines[0] = readObjectInfo();
+  if (!SendSerial(program_, telescope.portIndex, select, kCatalogueCommandBytes)) return;
+  const auto info = readObjectInfo();
+  if (!info) return;
+  telescope.infoLines[0] = *info;
   slew();
 }
 
@@ -124,20 +125,20 @@ void Lx200Mount::goToCoordinates(const SkyCoordinates& position) {
   telescope.infoLines[0].clear();
   char ra[32];
   std::snprintf(ra, sizeof ra, "#:Sr %02d:%02d.0#", position.hours, position.minutes);
-  SendSerial(program_, telescope.portIndex, ra, kRaCommandBytes);
+  if (!SendSerial(program_, telescope.portIndex, ra, kRaCommandBytes)) return;
   char dec[32];
   const int degrees = position.degrees;
   std::snprintf(dec, sizeof dec, "#:Sd %c%02d*%02d#", degrees < 0 ? '-' : '+',
                 degrees < 0 ? -degrees : degrees, position.arcminutes);
-  SendSerial(program_, telescope.portIndex, dec, kDecCommandBytes);
+  if (!SendSerial(program_, telescope.portIndex, dec, kDecCommandBytes)) return;
   // The mount answers each coordinate ('1' when taken) and "#:LI#" (the object selected before,
   // which the coordinates replace); those answers are read and dropped here so that what is read
   // after the slew is the answer to "#:MS#" alone, and a refusal can be told from a slew.
-  readObjectInfo();
-  slew();
+  if (readObjectInfo()) slew();
 }
 
 GoToReply Lx200Mount::goTo(const GoToTarget& target) {
+  program_.telescope.infoLines[1].clear();
   if (const auto* object = std::get_if<CatalogueObject>(&target)) {
     goToObject(*object);
   } else {

@@ -41,9 +41,11 @@ class Lx200Mount final : public Mount {
  private:
   void goToObject(const CatalogueObject& object);
   void goToCoordinates(const SkyCoordinates& position);
-  void send(std::string_view command);
-  std::string readObjectInfo();
-  void slew();
+  // These three return false (nullopt) when the command could not be sent: a GoTo then stops
+  // there, the port's failure shown once.
+  bool send(std::string_view command);
+  std::optional<std::string> readObjectInfo();
+  bool slew();
   void readSlewReply();
 
   Program& program_;

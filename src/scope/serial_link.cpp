@@ -106,7 +106,11 @@ void ReadSerialReply(Program& program, int portIndex, int count) {
 std::string ReplyToText(const TelescopeState& telescope) {
   std::string text;
   for (const std::uint8_t byte : telescope.replyBuffer) {
-    if (byte == '#' || byte == 0 || text.size() == static_cast<std::size_t>(kReplyTextBytes)) break;
+    // A byte no mount sends as text (line noise, a wrong baud rate) ends the text as '#' does.
+    const bool printable = byte >= ' ' && byte < 0x7F;
+    if (byte == '#' || !printable || text.size() == static_cast<std::size_t>(kReplyTextBytes)) {
+      break;
+    }
     text.push_back(static_cast<char>(byte));
   }
   return text;

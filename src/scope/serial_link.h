@@ -45,7 +45,8 @@ inline bool SendSerial(Program& program, int portIndex, std::string_view text) {
 // the PC port (up to 50 bytes, after which the receive queue is cleared).
 void ReadSerialReply(Program& program, int portIndex, int count);
 
-// The reply buffer as text: up to the first '#' (or NUL), at most 33 characters.
+// The reply buffer as text: up to the first '#' (or NUL or other byte that is not printable
+// ASCII), at most 33 characters.
 std::string ReplyToText(const TelescopeState& telescope);
 
 // Drives the autoguider socket: one byte on the PC port when SerialRoute names it and the

@@ -184,19 +184,18 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
       return 1;
     }
     const std::uint32_t end = session.clock().nowMs() + runMs;
-    bool lost = false;
+    scope::GuideStatus status = scope::GuideStatus::Ok;
     while (static_cast<std::int32_t>(end - session.clock().nowMs()) > 0) {
       const double r = std::hypot(rig.starOffsetX(), rig.starOffsetY());
       sum += r * r;
       peak = std::max(peak, r);
       ++samples;
-      if (scope::GuideStep(program) != scope::GuideStatus::Ok) {
-        lost = true;
-        break;
-      }
+      status = scope::GuideStep(program);
+      if (status != scope::GuideStatus::Ok) break;
     }
     scope::EndGuidedExposure(program);
-    if (lost) out << "star lost\n";
+    if (status == scope::GuideStatus::StarLost) out << "star lost\n";
+    if (status == scope::GuideStatus::CameraLost) out << "camera lost\n";
   } else {
     pickMainStar(program, rig);
     const sim::SkyView start = sim::mainSensorView(rig.devices().sky());

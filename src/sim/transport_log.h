@@ -16,9 +16,19 @@ struct TransferRecord {
   std::size_t received = 0;         // reads: bytes answered
 };
 
+// The log keeps the most recent transfers only: a simulated night of guiding would otherwise
+// hold every one of its hundreds of thousands of transfers. When it reaches kMaxRecords, the
+// older half goes.
 class TransportLog {
  public:
-  void add(TransferRecord record) { records_.push_back(std::move(record)); }
+  static constexpr std::size_t kMaxRecords = std::size_t{1} << 14;
+
+  void add(TransferRecord record) {
+    if (records_.size() >= kMaxRecords) {
+      records_.erase(records_.begin(), records_.begin() + kMaxRecords / 2);
+    }
+    records_.push_back(std::move(record));
+  }
   const std::vector<TransferRecord>& records() const { return records_; }
   // The blocks written to the camera, in order.
   std::vector<std::vector<std::uint8_t>> cameraWrites() const;

@@ -128,14 +128,23 @@ TEST_P(ExposureFaults, EndTheExposureWithTheMessageKeepSavedFilesAndWorkAgainAft
 INSTANTIATE_TEST_SUITE_P(Camera, ExposureFaults, ::testing::ValuesIn(kExposureFaults),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(CameraFaults, TheCoolerKeepsItsLastTemperatureWhenTheReplyFails) {
+// What the input buffer holds from another command is no answer: a failed cooler reply keeps
+// the temperature measured before, a failed version reply the version (and the cooler).
+TEST_F(CameraFaults, FailedRepliesKeepTheTemperatureAndTheFirmwareVersion) {
   ASSERT_TRUE(acquire::ExposureSequence(f.program).connect());
   acquire::ProgramCameraControl control(f.program);
   const int measured = control.setCooling();
-  faulty->setCameraFault(CameraFault::ShortRead);
+  auto& camera = f.program.camera();
+  const camera::FirmwareVersion version = camera.readFirmware();
+  faulty->setCameraFault(CameraFault::TimeOut);
   EXPECT_EQ(control.setCooling(), measured);
   EXPECT_EQ(f.program.devices.cooler.temperatureC, measured);
-  EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{readFailedText(1)});
+  f.program.planes.cameraBuffer[0] = 3;  // a minor version without cooler control
+  const camera::FirmwareVersion after = camera.readFirmware();
+  EXPECT_EQ(after.minor, version.minor);
+  EXPECT_EQ(after.major, version.major);
+  EXPECT_TRUE(f.program.devices.cooler.available);
+  EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>(2, readFailedText(-7)));
 }
 
 // --- the filter wheel ---

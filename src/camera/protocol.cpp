@@ -48,6 +48,7 @@ int exchangeForTemperature(Program& program) {
   const auto* reply = program.planes.cameraBuffer.data();
   CameraDevices& devices = program.devices;
   devices.cooler.temperatureC = static_cast<std::int16_t>(decodeTemperature(reply[0], reply[1]));
+  devices.cooler.measured = true;
   return devices.cooler.temperatureC;
 }
 
@@ -130,6 +131,16 @@ SubFrameLayout subFrameLayout(int size, int cx, int cy) {
   l.left = shape.blockLeft;
   l.top = shape.blockTop;
   return l;
+}
+
+SensorOrigin subFrameOrigin(const SubFrameLayout& layout) {
+  // The offsets go out as 16-bit values; near the edge they are negative.
+  const int x = static_cast<std::int16_t>(layout.request.x);
+  const int y = static_cast<std::int16_t>(layout.request.y);
+  // Four stream samples a cell of two columns and two rows: half the stream offset is the
+  // sensor column, and each line is two sensor rows.
+  const int rowSwap = (x & 3) == 2 ? 1 : 0;
+  return {x / 2 - layout.left, 2 * y + rowSwap - layout.top};
 }
 
 ReadoutRequest focusWindowRequest(int fx, int fy, bool focusBinning) {
@@ -362,6 +373,7 @@ int SetCooling(Program& program) {
     beginCommand(devices, 8, CommandCode::CoolerControl, setPointCode(devices.cooler.setPointC),
                  devices.cooler.on ? 1 : 0, 0);
   }
+  devices.cooler.applied = true;
   return exchangeForTemperature(program);
 }
 

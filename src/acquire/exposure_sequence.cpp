@@ -74,8 +74,9 @@ void resetFocusPoint(Program& program) {
   program.state.focusTop = 1012 - 64;
 }
 
-// What the FITS keywords say of the frame just finished: a light frame (the camera has no
-// shutter), its times in UTC, the temperatures, and a sub-frame's origin on the sensor.
+// What the FITS keywords say of the frame just finished: a light frame (the exposure run has
+// no dark, flat or bias kind of its own), its times in UTC, the temperatures, and a
+// sub-frame's origin on the sensor.
 image::FrameRecord frameRecord(const Program& program, const RunState& run) {
   image::FrameRecord frame;
   frame.imageType = image::FrameRecord::kLightFrame;

@@ -152,6 +152,7 @@ std::string realText(double value) {
 //   choice   one of a few cards, each standing for a value; the reader takes the value of the
 //            card it finds and refuses (or takes the first) when it is none of them
 //   string, text, number   a field of FitsHeaderInfo, written and read back
+//   keyword  a standard card in the fixed format, written only when its value is known
 // The shape cards come first: the reader decides from them which cards follow, as the writer
 // did from the layout.
 template <typename V>
@@ -315,7 +316,10 @@ class CardReader {
   void keyword(std::string_view name, std::optional<int>& value, std::string_view) {
     if (const auto found = take(paddedKeyword(name))) {
       const auto real = realValue(*found);
-      value = real ? std::optional<int>(static_cast<int>(std::lround(*real))) : std::nullopt;
+      // A whole number of degrees or pixels; anything far beyond is no value of ours.
+      value = real && std::abs(*real) < 1e6
+                  ? std::optional<int>(static_cast<int>(std::lround(*real)))
+                  : std::nullopt;
     }
   }
   void keyword(std::string_view name, std::optional<double>& value, std::string_view) {

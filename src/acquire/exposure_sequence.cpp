@@ -8,7 +8,9 @@
 #include "acquire/program.h"
 #include "base/messages.h"
 #include "camera/camera.h"
+#include "camera/protocol.h"
 #include "files/file_commands.h"
+#include "files/fits_time.h"
 #include "image/plane_pool.h"
 #include "process/calibration.h"
 #include "process/stretch.h"
@@ -70,6 +72,27 @@ void startNewImage(Program& program) {
 void resetFocusPoint(Program& program) {
   program.state.focusLeft = 1520 - 64;
   program.state.focusTop = 1012 - 64;
+}
+
+// What the FITS keywords say of the frame just finished: a light frame (the exposure run has
+// no dark, flat or bias kind of its own), its times in UTC, the temperatures, and a
+// sub-frame's origin on the sensor.
+image::FrameRecord frameRecord(const Program& program, const RunState& run) {
+  image::FrameRecord frame;
+  frame.imageType = image::FrameRecord::kLightFrame;
+  frame.startUtc = files::isoDateTimeText(files::utcTimeOf(program.exposureStartSeconds));
+  frame.endUtc = files::isoDateTimeText(files::utcTimeOf(program.exposureEndSeconds));
+  frame.sensorTemperatureC = run.sensorTemperatureC;
+  const auto& cooler = program.devices.cooler;
+  if (cooler.available && cooler.applied && cooler.on) frame.setPointC = cooler.setPointC;
+  const auto& state = program.state;
+  if (state.readoutMode == image::ReadoutMode::SubFrame) {
+    const auto origin = camera::subFrameOrigin(camera::subFrameLayout(
+        state.subFrameFraction, state.subFrameCentreX, state.subFrameCentreY));
+    frame.originX = origin.x;
+    frame.originY = origin.y;
+  }
+  return frame;
 }
 
 }  // namespace
@@ -330,6 +353,11 @@ bool ExposureSequence::readOut(std::int32_t ms) {
     return false;
   }
   ++state_.framesRead;
+  // The standard FITS keywords carry the sensor temperature at the exposure.
+  state_.sensorTemperatureC.reset();
+  if (program_.preferences.fitsStandardKeywords && program_.devices.cooler.available) {
+    state_.sensorTemperatureC = program_.camera().readTemperature();
+  }
   return true;
 }
 
@@ -413,6 +441,7 @@ void ExposureSequence::finishFrame(bool historyWritten) {
   program_.exposureStartSeconds = state_.startSeconds;
   program_.exposureEndSeconds = program_.clock().wallSeconds();
   program_.fits.exposureSeconds = state_.accumulatedSeconds;
+  program_.fits.frame = frameRecord(program_, state_);
   if (!historyWritten) {
     program_.history.clear();
     if (s.autoRemoveDark) program_.history.add(kDarkHistory);

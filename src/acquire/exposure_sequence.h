@@ -30,6 +30,8 @@ struct RunState {
   int framesRead = 0;
   int framesFinished = 0;
   bool guidingStarted = false;  // guiding runs during the current exposure
+  // What the camera reported after the last readout, for the FITS keywords.
+  std::optional<int> sensorTemperatureC;
 };
 
 // The exposure run of the camera interface command: start delay, timed exposure with its

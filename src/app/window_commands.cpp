@@ -74,6 +74,7 @@ void flip(CommandContext& c) {
 void programDefaults(CommandContext& c) {
   Program& p = c.program;
   settings::DefaultsDialog dialog(p.settings, p.fits, p.paths(), p.comPorts, p.ui());
+  dialog.attachPreferences(p.preferences);
   dialog.onBackgroundChanged = [&c] { c.window.settingsChanged(); };
   dialog.setUsbFilterWheelFound(p.devices.usbFilterWheelPresent);
   // Maximum cooling takes the set-point to its coldest; a connected camera with a cooler is

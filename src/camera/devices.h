@@ -31,6 +31,8 @@ using DeviceTable = std::array<DeviceTableEntry, kDeviceTableSize>;
 struct CoolerState {
   std::int16_t setPointC = -40;
   std::int16_t temperatureC = 0;  // as last measured
+  bool measured = false;          // a temperature has come back from the camera
+  bool applied = false;           // the set-point and on/off have been sent
   bool on = true;
   bool available = true;  // cleared by a firmware whose minor number is below 11
 };

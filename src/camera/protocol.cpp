@@ -51,6 +51,7 @@ int exchangeForTemperature(Program& program) {
   if (!exchange(program, 8, 3)) return devices.cooler.temperatureC;
   const auto* reply = program.planes.cameraBuffer.data();
   devices.cooler.temperatureC = static_cast<std::int16_t>(decodeTemperature(reply[0], reply[1]));
+  devices.cooler.measured = true;
   return devices.cooler.temperatureC;
 }
 
@@ -133,6 +134,16 @@ SubFrameLayout subFrameLayout(int size, int cx, int cy) {
   l.left = shape.blockLeft;
   l.top = shape.blockTop;
   return l;
+}
+
+SensorOrigin subFrameOrigin(const SubFrameLayout& layout) {
+  // The offsets go out as 16-bit values; near the edge they are negative.
+  const int x = static_cast<std::int16_t>(layout.request.x);
+  const int y = static_cast<std::int16_t>(layout.request.y);
+  // Four stream samples a cell of two columns and two rows: half the stream offset is the
+  // sensor column, and each line is two sensor rows.
+  const int rowSwap = (x & 3) == 2 ? 1 : 0;
+  return {x / 2 - layout.left, 2 * y + rowSwap - layout.top};
 }
 
 ReadoutRequest focusWindowRequest(int fx, int fy, bool focusBinning) {
@@ -373,6 +384,7 @@ int SetCooling(Program& program) {
     beginCommand(devices, 8, CommandCode::CoolerControl, setPointCode(devices.cooler.setPointC),
                  devices.cooler.on ? 1 : 0, 0);
   }
+  devices.cooler.applied = true;
   return exchangeForTemperature(program);
 }
 

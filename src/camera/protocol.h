@@ -65,6 +65,14 @@ struct SubFrameLayout {
   int top;
 };
 SubFrameLayout subFrameLayout(int size, int cx, int cy);
+// The sensor column and row that the sample (0, 0) of the 1520 x 1012 frame stands for, as far
+// as the colour-filter sites go (the blank border counted as if read). A request starting in
+// the middle of a 2 x 2 cell (x offset 2 modulo 4) unscrambles each pair of rows swapped.
+struct SensorOrigin {
+  int x;
+  int y;
+};
+SensorOrigin subFrameOrigin(const SubFrameLayout& layout);
 // The focus window around (fx, fy), with or without focus binning.
 ReadoutRequest focusWindowRequest(int fx, int fy, bool focusBinning);
 // Exposure milliseconds of `count` focus units: 'h' 10, 't' 100, 'q' 1, anything else 1000.

@@ -8,6 +8,7 @@
 #include "base/messages.h"
 #include "files/open_image.h"
 #include "platform/data_root.h"
+#include "settings/preferences.h"
 #include "settings/settings_file.h"
 
 namespace nvk::cli {
@@ -50,7 +51,11 @@ CliSession::CliSession(const CliOptions& options, std::ostream& out, std::ostrea
       rig_(std::make_unique<rig::Rig>(
           rig::RigOptions{options_.dataRoot, options_.simulate,
                           options_.realtime ? rig::ClockKind::Real : rig::ClockKind::Virtual},
-          ui_)) {}
+          ui_)) {
+  // The preferences file decides, among others, which FITS keywords a save writes.
+  settings::showPreferencesProblems(ui_, program().paths().preferencesFile(),
+                                    program().loadPreferencesFile());
+}
 
 platform::PtyMount* CliSession::simulatedMount() {
   return options_.simulate ? &mount() : nullptr;

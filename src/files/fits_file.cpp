@@ -58,7 +58,21 @@ FitsHeaderLayout fitsLayoutFor(const Program& program, const FitsSaveOptions& op
   layout.binned = program.state.binned;
   layout.readoutMode = program.state.readoutMode;
   layout.modeCode = program.state.modeCode;
+  layout.standardKeywords = program.preferences.fitsStandardKeywords;
+  if (isRawMosaic(program) && !options.rgb) {
+    const auto& frame = program.fits.frame;
+    layout.bayer = image::bayerLayout(program.settings.pixelOffset, program.settings.lineOffset,
+                                      frame.originX, frame.originY);
+  }
   return layout;
+}
+
+bool isRawMosaic(const Program& program) {
+  const auto& state = program.state;
+  if (state.colourConverted) return false;
+  // Mode 7 fills every second row from its neighbours, and the binned readouts mix the sites.
+  if (state.binned) return state.readoutMode == image::ReadoutMode::SubFrame;
+  return state.modeCode != '7';
 }
 
 std::uint64_t fitsFileSize(const FitsHeaderLayout& layout, bool padFits) {
@@ -166,6 +180,17 @@ FitsReadResult readFits(Program& program, const std::filesystem::path& path,
   }
 
   program.fits = parsed->info;
+  // The sub-frame origin is not a card: the pattern the file names gives back its parity.
+  if (!parsed->bayerPattern.empty()) {
+    for (const int origin : {0, 1, 2, 3}) {
+      if (image::bayerLayout(program.settings.pixelOffset, program.settings.lineOffset, origin & 1,
+                             origin >> 1)
+              .pattern == parsed->bayerPattern) {
+        program.fits.frame.originX = origin & 1;
+        program.fits.frame.originY = origin >> 1;
+      }
+    }
+  }
   program.history = parsed->history;
   program.state.binned = parsed->binned;
   program.state.readoutMode = parsed->readoutMode;

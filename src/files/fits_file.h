@@ -18,6 +18,9 @@ struct FitsSaveOptions {
 
 // The shape a save of the current image takes.
 FitsHeaderLayout fitsLayoutFor(const Program& program, const FitsSaveOptions& options);
+// True while the main frame holds the camera's colour-filter mosaic as read: a full-resolution
+// or sub-frame readout, not colour converted.
+bool isRawMosaic(const Program& program);
 // The length of the file that shape makes, header and any fill included.
 std::uint64_t fitsFileSize(const FitsHeaderLayout& layout, bool padFits);
 

@@ -90,13 +90,59 @@ image::ReadoutMode cardReadoutMode(const FitsHeaderLayout& layout) {
   return layout.modeCode == '7' ? ReadoutMode::FullFrameBinned7 : ReadoutMode::HighResolution;
 }
 
+// The standard cards that follow from the layout; empty when they are not written. The reader
+// takes them in passing: the layout they stand for comes from the cards above.
+struct DerivedValues {
+  std::optional<int> binning;
+  std::optional<double> pixelSize;  // micrometres, binning included
+  std::string bayerPattern;
+  std::optional<int> bayerOffsetX;
+  std::optional<int> bayerOffsetY;
+  std::string rowOrder;
+};
+
 // Everything the cards of a header carry, as the table writes and reads it.
 struct HeaderValues {
   FitsHeaderLayout layout;  // its readoutMode is one of the four the readout card names
   std::uint16_t sampleOffset = 32768;
   image::FitsHeaderInfo info;
   std::array<std::string, image::ProcessingHistory::kSlots> history;
+  DerivedValues derived;
 };
+
+// The value of a string card in the fixed format: between the apostrophes, without the spaces
+// that pad it.
+std::optional<std::string> quotedValue(std::string_view card) {
+  const auto open = card.find('\'', 10);
+  if (open == std::string_view::npos) return std::nullopt;
+  const auto close = card.find('\'', open + 1);
+  if (close == std::string_view::npos) return std::nullopt;
+  std::string value(card.substr(open + 1, close - open - 1));
+  value.erase(value.find_last_not_of(' ') + 1);
+  return value;
+}
+
+// The number after the '=' of a card; none when there is none.
+std::optional<double> realValue(std::string_view card) {
+  const std::string text(card.substr(std::min<std::size_t>(10, card.size())));
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::string quoted(std::string_view value) {
+  // Values shorter than eight characters are padded to eight, as FITS writers do.
+  std::string text(value);
+  if (text.size() < 8) text.resize(8, ' ');
+  return "'" + text + "'";
+}
+
+std::string realText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
 
 // ---------------------------------------------------------------------------------------------
 // The header of this program's FITS files, card by card in file order, walked by the writer and
@@ -106,6 +152,7 @@ struct HeaderValues {
 //   choice   one of a few cards, each standing for a value; the reader takes the value of the
 //            card it finds and refuses (or takes the first) when it is none of them
 //   string, text, number   a field of FitsHeaderInfo, written and read back
+//   keyword  a standard card in the fixed format, written only when its value is known
 // The shape cards come first: the reader decides from them which cards follow, as the writer
 // did from the layout.
 template <typename V>
@@ -160,6 +207,22 @@ void fitsCards(V& v, HeaderValues& h) {
     v.fixed("FILTER2 = 'GRN'");
     v.fixed("FILTER3 = 'BLU'");
   }
+  // The standard keywords, each written when the program knows its value.
+  auto& d = h.derived;
+  auto& frame = f.frame;
+  v.keyword("IMAGETYP", frame.imageType, "type of the frame");
+  v.keyword("XBINNING", d.binning, "sensor pixels per sample, across");
+  v.keyword("YBINNING", d.binning, "sensor pixels per sample, down");
+  v.keyword("XPIXSZ", d.pixelSize, "[um] sample width, binning included");
+  v.keyword("YPIXSZ", d.pixelSize, "[um] sample height, binning included");
+  v.keyword("CCD-TEMP", frame.sensorTemperatureC, "[C] sensor temperature after readout");
+  v.keyword("SET-TEMP", frame.setPointC, "[C] cooler set-point");
+  v.keyword("DATE-BEG", frame.startUtc, "UTC start of the exposure");
+  v.keyword("DATE-END", frame.endUtc, "UTC end of the exposure");
+  v.keyword("BAYERPAT", d.bayerPattern, "colour filters of the first 2x2 cell, top-down");
+  v.keyword("XBAYROFF", d.bayerOffsetX, "the pattern starts at column 0");
+  v.keyword("YBAYROFF", d.bayerOffsetY, "the pattern starts at row 0");
+  v.keyword("ROWORDER", d.rowOrder, "first row stored is the top of the image");
   v.end();
 }
 
@@ -188,6 +251,16 @@ class CardWriter {
   }
   void number(std::string_view keyword, double value) {
     append(header, numberCard(keyword, value));
+  }
+  void keyword(std::string_view name, const std::string& value, std::string_view comment) {
+    if (!value.empty()) append(header, keywordCard(name, quoted(value), comment));
+  }
+  void keyword(std::string_view name, const std::optional<int>& value, std::string_view comment) {
+    if (value) append(header, keywordCard(name, std::to_string(*value), comment));
+  }
+  void keyword(std::string_view name, const std::optional<double>& value,
+               std::string_view comment) {
+    if (value) append(header, keywordCard(name, realText(*value), comment));
   }
   void appendedFromHere() {}
   void end() { fixed(kEndCard); }
@@ -237,6 +310,21 @@ class CardReader {
   void number(std::string_view keyword, double& value) {
     if (const auto found = take(keyword)) value = numberValue(*found);
   }
+  void keyword(std::string_view name, std::string& value, std::string_view) {
+    if (const auto found = take(paddedKeyword(name))) value = quotedValue(*found).value_or("");
+  }
+  void keyword(std::string_view name, std::optional<int>& value, std::string_view) {
+    if (const auto found = take(paddedKeyword(name))) {
+      const auto real = realValue(*found);
+      // A whole number of degrees or pixels; anything far beyond is no value of ours.
+      value = real && std::abs(*real) < 1e6
+                  ? std::optional<int>(static_cast<int>(std::lround(*real)))
+                  : std::nullopt;
+    }
+  }
+  void keyword(std::string_view name, std::optional<double>& value, std::string_view) {
+    if (const auto found = take(paddedKeyword(name))) value = realValue(*found);
+  }
   void appendedFromHere() { appended_ = true; }
   // The header ends at an END card, here or after cards this program does not know; a header
   // without one is not ours, whatever its other cards say.
@@ -264,6 +352,12 @@ class CardReader {
     return found;
   }
 
+  static std::string paddedKeyword(std::string_view name) {
+    std::string keyword(name);
+    keyword.resize(kKeywordBytes, ' ');
+    return keyword;
+  }
+
   std::string_view header_;
   int next_ = 0;
   bool appended_ = false;
@@ -285,6 +379,11 @@ void resetFitsHeaderInfo(image::FitsHeaderInfo& info, image::ProcessingHistory& 
   info.exposureSeconds = 0.0;
   info.focalLength = 0.0;
   info.aperture = 0.0;
+  info.frame = {};
+}
+
+int savedBinning(const FitsHeaderLayout& layout) {
+  return layout.binned && layout.readoutMode != image::ReadoutMode::SubFrame ? 2 : 1;
 }
 
 FitsCard fixedCard(std::string_view text) {
@@ -316,6 +415,21 @@ FitsCard numberCard(std::string_view keyword, double value) {
   return fixedCard(text);
 }
 
+FitsCard keywordCard(std::string_view keyword, std::string_view value, std::string_view comment) {
+  std::string text(keyword);
+  text.resize(kKeywordBytes, ' ');
+  text += "= ";
+  if (value.starts_with('\'')) {
+    text += value;
+  } else {
+    constexpr std::size_t kValueEnd = 30;
+    text.append(kValueEnd - std::min(kValueEnd - text.size(), value.size()) - text.size(), ' ');
+    text += value;
+  }
+  if (!comment.empty() && text.size() + 3 < kCardBytes) text += " / " + std::string(comment);
+  return fixedCard(text);
+}
+
 FitsCard textCard(std::string_view prefix, std::string_view text, int index) {
   const std::size_t start = static_cast<std::size_t>(index) * kTextSegment;
   std::string segment(start < text.size() ? text.substr(start, kTextSegment) : std::string_view{});
@@ -333,8 +447,22 @@ std::string_view readoutCardText(const FitsHeaderLayout& layout) {
 
 std::string buildFitsHeader(const FitsHeaderLayout& layout, const image::FitsHeaderInfo& info,
                             const image::ProcessingHistory& history) {
-  HeaderValues values{layout, 32768, info, {}};
+  HeaderValues values{layout, 32768, info, {}, {}};
   values.layout.readoutMode = cardReadoutMode(layout);
+  if (layout.standardKeywords) {
+    auto& d = values.derived;
+    const int binning = savedBinning(layout);
+    d.binning = binning;
+    d.pixelSize = kSensorPixelMicrometres * binning;
+    if (layout.bayer) {
+      d.bayerPattern = layout.bayer->pattern;
+      d.bayerOffsetX = layout.bayer->xOffset;
+      d.bayerOffsetY = layout.bayer->yOffset;
+      d.rowOrder = "TOP-DOWN";
+    }
+  } else {
+    values.info.frame = {};
+  }
   for (int slot = 0; slot < image::ProcessingHistory::kSlots; ++slot) {
     values.history[static_cast<std::size_t>(slot)] = history.slot(slot);
   }
@@ -351,7 +479,7 @@ std::optional<ParsedFitsHeader> parseFitsHeader(std::string_view header, std::in
   ParsedFitsHeader parsed;
   parsed.info = base;
   resetFitsHeaderInfo(parsed.info, parsed.history);
-  HeaderValues values{{}, 32768, parsed.info, {}};
+  HeaderValues values{{}, 32768, parsed.info, {}, {}};
   CardReader reader(header);
   fitsCards(reader, values);
   // The reader loads 16-bit samples only.
@@ -372,6 +500,7 @@ std::optional<ParsedFitsHeader> parseFitsHeader(std::string_view header, std::in
   parsed.modeCode = readout.modeCode;
   parsed.sampleOffset = values.sampleOffset;
   parsed.info = std::move(values.info);
+  parsed.bayerPattern = std::move(values.derived.bayerPattern);
   for (int slot = 0; slot < image::ProcessingHistory::kSlots; ++slot) {
     parsed.history.setSlot(slot, values.history[static_cast<std::size_t>(slot)]);
   }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "image/bayer_pattern.h"
 #include "image/fits_header_info.h"
 #include "image/image_state.h"
 
@@ -32,7 +33,19 @@ struct FitsHeaderLayout {
   bool binned = false;
   image::ReadoutMode readoutMode = image::ReadoutMode::HighResolution;
   char modeCode = '1';
+  // The standard keywords after FILTER (the preference fits.standard_keywords): the binning,
+  // pixel size, frame type, sensor temperatures, ISO times and a raw frame's Bayer pattern.
+  // Off, the header is byte for byte the one older versions wrote.
+  bool standardKeywords = false;
+  // The colour-filter layout of a raw mosaic frame; none for a binned or colour-converted one.
+  std::optional<image::BayerLayout> bayer = std::nullopt;
 };
+
+// The camera's pixels are 7.8 micrometres square.
+inline constexpr double kSensorPixelMicrometres = 7.8;
+// Sensor pixels per saved sample along each axis: every binned readout is resampled into the
+// 1520 x 1012 grid, so its samples lie two sensor pixels apart; a sub-frame keeps the sensor's.
+int savedBinning(const FitsHeaderLayout& layout);
 
 // Empties the per-image header fields and the processing history, as opening a file does.
 // origin, the pixel size and the UT offset keep their values.
@@ -48,6 +61,10 @@ FitsCard numberCard(std::string_view keyword, double value);
 // One of the four HISTORY or COMMENT cards: the 68-character segment `index` (0..3) of `text`,
 // padded with spaces, and an apostrophe in column 80.
 FitsCard textCard(std::string_view prefix, std::string_view text, int index);
+// A card in the standard fixed format: the keyword, "= ", then `value` (a string value, quoted
+// by the caller, from column 11; any other value right-aligned in column 30) and, where it
+// fits, " / " and the comment.
+FitsCard keywordCard(std::string_view keyword, std::string_view value, std::string_view comment);
 // The 23-character value of the readout card, closing apostrophe included.
 std::string_view readoutCardText(const FitsHeaderLayout& layout);
 
@@ -64,6 +81,7 @@ struct ParsedFitsHeader {
   char modeCode = '1';
   image::FitsHeaderInfo info;
   image::ProcessingHistory history;
+  std::string bayerPattern;  // BAYERPAT, when the header has it
 };
 
 // Reads a 5760-byte header by the card table the writer walks; nullopt when the file was not

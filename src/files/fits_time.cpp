@@ -14,21 +14,33 @@ CivilTime localTimeOf(std::int64_t wallSeconds) {
           local->tm_hour,        local->tm_min,     local->tm_sec};
 }
 
-CivilTime addHours(const CivilTime& time, int hours) {
+namespace {
+
+// `time` moved by `delta` across days, months and years.
+CivilTime moved(const CivilTime& time, std::chrono::seconds delta) {
   using namespace std::chrono;
   const sys_days date = year_month_day{year{time.year}, month{static_cast<unsigned>(time.month)},
                                        day{static_cast<unsigned>(time.day)}};
-  const sys_seconds moved =
-      date + seconds{time.hour * 3600 + time.minute * 60 + time.second} + std::chrono::hours{hours};
-  const auto movedDay = floor<days>(moved);
-  const year_month_day ymd{movedDay};
-  const hh_mm_ss clock{moved - movedDay};
+  const sys_seconds at = date + seconds{time.hour * 3600 + time.minute * 60 + time.second} + delta;
+  const auto atDay = floor<days>(at);
+  const year_month_day ymd{atDay};
+  const hh_mm_ss clock{at - atDay};
   return {static_cast<int>(ymd.year()),
           static_cast<int>(unsigned(ymd.month())),
           static_cast<int>(unsigned(ymd.day())),
           static_cast<int>(clock.hours().count()),
           static_cast<int>(clock.minutes().count()),
           static_cast<int>(clock.seconds().count())};
+}
+
+}  // namespace
+
+CivilTime utcTimeOf(std::int64_t wallSeconds) {
+  return moved(CivilTime{}, std::chrono::seconds{wallSeconds});  // from 1970-01-01 00:00:00
+}
+
+CivilTime addHours(const CivilTime& time, int hours) {
+  return moved(time, std::chrono::hours{hours});
 }
 
 std::string timeObsText(const CivilTime& time) {
@@ -41,6 +53,10 @@ std::string dateObsText(const CivilTime& time) {
   char text[16];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", time.year, time.month, time.day);
   return text;
+}
+
+std::string isoDateTimeText(const CivilTime& time) {
+  return dateObsText(time) + "T" + timeObsText(time);
 }
 
 std::string todayDateObsText(const CivilTime& localToday) {

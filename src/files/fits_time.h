@@ -18,12 +18,17 @@ struct CivilTime {
 
 // The machine's local time at `wallSeconds` (seconds since 1970 UTC).
 CivilTime localTimeOf(std::int64_t wallSeconds);
+// Universal Time at `wallSeconds`, from the count alone (no time zone involved).
+CivilTime utcTimeOf(std::int64_t wallSeconds);
 // `time` moved by whole hours across days, months and years: UT = local time + utOffsetHours.
 CivilTime addHours(const CivilTime& time, int hours);
 
 // "HH:MM:SS" and "YYYY-MM-DD", as TIME-OBS and DATE-OBS of a quick save.
 std::string timeObsText(const CivilTime& time);
 std::string dateObsText(const CivilTime& time);
+// "YYYY-MM-DDThh:mm:ss": the ISO 8601 form of DATE-BEG and DATE-END (Universal Time, no zone
+// letter).
+std::string isoDateTimeText(const CivilTime& time);
 // "20YY-MM-DD": the date Save FITS offers when DATE-OBS is shorter than 10 characters.
 std::string todayDateObsText(const CivilTime& localToday);
 

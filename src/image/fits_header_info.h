@@ -2,10 +2,29 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace nvk::image {
+
+// How the current image was taken, as far as the program knows it: the standard FITS keywords
+// (IMAGETYP, CCD-TEMP, SET-TEMP, DATE-BEG, DATE-END, the Bayer pattern) are written from it. The
+// exposure sequence fills it for each frame; reading a FITS file restores it; opening any
+// other file empties it.
+struct FrameRecord {
+  static constexpr std::string_view kLightFrame = "Light Frame";
+
+  std::string imageType;                  // "Light Frame" ...; empty when not known
+  std::optional<int> sensorTemperatureC;  // as the camera reported it after the readout
+  std::optional<int> setPointC;           // while the cooler was regulating
+  std::string startUtc;                   // "YYYY-MM-DDThh:mm:ss": the exposure began
+  std::string endUtc;                     // and ended
+  // The sensor column and row of the frame's first sample (a sub-frame's origin), which with
+  // "Pixel Offset" and "Line Offset" gives the Bayer pattern of a raw frame.
+  int originX = 0;
+  int originY = 0;
+};
 
 // The FITS metadata of the current image. The settings file keeps the observer's texts and the
 // optics between runs; opening an image file resets the per-image fields.
@@ -29,6 +48,7 @@ struct FitsHeaderInfo {
   double focalLength = 0.0;        // inches
   double aperture = 0.0;           // square inches
   std::int16_t utOffsetHours = 0;  // UT = local time + utOffsetHours, -11..11
+  FrameRecord frame;
 };
 
 // The list of processing steps applied to the current image: fifteen slots of up to 39

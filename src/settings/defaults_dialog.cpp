@@ -195,7 +195,8 @@ bool DefaultsDialog::saveChanges() {
     if (!device.empty()) comPorts_.setDevice(i + 1, device);
   }
   if (saveSettings(paths_.settingsFile(), settings_, fits_) != SettingsStatus::Ok ||
-      !comPorts_.save(paths_.comPortMapFile())) {
+      !comPorts_.save(paths_.comPortMapFile()) ||
+      (preferences_ && !savePreferences(paths_.preferencesFile(), *preferences_))) {
     base::ShowWriteFailure(ui_, base::Message::UnableToSaveIni);
   }
   return true;

@@ -10,6 +10,7 @@
 #include "base/paths.h"
 #include "image/fits_header_info.h"
 #include "port/ui.h"
+#include "settings/preferences.h"
 #include "settings/settings.h"
 #include "settings/value_ranges.h"
 
@@ -71,6 +72,15 @@ class DefaultsDialog final : public port::DialogModel {
   void toggleIgnoreVidPid() { flip(settings_.ignoreCameraVidPid); }
   void toggleTiff16Bit() { flip(settings_.tiff16Bit); }
 
+  // "Standard FITS Keywords" (the preference fits.standard_keywords): the dialog edits the
+  // preferences attached here and "Save Changes" writes their file; unattached, the box reads
+  // off and does nothing.
+  void attachPreferences(Preferences& preferences) { preferences_ = &preferences; }
+  void toggleStandardKeywords() {
+    if (preferences_) flip(preferences_->fitsStandardKeywords);
+  }
+  bool standardKeywords() const { return preferences_ && preferences_->fitsStandardKeywords; }
+
   // The read-only text beside "Filter Wheel".
   std::string filterWheelPortText() const;
   // "Last Num": the autosave counter.
@@ -121,6 +131,7 @@ class DefaultsDialog final : public port::DialogModel {
   const base::ProgramPaths& paths_;
   base::ComPortMap& comPorts_;
   port::Ui& ui_;
+  Preferences* preferences_ = nullptr;
   bool usbFilterWheelFound_ = false;
 };
 

@@ -194,6 +194,34 @@ TEST_F(ReadoutTest, SubFrameThirdAndQuarterAreCentredOnBlankFrames) {
   }
 }
 
+// The colour-filter site of every sample a sub-frame read holds is the one its origin gives:
+// with the sensor's sites coded 1..4 by row and column parity, sample (x, y) of the frame holds
+// the code of (origin x + x, origin y + y), for every size and for odd and even centres (an odd
+// centre column starts the request in the middle of a cell).
+TEST_F(ReadoutTest, SubFrameOriginNamesTheSiteOfEverySample) {
+  sim.camera().setTestPattern([](int row, int column) {
+    return static_cast<std::uint16_t>(1 + (row & 1) * 2 + (column & 1));
+  });
+  for (const int size : {2, 3, 4}) {
+    for (const auto& [cx, cy] :
+         {std::pair{1520, 1012}, std::pair{1001, 700}, std::pair{1234, 777}}) {
+      SCOPED_TRACE(testing::Message() << size << " " << cx << "," << cy);
+      std::fill(raw().begin(), raw().end(), 0);
+      f.program.state.subFrameFraction = static_cast<std::int16_t>(size);
+      ReadImageForMode(f.program, image::ReadoutMode::SubFrame, 1000, cx, cy);
+      const SensorOrigin origin = subFrameOrigin(subFrameLayout(size, cx, cy));
+      int checked = 0;
+      expectImage(1520, 1012, [&](int x, int y) -> std::uint32_t {
+        const std::uint16_t held = at(x, y, 1520);
+        if (held == 0) return 0;  // blank, or off the sensor
+        ++checked;
+        return 1 + ((origin.y + y) & 1) * 2 + ((origin.x + x) & 1);
+      });
+      EXPECT_GT(checked, 300'000);
+    }
+  }
+}
+
 TEST_F(ReadoutTest, FocusWindowsUnscrambleIntoA128Square) {
   ReadFocusWindow(f.program, 200, 600, 400, false);
   expectImage(

@@ -158,6 +158,133 @@ TEST_F(FitsFileTest, EveryReadableShapeRoundTripsThroughOpen) {
   }
 }
 
+// An image of readout `mode` dated as a quick save dates it, with the frame record the
+// exposure sequence leaves (a sub-frame's origin on an odd column).
+void takeFrame(app::Program& program, image::ReadoutMode mode, char code) {
+  program.state.readoutMode = mode;
+  program.state.modeCode = code;
+  program.fits.dateObs = "2026-03-07";
+  program.fits.timeObs = "03:10:05";
+  auto& frame = program.fits.frame;
+  frame.imageType = image::FrameRecord::kLightFrame;
+  frame.sensorTemperatureC = -12;
+  frame.setPointC = -15;
+  frame.startUtc = "2026-03-07T03:09:05";
+  frame.endUtc = "2026-03-07T03:11:05";
+  frame.originX = mode == image::ReadoutMode::SubFrame ? 761 : 0;
+  frame.originY = mode == image::ReadoutMode::SubFrame ? 338 : 0;
+}
+
+// The value of the card with `keyword` before END; empty when there is none.
+std::string cardValue(const std::vector<std::uint8_t>& file, std::string_view keyword) {
+  for (int i = 0; i < kHeaderCards; ++i) {
+    const std::string card = test::cardOf(file, i);
+    if (card.starts_with("END ")) break;
+    if (card.substr(0, 8).find_last_not_of(' ') + 1 == keyword.size() &&
+        card.starts_with(keyword)) {
+      std::string value = card.substr(10, card.find(" /", 10) - 10);
+      value.erase(0, value.find_first_not_of(' '));
+      return value;
+    }
+  }
+  return {};
+}
+
+// With the standard keywords every shape keeps its older cards byte for byte and its size: the
+// new cards sit between FILTER (RGB: FILTER3) and END in the two header records. Off, the file
+// is the older one byte for byte, whatever the frame record holds.
+TEST_F(FitsFileTest, StandardKeywordsFollowTheOlderCardsOfEveryShape) {
+  using image::ReadoutMode;
+  struct Case {
+    const char* name;
+    bool binned, colour, eightBit, rgb;
+    ReadoutMode mode;
+    char code;
+    int olderCards;  // before END: the END card is card olderCards + 1
+    const char* binning;
+    const char* pattern;  // empty: no Bayer cards
+  };
+  const Case cases[] = {
+      {"mono full", false, false, false, false, ReadoutMode::HighResolution, '1', 45, "1",
+       "'BGGR    '"},
+      {"sub-frame", true, false, false, false, ReadoutMode::SubFrame, '5', 45, "1", "'GBRG    '"},
+      {"mono binned", true, false, false, false, ReadoutMode::Binned4x4, '4', 45, "2", ""},
+      {"mode 7", false, false, false, false, ReadoutMode::FullFrameBinned7, '7', 45, "1", ""},
+      {"eight-bit full", false, false, true, false, ReadoutMode::FullFrame6, '6', 45, "1",
+       "'BGGR    '"},
+      {"colour full", false, true, false, false, ReadoutMode::HighResolution, '1', 46, "1", ""},
+      {"rgb binned", true, true, false, true, ReadoutMode::SubFrame, '5', 49, "1", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    makeImage(program, c.binned, c.colour);
+    const FitsSaveOptions options{c.eightBit, c.rgb, {}};
+    const auto write = [&](bool keywords, bool record) {
+      takeFrame(program, c.mode, c.code);
+      if (!record) program.fits.frame = {};
+      program.preferences.fitsStandardKeywords = keywords;
+      EXPECT_EQ(writeFitsFile(program, root / "k.fit", options), SaveResult::Saved);
+      return readBytes(root / "k.fit");
+    };
+    const auto older = write(false, false);
+    const auto off = write(false, true);
+    const auto on = write(true, true);
+    EXPECT_EQ(off, older);
+    EXPECT_EQ(test::cardOf(older, c.olderCards).substr(0, 4), "END ");
+    ASSERT_EQ(on.size(), older.size());
+    EXPECT_TRUE(std::equal(on.begin(), on.begin() + 80 * c.olderCards, older.begin()));
+    EXPECT_TRUE(std::equal(on.begin() + kHeaderBytes, on.end(), older.begin() + kHeaderBytes));
+    EXPECT_EQ(cardValue(on, "XBINNING"), c.binning);
+    EXPECT_EQ(cardValue(on, "XPIXSZ"), c.binning[0] == '2' ? "15.6" : "7.8");
+    EXPECT_EQ(cardValue(on, "IMAGETYP"), "'Light Frame'");
+    EXPECT_EQ(cardValue(on, "CCD-TEMP"), "-12");
+    EXPECT_EQ(cardValue(on, "DATE-BEG"), "'2026-03-07T03:09:05'");
+    EXPECT_EQ(cardValue(on, "BAYERPAT"), c.pattern);
+    EXPECT_EQ(cardValue(on, "ROWORDER"), c.pattern[0] ? "'TOP-DOWN'" : "");
+    int endCard = c.olderCards;
+    while (endCard < kHeaderCards && !test::cardOf(on, endCard).starts_with("END "))
+      ++endCard;
+    EXPECT_LT(endCard, kHeaderCards);
+  }
+}
+
+// The reader takes both headers and restores the frame record, so that saving the opened image
+// again writes the same file; a sub-frame's odd origin comes back from its pattern.
+TEST_F(FitsFileTest, StandardKeywordsReadBackAndSaveTheSameFileAgain) {
+  for (const bool keywords : {false, true}) {
+    for (const bool subFrame : {false, true}) {
+      SCOPED_TRACE(testing::Message() << keywords << subFrame);
+      makeImage(program, subFrame, false);
+      takeFrame(program,
+                subFrame ? image::ReadoutMode::SubFrame : image::ReadoutMode::HighResolution,
+                subFrame ? '5' : '1');
+      program.settings.pixelOffset = true;
+      program.preferences.fitsStandardKeywords = keywords;
+      ASSERT_EQ(writeFitsFile(program, root / "first.fit", {}), SaveResult::Saved);
+
+      app::Program other(clock, ui, base::ProgramPaths(root.path()));
+      other.settings.pixelOffset = true;
+      other.preferences.fitsStandardKeywords = keywords;
+      ASSERT_TRUE(openImageFile(other, root / "first.fit").loaded);
+      const auto& frame = other.fits.frame;
+      if (keywords) {
+        EXPECT_EQ(std::tie(frame.imageType, frame.sensorTemperatureC, frame.setPointC,
+                           frame.startUtc, frame.endUtc),
+                  std::tie(program.fits.frame.imageType, program.fits.frame.sensorTemperatureC,
+                           program.fits.frame.setPointC, program.fits.frame.startUtc,
+                           program.fits.frame.endUtc));
+        EXPECT_EQ(frame.originX & 1, program.fits.frame.originX & 1);
+        EXPECT_EQ(frame.originY & 1, program.fits.frame.originY & 1);
+      } else {
+        EXPECT_TRUE(frame.imageType.empty());
+        EXPECT_FALSE(frame.sensorTemperatureC.has_value());
+      }
+      ASSERT_EQ(writeFitsFile(other, root / "again.fit", {}), SaveResult::Saved);
+      EXPECT_EQ(readBytes(root / "again.fit"), readBytes(root / "first.fit"));
+    }
+  }
+}
+
 TEST_F(FitsFileTest, UnsignedFilesWithZeroBzeroAreStillRead) {
   makeImage(program, true, false);
   ASSERT_EQ(writeFitsFile(program, root / "u.fit", {}), SaveResult::Saved);

@@ -17,6 +17,7 @@
 #include "files/raw_file.h"
 #include "files/rgb_render.h"
 #include "files/tiff_file.h"
+#include "image/bayer_pattern.h"
 #include "support/program_fixture.h"
 
 #ifdef NVK_INTEROP_QT
@@ -190,6 +191,128 @@ TEST_F(Interop, WhatConvertAndProcessWriteOfAnUndatedImageVerifiesCleanly) {
       EXPECT_EQ(verifyStatus, 0) << report;
       EXPECT_NE(report.find("verification OK"), std::string::npos) << report;
     }
+  }
+}
+
+// A simulated capture with the standard keywords: fitsverify accepts it and cfitsio finds the
+// pattern, binning, pixel size, temperature and the ISO start time.
+TEST_F(Interop, SimulatedCaptureWithStandardKeywordsVerifiesAndReadsBack) {
+  const auto path = root / "capture.fit";
+  std::ostringstream out, err;
+  ASSERT_EQ(cli::runCli({"--root", root.path().string(), "--simulate", "capture", "--mode", "1",
+                         "--exposure", "2s", path.string()},
+                        out, err),
+            0)
+      << err.str();
+  if (fitsverifyPresent()) {
+    int status = 0;
+    const std::string report = fitsverifyErrors(path, status);
+    EXPECT_EQ(status, 0) << report;
+    EXPECT_NE(report.find("verification OK"), std::string::npos) << report;
+  }
+  fitsfile* f = nullptr;
+  int status = 0;
+  ASSERT_EQ(fits_open_file(&f, path.c_str(), READONLY, &status), 0);
+  char text[FLEN_VALUE] = {};
+  char start[FLEN_VALUE] = {};
+  int binning = 0;
+  double pixelSize = 0.0, temperature = -99.0;
+  fits_read_key(f, TSTRING, "BAYERPAT", text, nullptr, &status);
+  fits_read_key(f, TINT, "XBINNING", &binning, nullptr, &status);
+  fits_read_key(f, TDOUBLE, "XPIXSZ", &pixelSize, nullptr, &status);
+  fits_read_key(f, TDOUBLE, "CCD-TEMP", &temperature, nullptr, &status);
+  fits_read_key(f, TSTRING, "DATE-BEG", start, nullptr, &status);
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  double second = 0.0;
+  fits_str2time(start, &year, &month, &day, &hour, &minute, &second, &status);
+  fits_close_file(f, &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_STREQ(text, "BGGR");  // the defaults: "Line Offset" on
+  EXPECT_EQ(binning, 1);
+  EXPECT_DOUBLE_EQ(pixelSize, 7.8);
+  EXPECT_GT(temperature, -60.0);
+  EXPECT_GE(year, 2000);
+}
+
+bool sirilPresent() {
+  return std::system("command -v siril-cli > /dev/null 2>&1") == 0;
+}
+
+// Siril debayers our raw frames by the pattern the header names, without being told it: a
+// frame lit only on the sites the pattern calls red comes out red, for both offsets and for a
+// sub-frame starting on an odd column or row.
+TEST_F(Interop, SirilDebayersOurRawFramesIntoTheRightChannel) {
+  if (!sirilPresent()) GTEST_SKIP() << "siril-cli is not installed";
+  struct Case {
+    const char* name;
+    bool pixelOffset, lineOffset, subFrame;
+    int originX, originY;
+  };
+  const Case cases[] = {{"full", false, true, false, 0, 0},
+                        {"subodd", true, false, true, 761, 338},
+                        {"subboth", false, false, true, 253, 171}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fillImage(program, c.subFrame, false, 3);
+    program.state.readoutMode =
+        c.subFrame ? image::ReadoutMode::SubFrame : image::ReadoutMode::HighResolution;
+    program.state.modeCode = c.subFrame ? '5' : '1';
+    program.settings.pixelOffset = c.pixelOffset;
+    program.settings.lineOffset = c.lineOffset;
+    program.fits.dateObs = "2026-03-07";
+    program.fits.frame.originX = c.originX;
+    program.fits.frame.originY = c.originY;
+    const auto pattern =
+        image::bayerLayout(c.pixelOffset, c.lineOffset, c.originX, c.originY).pattern;
+    const auto& g = program.geometry;
+    for (int y = 0; y < g.height; ++y) {
+      for (int x = 0; x < g.width; ++x) {
+        const bool red = pattern[static_cast<std::size_t>((y & 1) * 2 + (x & 1))] == 'R';
+        program.planes.RawImage[static_cast<std::size_t>(y) * g.width + x] = red ? 40000 : 1000;
+      }
+    }
+    const auto folder = root / c.name;
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(writeFitsFile(program, folder / "target.fit", {}), SaveResult::Saved);
+    {
+      std::ofstream script(folder / "debayer.ssf");
+      script << "requires 1.0.0\nconvert target -debayer -out=out\n";
+    }
+    const std::string commandLine = "siril-cli -d '" + folder.string() + "' -s '" +
+                                    (folder / "debayer.ssf").string() + "' > '" +
+                                    (folder / "siril.log").string() + "' 2>&1";
+    ASSERT_EQ(std::system(commandLine.c_str()), 0);
+
+    fitsfile* f = nullptr;
+    int status = 0;
+    const auto result = folder / "out" / "target_00001.fit";
+    ASSERT_EQ(fits_open_file(&f, result.c_str(), READONLY, &status), 0) << result;
+    long size[3] = {};
+    int axes = 0;
+    fits_get_img_dim(f, &axes, &status);
+    fits_get_img_size(f, 3, size, &status);
+    ASSERT_EQ(axes, 3);
+    ASSERT_EQ(size[2], 3);
+    // The mean of each colour plane over the middle rows.
+    double mean[3] = {};
+    std::vector<float> row(static_cast<std::size_t>(size[0]));
+    for (int k = 0; k < 3; ++k) {
+      int count = 0;
+      for (long y = size[1] / 4; y < size[1] * 3 / 4; y += 37, ++count) {
+        long first[3] = {1, y + 1, k + 1};
+        fits_read_pix(f, TFLOAT, first, size[0], nullptr, row.data(), nullptr, &status);
+        double sum = 0.0;
+        for (long x = size[0] / 4; x < size[0] * 3 / 4; ++x)
+          sum += row[static_cast<std::size_t>(x)];
+        mean[k] += sum / static_cast<double>(size[0] / 2);
+      }
+      mean[k] /= count;
+    }
+    fits_close_file(f, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_GT(mean[0], 30000.0) << pattern;
+    EXPECT_LT(mean[1], 5000.0) << pattern;
+    EXPECT_LT(mean[2], 5000.0) << pattern;
   }
 }
 

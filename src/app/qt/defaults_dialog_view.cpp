@@ -275,6 +275,9 @@ DefaultsDialogView::DefaultsDialogView(settings::DefaultsDialog& model, QtUi&, Q
     layout->addWidget(check(
         "Save in 16bit Tiff format", [this] { model_.toggleTiff16Bit(); },
         [&s] { return s.tiff16Bit; }));
+    layout->addWidget(check(
+        "Standard FITS Keywords", [this] { model_.toggleStandardKeywords(); },
+        [this] { return model_.standardKeywords(); }));
   }
 
   // --- AO unit and serial ports ---

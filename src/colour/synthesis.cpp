@@ -120,7 +120,7 @@ struct EightResults {
 
 // The centres x .. x + 7 of one row. `near` holds p(y - 1, k) + p(y + 1, k) and `far`
 // p(y - 2, k) + p(y + 2, k) for every column k of the row.
-inline EightResults synthesizeEight(const CentreRow& row, const std::uint32_t* near,
+[[gnu::always_inline]] inline EightResults synthesizeEight(const CentreRow& row, const std::uint32_t* near,
                                     const std::uint32_t* far, int x, const VectorFactors& f,
                                     __m256i greenLanes) {
   const __m256i pm2 = widen8(row.raw + x - 2);
@@ -176,7 +176,8 @@ inline void store8(std::uint16_t* out, __m256i v) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
 }
 
-void synthesizeRowAvx2(const CentreRow& row, const ColourFactors& factors) {
+[[gnu::always_inline]] inline void synthesizeRowVector(const CentreRow& row,
+                                                      const ColourFactors& factors) {
   const VectorFactors f{floatDivisor(factors.red.numerator, factors.red.denominator),
                         floatDivisor(factors.green.numerator, factors.green.denominator),
                         floatDivisor(factors.blue.numerator, factors.blue.denominator),
@@ -233,6 +234,20 @@ void synthesizeRowAvx2(const CentreRow& row, const ColourFactors& factors) {
   synthesizeRowScalar(row, factors, x);
 }
 
+void synthesizeRowAvx2(const CentreRow& row, const ColourFactors& factors) {
+  synthesizeRowVector(row, factors);
+}
+
+NVK_COLOUR_END_AVX2
+
+// The same steps where the processor has AVX-512VL: with 32 vector registers the sixteen centres
+// of a step keep their sums in registers.
+NVK_COLOUR_BEGIN_AVX512VL
+
+void synthesizeRowAvx512(const CentreRow& row, const ColourFactors& factors) {
+  synthesizeRowVector(row, factors);
+}
+
 NVK_COLOUR_END_AVX2
 
 #endif  // NVK_COLOUR_X86
@@ -279,7 +294,11 @@ void synthesizeWindowRows(const SynthesisFrames& frames, const ColourFactors& fa
                         phase.column ^ static_cast<int>((rowsBefore * (w - 4)) & 1)};
 #if NVK_COLOUR_X86
     if (vector) {
-      synthesizeRowAvx2(row, factors);
+      if (hasAvx512Vl()) {
+        synthesizeRowAvx512(row, factors);
+      } else {
+        synthesizeRowAvx2(row, factors);
+      }
       continue;
     }
 #endif

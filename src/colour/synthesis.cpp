@@ -111,7 +111,7 @@ inline __m256i load8(const std::uint32_t* p) {
 }
 
 struct VectorFactors {
-  FloatDivisor red, green, blue, third, fifth, sixth;
+  FloatDivisor red, green, blue, third, sixFifths, sixth;
 };
 
 struct EightResults {
@@ -148,9 +148,9 @@ struct EightResults {
   const __m256i vertical = divide(v6, f.sixth);
   const __m256i greenOfGreen = _mm256_add_epi32(_mm256_srli_epi32(x4, 3), halfP);
   const __m256i greenOfOther = _mm256_srli_epi32(o4, 2);
-  const __m256i lumOther =
-      divide(_mm256_add_epi32(_mm256_srli_epi32(_mm256_add_epi32(o4, x4), 2), p), f.third);
-  const __m256i lumGreen = divide(_mm256_add_epi32(_mm256_srli_epi32(o4, 1), p), f.third);
+  // The luminance's numerators are chosen per lane first, so that one division serves both.
+  const __m256i lumOther = _mm256_add_epi32(_mm256_srli_epi32(_mm256_add_epi32(o4, x4), 2), p);
+  const __m256i lumGreen = _mm256_add_epi32(_mm256_srli_epi32(o4, 1), p);
 
   __m256i red, blue;
   if (row.rowPhase == 0) {
@@ -161,10 +161,11 @@ struct EightResults {
     blue = _mm256_blendv_epi8(own, horizontal, greenLanes);
   }
   const __m256i green = _mm256_blendv_epi8(greenOfOther, greenOfGreen, greenLanes);
-  const __m256i lum = _mm256_blendv_epi8(lumOther, lumGreen, greenLanes);
-  // Values above 65535 (only the luminance can get there) saturate when packed to 16 bits.
+  const __m256i lum = divide(_mm256_blendv_epi8(lumOther, lumGreen, greenLanes), f.third);
+  // l + l / 5 is l x 6 / 5 truncated. Values above 65535 (only the luminance can get there)
+  // saturate when packed to 16 bits.
   return {divide(red, f.red), divide(green, f.green), divide(blue, f.blue),
-          _mm256_add_epi32(lum, divide(lum, f.fifth))};
+          divide(lum, f.sixFifths)};
 }
 
 inline void store16(std::uint16_t* out, __m256i low, __m256i high) {
@@ -182,7 +183,7 @@ inline void store8(std::uint16_t* out, __m256i v) {
                         floatDivisor(factors.green.numerator, factors.green.denominator),
                         floatDivisor(factors.blue.numerator, factors.blue.denominator),
                         floatDivisor(1, 3),
-                        floatDivisor(1, 5),
+                        floatDivisor(6, 5),
                         floatDivisor(1, 6)};
   const std::ptrdiff_t w = row.width;
   const std::uint16_t* above1 = row.raw - w;

@@ -14,9 +14,9 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -205,29 +205,28 @@ std::vector<Comparison> comparisons(Frames& f, FileBench& files) {
          cv::cvtColor(matOf(f.raw, kFullWidth, kFullHeight), bgr, cv::COLOR_BayerGR2BGR);
        }});
 
-  table.push_back(
-      {"anti-alias (3 planes)", "3 x medianBlur 5",
-       [&f, overColourRows](int threads) {
-         const nvk::colour::MeanStepPlanes step{f.out[0].data(),    f.out[1].data(),
-                                                f.out[2].data(),    f.colour[0].data(),
-                                                f.colour[1].data(), f.colour[2].data()};
-         overColourRows(threads, 0, kFullHeight, [&](int b, int e) {
-           for (int plane = 0; plane < 3; ++plane)
-             nvk::colour::medianRows(f.colour[plane].data(), f.out[plane].data(), kFullWidth,
-                                     kFullHeight, b, e);
-         });
-         overColourRows(threads, 0, kFullHeight, [&](int b, int e) {
-           nvk::colour::addMeanLowBits(step, static_cast<std::size_t>(b) * kFullWidth,
-                                       static_cast<std::size_t>(e) * kFullWidth);
-         });
-       },
-       [&f, setThreads](int threads) {
-         setThreads(threads);
-         for (int plane = 0; plane < 3; ++plane) {
-           cv::Mat out = matOf(f.out[plane], kFullWidth, kFullHeight);
-           cv::medianBlur(matOf(f.colour[plane], kFullWidth, kFullHeight), out, 5);
-         }
-       }});
+  table.push_back({"anti-alias (3 planes)", "3 x medianBlur 5",
+                   [&f, overColourRows](int threads) {
+                     const nvk::colour::MeanStepPlanes step{f.out[0].data(),    f.out[1].data(),
+                                                            f.out[2].data(),    f.colour[0].data(),
+                                                            f.colour[1].data(), f.colour[2].data()};
+                     overColourRows(threads, 0, kFullHeight, [&](int b, int e) {
+                       for (int plane = 0; plane < 3; ++plane)
+                         nvk::colour::medianRows(f.colour[plane].data(), f.out[plane].data(),
+                                                 kFullWidth, kFullHeight, b, e);
+                     });
+                     overColourRows(threads, 0, kFullHeight, [&](int b, int e) {
+                       nvk::colour::addMeanLowBits(step, static_cast<std::size_t>(b) * kFullWidth,
+                                                   static_cast<std::size_t>(e) * kFullWidth);
+                     });
+                   },
+                   [&f, setThreads](int threads) {
+                     setThreads(threads);
+                     for (int plane = 0; plane < 3; ++plane) {
+                       cv::Mat out = matOf(f.out[plane], kFullWidth, kFullHeight);
+                       cv::medianBlur(matOf(f.colour[plane], kFullWidth, kFullHeight), out, 5);
+                     }
+                   }});
 
   for (const int radius : {1, 2}) {
     table.push_back(
@@ -249,8 +248,7 @@ std::vector<Comparison> comparisons(Frames& f, FileBench& files) {
   const auto kernelRun = [&f, overRows](nvk::process::KernelId id, int threads) {
     const auto& k = nvk::process::kernel(id);
     overRows(threads, k.radius, kFullHeight - k.radius, [&](int b, int e) {
-      nvk::process::convolveRows(k, {f.raw.data(), f.out[0].data(), kFullWidth, kFullHeight}, b,
-                                 e);
+      nvk::process::convolveRows(k, {f.raw.data(), f.out[0].data(), kFullWidth, kFullHeight}, b, e);
     });
   };
   auto slowest = nvk::process::KernelId::LowPass;
@@ -265,16 +263,14 @@ std::vector<Comparison> comparisons(Frames& f, FileBench& files) {
       slowest = kernelId;
     }
   }
-  table.push_back({"slowest kernel (" + std::string(nvk::process::kernel(slowest).historyLine) +
-                       ")",
-                   "GaussianBlur 5x5",
-                   [kernelRun, slowest](int threads) { kernelRun(slowest, threads); },
-                   [&f, setThreads](int threads) {
-                     setThreads(threads);
-                     cv::Mat out = matOf(f.out[0], kFullWidth, kFullHeight);
-                     cv::GaussianBlur(matOf(f.raw, kFullWidth, kFullHeight), out, cv::Size(5, 5),
-                                      0);
-                   }});
+  table.push_back(
+      {"slowest kernel (" + std::string(nvk::process::kernel(slowest).historyLine) + ")",
+       "GaussianBlur 5x5", [kernelRun, slowest](int threads) { kernelRun(slowest, threads); },
+       [&f, setThreads](int threads) {
+         setThreads(threads);
+         cv::Mat out = matOf(f.out[0], kFullWidth, kFullHeight);
+         cv::GaussianBlur(matOf(f.raw, kFullWidth, kFullHeight), out, cv::Size(5, 5), 0);
+       }});
 #endif
 
   {
@@ -288,25 +284,25 @@ std::vector<Comparison> comparisons(Frames& f, FileBench& files) {
         onTwoCores(0, kFullHeight, rows);
       }
     };
-    table.push_back({"stretch table", "plain LUT loop",
-                     [&f, halves](int threads) {
-                       halves(threads, [&f](int b, int e) {
-                         nvk::process::applyTableToSamples(
-                             std::span(f.out[0]).subspan(
-                                 static_cast<std::size_t>(b) * kFullWidth,
-                                 static_cast<std::size_t>(e - b) * kFullWidth),
-                             stretch);
-                       });
-                     },
-                     [&f, halves](int threads) {
-                       halves(threads, [&f](int b, int e) {
-                         std::uint16_t* s = f.out[1].data();
-                         for (std::size_t i = static_cast<std::size_t>(b) * kFullWidth;
-                              i < static_cast<std::size_t>(e) * kFullWidth; ++i)
-                           s[i] = static_cast<std::uint16_t>(2 * stretch[s[i] / 2]);
-                       });
-                       benchmark::DoNotOptimize(f.out[1].data());
-                     }});
+    table.push_back(
+        {"stretch table", "plain LUT loop",
+         [&f, halves](int threads) {
+           halves(threads, [&f](int b, int e) {
+             nvk::process::applyTableToSamples(
+                 std::span(f.out[0]).subspan(static_cast<std::size_t>(b) * kFullWidth,
+                                             static_cast<std::size_t>(e - b) * kFullWidth),
+                 stretch);
+           });
+         },
+         [&f, halves](int threads) {
+           halves(threads, [&f](int b, int e) {
+             std::uint16_t* s = f.out[1].data();
+             for (std::size_t i = static_cast<std::size_t>(b) * kFullWidth;
+                  i < static_cast<std::size_t>(e) * kFullWidth; ++i)
+               s[i] = static_cast<std::uint16_t>(2 * stretch[s[i] / 2]);
+           });
+           benchmark::DoNotOptimize(f.out[1].data());
+         }});
   }
 
 #ifdef NVK_BENCH_OPENCV
@@ -328,8 +324,7 @@ std::vector<Comparison> comparisons(Frames& f, FileBench& files) {
        [&f, setThreads](int threads) {
          setThreads(threads);
          cv::Mat out = matOf(f.resampled, 1520, 1012);
-         cv::resize(matOf(f.binned4x8, nvk::camera::kBinned4x8Width,
-                          nvk::camera::kBinned4x8Height),
+         cv::resize(matOf(f.binned4x8, nvk::camera::kBinned4x8Width, nvk::camera::kBinned4x8Height),
                     out, cv::Size(1520, 1012), 0, 0, cv::INTER_LINEAR);
        }});
 #endif
@@ -337,23 +332,22 @@ std::vector<Comparison> comparisons(Frames& f, FileBench& files) {
 #ifdef NVK_BENCH_REFERENCE_LIBS
   const fs::path folder = files.folder;
   nvk::app::Program& program = *files.program;
-  table.push_back({"FITS write", "cfitsio",
-                   [&program, folder](int) {
-                     nvk::files::writeFitsFile(program, folder / "ours.fit", {});
-                   },
-                   [&program, folder](int) {
-                     const fs::path path = folder / "cfitsio.fit";
-                     fs::remove(path);
-                     fitsfile* file = nullptr;
-                     int status = 0;
-                     long axes[2] = {kFullWidth, kFullHeight};
-                     fits_create_file(&file, path.c_str(), &status);
-                     fits_create_img(file, USHORT_IMG, 2, axes, &status);
-                     fits_write_img(file, TUSHORT, 1, static_cast<LONGLONG>(kPlaneSamples),
-                                    program.planes.RawImage.data(), &status);
-                     fits_close_file(file, &status);
-                   },
-                   false});
+  table.push_back(
+      {"FITS write", "cfitsio",
+       [&program, folder](int) { nvk::files::writeFitsFile(program, folder / "ours.fit", {}); },
+       [&program, folder](int) {
+         const fs::path path = folder / "cfitsio.fit";
+         fs::remove(path);
+         fitsfile* file = nullptr;
+         int status = 0;
+         long axes[2] = {kFullWidth, kFullHeight};
+         fits_create_file(&file, path.c_str(), &status);
+         fits_create_img(file, USHORT_IMG, 2, axes, &status);
+         fits_write_img(file, TUSHORT, 1, static_cast<LONGLONG>(kPlaneSamples),
+                        program.planes.RawImage.data(), &status);
+         fits_close_file(file, &status);
+       },
+       false});
   table.push_back({"FITS read", "cfitsio",
                    [&program, folder](int) {
                      const fs::path path = folder / "read.fit";
@@ -365,35 +359,33 @@ std::vector<Comparison> comparisons(Frames& f, FileBench& files) {
                      int status = 0;
                      int anyNull = 0;
                      fits_open_file(&file, (folder / "read.fit").c_str(), READONLY, &status);
-                     fits_read_img(file, TUSHORT, 1, static_cast<LONGLONG>(samples.size()),
-                                   nullptr, samples.data(), &anyNull, &status);
+                     fits_read_img(file, TUSHORT, 1, static_cast<LONGLONG>(samples.size()), nullptr,
+                                   samples.data(), &anyNull, &status);
                      fits_close_file(file, &status);
                    },
                    false});
   // Our 16-bit TIFF holds the frame without its last 4 rows, in strips of 202 rows.
-  table.push_back({"16-bit TIFF write", "libtiff",
-                   [&program, folder](int) {
-                     nvk::files::writeTiffFile(program, folder / "ours.tif");
-                   },
-                   [&program, folder](int) {
-                     TIFF* tif = TIFFOpen((folder / "libtiff.tif").c_str(), "w");
-                     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kFullWidth);
-                     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kFullHeight - 4);
-                     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
-                     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-                     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-                     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 202);
-                     const std::uint16_t* raw = program.planes.RawImage.data();
-                     const tmsize_t strip = tmsize_t{202} * kFullWidth * 2;
-                     for (int s = 0; s < 10; ++s) {
-                       TIFFWriteEncodedStrip(
-                           tif, static_cast<tstrip_t>(s),
-                           const_cast<std::uint16_t*>(raw + std::size_t{202} * s * kFullWidth),
-                           strip);
-                     }
-                     TIFFClose(tif);
-                   },
-                   false});
+  table.push_back(
+      {"16-bit TIFF write", "libtiff",
+       [&program, folder](int) { nvk::files::writeTiffFile(program, folder / "ours.tif"); },
+       [&program, folder](int) {
+         TIFF* tif = TIFFOpen((folder / "libtiff.tif").c_str(), "w");
+         TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kFullWidth);
+         TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kFullHeight - 4);
+         TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+         TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+         TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 202);
+         const std::uint16_t* raw = program.planes.RawImage.data();
+         const tmsize_t strip = tmsize_t{202} * kFullWidth * 2;
+         for (int s = 0; s < 10; ++s) {
+           TIFFWriteEncodedStrip(
+               tif, static_cast<tstrip_t>(s),
+               const_cast<std::uint16_t*>(raw + std::size_t{202} * s * kFullWidth), strip);
+         }
+         TIFFClose(tif);
+       },
+       false});
 #else
   (void)files;
 #endif

@@ -178,8 +178,8 @@ void resampleBinned4x8Rows(const std::uint16_t* in, std::uint16_t* out, std::spa
     columnWeight1[c] = fx;
   }
   const auto across = [&](int y, float* dst) {
-    interpolateAcross(in + static_cast<std::size_t>(y) * kBinned4x8Width, widened,
-                      column0.data(), column1.data(), columnWeight0, columnWeight1, dst);
+    interpolateAcross(in + static_cast<std::size_t>(y) * kBinned4x8Width, widened, column0.data(),
+                      column1.data(), columnWeight0, columnWeight1, dst);
   };
   // About four output rows blend the same two input rows: each input row is interpolated
   // across once, when the first output row that needs it comes.

@@ -120,9 +120,11 @@ struct EightResults {
 
 // The centres x .. x + 7 of one row. `near` holds p(y - 1, k) + p(y + 1, k) and `far`
 // p(y - 2, k) + p(y + 2, k) for every column k of the row.
-[[gnu::always_inline]] inline EightResults synthesizeEight(const CentreRow& row, const std::uint32_t* near,
-                                    const std::uint32_t* far, int x, const VectorFactors& f,
-                                    __m256i greenLanes) {
+[[gnu::always_inline]] inline EightResults synthesizeEight(const CentreRow& row,
+                                                           const std::uint32_t* near,
+                                                           const std::uint32_t* far, int x,
+                                                           const VectorFactors& f,
+                                                           __m256i greenLanes) {
   const __m256i pm2 = widen8(row.raw + x - 2);
   const __m256i pm1 = widen8(row.raw + x - 1);
   const __m256i p = widen8(row.raw + x);
@@ -178,7 +180,7 @@ inline void store8(std::uint16_t* out, __m256i v) {
 }
 
 [[gnu::always_inline]] inline void synthesizeRowVector(const CentreRow& row,
-                                                      const ColourFactors& factors) {
+                                                       const ColourFactors& factors) {
   const VectorFactors f{floatDivisor(factors.red.numerator, factors.red.denominator),
                         floatDivisor(factors.green.numerator, factors.green.denominator),
                         floatDivisor(factors.blue.numerator, factors.blue.denominator),

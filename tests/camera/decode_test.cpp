@@ -110,8 +110,8 @@ TEST(Decode, Binned4x8ResamplingInRowBandsMatchesTheWholeFrame) {
   std::vector<float> scratch(resampleScratchFloats());
   std::vector<std::uint16_t> whole(1520u * 1012u);
   resampleBinned4x8(in.data(), whole.data(), scratch);
-  const std::vector<std::vector<int>> splits = {{0, 506, 1012}, {0, 1, 2, 1011, 1012},
-                                                {0, 333, 334, 1009, 1012}};
+  const std::vector<std::vector<int>> splits = {
+      {0, 506, 1012}, {0, 1, 2, 1011, 1012}, {0, 333, 334, 1009, 1012}};
   for (const auto& split : splits) {
     std::vector<std::uint16_t> banded(whole.size(), 0x5555);
     for (std::size_t k = 0; k + 1 < split.size(); ++k) {

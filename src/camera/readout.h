@@ -52,6 +52,10 @@ void interpolateBinned4x4(std::uint16_t* image);
 // resampleScratchFloats() values.
 void resampleBinned4x8(const std::uint16_t* in, std::uint16_t* out, std::span<float> scratch);
 std::size_t resampleScratchFloats();
+// The output rows [rowBegin, rowEnd) of the same: calls on separate rows, each with its own
+// scratch, may run on separate threads.
+void resampleBinned4x8Rows(const std::uint16_t* in, std::uint16_t* out, std::span<float> scratch,
+                           int rowBegin, int rowEnd);
 
 // Mode 7: every odd row (but the last) becomes (row above / 2) + (row below / 2) and the last row
 // a copy of the row above it.

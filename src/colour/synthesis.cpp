@@ -112,7 +112,7 @@ inline __m256i load8(const std::uint32_t* p) {
 }
 
 struct VectorFactors {
-  FloatDivisor red, green, blue, third, fifth, sixth;
+  FloatDivisor red, green, blue, third, sixFifths, sixth;
 };
 
 struct EightResults {
@@ -121,9 +121,11 @@ struct EightResults {
 
 // The centres x .. x + 7 of one row. `near` holds p(y - 1, k) + p(y + 1, k) and `far`
 // p(y - 2, k) + p(y + 2, k) for every column k of the row.
-inline EightResults synthesizeEight(const CentreRow& row, const std::uint32_t* near,
-                                    const std::uint32_t* far, int x, const VectorFactors& f,
-                                    __m256i greenLanes) {
+[[gnu::always_inline]] inline EightResults synthesizeEight(const CentreRow& row,
+                                                           const std::uint32_t* near,
+                                                           const std::uint32_t* far, int x,
+                                                           const VectorFactors& f,
+                                                           __m256i greenLanes) {
   const __m256i pm2 = widen8(row.raw + x - 2);
   const __m256i pm1 = widen8(row.raw + x - 1);
   const __m256i p = widen8(row.raw + x);
@@ -149,9 +151,9 @@ inline EightResults synthesizeEight(const CentreRow& row, const std::uint32_t* n
   const __m256i vertical = divide(v6, f.sixth);
   const __m256i greenOfGreen = _mm256_add_epi32(_mm256_srli_epi32(x4, 3), halfP);
   const __m256i greenOfOther = _mm256_srli_epi32(o4, 2);
-  const __m256i lumOther =
-      divide(_mm256_add_epi32(_mm256_srli_epi32(_mm256_add_epi32(o4, x4), 2), p), f.third);
-  const __m256i lumGreen = divide(_mm256_add_epi32(_mm256_srli_epi32(o4, 1), p), f.third);
+  // The luminance's numerators are chosen per lane first, so that one division serves both.
+  const __m256i lumOther = _mm256_add_epi32(_mm256_srli_epi32(_mm256_add_epi32(o4, x4), 2), p);
+  const __m256i lumGreen = _mm256_add_epi32(_mm256_srli_epi32(o4, 1), p);
 
   __m256i red, blue;
   if (row.rowPhase == 0) {
@@ -162,10 +164,11 @@ inline EightResults synthesizeEight(const CentreRow& row, const std::uint32_t* n
     blue = _mm256_blendv_epi8(own, horizontal, greenLanes);
   }
   const __m256i green = _mm256_blendv_epi8(greenOfOther, greenOfGreen, greenLanes);
-  const __m256i lum = _mm256_blendv_epi8(lumOther, lumGreen, greenLanes);
-  // Values above 65535 (only the luminance can get there) saturate when packed to 16 bits.
+  const __m256i lum = divide(_mm256_blendv_epi8(lumOther, lumGreen, greenLanes), f.third);
+  // l + l / 5 is l x 6 / 5 truncated. Values above 65535 (only the luminance can get there)
+  // saturate when packed to 16 bits.
   return {divide(red, f.red), divide(green, f.green), divide(blue, f.blue),
-          _mm256_add_epi32(lum, divide(lum, f.fifth))};
+          divide(lum, f.sixFifths)};
 }
 
 inline void store16(std::uint16_t* out, __m256i low, __m256i high) {
@@ -177,12 +180,13 @@ inline void store8(std::uint16_t* out, __m256i v) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
 }
 
-void synthesizeRowAvx2(const CentreRow& row, const ColourFactors& factors) {
+[[gnu::always_inline]] inline void synthesizeRowVector(const CentreRow& row,
+                                                       const ColourFactors& factors) {
   const VectorFactors f{floatDivisor(factors.red.numerator, factors.red.denominator),
                         floatDivisor(factors.green.numerator, factors.green.denominator),
                         floatDivisor(factors.blue.numerator, factors.blue.denominator),
                         floatDivisor(1, 3),
-                        floatDivisor(1, 5),
+                        floatDivisor(6, 5),
                         floatDivisor(1, 6)};
   const std::ptrdiff_t w = row.width;
   const std::uint16_t* above1 = row.raw - w;
@@ -234,6 +238,20 @@ void synthesizeRowAvx2(const CentreRow& row, const ColourFactors& factors) {
   synthesizeRowScalar(row, factors, x);
 }
 
+void synthesizeRowAvx2(const CentreRow& row, const ColourFactors& factors) {
+  synthesizeRowVector(row, factors);
+}
+
+NVK_COLOUR_END_AVX2
+
+// The same steps where the processor has AVX-512VL: with 32 vector registers the sixteen centres
+// of a step keep their sums in registers.
+NVK_COLOUR_BEGIN_AVX512VL
+
+void synthesizeRowAvx512(const CentreRow& row, const ColourFactors& factors) {
+  synthesizeRowVector(row, factors);
+}
+
 NVK_COLOUR_END_AVX2
 
 #endif  // NVK_COLOUR_X86
@@ -276,7 +294,11 @@ void synthesizeWindowRows(const SynthesisFrames& frames, const ColourFactors& fa
                         phase.column ^ static_cast<int>((rowsBefore * (w - 4)) & 1)};
 #if NVK_COLOUR_X86
     if (vector) {
-      synthesizeRowAvx2(row, factors);
+      if (hasAvx512Vl()) {
+        synthesizeRowAvx512(row, factors);
+      } else {
+        synthesizeRowAvx2(row, factors);
+      }
       continue;
     }
 #endif

@@ -11,4 +11,15 @@ bool hasAvx2() {
 #endif
 }
 
+bool hasAvx512Vl() {
+#if NVK_COLOUR_X86
+  static const bool available = hasAvx2() && __builtin_cpu_supports("avx512f") &&
+                                __builtin_cpu_supports("avx512vl") &&
+                                __builtin_cpu_supports("avx512bw");
+  return available;
+#else
+  return false;
+#endif
+}
+
 }  // namespace nvk::colour

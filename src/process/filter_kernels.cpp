@@ -200,11 +200,21 @@ NVK_HOT void unsharpAny(const FilterFrames& f, int b, int e, int radius, int pow
 // the middle rank are kept. The network is built at compile time.
 
 using Lanes = std::uint16_t __attribute__((vector_size(32)));
-// The same sixteen samples at any address (loads and stores of whole vectors).
-using UnalignedLanes = std::uint16_t __attribute__((vector_size(32), aligned(2)));
-#define NVK_LOAD(p) (*reinterpret_cast<const UnalignedLanes*>(p))
-#define NVK_STORE(p, v) (*reinterpret_cast<UnalignedLanes*>(p) = (v))
 constexpr int kLanes = 16;
+// Thirty-two samples at once, for processors with 512-bit vectors (AVX-512BW).
+using WideLanes = std::uint16_t __attribute__((vector_size(64)));
+
+// Loads and stores of a whole vector of any width at any address.
+template <typename V>
+[[gnu::always_inline]] inline V loadLanes(const std::uint16_t* p) {
+  V v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+template <typename V>
+[[gnu::always_inline]] inline void storeLanes(std::uint16_t* p, V v) {
+  std::memcpy(p, &v, sizeof v);
+}
 
 #define NVK_VMIN(a, b) ((a) < (b) ? (a) : (b))
 #define NVK_VMAX(a, b) ((a) < (b) ? (b) : (a))
@@ -308,19 +318,20 @@ constexpr Network<512> medianNetwork() {
   return pruned;
 }
 
-template <std::size_t MaxOps, int Count, const Network<MaxOps>& Net, int Vars>
-[[gnu::always_inline]] inline void runNetwork(Lanes (&v)[Vars]) {
+template <std::size_t MaxOps, int Count, const Network<MaxOps>& Net, int Vars, typename V>
+[[gnu::always_inline]] inline void runNetwork(V (&v)[Vars]) {
 #pragma GCC unroll 512
   for (int i = 0; i < Count; ++i) {
     const Exchange op = Net.ops[i];
-    const Lanes a = v[op.low];
-    const Lanes b = v[op.high];
+    const V a = v[op.low];
+    const V b = v[op.high];
     if (op.keep != Keep::Max) v[op.low] = NVK_VMIN(a, b);
     if (op.keep != Keep::Min) v[op.high] = NVK_VMAX(a, b);
   }
 }
 
-[[gnu::always_inline]] inline Lanes median3(Lanes a, Lanes b, Lanes c) {
+template <typename V>
+[[gnu::always_inline]] inline V median3(V a, V b, V c) {
   return NVK_VMAX(NVK_VMIN(a, b), NVK_VMIN(NVK_VMAX(a, b), c));
 }
 
@@ -330,10 +341,11 @@ struct MedianNetworks {
   static constexpr Network<512> select = medianNetwork<R>();
 };
 
-template <int R>
+template <int R, typename Lanes = process::Lanes>
 [[gnu::always_inline]] inline void medianBand(const FilterFrames& f, int rowBegin, int rowEnd,
                                               int powerTenths) {
   constexpr int n = 2 * R + 1;
+  constexpr int kLanes = static_cast<int>(sizeof(Lanes) / 2);
   using Nets = MedianNetworks<R>;
   const int w = f.width;
   // sorted[k * w + x]: the k-th smallest sample of column x over the rows of the window.
@@ -347,11 +359,11 @@ template <int R>
       const int x = std::min(x0, w - kLanes);
       Lanes col[n];
       for (int k = 0; k < n; ++k) {
-        col[k] = NVK_LOAD(f.source + static_cast<std::size_t>(y + k - R) * w + x);
+        col[k] = loadLanes<Lanes>(f.source + static_cast<std::size_t>(y + k - R) * w + x);
       }
       runNetwork<64, Nets::column.count, Nets::column, n>(col);
       for (int k = 0; k < n; ++k)
-        NVK_STORE(sorted + k * w + x, col[k]);
+        storeLanes(sorted + k * w + x, col[k]);
     }
     const std::uint16_t* centreRow = f.source + static_cast<std::size_t>(y) * w;
     std::uint16_t* outRow = f.target + static_cast<std::size_t>(y) * w;
@@ -360,7 +372,7 @@ template <int R>
       Lanes v[n * n];
       for (int c = 0; c < n; ++c) {
         for (int k = 0; k < n; ++k) {
-          v[c * n + k] = NVK_LOAD(sorted + k * w + x + c - R);
+          v[c * n + k] = loadLanes<Lanes>(sorted + k * w + x + c - R);
         }
       }
       Lanes most = v[n - 1];
@@ -380,7 +392,7 @@ template <int R>
         runNetwork<512, Nets::select.count, Nets::select, n * n>(v);
         median = v[Nets::select.output];
       }
-      const Lanes centre = NVK_LOAD(centreRow + x);
+      const Lanes centre = loadLanes<Lanes>(centreRow + x);
       // |median - centre| > trunc((max - min) * q / 10), in 16 bits: with S = max - min,
       // trunc(S q / 10) = (S / 10) q + trunc((S mod 10) q / 10), never above S.
       const Lanes distance = NVK_VMAX(median, centre) - NVK_VMIN(median, centre);
@@ -389,7 +401,7 @@ template <int R>
       const Lanes limit = tenth * power + (spread - tenth * 10) * power / 10;
       const auto replace = distance > limit;
       const Lanes out = replace ? median : centre;
-      NVK_STORE(outRow + x, out);
+      storeLanes(outRow + x, out);
     }
   }
 }
@@ -404,6 +416,18 @@ NVK_HOT void medianAny(const FilterFrames& f, int b, int e, int radius, int powe
       return medianBand<3>(f, b, e, powerTenths);
   }
 }
+
+// The radius-1 median on thirty-two samples at once where the processor has AVX-512BW (the
+// same samples as sixteen at once: every lane is computed alone).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define NVK_MEDIAN_WIDE 1
+__attribute__((target("avx512bw,avx512vl,avx2,bmi2"), optimize("O3"))) void medianWideRadius1(
+    const FilterFrames& f, int b, int e, int powerTenths) {
+  medianBand<1, WideLanes>(f, b, e, powerTenths);
+}
+#else
+#define NVK_MEDIAN_WIDE 0
+#endif
 
 // Frames too narrow for sixteen lanes: the window is sorted sample by sample.
 void medianNarrow(const FilterFrames& f, int rowBegin, int rowEnd, int radius, int powerTenths) {
@@ -464,6 +488,11 @@ void unsharpRows(const FilterFrames& frames, int rowBegin, int rowEnd, int radiu
 void medianRows(const FilterFrames& frames, int rowBegin, int rowEnd, int radius, int powerTenths) {
   if (rowBegin >= rowEnd) return;
   radius = std::clamp(radius, 1, 3);
+#if NVK_MEDIAN_WIDE
+  static const bool wide = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
+  if (radius == 1 && wide && frames.width - 2 * radius >= 2 * kLanes)
+    return medianWideRadius1(frames, rowBegin, rowEnd, powerTenths);
+#endif
   if (frames.width - 2 * radius < kLanes) {
     medianNarrow(frames, rowBegin, rowEnd, radius, powerTenths);
   } else {

@@ -102,6 +102,26 @@ TEST(Decode, Binned4x8ResamplingMatchesThePlainFormula) {
   }
 }
 
+// The readout may share the output rows between threads: any split into row bands, each with
+// its own scratch, gives the whole frame's samples, a band starting or ending between two
+// output rows that blend the same input rows included.
+TEST(Decode, Binned4x8ResamplingInRowBandsMatchesTheWholeFrame) {
+  const auto in = randomSamples(758u * 252u, 6);
+  std::vector<float> scratch(resampleScratchFloats());
+  std::vector<std::uint16_t> whole(1520u * 1012u);
+  resampleBinned4x8(in.data(), whole.data(), scratch);
+  const std::vector<std::vector<int>> splits = {
+      {0, 506, 1012}, {0, 1, 2, 1011, 1012}, {0, 333, 334, 1009, 1012}};
+  for (const auto& split : splits) {
+    std::vector<std::uint16_t> banded(whole.size(), 0x5555);
+    for (std::size_t k = 0; k + 1 < split.size(); ++k) {
+      std::vector<float> own(resampleScratchFloats(), -1.0f);
+      resampleBinned4x8Rows(in.data(), banded.data(), own, split[k], split[k + 1]);
+    }
+    ASSERT_EQ(banded, whole) << "split at " << split[1];
+  }
+}
+
 TEST(Decode, Binned4x4InterpolationMatchesThePlainSteps) {
   auto image = randomSamples(1520u * 1012u, 9);
   std::vector<std::uint16_t> expected = image;

@@ -163,6 +163,20 @@ TEST(FilterKernelsTest, MedianMatchesTheSelectionByRepeatedMaximumOnRandomFrames
   }
 }
 
+// The radius-1 median takes thirty-two samples at once where the processor has 512-bit vectors:
+// widths around those blocks, from a single one (34) to a last block overlapping the one before.
+TEST(FilterKernelsTest, RadiusOneMedianMatchesAroundThirtyTwoSampleBlocks) {
+  for (int w : {34, 35, 50, 66, 97}) {
+    const int h = 9;
+    const Frame in = test::randomFrame(w, h, 40 + w);
+    for (int q : {1, 6, 10}) {
+      const Frame got =
+          run(in, w, h, 1, [&](const FilterFrames& f, int b) { medianRows(f, b, h - 1, 1, q); });
+      EXPECT_TRUE(got == referenceMedian(in, w, h, 1, q, 1)) << w << " " << q;
+    }
+  }
+}
+
 // --- the commands on the program, against values worked out by hand ---
 
 class FilterCommandTest : public ::testing::Test {

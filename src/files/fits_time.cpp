@@ -5,6 +5,22 @@
 #include <ctime>
 
 namespace nvk::files {
+namespace {
+
+CivilTime civilTimeAt(std::chrono::sys_seconds at) {
+  using namespace std::chrono;
+  const auto day = floor<days>(at);
+  const year_month_day ymd{day};
+  const hh_mm_ss clock{at - day};
+  return {static_cast<int>(ymd.year()),
+          static_cast<int>(unsigned(ymd.month())),
+          static_cast<int>(unsigned(ymd.day())),
+          static_cast<int>(clock.hours().count()),
+          static_cast<int>(clock.minutes().count()),
+          static_cast<int>(clock.seconds().count())};
+}
+
+}  // namespace
 
 CivilTime localTimeOf(std::int64_t wallSeconds) {
   const std::time_t t = static_cast<std::time_t>(wallSeconds);
@@ -14,21 +30,17 @@ CivilTime localTimeOf(std::int64_t wallSeconds) {
           local->tm_hour,        local->tm_min,     local->tm_sec};
 }
 
+CivilTime universalTimeOf(std::int64_t wallSeconds) {
+  return civilTimeAt(std::chrono::sys_seconds{std::chrono::seconds{wallSeconds}});
+}
+
 CivilTime addHours(const CivilTime& time, int hours) {
   using namespace std::chrono;
   const sys_days date = year_month_day{year{time.year}, month{static_cast<unsigned>(time.month)},
                                        day{static_cast<unsigned>(time.day)}};
   const sys_seconds moved =
       date + seconds{time.hour * 3600 + time.minute * 60 + time.second} + std::chrono::hours{hours};
-  const auto movedDay = floor<days>(moved);
-  const year_month_day ymd{movedDay};
-  const hh_mm_ss clock{moved - movedDay};
-  return {static_cast<int>(ymd.year()),
-          static_cast<int>(unsigned(ymd.month())),
-          static_cast<int>(unsigned(ymd.day())),
-          static_cast<int>(clock.hours().count()),
-          static_cast<int>(clock.minutes().count()),
-          static_cast<int>(clock.seconds().count())};
+  return civilTimeAt(moved);
 }
 
 std::string timeObsText(const CivilTime& time) {

@@ -18,6 +18,8 @@ struct CivilTime {
 
 // The machine's local time at `wallSeconds` (seconds since 1970 UTC).
 CivilTime localTimeOf(std::int64_t wallSeconds);
+// Universal Time at `wallSeconds`, without asking the machine.
+CivilTime universalTimeOf(std::int64_t wallSeconds);
 // `time` moved by whole hours across days, months and years: UT = local time + utOffsetHours.
 CivilTime addHours(const CivilTime& time, int hours);
 

@@ -35,6 +35,7 @@ bool GuideHeadExposureGuiding::userAbort() {
 }
 
 void GuideHeadExposureGuiding::commandEnded() {
+  program_.guideLog.endGuiding();  // a run cut short leaves no section open
   auto& display = program_.guiding.display;
   display.stopEnabled = false;
   if (!display.open) return;

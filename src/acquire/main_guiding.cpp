@@ -7,6 +7,7 @@
 #include "base/messages.h"
 #include "camera/camera.h"
 #include "scope/guide_correction.h"
+#include "scope/guide_log.h"
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
 #include "scope/mount_factory.h"
@@ -57,11 +58,16 @@ void mainCorrectionStep(Program& program) {
   const scope::CentroidResult r = scope::FindCentroid(
       guideWindow(program), scope::kMainGuideWindow, scope::kMainGuideWindow, g.reference.x,
       g.reference.y, program.settings.guideStarMaskRadius, tenths, program.ui());
-  if (r.status != scope::CentroidStatus::Found) return;
+  g.starLost = r.status != scope::CentroidStatus::Found;
+  if (g.starLost) {
+    program.guideLog.info("Star lost");
+    return;
+  }
   g.current = r.position;
   g.error = scope::guideError(g.reference, g.current);
   const scope::CorrectionPlan plan =
       scope::planCorrection(g.error, scope::mainCameraRules(program.settings), g.letters);
+  program.guideLog.mountFrame(g.error, plan.beyondRange ? nullptr : &plan, r.weight);
   if (plan.beyondRange) return;
   g.lastXDurationMs = plan.xDurationMs;
   g.lastYDurationMs = plan.yDurationMs;
@@ -83,11 +89,23 @@ std::optional<scope::PixelPoint> locateInWindow(Program& program, scope::PixelPo
   return at;
 }
 
+// One training move and where the star went, which the guide log records as a calibration row
+// on the sensor.
 std::optional<scope::PixelPoint> trainingMeasure(Program& program, char letter, int durationMs,
                                                  scope::PixelPoint from) {
   scope::guidePulseToward(chosenMount(program), letter, durationMs);
   takeGuidingFrame(program);
-  return locateInWindow(program, from);
+  const auto found = locateInWindow(program, from);
+  const auto& letters = program.settings.directionLetters;
+  const std::string_view direction = letter == letters.north   ? "North"
+                                     : letter == letters.south ? "South"
+                                     : letter == letters.east  ? "East"
+                                                               : "West";
+  const auto& star = program.guiding.mainStar;
+  if (found)
+    program.guideLog.calibrationMove(direction, star.windowLeft + found->x,
+                                     star.windowTop + found->y);
+  return found;
 }
 
 }  // namespace
@@ -151,6 +169,7 @@ void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame)
   const bool tenths = !program.settings.ignoreDriftBelowAccuracy;
   bool first = true;
   bool pressed = false;
+  bool pauseLogged = false;
   // "Pause" and "Stop" act during a frame; after Stop or a press it is read out at once.
   const camera::ExposureWait frameWait = scope::guidingExposureWait(program, pressed);
   while (g.active) {
@@ -169,6 +188,11 @@ void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame)
       }
       g.info.open = true;
       first = false;
+      program.guideLog.beginGuiding(scope::mainCameraLogSummary(program));
+    }
+    if (g.paused != pauseLogged) {
+      program.guideLog.info(g.paused ? "Guiding paused" : "Guiding resumed");
+      pauseLogged = g.paused;
     }
     if (g.paused) continue;
     program.ui().requestRedraw();
@@ -179,6 +203,7 @@ void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame)
     g.info.dy = oneDecimal(g.error.y / kInfoErrorDivisor);
     if (afterFrame) afterFrame();
   }
+  program.guideLog.endGuiding();
   base::ShowMessage(program.ui(), base::Message::AutoGuidingTerminated);
   g.info.open = false;
   g.active = false;
@@ -205,6 +230,7 @@ bool TrainAutoGuiding(Program& program) {
   g.active = true;
   g.training = true;
   auto end = [&](bool trained) {
+    program.guideLog.endCalibration(trained);
     g.active = false;
     g.training = false;
     return trained;
@@ -213,12 +239,18 @@ bool TrainAutoGuiding(Program& program) {
   auto start = locateInWindow(
       program, {star.position.x - star.windowLeft, star.position.y - star.windowTop});
   if (!start) return end(false);
+  scope::GuideLogSummary summary = scope::mainCameraLogSummary(program);
+  summary.lockX = star.windowLeft + start->x;
+  summary.lockY = star.windowTop + start->y;
+  program.guideLog.beginCalibration(summary);
 
   const int t = s.mainTrainingSeconds;
   scope::MainTrainingPositions p;
   scope::PixelPoint at = *start;
   p.y0 = at.y;
   const int decMs = t * 1000 - s.mainGuide.decHysteresis * 100;
+  const scope::PixelPoint northFrom = at;
+  scope::PixelPoint northTo = at;
   int* ys[] = {&p.y1, &p.y2, &p.y3, &p.y4};
   const char decLetters[] = {letters.north, letters.north, letters.south, letters.south};
   for (int i = 0; i < 4; ++i) {
@@ -226,14 +258,17 @@ bool TrainAutoGuiding(Program& program) {
     if (!found) return end(false);
     at = *found;
     *ys[i] = at.y;
+    if (i == 1) northTo = at;
   }
   p.x0 = at.x;
   const int raMs = t * 1000 - s.mainGuide.raHysteresis * 100;
+  scope::PixelPoint westFrom = at;
   int* xs[] = {&p.x1, &p.x2, &p.x3, &p.x4};
   const char raLetters[] = {letters.east, letters.east, letters.west, letters.west};
   for (int i = 0; i < 4; ++i) {
     auto found = trainingMeasure(program, raLetters[i], raMs, at);
     if (!found) return end(false);
+    if (i == 2) westFrom = at;
     at = *found;
     *xs[i] = at.x;
   }
@@ -242,6 +277,12 @@ bool TrainAutoGuiding(Program& program) {
   s.mainGuide.decRate = static_cast<std::int16_t>(r.decRate);
   s.mainGuide.raBacklash = static_cast<std::int16_t>(r.raBacklash);
   s.mainGuide.decBacklash = static_cast<std::int16_t>(r.decBacklash);
+  // The axes as the two west and the two north moves carried the star.
+  program.guideLog.axisCalibrated("West", scope::axisDegrees(at.x - westFrom.x, at.y - westFrom.y),
+                                  r.raRate, "px/sec", "N/A");
+  program.guideLog.axisCalibrated(
+      "North", scope::axisDegrees(northTo.x - northFrom.x, northTo.y - northFrom.y), r.decRate,
+      "px/sec", "N/A");
   base::ShowMessage(program.ui(), base::Message::CallerText, scope::mainTrainingText(r));
   program.saveSettingsFile();
   return end(true);

@@ -142,4 +142,34 @@ void InputFile::close() {
   }
 }
 
+AppendFile::~AppendFile() {
+  close();
+}
+
+bool AppendFile::open(const std::filesystem::path& path) {
+  close();
+  path_ = path;
+  failure_.clear();
+  errno = 0;
+  file_ = std::fopen(path.c_str(), "ab");
+  if (file_ == nullptr) failure_ = std::generic_category().message(errno != 0 ? errno : EIO);
+  return file_ != nullptr;
+}
+
+bool AppendFile::appendLine(std::string_view line) {
+  if (file_ == nullptr) return false;
+  errno = 0;
+  const bool written = std::fwrite(line.data(), 1, line.size(), file_) == line.size() &&
+                       std::fputc('\n', file_) != EOF && std::fflush(file_) == 0;
+  if (!written) failure_ = std::generic_category().message(errno != 0 ? errno : EIO);
+  return written;
+}
+
+void AppendFile::close() {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+}
+
 }  // namespace nvk::base

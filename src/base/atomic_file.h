@@ -98,4 +98,30 @@ class InputFile {
   std::FILE* file_ = nullptr;
 };
 
+// A text file that grows a line at a time (a log): each line is handed to the system before
+// appendLine() returns, so that a crash loses at most the line being written.
+class AppendFile {
+ public:
+  AppendFile() = default;
+  ~AppendFile();
+  AppendFile(const AppendFile&) = delete;
+  AppendFile& operator=(const AppendFile&) = delete;
+
+  // Opens `path` for appending, creating it when it does not exist. False when it cannot be
+  // opened; failure() says why.
+  bool open(const std::filesystem::path& path);
+  bool isOpen() const { return file_ != nullptr; }
+  const std::filesystem::path& path() const { return path_; }
+  // Writes `line` and a line end and flushes them. False when the line did not reach the
+  // system; failure() says why.
+  bool appendLine(std::string_view line);
+  void close();
+  const std::string& failure() const { return failure_; }
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::filesystem::path path_;
+  std::string failure_;
+};
+
 }  // namespace nvk::base

@@ -32,6 +32,7 @@ constexpr std::array kCommands{
                runCaptureCommand},
     CliCommand{"guide", "guide train [--head] | run --minutes M [--head] [--ao] (--simulate)",
                runGuideCommand},
+    CliCommand{"guidelog", "guidelog FILE [--plot OUT.png] [--section N]", runGuidelogCommand},
 };
 
 void printUsage(std::ostream& err) {

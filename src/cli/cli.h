@@ -88,5 +88,6 @@ int runProcessCommand(CliSession& session, CommandArgs args);
 int runPhotometryCommand(CliSession& session, CommandArgs args);
 int runCaptureCommand(CliSession& session, CommandArgs args);
 int runGuideCommand(CliSession& session, CommandArgs args);
+int runGuidelogCommand(CliSession& session, CommandArgs args);
 
 }  // namespace nvk::cli

@@ -139,6 +139,9 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
   program.guiding.camera.unit = program.acquisition.exposureUnit = 't';
   program.guiding.camera.value = program.acquisition.exposureValue = 3;
   program.telescope.telescopeConnected = true;  // the settings above are this run's
+  // Both cameras see the sky at the same scale, which the guide log states.
+  program.guideLog.mainCameraArcsecPerPixel = kArcsecPerPixel;
+  program.guideLog.guideHeadArcsecPerPixel = kArcsecPerPixel;
   if (g.ao) {
     s.guidingMode = settings::GuidingMode::AoUnit;
     s.aoDefaultGainUpDown = s.aoDefaultGainLeftRight = 5;
@@ -167,12 +170,22 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
       session.err() << "guide: training lost the star\n";
       return 1;
     }
+    out << "guide log: " << program.guideLog.path().string() << '\n';
     return 0;
   }
 
   const std::uint32_t runMs = static_cast<std::uint32_t>(g.minutes * 60'000);
   double sum = 0.0, peak = 0.0;
   int samples = 0;
+  // The error the guide star showed on every guide frame measured, as the guide log records it
+  // (the figures above are where the star truly was).
+  double measuredSum = 0.0;
+  int measuredFrames = 0;
+  auto addMeasured = [&] {
+    const scope::GuideError& e = program.guiding.error;
+    measuredSum += (double(e.x) * e.x + double(e.y) * e.y) / 1e6;
+    ++measuredFrames;
+  };
   if (g.head) {
     if (!selectGuideHeadStar(program)) {
       session.err() << "guide: no guide star on the guide head\n";
@@ -183,6 +196,7 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
       session.err() << "guide: guiding could not start\n";
       return 1;
     }
+    addMeasured();  // the stabilising frame
     const std::uint32_t end = session.clock().nowMs() + runMs;
     scope::GuideStatus status = scope::GuideStatus::Ok;
     while (static_cast<std::int32_t>(end - session.clock().nowMs()) > 0) {
@@ -192,6 +206,7 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
       ++samples;
       status = scope::GuideStep(program);
       if (status != scope::GuideStatus::Ok) break;
+      addMeasured();
     }
     scope::EndGuidedExposure(program);
     if (status == scope::GuideStatus::StarLost) out << "star lost\n";
@@ -206,6 +221,7 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
       sum += r * r;
       peak = std::max(peak, r);
       ++samples;
+      if (!program.guiding.starLost) addMeasured();
       if (static_cast<std::int32_t>(end - session.clock().nowMs()) <= 0)
         program.guiding.active = false;
     });
@@ -219,6 +235,9 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
                          : "main camera",
                 std::sqrt(sum / std::max(1, samples)), peak, program.guiding.pulsesSent);
   out << line;
+  std::snprintf(line, sizeof line, "guide star as measured: RMS %.3f px over %d frames\n",
+                std::sqrt(measuredSum / std::max(1, measuredFrames)), measuredFrames);
+  out << line << "guide log: " << program.guideLog.path().string() << '\n';
   return 0;
 }
 

@@ -5,26 +5,13 @@
 #include <ctime>
 
 namespace nvk::files {
-
-CivilTime localTimeOf(std::int64_t wallSeconds) {
-  const std::time_t t = static_cast<std::time_t>(wallSeconds);
-  const std::tm* local = std::localtime(&t);
-  if (local == nullptr) return {};
-  return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday,
-          local->tm_hour,        local->tm_min,     local->tm_sec};
-}
-
 namespace {
 
-// `time` moved by `delta` across days, months and years.
-CivilTime moved(const CivilTime& time, std::chrono::seconds delta) {
+CivilTime civilTimeAt(std::chrono::sys_seconds at) {
   using namespace std::chrono;
-  const sys_days date = year_month_day{year{time.year}, month{static_cast<unsigned>(time.month)},
-                                       day{static_cast<unsigned>(time.day)}};
-  const sys_seconds at = date + seconds{time.hour * 3600 + time.minute * 60 + time.second} + delta;
-  const auto atDay = floor<days>(at);
-  const year_month_day ymd{atDay};
-  const hh_mm_ss clock{at - atDay};
+  const auto day = floor<days>(at);
+  const year_month_day ymd{day};
+  const hh_mm_ss clock{at - day};
   return {static_cast<int>(ymd.year()),
           static_cast<int>(unsigned(ymd.month())),
           static_cast<int>(unsigned(ymd.day())),
@@ -35,12 +22,25 @@ CivilTime moved(const CivilTime& time, std::chrono::seconds delta) {
 
 }  // namespace
 
+CivilTime localTimeOf(std::int64_t wallSeconds) {
+  const std::time_t t = static_cast<std::time_t>(wallSeconds);
+  const std::tm* local = std::localtime(&t);
+  if (local == nullptr) return {};
+  return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday,
+          local->tm_hour,        local->tm_min,     local->tm_sec};
+}
+
 CivilTime utcTimeOf(std::int64_t wallSeconds) {
-  return moved(CivilTime{}, std::chrono::seconds{wallSeconds});  // from 1970-01-01 00:00:00
+  return civilTimeAt(std::chrono::sys_seconds{std::chrono::seconds{wallSeconds}});
 }
 
 CivilTime addHours(const CivilTime& time, int hours) {
-  return moved(time, std::chrono::hours{hours});
+  using namespace std::chrono;
+  const sys_days date = year_month_day{year{time.year}, month{static_cast<unsigned>(time.month)},
+                                       day{static_cast<unsigned>(time.day)}};
+  const sys_seconds moved =
+      date + seconds{time.hour * 3600 + time.minute * 60 + time.second} + std::chrono::hours{hours};
+  return civilTimeAt(moved);
 }
 
 std::string timeObsText(const CivilTime& time) {

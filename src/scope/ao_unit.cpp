@@ -173,10 +173,10 @@ int aoSecondGain(const Program& program) {
   return program.guiding.ao.useTrainedGains ? s.aoLatestGainLeftRight : s.aoDefaultGainLeftRight;
 }
 
-void AoGuideStep(Program& program, const GuideError& error) {
+AoStepPlan AoGuideStep(Program& program, const GuideError& error) {
   const AoStepPlan plan = planAoStep(error, aoFirstGain(program), aoSecondGain(program));
   auto& ao = program.guiding.ao;
-  if (plan.beyondRange) return;
+  if (plan.beyondRange) return plan;
   auto& ui = program.ui();
   if (plan.xLetter != 0) {
     ao.lastXSteps = plan.xSteps;
@@ -194,6 +194,7 @@ void AoGuideStep(Program& program, const GuideError& error) {
       ui.beep();
     }
   }
+  return plan;
 }
 
 void AoManualMove(Program& program, char letter) {

@@ -53,8 +53,8 @@ int aoFirstGain(const Program& program);
 int aoSecondGain(const Program& program);
 
 // The AO guide step after FindCentroid found the star: plans and moves, beeping around each
-// move, and records the steps for the display.
-void AoGuideStep(Program& program, const GuideError& error);
+// move, and records the steps for the display. Returns the plan it carried out.
+AoStepPlan AoGuideStep(Program& program, const GuideError& error);
 
 // The dialog arrows in AO guiding mode: 100 steps towards `letter` ('e', 'w', 'n', 's',
 // turned by the AO swaps as AoMove does), as a mount move through the AO unit.

@@ -1,11 +1,13 @@
 #include "scope/guider.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "base/messages.h"
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
+#include "scope/guide_log.h"
 #include "scope/mount_factory.h"
 #include "scope/program.h"
 
@@ -117,6 +119,15 @@ std::optional<PixelPoint> measure(Program& program, char letter, int durationMs,
   return locate(program, searchFrom);
 }
 
+// The guide log's summary of a training that starts from the star at `start`: its moves are
+// measured in whole pixels from there.
+GuideLogSummary trainingLogSummary(Program& program, PixelPoint start) {
+  GuideLogSummary summary = guideHeadLogSummary(program);
+  summary.lockX = start.x;
+  summary.lockY = start.y;
+  return summary;
+}
+
 }  // namespace
 
 PlotPoint guidestarPlotPoint(const GuideError& error) {
@@ -161,6 +172,7 @@ GuideStatus GuiderCorrectionStep(Program& program) {
   // lost the star.
   if (r.status != CentroidStatus::Found || r.weight <= 1.0) {
     g.starLost = true;
+    program.guideLog.info("Star lost");
     return GuideStatus::StarLost;
   }
   g.current = r.position;
@@ -168,7 +180,7 @@ GuideStatus GuiderCorrectionStep(Program& program) {
   g.error = guideError(g.reference, g.current);
   const auto& s = program.settings;
   if (s.guidingMode == settings::GuidingMode::AoUnit) {
-    AoGuideStep(program, g.error);
+    program.guideLog.aoFrame(g.error, AoGuideStep(program, g.error), r.weight);
     return GuideStatus::Ok;
   }
   CorrectionRules rules = guiderCameraRules(s);
@@ -180,6 +192,7 @@ GuideStatus GuiderCorrectionStep(Program& program) {
       g.useTrained && g.trainedAvailable && !s.ignoreRaAngle
           ? planTrainedCorrection(g.error, g.trained, rules, s.ignoreBacklash, g.letters)
           : planCorrection(g.error, rules, g.letters);
+  program.guideLog.mountFrame(g.error, plan.beyondRange ? nullptr : &plan, r.weight);
   if (plan.beyondRange) return GuideStatus::Ok;
   g.lastXDurationMs = plan.xDurationMs;
   g.lastYDurationMs = plan.yDurationMs;
@@ -218,10 +231,12 @@ bool CreateGuidingFrame(Program& program) {
   g.reference = *star;
   g.current = *star;
   g.lastGuideStar = *star;
+  program.guideLog.beginGuiding(guideHeadLogSummary(program));
   g.display.caption = "Guiding Info - stabilising";
   refreshDisplay(program);
   if (!GuideExposure(program) || GuiderCorrectionStep(program) == GuideStatus::StarLost) {
     g.active = false;
+    program.guideLog.endGuiding();
     return false;
   }
   g.display.caption = "Guiding Info";
@@ -254,12 +269,15 @@ GuideStatus GuideStep(Program& program, const camera::ExposureWait& wait) {
 }
 
 void EndGuidedExposure(Program& program) {
+  program.guideLog.endGuiding();
   program.guiding.active = false;
   program.guiding.display.stopEnabled = false;
   if (program.settings.guidingMode == settings::GuidingMode::AoUnit) AoEndOfExposure(program);
 }
 
 void StopGuiding(Program& program) {
+  program.guideLog.info("Guiding stopped");
+  program.guideLog.endGuiding();
   program.guiding.active = false;
   program.guiding.display.stopEnabled = false;
 }
@@ -272,7 +290,14 @@ bool TrainGuideHead(Program& program, const CaptionSink& caption) {
   auto say = [&](std::string_view step) {
     caption(std::string(kTrainingCaption) + std::string(step));
   };
+  auto& log = program.guideLog;
+  log.beginCalibration(trainingLogSummary(program, {g.reference.x, g.reference.y}));
+  auto record = [&](std::string_view direction, std::optional<PixelPoint> at) {
+    if (at) log.calibrationMove(direction, at->x, at->y);
+    return at;
+  };
   auto finish = [&](bool trained) {
+    if (!trained) log.endCalibration(false);
     caption(kDialogCaption);
     return trained;
   };
@@ -280,46 +305,53 @@ bool TrainGuideHead(Program& program, const CaptionSink& caption) {
   GuideHeadTrainingPositions p;
   p.p0 = {g.reference.x, g.reference.y};
   say("slewing West");
-  auto a = measure(program, letters.west, t * 100, p.p0);
+  auto a = record("West", measure(program, letters.west, t * 100, p.p0));
   if (!a) return finish(false);
   p.a = *a;
   say("slewing West again");
-  auto b = measure(program, letters.west, t * 1000, searchAhead(p.a, p.p0, 9));
+  auto b = record("West", measure(program, letters.west, t * 1000, searchAhead(p.a, p.p0, 9)));
   if (!b) return finish(false);
   p.b = *b;
   say("slewing West third time");
   const PixelPoint e9 = searchAhead(p.a, p.p0, 9);  // e = 9 (A - P0) + 1, added to B and D
   const PixelPoint ahead{e9.x - p.a.x, e9.y - p.a.y};
-  auto c = measure(program, letters.west, t * 1000, {p.b.x + ahead.x, p.b.y + ahead.y});
+  auto c =
+      record("West", measure(program, letters.west, t * 1000, {p.b.x + ahead.x, p.b.y + ahead.y}));
   if (!c) return finish(false);
   p.c = *c;
   say("slewing East");
   // The east move brings the star back about one full move: to where it was at B.
-  auto d = measure(program, letters.east, t * 1000, p.b);
+  auto d = record("East", measure(program, letters.east, t * 1000, p.b));
   if (!d) return finish(false);
   p.d = *d;
   say("slewing West to stabilise");
-  auto e = measure(program, letters.west, t * 1000, {p.d.x + ahead.x, p.d.y + ahead.y});
+  auto e = record("Backlash",
+                  measure(program, letters.west, t * 1000, {p.d.x + ahead.x, p.d.y + ahead.y}));
   if (!e) return finish(false);
   p.e = *e;
   say("pausing for 1/2 second");
   program.clock().waitMs(kTrainingPauseMs);
   say("slewing North");
-  auto f = measure(program, letters.north, t * 200, p.e);
+  auto f = record("North", measure(program, letters.north, t * 200, p.e));
   if (!f) return finish(false);
   p.f = *f;
   say("slewing North again");
-  auto gPos = measure(program, letters.north, t * 1000, searchAhead(p.f, p.e, 5));
+  auto gPos = record("North", measure(program, letters.north, t * 1000, searchAhead(p.f, p.e, 5)));
   if (!gPos) return finish(false);
   p.g = *gPos;
   say("slewing South");
-  auto h = measure(program, letters.south, t * 1000, p.f);
+  auto h = record("South", measure(program, letters.south, t * 1000, p.f));
   if (!h) return finish(false);
   p.h = *h;
 
   g.trained = guideHeadTrainingResult(p, t);
   g.trainedAvailable = true;
   g.useTrained = true;
+  const GuideAxes axes = trainedGuideAxes(g.trained);
+  log.axisCalibrated("West", axisDegrees(axes.westX, axes.westY), axes.westRate, "px/sec", "N/A");
+  log.axisCalibrated("North", axisDegrees(axes.northX, axes.northY), axes.northRate, "px/sec",
+                     axes.mirrored ? "Reversed" : "Normal");
+  log.endCalibration(true);
   base::ShowMessage(program.ui(), base::Message::CallerText, guideHeadTrainingText(g.trained));
   program.saveSettingsFile();
   return finish(true);
@@ -336,6 +368,9 @@ bool TrainAoUnit(Program& program, const CaptionSink& caption) {
   const Step steps[] = {
       {"slewing West", 'w'}, {"slewing East", 'e'}, {"slewing North", 'n'}, {"slewing South", 's'}};
   PixelPoint found[4];
+  const std::string_view directions[] = {"West", "East", "North", "South"};
+  auto& log = program.guideLog;
+  log.beginCalibration(trainingLogSummary(program, p0));
   for (int i = 0; i < 4; ++i) {
     caption(std::string(kTrainingCaption) + std::string(steps[i].caption));
     AoMove(program, steps[i].letter, kAoTrainingSteps);
@@ -345,12 +380,19 @@ bool TrainAoUnit(Program& program, const CaptionSink& caption) {
         findCentroidQuiet(guideImage(program), kGuideImageWidth, kGuideImageHeight, p0.x, p0.y,
                           maskRadius(program), false);
     if (!exposed || r.status != CentroidStatus::Found) {
+      log.endCalibration(false);
       caption(kDialogCaption);
       return false;
     }
     found[i] = {r.position.x, r.position.y};
+    log.calibrationMove(directions[i], found[i].x, found[i].y);
   }
   const AoTrainingResult r = aoTrainingResult(p0, found[0], found[1], found[2], found[3]);
+  log.axisCalibrated("West", axisDegrees(r.ax, r.ay), std::hypot(r.ax, r.ay) / kAoTrainingSteps,
+                     "px/step", "N/A");
+  log.axisCalibrated("North", axisDegrees(r.bx, r.by), std::hypot(r.bx, r.by) / kAoTrainingSteps,
+                     "px/step", "N/A");
+  log.endCalibration(true);
   program.settings.aoLatestGainUpDown = static_cast<std::int16_t>(r.firstGain);
   program.settings.aoLatestGainLeftRight = static_cast<std::int16_t>(r.secondGain);
   g.ao.trainedGainsAvailable = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "colour/program.h"
+#include "scope/guide_log.h"
 #include "scope/guiding_state.h"
 #include "scope/telescope_state.h"
 
@@ -15,6 +16,8 @@ class Program : public colour::Program {
   TelescopeState telescope;
   // Guide star, guiding loops, trained guide-head values and the AO unit.
   GuidingState guiding;
+  // The night's guide log, which guiding and training append to.
+  GuideLog guideLog{*this};
 };
 
 }  // namespace nvk::scope

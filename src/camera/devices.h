@@ -31,6 +31,7 @@ using DeviceTable = std::array<DeviceTableEntry, kDeviceTableSize>;
 struct CoolerState {
   std::int16_t setPointC = -40;
   std::int16_t temperatureC = 0;  // as last measured
+  int powerPercent = 0;           // the cooler's drive as last reported, 0..100
   bool on = true;
   bool available = true;  // cleared by a firmware whose minor number is below 11
 };

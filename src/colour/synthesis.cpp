@@ -60,12 +60,13 @@ void synthesizeCentre(const CentreRow& row, const ColourFactors& factors, int x)
   const std::uint32_t v6 = p(1, 0) + p(1, 2) + p(1, 4) + p(3, 0) + p(3, 2) + p(3, 4);
   const int columnPhase = row.columnPhase ^ ((x - 4) & 1);
 
+  const image::MatrixSite site = image::matrixSite({row.rowPhase, columnPhase});
   std::uint32_t red, green, blue, lum;
-  if (columnPhase != row.rowPhase) {  // a red or a blue site
+  if (site != image::MatrixSite::Green) {
     const std::uint32_t own = d2 / 8 + centreValue / 2;
     const std::uint32_t diagonal = x4 / 4;
-    red = row.rowPhase == 0 ? own : diagonal;
-    blue = row.rowPhase == 0 ? diagonal : own;
+    red = site == image::MatrixSite::Red ? own : diagonal;
+    blue = site == image::MatrixSite::Red ? diagonal : own;
     green = o4 / 4;
     lum = ((o4 + x4) / 4 + centreValue) / 3;
   } else {  // a green site: on a red row (row phase 0) or a blue row
@@ -243,10 +244,6 @@ ColourFactors colourFactors(bool irFilterUsed, bool daylightImage) {
   ColourFactors f{{20, 40}, {20, 44}, {20, 33}};
   if (daylightImage) f.red.denominator = irFilterUsed ? 42 : 44;
   return f;
-}
-
-MatrixPhase startPhase(bool pixelOffset, bool lineOffset) {
-  return {lineOffset ? 1 : 0, pixelOffset ? 1 : 0};
 }
 
 int firstWindowRow(const std::uint16_t* raw) {

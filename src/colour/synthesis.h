@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "colour/program.h"
+#include "image/bayer_pattern.h"
 
 namespace nvk::colour {
 
@@ -22,14 +23,10 @@ struct ColourFactors {
 // The factors of one synthesis: an IR filter and daylight both change the red factor only.
 ColourFactors colourFactors(bool irFilterUsed, bool daylightImage);
 
-// The matrix phase at the first window of the pass. With both at 0 the centre is a green site;
-// row 0 / column 1 is red, row 1 / column 0 blue, row 1 / column 1 green on a blue row.
-struct MatrixPhase {
-  int row = 0;
-  int column = 0;
-};
-// The column phase follows "Pixel Offset", the row phase "Line Offset".
-MatrixPhase startPhase(bool pixelOffset, bool lineOffset);
+// The matrix phase at the first window of the pass, and the site it makes of a window centre:
+// the same phases give the Bayer pattern a saved raw frame declares.
+using image::MatrixPhase;
+using image::startPhase;
 
 // The planes a synthesis pass reads and writes, `width` x `height` samples each, row-major.
 // `raw` is read only; the other four receive the results at the window centres.

@@ -21,6 +21,8 @@ namespace nvk::indi {
 struct CameraSession {
   std::unique_ptr<rig::Rig> rig;
   DriverUi ui;
+  // Set when a transfer failed: the camera is closed and looked for again before its next use.
+  bool lost = false;
 };
 
 // The camera's own thread. The program's core is single-threaded and a camera call can take

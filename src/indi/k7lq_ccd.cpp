@@ -126,6 +126,7 @@ bool K7lqCcd::initProperties() {
   SetCCDCapability(CCD_CAN_ABORT | CCD_CAN_BIN | CCD_CAN_SUBFRAME | CCD_HAS_COOLER |
                    CCD_HAS_GUIDE_HEAD | CCD_HAS_ST4_PORT | CCD_HAS_BAYER);
   FilterInterface::initProperties(FILTER_TAB);
+  addCaptureFormat({"INDI_RAW", "RAW 16", 16, true});
 
   for (std::size_t i = 0; i < std::size(kOfferedModes); ++i) {
     const auto& info = image::readoutModeInfo(kOfferedModes[i]);

@@ -159,8 +159,16 @@ bool K7lqCcd::initProperties() {
   IUSaveText(&ActiveDeviceT[ACTIVE_FILTER], getDeviceName());
   addAuxControls();
   setDriverInterface(getDriverInterface() | FILTER_INTERFACE);
-  if (simulateFromEnvironment()) setSimulation(true);
   return true;
+}
+
+void K7lqCcd::ISGetProperties(const char* dev) {
+  INDI::CCD::ISGetProperties(dev);
+  // The environment turns simulation on once its switch exists.
+  if (!simulationChecked_) {
+    simulationChecked_ = true;
+    if (simulateFromEnvironment()) setSimulation(true);
+  }
 }
 
 bool K7lqCcd::updateProperties() {
@@ -444,8 +452,8 @@ void K7lqCcd::exposureFailed(INDI::CCDChip& chip, Exposure& exposure, const std:
     guideTimer_.stop();
     InGuideExposure = false;
   }
-  chip.setExposureFailed();
   LOGF_ERROR("Exposure failed: %s", error.c_str());
+  chip.setExposureFailed();
 }
 
 void K7lqCcd::publishBayer(const ChipFrame& frame, image::ReadoutMode mode) {

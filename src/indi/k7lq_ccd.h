@@ -35,6 +35,7 @@ class K7lqCcd final : public INDI::CCD, public INDI::FilterInterface {
 
   const char* getDefaultName() override { return "NVK K7LQ"; }
   bool initProperties() override;
+  void ISGetProperties(const char* dev) override;
   bool updateProperties() override;
   bool ISNewNumber(const char* dev, const char* name, double values[], char* names[],
                    int n) override;
@@ -137,6 +138,7 @@ class K7lqCcd final : public INDI::CCD, public INDI::FilterInterface {
   std::shared_ptr<std::atomic<int>> wantedMain_ = std::make_shared<std::atomic<int>>(0);
   std::string temperatureError_;
   bool temperaturePending_ = false;
+  bool simulationChecked_ = false;
   int coolerSetPointC_ = 0;
   bool coolerOn_ = false;
   bool coolerRequested_ = false;  // a set-point was asked for and is being approached

@@ -539,8 +539,9 @@ TEST_F(IndiDriverTest, ANorthPulseEndsWithGuideCompleteAndMovesTheStarByTheGuide
   // 100 ms at the simulated mount's guide rate of 15.041"/s is 1.504", one sky pixel of 1.5";
   // a guide pixel spans 2 sky pixels, and north moves the field toward +y on the guide head.
   const double expected = 0.1 * 15.041 / 1.5 / 2.0;
-  EXPECT_NEAR(after.y - before.y, expected, 0.15);
-  EXPECT_NEAR(after.x - before.x, 0.0, 0.15);
+  // The tolerance takes in the drift between the frames and a few milliseconds of pulse timing.
+  EXPECT_NEAR(after.y - before.y, expected, 0.2);
+  EXPECT_NEAR(after.x - before.x, 0.0, 0.2);
 }
 
 TEST_F(IndiDriverTest, AnAbortIsAnsweredWhileTheFrameDownloadsAndNoFrameFollows) {

@@ -4,7 +4,8 @@ namespace nvk::indi {
 
 void DriverUi::showMessage(std::string_view, std::string_view text) {
   std::string line(text);
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+    line.pop_back();
   for (char& c : line) {
     if (c == '\n') c = ' ';
   }

@@ -28,8 +28,8 @@ ChipFrame clipFrame(ChipFrame frame, int width, int height) {
   return c;
 }
 
-std::vector<std::uint16_t> cutMainFrame(std::span<const std::uint16_t> raw,
-                                        image::ReadoutMode mode, ChipFrame frame) {
+std::vector<std::uint16_t> cutMainFrame(std::span<const std::uint16_t> raw, image::ReadoutMode mode,
+                                        ChipFrame frame) {
   const int bin = binningOf(mode);
   frame.bin = bin;
   frame = clipFrame(frame, camera::kSensorWidth, camera::kSensorHeight);

@@ -34,8 +34,8 @@ image::ReadoutMode modeForBinning(int bin, image::ReadoutMode current);
 // The pixels of `frame` out of the raw image that a readout in `mode` left (`raw`: the
 // program's 3040 x 2024 main plane), row after row, (width / bin) x (height / bin) samples.
 // The frame is clipped to the sensor's read area first.
-std::vector<std::uint16_t> cutMainFrame(std::span<const std::uint16_t> raw,
-                                        image::ReadoutMode mode, ChipFrame frame);
+std::vector<std::uint16_t> cutMainFrame(std::span<const std::uint16_t> raw, image::ReadoutMode mode,
+                                        ChipFrame frame);
 // The same for the guide head's 500 x 290 image (16-bit samples holding the head's 8-bit
 // values times 256), as 8-bit samples; a binned readout fills 2 x 2 blocks with one value,
 // so binned frames take one sample per block.

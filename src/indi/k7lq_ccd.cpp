@@ -194,7 +194,8 @@ bool K7lqCcd::updateProperties() {
     // The names the program's settings give the filters; the driver's saved configuration,
     // loaded after this, may rename them.
     if (FilterNameTP != nullptr) {
-      const int named = std::min<int>(FilterNameTP->ntp, static_cast<int>(info_.filterNames.size()));
+      const int named =
+          std::min<int>(FilterNameTP->ntp, static_cast<int>(info_.filterNames.size()));
       for (int i = 0; i < named; ++i) {
         const std::string& name = info_.filterNames[static_cast<std::size_t>(i)];
         if (!name.empty()) IUSaveText(&FilterNameT[i], name.c_str());
@@ -256,8 +257,8 @@ bool K7lqCcd::ISNewSwitch(const char* dev, const char* name, ISState* states, ch
       const bool plugged = IUFindOnSwitchIndex(&SimulatedUsbSP) == 0;
       if (info_.simulator != nullptr) info_.simulator->setCameraPlugged(plugged);
       SimulatedUsbSP.s = IPS_OK;
-      IDSetSwitch(&SimulatedUsbSP, plugged ? "Simulated camera plugged in"
-                                           : "Simulated camera unplugged");
+      IDSetSwitch(&SimulatedUsbSP,
+                  plugged ? "Simulated camera plugged in" : "Simulated camera unplugged");
       return true;
     }
   }
@@ -344,7 +345,9 @@ bool K7lqCcd::Disconnect() {
 bool K7lqCcd::StartExposure(float duration) {
   const bool bias = PrimaryCCD.getFrameType() == INDI::CCDChip::BIAS_FRAME;
   // A bias frame is the camera's shortest exposure, whatever was asked.
-  const auto ms = bias ? 1 : std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(duration * 1000.0)));
+  const auto ms =
+      bias ? 1
+           : std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(duration * 1000.0)));
   const int id = ++nextId_;
   main_.id = id;
   main_.active = true;
@@ -459,8 +462,8 @@ void K7lqCcd::exposureFailed(INDI::CCDChip& chip, Exposure& exposure, const std:
 void K7lqCcd::publishBayer(const ChipFrame& frame, image::ReadoutMode mode) {
   // A binned frame has no pattern; the property keeps the one of an unbinned frame there.
   const image::BayerLayout layout =
-      image::bayerLayout(info_.pixelOffset, info_.lineOffset,
-                         binningOf(mode) == 1 ? frame.x : 0, binningOf(mode) == 1 ? frame.y : 0);
+      image::bayerLayout(info_.pixelOffset, info_.lineOffset, binningOf(mode) == 1 ? frame.x : 0,
+                         binningOf(mode) == 1 ? frame.y : 0);
   const std::string pattern(layout.pattern);
   IUSaveText(&BayerT[0], std::to_string(layout.xOffset).c_str());
   IUSaveText(&BayerT[1], std::to_string(layout.yOffset).c_str());
@@ -469,7 +472,8 @@ void K7lqCcd::publishBayer(const ChipFrame& frame, image::ReadoutMode mode) {
 }
 
 bool K7lqCcd::StartGuideExposure(float duration) {
-  const auto ms = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(duration * 1000.0)));
+  const auto ms =
+      std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(duration * 1000.0)));
   const int id = ++nextId_;
   guide_.id = id;
   guide_.active = true;
@@ -546,8 +550,8 @@ bool K7lqCcd::AbortGuideExposure() {
 }
 
 bool K7lqCcd::UpdateCCDFrame(int x, int y, int w, int h) {
-  const ChipFrame c = clipFrame(ChipFrame{x, y, w, h, 1}, camera::kSensorWidth,
-                                camera::kSensorHeight);
+  const ChipFrame c =
+      clipFrame(ChipFrame{x, y, w, h, 1}, camera::kSensorWidth, camera::kSensorHeight);
   PrimaryCCD.setFrame(c.x, c.y, c.width, c.height);
   return true;
 }

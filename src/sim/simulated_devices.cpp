@@ -28,8 +28,8 @@ class CameraChannel final : public port::CameraTransport {
   port::TransferResult read(std::span<std::uint8_t> buffer) override {
     // The camera may go while it exposes (inside the write of a camera-timed readout): the
     // read that follows finds it gone.
-    const auto result = vanished() ? port::TransferResult{false, 0, kNoDeviceCode}
-                                   : head_.read(buffer);
+    const auto result =
+        vanished() ? port::TransferResult{false, 0, kNoDeviceCode} : head_.read(buffer);
     log_.add({TransferRecord::Device::Camera,
               TransferRecord::Direction::Read,
               clock_.nowMs(),
@@ -41,9 +41,7 @@ class CameraChannel final : public port::CameraTransport {
   int handleNumber() const override { return number_; }
 
  private:
-  bool vanished() const {
-    return !devices_.cameraPlugged() || devices_.plugCount() != plugCount_;
-  }
+  bool vanished() const { return !devices_.cameraPlugged() || devices_.plugCount() != plugCount_; }
 
   SimulatedDevices& devices_;
   SimulatedCameraHead& head_;

@@ -292,8 +292,7 @@ Centroid starCentroid(const std::vector<double>& image, int width, int height,
   double total = 0;
   for (int y = bestY - kBox + 1; y < bestY + kBox; ++y) {
     for (int x = bestX - kBox + 1; x < bestX + kBox; ++x) {
-      const double v =
-          std::max(0.0, image[static_cast<std::size_t>(y * width + x)] - background);
+      const double v = std::max(0.0, image[static_cast<std::size_t>(y * width + x)] - background);
       sx += v * x;
       sy += v * y;
       total += v;
@@ -319,8 +318,8 @@ class IndiDriverTest : public ::testing::Test {
     for (auto& e : env)
       envp.push_back(e.data());
     envp.push_back(nullptr);
-    std::vector<std::string> args = {"indiserver", "-u", socketPath, "-p", portText,
-                                     NVK_INDI_DRIVER_PATH};
+    std::vector<std::string> args = {"indiserver", "-u",     socketPath,
+                                     "-p",         portText, NVK_INDI_DRIVER_PATH};
     std::vector<char*> argv;
     for (auto& a : args)
       argv.push_back(a.data());
@@ -500,8 +499,7 @@ TEST_F(IndiDriverTest, AFilterChangeIsReportedBack) {
 TEST_F(IndiDriverTest, TheCoolerApproachesItsSetPointAndTheFrameNamesIt) {
   const double start = client().numberNow("CCD_TEMPERATURE.CCD_TEMPERATURE_VALUE").value_or(99);
   client().setNumber("CCD_TEMPERATURE", {{"CCD_TEMPERATURE_VALUE", -10}});
-  EXPECT_TRUE(client().waitFor(
-      [&] { return client().number("CCD_COOLER.COOLER_ON") == 1.0; }, 5s));
+  EXPECT_TRUE(client().waitFor([&] { return client().number("CCD_COOLER.COOLER_ON") == 1.0; }, 5s));
   // The simulated cooler closes 63 % of the gap in a minute: a few seconds take 2 degrees off.
   EXPECT_TRUE(client().waitFor(
       [&] {
@@ -519,8 +517,8 @@ TEST_F(IndiDriverTest, TheCoolerApproachesItsSetPointAndTheFrameNamesIt) {
   EXPECT_EQ(fits.number("EXPTIME"), 0.01);
   setFrame(0, 0, 3032, 2016, 1);
   client().setSwitch("CCD_COOLER", "COOLER_OFF");
-  EXPECT_TRUE(client().waitFor(
-      [&] { return client().number("CCD_COOLER.COOLER_OFF") == 1.0; }, 5s));
+  EXPECT_TRUE(
+      client().waitFor([&] { return client().number("CCD_COOLER.COOLER_OFF") == 1.0; }, 5s));
 }
 
 TEST_F(IndiDriverTest, ANorthPulseEndsWithGuideCompleteAndMovesTheStarByTheGuideRate) {
@@ -582,8 +580,7 @@ TEST_F(IndiDriverTest, ACameraThatVanishesMidFrameGivesAnAlertAndTheNextFrameWor
   const auto messages = client().messagesNow();
   // Unplugged, the next exposure fails as well, without hanging.
   client().setNumber("CCD_EXPOSURE", {{"CCD_EXPOSURE_VALUE", 0.1}});
-  EXPECT_TRUE(client().waitFor(
-      [&] { return client().messages().size() > messages.size(); }, 10s));
+  EXPECT_TRUE(client().waitFor([&] { return client().messages().size() > messages.size(); }, 10s));
   EXPECT_TRUE(client().waitFor([&] { return client().state("CCD_EXPOSURE") == IPS_ALERT; }, 10s));
   client().setSwitch("SIMULATED_USB", "PLUGGED");
   auto blob = expose(0.5);

@@ -33,6 +33,7 @@ struct CoolerState {
   std::int16_t temperatureC = 0;  // as last measured
   bool measured = false;          // a temperature has come back from the camera
   bool applied = false;           // the set-point and on/off have been sent
+  int powerPercent = 0;           // the cooler's drive as last reported, 0..100
   bool on = true;
   bool available = true;  // cleared by a firmware whose minor number is below 11
 };

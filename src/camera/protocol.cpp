@@ -52,6 +52,7 @@ int exchangeForTemperature(Program& program) {
   const auto* reply = program.planes.cameraBuffer.data();
   devices.cooler.temperatureC = static_cast<std::int16_t>(decodeTemperature(reply[0], reply[1]));
   devices.cooler.measured = true;
+  devices.cooler.powerPercent = reply[2];
   return devices.cooler.temperatureC;
 }
 

@@ -13,6 +13,21 @@ inline constexpr int kFrameLines = 1008;
 // Where line k of a high-resolution readout goes in the raw buffer: k x 6080 samples, one row
 // pair of the 3040-wide image.
 inline constexpr int kHighResLineStride = 6080;
+// The sensor area a full readout covers: 1516 cells of 2 x 2 pixels across, 1008 down. The
+// image is 3040 x 2024; its last 8 columns and rows are not read.
+inline constexpr int kSensorWidth = kLineSamples / 2;
+inline constexpr int kSensorHeight = kFrameLines * 2;
+// The sensor's pixels are square, 7.8 micrometres on a side; the guide head's are twice that.
+inline constexpr double kPixelSizeMicrons = 7.8;
+inline constexpr double kGuidePixelSizeMicrons = 15.6;
+
+// The binned 2x2 readout: 1008 lines of 1516 binned pixels (each the sum of one 2 x 2 cell),
+// stored two lines to a 3040-sample slot of the raw buffer. Where line k starts:
+inline constexpr int kBinned2x2Width = 1516;
+inline constexpr int kBinned2x2Height = kFrameLines;
+constexpr std::size_t binned2x2LineStart(int line) {
+  return static_cast<std::size_t>(line / 2) * 3040 + static_cast<std::size_t>(line % 2) * 1516;
+}
 
 // The binned 4x8 readout's size, before it is resampled to the 1520 x 1012 grid.
 inline constexpr int kBinned4x8Width = 758;

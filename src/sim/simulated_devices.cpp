@@ -6,18 +6,30 @@
 namespace nvk::sim {
 namespace {
 
+// libusb's code for a device that is no longer there.
+constexpr int kNoDeviceCode = -4;
+
 class CameraChannel final : public port::CameraTransport {
  public:
-  CameraChannel(SimulatedCameraHead& head, TransportLog& log, port::Clock& clock, int number)
-      : head_(head), log_(log), clock_(clock), number_(number) {}
+  CameraChannel(SimulatedDevices& devices, int number)
+      : devices_(devices),
+        head_(devices.camera()),
+        log_(devices.log()),
+        clock_(devices.clock()),
+        number_(number),
+        plugCount_(devices.plugCount()) {}
 
   port::TransferResult write(std::span<const std::uint8_t> block) override {
     log_.add({TransferRecord::Device::Camera, TransferRecord::Direction::Write, clock_.nowMs(),
               std::vector<std::uint8_t>(block.begin(), block.end())});
+    if (vanished()) return {false, 0, kNoDeviceCode};
     return head_.write(block);
   }
   port::TransferResult read(std::span<std::uint8_t> buffer) override {
-    const auto result = head_.read(buffer);
+    // The camera may go while it exposes (inside the write of a camera-timed readout): the
+    // read that follows finds it gone.
+    const auto result =
+        vanished() ? port::TransferResult{false, 0, kNoDeviceCode} : head_.read(buffer);
     log_.add({TransferRecord::Device::Camera,
               TransferRecord::Direction::Read,
               clock_.nowMs(),
@@ -29,10 +41,14 @@ class CameraChannel final : public port::CameraTransport {
   int handleNumber() const override { return number_; }
 
  private:
+  bool vanished() const { return !devices_.cameraPlugged() || devices_.plugCount() != plugCount_; }
+
+  SimulatedDevices& devices_;
   SimulatedCameraHead& head_;
   TransportLog& log_;
   port::Clock& clock_;
   int number_;
+  int plugCount_;
 };
 
 class WheelChannel final : public port::FilterWheelTransport {
@@ -112,7 +128,7 @@ SimulatedDevices::~SimulatedDevices() = default;
 std::optional<std::vector<port::PresentInterface>> SimulatedDevices::presentInterfaces(
     port::InterfaceClass cls) {
   std::vector<port::PresentInterface> list;
-  if (cls == port::InterfaceClass::CameraDriver && options_.cameraPresent) {
+  if (cls == port::InterfaceClass::CameraDriver && options_.cameraPresent && cameraPlugged_) {
     list.push_back({cameraPath(), camera::kCameraVendorId, camera::kCameraProductId,
                     wide("NVK (simulated)"), wide("K7LQ camera head (simulated)")});
   }
@@ -124,8 +140,13 @@ std::optional<std::vector<port::PresentInterface>> SimulatedDevices::presentInte
 }
 
 std::unique_ptr<port::CameraTransport> SimulatedDevices::openCamera(const std::string& path) {
-  if (!options_.cameraPresent || path != cameraPath()) return nullptr;
-  return std::make_unique<CameraChannel>(camera_, log_, clock_, ++openCount_);
+  if (!options_.cameraPresent || !cameraPlugged_ || path != cameraPath()) return nullptr;
+  return std::make_unique<CameraChannel>(*this, ++openCount_);
+}
+
+void SimulatedDevices::setCameraPlugged(bool plugged) {
+  if (plugged && !cameraPlugged_.load()) ++plugCount_;
+  cameraPlugged_.store(plugged);
 }
 
 std::unique_ptr<port::FilterWheelTransport> SimulatedDevices::openFilterWheel(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -38,6 +39,15 @@ class SimulatedDevices final : public port::DeviceEnumerator {
   TransportLog& log() { return log_; }
   port::Clock& clock() { return clock_; }
 
+  // Pulls the camera's USB cable out (false) or plugs it back in (true), from any thread.
+  // Unplugged, discovery no longer lists the camera and every transfer on a channel opened
+  // before fails as on a vanished USB device; such a channel stays dead once the camera is
+  // back, so the program must look for the camera again.
+  void setCameraPlugged(bool plugged);
+  bool cameraPlugged() const { return cameraPlugged_.load(); }
+  // The number of times the camera was plugged back in; a channel opened earlier is dead.
+  int plugCount() const { return plugCount_.load(); }
+
   std::optional<std::vector<port::PresentInterface>> presentInterfaces(
       port::InterfaceClass cls) override;
   std::unique_ptr<port::CameraTransport> openCamera(const std::string& devicePath) override;
@@ -53,6 +63,8 @@ class SimulatedDevices final : public port::DeviceEnumerator {
   SimulatedFilterWheel wheel_;
   TransportLog log_;
   int openCount_ = 0;
+  std::atomic<bool> cameraPlugged_{true};
+  std::atomic<int> plugCount_{0};
 };
 
 }  // namespace nvk::sim

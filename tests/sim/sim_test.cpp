@@ -172,6 +172,35 @@ TEST_F(SimulatedCameraTest, TheCoolerApproachesItsSetPointOverTime) {
   EXPECT_EQ(camera::ReadCoolerTemperature(f.program), 20);
 }
 
+TEST_F(SimulatedCameraTest, AnUnpluggedCameraFailsItsTransfersUntilItIsFoundAgain) {
+  sim.setCameraPlugged(false);
+  camera::ReadFirmwareVersion(f.program);
+  EXPECT_FALSE(f.ui.messages().empty());
+  EXPECT_EQ(camera::OpenCamera(f.program), 0);  // discovery no longer lists it
+  EXPECT_FALSE(f.program.devices.cameraConnected);
+
+  sim.setCameraPlugged(true);
+  ASSERT_EQ(camera::OpenCamera(f.program), 1);
+  f.program.devices.firmware = {};
+  camera::ReadFirmwareVersion(f.program);
+  EXPECT_EQ(f.program.devices.firmware.major, 2);
+}
+
+TEST_F(SimulatedCameraTest, AChannelOpenedBeforeAnUnplugStaysDeadAfterIt) {
+  auto before = sim.openCamera(SimulatedDevices::cameraPath());
+  ASSERT_TRUE(before);
+  sim.setCameraPlugged(false);
+  EXPECT_FALSE(sim.openCamera(SimulatedDevices::cameraPath()));
+  sim.setCameraPlugged(true);
+  const std::uint8_t firmware[8] = {0x40, 255, 0, 0, 0, 0, 0, 0};
+  EXPECT_FALSE(before->write(firmware).ok);
+  auto after = sim.openCamera(SimulatedDevices::cameraPath());
+  ASSERT_TRUE(after);
+  EXPECT_TRUE(after->write(firmware).ok);
+  std::uint8_t reply[4] = {};
+  EXPECT_EQ(after->read(reply).bytes, 4u);
+}
+
 TEST_F(SimulatedCameraTest, ExposureTimeIsCameraTimedOrRunsFromTheStartClear) {
   const std::uint32_t t0 = f.clock.nowMs();
   camera::ClearSensor(f.program, camera::kClearFlush);

@@ -88,7 +88,7 @@ const std::array kFileCommands{
     FileCommand{command::kSelectFlatField, selectFlatFieldCommand},
     FileCommand{command::kProcessingHistory, processingHistoryCommand},
     FileCommand{command::kShowFitsDetails, showFitsDetailsCommand},
-    FileCommand{command::kLoadHotPixelMap, openCommand},
+    FileCommand{command::kLoadHotPixelMap, loadHotPixelMapCommand},
 };
 
 }  // namespace
@@ -141,7 +141,26 @@ std::string processingHistoryText(const image::ProcessingHistory& history) {
 
 using ChosenFile = std::optional<std::filesystem::path>;
 
-ChosenFile openCommand(Program& program) {
+bool settleUnsavedImage(Program& program) {
+  if (!program.state.unsavedSinceExposure) return true;
+  switch (program.ui().askSaveImage(
+      base::kMessageTitle, "The image has not been saved since its exposure. Save it first?")) {
+    case port::SaveChoice::Discard:
+      return true;
+    case port::SaveChoice::Cancel:
+      return false;
+    case port::SaveChoice::Save:
+      break;
+  }
+  // A successful save of the image clears the mark; a cancelled or failed one keeps it.
+  saveCommand(program);
+  return !program.state.unsavedSinceExposure;
+}
+
+namespace {
+
+// File > Open without the question.
+ChosenFile chooseAndOpen(Program& program) {
   const auto chosen = chooseRawOrFits(program, "Open");
   if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
@@ -151,6 +170,18 @@ ChosenFile openCommand(Program& program) {
   const OpenResult opened = openImageFile(program, *chosen);
   if (!opened.loaded || opened.kind == FileKind::HotPixelMap) return std::nullopt;
   return chosen;
+}
+
+}  // namespace
+
+ChosenFile openCommand(Program& program) {
+  if (!settleUnsavedImage(program)) return std::nullopt;
+  return chooseAndOpen(program);
+}
+
+// A hot pixel map replaces no image: nothing to ask.
+ChosenFile loadHotPixelMapCommand(Program& program) {
+  return chooseAndOpen(program);
 }
 
 ChosenFile saveCommand(Program& program) {
@@ -193,6 +224,7 @@ ChosenFile loadNextAutosavedCommand(Program& program) {
     base::ShowMessage(program.ui(), base::Message::NoAutosavedFile);
     return std::nullopt;
   }
+  if (!settleUnsavedImage(program)) return std::nullopt;
   ++last;
   openImageFile(program, program.autosaveFolder() / ("IMG" + std::to_string(last) + ".FIT"));
   return std::nullopt;

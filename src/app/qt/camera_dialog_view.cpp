@@ -163,7 +163,9 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   auto* focusMode = new QHBoxLayout;
   focusMode->addWidget(new QLabel(tr("Focus Mode"), focus));
   focusMode->addWidget(button(focus, "Start", "focusStart", [this] { model_.startFocus(); }));
-  focusMode->addWidget(button(focus, "Stop", "focusStop", [this] { model_.stopFocus(); }));
+  auto* focusStop = button(focus, "Stop", "focusStop", [this] { model_.stopFocus(); });
+  passPressesDuringOperations(focusStop);
+  focusMode->addWidget(focusStop);
   focusLayout->addRow(focusMode);
   // The mount's focuser, held like the Move Telescope dialog's focus arrows. A press on these
   // does not end focus mode, so the FWHM can be watched while the focuser moves.
@@ -258,6 +260,8 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   });
   coolerLayout->addRow(coolingOn);
   auto* monitor = button(cooler, "Monitor", "monitor", [this] { model_.monitor(); });
+  // A second press, on "Monitoring", ends the monitor.
+  passPressesDuringOperations(monitor);
   updates_.push_back([this, monitor] { monitor->setText(toQString(model_.monitorText())); });
   coolerLayout->addRow(monitor);
   coolerLayout->addRow(label(cooler, [this] { return toQString(model_.coolingModeText()); }));

@@ -88,7 +88,7 @@ const std::array kFileCommands{
     FileCommand{command::kSelectFlatField, selectFlatFieldCommand},
     FileCommand{command::kProcessingHistory, processingHistoryCommand},
     FileCommand{command::kShowFitsDetails, showFitsDetailsCommand},
-    FileCommand{command::kLoadHotPixelMap, loadHotPixelMapCommand},
+    FileCommand{command::kLoadHotPixelMap, openCommand},
 };
 
 }  // namespace
@@ -157,10 +157,8 @@ bool settleUnsavedImage(Program& program) {
   return !program.state.unsavedSinceExposure;
 }
 
-namespace {
-
-// File > Open without the question.
-ChosenFile chooseAndOpen(Program& program) {
+ChosenFile openCommand(Program& program) {
+  if (!settleUnsavedImage(program)) return std::nullopt;
   const auto chosen = chooseRawOrFits(program, "Open");
   if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
@@ -170,18 +168,6 @@ ChosenFile chooseAndOpen(Program& program) {
   const OpenResult opened = openImageFile(program, *chosen);
   if (!opened.loaded || opened.kind == FileKind::HotPixelMap) return std::nullopt;
   return chosen;
-}
-
-}  // namespace
-
-ChosenFile openCommand(Program& program) {
-  if (!settleUnsavedImage(program)) return std::nullopt;
-  return chooseAndOpen(program);
-}
-
-// A hot pixel map replaces no image: nothing to ask.
-ChosenFile loadHotPixelMapCommand(Program& program) {
-  return chooseAndOpen(program);
 }
 
 ChosenFile saveCommand(Program& program) {

@@ -68,7 +68,6 @@ inline constexpr int kLoadHotPixelMap = 32102;
 }  // namespace command
 
 std::optional<std::filesystem::path> openCommand(Program& program);
-std::optional<std::filesystem::path> loadHotPixelMapCommand(Program& program);
 std::optional<std::filesystem::path> saveCommand(Program& program);
 std::optional<std::filesystem::path> saveTiffCommand(Program& program);
 std::optional<std::filesystem::path> saveFitsCommand(Program& program);

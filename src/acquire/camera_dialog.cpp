@@ -20,11 +20,11 @@ constexpr std::string_view kHelpText =
     "Choose the number of exposures and, for continuous runs, the delay between them.\n"
     "Choose the readout with the Exposure Mode buttons; User Defined SubFrame reads the part of "
     "the sensor chosen with Pick Sub-Frame.\n"
-    "Take Photo starts the exposure; a key or mouse press stops it.\n"
+    "Take Photo starts the exposure; Esc or the Abort button of its progress box stops it.\n"
     "Focus Mode repeats short exposures of the focus window and shows the star's peak and "
     "FWHM; hold In or Out to move the telescope's focuser meanwhile.\n"
-    "Camera Temperature sets the cooler; Monitor shows the temperature twice a second until a "
-    "mouse press.";
+    "Camera Temperature sets the cooler; Monitor shows the temperature twice a second until it "
+    "is pressed again or Esc.";
 
 bool& flag(AcquireSettings& s, TNVDialog::Check check) {
   using C = TNVDialog::Check;
@@ -334,7 +334,11 @@ void TNVDialog::toggleCooling() {
 }
 
 void TNVDialog::monitor() {
-  if (focusing_ || monitoring_) return;
+  if (monitoring_) {
+    stopRequested_ = true;
+    return;
+  }
+  if (focusing_) return;
   monitoring_ = true;
   stopRequested_ = false;
   if (repaint_) repaint_();

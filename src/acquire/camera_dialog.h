@@ -84,7 +84,7 @@ class TNVDialog final : public port::DialogModel {
   bool checked(Check check) const;
 
   // --- focus mode (box "Focus Mode") ---
-  // "Start": focus exposures until a press or "Stop"; each repaints the dialog.
+  // "Start": focus exposures until Esc or "Stop"; each repaints the dialog.
   void startFocus();
   // "Stop": ends the focus loop at its next dispatch.
   void stopFocus() { stopRequested_ = true; }
@@ -116,7 +116,8 @@ class TNVDialog final : public port::DialogModel {
   void setPointPageRight();
   void setPointDrag(int value);
   void toggleCooling();
-  // "Monitor": the cooling monitor until a press; its caption reads "Monitoring" meanwhile.
+  // "Monitor": the cooling monitor until Esc or a second press (on "Monitoring", its caption
+  // meanwhile), which ends it.
   void monitor();
   std::string_view monitorText() const { return monitoring_ ? "Monitoring" : "Monitor"; }
   bool coolingOn() const;

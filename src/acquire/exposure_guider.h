@@ -16,8 +16,8 @@ class GuideHeadExposureGuiding final : public acquire::ExposureGuiding {
 
   bool startGuiding() override;
   // False when the star is lost or "Stop Guiding" ended guiding. The guide exposure waits in
-  // slices that dispatch events, so that "Stop Guiding" acts while it runs; a press ends the
-  // wait and is handed to the sequence.
+  // slices that dispatch events, so that "Stop Guiding" acts while it runs; Esc ends the wait
+  // and is handed to the sequence.
   bool guideStep() override;
   void stopGuiding() override;
   bool userAbort() override;

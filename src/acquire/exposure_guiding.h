@@ -10,7 +10,7 @@ namespace nvk::acquire {
 //     startGuiding()          once, when the timed exposure begins
 //     guideStep()             on every pass of the exposure's waiting loop
 //     stopGuiding()           after the exposure, unless more frames of the run follow
-//   userAbort()               a key or button press during any wait of the run
+//   userAbort()               the user's abort (Esc) during any wait of the run
 //   runEnded()                after each pass of a continuous run (star tracking between runs)
 //   commandEnded()            once, at the end of the camera interface command
 //
@@ -30,11 +30,11 @@ class ExposureGuiding {
   // output, first sends the AO unit's end-of-guiding command.
   virtual void stopGuiding() = 0;
 
-  // The user pressed a key or button during a wait: clear the guiding-active flag and switch
+  // The user asked to stop (Esc, Abort) during a wait: clear the guiding-active flag and switch
   // star tracking between runs off. Returns true when star tracking was on (the sequence then
   // switches the continuous setting off too).
   virtual bool userAbort() { return false; }
-  // Whether a key or button was pressed while the last guide step dispatched events; reported
+  // Whether the user asked to stop while the last guide step dispatched events; reported
   // once. The sequence takes it as a press during its own wait.
   virtual bool takePressDuringStep() { return false; }
   // After the frames of one pass of the run: with star tracking between runs on, run the

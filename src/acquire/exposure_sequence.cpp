@@ -230,7 +230,8 @@ void ExposureSequence::takeFrame(int steps, std::int32_t ms) {
     state_.accumulatedSeconds += ms * 0.001;
   }
   const bool several = state_.remaining >= 2;
-  ui.openProgress(several ? "EXPOSURE UNDERWAY" + leftSuffix() : "EXPOSURE UNDERWAY");
+  ui.openProgress(several ? "EXPOSURE UNDERWAY" + leftSuffix() : "EXPOSURE UNDERWAY",
+                  port::Stoppable::Yes);
   state_.progressPosition = 0;
   const std::uint32_t startMs = program_.clock().nowMs();
   const char unit = s.exposureUnit;
@@ -352,6 +353,7 @@ bool ExposureSequence::readOut(std::int32_t ms) {
   if (!program_.camera().readFrame(st.readoutMode, ms, st.subFrameCentreX, st.subFrameCentreY)) {
     return false;
   }
+  program_.state.unsavedSinceExposure = true;
   ++state_.framesRead;
   // The standard FITS keywords carry the sensor temperature at the exposure.
   state_.sensorTemperatureC.reset();
@@ -420,7 +422,7 @@ void ExposureSequence::pauseBetweenExposures() {
   constexpr int kSteps = 16;
   const std::uint32_t pause =
       static_cast<std::uint32_t>(s.pauseBetweenExposures) * (s.pauseInMinutes ? 60'000u : 1000u);
-  ui.openProgress("Pause between exposures");
+  ui.openProgress("Pause between exposures", port::Stoppable::Yes);
   const std::uint32_t start = clock.nowMs();
   state_.waitEndMs = start + pause;
   std::uint32_t nextTick = start + pause / kSteps;

@@ -37,7 +37,7 @@ struct RunState {
 // The exposure run of the camera interface command: start delay, timed exposure with its
 // progress dialog, readout, automatic calibration and processing, display and autosave,
 // repeated for a run or continuously. Single-threaded: every wait dispatches events through
-// the Ui, and a key or button press aborts.
+// the Ui, and the user's abort (Esc, the progress window's Abort) ends it.
 class ExposureSequence {
  public:
   explicit ExposureSequence(Program& program);
@@ -48,10 +48,10 @@ class ExposureSequence {
   // The run with the program's current acquisition settings (what "Take Photo" starts).
   void run();
 
-  // Waits n seconds dispatching events; a key or button press beeps, ends the wait and makes
-  // the result true.
+  // Waits n seconds dispatching events; the user's abort beeps, ends the wait and makes the
+  // result true.
   bool WaitSeconds(int n);
-  // Dispatches events; a press beeps and sets the remaining count to 1 (mode 1, which also
+  // Dispatches events; the user's abort beeps and sets the remaining count to 1 (mode 1, which also
   // marks the frame aborted) or 0 (mode 0), stops continuous running and ends the current wait.
   void PumpWithAbort(int mode);
 

@@ -47,7 +47,7 @@ class TGNVDialog final : public port::DialogModel {
   void valueDown();
 
   // --- guide exposures ---
-  // "Start": guide exposures until "Stop" or a press, each shown, with a beep and ("1 Sec
+  // "Start": guide exposures until "Stop" or Esc, each shown, with a beep and ("1 Sec
   // Pause") a one-second wait between them.
   void start();
   void stop() { stopRequested_ = true; }

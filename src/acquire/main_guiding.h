@@ -20,7 +20,7 @@ std::optional<scope::StarPosition> PickGuideStarAt(Program& program, int imageX,
 // The guiding window around a full-resolution star position, kept on the sensor.
 void placeMainGuideWindow(scope::MainGuideStar& star);
 
-// Start Auto-Guiding (command 22): guides on the main camera until a key or button is pressed.
+// Start Auto-Guiding (command 22): guides on the main camera until Esc or its Stop.
 // `afterFrame` (may be empty) is called after every guiding frame's correction.
 void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame = {});
 

@@ -9,8 +9,8 @@ namespace nvk::acquire {
 
 class Program;
 
-// The loops the camera dialogs start: each repeats until the user presses a key or a mouse
-// button (reported by Ui::pump) or its stop flag is set ("Stop" while the loop dispatches).
+// The loops the camera dialogs start: each repeats until the user's abort (Esc, reported by
+// Ui::pump) or until its stop flag is set ("Stop" while the loop dispatches).
 // `repaint` shows the dialog's new state; it runs after every pass.
 struct LoopControl {
   std::function<void()> repaint;
@@ -25,12 +25,12 @@ struct LoopControl {
 int FocusMode(Program& program, const LoopControl& control);
 
 // The cooling monitor: every 500 ms a repaint of the dialog (whose redraw sends the cooling
-// command and shows the temperature), until a press. Returns the number of passes.
+// command and shows the temperature), until Esc or the stop flag. Returns the number of passes.
 int CoolingMonitor(Program& program, const LoopControl& control);
 
 // The guide-head monitor of the autoguider dialog: flushes the guide head twice, then repeats
 // `guideExposure` (the dialog's guide exposure with its display) with a beep and, when `pause`
-// is on, a one-second wait, until a press. Returns the number of guide exposures.
+// is on, a one-second wait, until Esc or the stop flag. Returns the number of guide exposures.
 int GuideHeadMonitor(Program& program, const std::function<void()>& guideExposure, bool pause,
                      const LoopControl& control);
 

@@ -22,9 +22,10 @@ constexpr const char* kUsage =
     "  q thousandths, h hundredths, t tenths, s seconds (the default), m minutes of a second.\n"
     "  A series of N frames is star-aligned and summed (--average: their mean).\n"
     "  OUT is written as FITS when it ends in .FIT (any case), else as a raw file.\n"
-    "  Ctrl+C stops the exposure as a key press does in the window.\n";
+    "  Ctrl+C stops the exposure as Esc does in the window.\n";
 
-// Raised by Ctrl+C while a capture runs; the console Ui reports it as the user's key press.
+// Raised by Ctrl+C while a capture runs; the console Ui reports it as the user's abort (Esc in the
+// window).
 std::atomic<bool> interrupted{false};
 extern "C" void onInterrupt(int) {
   interrupted.store(true);

@@ -12,7 +12,7 @@ void ConsoleUi::showMessage(std::string_view /*title*/, std::string_view text) {
 
 bool ConsoleUi::pump() {
   if (pumpClock_) pumpClock_->pump();
-  // One press per Ctrl+C: the flag stays raised, the press is reported once.
+  // One abort per Ctrl+C: the flag stays raised, the abort is reported once.
   if (abort_ && abort_->load() && !abortSeen_) {
     abortSeen_ = true;
     return true;
@@ -20,7 +20,7 @@ bool ConsoleUi::pump() {
   return false;
 }
 
-void ConsoleUi::openProgress(std::string_view caption) {
+void ConsoleUi::openProgress(std::string_view caption, port::Stoppable /*stoppable*/) {
   progressOpen_ = true;
   progressCaption_ = caption;
   progressPosition_ = 0;

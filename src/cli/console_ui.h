@@ -16,15 +16,20 @@ class ConsoleUi final : public port::Ui {
   explicit ConsoleUi(std::ostream& err) : err_(err) {}
 
   // For commands that wait by pumping (the exposure sequence): every pump moves a virtual clock
-  // on by one quantum, a raised `abort` flag (Ctrl+C) counts as the user's key press, and the
-  // progress dialog is drawn as a text bar on the error stream.
+  // on by one quantum, a raised `abort` flag (Ctrl+C) counts as the user's abort, Esc in the
+  // window, and the progress dialog is drawn as a text bar on the error stream.
   void attachPumpClock(port::VirtualClock* clock) { pumpClock_ = clock; }
   void attachAbortFlag(const std::atomic<bool>* abort) { abort_ = abort; }
   void showProgressBar(bool shown) { progressBar_ = shown; }
 
   void showMessage(std::string_view title, std::string_view text) override;
   void beep() override {}
-  void openProgress(std::string_view caption) override;
+  // Nobody is there to answer: the image is kept, as a dialog closes with Cancel.
+  port::SaveChoice askSaveImage(std::string_view, std::string_view) override {
+    return port::SaveChoice::Cancel;
+  }
+  void openProgress(std::string_view caption,
+                    port::Stoppable stoppable = port::Stoppable::No) override;
   void setProgress(int position) override;
   void setProgressCaption(std::string_view caption) override;
   void closeProgress() override;

@@ -141,7 +141,24 @@ std::string processingHistoryText(const image::ProcessingHistory& history) {
 
 using ChosenFile = std::optional<std::filesystem::path>;
 
+bool settleUnsavedImage(Program& program) {
+  if (!program.state.unsavedSinceExposure) return true;
+  switch (program.ui().askSaveImage(
+      base::kMessageTitle, "The image has not been saved since its exposure. Save it first?")) {
+    case port::SaveChoice::Discard:
+      return true;
+    case port::SaveChoice::Cancel:
+      return false;
+    case port::SaveChoice::Save:
+      break;
+  }
+  // A successful save of the image clears the mark; a cancelled or failed one keeps it.
+  saveCommand(program);
+  return !program.state.unsavedSinceExposure;
+}
+
 ChosenFile openCommand(Program& program) {
+  if (!settleUnsavedImage(program)) return std::nullopt;
   const auto chosen = chooseRawOrFits(program, "Open");
   if (!chosen) return std::nullopt;
   rememberChoice(program, *chosen);
@@ -193,6 +210,7 @@ ChosenFile loadNextAutosavedCommand(Program& program) {
     base::ShowMessage(program.ui(), base::Message::NoAutosavedFile);
     return std::nullopt;
   }
+  if (!settleUnsavedImage(program)) return std::nullopt;
   ++last;
   openImageFile(program, program.autosaveFolder() / ("IMG" + std::to_string(last) + ".FIT"));
   return std::nullopt;

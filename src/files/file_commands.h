@@ -32,6 +32,12 @@ void stampTodayWhenUndated(Program& program);
 // persists. A failed save keeps the number it had.
 SaveResult quickSaveFits(Program& program, DiskSpace disk = {});
 
+// Before the window closes or another file is opened over an image not saved since its
+// exposure: asks whether to save it (Save, Discard, Cancel); Save runs File > Save. True when
+// the image may go (there was nothing to save, it was saved, or the user discarded it); false
+// when the user cancelled or the save did not happen.
+bool settleUnsavedImage(Program& program);
+
 // The open dialog of the calibration commands (Subtract Image, Apply Flat Field, Select Dark
 // Frame, Select Flatfield File): it offers the folder and the filter entry chosen last and
 // remembers the new choice, as Open does. nullopt when the user cancelled.

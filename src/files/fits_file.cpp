@@ -148,6 +148,8 @@ SaveResult saveFitsFile(Program& program, const std::filesystem::path& path,
     base::ShowMessage(program.ui(), base::Message::OverwriteKrFileFailed);
   if (result != SaveResult::Saved)
     base::ShowWriteFailure(program.ui(), base::Message::CreateFileFailed);
+  else
+    program.state.unsavedSinceExposure = false;
   return result;
 }
 

@@ -181,6 +181,9 @@ OpenResult openImageFile(Program& program, const std::filesystem::path& path) {
     result = openHotPixelMap(program, path);
   }
   ui.setBusyCursor(false);
+  if (result.loaded && result.kind != FileKind::HotPixelMap) {
+    program.state.unsavedSinceExposure = false;
+  }
   if (result.loaded) ui.requestRedraw();
   return result;
 }

@@ -64,6 +64,7 @@ SaveResult saveRawFile(Program& program, const std::filesystem::path& path, Disk
   }
   const RawTrailer trailer = rawTrailer(program.state);
   ok = ok && file.write(trailer.data(), trailer.size()) && file.commit();
+  if (ok) program.state.unsavedSinceExposure = false;
   return reportRaw(program, ok ? SaveResult::Saved : SaveResult::WriteFailed);
 }
 

@@ -177,6 +177,8 @@ SaveResult saveTiffFile(Program& program, const std::filesystem::path& path, Dis
   program.ui().setBusyCursor(false);
   if (result != SaveResult::Saved)
     base::ShowWriteFailure(program.ui(), base::Message::CreateFileFailed);
+  else
+    program.state.unsavedSinceExposure = false;
   return result;
 }
 

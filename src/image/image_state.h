@@ -37,6 +37,9 @@ struct ImageState {
   char modeCode = '1';
   bool binned = false;
   bool colourConverted = false;
+  // The image came from an exposure and has not been saved since (to FITS, raw or TIFF): exit
+  // and File > Open ask before they lose it.
+  bool unsavedSinceExposure = false;
   std::int16_t subFrameFraction = 2;  // 2, 3 or 4: half, third or quarter of the frame
   std::int32_t subFrameWidth = 1520;
   std::int32_t subFrameHeight = 1012;

@@ -20,9 +20,20 @@ void ScriptedUi::showMessage(std::string_view title, std::string_view text) {
   messages_.push_back({std::string(title), std::string(text)});
 }
 
-void ScriptedUi::openProgress(std::string_view caption) {
+SaveChoice ScriptedUi::askSaveImage(std::string_view title, std::string_view text) {
+  saveQuestions_.push_back({std::string(title), std::string(text)});
+  if (saveAnswers_.empty()) {
+    scriptErrors_.push_back("unexpected save question: " + std::string(text));
+    return SaveChoice::Cancel;
+  }
+  const SaveChoice choice = saveAnswers_.front();
+  saveAnswers_.pop_front();
+  return choice;
+}
+
+void ScriptedUi::openProgress(std::string_view caption, Stoppable stoppable) {
   progressOpen_ = true;
-  progress_.push_back({ProgressEvent::Kind::Open, std::string(caption), 0});
+  progress_.push_back({ProgressEvent::Kind::Open, std::string(caption), 0, stoppable});
 }
 
 void ScriptedUi::setProgress(int position) {
@@ -133,6 +144,7 @@ std::vector<int> ScriptedUi::progressPositions() const {
 
 void ScriptedUi::clearRecord() {
   messages_.clear();
+  saveQuestions_.clear();
   progress_.clear();
   dialogsShown_.clear();
   fileRequests_.clear();

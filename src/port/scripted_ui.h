@@ -24,8 +24,9 @@ class ScriptedUi final : public Ui {
   };
   struct ProgressEvent {
     enum class Kind { Open, Position, Caption, Close } kind;
-    std::string caption;  // Open, Caption
-    int position = 0;     // Position
+    std::string caption;                  // Open, Caption
+    int position = 0;                     // Position
+    Stoppable stoppable = Stoppable::No;  // Open
   };
   using DialogScript = std::function<DialogResult(DialogModel&)>;
 
@@ -44,9 +45,11 @@ class ScriptedUi final : public Ui {
   }
   // Answers for the next open/save file dialogs (nullopt = the user cancelled).
   void answerFileDialog(std::optional<std::string> path);
-  // A key press that the first pump() at or after `atMs` on the bound clock reports.
+  // Answers for the next "save the image first?" questions.
+  void answerSaveQuestion(SaveChoice choice) { saveAnswers_.push_back(choice); }
+  // The user's abort (Esc) that the first pump() at or after `atMs` on the bound clock reports.
   void pressKeyAt(std::uint32_t atMs);
-  // A key press reported by the next pump().
+  // The user's abort reported by the next pump().
   void pressKeyNow() { pendingKeyNow_ = true; }
   // A click on a button of a modeless window ("Stop Guiding", say), which is no abort: the
   // first pump() at or after `atMs` on the bound clock runs `action`.
@@ -55,7 +58,8 @@ class ScriptedUi final : public Ui {
   // --- Ui ---
   void showMessage(std::string_view title, std::string_view text) override;
   void beep() override { ++beeps_; }
-  void openProgress(std::string_view caption) override;
+  SaveChoice askSaveImage(std::string_view title, std::string_view text) override;
+  void openProgress(std::string_view caption, Stoppable stoppable = Stoppable::No) override;
   void setProgress(int position) override;
   void setProgressCaption(std::string_view caption) override;
   void closeProgress() override;
@@ -69,6 +73,8 @@ class ScriptedUi final : public Ui {
   // --- record ---
   const std::vector<Message>& messages() const { return messages_; }
   std::vector<std::string> messageTexts() const;
+  // The "save the image first?" questions asked, in order.
+  const std::vector<Message>& saveQuestions() const { return saveQuestions_; }
   int beeps() const { return beeps_; }
   int redraws() const { return redraws_; }
   int pumps() const { return pumps_; }
@@ -92,11 +98,13 @@ class ScriptedUi final : public Ui {
   VirtualClock* clock_;
   std::deque<std::pair<std::string, DialogScript>> dialogScript_;
   std::deque<std::optional<std::string>> fileAnswers_;
+  std::deque<SaveChoice> saveAnswers_;
   std::vector<std::uint32_t> keyTimes_;
   std::vector<std::pair<std::uint32_t, std::function<void()>>> clicks_;
   bool pendingKeyNow_ = false;
 
   std::vector<Message> messages_;
+  std::vector<Message> saveQuestions_;
   std::vector<ProgressEvent> progress_;
   std::vector<std::string> dialogsShown_;
   std::vector<FileDialogRequest> fileRequests_;

@@ -33,6 +33,13 @@ struct FileDialogRequest {
   int filterIndex = 1;  // the filter entry shown first, counted from 1
 };
 
+// Whether the user can stop the operation behind a progress window. A stoppable one says how
+// (Esc, or its Abort button) and pump() reports the request; the others only show progress.
+enum class Stoppable : bool { No, Yes };
+
+// What the user chose when an image not saved since its exposure is about to be lost.
+enum class SaveChoice { Save, Discard, Cancel };
+
 // Everything an operation does through the window system.
 class Ui {
  public:
@@ -42,8 +49,11 @@ class Ui {
   virtual void showMessage(std::string_view title, std::string_view text) = 0;
   virtual void beep() = 0;
 
+  // Asks whether to save an image first, with the buttons Save, Discard and Cancel.
+  virtual SaveChoice askSaveImage(std::string_view title, std::string_view text) = 0;
+
   // The modeless progress dialog: a caption and a bar from 0 to 256.
-  virtual void openProgress(std::string_view caption) = 0;
+  virtual void openProgress(std::string_view caption, Stoppable stoppable = Stoppable::No) = 0;
   virtual void setProgress(int position) = 0;
   virtual void setProgressCaption(std::string_view caption) = 0;
   virtual void closeProgress() = 0;
@@ -52,8 +62,9 @@ class Ui {
   // Asks the main window to rebuild the display image and repaint.
   virtual void requestRedraw() = 0;
 
-  // Dispatches pending events. Returns true when the user pressed a key or a mouse button
-  // meanwhile, which long operations take as the request to abort.
+  // Dispatches pending events. Returns true when the user asked meanwhile to stop the long
+  // operation: Esc, or the Abort button of a stoppable progress window (Ctrl+C in the console).
+  // Other keys and clicks are no abort.
   virtual bool pump() = 0;
 
   // Shows a modal dialog bound to `model` and returns how it was closed.

@@ -50,7 +50,7 @@ std::optional<PixelPoint> SelectGuideStarAt(Program& program, int dialogX, int d
 bool CreateGuidingFrame(Program& program);
 // How guiding waits for the end of its exposures: in slices that dispatch events, so that the
 // guiding displays' buttons act while an exposure runs, until the end, until guiding stops, or
-// until a press (the user's abort), which it reports in `pressed`.
+// until the user's abort (Esc), which it reports in `pressed`.
 camera::ExposureWait guidingExposureWait(Program& program, bool& pressed);
 
 // One pass of the exposure's waiting loop: a guide frame and its correction (none when

@@ -135,8 +135,8 @@ TEST_F(CameraDialogViewTest, FocusStartShowsTheFocusWindowUntilAPress) {
   bool imageShown = false;
   whenDialogShows<CameraDialogView>([&](CameraDialogView& d) {
     child<QRadioButton>(d, "unit_h")->click();  // 5 hundredths
-    // A key press during the loop's dispatch stops it after the first exposures.
-    QTimer::singleShot(50, [&d] { QTest::keyClick(&d, Qt::Key_Space); });
+    // Esc during the loop's dispatch stops it after the first exposures.
+    QTimer::singleShot(50, [&d] { QTest::keyClick(&d, Qt::Key_Escape); });
     child<QPushButton>(d, "focusStart")->click();
     imageShown = !child<QLabel>(d, "focusImage")->pixmap().isNull();
     child<QPushButton>(d, "cancel")->click();
@@ -212,14 +212,14 @@ TEST_F(CameraDialogViewTest, HoldingFocuserOutDuringFocusModeWidensTheStarShown)
           readoutsAtRelease = focusReadouts();
           stage = 2;
           return;
-        case 2:  // two focus exposures later: read the FWHM and stop with a key
+        case 2:  // two focus exposures later: read the FWHM and stop with Esc
           if (focusReadouts() < readoutsAtRelease + 2) return;
           after = fwhm->text();
           stage = 3;
           return;
         default:
           user.stop();
-          QTest::keyClick(&d, Qt::Key_Space);
+          QTest::keyClick(&d, Qt::Key_Escape);
       }
     });
     user.start();

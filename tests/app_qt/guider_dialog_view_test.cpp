@@ -44,8 +44,8 @@ TEST_F(GuiderDialogViewTest, CtrlGOpensTheDialogAndAGuideExposureShowsTheGuideIm
     // The display stretch: the sky black, the brightest star white.
     for (auto* box : d.findChildren<QCheckBox*>())
       if (box->text() == "Apply Stretch to Guider Images") box->click();
-    // A key press during the loop's dispatch ends "Start" after its first exposures.
-    QTimer::singleShot(100, [&d] { QTest::keyClick(&d, Qt::Key_Space); });
+    // Esc during the loop's dispatch ends "Start" after its first exposures.
+    QTimer::singleShot(100, [&d] { QTest::keyClick(&d, Qt::Key_Escape); });
     child<QPushButton>(d, "start")->click();
     picture = d.guideImage()->pixmap().toImage();
     // The pointer over the brightest pixel reads it out; a click there selects that star.

@@ -215,7 +215,7 @@ TEST_F(GuidingViewsTest, StopGuidingAndAPressActDuringALongGuideExposure) {
   prepareGuidedExposure('s', 3, 60);
   TGInfoDialogView& display = window.guidingViews().display();
   for (const bool stopButton : {true, false}) {
-    SCOPED_TRACE(stopButton ? "Stop Guiding" : "a key");
+    SCOPED_TRACE(stopButton ? "Stop Guiding" : "Esc");
     std::uint32_t guidingSince = 0, lastPass = 0, longestGap = 0, pressedAt = 0;
     int passesInExposure = 0;
     EveryPass watch([&] {
@@ -236,7 +236,7 @@ TEST_F(GuidingViewsTest, StopGuidingAndAPressActDuringALongGuideExposure) {
       if (stopButton) {
         QTest::mouseClick(child<QPushButton>(display, "stopGuiding"), Qt::LeftButton);
       } else {
-        QTest::keyClick(&display, Qt::Key_Space);
+        QTest::keyClick(&display, Qt::Key_Escape);
       }
       return true;
     });

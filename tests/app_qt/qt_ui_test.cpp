@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -26,19 +28,51 @@ struct QtUiTest : ::testing::Test {
   void SetUp() override { target.show(); }
 };
 
-TEST_F(QtUiTest, AKeyPressDuringPumpIsTheUsersAbort) {
+TEST_F(QtUiTest, EscDuringPumpIsTheUsersAbort) {
   EXPECT_FALSE(ui.pump());
   QCoreApplication::postEvent(&target,
-                              new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier));
+                              new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
   EXPECT_TRUE(ui.pump());
   EXPECT_FALSE(ui.pump());
 }
 
-TEST_F(QtUiTest, AMouseButtonPressDuringPumpIsTheUsersAbort) {
+// Other keys and clicks during a long operation go nowhere and abort nothing.
+TEST_F(QtUiTest, OtherKeysAndClicksDuringPumpAreNoAbort) {
+  struct Counter : QWidget {
+    int events = 0;
+    void keyPressEvent(QKeyEvent*) override { ++events; }
+    void mousePressEvent(QMouseEvent*) override { ++events; }
+  } counter;
+  counter.show();
+  for (const Qt::Key key : {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Space, Qt::Key_A}) {
+    QCoreApplication::postEvent(&counter, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    EXPECT_FALSE(ui.pump()) << key;
+  }
   QCoreApplication::postEvent(
-      &target, new QMouseEvent(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5),
-                               Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-  EXPECT_TRUE(ui.pump());
+      &counter, new QMouseEvent(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5),
+                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  EXPECT_FALSE(ui.pump());
+  EXPECT_EQ(counter.events, 0);
+}
+
+TEST_F(QtUiTest, OnlyAStoppableProgressWindowOffersAbort) {
+  for (const auto stoppable : {port::Stoppable::No, port::Stoppable::Yes}) {
+    ui.openProgress("EXPOSURE UNDERWAY", stoppable);
+    auto* abort = ui.progressWindow()->findChild<QPushButton*>("abort");
+    ASSERT_NE(abort, nullptr);
+    const bool offered = stoppable == port::Stoppable::Yes;
+    EXPECT_EQ(abort->isVisible(), offered);
+    EXPECT_EQ(ui.progressWindow()->findChild<QLabel*>("stopHint")->isVisible(), offered);
+    if (offered) {
+      bool aborted = false;
+      for (int i = 0; i < 3 && !aborted; ++i) {
+        QTimer::singleShot(0, [abort] { QTest::mouseClick(abort, Qt::LeftButton); });
+        aborted = ui.pump();
+      }
+      EXPECT_TRUE(aborted);
+    }
+    ui.closeProgress();
+  }
 }
 
 TEST_F(QtUiTest, InputOutsidePumpReachesItsWidget) {

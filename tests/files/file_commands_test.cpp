@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <optional>
 
 #include "files/fits_details_dialog.h"
 #include "files/fits_file.h"
@@ -227,6 +229,70 @@ TEST_F(FileCommandsTest, OpenEndsAMergeInProgress) {
   EXPECT_EQ(program.measure.active, process::MeasureTool::None);
   EXPECT_EQ(process::mergePick(program, 100, 100), process::MergePickOutcome::Ignored);
   EXPECT_TRUE(ui.messageTexts().empty());
+}
+
+// File > Open over an image not saved since its exposure asks first: Cancel (or a save that
+// does not happen) keeps the image and opens nothing; Save writes it through File > Save.
+TEST_F(FileCommandsTest, OpenOverAnUnsavedExposureAsksSaveDiscardOrCancel) {
+  makeImage(program, true, false);
+  ASSERT_EQ(saveRawFile(program, root / "other~1"), SaveResult::Saved);
+  const struct {
+    const char* what;
+    port::SaveChoice choice;
+    std::optional<std::string> saveAs;  // the Save dialog's answer
+    bool opened;
+    bool savedFile;
+  } cases[] = {
+      {"cancel", port::SaveChoice::Cancel, std::nullopt, false, false},
+      {"discard", port::SaveChoice::Discard, std::nullopt, true, false},
+      {"save", port::SaveChoice::Save, "kept.FIT", true, true},
+      {"save, dialog cancelled", port::SaveChoice::Save, std::nullopt, false, false},
+      {"save fails", port::SaveChoice::Save, "no/such/folder/kept.FIT", false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(root / "kept.FIT");
+    ui.clearRecord();
+    program.planes.RawImage[0] = 1234;
+    program.state.unsavedSinceExposure = true;
+    ui.answerSaveQuestion(c.choice);
+    if (c.choice == port::SaveChoice::Save) {
+      ui.answerFileDialog(c.saveAs ? std::optional((root / *c.saveAs).string()) : std::nullopt);
+    }
+    if (c.opened) ui.answerFileDialog((root / "other~1").string());
+    run(command::kOpen);
+    EXPECT_EQ(ui.saveQuestions().size(), 1u);
+    EXPECT_TRUE(ui.scriptErrors().empty());
+    EXPECT_EQ(program.planes.RawImage[0] != 1234, c.opened);
+    EXPECT_EQ(program.state.unsavedSinceExposure, !c.opened);
+    EXPECT_EQ(std::filesystem::exists(root / "kept.FIT"), c.savedFile);
+  }
+  // A saved image is not asked about.
+  ASSERT_EQ(saveRawFile(program, root / "saved~1"), SaveResult::Saved);
+  ui.clearRecord();
+  ui.answerFileDialog((root / "other~1").string());
+  run(command::kOpen);
+  EXPECT_TRUE(ui.saveQuestions().empty());
+}
+
+TEST_F(FileCommandsTest, SavesClearTheUnsavedMarkAndAFailedOneKeepsIt) {
+  makeImage(program, true, false);
+  const struct {
+    const char* what;
+    std::function<SaveResult()> save;
+    bool cleared;
+  } cases[] = {
+      {"FITS", [&] { return saveFitsFile(program, root / "a.FIT", {}); }, true},
+      {"raw", [&] { return saveRawFile(program, root / "a~1"); }, true},
+      {"TIFF", [&] { return saveTiffFile(program, root / "a.TIF"); }, true},
+      {"quick save", [&] { return quickSaveFits(program); }, true},
+      {"full disk", [&] { return quickSaveFits(program, DiskSpace{10}); }, false},
+  };
+  for (const auto& c : cases) {
+    program.state.unsavedSinceExposure = true;
+    c.save();
+    EXPECT_EQ(program.state.unsavedSinceExposure, !c.cleared) << c.what;
+  }
 }
 
 TEST_F(FileCommandsTest, AutosaveFitsTextIsEditedIntoTheSettingsFile) {

@@ -144,6 +144,29 @@ TEST_F(AcquireSequence, AKeyPressEndsTheExposureAndTheRunAtOnce) {
   EXPECT_FALSE(f.ui.progressOpen());
 }
 
+// The exposure's progress window offers the user's stop, and the image it leaves is marked
+// unsaved unless the run saved it itself or was aborted before any readout.
+TEST_F(AcquireSequence, AnExposureOffersStopAndLeavesItsImageMarkedUnsaved) {
+  const struct {
+    const char* what;
+    bool autosave;
+    bool abort;
+    bool unsaved;
+  } cases[] = {{"plain", false, false, true},
+               {"autosaved", true, false, false},
+               {"aborted", false, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    f.ui.clearRecord();
+    f.program.state.unsavedSinceExposure = false;
+    if (c.abort) f.ui.pressKeyAt(f.clock.nowMs() + 2000);
+    takePhoto({.value = 5, .autoSave = c.autosave});
+    EXPECT_EQ(f.program.state.unsavedSinceExposure, c.unsaved);
+    ASSERT_FALSE(f.ui.progressEvents().empty());
+    EXPECT_EQ(f.ui.progressEvents()[0].stoppable, port::Stoppable::Yes);
+  }
+}
+
 TEST_F(AcquireSequence, DelayCountsDownWithABeepEachSecond) {
   takePhoto({.delay = true});
   const auto captions = f.ui.progressCaptions();

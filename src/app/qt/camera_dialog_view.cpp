@@ -25,6 +25,11 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
     : QDialog(parent), model_(model) {
   using Check = acquire::TNVDialog::Check;
   setWindowTitle(toQString(model_.title()));
+  // Four columns, so that the dialog and its closing buttons fit the 1024 x 768 frame (a
+  // narrow filter wheel box keeps the last column narrow):
+  //   range    | mode     | focus window | temperature
+  //   exposures (run)     | focus window | filter wheel
+  //   options (two rows)  | camera state
   auto* grid = new QGridLayout(this);
 
   auto button = [this](QWidget* parentWidget, const char* caption, const char* name,
@@ -57,6 +62,7 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   auto* valueRow = new QHBoxLayout;
   exposureField_ = new QLineEdit(range);
   exposureField_->setObjectName(QStringLiteral("exposureValue"));
+  exposureField_->setMaximumWidth(80);
   connect(exposureField_, &QLineEdit::textEdited, this,
           [this](const QString& t) { model_.setExposureField(t.toStdString()); });
   commitOnFinish(
@@ -75,6 +81,8 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   // Run.
   auto* run = new QGroupBox(tr("Exposures"), this);
   auto* runLayout = new QFormLayout(run);
+  // Each caption above its controls keeps the box narrow.
+  runLayout->setRowWrapPolicy(QFormLayout::WrapAllRows);
   auto* countRow = new QHBoxLayout;
   countRow->addWidget(button(run, "<", "countLeft", [this] { model_.exposuresLeft(); }));
   countRow->addWidget(label(run, [this] { return QString::number(model_.exposureCount()); }));
@@ -102,7 +110,7 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   runLayout->addRow(tr("Delay between exposures"), pauseRow);
   runLayout->addRow(tr("Camera Mode"),
                     label(run, [this] { return toQString(model_.cameraModeText()); }));
-  grid->addWidget(run, 1, 0);
+  grid->addWidget(run, 1, 0, 1, 2);
 
   // Exposure mode.
   auto* modes = new QGroupBox(tr("Exposure Mode"), this);
@@ -125,7 +133,7 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
 
   // Options.
   auto* options = new QGroupBox(tr("Options"), this);
-  auto* optionsLayout = new QVBoxLayout(options);
+  auto* optionsLayout = new QGridLayout(options);
   const std::pair<Check, const char*> checks[] = {
       {Check::Continuous, "Continuous Mode"},
       {Check::Average, "Average Multiple Exposures"},
@@ -138,9 +146,12 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
       {Check::AutochangeExposure, "Autochange Exposure"},
       {Check::BinFocusFrame, "Bin Focus Frame"},
   };
+  constexpr int kOptionRows = 5;
+  int option = 0;
   for (const auto& [check, name] : checks) {
     auto* box = new QCheckBox(QString::fromUtf8(name), options);
-    optionsLayout->addWidget(box);
+    optionsLayout->addWidget(box, option % kOptionRows, option / kOptionRows);
+    ++option;
     connect(box, &QCheckBox::clicked, this, [this, c = check] {
       model_.toggle(c);
       sync();
@@ -150,7 +161,7 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
       box->setChecked(model_.checked(c));
     });
   }
-  grid->addWidget(options, 1, 1);
+  grid->addWidget(options, 2, 0, 1, 2);
 
   // Focus window, read-outs, stretch and focus mode.
   auto* focus = new QGroupBox(tr("Focus Window"), this);
@@ -159,11 +170,15 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   focusImage_->setObjectName(QStringLiteral("focusImage"));
   focusImage_->setFixedSize(128, 128);
   focusImage_->setFrameShape(QFrame::Box);
-  focusLayout->addRow(focusImage_);
+  auto* imageRow = new QHBoxLayout;
+  imageRow->addWidget(focusImage_);
+  focusLayout->addRow(imageRow);
   auto* focusMode = new QHBoxLayout;
   focusMode->addWidget(new QLabel(tr("Focus Mode"), focus));
   focusMode->addWidget(button(focus, "Start", "focusStart", [this] { model_.startFocus(); }));
-  focusMode->addWidget(button(focus, "Stop", "focusStop", [this] { model_.stopFocus(); }));
+  auto* focusStop = button(focus, "Stop", "focusStop", [this] { model_.stopFocus(); });
+  passPressesDuringOperations(focusStop);
+  focusMode->addWidget(focusStop);
   focusLayout->addRow(focusMode);
   // The mount's focuser, held like the Move Telescope dialog's focus arrows. A press on these
   // does not end focus mode, so the FWHM can be watched while the focuser moves.
@@ -210,8 +225,12 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
     stretchBar_->setSliderPosition(model_.focusStretch());
     sync();
   });
-  focusLayout->addRow(tr("Stretch"), stretchBar_);
-  grid->addWidget(focus, 0, 2);
+  // The stretch bar stands beside the focus image, as tall as it.
+  stretchBar_->setFixedHeight(128);
+  imageRow->addWidget(stretchBar_);
+  imageRow->addWidget(new QLabel(tr("Stretch"), focus));
+  imageRow->addStretch();
+  grid->addWidget(focus, 0, 2, 2, 1);
 
   // Cooler.
   auto* cooler = new QGroupBox(tr("Camera Temperature"), this);
@@ -258,22 +277,29 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
   });
   coolerLayout->addRow(coolingOn);
   auto* monitor = button(cooler, "Monitor", "monitor", [this] { model_.monitor(); });
+  // A second press, on "Monitoring", ends the monitor.
+  passPressesDuringOperations(monitor);
   updates_.push_back([this, monitor] { monitor->setText(toQString(model_.monitorText())); });
   coolerLayout->addRow(monitor);
   coolerLayout->addRow(label(cooler, [this] { return toQString(model_.coolingModeText()); }));
-  grid->addWidget(cooler, 1, 2);
+  grid->addWidget(cooler, 0, 3);
 
   // Filter wheel.
   auto* wheel = new QGroupBox(tr("Filter Wheel"), this);
-  auto* wheelLayout = new QHBoxLayout(wheel);
-  wheelLayout->addWidget(button(wheel, "First", "filterFirst", [this] { model_.filterFirst(); }));
-  wheelLayout->addWidget(button(wheel, "Prev", "filterPrev", [this] { model_.filterPrev(); }));
-  wheelLayout->addWidget(button(wheel, "Next", "filterNext", [this] { model_.filterNext(); }));
-  wheelLayout->addWidget(label(wheel, [this] {
-    return QString::number(model_.filterPosition()) + QStringLiteral(" ") +
-           toQString(model_.filterName());
-  }));
-  grid->addWidget(wheel, 2, 0);
+  auto* wheelLayout = new QGridLayout(wheel);
+  wheelLayout->addWidget(button(wheel, "First", "filterFirst", [this] { model_.filterFirst(); }), 0,
+                         0);
+  wheelLayout->addWidget(button(wheel, "Prev", "filterPrev", [this] { model_.filterPrev(); }), 1,
+                         0);
+  wheelLayout->addWidget(button(wheel, "Next", "filterNext", [this] { model_.filterNext(); }), 1,
+                         1);
+  wheelLayout->addWidget(label(wheel,
+                               [this] {
+                                 return QString::number(model_.filterPosition()) +
+                                        QStringLiteral(" ") + toQString(model_.filterName());
+                               }),
+                         2, 0, 1, 2);
+  grid->addWidget(wheel, 1, 3);
 
   // Camera state.
   auto* state = new QGroupBox(tr("Camera"), this);
@@ -284,13 +310,21 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
                       label(state, [this] { return toQString(model_.firmwareText()); }));
   stateLayout->addRow(tr("Last file no."),
                       label(state, [this] { return toQString(model_.lastFileText()); }));
-  stateLayout->addRow(tr("Sub-Dir"),
-                      label(state, [this] { return toQString(model_.subDirectoryText()); }));
-  stateLayout->addRow(tr("Dark"),
-                      label(state, [this] { return toQString(model_.darkFileText()); }));
-  stateLayout->addRow(tr("Flat"),
-                      label(state, [this] { return toQString(model_.flatFileText()); }));
-  grid->addWidget(state, 2, 1, 1, 2);
+  // Folders and files: a long path is cut at the box's edge (the whole path is its tooltip)
+  // rather than widening the dialog past the screen.
+  const std::pair<const char*, std::function<QString()>> paths[] = {
+      {"Sub-Dir", [this] { return toQString(model_.subDirectoryText()); }},
+      {"Dark", [this] { return toQString(model_.darkFileText()); }},
+      {"Flat", [this] { return toQString(model_.flatFileText()); }},
+  };
+  for (const auto& [caption, text] : paths) {
+    auto* path = label(state, text);
+    path->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    path->setMinimumWidth(200);
+    updates_.push_back([path] { path->setToolTip(path->text()); });
+    stateLayout->addRow(QString::fromUtf8(caption), path);
+  }
+  grid->addWidget(state, 2, 2, 1, 2);
 
   // Closing buttons.
   auto* buttons = new QHBoxLayout;
@@ -306,7 +340,7 @@ CameraDialogView::CameraDialogView(acquire::TNVDialog& model, QtUi& /*ui*/, QWid
       closing("Go to Autoguider ", "goToAutoguider", [this] { return model_.goToAutoguider(); }));
   buttons->addWidget(closing("Cancel", "cancel", [this] { return model_.cancel(); }));
   buttons->addWidget(button(this, "Help", "help", [this] { model_.help(); }));
-  grid->addLayout(buttons, 3, 0, 1, 3);
+  grid->addLayout(buttons, 3, 0, 1, 4);
 
   // While focus mode or the cooling monitor runs inside a control, each pass shows the new
   // state; the loop's next dispatch paints it.

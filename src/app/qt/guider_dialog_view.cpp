@@ -150,7 +150,7 @@ GuiderDialogView::GuiderDialogView(acquire::TGNVDialog& model, QtUi& /*ui*/, QWi
     start->setEnabled(!model_.running());
     stop->setEnabled(model_.running());
   });
-  // A press on "Stop" reaches it while the loop runs (any other press ends the loop too).
+  // A press on "Stop" reaches it while the loop runs (Esc ends the loop too).
   passPressesDuringOperations(stop);
   exposures->addWidget(start);
   exposures->addWidget(stop);
@@ -245,27 +245,28 @@ GuiderDialogView::GuiderDialogView(acquire::TGNVDialog& model, QtUi& /*ui*/, QWi
         2);
     ++row;
   }
-  auto* calibrationButtons = new QGridLayout;
+  // The buttons stand in a column beside the values, to keep the box low.
+  auto* calibrationButtons = new QVBoxLayout;
   calibrationButtons->addWidget(
-      button(calibration, tr("Train"), "train", [this] { model_.train(); }), 0, 0);
+      button(calibration, tr("Train"), "train", [this] { model_.train(); }));
   auto* useDefault =
       button(calibration, tr("Use Defaults"), "useDefault", [this] { model_.useDefault(); });
   updates_.push_back(
       [this, useDefault] { useDefault->setText(toQString(model_.useDefaultText())); });
-  calibrationButtons->addWidget(useDefault, 0, 1);
+  calibrationButtons->addWidget(useDefault);
   calibrationButtons->addWidget(button(calibration, tr("Change Defaults"), "changeDefaults",
-                                       [this] { model_.changeDefaults(); }),
-                                1, 0);
+                                       [this] { model_.changeDefaults(); }));
   calibrationButtons->addWidget(
-      button(calibration, tr("Save Latest"), "saveLatest", [this] { model_.saveLatest(); }), 1, 1);
-  calibrationLayout->addLayout(calibrationButtons, row++, 0, 1, 3);
+      button(calibration, tr("Save Latest"), "saveLatest", [this] { model_.saveLatest(); }));
+  calibrationButtons->addStretch();
+  calibrationLayout->addLayout(calibrationButtons, 0, 3, row, 1);
   calibrationLayout->addWidget(
       label(calibration, "valuesInUse", [this] { return toQString(model_.valuesInUseText()); }),
-      row++, 0, 1, 3);
-  calibrationLayout->addWidget(check(calibration, "Ignore Backlash", Check::IgnoreBacklash), row++,
-                               0, 1, 3);
-  calibrationLayout->addWidget(check(calibration, "Ignore RA Angle", Check::IgnoreRaAngle), row++,
-                               0, 1, 3);
+      row++, 0, 1, 4);
+  auto* ignore = new QHBoxLayout;
+  ignore->addWidget(check(calibration, "Ignore Backlash", Check::IgnoreBacklash));
+  ignore->addWidget(check(calibration, "Ignore RA Angle", Check::IgnoreRaAngle));
+  calibrationLayout->addLayout(ignore, row++, 0, 1, 4);
   grid->addWidget(calibration, 2, 0);
 
   // The AO unit.
@@ -280,40 +281,47 @@ GuiderDialogView::GuiderDialogView(acquire::TGNVDialog& model, QtUi& /*ui*/, QWi
     aoLayout->addWidget(
         label(ao, "", [this, gain] { return toQString(model_.aoLatestText(gain)); }), gain + 1, 2);
   }
-  auto* aoButtons = new QGridLayout;
-  aoButtons->addWidget(button(ao, tr("Train"), "aoTrain", [this] { model_.trainAo(); }), 0, 0);
-  aoButtons->addWidget(
-      button(ao, tr("Centralise AO"), "centraliseAo", [this] { model_.centraliseAo(); }), 0, 1);
-  aoButtons->addWidget(
-      button(ao, tr("Change Defaults"), "aoChangeDefaults", [this] { model_.aoChangeDefaults(); }),
-      1, 0);
-  aoButtons->addWidget(
-      button(ao, tr("Save Latest"), "aoSaveLatest", [this] { model_.aoSaveLatest(); }), 1, 1);
-  aoButtons->addWidget(button(ao, tr("AO Mode"), "aoMode", [this] { model_.toggleAoMode(); }), 2,
-                       0);
-  aoButtons->addWidget(
+  aoLayout->addWidget(new QLabel(tr("Position"), ao), 3, 0);
+  aoLayout->addWidget(
+      label(ao, "aoPosition", [this] { return toQString(model_.aoPositionText()); }), 3, 1, 1, 2);
+  aoLayout->addWidget(new QLabel(tr("Mode"), ao), 4, 0);
+  aoLayout->addWidget(
       label(ao, "aoModeText", [this] { return model_.aoPulseMode() ? tr("Pulse") : tr("Serial"); }),
-      2, 1);
+      4, 1, 1, 2);
+  aoLayout->addWidget(
+      label(ao, "aoGainsInUse", [this] { return toQString(model_.aoGainsInUseText()); }), 5, 0, 1,
+      3);
+  aoLayout->setRowStretch(6, 1);
+  // The buttons stand in a column beside the gains, and the swaps two by two below, to keep
+  // the box low.
+  auto* aoButtons = new QVBoxLayout;
+  aoButtons->addWidget(button(ao, tr("Train"), "aoTrain", [this] { model_.trainAo(); }));
+  aoButtons->addWidget(
+      button(ao, tr("Centralise AO"), "centraliseAo", [this] { model_.centraliseAo(); }));
+  aoButtons->addWidget(
+      button(ao, tr("Change Defaults"), "aoChangeDefaults", [this] { model_.aoChangeDefaults(); }));
+  aoButtons->addWidget(
+      button(ao, tr("Save Latest"), "aoSaveLatest", [this] { model_.aoSaveLatest(); }));
   auto* aoUseDefault =
       button(ao, tr("Use Defaults"), "aoUseDefault", [this] { model_.aoUseDefault(); });
   updates_.push_back(
       [this, aoUseDefault] { aoUseDefault->setText(toQString(model_.aoUseDefaultText())); });
-  aoButtons->addWidget(aoUseDefault, 3, 0);
-  aoButtons->addWidget(
-      label(ao, "aoGainsInUse", [this] { return toQString(model_.aoGainsInUseText()); }), 3, 1);
-  aoLayout->addLayout(aoButtons, 3, 0, 1, 3);
-  aoLayout->addWidget(new QLabel(tr("Position"), ao), 4, 0);
-  aoLayout->addWidget(
-      label(ao, "aoPosition", [this] { return toQString(model_.aoPositionText()); }), 4, 1, 1, 2);
+  aoButtons->addWidget(aoUseDefault);
+  aoButtons->addWidget(button(ao, tr("AO Mode"), "aoMode", [this] { model_.toggleAoMode(); }));
+  aoLayout->addLayout(aoButtons, 0, 3, 7, 1);
   const std::pair<const char*, Check> aoChecks[] = {
       {"Swap AO Up/Down", Check::SwapAoUpDown},
       {"Swap AO Left/Right", Check::SwapAoLeftRight},
       {"Swap Mount N/S", Check::SwapMountNorthSouth},
       {"Swap Mount E/W", Check::SwapMountEastWest},
   };
-  int aoRow = 5;
-  for (const auto& [caption, c] : aoChecks)
-    aoLayout->addWidget(check(ao, caption, c), aoRow++, 0, 1, 3);
+  auto* swaps = new QGridLayout;
+  int swap = 0;
+  for (const auto& [caption, c] : aoChecks) {
+    swaps->addWidget(check(ao, caption, c), swap / 2, swap % 2);
+    ++swap;
+  }
+  aoLayout->addLayout(swaps, 7, 0, 1, 4);
   grid->addWidget(ao, 2, 1);
 
   // Moves and the guiding mode.

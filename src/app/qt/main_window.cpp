@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -26,6 +27,7 @@
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
 #include "app/qt/tool_icons.h"
+#include "files/file_commands.h"
 #include "process/measure_merge.h"
 #include "scope/mount_factory.h"
 
@@ -244,6 +246,14 @@ bool TNVK_K7LQWindow::openHelp() {
 
 void TNVK_K7LQWindow::closeWindow() {
   close();
+}
+
+void TNVK_K7LQWindow::closeEvent(QCloseEvent* event) {
+  if (!files::settleUnsavedImage(program_)) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
 }
 
 void TNVK_K7LQWindow::settingsChanged() {

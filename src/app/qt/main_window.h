@@ -72,6 +72,11 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   std::function<bool(QPrinter&)> runPrintSetupDialog;
   std::function<bool(QPrinter&)> runPrintDialog;
 
+ protected:
+  // Closing the window (File > Exit too) first asks about an image not saved since its
+  // exposure; Cancel, or a save that did not happen, keeps the window open.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void buildMenus();
   void buildToolBar();

@@ -5,9 +5,11 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -19,7 +21,8 @@
 namespace nvk::app::qt {
 class ProgressWindow final : public QDialog {
  public:
-  explicit ProgressWindow(QWidget* parent) : QDialog(parent) {
+  ProgressWindow(QWidget* parent, std::function<void()> onAbort) : QDialog(parent) {
+    setObjectName(QStringLiteral("progress"));
     setModal(false);
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
     auto* layout = new QVBoxLayout(this);
@@ -27,11 +30,21 @@ class ProgressWindow final : public QDialog {
     caption_->setAlignment(Qt::AlignCenter);
     bar_ = new QScrollBar(Qt::Horizontal, this);
     bar_->setRange(0, 256);
-    // The bar only shows progress; the user's clicks are the abort, not a scroll.
+    // The bar only shows progress: a click on it is no scroll.
     bar_->setAttribute(Qt::WA_TransparentForMouseEvents);
     bar_->setFocusPolicy(Qt::NoFocus);
+    hint_ = new QLabel(tr("Press Esc or Abort to stop"), this);
+    hint_->setObjectName(QStringLiteral("stopHint"));
+    hint_->setAlignment(Qt::AlignCenter);
+    abort_ = new QPushButton(tr("Abort"), this);
+    abort_->setObjectName(QStringLiteral("abort"));
+    abort_->setFocusPolicy(Qt::NoFocus);
+    passPressesDuringOperations(abort_);
+    connect(abort_, &QPushButton::clicked, this, std::move(onAbort));
     layout->addWidget(caption_);
     layout->addWidget(bar_);
+    layout->addWidget(hint_);
+    layout->addWidget(abort_, 0, Qt::AlignHCenter);
     setFixedWidth(320);
   }
   void setCaption(const QString& caption) {
@@ -41,10 +54,17 @@ class ProgressWindow final : public QDialog {
   QString caption() const { return caption_->text(); }
   void setPosition(int position) { bar_->setValue(position); }
   int position() const { return bar_->value(); }
+  void setStoppable(bool stoppable) {
+    hint_->setVisible(stoppable);
+    abort_->setVisible(stoppable);
+    adjustSize();
+  }
 
  private:
   QLabel* caption_;
   QScrollBar* bar_;
+  QLabel* hint_;
+  QPushButton* abort_;
 };
 
 QtUi::QtUi() {
@@ -67,9 +87,28 @@ void QtUi::beep() {
   QApplication::beep();
 }
 
-void QtUi::openProgress(std::string_view caption) {
-  if (!progress_) progress_ = new ProgressWindow(dialogParent_.data());
+port::SaveChoice QtUi::askSaveImage(std::string_view title, std::string_view text) {
+  QMessageBox box(QMessageBox::Question, toQString(title), toQString(text),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                  dialogParent_.data());
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return port::SaveChoice::Save;
+    case QMessageBox::Discard:
+      return port::SaveChoice::Discard;
+    default:
+      return port::SaveChoice::Cancel;
+  }
+}
+
+void QtUi::openProgress(std::string_view caption, port::Stoppable stoppable) {
+  if (!progress_) {
+    progress_ = new ProgressWindow(dialogParent_.data(), [this] { abortPressed_ = true; });
+  }
   progress_->setCaption(toQString(caption));
+  progress_->setStoppable(stoppable == port::Stoppable::Yes);
   progress_->setPosition(0);
   progress_->show();
   progress_->raise();
@@ -161,12 +200,19 @@ bool QtUi::eventFilter(QObject* watched, QEvent* event) {
         passesPresses(pressedWidget(watched, event))) {
       return QObject::eventFilter(watched, event);
     }
+    if (type == QEvent::ShortcutOverride) {
+      // No menu accelerator starts another command in the middle of this one.
+      event->accept();
+      return true;
+    }
     if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress ||
         type == QEvent::MouseButtonDblClick) {
-      // A key or a mouse button during a long operation is the user's abort; it goes no
-      // further. The operation that takes it as its abort beeps (the exposure waits do), so a
-      // press is not heard twice.
-      abortPressed_ = true;
+      // Keys and clicks go no further during a long operation; only Esc asks it to stop, so
+      // that a stray key (Shift alone, say) or a click beside a button loses nothing. The
+      // operation that takes Esc as its abort beeps (the exposure waits do), so a press is not
+      // heard twice.
+      if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        abortPressed_ = true;
       return true;
     }
   }

@@ -20,8 +20,9 @@ namespace nvk::app::qt {
 // The modeless progress window of every long operation: a caption and a bar from 0 to 256.
 class ProgressWindow;
 
-// Lets presses on `widget` through to it while a long operation dispatches events, instead of
-// taking them as the user's abort (the camera dialog's focuser buttons during focus mode).
+// Lets presses on `widget` through to it while a long operation dispatches events, which
+// otherwise swallows them (the camera dialog's focuser buttons during focus mode, the progress
+// window's Abort).
 void passPressesDuringOperations(QWidget* widget);
 
 // The Qt realisation of the Ui port.
@@ -39,7 +40,9 @@ class QtUi final : public QObject, public port::Ui {
 
   void showMessage(std::string_view title, std::string_view text) override;
   void beep() override;
-  void openProgress(std::string_view caption) override;
+  port::SaveChoice askSaveImage(std::string_view title, std::string_view text) override;
+  void openProgress(std::string_view caption,
+                    port::Stoppable stoppable = port::Stoppable::No) override;
   void setProgress(int position) override;
   void setProgressCaption(std::string_view caption) override;
   void closeProgress() override;

@@ -14,7 +14,11 @@ class DriverUi final : public port::Ui {
  public:
   void showMessage(std::string_view title, std::string_view text) override;
   void beep() override {}
-  void openProgress(std::string_view) override {}
+  // Nobody is asked: an image the driver read has already gone to the client.
+  port::SaveChoice askSaveImage(std::string_view, std::string_view) override {
+    return port::SaveChoice::Discard;
+  }
+  void openProgress(std::string_view, port::Stoppable) override {}
   void setProgress(int) override {}
   void setProgressCaption(std::string_view) override {}
   void closeProgress() override {}

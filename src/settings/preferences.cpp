@@ -86,6 +86,7 @@ void keys(Visit&& v, Preferences& p) {
   v("indi.mount", p.indiMount, std::string(), kDeviceName);
   v("indi.focuser", p.indiFocuser, std::string(), kDeviceName);
   v("fits.standard_keywords", p.fitsStandardKeywords, true, kTrueFalse);
+  v("indi.enabled", p.indiEnabled, false, kTrueFalse);
 }
 
 // Calls `act(value, fallback, kind)` for the key called `name`; false when there is none.

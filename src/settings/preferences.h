@@ -26,6 +26,7 @@ struct Preferences {
   std::string indiMount;      // indi.mount: INDI device name of the mount; empty: none
   std::string indiFocuser;    // indi.focuser: INDI device name of the focuser; empty: none
   bool fitsStandardKeywords;  // fits.standard_keywords: write the standard FITS keywords
+  bool indiEnabled;           // indi.enabled: the telescope drive is the INDI mount
 
   // The lines of the file as last read, without their line ends.
   std::vector<std::string> fileLines;

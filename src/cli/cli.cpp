@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include "base/messages.h"
 #include "files/open_image.h"
 #include "platform/data_root.h"
+#include "scope/indi_mount.h"
 #include "settings/settings_file.h"
 
 namespace nvk::cli {
@@ -20,7 +22,8 @@ constexpr std::array kCommands{
     CliCommand{"info", "info FILE", runInfoCommand},
     CliCommand{"convert", "convert IN OUT --as raw|flat|fits|fits8|rgbfits|tiff|tiff16",
                runConvertCommand},
-    CliCommand{"scope", "scope goto|move|focus ...", runScopeCommand},
+    CliCommand{"scope", "scope goto|move|focus ... [--indi HOST:PORT[,MOUNT[,FOCUSER]]]",
+               runScopeCommand},
     CliCommand{"devices", "devices", runDevicesCommand},
     CliCommand{"camera", "camera firmware|temperature|cool SETPOINT|off [--wait S]|filter N",
                runCameraCommand},
@@ -29,7 +32,8 @@ constexpr std::array kCommands{
     CliCommand{"photometry", "photometry FILE X Y [R1 R2 R3]", runPhotometryCommand},
     CliCommand{"capture", "capture --mode M --exposure V[q|h|t|s|m] [--count N] ... OUT",
                runCaptureCommand},
-    CliCommand{"guide", "guide train [--head] | run --minutes M [--head] [--ao] (--simulate)",
+    CliCommand{"guide",
+               "guide train [--head] | run --minutes M [--head] [--ao] (--simulate) [--indi ...]",
                runGuideCommand},
 };
 
@@ -90,6 +94,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (options.dataRoot.empty()) options.dataRoot = platform::defaultDataRoot();
 
+  // An INDI server keeps real time: a command that talks to one waits on the machine's clock.
+  if (std::find(args.begin() + static_cast<std::ptrdiff_t>(i), args.end(), "--indi") != args.end())
+    options.realtime = true;
+
   const std::string_view name = args[i];
   for (const auto& command : kCommands) {
     if (name == command.name) {
@@ -100,6 +108,30 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   err << "unknown command '" << name << "'\n";
   printUsage(err);
   return 2;
+}
+
+bool takeIndiOption(CliSession& session, std::vector<std::string>& args, bool& given) {
+  given = false;
+  const auto option = std::find(args.begin(), args.end(), "--indi");
+  if (option == args.end()) return true;
+  given = true;
+  if (option + 1 == args.end()) {
+    session.err() << "--indi needs HOST:PORT[,MOUNT[,FOCUSER]]\n";
+    return false;
+  }
+  const auto address = scope::parseIndiAddress(*(option + 1));
+  if (!address) {
+    session.err() << "--indi: '" << *(option + 1) << "' is not HOST:PORT[,MOUNT[,FOCUSER]]\n";
+    return false;
+  }
+  args.erase(option, option + 2);
+  auto& preferences = session.program().preferences;
+  preferences.indiEnabled = true;
+  preferences.indiHost = address->host;
+  preferences.indiPort = address->port;
+  preferences.indiMount = address->mount;
+  preferences.indiFocuser = address->focuser;
+  return true;
 }
 
 bool openInputImage(CliSession& session, const std::string& path) {

@@ -76,6 +76,13 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 // when nothing usable was opened; the message has been shown.
 bool openInputImage(CliSession& session, const std::string& path);
 
+// Takes "--indi HOST:PORT[,MOUNT[,FOCUSER]]" out of `args`: the INDI mount on that server
+// becomes the session's telescope drive (for this run; the preferences file is left as it is).
+// Returns false, with the reason written, for a malformed value; `given` says whether the
+// option was there. A command line that has the option runs on the real clock (runCli), since
+// the server keeps real time.
+bool takeIndiOption(CliSession& session, std::vector<std::string>& args, bool& given);
+
 // The commands (each defined in its own file).
 int runPathsCommand(CliSession& session, CommandArgs args);
 int runSettingsCommand(CliSession& session, CommandArgs args);

@@ -18,6 +18,8 @@ using port::IndiState;
 constexpr std::uint32_t kDeviceWaitMs = 5'000;
 constexpr std::uint32_t kAnswerWaitMs = 5'000;
 constexpr std::uint32_t kPulseGraceMs = 2'000;
+// A mount that says nothing to a GoTo but stands this close to the target is there already.
+constexpr double kArrivedArcmin = 1.0;
 // How often a wait looks at the queue.
 constexpr std::uint32_t kPollMs = 5;
 constexpr double kFastStepsPerSecond = 200.0;
@@ -240,8 +242,13 @@ bool IndiMount::slewing() {
   return coordinates != nullptr && coordinates->state == IndiState::Busy;
 }
 
-bool IndiMount::waitForSlewEnd(std::uint32_t timeoutMs) {
-  return waitUntil([this] { return !slewing(); }, timeoutMs) && connected_;
+bool IndiMount::waitWhileBusy(const std::string& device, const std::string& name,
+                              std::uint32_t timeoutMs) {
+  const auto atRest = [&] {
+    const auto* p = property(device, name);
+    return p != nullptr && p->state != IndiState::Busy;
+  };
+  return waitUntil(atRest, timeoutMs) && connected_;
 }
 
 std::optional<double> IndiMount::focuserPosition() {
@@ -250,20 +257,23 @@ std::optional<double> IndiMount::focuserPosition() {
   return position == nullptr ? std::nullopt : position->number("FOCUS_ABSOLUTE_POSITION");
 }
 
+std::optional<IndiState> IndiMount::awaitAnswer(const std::string& device, const std::string& name,
+                                                std::uint32_t timeoutMs) {
+  std::optional<IndiState> answer;
+  watch_ = [&](const port::IndiProperty& p) {
+    if (!answer && p.device == device && p.name == name && p.state != IndiState::Busy)
+      answer = p.state;
+  };
+  waitUntil([&] { return answer.has_value(); }, timeoutMs);
+  watch_ = {};
+  return answer;
+}
+
 bool IndiMount::setMountNumbers(const std::string& name,
                                 const std::map<std::string, double>& values) {
   if (!connect() || property(address_.mount, name) == nullptr) return false;
-  bool answered = false;
-  IndiState state = IndiState::Idle;
-  watch_ = [&](const port::IndiProperty& p) {
-    if (p.device != address_.mount || p.name != name || p.state == IndiState::Busy) return;
-    answered = true;
-    state = p.state;
-  };
   client_->sendNumbers(address_.mount, name, values);
-  waitUntil([&] { return answered; }, kAnswerWaitMs);
-  watch_ = {};
-  return answered && state == IndiState::Ok;
+  return awaitAnswer(address_.mount, name, kAnswerWaitMs) == IndiState::Ok;
 }
 
 void IndiMount::guidePulse(Direction direction, int durationMs) {
@@ -359,11 +369,20 @@ GoToReply IndiMount::goTo(const GoToTarget& target) {
   lines[0] = slewObject_;
   lines[1].clear();
   lastMessage_.erase(address_.mount);
-  // The mount answers by turning its coordinates busy (slewing), alert (refused) or ok (already
-  // there).
+  // A GoTo tracks once there; a mount that is not tracking yet starts now, since some drivers
+  // (INDI's own simulator among them) land a slew begun untracked off by the slew's duration.
+  if (const auto* tracking = property(address_.mount, "TELESCOPE_TRACK_STATE");
+      tracking != nullptr && !tracking->switchOn("TRACK_ON").value_or(true)) {
+    client_->sendSwitches(address_.mount, tracking->name, {{"TRACK_ON", true}, {"TRACK_OFF", false}});
+    awaitAnswer(address_.mount, "TELESCOPE_TRACK_STATE", kAnswerWaitMs);
+  }
+  // The mount answers by turning its coordinates busy (slewing) or alert (refused); reports of
+  // the coordinates at rest may still arrive from before the request and say nothing of it.
   std::optional<IndiState> answer;
   watch_ = [&](const port::IndiProperty& p) {
-    if (p.device == address_.mount && p.name == kEodCoord) answer = p.state;
+    if (p.device == address_.mount && p.name == kEodCoord &&
+        (p.state == IndiState::Busy || p.state == IndiState::Alert))
+      answer = p.state;
   };
   client_->sendSwitches(address_.mount, "ON_COORD_SET",
                         {{"TRACK", true}, {"SLEW", false}, {"SYNC", false}});
@@ -371,16 +390,20 @@ GoToReply IndiMount::goTo(const GoToTarget& target) {
                        {{"RA", position->raHours}, {"DEC", position->decDegrees}});
   waitUntil([&] { return answer.has_value(); }, kAnswerWaitMs);
   watch_ = {};
+  const auto there = reportedPosition();
   if (!answer) {
-    if (connected_) lines[1] = "the mount did not answer the slew request";
+    if (!connected_) return {MountStatus::Done, lines[1]};
+    if (there && separationArcmin(*there, *position) < kArrivedArcmin) {
+      lines[0] = slewObject_ + ": arrived";
+    } else {
+      lines[1] = "the mount did not answer the slew request";
+    }
   } else if (*answer == IndiState::Alert) {
     const auto message = lastMessage_.find(address_.mount);
     lines[1] = message != lastMessage_.end() ? message->second : "the mount refused the slew";
-  } else if (*answer == IndiState::Busy) {
+  } else {
     slewAnswered_ = true;
     lines[0] = slewObject_ + ": slewing";
-  } else {
-    lines[0] = slewObject_ + ": arrived";
   }
   return {MountStatus::Done, lines[1]};
 }

@@ -84,8 +84,14 @@ class IndiMount final : public Mount {
   std::optional<EquatorialPosition> reportedPosition();
   // True while the mount reports a slew under way.
   bool slewing();
-  // Waits until the mount ends its slew or `timeoutMs` passes; true when it stopped.
-  bool waitForSlewEnd(std::uint32_t timeoutMs);
+  // Waits until a property of `device` is no longer busy (the mount's coordinates at the end of
+  // a slew, the focuser's position at the end of a move) or `timeoutMs` passes; true when it
+  // came to rest.
+  bool waitWhileBusy(const std::string& device, const std::string& name, std::uint32_t timeoutMs);
+  // Waits for the next report of a property that is not busy (the answer to what was last
+  // sent to it) or until `timeoutMs` passes; the state reported, nullopt without one.
+  std::optional<port::IndiState> awaitAnswer(const std::string& device, const std::string& name,
+                                             std::uint32_t timeoutMs);
   // The absolute focuser position, when the focuser reports one.
   std::optional<double> focuserPosition();
   // Sets number elements of one mount property (GUIDE_RATE, say) and waits for the answer;

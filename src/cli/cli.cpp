@@ -39,6 +39,8 @@ constexpr std::array kCommands{
 
 void printUsage(std::ostream& err) {
   err << "usage: nvk-k7lq-cli [--root DIR] [--simulate] [--realtime] COMMAND [ARGS...]\n"
+         "  (--indi HOST:PORT[,MOUNT[,FOCUSER]] before the command or after scope and guide: an\n"
+         "  INDI mount and focuser)\n"
          "commands:\n";
   for (const auto& c : kCommands)
     err << "  " << c.usage << '\n';
@@ -77,6 +79,13 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       options.simulate = true;
     } else if (a == "--realtime") {
       options.realtime = true;
+    } else if (a == "--indi") {
+      if (i + 1 >= args.size()) {
+        err << "--indi needs HOST:PORT[,MOUNT[,FOCUSER]]\n";
+        return 2;
+      }
+      options.indi = args[++i];
+      options.realtime = true;
     } else if (a == "--help" || a == "-h") {
       printUsage(out);
       return 0;
@@ -111,20 +120,20 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 }
 
 bool takeIndiOption(CliSession& session, std::vector<std::string>& args, bool& given) {
-  given = false;
   const auto option = std::find(args.begin(), args.end(), "--indi");
-  if (option == args.end()) return true;
-  given = true;
+  given = option != args.end() || !session.options().indi.empty();
+  if (!given) return true;
   if (option + 1 == args.end()) {
     session.err() << "--indi needs HOST:PORT[,MOUNT[,FOCUSER]]\n";
     return false;
   }
-  const auto address = scope::parseIndiAddress(*(option + 1));
+  const std::string text = option == args.end() ? session.options().indi : *(option + 1);
+  const auto address = scope::parseIndiAddress(text);
   if (!address) {
-    session.err() << "--indi: '" << *(option + 1) << "' is not HOST:PORT[,MOUNT[,FOCUSER]]\n";
+    session.err() << "--indi: '" << text << "' is not HOST:PORT[,MOUNT[,FOCUSER]]\n";
     return false;
   }
-  args.erase(option, option + 2);
+  if (option != args.end()) args.erase(option, option + 2);
   auto& preferences = session.program().preferences;
   preferences.indiEnabled = true;
   preferences.indiHost = address->host;

@@ -25,6 +25,8 @@ struct CliOptions {
   std::filesystem::path dataRoot;
   bool simulate = false;
   bool realtime = false;
+  // --indi before the command: the INDI server and devices of the scope and guide commands.
+  std::string indi;
 };
 
 // What a command of the tool works with: the program object on a console Ui. Without
@@ -76,7 +78,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 // when nothing usable was opened; the message has been shown.
 bool openInputImage(CliSession& session, const std::string& path);
 
-// Takes "--indi HOST:PORT[,MOUNT[,FOCUSER]]" out of `args`: the INDI mount on that server
+// Takes "--indi HOST:PORT[,MOUNT[,FOCUSER]]" out of `args` (or from before the command, when
+// `args` has none): the INDI mount on that server
 // becomes the session's telescope drive (for this run; the preferences file is left as it is).
 // Returns false, with the reason written, for a malformed value; `given` says whether the
 // option was there. A command line that has the option runs on the real clock (runCli), since

@@ -15,7 +15,7 @@ using port::IndiState;
 
 // How long the program waits for the devices after connecting, for the mount to answer a slew
 // request or a property change, and beyond its length for a pulse to be reported done.
-constexpr std::uint32_t kDeviceWaitMs = 5'000;
+constexpr std::uint32_t kDeviceWaitMs = 10'000;
 constexpr std::uint32_t kAnswerWaitMs = 5'000;
 constexpr std::uint32_t kPulseGraceMs = 2'000;
 // A mount that says nothing to a GoTo but stands this close to the target is there already.
@@ -244,6 +244,7 @@ bool IndiMount::slewing() {
 
 bool IndiMount::waitWhileBusy(const std::string& device, const std::string& name,
                               std::uint32_t timeoutMs) {
+  if (!connected_) return false;
   const auto atRest = [&] {
     const auto* p = property(device, name);
     return p != nullptr && p->state != IndiState::Busy;

@@ -76,6 +76,7 @@ void programDefaults(CommandContext& c) {
   settings::DefaultsDialog dialog(p.settings, p.fits, p.paths(), p.comPorts, p.ui());
   dialog.onBackgroundChanged = [&c] { c.window.settingsChanged(); };
   dialog.setUsbFilterWheelFound(p.devices.usbFilterWheelPresent);
+  dialog.attachPreferences(p.preferences);
   // Maximum cooling takes the set-point to its coldest; a connected camera with a cooler is
   // told at once.
   dialog.onForceMaximumCooling = [&p] {

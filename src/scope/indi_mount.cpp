@@ -202,16 +202,25 @@ bool IndiMount::connect() {
     return false;
   }
   connected_ = true;
-  for (const auto& device : devices)
-    client_->connectDevice(device);
-  // A device is there when its driver reports itself connected and has defined what the
-  // program drives: the coordinates of a mount, the motion of a focuser.
+  // The server passes a request on only to a driver that has defined the property, so each
+  // device is asked to connect once its CONNECTION switch is there. It is ready when the
+  // driver reports itself connected and has defined what the program drives: the coordinates
+  // of a mount, the motion of a focuser.
   auto ready = [this](const std::string& device, const char* needed) {
     const auto* connection = property(device, "CONNECTION");
     return connection != nullptr && connection->switchOn("CONNECT").value_or(false) &&
            property(device, needed) != nullptr;
   };
+  std::vector<std::string> asked;
   auto allReady = [&] {
+    for (const auto& device : devices) {
+      const auto* connection = property(device, "CONNECTION");
+      if (connection != nullptr && !connection->switchOn("CONNECT").value_or(false) &&
+          std::find(asked.begin(), asked.end(), device) == asked.end()) {
+        client_->connectDevice(device);
+        asked.push_back(device);
+      }
+    }
     return ready(address_.mount, kEodCoord) &&
            (address_.focuser.empty() || ready(address_.focuser, "FOCUS_MOTION"));
   };

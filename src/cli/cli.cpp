@@ -66,6 +66,7 @@ CliSession::~CliSession() = default;
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CliOptions options;
+  std::string indi;
   std::size_t i = 0;
   for (; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -84,7 +85,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "--indi needs HOST:PORT[,MOUNT[,FOCUSER]]\n";
         return 2;
       }
-      options.indi = args[++i];
+      indi = args[++i];
       options.realtime = true;
     } else if (a == "--help" || a == "-h") {
       printUsage(out);
@@ -111,6 +112,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   for (const auto& command : kCommands) {
     if (name == command.name) {
       CliSession session(options, out, err);
+      session.setIndiOption(indi);
       return command.run(session, CommandArgs(args).subspan(i + 1));
     }
   }
@@ -121,13 +123,13 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
 bool takeIndiOption(CliSession& session, std::vector<std::string>& args, bool& given) {
   const auto option = std::find(args.begin(), args.end(), "--indi");
-  given = option != args.end() || !session.options().indi.empty();
+  given = option != args.end() || !session.indiOption().empty();
   if (!given) return true;
   if (option + 1 == args.end()) {
     session.err() << "--indi needs HOST:PORT[,MOUNT[,FOCUSER]]\n";
     return false;
   }
-  const std::string text = option == args.end() ? session.options().indi : *(option + 1);
+  const std::string text = option == args.end() ? session.indiOption() : *(option + 1);
   const auto address = scope::parseIndiAddress(text);
   if (!address) {
     session.err() << "--indi: '" << text << "' is not HOST:PORT[,MOUNT[,FOCUSER]]\n";

@@ -25,8 +25,6 @@ struct CliOptions {
   std::filesystem::path dataRoot;
   bool simulate = false;
   bool realtime = false;
-  // --indi before the command: the INDI server and devices of the scope and guide commands.
-  std::string indi;
 };
 
 // What a command of the tool works with: the program object on a console Ui. Without
@@ -51,6 +49,9 @@ class CliSession {
   platform::PtyMount& mount() { return rig_->mount(); }
   // The simulated mount as mount() attaches it; nullptr without --simulate.
   platform::PtyMount* simulatedMount();
+  // --indi before the command: the INDI server and devices of the scope and guide commands.
+  void setIndiOption(std::string text) { indiOption_ = std::move(text); }
+  const std::string& indiOption() const { return indiOption_; }
 
  private:
   CliOptions options_;
@@ -58,6 +59,7 @@ class CliSession {
   std::ostream& err_;
   ConsoleUi ui_;
   std::unique_ptr<rig::Rig> rig_;
+  std::string indiOption_;
 };
 
 using CommandArgs = std::span<const std::string>;

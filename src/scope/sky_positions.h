@@ -15,8 +15,8 @@ struct EquatorialPosition {
 // The J2000 position of Messier object 1..110; nullopt outside the catalogue.
 std::optional<EquatorialPosition> messierJ2000(int number);
 
-// A J2000 position carried to the mean equator and equinox of the date, with nutation (the
-// "of date" frame a mount's EQUATORIAL_EOD_COORD takes), at `unixSeconds` UTC.
+// A J2000 position carried to the true equator and equinox of the date (precession and
+// nutation: the "of date" frame a mount's EQUATORIAL_EOD_COORD takes), at `unixSeconds` UTC.
 EquatorialPosition precessToDate(const EquatorialPosition& j2000, std::int64_t unixSeconds);
 
 // Where planet `number` of the mount's star list (901 Mercury .. 908 Neptune, 903 being the

@@ -112,17 +112,21 @@ void DefaultsDialog::chooseIndi() {
 
 bool DefaultsDialog::setIndiDetails() {
   if (preferences_ == nullptr) return true;
+  // Each field on its own: a bad one keeps its preference, the others are taken.
+  bool ok = true;
+  auto take = [&](bool valid, auto& preference, const auto& value) {
+    if (valid) {
+      preference = value;
+    } else {
+      ok = false;
+    }
+  };
   const auto port = port::wholeNumber(indiEdits.port);
-  const bool ok = !indiEdits.host.empty() && !indiEdits.mount.empty() && port && *port >= 1 &&
-                  *port <= 65535;
-  if (ok) {
-    preferences_->indiHost = indiEdits.host;
-    preferences_->indiPort = *port;
-    preferences_->indiMount = indiEdits.mount;
-    preferences_->indiFocuser = indiEdits.focuser;
-  } else {
-    ui_.beep();
-  }
+  take(!indiEdits.host.empty(), preferences_->indiHost, indiEdits.host);
+  take(port && *port >= 1 && *port <= 65535, preferences_->indiPort, port.value_or(0));
+  take(!indiEdits.mount.empty(), preferences_->indiMount, indiEdits.mount);
+  take(true, preferences_->indiFocuser, indiEdits.focuser);
+  if (!ok) ui_.beep();
   fillIndiEdits();
   return ok;
 }

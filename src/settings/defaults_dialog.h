@@ -115,8 +115,8 @@ class DefaultsDialog final : public port::DialogModel {
     std::string host, port, mount, focuser;
   };
   IndiEdits indiEdits;
-  // Takes the edits into the preferences; an empty host or mount, or a port outside
-  // 1..65535, beeps and keeps its preference (false).
+  // Takes the edits into the preferences, each on its own; an empty host or mount, or a port
+  // outside 1..65535, beeps and keeps its own preference (false).
   bool setIndiDetails();
 
   // --- closing ---

@@ -45,25 +45,29 @@ TEST(DefaultsDialogIndi, TheChoiceAndFieldsGoToThePreferencesAndTheSettingsFileK
   EXPECT_FALSE(f.dialog.indiChosen());
 }
 
-TEST(DefaultsDialogIndi, BadFieldsBeepAndKeepThePreferences) {
-  const DefaultsDialog::IndiEdits bad[] = {
-      {"", "7624", "Mount", ""},
-      {"host", "0", "Mount", ""},
-      {"host", "65536", "Mount", ""},
-      {"host", "76x", "Mount", ""},
-      {"host", "7624", "", ""},
+TEST(DefaultsDialogIndi, ABadFieldBeepsAndKeepsItsPreferenceWhileTheOthersAreTaken) {
+  const struct {
+    DefaultsDialog::IndiEdits edits;
+    bool hostTaken, portTaken, mountTaken;
+  } cases[] = {
+      {{"", "7625", "Mount", ""}, false, true, true},
+      {{"host", "0", "Mount", ""}, true, false, true},
+      {{"host", "65536", "Mount", ""}, true, false, true},
+      {{"host", "76x", "Mount", ""}, true, false, true},
+      {{"host", "7625", "", ""}, true, true, false},
   };
-  for (const auto& edits : bad) {
-    SCOPED_TRACE(edits.host + " " + edits.port + " " + edits.mount);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.edits.host + " " + c.edits.port + " " + c.edits.mount);
     IndiChoice f;
     const Preferences before = f.preferences;
-    f.dialog.indiEdits = edits;
+    f.dialog.indiEdits = c.edits;
     EXPECT_FALSE(f.dialog.setIndiDetails());
     EXPECT_EQ(f.ui.beeps(), 1);
-    EXPECT_EQ(f.preferences.indiHost, before.indiHost);
-    EXPECT_EQ(f.preferences.indiPort, before.indiPort);
-    EXPECT_EQ(f.preferences.indiMount, before.indiMount);
-    EXPECT_EQ(f.dialog.indiEdits.port, std::to_string(before.indiPort));
+    EXPECT_EQ(f.preferences.indiHost, c.hostTaken ? c.edits.host : before.indiHost);
+    EXPECT_EQ(f.preferences.indiPort, c.portTaken ? 7625 : before.indiPort);
+    EXPECT_EQ(f.preferences.indiMount, c.mountTaken ? c.edits.mount : before.indiMount);
+    // The edits show what the preferences now hold.
+    EXPECT_EQ(f.dialog.indiEdits.port, std::to_string(f.preferences.indiPort));
   }
 }
 

@@ -103,7 +103,7 @@ std::optional<port::DialogResult> TNVDialog::autoguidePhoto() {
     base::ShowMessage(program_.ui(), base::Message::AlreadyGuidingExternal);
     return std::nullopt;
   }
-  const bool guiderSetUp = scope::telescopeDriveChosen(program_.settings);
+  const bool guiderSetUp = scope::telescopeDriveChosen(program_);
   if (guiderSetUp) s.guideDuringExposure = true;
   auto result = takePhoto();
   if (result) exit_ = DialogExit::AutoguidePhoto;
@@ -115,7 +115,7 @@ std::optional<port::DialogResult> TNVDialog::goToAutoguider() {
     base::ShowMessage(program_.ui(), base::Message::AlreadyGuidingExternal);
     return std::nullopt;
   }
-  if (!scope::telescopeDriveChosen(program_.settings)) {
+  if (!scope::telescopeDriveChosen(program_)) {
     base::ShowMessage(program_.ui(), base::Message::CallerText, scope::kNoDriveMethodText);
     return std::nullopt;
   }

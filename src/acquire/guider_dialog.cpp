@@ -501,7 +501,7 @@ void TGNVDialog::pressArrow(scope::Arrow arrow) {
     scope::AoManualMove(program_, letter);
     return;
   }
-  if (!scope::telescopeDriveChosen(s) || moveHeld_) return;
+  if (!scope::telescopeDriveChosen(program_) || moveHeld_) return;
   if (!telescopeConnected_) {
     if (scope::ConnectTelescope(program_, false) != scope::ConnectResult::Connected) return;
     telescopeConnected_ = true;
@@ -531,7 +531,7 @@ std::optional<port::DialogResult> TGNVDialog::startGuiding() {
     base::ShowMessage(ui, base::Message::AlreadyGuidingExternal);
     return std::nullopt;
   }
-  if (!scope::telescopeDriveChosen(program_.settings)) {
+  if (!scope::telescopeDriveChosen(program_)) {
     base::ShowMessage(ui, base::Message::CallerText, scope::kNoDriveMethodText);
     return std::nullopt;
   }

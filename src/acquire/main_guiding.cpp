@@ -148,7 +148,7 @@ void placeMainGuideWindow(scope::MainGuideStar& star) {
 }
 
 void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame) {
-  if (!scope::telescopeDriveChosen(program.settings)) return;
+  if (!scope::telescopeDriveChosen(program)) return;
   scope::ConnectTelescope(program, false);
   if (!readyToGuide(program)) return;
   auto& g = program.guiding;
@@ -214,7 +214,7 @@ void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame)
 
 bool TrainAutoGuiding(Program& program) {
   auto& s = program.settings;
-  if (!scope::telescopeDriveChosen(s)) return false;
+  if (!scope::telescopeDriveChosen(program)) return false;
   scope::ConnectTelescope(program, false);
   if (!readyToGuide(program)) return false;
   auto& g = program.guiding;

@@ -351,7 +351,7 @@ bool isCommandEnabled(const CommandInfo& command, const CommandContext& context)
     case Enabling::Always:
       return true;
     case Enabling::TelescopeDrive:
-      return scope::telescopeDriveChosen(context.program.settings);
+      return scope::telescopeDriveChosen(context.program);
     case Enabling::PictureExists:
       return context.window.pictureExists();
   }

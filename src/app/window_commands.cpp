@@ -77,6 +77,7 @@ void programDefaults(CommandContext& c) {
   dialog.attachPreferences(p.preferences);
   dialog.onBackgroundChanged = [&c] { c.window.settingsChanged(); };
   dialog.setUsbFilterWheelFound(p.devices.usbFilterWheelPresent);
+  dialog.attachPreferences(p.preferences);
   // Maximum cooling takes the set-point to its coldest; a connected camera with a cooler is
   // told at once.
   dialog.onForceMaximumCooling = [&p] {

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include "base/messages.h"
 #include "files/open_image.h"
 #include "platform/data_root.h"
+#include "scope/indi_mount.h"
 #include "settings/preferences.h"
 #include "settings/settings_file.h"
 
@@ -21,7 +23,8 @@ constexpr std::array kCommands{
     CliCommand{"info", "info FILE", runInfoCommand},
     CliCommand{"convert", "convert IN OUT --as raw|flat|fits|fits8|rgbfits|tiff|tiff16",
                runConvertCommand},
-    CliCommand{"scope", "scope goto|move|focus ...", runScopeCommand},
+    CliCommand{"scope", "scope goto|move|focus ... [--indi HOST:PORT[,MOUNT[,FOCUSER]]]",
+               runScopeCommand},
     CliCommand{"devices", "devices", runDevicesCommand},
     CliCommand{"camera", "camera firmware|temperature|cool SETPOINT|off [--wait S]|filter N",
                runCameraCommand},
@@ -30,13 +33,16 @@ constexpr std::array kCommands{
     CliCommand{"photometry", "photometry FILE X Y [R1 R2 R3]", runPhotometryCommand},
     CliCommand{"capture", "capture --mode M --exposure V[q|h|t|s|m] [--count N] ... OUT",
                runCaptureCommand},
-    CliCommand{"guide", "guide train [--head] | run --minutes M [--head] [--ao] (--simulate)",
+    CliCommand{"guide",
+               "guide train [--head] | run --minutes M [--head] [--ao] (--simulate) [--indi ...]",
                runGuideCommand},
     CliCommand{"guidelog", "guidelog FILE [--plot OUT.png] [--section N]", runGuidelogCommand},
 };
 
 void printUsage(std::ostream& err) {
   err << "usage: nvk-k7lq-cli [--root DIR] [--simulate] [--realtime] COMMAND [ARGS...]\n"
+         "  (--indi HOST:PORT[,MOUNT[,FOCUSER]] before the command or after scope and guide: an\n"
+         "  INDI mount and focuser)\n"
          "commands:\n";
   for (const auto& c : kCommands)
     err << "  " << c.usage << '\n';
@@ -66,6 +72,7 @@ CliSession::~CliSession() = default;
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CliOptions options;
+  std::string indi;
   std::size_t i = 0;
   for (; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -78,6 +85,13 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } else if (a == "--simulate") {
       options.simulate = true;
     } else if (a == "--realtime") {
+      options.realtime = true;
+    } else if (a == "--indi") {
+      if (i + 1 >= args.size()) {
+        err << "--indi needs HOST:PORT[,MOUNT[,FOCUSER]]\n";
+        return 2;
+      }
+      indi = args[++i];
       options.realtime = true;
     } else if (a == "--help" || a == "-h") {
       printUsage(out);
@@ -96,16 +110,45 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (options.dataRoot.empty()) options.dataRoot = platform::defaultDataRoot();
 
+  // An INDI server keeps real time: a command that talks to one waits on the machine's clock.
+  if (std::find(args.begin() + static_cast<std::ptrdiff_t>(i), args.end(), "--indi") != args.end())
+    options.realtime = true;
+
   const std::string_view name = args[i];
   for (const auto& command : kCommands) {
     if (name == command.name) {
       CliSession session(options, out, err);
+      session.setIndiOption(indi);
       return command.run(session, CommandArgs(args).subspan(i + 1));
     }
   }
   err << "unknown command '" << name << "'\n";
   printUsage(err);
   return 2;
+}
+
+bool takeIndiOption(CliSession& session, std::vector<std::string>& args, bool& given) {
+  const auto option = std::find(args.begin(), args.end(), "--indi");
+  given = option != args.end() || !session.indiOption().empty();
+  if (!given) return true;
+  if (option + 1 == args.end()) {
+    session.err() << "--indi needs HOST:PORT[,MOUNT[,FOCUSER]]\n";
+    return false;
+  }
+  const std::string text = option == args.end() ? session.indiOption() : *(option + 1);
+  const auto address = scope::parseIndiAddress(text);
+  if (!address) {
+    session.err() << "--indi: '" << text << "' is not HOST:PORT[,MOUNT[,FOCUSER]]\n";
+    return false;
+  }
+  if (option != args.end()) args.erase(option, option + 2);
+  auto& preferences = session.program().preferences;
+  preferences.indiEnabled = true;
+  preferences.indiHost = address->host;
+  preferences.indiPort = address->port;
+  preferences.indiMount = address->mount;
+  preferences.indiFocuser = address->focuser;
+  return true;
 }
 
 bool openInputImage(CliSession& session, const std::string& path) {

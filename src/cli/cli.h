@@ -49,6 +49,9 @@ class CliSession {
   platform::PtyMount& mount() { return rig_->mount(); }
   // The simulated mount as mount() attaches it; nullptr without --simulate.
   platform::PtyMount* simulatedMount();
+  // --indi before the command: the INDI server and devices of the scope and guide commands.
+  void setIndiOption(std::string text) { indiOption_ = std::move(text); }
+  const std::string& indiOption() const { return indiOption_; }
 
  private:
   CliOptions options_;
@@ -56,6 +59,7 @@ class CliSession {
   std::ostream& err_;
   ConsoleUi ui_;
   std::unique_ptr<rig::Rig> rig_;
+  std::string indiOption_;
 };
 
 using CommandArgs = std::span<const std::string>;
@@ -75,6 +79,14 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 // is one (message 23 when it is bad), then opens the file and refuses a hot pixel map. False
 // when nothing usable was opened; the message has been shown.
 bool openInputImage(CliSession& session, const std::string& path);
+
+// Takes "--indi HOST:PORT[,MOUNT[,FOCUSER]]" out of `args` (or from before the command, when
+// `args` has none): the INDI mount on that server
+// becomes the session's telescope drive (for this run; the preferences file is left as it is).
+// Returns false, with the reason written, for a malformed value; `given` says whether the
+// option was there. A command line that has the option runs on the real clock (runCli), since
+// the server keeps real time.
+bool takeIndiOption(CliSession& session, std::vector<std::string>& args, bool& given);
 
 // The commands (each defined in its own file).
 int runPathsCommand(CliSession& session, CommandArgs args);

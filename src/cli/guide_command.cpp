@@ -7,21 +7,30 @@
 #include "cli/cli.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
+#include "scope/indi_mount.h"
+#include "scope/mount_factory.h"
 #include "settings/settings_file.h"
 #include "sim/guiding_rig.h"
+#include "sim/sky_mount.h"
 
 namespace nvk::cli {
 namespace {
 
 constexpr const char* kUsage =
     "usage: nvk-k7lq-cli --simulate guide train [--head] [--angle DEG]\n"
-    "       nvk-k7lq-cli --simulate guide run --minutes M [--head] [--ao] [--angle DEG]\n";
+    "       nvk-k7lq-cli --simulate guide run --minutes M [--head] [--ao] [--angle DEG]\n"
+    "       (either with --indi HOST:PORT[,MOUNT]: guide an INDI mount, on the real clock)\n";
 
 // The simulated sky of a guiding run: 2 arcsec per pixel on the sensor guided on, a mount
 // drifting 1 px per minute on each axis with 4 px of periodic error over 8 minutes and 4 px of
 // Dec. play; the guide rate is 7.5 px per second. The guide head sees two sky pixels per pixel.
 constexpr double kArcsecPerPixel = 2.0;
 constexpr double kGuideScale = 2.0;
+// How long the run waits for the INDI mount's slew to the equator.
+constexpr std::uint32_t kIndiSlewMs = 300'000;
+// The pulses that show which way the INDI mount turns, and the wait for its next report.
+constexpr int kProbePulseMs = 1'000;
+constexpr std::uint32_t kProbeSettleMs = 600;
 
 sim::GuidingRigOptions rigOptions(double cameraDegrees, bool head) {
   sim::GuidingRigOptions o;
@@ -104,13 +113,80 @@ void pickMainStar(app::Program& program, sim::GuidingRig& rig) {
   program.guiding.mainStarPicked = true;
 }
 
+// With --indi: the INDI mount slews to the celestial equator on the meridian it points at,
+// the guide rates become the ones its GUIDE_RATE gives on this sky, and the simulated sky
+// follows where the mount says it points, with the simulated mount's drift and periodic
+// error on top; the guide pulses go to the INDI mount. False, with the reason written, when
+// the mount cannot be used.
+bool followIndiMount(CliSession& session, app::Program& program, sim::GuidingRig& rig) {
+  auto* mount = dynamic_cast<scope::IndiMount*>(&scope::chosenMount(program));
+  if (mount == nullptr || !mount->connect()) {
+    session.err() << "guide: " << program.telescope.infoLines[1] << '\n';
+    return false;
+  }
+  const auto start = mount->reportedPosition().value_or(scope::EquatorialPosition{});
+  const int raMinutes = static_cast<int>(start.raHours * 60.0) % (24 * 60);
+  mount->goTo(scope::SkyCoordinates{raMinutes / 60, raMinutes % 60, 0, 0});
+  if (!program.telescope.infoLines[1].empty() ||
+      !mount->waitWhileBusy(mount->address().mount, "EQUATORIAL_EOD_COORD", kIndiSlewMs)) {
+    session.err() << "guide: the INDI mount did not reach the equator: "
+                  << program.telescope.infoLines[1] << '\n';
+    return false;
+  }
+  auto& s = program.settings;
+  if (const auto* rates = mount->property(mount->address().mount, "GUIDE_RATE")) {
+    // GUIDE_RATE is in multiples of the sidereal rate; the settings hold pixels per second.
+    auto pixelsPerSecond = [&](const char* element) {
+      const double sidereal = rates->number(element).value_or(1.0);
+      return static_cast<std::int16_t>(
+          std::max(1L, std::lround(sidereal * sim::kSiderealArcsecPerSecond / kArcsecPerPixel)));
+    };
+    s.guiderGuide.raRate = s.mainGuide.raRate = pixelsPerSecond("GUIDE_RATE_WE");
+    s.guiderGuide.decRate = s.mainGuide.decRate = pixelsPerSecond("GUIDE_RATE_NS");
+  }
+  // Which way a pulse turns the mount depends on the driver and the side of the pier; one
+  // pulse on each axis shows it, and the letters are swapped where the mount turns the other
+  // way (north raises the Dec., west lowers the R.A.).
+  auto moved = [&](scope::Direction direction, bool ra) {
+    const auto before = mount->reportedPosition().value_or(start);
+    mount->guidePulse(direction, kProbePulseMs);
+    program.clock().waitMs(kProbeSettleMs);
+    const auto after = mount->reportedPosition().value_or(before);
+    return ra ? (after.raHours - before.raHours) * 54'000.0
+              : (after.decDegrees - before.decDegrees) * 3'600.0;
+  };
+  const double northArcsec = moved(scope::Direction::North, false);
+  const double westArcsec = moved(scope::Direction::West, true);
+  if (northArcsec < 0) std::swap(s.directionLetters.north, s.directionLetters.south);
+  if (westArcsec > 0) std::swap(s.directionLetters.east, s.directionLetters.west);
+  sim::followReportedPointing(rig.devices().sky(), rig.mount(),
+                              [mount]() -> std::optional<sim::SkyPosition> {
+                                const auto p = mount->reportedPosition();
+                                if (!p) return std::nullopt;
+                                return sim::SkyPosition{p->raHours, p->decDegrees};
+                              });
+  char line[160];
+  std::snprintf(line, sizeof line,
+                "INDI mount %s at %s; guide rates %d px/s (R.A.), %d px/s (Dec.); a %d ms "
+                "pulse north moved %+.1f\", west %+.1f\"\n",
+                mount->address().mount.c_str(),
+                scope::positionText(mount->reportedPosition().value_or(start)).c_str(),
+                s.guiderGuide.raRate, s.guiderGuide.decRate, kProbePulseMs, northArcsec,
+                westArcsec);
+  session.out() << line;
+  return true;
+}
+
 }  // namespace
 
 // Training and guiding runs on the simulated mount, camera, guide head and AO unit, on the
 // virtual clock: prints the training results, or the RMS and worst error of a run in pixels
 // and the corrections sent.
-int runGuideCommand(CliSession& session, CommandArgs args) {
-  const auto parsed = parse(args);
+int runGuideCommand(CliSession& session, CommandArgs given) {
+  std::vector<std::string> words(given.begin(), given.end());
+  bool indi = false;
+  if (!takeIndiOption(session, words, indi)) return 2;
+  const auto parsed = parse(CommandArgs(words));
   if (!parsed) {
     session.err() << kUsage;
     return 2;
@@ -148,6 +224,7 @@ int runGuideCommand(CliSession& session, CommandArgs args) {
     s.mountEastWestLetters = {'W', 'T'};
     s.aoHalfRate = true;
   }
+  if (indi && !followIndiMount(session, program, rig)) return 1;
   auto& out = session.out();
   char line[160];
 

@@ -7,6 +7,7 @@
 
 #include "cli/cli.h"
 #include "platform/pty_mount.h"
+#include "scope/indi_mount.h"
 #include "scope/mount_commands.h"
 #include "scope/mount_factory.h"
 #include "scope/move_telescope_dialog.h"
@@ -20,6 +21,8 @@ constexpr int kMaxDurationMs = 600'000;
 // How long the tool waits for a simulated slew to land before it reports where the mount is.
 constexpr std::uint32_t kSlewPollMs = 100;
 constexpr int kMaxSlewPolls = 3000;
+// How long the tool waits for an INDI mount's slew or focuser move to end.
+constexpr std::uint32_t kIndiSlewMs = 300'000;
 
 constexpr const char* kUsage =
     "usage: nvk-k7lq-cli scope goto messier N | cngc N | planet NAME | radec HH:MM +DD:MM\n"
@@ -87,6 +90,23 @@ std::string describe(sim::SimulatedMount& mount) {
   return text;
 }
 
+// After a GoTo the slew's end, after a focus move the focuser's; then where the INDI mount
+// (and focuser) say they are.
+void reportIndiMount(CliSession& session, scope::IndiMount& mount, const std::string& action) {
+  const auto& address = mount.address();
+  if (action == "goto" && !mount.waitWhileBusy(address.mount, "EQUATORIAL_EOD_COORD", kIndiSlewMs))
+    session.err() << "scope: the slew has not ended\n";
+  if (action == "focus") {
+    mount.awaitAnswer(address.focuser, "REL_FOCUS_POSITION", kIndiSlewMs);
+    if (const auto position = mount.focuserPosition())
+      session.out() << "Focuser: " << *position << '\n';
+    return;
+  }
+  if (action == "goto") session.out() << "Info from Scope: " << mount.infoLines()[0] << '\n';
+  if (const auto position = mount.reportedPosition())
+    session.out() << "Mount: " << scope::positionText(*position) << '\n';
+}
+
 int usage(CliSession& session) {
   session.err() << kUsage;
   return 2;
@@ -99,7 +119,11 @@ int notAvailable(CliSession& session) {
 
 }  // namespace
 
-int runScopeCommand(CliSession& session, CommandArgs args) {
+int runScopeCommand(CliSession& session, CommandArgs given) {
+  std::vector<std::string> words(given.begin(), given.end());
+  bool indi = false;
+  if (!takeIndiOption(session, words, indi)) return 2;
+  const CommandArgs args(words);
   if (args.size() < 2) return usage(session);
   const std::string& action = args[0];
   auto& program = session.program();
@@ -149,9 +173,17 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
   // Loads the settings (and the COM port map) the rest works with.
   scope::ConnectTelescope(program, false);
   scope::Mount& drive = scope::chosenMount(program);
-  platform::PtyMount* const connection =
-      connect(session, drive.reachedThroughCamera(action == "move"));
-  if (connection == nullptr) return 1;
+  auto* const indiMount = indi ? dynamic_cast<scope::IndiMount*>(&drive) : nullptr;
+  platform::PtyMount* connection = nullptr;
+  if (indiMount != nullptr) {
+    if (!indiMount->connect()) {
+      session.err() << "scope: " << indiMount->infoLines()[1] << '\n';
+      return 1;
+    }
+  } else {
+    connection = connect(session, drive.reachedThroughCamera(action == "move"));
+    if (connection == nullptr) return 1;
+  }
   if (action == "goto" && !drive.goToAvailable()) return notAvailable(session);
   // East, west, north and south go out as the letters of the settings just loaded.
   if (action == "move") {
@@ -180,7 +212,10 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
     program.clock().waitMs(static_cast<std::uint32_t>(durationMs));
     drive.stopFocus();
   }
-  if (session.ui().messageCount() != messagesBefore) return 1;
+  if (session.ui().messageCount() != messagesBefore) {
+    if (indiMount != nullptr) session.err() << "scope: " << indiMount->infoLines()[1] << '\n';
+    return 1;
+  }
 
   // A GoTo reads the mount's whole slew reply: '0' (an empty line) for a slew, else the mount's
   // reason for refusing.
@@ -189,7 +224,8 @@ int runScopeCommand(CliSession& session, CommandArgs args) {
     session.out() << "Info from Scope: " << dialog.infoLine(0) << '\n'
                   << "Slew reply: " << dialog.infoLine(1) << '\n';
   }
-  if (sim::SimulatedMount* mount = connection->mount()) {
+  if (indiMount != nullptr && !refused) reportIndiMount(session, *indiMount, action);
+  if (sim::SimulatedMount* mount = connection != nullptr ? connection->mount() : nullptr) {
     for (int i = 0; i < kMaxSlewPolls && mount->slewing(); ++i)
       program.clock().waitMs(kSlewPollMs);
     session.out() << "Mount: " << describe(*mount) << '\n';

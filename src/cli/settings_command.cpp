@@ -36,7 +36,7 @@ int show(CliSession& session) {
   settings::showPreferencesProblems(session.ui(), program.paths().preferencesFile(),
                                     program.loadPreferencesFile());
   session.out() << '\n';
-  for (const auto& name : settings::preferenceNames())
+  for (const auto& name : settings::listedPreferenceNames(program.preferences))
     session.out() << name << " = " << *settings::preferenceText(name, program.preferences) << '\n';
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "rig/rig.h"
 
+#include "platform/indi_client_libindi.h"
 #include "platform/pty_mount.h"
 #include "platform/real_clock.h"
 #include "platform/usb_device_enumerator.h"
@@ -29,6 +30,8 @@ Rig::Rig(const RigOptions& options, port::Ui& ui)
   }
   program_ = std::make_unique<app::Program>(*clock_, ui, base::ProgramPaths(options.dataRoot));
   program_->devices.enumerator = &devices_;
+  // The INDI mount, when the preferences choose it, talks through libindi's client.
+  program_->telescope.makeIndiClient = [] { return std::make_unique<platform::LibIndiClient>(); };
 }
 
 Rig::~Rig() = default;

@@ -1,6 +1,7 @@
 #include "scope/mount_factory.h"
 
 #include "scope/guide_output_mount.h"
+#include "scope/indi_mount.h"
 #include "scope/lx200_mount.h"
 #include "scope/program.h"
 #include "scope/serial_link.h"
@@ -40,7 +41,16 @@ class UnchosenDriveMount final : public Mount {
 
 }  // namespace
 
+std::optional<IndiAddress> chosenIndiAddress(const Program& program) {
+  const auto& p = program.preferences;
+  if (!p.indiEnabled || p.indiMount.empty() || !program.telescope.makeIndiClient)
+    return std::nullopt;
+  return IndiAddress{p.indiHost, p.indiPort, p.indiMount, p.indiFocuser};
+}
+
 std::unique_ptr<Mount> makeMount(Program& program) {
+  if (const auto indi = chosenIndiAddress(program))
+    return std::make_unique<IndiMount>(program, program.telescope.makeIndiClient(), *indi);
   switch (program.settings.guideOutputMode) {
     case GuideOutputMode::Lx200:
       return std::make_unique<Lx200Mount>(program);
@@ -54,7 +64,12 @@ std::unique_ptr<Mount> makeMount(Program& program) {
 
 Mount& chosenMount(Program& program) {
   auto& telescope = program.telescope;
-  const auto choice = static_cast<char>(program.settings.guideOutputMode);
+  // The INDI mount is remade when its server or devices change.
+  const auto indi = chosenIndiAddress(program);
+  const std::string choice =
+      indi ? "indi " + indi->host + ":" + std::to_string(indi->port) + "," + indi->mount + "," +
+                 indi->focuser
+           : std::string(1, static_cast<char>(program.settings.guideOutputMode));
   if (telescope.mount == nullptr || telescope.mountChoice != choice) {
     telescope.mount = makeMount(program);
     telescope.mountChoice = choice;
@@ -62,8 +77,9 @@ Mount& chosenMount(Program& program) {
   return *telescope.mount;
 }
 
-bool telescopeDriveChosen(const settings::Settings& settings) {
-  return settings.guideOutputMode != GuideOutputMode::None;
+bool telescopeDriveChosen(const Program& program) {
+  return program.settings.guideOutputMode != GuideOutputMode::None ||
+         chosenIndiAddress(program).has_value();
 }
 
 int pcPortBaud(const settings::Settings& settings) {

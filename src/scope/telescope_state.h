@@ -3,9 +3,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "port/indi_client.h"
 #include "port/serial_port.h"
 #include "scope/camera_link.h"
 #include "scope/mount.h"
@@ -21,7 +23,9 @@ struct TelescopeState {
 
   // The mount (chosenMount in mount_factory.h makes it) and the drive it was made for.
   std::unique_ptr<Mount> mount;
-  char mountChoice = 0;
+  std::string mountChoice;
+  // Makes the client an INDI mount talks through (the rig sets it; none: no INDI mount).
+  std::function<std::unique_ptr<port::IndiClient>()> makeIndiClient;
 
   // The chosen rate and focus speed, kept as their LX200 commands: "#:RS#" Slew, "#:RM#" Find,
   // "#:RC#" Centre, "#:RG#" Guide; "#:FF#" Fast, "#:FS#" Slow.

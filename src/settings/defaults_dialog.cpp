@@ -67,6 +67,7 @@ void DefaultsDialog::fillEdits() {
   for (int i = 0; i < base::ComPortMap::kPorts; ++i) {
     comPortDeviceEdits[static_cast<std::size_t>(i)] = comPorts_.device(i + 1);
   }
+  fillIndiEdits();
 }
 
 void DefaultsDialog::setGuideStarMaskRadius(int pixels) {
@@ -91,6 +92,43 @@ void DefaultsDialog::setWindowBackground(WindowBackground background) {
 
 void DefaultsDialog::setGuideOutputMode(GuideOutputMode mode) {
   settings_.guideOutputMode = mode;
+  if (preferences_ != nullptr) preferences_->indiEnabled = false;
+}
+
+void DefaultsDialog::attachPreferences(Preferences& preferences) {
+  preferences_ = &preferences;
+  fillIndiEdits();
+}
+
+void DefaultsDialog::fillIndiEdits() {
+  if (preferences_ == nullptr) return;
+  indiEdits = {preferences_->indiHost, std::to_string(preferences_->indiPort),
+               preferences_->indiMount, preferences_->indiFocuser};
+}
+
+void DefaultsDialog::chooseIndi() {
+  if (preferences_ != nullptr) preferences_->indiEnabled = true;
+}
+
+bool DefaultsDialog::setIndiDetails() {
+  if (preferences_ == nullptr) return true;
+  // Each field on its own: a bad one keeps its preference, the others are taken.
+  bool ok = true;
+  auto take = [&](bool valid, auto& preference, const auto& value) {
+    if (valid) {
+      preference = value;
+    } else {
+      ok = false;
+    }
+  };
+  const auto port = port::wholeNumber(indiEdits.port);
+  take(!indiEdits.host.empty(), preferences_->indiHost, indiEdits.host);
+  take(port && *port >= 1 && *port <= 65535, preferences_->indiPort, port.value_or(0));
+  take(!indiEdits.mount.empty(), preferences_->indiMount, indiEdits.mount);
+  take(true, preferences_->indiFocuser, indiEdits.focuser);
+  if (!ok) ui_.beep();
+  fillIndiEdits();
+  return ok;
 }
 
 void DefaultsDialog::setGuideAccuracy(int thousandths) {
@@ -194,9 +232,10 @@ bool DefaultsDialog::saveChanges() {
     const std::string& device = comPortDeviceEdits[static_cast<std::size_t>(i)];
     if (!device.empty()) comPorts_.setDevice(i + 1, device);
   }
+  setIndiDetails();
   if (saveSettings(paths_.settingsFile(), settings_, fits_) != SettingsStatus::Ok ||
       !comPorts_.save(paths_.comPortMapFile()) ||
-      (preferences_ && !savePreferences(paths_.preferencesFile(), *preferences_))) {
+      (preferences_ != nullptr && !savePreferences(paths_.preferencesFile(), *preferences_))) {
     base::ShowWriteFailure(ui_, base::Message::UnableToSaveIni);
   }
   return true;

@@ -111,6 +111,23 @@ class DefaultsDialog final : public port::DialogModel {
   // The serial device of each PC COM port, edited in place; saved by "Save Changes".
   std::array<std::string, base::ComPortMap::kPorts> comPortDeviceEdits;
 
+  // --- the INDI mount: a fourth "Telescope Guiding" choice, kept in the preferences file ---
+  // Offers the choice; the program attaches its preferences, which "Save Changes" saves.
+  void attachPreferences(Preferences& preferences);
+  bool indiOffered() const { return preferences_ != nullptr; }
+  // "INDI": the preferences choose the INDI mount; the settings file's drive stays as it is
+  // (another choice of setGuideOutputMode turns INDI off again).
+  void chooseIndi();
+  bool indiChosen() const { return preferences_ != nullptr && preferences_->indiEnabled; }
+  // The server and device edits, as typed.
+  struct IndiEdits {
+    std::string host, port, mount, focuser;
+  };
+  IndiEdits indiEdits;
+  // Takes the edits into the preferences, each on its own; an empty host or mount, or a port
+  // outside 1..65535, beeps and keeps its own preference (false).
+  bool setIndiDetails();
+
   // --- closing ---
   // "Save Changes": applies the folder and the slew values; closes (true) only with a valid
   // folder, after saving the settings file (a failure is reported).
@@ -123,6 +140,7 @@ class DefaultsDialog final : public port::DialogModel {
  private:
   static void flip(bool& b) { b = !b; }
   void fillEdits();
+  void fillIndiEdits();
   void fillSlewEdits();
   void applySlewColumn(const SlewEdits& edits, GuideParameters& guide);
 

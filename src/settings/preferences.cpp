@@ -25,13 +25,27 @@ struct NumberKind {
   long lo;
   long hi;
 };
-// true or false.
-struct TrueFalseKind {};
+// true or false. A choice that is off until the user makes it (`quietWhileFalse`) is not
+// added to a file or a listing while it is false, so files written before it existed keep
+// their text until it is chosen.
+struct TrueFalseKind {
+  bool quietWhileFalse = false;
+};
 
 constexpr TextKind kHostName{false, false, "a host name without blanks"};
 constexpr TextKind kDeviceName{true, true, "a device name on one line (empty: none)"};
 constexpr NumberKind kTcpPort{1, 65535};
 constexpr TrueFalseKind kTrueFalse;
+constexpr TrueFalseKind kChoice{true};
+
+// Whether a key missing from the file is added to it, and listed, at `value`.
+template <typename Kind, typename Value>
+bool listed(const Kind&, const Value&) {
+  return true;
+}
+bool listed(const TrueFalseKind& kind, bool value) {
+  return value || !kind.quietWhileFalse;
+}
 
 std::optional<std::string> parse(const TextKind& kind, std::string_view text) {
   if (text.empty() && !kind.mayBeEmpty) return std::nullopt;
@@ -86,6 +100,7 @@ void keys(Visit&& v, Preferences& p) {
   v("indi.mount", p.indiMount, std::string(), kDeviceName);
   v("indi.focuser", p.indiFocuser, std::string(), kDeviceName);
   v("fits.standard_keywords", p.fitsStandardKeywords, true, kTrueFalse);
+  v("indi.enabled", p.indiEnabled, false, kChoice);
 }
 
 // Calls `act(value, fallback, kind)` for the key called `name`; false when there is none.
@@ -186,6 +201,7 @@ std::string writePreferences(const Preferences& preferences) {
   keys(
       [&](std::string_view key, const auto& value, const auto&, const auto& kind) {
         if (std::find(written.begin(), written.end(), key) != written.end()) return;
+        if (!listed(kind, value)) return;
         text += std::string(key) + " = " + format(kind, value) + '\n';
       },
       p);
@@ -240,6 +256,17 @@ std::vector<std::string> preferenceNames() {
   std::vector<std::string> names;
   Preferences p;
   keys([&](std::string_view key, auto&, const auto&, const auto&) { names.emplace_back(key); }, p);
+  return names;
+}
+
+std::vector<std::string> listedPreferenceNames(const Preferences& preferences) {
+  std::vector<std::string> names;
+  Preferences p = preferences;
+  keys(
+      [&](std::string_view key, const auto& value, const auto&, const auto& kind) {
+        if (listed(kind, value)) names.emplace_back(key);
+      },
+      p);
   return names;
 }
 

@@ -26,6 +26,7 @@ struct Preferences {
   std::string indiMount;      // indi.mount: INDI device name of the mount; empty: none
   std::string indiFocuser;    // indi.focuser: INDI device name of the focuser; empty: none
   bool fitsStandardKeywords;  // fits.standard_keywords: write the standard FITS keywords
+  bool indiEnabled;           // indi.enabled: the telescope drive is the INDI mount
 
   // The lines of the file as last read, without their line ends.
   std::vector<std::string> fileLines;
@@ -71,6 +72,9 @@ std::string preferencesProblemText(const std::filesystem::path& file, const Pref
 // The known keys, in table order.
 std::vector<std::string> preferenceNames();
 bool isPreferenceName(std::string_view name);
+// The keys a listing shows for `preferences`: all but a choice not made (indi.enabled while
+// false), which a save does not add either.
+std::vector<std::string> listedPreferenceNames(const Preferences& preferences);
 // Sets key `name` from its text form. Returns an empty string on success, else the reason
 // ("expected ..."); a refused value leaves the preferences as they were.
 std::string setPreference(std::string_view name, std::string_view value, Preferences& preferences);

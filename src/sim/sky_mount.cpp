@@ -1,6 +1,7 @@
 #include "sim/sky_mount.h"
 
 #include <cmath>
+#include <memory>
 
 #include "sim/camera_head.h"
 
@@ -39,6 +40,34 @@ void followMount(Sky& sky, SimulatedMount& mount) {
     return MountReading{{centre.x - SimulatedCameraHead::kSensorColumns / 2.0,
                          centre.y - SimulatedCameraHead::kSensorRows / 2.0},
                         mount.focuserPosition()};
+  });
+}
+
+void followReportedPointing(Sky& sky, SimulatedMount& errors,
+                            std::function<std::optional<SkyPosition>()> reported) {
+  sky.attachMount({});
+  sky.setPointing(0.0, 0.0);
+  sky.setFocuser(0.0);
+  const double scale = sky.options().arcsecPerPixel;
+  const SkyPosition errorsStart = errors.pointing();
+  struct Last {
+    std::optional<SkyPosition> origin;
+    SkyPosition position;
+  };
+  auto last = std::make_shared<Last>();
+  sky.attachMount([&errors, scale, errorsStart, last, reported = std::move(reported)] {
+    if (const auto now = reported()) {
+      last->position = *now;
+      if (!last->origin) last->origin = *now;
+    }
+    const SkyPosition drifted = errors.pointing();
+    const SkyPosition pointing{last->position.raHours + drifted.raHours - errorsStart.raHours,
+                               last->position.decDegrees + drifted.decDegrees -
+                                   errorsStart.decDegrees};
+    const SkyPoint centre = skyPixelOf(pointing, last->origin.value_or(pointing), scale);
+    return MountReading{{centre.x - SimulatedCameraHead::kSensorColumns / 2.0,
+                         centre.y - SimulatedCameraHead::kSensorRows / 2.0},
+                        errors.focuserPosition()};
   });
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include "sim/mount.h"
 #include "sim/mount_catalogue.h"
 #include "sim/sky.h"
@@ -29,6 +32,14 @@ SkyPoint skyPixelOf(const SkyPosition& position, const SkyPosition& trackingOrig
 // main sensor). Whatever pointing the sky had is dropped. Both must outlive the attachment;
 // detachMount() ends it.
 void followMount(Sky& sky, SimulatedMount& mount);
+
+// Lets a mount outside the simulator (an INDI driver) drive `sky`: the main sensor's centre
+// looks where `reported` says that mount points (where it last said, while it says nothing),
+// with the tracking errors of `errors` on top: how far that simulated mount, left alone, has
+// drifted (drift and periodic error) since this call. The projection's origin is the first
+// reported position. `errors` must outlive the attachment; detachMount() ends it.
+void followReportedPointing(Sky& sky, SimulatedMount& errors,
+                            std::function<std::optional<SkyPosition>()> reported);
 void detachMount(Sky& sky);
 
 }  // namespace nvk::sim

@@ -24,6 +24,9 @@ QString q(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The "Telescope Guiding" radio of the INDI mount, beside the settings file's drive letters.
+constexpr char kIndiDrive = 'i';
+
 // One radio button: its label, its value, and whether the settings hold that value.
 template <typename Value>
 struct RadioSpec {
@@ -100,14 +103,51 @@ DefaultsDialogView::DefaultsDialogView(settings::DefaultsDialog& model, QtUi&, Q
            {"Gray", settings::WindowBackground::Grey}}},
       [this](settings::WindowBackground v) { model_.setWindowBackground(v); },
       [&s] { return s.windowBackground; });
+  // The drives of the settings file, and the INDI mount of the preferences (kIndiDrive).
+  using settings::GuideOutputMode;
   auto* telescopeBox = radios(
       tr("Telescope Guiding"),
-      std::array<RadioSpec<settings::GuideOutputMode>, 3>{
-          {{"None", settings::GuideOutputMode::None},
-           {"Meade LX200 (Tm)", settings::GuideOutputMode::Lx200},
-           {"Autoguider Socket", settings::GuideOutputMode::AutoguiderSocket}}},
-      [this](settings::GuideOutputMode v) { model_.setGuideOutputMode(v); },
-      [&s] { return s.guideOutputMode; });
+      std::array<RadioSpec<char>, 4>{
+          {{"None", static_cast<char>(GuideOutputMode::None)},
+           {"Meade LX200 (Tm)", static_cast<char>(GuideOutputMode::Lx200)},
+           {"Autoguider Socket", static_cast<char>(GuideOutputMode::AutoguiderSocket)},
+           {"INDI", kIndiDrive}}},
+      [this](char v) {
+        if (v == kIndiDrive) {
+          model_.chooseIndi();
+        } else {
+          model_.setGuideOutputMode(static_cast<GuideOutputMode>(v));
+        }
+      },
+      [this, &s] { return model_.indiChosen() ? kIndiDrive : static_cast<char>(s.guideOutputMode); });
+  // The INDI server and devices, taken when an edit is left.
+  auto* indiBox = new QGroupBox(tr("INDI Mount"));
+  {
+    auto* grid = new QGridLayout(indiBox);
+    struct Row {
+      const char* label;
+      std::string Model::IndiEdits::*field;
+    };
+    const Row rows[] = {{"INDI host", &Model::IndiEdits::host},
+                        {"INDI port", &Model::IndiEdits::port},
+                        {"INDI mount", &Model::IndiEdits::mount},
+                        {"INDI focuser", &Model::IndiEdits::focuser}};
+    int r = 0;
+    for (const Row& row : rows) {
+      grid->addWidget(new QLabel(QString::fromUtf8(row.label + 5)), r, 0);
+      QLineEdit* edit = boundEdit(model_.indiEdits.*row.field, indiBox);
+      edit->setObjectName(QString::fromUtf8(row.label));
+      connect(edit, &QLineEdit::editingFinished, this, [this] {
+        model_.setIndiDetails();
+        refresh();
+      });
+      grid->addWidget(edit, r++, 1);
+    }
+  }
+  if (!model_.indiOffered()) {
+    telescopeBox->findChild<QRadioButton*>(QStringLiteral("INDI"))->setVisible(false);
+    indiBox->setVisible(false);
+  }
   auto* comBox = radios(
       tr("Com Port for telescope"), std::array<RadioSpec<int>, 2>{{{"Com1", 0}, {"Com2", 1}}},
       [this](int v) { model_.setTelescopeComPort(v); },
@@ -318,7 +358,7 @@ DefaultsDialogView::DefaultsDialogView(settings::DefaultsDialog& model, QtUi&, Q
     layout->addStretch(1);
     columns->addLayout(layout);
   };
-  column({maskBox, backgroundBox, telescopeBox, comBox, accuracyBox});
+  column({maskBox, backgroundBox, telescopeBox, indiBox, comBox, accuracyBox});
   column({slewBox, guidingBox, trainingBox});
   column({filterBox, autosaveBox, colourBox, vidPidBox, cameraBox, aoBox});
   auto* scroll = new QScrollArea;

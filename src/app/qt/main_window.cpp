@@ -169,7 +169,7 @@ void TNVK_K7LQWindow::updateCommandStates() {
     if (action->isCheckable()) action->setChecked(isCommandChecked(command, context_));
   }
   if (fullSizeButton_ != nullptr) fullSizeButton_->setChecked(!program_.halfSizeDisplay);
-  const bool drive = scope::telescopeDriveChosen(program_.settings);
+  const bool drive = scope::telescopeDriveChosen(program_);
   telescopeButton_->setVisible(drive);
   telescopeButton_->setEnabled(actions_.at(cmd::kTelescopeControl)->isEnabled());
   if (toolWindows_) toolWindows_->sync();

@@ -31,7 +31,9 @@ bool readyToGuide(Program& program) {
   return true;
 }
 constexpr int kSocketCheckPulseMs = 100;
-constexpr double kInfoErrorDivisor = 19.0;
+// Guide errors are in thousandths of a pixel; "Guiding Info" shows them in pixels, as it
+// shows the star's x and y.
+constexpr double kInfoErrorDivisor = 1000.0;
 
 std::span<const std::uint16_t> guideWindow(Program& program) {
   return program.devices.focusWindow;

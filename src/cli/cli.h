@@ -102,4 +102,12 @@ int runCaptureCommand(CliSession& session, CommandArgs args);
 int runGuideCommand(CliSession& session, CommandArgs args);
 int runGuidelogCommand(CliSession& session, CommandArgs args);
 
+// The settings a guide run of the tool uses instead of the settings file's, so that its
+// figures do not depend on what the user saved: pulses on the camera's guide outputs (the
+// autoguider socket) with the AO unit on camera serial port 1, a star box of radius 9, guide
+// rates of 7 pixels per second (the simulated guiding sky's 7.5 in whole pixels), 4 s guide-head
+// and 1 s main-camera training moves, and 0.3 s exposures on both cameras. A session on the
+// same simulated hardware with these settings trains to the same rates.
+void useGuideRunSettings(app::Program& program);
+
 }  // namespace nvk::cli

@@ -1,7 +1,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <numbers>
 
 #include "acquire/main_guiding.h"
 #include "cli/cli.h"
@@ -21,31 +20,11 @@ constexpr const char* kUsage =
     "       nvk-k7lq-cli --simulate guide run --minutes M [--head] [--ao] [--angle DEG]\n"
     "       (either with --indi HOST:PORT[,MOUNT]: guide an INDI mount, on the real clock)\n";
 
-// The simulated sky of a guiding run: 2 arcsec per pixel on the sensor guided on, a mount
-// drifting 1 px per minute on each axis with 4 px of periodic error over 8 minutes and 4 px of
-// Dec. play; the guide rate is 7.5 px per second. The guide head sees two sky pixels per pixel.
-constexpr double kArcsecPerPixel = 2.0;
-constexpr double kGuideScale = 2.0;
 // How long the run waits for the INDI mount's slew to the equator.
 constexpr std::uint32_t kIndiSlewMs = 300'000;
 // The pulses that show which way the INDI mount turns, and the wait for its next report.
 constexpr int kProbePulseMs = 1'000;
 constexpr std::uint32_t kProbeSettleMs = 600;
-
-sim::GuidingRigOptions rigOptions(double cameraDegrees, bool head) {
-  sim::GuidingRigOptions o;
-  o.mount.start = {2.0, 0.0};
-  o.devices.sky.arcsecPerPixel = head ? kArcsecPerPixel / kGuideScale : kArcsecPerPixel;
-  o.devices.sky.focusedSigma = 2.5;
-  o.devices.camera.guideScale = kGuideScale;
-  o.devices.camera.guideAngle = cameraDegrees * std::numbers::pi / 180.0;
-  o.mount.raDriftArcsecPerSecond = kArcsecPerPixel / 60.0;
-  o.mount.decDriftArcsecPerSecond = kArcsecPerPixel / 60.0;
-  o.mount.periodicErrorArcsec = 4 * kArcsecPerPixel;
-  o.mount.periodicErrorPeriodSeconds = 480.0;
-  o.mount.decBacklashArcsec = 4 * kArcsecPerPixel;
-  return o;
-}
 
 struct GuideArgs {
   bool train = false;
@@ -139,7 +118,7 @@ bool followIndiMount(CliSession& session, app::Program& program, sim::GuidingRig
     auto pixelsPerSecond = [&](const char* element) {
       const double sidereal = rates->number(element).value_or(1.0);
       return static_cast<std::int16_t>(
-          std::max(1L, std::lround(sidereal * sim::kSiderealArcsecPerSecond / kArcsecPerPixel)));
+          std::max(1L, std::lround(sidereal * sim::kSiderealArcsecPerSecond / sim::kGuidingArcsecPerPixel)));
     };
     s.guiderGuide.raRate = s.mainGuide.raRate = pixelsPerSecond("GUIDE_RATE_WE");
     s.guiderGuide.decRate = s.mainGuide.decRate = pixelsPerSecond("GUIDE_RATE_NS");
@@ -179,6 +158,21 @@ bool followIndiMount(CliSession& session, app::Program& program, sim::GuidingRig
 
 }  // namespace
 
+void useGuideRunSettings(app::Program& program) {
+  auto& s = program.settings;
+  // The guide outputs are chosen as `settings set` chooses them.
+  settings::setSettingsField("guideOutputMode", "b", s, program.fits);
+  s.serialRoute = 1;
+  s.guideStarMaskRadius = 9;
+  s.guiderGuide.raRate = s.guiderGuide.decRate = 7;
+  s.mainGuide.raRate = s.mainGuide.decRate = 7;
+  s.guiderTrainingSeconds = 4;
+  s.mainTrainingSeconds = 1;
+  program.guiding.camera.unit = program.acquisition.exposureUnit = 't';
+  program.guiding.camera.value = program.acquisition.exposureValue = 3;
+  program.telescope.telescopeConnected = true;  // the settings above are this run's
+}
+
 // Training and guiding runs on the simulated mount, camera, guide head and AO unit, on the
 // virtual clock: prints the training results, or the RMS and worst error of a run in pixels
 // and the corrections sent.
@@ -197,27 +191,16 @@ int runGuideCommand(CliSession& session, CommandArgs given) {
   }
   const GuideArgs g = *parsed;
   app::Program& program = session.program();
-  sim::GuidingRig rig(session.clock(), rigOptions(g.angle, g.head));
+  sim::GuidingRig rig(session.clock(), sim::guidingSimulation(g.angle, g.head));
   if (!rig.attach(program)) {
     session.err() << "guide: the simulated camera was not found\n";
     return 1;
   }
+  useGuideRunSettings(program);
   auto& s = program.settings;
-  // The simulated mount is guided through the camera's guide outputs (the autoguider socket),
-  // chosen as `settings set` chooses it.
-  settings::setSettingsField("guideOutputMode", "b", s, program.fits);
-  s.serialRoute = 1;
-  s.guideStarMaskRadius = 9;
-  s.guiderGuide.raRate = s.guiderGuide.decRate = 7;
-  s.mainGuide.raRate = s.mainGuide.decRate = 7;
-  s.guiderTrainingSeconds = 4;
-  s.mainTrainingSeconds = 1;
-  program.guiding.camera.unit = program.acquisition.exposureUnit = 't';
-  program.guiding.camera.value = program.acquisition.exposureValue = 3;
-  program.telescope.telescopeConnected = true;  // the settings above are this run's
   // Both cameras see the sky at the same scale, which the guide log states.
-  program.guideLog.mainCameraArcsecPerPixel = kArcsecPerPixel;
-  program.guideLog.guideHeadArcsecPerPixel = kArcsecPerPixel;
+  program.guideLog.mainCameraArcsecPerPixel = sim::kGuidingArcsecPerPixel;
+  program.guideLog.guideHeadArcsecPerPixel = sim::kGuidingArcsecPerPixel;
   if (g.ao) {
     s.guidingMode = settings::GuidingMode::AoUnit;
     s.aoDefaultGainUpDown = s.aoDefaultGainLeftRight = 5;

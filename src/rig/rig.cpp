@@ -20,12 +20,13 @@ std::unique_ptr<port::Clock> makeClock(const RigOptions& options) {
 }  // namespace
 
 Rig::Rig(const RigOptions& options, port::Ui& ui)
-    : ownClock_(makeClock(options)),
+    : mountOptions_(options.mount),
+      ownClock_(makeClock(options)),
       clock_(options.clock != nullptr ? options.clock : ownClock_.get()),
       usb_(std::make_unique<platform::UsbDeviceEnumerator>()) {
   devices_.add(*usb_);
   if (options.simulate) {
-    simulator_ = std::make_unique<sim::SimulatedDevices>(*clock_);
+    simulator_ = std::make_unique<sim::SimulatedDevices>(*clock_, options.simulation);
     devices_.add(*simulator_);
   }
   program_ = std::make_unique<app::Program>(*clock_, ui, base::ProgramPaths(options.dataRoot));
@@ -40,7 +41,8 @@ platform::PtyMount& Rig::mount() {
   if (!mount_) {
     // The simulated mount sits on the simulated camera's telescope port and guide outputs and
     // behind a pseudo-terminal for the PC route, and the simulated sky follows it.
-    mount_ = simulator_ ? std::make_unique<platform::PtyMount>(*program_, *clock_, simulator_.get())
+    mount_ = simulator_ ? std::make_unique<platform::PtyMount>(*program_, *clock_, simulator_.get(),
+                                                               mountOptions_)
                         : std::make_unique<platform::PtyMount>(*program_);
   }
   return *mount_;

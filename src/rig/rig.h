@@ -7,14 +7,13 @@
 #include "camera/composite_enumerator.h"
 #include "port/clock.h"
 #include "port/ui.h"
+#include "sim/mount.h"
+#include "sim/simulated_devices.h"
 
 namespace nvk::platform {
 class PtyMount;
 class UsbDeviceEnumerator;
 }  // namespace nvk::platform
-namespace nvk::sim {
-class SimulatedDevices;
-}
 
 namespace nvk::rig {
 
@@ -31,6 +30,10 @@ struct RigOptions {
   ClockKind clockKind = ClockKind::Real;
   // A clock of the caller's (a test's virtual clock) instead of one of clockKind; not owned.
   port::Clock* clock = nullptr;
+  // The simulated sky, camera head and mount when simulating (sim::guidingSimulation gives the
+  // guiding runs' ones).
+  sim::SimulationOptions simulation = {};
+  sim::MountOptions mount = {};
 };
 
 // The one wiring of the program's devices, for the window and the tool alike: the clock, the
@@ -56,6 +59,7 @@ class Rig {
   platform::PtyMount& mount();
 
  private:
+  sim::MountOptions mountOptions_;
   std::unique_ptr<port::Clock> ownClock_;
   port::Clock* clock_;
   // The device sources outlive the program, which holds the channels opened on them.

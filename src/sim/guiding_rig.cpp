@@ -1,11 +1,29 @@
 #include "sim/guiding_rig.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "acquire/program.h"
 #include "sim/sky_mount.h"
 
 namespace nvk::sim {
+
+GuidingRigOptions guidingSimulation(double cameraDegrees, bool guideHead) {
+  constexpr double kArcsecPerPixel = kGuidingArcsecPerPixel;
+  constexpr double kGuideScale = 2.0;
+  GuidingRigOptions o;
+  o.mount.start = {2.0, 0.0};
+  o.devices.sky.arcsecPerPixel = guideHead ? kArcsecPerPixel / kGuideScale : kArcsecPerPixel;
+  o.devices.sky.focusedSigma = 2.5;
+  o.devices.camera.guideScale = kGuideScale;
+  o.devices.camera.guideAngle = cameraDegrees * std::numbers::pi / 180.0;
+  o.mount.raDriftArcsecPerSecond = kArcsecPerPixel / 60.0;
+  o.mount.decDriftArcsecPerSecond = kArcsecPerPixel / 60.0;
+  o.mount.periodicErrorArcsec = 4 * kArcsecPerPixel;
+  o.mount.periodicErrorPeriodSeconds = 480.0;
+  o.mount.decBacklashArcsec = 4 * kArcsecPerPixel;
+  return o;
+}
 
 GuidingRig::GuidingRig(port::Clock& clock, GuidingRigOptions options)
     : options_(options),

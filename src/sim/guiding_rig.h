@@ -21,6 +21,19 @@ struct GuidingRigOptions {
   bool aoRotatedHalfTurn = false;  // the AO unit mounted turned by 180 degrees
 };
 
+// The sky scale of the guiding runs' sensor, in arc-seconds per pixel.
+inline constexpr double kGuidingArcsecPerPixel = 2.0;
+
+// The simulated sky and mount that guiding is tried on, by the tool's guide runs and by a
+// simulated session that asks for them: on the equator (R.A. moves are not shortened by
+// cos Dec.), 2 arcsec per main-sensor pixel with the guide head seeing two sky pixels per
+// pixel, stars about 2.5 pixels across, a mount drifting 1 main pixel per minute on each axis
+// with 4 pixels of periodic error over 8 minutes and 4 pixels of Dec. play. Its guide rate
+// (15 arcsec per second) is 7.5 pixels per second on the sensor guided on. The sky's pixels
+// are the guide head's own (1 arcsec) when `guideHead`, else the main sensor's; the guide
+// head is turned by `cameraDegrees` against the sky.
+GuidingRigOptions guidingSimulation(double cameraDegrees, bool guideHead);
+
 // The simulated hardware of a guiding run: the camera head with its guide head, the mount on
 // the camera's guide outputs and telescope serial port (the sky following it), and the AO unit
 // on another camera serial port, tilting the guide image and bumping the mount. The guide

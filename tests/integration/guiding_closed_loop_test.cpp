@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <numbers>
+#include <string>
 
 #include "acquire/camera_dialog.h"
 #include "acquire/exposure_sequence.h"
@@ -259,6 +260,26 @@ TEST_F(GuidingClosedLoop, MainCameraHoldsTheStar) {
   EXPECT_EQ(f.ui.messages().back().text, "AutoGuiding Terminated");
   EXPECT_LT(g.rms, 0.3);
   EXPECT_LT(g.peak, 1.0);
+}
+
+// "Guiding Info" shows the error of each frame in pixels, beside the star's x and y: while
+// guiding holds the star within a pixel, so do dx and dy, and the drift shows in them.
+TEST_F(GuidingClosedLoop, MainCameraGuidingInfoShowsTheErrorInPixels) {
+  build(0.0, kGuideScale);
+  pickMainStar();
+  double shownPeak = 0.0;
+  int frames = 0;
+  f.ui.pressKeyAt(f.clock.nowMs() + 3 * 60'000);
+  StartAutoGuiding(f.program, [&] {
+    const auto& info = f.program.guiding.info;
+    if (frames++ == 0) return;  // the first frame sets the reference
+    shownPeak = std::max({shownPeak, std::abs(std::stod(info.dx)), std::abs(std::stod(info.dy))});
+  });
+  std::printf("[ figures  ] Guiding Info: largest dx, dy shown %.1f px over %d frames\n",
+              shownPeak, frames);
+  ASSERT_GT(frames, 50);
+  EXPECT_GT(shownPeak, 0.0);
+  EXPECT_LT(shownPeak, 1.0);
 }
 
 TEST_F(GuidingClosedLoop, MainCameraTrainingFindsTheGuideRates) {

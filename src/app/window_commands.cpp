@@ -74,7 +74,6 @@ void flip(CommandContext& c) {
 void programDefaults(CommandContext& c) {
   Program& p = c.program;
   settings::DefaultsDialog dialog(p.settings, p.fits, p.paths(), p.comPorts, p.ui());
-  dialog.attachPreferences(p.preferences);
   dialog.onBackgroundChanged = [&c] { c.window.settingsChanged(); };
   dialog.setUsbFilterWheelFound(p.devices.usbFilterWheelPresent);
   dialog.attachPreferences(p.preferences);

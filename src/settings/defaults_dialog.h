@@ -73,9 +73,8 @@ class DefaultsDialog final : public port::DialogModel {
   void toggleTiff16Bit() { flip(settings_.tiff16Bit); }
 
   // "Standard FITS Keywords" (the preference fits.standard_keywords): the dialog edits the
-  // preferences attached here and "Save Changes" writes their file; unattached, the box reads
-  // off and does nothing.
-  void attachPreferences(Preferences& preferences) { preferences_ = &preferences; }
+  // preferences attached by attachPreferences (below) and "Save Changes" writes their file;
+  // unattached, the box reads off and does nothing.
   void toggleStandardKeywords() {
     if (preferences_) flip(preferences_->fitsStandardKeywords);
   }

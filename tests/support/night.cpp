@@ -134,6 +134,9 @@ std::set<std::string> Night::expectedFiles() const {
   std::set<std::string> names = filesBefore_;
   for (int n = 1; n <= framesSaved_; ++n)
     names.insert("IMG" + std::to_string(n) + ".FIT");
+  // Guiding keeps the night's guide log there too.
+  const auto& log = program_->guideLog.path();
+  if (!log.empty()) names.insert(log.filename().string());
   return names;
 }
 

@@ -1,7 +1,10 @@
 #include "cli/cli.h"
 
 #include <array>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -102,8 +105,32 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   return 2;
 }
 
+bool inputFileReadable(port::Ui& ui, const std::filesystem::path& file) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(file, ec);
+  std::string reason;
+  if (status.type() == std::filesystem::file_type::not_found) {
+    reason = "does not exist";
+  } else if (ec) {
+    reason = "cannot be reached: " + ec.message();
+  } else if (std::filesystem::is_directory(status)) {
+    reason = "is a folder, not a file";
+  } else {
+    errno = 0;
+    if (std::ifstream(file, std::ios::binary)) return true;
+    const int error = errno;
+    reason = error != 0 ? "cannot be read: " + std::generic_category().message(error)
+                        : std::string("cannot be read");
+  }
+  std::string text(base::messageText(base::Message::KrFileOpenFailed));
+  text += "\n'" + file.string() + "' " + reason;
+  ui.showMessage(base::kMessageTitle, text);
+  return false;
+}
+
 bool openInputImage(CliSession& session, const std::string& path) {
   auto& program = session.program();
+  if (!inputFileReadable(program.ui(), path)) return false;
   std::error_code ec;
   if (std::filesystem::exists(program.paths().settingsFile(), ec) &&
       program.loadSettingsFile() != settings::SettingsStatus::Ok) {

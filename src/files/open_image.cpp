@@ -181,6 +181,9 @@ OpenResult openImageFile(Program& program, const std::filesystem::path& path) {
     result = openHotPixelMap(program, path);
   }
   ui.setBusyCursor(false);
+  // The automatic stretch belonged to the colour image synthesised before: a file's colour
+  // planes are shown as they were saved.
+  if (result.loaded && result.kind != FileKind::HotPixelMap) program.colourStretch = {};
   if (result.loaded) ui.requestRedraw();
   return result;
 }

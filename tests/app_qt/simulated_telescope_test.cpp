@@ -188,6 +188,7 @@ TEST(SimulatedFirstStartTest, DefaultsFollowTheNoticeAndTheSimulatedMountIsTheDr
   });
   watcher.start();
   app.start();
+  QCoreApplication::processEvents();
   watcher.stop();
 
   ASSERT_EQ(answerer.seen.size(), 1u);

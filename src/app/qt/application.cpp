@@ -1,6 +1,7 @@
 #include "app/qt/application.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <string_view>
 
 #include "app/demo_image.h"
@@ -38,8 +39,10 @@ void TNVK_K7LQApp::start() {
     renderDemoStarField(rig_->program(), kDemoSeed);
     window_->redraw(true);
   }
-  // First start: the notice asked for the defaults, so they follow.
-  if (!settingsFound) window_->runCommand(cmd::kProgramDefaults);
+  // First start: the notice asked for the defaults, so they follow once the window is up.
+  if (!settingsFound) {
+    QTimer::singleShot(0, window_.get(), [this] { window_->runCommand(cmd::kProgramDefaults); });
+  }
 }
 
 TNVK_K7LQApp::~TNVK_K7LQApp() = default;

@@ -6,14 +6,14 @@
 
 namespace nvk::app {
 
-void loadStartupSettings(Program& program) {
+bool loadStartupSettings(Program& program) {
   settings::showPreferencesProblems(program.ui(), program.paths().preferencesFile(),
                                     program.loadPreferencesFile());
   std::error_code error;
   if (!std::filesystem::exists(program.paths().settingsFile(), error)) {
     program.comPorts.load(program.paths().comPortMapFile());
     base::ShowMessage(program.ui(), base::Message::NoIniFile);
-    return;
+    return false;
   }
   switch (program.loadSettingsFile()) {
     case settings::SettingsStatus::Ok:
@@ -25,6 +25,7 @@ void loadStartupSettings(Program& program) {
       base::ShowWriteFailure(program.ui(), base::Message::UnableToSaveIni);
       break;
   }
+  return true;
 }
 
 }  // namespace nvk::app

@@ -84,7 +84,9 @@ void programDefaults(CommandContext& c) {
     if (p.camera().connected() && p.devices.cooler.available) p.camera().applyCooler();
   };
   dialog.open();
-  p.ui().runDialog(dialog);
+  // The dialog read the settings file: a drive offered for the session is shown chosen.
+  p.applySessionDrive();
+  if (p.ui().runDialog(dialog) == port::DialogResult::Ok) p.sessionDriveSaved();
   // The telescope commands and button follow the drive method chosen.
   c.window.settingsChanged();
 }

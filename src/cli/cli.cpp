@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -131,7 +134,7 @@ bool takeIndiOption(CliSession& session, std::vector<std::string>& args, bool& g
   const auto option = std::find(args.begin(), args.end(), "--indi");
   given = option != args.end() || !session.indiOption().empty();
   if (!given) return true;
-  if (option + 1 == args.end()) {
+  if (option != args.end() && option + 1 == args.end()) {
     session.err() << "--indi needs HOST:PORT[,MOUNT[,FOCUSER]]\n";
     return false;
   }
@@ -151,8 +154,32 @@ bool takeIndiOption(CliSession& session, std::vector<std::string>& args, bool& g
   return true;
 }
 
+bool inputFileReadable(port::Ui& ui, const std::filesystem::path& file) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(file, ec);
+  std::string reason;
+  if (status.type() == std::filesystem::file_type::not_found) {
+    reason = "does not exist";
+  } else if (ec) {
+    reason = "cannot be reached: " + ec.message();
+  } else if (std::filesystem::is_directory(status)) {
+    reason = "is a folder, not a file";
+  } else {
+    errno = 0;
+    if (std::ifstream(file, std::ios::binary)) return true;
+    const int error = errno;
+    reason = error != 0 ? "cannot be read: " + std::generic_category().message(error)
+                        : std::string("cannot be read");
+  }
+  std::string text(base::messageText(base::Message::KrFileOpenFailed));
+  text += "\n'" + file.string() + "' " + reason;
+  ui.showMessage(base::kMessageTitle, text);
+  return false;
+}
+
 bool openInputImage(CliSession& session, const std::string& path) {
   auto& program = session.program();
+  if (!inputFileReadable(program.ui(), path)) return false;
   std::error_code ec;
   if (std::filesystem::exists(program.paths().settingsFile(), ec) &&
       program.loadSettingsFile() != settings::SettingsStatus::Ok) {

@@ -88,6 +88,12 @@ bool openInputImage(CliSession& session, const std::string& path);
 // the server keeps real time.
 bool takeIndiOption(CliSession& session, std::vector<std::string>& args, bool& given);
 
+// Shows "Failed to Open KR File" with the path and the reason (it does not exist, it is a
+// folder, the system refuses to read it) when `file` cannot be opened for reading, and gives
+// false then; true when it can be opened. The commands check each file they are given with it,
+// so the message says which one failed and why.
+bool inputFileReadable(port::Ui& ui, const std::filesystem::path& file);
+
 // The commands (each defined in its own file).
 int runPathsCommand(CliSession& session, CommandArgs args);
 int runSettingsCommand(CliSession& session, CommandArgs args);

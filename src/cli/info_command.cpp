@@ -24,6 +24,7 @@ int runInfoCommand(CliSession& session, CommandArgs args) {
     return 2;
   }
   auto& program = session.program();
+  if (!inputFileReadable(program.ui(), args[0])) return 1;
   const auto result = files::openImageFile(program, args[0]);
   if (!result.loaded) return 1;
   auto& out = session.out();

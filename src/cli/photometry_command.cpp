@@ -43,6 +43,7 @@ int runPhotometryCommand(CliSession& session, CommandArgs args) {
     }
     program.measure.apertures = radii;
   }
+  if (!inputFileReadable(program.ui(), args[0])) return 1;
   const files::OpenResult opened = files::openImageFile(program, args[0]);
   if (!opened.loaded) return 1;
   if (opened.kind != files::FileKind::Raw && opened.kind != files::FileKind::Fits &&

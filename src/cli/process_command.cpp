@@ -108,7 +108,8 @@ std::optional<Operation> mergeOperation(std::string_view rest) {
   if (rest.empty()) return std::nullopt;
   const std::filesystem::path file(rest);
   return [file, point, mode](app::Program& p) {
-    return process::mergeWithFile(p, file, point[0], point[1], point[2], point[3], mode);
+    return inputFileReadable(p.ui(), file) &&
+           process::mergeWithFile(p, file, point[0], point[1], point[2], point[3], mode);
   };
 }
 
@@ -161,15 +162,21 @@ std::optional<Operation> parseOperation(std::string_view op) {
   if (name == "dark" || name == "flat") {
     if (rest.empty()) return std::nullopt;
     const std::filesystem::path file(rest);
-    if (name == "dark")
-      return [file](app::Program& p) { return process::SubtractDarkFrame(p, file); };
-    return [file](app::Program& p) { return process::ApplyFlatField(p, file); };
+    if (name == "dark") {
+      return [file](app::Program& p) {
+        return inputFileReadable(p.ui(), file) && process::SubtractDarkFrame(p, file);
+      };
+    }
+    return [file](app::Program& p) {
+      return inputFileReadable(p.ui(), file) && process::ApplyFlatField(p, file);
+    };
   }
   if (name == "merge") return mergeOperation(rest);
   if (name == "hpm") {
     if (rest.empty()) return std::nullopt;
     const std::filesystem::path file(rest);
     return [file](app::Program& p) {
+      if (!inputFileReadable(p.ui(), file)) return false;
       switch (files::readHotPixelMapFile(file, p.hotPixelMap)) {
         case files::HotPixelMapRead::Loaded:
           break;

@@ -298,6 +298,8 @@ bool applyColourBalanceToImage(Program& program, const ColourBalance& balance) {
   if (done) {
     for (std::size_t c = 0; c < 3; ++c)
       program.colour.balanceStart[c + 3] += balance.start[c];
+    // The user's balance now decides how the colours are shown.
+    program.colourStretch.automatic = false;
   }
   return done;
 }

@@ -9,6 +9,7 @@
 #include "base/messages.h"
 #include "colour/anti_alias.h"
 #include "colour/colour_dialog.h"
+#include "colour/colour_display.h"
 #include "colour/row_bands.h"
 #include "colour/vector_support.h"
 #include "process/stretch.h"
@@ -343,6 +344,8 @@ void synthesizeColour(Program& program) {
 
   process::AutoProcess(program);
   if (settings.antiAliasAfterSynthesis) AntiAlias(program, false);
+  // A new colour image is shown through the automatic stretch until a balance is set.
+  startAutoColourStretch(program);
   ui.requestRedraw();
 }
 

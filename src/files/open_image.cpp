@@ -181,8 +181,11 @@ OpenResult openImageFile(Program& program, const std::filesystem::path& path) {
     result = openHotPixelMap(program, path);
   }
   ui.setBusyCursor(false);
+  // An opened file replaces the exposure; the automatic stretch belonged to the colour image
+  // synthesised before: a file's colour planes are shown as they were saved.
   if (result.loaded && result.kind != FileKind::HotPixelMap) {
     program.state.unsavedSinceExposure = false;
+    program.colourStretch = {};
   }
   if (result.loaded) ui.requestRedraw();
   return result;

@@ -148,8 +148,16 @@ SaveResult writeTiffFile(Program& program, const std::filesystem::path& path, Di
       } else {
         // The 8-bit colour rendering of image rows height - n to height - 1, upright.
         const std::size_t row = static_cast<std::size_t>(g.height - t.rows + fileRow) * g.width;
+        const image::ColourDisplayStretch& shown = program.colourStretch;
         for (int x = 0; x < t.width; ++x) {
           const std::size_t i = row + x;
+          if (shown.automatic) {
+            // As the window shows a new colour image: through its automatic stretch.
+            out[3 * x] = shown.apply(0, colour.red()[i]);
+            out[3 * x + 1] = shown.apply(1, colour.green()[i]);
+            out[3 * x + 2] = shown.apply(2, colour.blue()[i]);
+            continue;
+          }
           const auto p = tone ? renderRgb8Pixel(raw[i], colour.red()[i], colour.blue()[i],
                                                 colour.green()[i], saturation, *tone)
                               : renderRgb8Pixel(raw[i], colour.red()[i], colour.blue()[i],

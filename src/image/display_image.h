@@ -57,4 +57,22 @@ struct DisplayOptions {
   std::optional<ImagePoint> trackingCross;
 };
 
+// The automatic display stretch of a new colour image: each colour plane shown from its own
+// black level (its sky) to its own white level (its brightest star), so that a star field of a
+// few hundred counts of sky is visible at once. The colour tools set it up; it holds until the
+// user sets a colour balance. The 16-bit planes are never changed by it.
+struct ColourDisplayStretch {
+  bool automatic = false;
+  std::array<int, 3> black{};      // red, green, blue, in counts
+  std::array<int, 3> white{1, 1, 1};  // above black
+
+  // The display byte of `sample` of plane `plane` (0 red, 1 green, 2 blue).
+  std::uint8_t apply(int plane, std::uint16_t sample) const {
+    const auto k = static_cast<std::size_t>(plane);
+    if (sample <= black[k]) return 0;
+    if (sample >= white[k]) return 255;
+    return static_cast<std::uint8_t>((sample - black[k]) * 255 / (white[k] - black[k]));
+  }
+};
+
 }  // namespace nvk::image

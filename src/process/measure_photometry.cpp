@@ -246,6 +246,11 @@ PhotometryResult measureStar(std::span<const std::uint16_t> image, int width, in
   result.peakAboveSky = peakAboveSky;
   result.fwhm = fwhm;
   result.snr = snr;
+  result.saturationLevel = options.saturationLevel;
+  if (peak >= options.saturationLevel) {
+    result.saturated = true;
+    return result;
+  }
   const double rate = options.exposureSeconds > 0.0 ? flux / options.exposureSeconds : flux;
   result.magnitude = options.zeroPoint - 2.5 * std::log10(rate);
   result.magnitudeError = kMagnitudePerSnr / snr;
@@ -263,12 +268,20 @@ std::string formatPhotometry(const PhotometryResult& r) {
                 "Flux           = %.0f counts over %.1f pixels\n"
                 "Peak           = %d (%.0f above sky)\n"
                 "FWHM           = %.2f pixels\n"
-                "SNR            = %.1f\n"
-                "Magnitude      = %.3f +/- %.3f\n",
+                "SNR            = %.1f\n",
                 r.x, r.y, r.radii.aperture, r.radii.skyInner, r.radii.skyOuter, r.sky, r.skySigma,
-                r.skyPixels, r.flux, r.apertureArea, r.peak, r.peakAboveSky, r.fwhm, r.snr,
-                r.magnitude.value_or(0.0), r.magnitudeError);
-  return text;
+                r.skyPixels, r.flux, r.apertureArea, r.peak, r.peakAboveSky, r.fwhm, r.snr);
+  char magnitude[160];
+  if (r.saturated) {
+    std::snprintf(magnitude, sizeof magnitude,
+                  "Magnitude      = none: the star is saturated (peak %d, the camera clips at "
+                  "%d)\n",
+                  r.peak, r.saturationLevel);
+  } else {
+    std::snprintf(magnitude, sizeof magnitude, "Magnitude      = %.3f +/- %.3f\n",
+                  r.magnitude.value_or(0.0), r.magnitudeError);
+  }
+  return std::string(text) + magnitude;
 }
 
 std::string photometryListHeading() {
@@ -280,6 +293,9 @@ std::string photometryListLine(int number, const PhotometryResult& r) {
   if (!r.measured()) {
     std::snprintf(text, sizeof text, "%3d  %7d  %7d  %s", number, r.pickX, r.pickY,
                   photometryRefusalText(r.status).c_str());
+  } else if (r.saturated) {
+    std::snprintf(text, sizeof text, "%3d  %7.2f  %7.2f  %10.0f  %6.2f  %7.1f  saturated", number,
+                  r.x, r.y, r.flux, r.fwhm, r.snr);
   } else {
     std::snprintf(text, sizeof text, "%3d  %7.2f  %7.2f  %10.0f  %6.2f  %7.1f  %6.3f", number, r.x,
                   r.y, r.flux, r.fwhm, r.snr, r.magnitude.value_or(0.0));

@@ -31,6 +31,11 @@ struct PhotometryOptions {
   double exposureSeconds = 0.0;
   // The instrumental zero point: the magnitude of a star of one count (per second).
   double zeroPoint = 25.0;
+  // The sample at which the camera's converter, and every step of the program after it, clips:
+  // a star whose peak reaches it has lost light at its core, so it gets no magnitude. 65534 and
+  // up counts as clipped, as in the colour rendering.
+  static constexpr int kCameraSaturation = 65534;
+  int saturationLevel = kCameraSaturation;
 };
 
 enum class PhotometryStatus {
@@ -59,8 +64,12 @@ struct PhotometryResult {
   double peakAboveSky = 0.0;
   double fwhm = 0.0;  // full width at half maximum in pixels; 0 when it could not be fitted
   double snr = 0.0;
-  std::optional<double> magnitude;  // none when nothing was measured
+  std::optional<double> magnitude;  // none when nothing was measured or the star is saturated
   double magnitudeError = 0.0;
+  // The peak reached the saturation level: position, sky and flux are given, the magnitude is
+  // not (the flux is only a lower limit).
+  bool saturated = false;
+  int saturationLevel = PhotometryOptions::kCameraSaturation;
 
   bool measured() const { return status == PhotometryStatus::Measured; }
 };
@@ -83,7 +92,7 @@ struct PhotometryResult {
 //     area * sky sigma^2 * (1 + area / sky pixels).
 //     A flux that is not positive or an SNR below 3 is no star: the pick is refused.
 //  7. The instrumental magnitude is zeroPoint - 2.5 log10(flux / exposure), its error
-//     1.0857 / SNR.
+//     1.0857 / SNR; none when the peak is at or above the saturation level (`saturated`).
 PhotometryResult measureStar(std::span<const std::uint16_t> image, int width, int height, int pickX,
                              int pickY, const PhotometryOptions& options);
 

@@ -9,6 +9,7 @@
 
 #include "camera/camera.h"
 #include "files/bmp_file.h"
+#include "image/display_levels.h"
 #include "process/stretch.h"
 #include "scope/program.h"
 
@@ -159,19 +160,8 @@ std::vector<std::uint16_t> guideDisplayCopy(const std::vector<std::uint16_t>& im
     // one level above the brightest star. A star's peak has a bright neighbour; a hot pixel
     // stands alone, so each sample counts no brighter than its brightest 4-neighbour and a hot
     // pixel cannot darken the whole picture.
-    std::array<int, 256> histogram{};
-    for (const std::uint16_t v : out)
-      ++histogram[v >> 8];
-    int top = 0;
-    for (int y = 1; y < h - 1; ++y) {
-      for (int x = 1; x < w - 1; ++x) {
-        const std::size_t i = static_cast<std::size_t>(y * w + x);
-        const int neighbour = std::max({out[i - 1], out[i + 1], out[i - w], out[i + w]});
-        top = std::max(top, std::min<int>(out[i], neighbour));
-      }
-    }
-    const int black =
-        static_cast<int>(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
+    const int top = image::brightestStarSample(out, w, h);
+    const int black = image::skyHighByteLevel(out);
     const int starWhite = std::max(black + 1, (top >> 8) + 1);
     const int level = std::clamp(stretchLevel, kStretchMin, kStretchMax);
     const auto lowered = std::lround((starWhite - black) * std::pow(kStretchStep, level));

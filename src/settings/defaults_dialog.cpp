@@ -1,6 +1,8 @@
 #include "settings/defaults_dialog.h"
 
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "base/messages.h"
 #include "port/dialog_controls.h"
@@ -41,7 +43,9 @@ DefaultsDialog::DefaultsDialog(Settings& settings, image::FitsHeaderInfo& fits,
 }
 
 void DefaultsDialog::open() {
-  if (loadSettings(paths_.settingsFile(), settings_, fits_, ui_) != SettingsStatus::Ok) {
+  std::error_code error;
+  if (std::filesystem::exists(paths_.settingsFile(), error) &&
+      loadSettings(paths_.settingsFile(), settings_, fits_, ui_) != SettingsStatus::Ok) {
     base::ShowMessage(ui_, base::Message::UnableToLoadIni);
   }
   fillEdits();
@@ -199,6 +203,22 @@ void DefaultsDialog::setFilterDetails() {
   }
   filterCountEdit = std::to_string(settings_.filterCount);
   filterNameEdits = settings_.filterNames;
+}
+
+std::string DefaultsDialog::autosaveFolderOnThisMachine() const {
+  const auto normalised = normaliseAutosaveDirectory(autosaveDirEdit);
+  if (!normalised) return {};
+  return paths_.resolveAutosaveDirectory(*normalised).string();
+}
+
+std::string DefaultsDialog::telescopeDeviceText() const {
+  // Serial routes 0 and 1 are the camera's ports; above them the PC's own port.
+  constexpr int kPcRoute = 3;
+  if (settings_.serialRoute >= kPcRoute) {
+    const int number = settings_.pcComPort + 1;
+    return "PC COM" + std::to_string(number) + " = " + comPorts_.device(number);
+  }
+  return "the camera's own serial port";
 }
 
 bool DefaultsDialog::setAutosaveDir() {

@@ -34,7 +34,8 @@ class DefaultsDialog final : public port::DialogModel {
   std::string title() const override { return "Set Program Defaults"; }
 
   // Opening: the settings file is loaded first (a failure is reported; the dialog still opens)
-  // and the edits are filled from the settings.
+  // and the edits are filled from the settings. Before the first save there is no file: the
+  // settings in memory are shown as they are.
   void open();
 
   // Whether a USB filter wheel was found: "Use USB Filterwheel " only takes effect then.
@@ -82,6 +83,13 @@ class DefaultsDialog final : public port::DialogModel {
 
   // The read-only text beside "Filter Wheel".
   std::string filterWheelPortText() const;
+  // Beside the autosave folder: where the folder typed is on this machine ("c:\AUTOSAVE" is
+  // <data root>/autosave); empty while the text names no usable drive.
+  std::string autosaveFolderOnThisMachine() const;
+  // Beside "Com1"/"Com2": the serial device the telescope commands reach. On the PC route
+  // ("PC" serial route) it is the device of the PC COM port; otherwise the camera's own serial
+  // port that Com1/Com2 choose.
+  std::string telescopeDeviceText() const;
   // "Last Num": the autosave counter.
   std::string lastNumText() const { return std::to_string(settings_.autosaveCounter); }
 

@@ -9,11 +9,29 @@ Program::Program(port::Clock& clock, port::Ui& ui, base::ProgramPaths paths)
 
 SettingsStatus Program::loadSettingsFile() {
   comPorts.load(paths_.comPortMapFile());
-  return loadSettings(paths_.settingsFile(), settings, fits, ui_);
+  // The file is read over the settings as the user keeps them (a missing folder makes the
+  // loader write them).
+  if (usingSessionDrive()) settings.guideOutputMode = GuideOutputMode::None;
+  const SettingsStatus status = loadSettings(paths_.settingsFile(), settings, fits, ui_);
+  applySessionDrive();
+  return status;
 }
 
 SettingsStatus Program::saveSettingsFile() {
-  return saveSettings(paths_.settingsFile(), settings, fits);
+  if (!usingSessionDrive()) return saveSettings(paths_.settingsFile(), settings, fits);
+  Settings kept = settings;
+  kept.guideOutputMode = GuideOutputMode::None;
+  return saveSettings(paths_.settingsFile(), kept, fits);
+}
+
+void Program::offerSessionDrive(GuideOutputMode drive) {
+  sessionDrive_ = drive;
+  applySessionDrive();
+}
+
+void Program::applySessionDrive() {
+  if (sessionDrive_ != GuideOutputMode::None && settings.guideOutputMode == GuideOutputMode::None)
+    settings.guideOutputMode = sessionDrive_;
 }
 
 PreferencesLoad Program::loadPreferencesFile() {

@@ -53,8 +53,24 @@ class Program {
   // Loads the settings file (and the COM port map) into `settings` and `fits`; the caller shows
   // the message for a failure.
   SettingsStatus loadSettingsFile();
-  // Saves `settings` and `fits` to the settings file.
+  // Saves `settings` and `fits` to the settings file. While a session drive is in use it is
+  // not written: the file keeps "no drive".
   SettingsStatus saveSettingsFile();
+
+  // A telescope drive offered for this run only (the simulated mount with --simulate): while
+  // the settings choose no drive, `settings` choose `drive` in memory, so guiding and Telescope
+  // Control are available; the settings file keeps what it had. Loading the settings file
+  // offers it again; choosing another drive, or the user saving the program defaults
+  // (sessionDriveSaved), ends the offer.
+  void offerSessionDrive(GuideOutputMode drive);
+  // Takes the offer up again after the settings were read from the file by someone else.
+  void applySessionDrive();
+  // The user saved the program defaults: the drive shown there is the user's own from now on.
+  void sessionDriveSaved() { sessionDrive_ = GuideOutputMode::None; }
+  // True while `settings` choose the offered session drive.
+  bool usingSessionDrive() const {
+    return sessionDrive_ != GuideOutputMode::None && settings.guideOutputMode == sessionDrive_;
+  }
   // Loads the preferences file into `preferences` (bad values take their defaults); the caller
   // shows what the load found. The file itself is not written.
   PreferencesLoad loadPreferencesFile();
@@ -88,11 +104,14 @@ class Program {
   std::int64_t exposureStartSeconds = 0;
   std::int64_t exposureEndSeconds = 0;
   image::DisplayOptions displayOptions;
+  // How a colour image is shown (and written to 8-bit files) while no balance was set.
+  image::ColourDisplayStretch colourStretch;
 
  private:
   port::Clock& clock_;
   port::Ui& ui_;
   base::ProgramPaths paths_;
+  GuideOutputMode sessionDrive_ = GuideOutputMode::None;
 };
 
 }  // namespace nvk::settings

@@ -3,7 +3,10 @@
 // simulated camera shows another star field.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -12,6 +15,7 @@
 #include <filesystem>
 
 #include "app/command_map.h"
+#include "app/qt/defaults_dialog_view.h"
 #include "app/qt/move_telescope_dialog_view.h"
 #include "camera/protocol.h"
 #include "qt_test_support.h"
@@ -155,6 +159,68 @@ TEST_F(SimulatedTelescopeTest, TheSocketDialogMovesTheFieldAtGuideRateWhileAnArr
   // Two seconds north at 15.041" per second and 1.5" per pixel: 20 pixels up the sky (less
   // 0.04" of Dec. drift).
   EXPECT_NEAR(held, -2.0 * 15.041 / 1.5, 0.1);
+}
+
+// The first start of `nvk-k7lq --simulate` on an empty data root: the notice that there is no
+// settings file is followed by the program defaults, which show where the autosave folder and
+// the telescope's serial device are on this machine; the simulated mount is the drive of the
+// session, and the settings file is not written until the user saves.
+TEST(SimulatedFirstStartTest, DefaultsFollowTheNoticeAndTheSimulatedMountIsTheDrive) {
+  nvk::test::TempDir root;
+  port::VirtualClock clock{1000};
+  TNVK_K7LQApp app(StartOptions{root.path(), true, &clock});
+  const base::ProgramPaths paths(root.path());
+  test::MessageBoxAnswerer answerer;
+  bool defaultsShown = false;
+  QString autosaveHere;
+  QString telescopeDevice;
+  bool lx200Chosen = false;
+  QTimer watcher;
+  watcher.setInterval(0);
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<DefaultsDialogView*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    defaultsShown = true;
+    autosaveHere = dialog->findChild<QLabel*>("autosaveFolderHere")->text();
+    telescopeDevice = dialog->findChild<QLabel*>("telescopeDevice")->text();
+    lx200Chosen = dialog->findChild<QRadioButton*>("Meade LX200 (Tm)")->isChecked();
+    dialog->findChild<QPushButton*>("Cancel")->click();
+  });
+  watcher.start();
+  app.start();
+  QCoreApplication::processEvents();
+  watcher.stop();
+
+  ASSERT_EQ(answerer.seen.size(), 1u);
+  EXPECT_EQ(answerer.seen[0].text, "Warning!\nNo INI file found, please set defaults...");
+  ASSERT_TRUE(defaultsShown);
+  EXPECT_EQ(autosaveHere.toStdString(),
+            "On this computer: " + paths.autosaveFolder().string());
+  EXPECT_EQ(telescopeDevice, "PC COM1 = /dev/ttyUSB0");
+  EXPECT_TRUE(lx200Chosen);
+  EXPECT_TRUE(app.window().commandAction(cmd::kTelescopeControl)->isEnabled());
+  EXPECT_FALSE(std::filesystem::exists(paths.settingsFile()));
+
+  // Whatever saves the settings during the session keeps "no drive" in the file.
+  Program& program = app.program();
+  ASSERT_EQ(program.saveSettingsFile(), settings::SettingsStatus::Ok);
+  settings::Settings stored;
+  image::FitsHeaderInfo fits;
+  ASSERT_EQ(settings::loadSettings(paths.settingsFile(), stored, fits, program.ui()),
+            settings::SettingsStatus::Ok);
+  EXPECT_EQ(stored.guideOutputMode, settings::GuideOutputMode::None);
+  EXPECT_EQ(program.settings.guideOutputMode, settings::GuideOutputMode::Lx200);
+
+  // Saving the program defaults is the user's choice: the drive shown goes into the file.
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<DefaultsDialogView*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QPushButton*>("Save Changes")->click();
+  });
+  app.window().runCommand(cmd::kProgramDefaults);
+  ASSERT_EQ(settings::loadSettings(paths.settingsFile(), stored, fits, program.ui()),
+            settings::SettingsStatus::Ok);
+  EXPECT_EQ(stored.guideOutputMode, settings::GuideOutputMode::Lx200);
 }
 
 }  // namespace

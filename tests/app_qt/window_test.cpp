@@ -10,11 +10,13 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QTextBrowser>
 #include <QTest>
 #include <QToolBar>
 #include <map>
 
 #include "app/qt/application.h"
+#include "app/qt/help_window.h"
 #include "app/qt/image_view.h"
 #include "app/qt/qt_ui.h"
 #include "camera/recording_transport.h"
@@ -98,6 +100,35 @@ TEST_F(WindowTest, MenuEntriesAndAcceleratorsDispatchToTheirHandlers) {
     EXPECT_FALSE(window.runCommand(c.id)) << c.id;
     break;
   }
+}
+
+// Help opens the pages in the program, on the walk through the main job, and follows their
+// links; no desktop browser is needed.
+TEST_F(WindowTest, HelpShowsTheGettingStartedPageInTheProgram) {
+  test::MessageBoxAnswerer answerer;
+  menuActions().at(cmd::kHelp)->trigger();
+  EXPECT_TRUE(answerer.seen.empty());
+  auto* help = window.findChild<HelpWindow*>();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  QTextBrowser* browser = help->browser();
+  EXPECT_TRUE(browser->source().path().endsWith("docs/getting-started.html"))
+      << browser->source().toString().toStdString();
+  // The main job comes first, in the order it is done at the telescope.
+  const QString text = browser->toPlainText();
+  qsizetype last = -1;
+  for (const char* step : {"First start", "Connect the camera", "Focus", "Take a photo and save",
+                           "Make a colour picture", "Guide a long exposure"}) {
+    const qsizetype at = text.indexOf(QString::fromLatin1(step));
+    EXPECT_GT(at, last) << step;
+    last = at;
+  }
+  browser->setSource(QUrl("index.html"));
+  EXPECT_TRUE(browser->toPlainText().contains("Getting started"));
+  EXPECT_TRUE(browser->isBackwardAvailable());
+  // A second Help shows the same window again.
+  menuActions().at(cmd::kHelp)->trigger();
+  EXPECT_EQ(window.findChildren<HelpWindow*>().size(), 1);
 }
 
 TEST_F(WindowTest, ToolBarFollowsTheCommandOrderAndPairs) {

@@ -201,5 +201,34 @@ TEST_F(InfoConvertTest, ConvertRefusesWhatTheSaveCommandsRefuse) {
   EXPECT_EQ(run({"convert", (root / "none").string(), "b", "--as", "raw"}).status, 1);
 }
 
+TEST_F(InfoConvertTest, FilesThatCannotBeOpenedAreNamedWithTheReason) {
+  const auto good = colourRawFile();
+  const std::string missing = (root / "M31.FIT").string();
+  const std::string folder = root.path().string();
+  struct Case {
+    std::vector<std::string> args;
+    std::string named;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {{"info", missing}, missing, "does not exist"},
+      {{"info", folder}, folder, "is a folder"},
+      {{"convert", missing, (root / "o.fit").string(), "--as", "fits"}, missing, "does not exist"},
+      {{"photometry", missing, "10", "10"}, missing, "does not exist"},
+      {{"process", good.string(), (root / "o").string(), "dark:" + missing}, missing,
+       "does not exist"},
+      {{"process", good.string(), (root / "o").string(), "hpm:" + missing}, missing,
+       "does not exist"},
+  };
+  for (const Case& c : cases) {
+    const auto r = run(c.args);
+    EXPECT_EQ(r.status, 1) << c.args[0];
+    EXPECT_NE(r.err.find("Failed to Open KR File\n'" + c.named + "' " + c.reason),
+              std::string::npos)
+        << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(root / "o"));
+}
+
 }  // namespace
 }  // namespace nvk::cli

@@ -52,6 +52,19 @@ TEST_F(PhotometryCommandTest, PrintsTheMeasurement) {
   EXPECT_NE(d.out.find("Apertures      = 6 / 10 / 16 pixels\n"), std::string::npos);
 }
 
+TEST_F(PhotometryCommandTest, SaturatedStarIsReportedWithoutAMagnitude) {
+  // A star of 3e6 counts clips at 65535 over its core.
+  const auto frame = test::starFrame(1520, 1012, 1000, {{300.0, 200.0, 2.0, 3e6}});
+  std::copy(frame.begin(), frame.end(), program.planes.RawImage.begin());
+  ASSERT_EQ(files::saveRawFile(program, image), files::SaveResult::Saved);
+  const CliRun r = run({"photometry", image.string(), "300", "200"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Magnitude      = none: the star is saturated (peak 65535, the camera "
+                       "clips at 65534)"),
+            std::string::npos)
+      << r.out;
+}
+
 TEST_F(PhotometryCommandTest, BadInputIsRefused) {
   const struct {
     std::vector<std::string> args;

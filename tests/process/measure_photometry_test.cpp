@@ -128,6 +128,42 @@ TEST(Photometry, Refusals) {
   EXPECT_EQ(measureStar(tiny, 12, 12, 6, 6, options).status, PhotometryStatus::NoSky);
 }
 
+// A star whose peak reaches the saturation level has lost light at its core: it keeps its
+// position and flux but gets no magnitude, and the report and the list say why.
+TEST(Photometry, SaturatedStarGetsNoMagnitude) {
+  struct Case {
+    double flux;
+    int saturationLevel;
+    bool saturated;
+  };
+  // Peaks above the sky of 1000: about 4000 for 1e5 counts, clipped at 65535 for 3e6.
+  const Case cases[] = {
+      {1e5, PhotometryOptions::kCameraSaturation, false},
+      {3e6, PhotometryOptions::kCameraSaturation, true},
+      {1e5, 4000, true},
+      {1e5, 6000, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flux);
+    const auto frame = test::starFrame(kWidth, kHeight, 1000, {{80.0, 60.0, 2.0, c.flux}});
+    PhotometryOptions options;
+    options.radii = {10, 14, 22};
+    options.saturationLevel = c.saturationLevel;
+    const auto r = measureStar(frame, kWidth, kHeight, 80, 60, options);
+    ASSERT_TRUE(r.measured());
+    EXPECT_NEAR(r.x, 80.0, 0.05);
+    EXPECT_EQ(r.saturated, c.saturated);
+    EXPECT_EQ(r.magnitude.has_value(), !c.saturated);
+    const std::string report = formatPhotometry(r);
+    const std::string line = photometryListLine(1, r);
+    EXPECT_EQ(report.find("saturated (peak " + std::to_string(r.peak) + ", the camera clips at " +
+                          std::to_string(c.saturationLevel) + ")") != std::string::npos,
+              c.saturated)
+        << report;
+    EXPECT_EQ(line.ends_with("saturated"), c.saturated) << line;
+  }
+}
+
 TEST(Photometry, ApertureRules) {
   const struct {
     PhotometryApertures radii;

@@ -1,6 +1,7 @@
 #include "app/qt/application.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <string_view>
 
 #include "app/demo_image.h"
@@ -29,12 +30,18 @@ TNVK_K7LQApp::TNVK_K7LQApp(const StartOptions& options) : ui_(std::make_unique<Q
 void TNVK_K7LQApp::start() {
   window_->show();
   QCoreApplication::processEvents();
-  loadStartupSettings(rig_->program());
+  // The simulated mount is the drive of a simulated session, unless the settings choose one.
+  if (rig_->simulated()) rig_->program().offerSessionDrive(settings::GuideOutputMode::Lx200);
+  const bool settingsFound = loadStartupSettings(rig_->program());
   window_->settingsChanged();
   if (rig_->simulated()) {
     // No image yet: show a star field so that the simulated session starts with a picture.
     renderDemoStarField(rig_->program(), kDemoSeed);
     window_->redraw(true);
+  }
+  // First start: the notice asked for the defaults, so they follow once the window is up.
+  if (!settingsFound) {
+    QTimer::singleShot(0, window_.get(), [this] { window_->runCommand(cmd::kProgramDefaults); });
   }
 }
 

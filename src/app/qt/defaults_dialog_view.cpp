@@ -152,6 +152,13 @@ DefaultsDialogView::DefaultsDialogView(settings::DefaultsDialog& model, QtUi&, Q
       tr("Com Port for telescope"), std::array<RadioSpec<int>, 2>{{{"Com1", 0}, {"Com2", 1}}},
       [this](int v) { model_.setTelescopeComPort(v); },
       [&s] { return static_cast<int>(s.telescopePortIndex); }, 2);
+  {
+    auto* device = new QLabel(comBox);
+    device->setObjectName(QStringLiteral("telescopeDevice"));
+    device->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    refreshers_.push_back([this, device] { device->setText(q(model_.telescopeDeviceText())); });
+    static_cast<QGridLayout*>(comBox->layout())->addWidget(device, 1, 0, 1, 2);
+  }
 
   // --- Slew values ---
   auto* slewBox = new QGroupBox(tr("Guide Rates and Backlash"));
@@ -280,6 +287,15 @@ DefaultsDialogView::DefaultsDialogView(settings::DefaultsDialog& model, QtUi&, Q
     lastNum->setObjectName(QStringLiteral("lastNum"));
     refreshers_.push_back([this, lastNum] { lastNum->setText(q(model_.lastNumText())); });
     grid->addWidget(lastNum, 1, 2);
+    // Where "c:\AUTOSAVE" (or the folder typed) is on this machine.
+    auto* folder = new QLabel(autosaveBox);
+    folder->setObjectName(QStringLiteral("autosaveFolderHere"));
+    folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    folder->setWordWrap(true);
+    refreshers_.push_back(
+        [this, folder] { folder->setText(tr("On this computer: ") + q(model_.autosaveFolderOnThisMachine())); });
+    connect(dir, &QLineEdit::editingFinished, this, [this] { refresh(); });
+    grid->addWidget(folder, 2, 0, 1, 3);
   }
 
   // --- Camera, colour and files ---

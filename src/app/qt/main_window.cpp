@@ -5,9 +5,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -16,11 +13,11 @@
 #include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QUrl>
 
 #include "app/display_builder.h"
 #include "app/measure_commands.h"
 #include "app/qt/guiding_views.h"
+#include "app/qt/help_window.h"
 #include "app/qt/image_view.h"
 #include "app/qt/measure_windows.h"
 #include "app/qt/print_picture.h"
@@ -44,18 +41,6 @@ QColor backgroundColour(settings::WindowBackground background) {
       break;
   }
   return {192, 192, 192};
-}
-
-// The help pages: docs/index.html beside the build tree or the installed program.
-QString helpIndex() {
-  const QDir bin(QCoreApplication::applicationDirPath());
-  for (const char* relative :
-       {"../../../docs/index.html", "../../docs/index.html", "../docs/index.html",
-        "../share/nvk-k7lq/docs/index.html", "docs/index.html"}) {
-    const QFileInfo candidate(bin.filePath(QString::fromLatin1(relative)));
-    if (candidate.exists()) return candidate.canonicalFilePath();
-  }
-  return {};
 }
 
 }  // namespace
@@ -240,8 +225,15 @@ void TNVK_K7LQWindow::showAbout() {
 }
 
 bool TNVK_K7LQWindow::openHelp() {
-  const QString index = helpIndex();
-  return !index.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(index));
+  if (help_ == nullptr) {
+    const QString home = findHelpHome(QCoreApplication::applicationDirPath());
+    if (home.isEmpty()) return false;
+    help_ = new HelpWindow(home, this);
+  }
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
+  return true;
 }
 
 void TNVK_K7LQWindow::closeWindow() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,6 +17,7 @@ class QToolBar;
 namespace nvk::app::qt {
 
 class GuidingViews;
+class HelpWindow;
 class ImageView;
 class QtUi;
 class ToolWindows;
@@ -98,6 +100,8 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   PickMode pickMode_ = PickMode::None;
   std::unique_ptr<ToolWindows> toolWindows_;
   std::unique_ptr<GuidingViews> guidingViews_;
+  // The help, made on first use and kept for the run.
+  QPointer<HelpWindow> help_;
 };
 
 }  // namespace nvk::app::qt

@@ -12,6 +12,14 @@
 namespace nvk::test {
 namespace {
 
+// AddressSanitizer holds freed memory back in its quarantine, so resident memory says nothing
+// about growth in that build; descriptors and files are still checked there.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMemoryIsMeasurable = false;
+#else
+constexpr bool kMemoryIsMeasurable = true;
+#endif
+
 TEST(NightSoak, AnHourOfGuidedExposuresKeepsMemoryDescriptorsAndFilesLevel) {
   TempDir root;
   Night night(root.path(), {});
@@ -24,7 +32,7 @@ TEST(NightSoak, AnHourOfGuidedExposuresKeepsMemoryDescriptorsAndFilesLevel) {
     std::printf("[ figures  ] %3llu min: %d frames, %.1f MB resident, %d descriptors\n",
                 static_cast<unsigned long long>(night.elapsedMinutes()), night.framesSaved(),
                 now.residentMb, now.openDescriptors);
-    EXPECT_LT(now.residentMb - settled.residentMb, 8.0);
+    if (kMemoryIsMeasurable) EXPECT_LT(now.residentMb - settled.residentMb, 8.0);
     EXPECT_LE(now.openDescriptors, settled.openDescriptors);
     EXPECT_EQ(night.autosaveFolder(), night.expectedFiles());
   }

@@ -32,7 +32,9 @@ TEST(NightSoak, AnHourOfGuidedExposuresKeepsMemoryDescriptorsAndFilesLevel) {
     std::printf("[ figures  ] %3llu min: %d frames, %.1f MB resident, %d descriptors\n",
                 static_cast<unsigned long long>(night.elapsedMinutes()), night.framesSaved(),
                 now.residentMb, now.openDescriptors);
-    if (kMemoryIsMeasurable) EXPECT_LT(now.residentMb - settled.residentMb, 8.0);
+    if (kMemoryIsMeasurable) {
+      EXPECT_LT(now.residentMb - settled.residentMb, 8.0);
+    }
     EXPECT_LE(now.openDescriptors, settled.openDescriptors);
     EXPECT_EQ(night.autosaveFolder(), night.expectedFiles());
   }

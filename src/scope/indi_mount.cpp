@@ -50,13 +50,13 @@ AxisNames axisNames(Direction direction) {
 void merge(port::IndiProperty& into, const port::IndiProperty& update) {
   into.state = update.state;
   auto mergeList = [](auto& list, const auto& changes) {
-    for (const auto& [name, value] : changes) {
+    for (const auto& change : changes) {
       auto it = std::find_if(list.begin(), list.end(),
-                             [&](const auto& element) { return element.first == name; });
+                             [&](const auto& element) { return element.first == change.first; });
       if (it == list.end()) {
-        list.emplace_back(name, value);
+        list.push_back(change);
       } else {
-        it->second = value;
+        it->second = change.second;
       }
     }
   };

@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
     const auto expected = night.expectedFiles();
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%5d %7d %6zu %9zu %12.1f %12d %8.1f%s\n", hour, night.framesSaved(),
-                files.size(), expected.size(), use.residentMb, use.openDescriptors, wall,
+    std::printf("%5d %7d %6zu %9zu %12.1f %12d %8.1f%s\n", hour, night.framesSaved(), files.size(),
+                expected.size(), use.residentMb, use.openDescriptors, wall,
                 files == expected ? "" : "  (files differ)");
     std::fflush(stdout);
     if (hour == 1) {

@@ -373,8 +373,8 @@ bool ReadGuideHead(Program& program, bool binned) {
 bool FlushGuideHead(Program& program, int lines) {
   if (!ClearSensor(program, 0, kGuideHead)) return false;
   return readPixels(program, CommandCode::ReadPixels, 3, kGuideHead,
-             ReadoutRequest{0, 0, kGuideWidth, static_cast<std::uint16_t>(lines), 1, 1}, 0,
-             static_cast<std::size_t>(kGuideWidth) * static_cast<std::size_t>(lines));
+                    ReadoutRequest{0, 0, kGuideWidth, static_cast<std::uint16_t>(lines), 1, 1}, 0,
+                    static_cast<std::size_t>(kGuideWidth) * static_cast<std::size_t>(lines));
 }
 
 int SetCooling(Program& program) {

@@ -117,8 +117,8 @@ bool followIndiMount(CliSession& session, app::Program& program, sim::GuidingRig
     // GUIDE_RATE is in multiples of the sidereal rate; the settings hold pixels per second.
     auto pixelsPerSecond = [&](const char* element) {
       const double sidereal = rates->number(element).value_or(1.0);
-      return static_cast<std::int16_t>(
-          std::max(1L, std::lround(sidereal * sim::kSiderealArcsecPerSecond / sim::kGuidingArcsecPerPixel)));
+      return static_cast<std::int16_t>(std::max(
+          1L, std::lround(sidereal * sim::kSiderealArcsecPerSecond / sim::kGuidingArcsecPerPixel)));
     };
     s.guiderGuide.raRate = s.mainGuide.raRate = pixelsPerSecond("GUIDE_RATE_WE");
     s.guiderGuide.decRate = s.mainGuide.decRate = pixelsPerSecond("GUIDE_RATE_NS");

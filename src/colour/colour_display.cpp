@@ -13,9 +13,8 @@ constexpr int kProgressRange = 256;
 }  // namespace
 
 void startAutoColourStretch(Program& program) {
-  program.colourStretch =
-      image::autoColourStretch(program.planes.ColourImage, program.geometry.width,
-                               program.geometry.height);
+  program.colourStretch = image::autoColourStretch(program.planes.ColourImage,
+                                                   program.geometry.width, program.geometry.height);
 }
 
 void buildColourDisplay(Program& program, std::span<std::uint8_t> rgb, int displayWidth,

@@ -63,7 +63,7 @@ struct DisplayOptions {
 // user sets a colour balance. The 16-bit planes are never changed by it.
 struct ColourDisplayStretch {
   bool automatic = false;
-  std::array<int, 3> black{};      // red, green, blue, in counts
+  std::array<int, 3> black{};         // red, green, blue, in counts
   std::array<int, 3> white{1, 1, 1};  // above black
 
   // The display byte of `sample` of plane `plane` (0 red, 1 green, 2 blue).

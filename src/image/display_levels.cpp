@@ -10,8 +10,7 @@ int skyHighByteLevel(std::span<const std::uint16_t> samples) {
   std::array<std::size_t, 256> histogram{};
   for (const std::uint16_t v : samples)
     ++histogram[v >> 8];
-  return static_cast<int>(std::max_element(histogram.begin(), histogram.end()) -
-                          histogram.begin());
+  return static_cast<int>(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
 }
 
 int brightestStarSample(std::span<const std::uint16_t> samples, int width, int height) {
@@ -20,7 +19,8 @@ int brightestStarSample(std::span<const std::uint16_t> samples, int width, int h
   for (int y = 1; y < height - 1; ++y) {
     for (int x = 1; x < width - 1; ++x) {
       const std::size_t i = static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x);
-      const int neighbour = std::max({samples[i - 1], samples[i + 1], samples[i - w], samples[i + w]});
+      const int neighbour =
+          std::max({samples[i - 1], samples[i + 1], samples[i - w], samples[i + w]});
       top = std::max(top, std::min<int>(samples[i], neighbour));
     }
   }

@@ -204,8 +204,7 @@ GuideStatus GuiderCorrectionStep(Program& program) {
 
 bool CreateGuidingFrame(Program& program) {
   auto& g = program.guiding;
-  if (!telescopeDriveChosen(program) || !program.devices.cameraConnected ||
-      !g.starSelected) {
+  if (!telescopeDriveChosen(program) || !program.devices.cameraConnected || !g.starSelected) {
     program.ui().showMessage(base::kMessageTitle, "");
     return false;
   }

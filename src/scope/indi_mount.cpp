@@ -335,8 +335,8 @@ void IndiMount::stopMove() {
                         {{"MOTION_WEST", false}, {"MOTION_EAST", false}});
 }
 
-void IndiMount::resolveTarget(const GoToTarget& target,
-                              std::optional<EquatorialPosition>& position, std::string& name) {
+void IndiMount::resolveTarget(const GoToTarget& target, std::optional<EquatorialPosition>& position,
+                              std::string& name) {
   const std::int64_t now = program_.clock().wallSeconds();
   if (const auto* object = std::get_if<CatalogueObject>(&target)) {
     const std::string number = std::to_string(object->number);
@@ -383,7 +383,8 @@ GoToReply IndiMount::goTo(const GoToTarget& target) {
   // (INDI's own simulator among them) land a slew begun untracked off by the slew's duration.
   if (const auto* tracking = property(address_.mount, "TELESCOPE_TRACK_STATE");
       tracking != nullptr && !tracking->switchOn("TRACK_ON").value_or(true)) {
-    client_->sendSwitches(address_.mount, tracking->name, {{"TRACK_ON", true}, {"TRACK_OFF", false}});
+    client_->sendSwitches(address_.mount, tracking->name,
+                          {{"TRACK_ON", true}, {"TRACK_OFF", false}});
     awaitAnswer(address_.mount, "TELESCOPE_TRACK_STATE", kAnswerWaitMs);
   }
   // The mount answers by turning its coordinates busy (slewing) or alert (refused); reports of

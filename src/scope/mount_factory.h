@@ -14,9 +14,9 @@ class Program;
 // The mount the settings choose: the only place that reads the telescope drive of the
 // settings (GuideOutputMode). The LX200 mount for "Meade LX200", on the serial route that
 // SerialRoute names; the guide-output mount for "Autoguider Socket"; the INDI mount when the
-// preferences choose it (it wins over the settings file's drive, which is kept as it is). With no drive chosen,
-// guiding, training and Telescope Control are off (telescopeDriveChosen), and what still
-// reaches a mount keeps the program's ways: the Move Telescope dialog, the focuser buttons
+// preferences choose it (it wins over the settings file's drive, which is kept as it is). With no
+// drive chosen, guiding, training and Telescope Control are off (telescopeDriveChosen), and what
+// still reaches a mount keeps the program's ways: the Move Telescope dialog, the focuser buttons
 // and the CLI speak LX200, and a timed pulse holds a guide-output line.
 // A new mount protocol is one more realisation of Mount and one more choice here.
 std::unique_ptr<Mount> makeMount(Program& program);

@@ -114,9 +114,8 @@ std::optional<EquatorialPosition> planetOfDate(int number, std::int64_t unixSeco
 }
 
 double separationArcmin(const EquatorialPosition& a, const EquatorialPosition& b) {
-  const double radians =
-      eraSeps(a.raHours / kHoursPerRadian, a.decDegrees * kRadiansPerDegree,
-              b.raHours / kHoursPerRadian, b.decDegrees * kRadiansPerDegree);
+  const double radians = eraSeps(a.raHours / kHoursPerRadian, a.decDegrees * kRadiansPerDegree,
+                                 b.raHours / kHoursPerRadian, b.decDegrees * kRadiansPerDegree);
   return radians / kRadiansPerDegree * 60.0;
 }
 

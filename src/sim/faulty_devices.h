@@ -22,10 +22,10 @@ inline constexpr std::uint32_t kWheelTimeOutMs = 1000;
 // What goes wrong on the camera channel.
 enum class CameraFault {
   None,
-  TimeOut,       // a read waits its whole time-out and gets nothing
-  ShortRead,     // a read ends early with half the bytes and no error
-  ErrorMidFrame, // a read breaks off with an error after half the bytes
-  Gone,          // the camera is unplugged: not listed, not opened, every transfer fails
+  TimeOut,        // a read waits its whole time-out and gets nothing
+  ShortRead,      // a read ends early with half the bytes and no error
+  ErrorMidFrame,  // a read breaks off with an error after half the bytes
+  Gone,           // the camera is unplugged: not listed, not opened, every transfer fails
 };
 
 // What goes wrong on the PC serial port.

@@ -61,9 +61,9 @@ void followReportedPointing(Sky& sky, SimulatedMount& errors,
       if (!last->origin) last->origin = *now;
     }
     const SkyPosition drifted = errors.pointing();
-    const SkyPosition pointing{last->position.raHours + drifted.raHours - errorsStart.raHours,
-                               last->position.decDegrees + drifted.decDegrees -
-                                   errorsStart.decDegrees};
+    const SkyPosition pointing{
+        last->position.raHours + drifted.raHours - errorsStart.raHours,
+        last->position.decDegrees + drifted.decDegrees - errorsStart.decDegrees};
     const SkyPoint centre = skyPixelOf(pointing, last->origin.value_or(pointing), scale);
     return MountReading{{centre.x - SimulatedCameraHead::kSensorColumns / 2.0,
                          centre.y - SimulatedCameraHead::kSensorRows / 2.0},

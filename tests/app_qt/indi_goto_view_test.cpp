@@ -23,8 +23,8 @@ TEST(IndiGoToView, GoToThroughTheIndiChoiceOfSetProgramDefaults) {
   nvk::test::ScriptedIndiClient* client = nullptr;
   f.program.telescope.makeIndiClient = [&client] {
     auto made = std::make_unique<nvk::test::ScriptedIndiClient>();
-    made->answers["EQUATORIAL_EOD_COORD"] = {nvk::test::ScriptedIndiClient::event(
-        "EQUATORIAL_EOD_COORD", port::IndiState::Busy)};
+    made->answers["EQUATORIAL_EOD_COORD"] = {
+        nvk::test::ScriptedIndiClient::event("EQUATORIAL_EOD_COORD", port::IndiState::Busy)};
     client = made.get();
     return made;
   };

@@ -6,9 +6,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QRadioButton>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -194,8 +194,7 @@ TEST(SimulatedFirstStartTest, DefaultsFollowTheNoticeAndTheSimulatedMountIsTheDr
   ASSERT_EQ(answerer.seen.size(), 1u);
   EXPECT_EQ(answerer.seen[0].text, "Warning!\nNo INI file found, please set defaults...");
   ASSERT_TRUE(defaultsShown);
-  EXPECT_EQ(autosaveHere.toStdString(),
-            "On this computer: " + paths.autosaveFolder().string());
+  EXPECT_EQ(autosaveHere.toStdString(), "On this computer: " + paths.autosaveFolder().string());
   EXPECT_EQ(telescopeDevice, "PC COM1 = /dev/ttyUSB0");
   EXPECT_TRUE(lx200Chosen);
   EXPECT_TRUE(app.window().commandAction(cmd::kTelescopeControl)->isEnabled());

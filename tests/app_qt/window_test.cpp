@@ -10,8 +10,8 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QScrollBar>
-#include <QTextBrowser>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <map>
 

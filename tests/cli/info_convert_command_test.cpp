@@ -215,9 +215,11 @@ TEST_F(InfoConvertTest, FilesThatCannotBeOpenedAreNamedWithTheReason) {
       {{"info", folder}, folder, "is a folder"},
       {{"convert", missing, (root / "o.fit").string(), "--as", "fits"}, missing, "does not exist"},
       {{"photometry", missing, "10", "10"}, missing, "does not exist"},
-      {{"process", good.string(), (root / "o").string(), "dark:" + missing}, missing,
+      {{"process", good.string(), (root / "o").string(), "dark:" + missing},
+       missing,
        "does not exist"},
-      {{"process", good.string(), (root / "o").string(), "hpm:" + missing}, missing,
+      {{"process", good.string(), (root / "o").string(), "hpm:" + missing},
+       missing,
        "does not exist"},
   };
   for (const Case& c : cases) {

@@ -69,8 +69,8 @@ TEST_F(ColourDisplay, NewColourImageIsShownThroughTheAutomaticStretch) {
     // pixel.
     EXPECT_LE(program.colourStretch.black[k], sky);
     EXPECT_GT(program.colourStretch.black[k] + 256, sky);
-    const int star = *std::max_element(planes[k].data() + 295 * w + 395,
-                                       planes[k].data() + 295 * w + 405);
+    const int star =
+        *std::max_element(planes[k].data() + 295 * w + 395, planes[k].data() + 295 * w + 405);
     EXPECT_LT(program.colourStretch.white[k], 65535);
     EXPECT_GE(program.colourStretch.white[k], star / 2);
   }

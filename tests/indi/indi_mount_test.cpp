@@ -85,8 +85,9 @@ class IndiServer {
     // The local socket (an abstract name) of its own, so that servers of other runs on this
     // machine do not stand in the way.
     const std::string socket = (home / ("indiserver-" + portText)).string();
-    std::vector<std::string> args{"indiserver", "-p", portText, "-u", socket,
-                                  "indi_simulator_telescope", "indi_simulator_focus"};
+    std::vector<std::string> args{
+        "indiserver",          "-p", portText, "-u", socket, "indi_simulator_telescope",
+        "indi_simulator_focus"};
     std::vector<char*> argv;
     for (auto& a : args)
       argv.push_back(a.data());
@@ -136,9 +137,8 @@ class IndiMountTest : public ::testing::Test {
     port_ = freePort();
     server_ = std::make_unique<IndiServer>(home_.path(), port_);
     ASSERT_TRUE(server_->ready(clock_)) << "indiserver did not start";
-    rig_ = std::make_unique<rig::Rig>(rig::RigOptions{root_.path(), false, rig::ClockKind::Real,
-                                                      &clock_},
-                                      ui_);
+    rig_ = std::make_unique<rig::Rig>(
+        rig::RigOptions{root_.path(), false, rig::ClockKind::Real, &clock_}, ui_);
     useServer(port_, kMount);
   }
 
@@ -157,7 +157,9 @@ class IndiMountTest : public ::testing::Test {
     EXPECT_NE(indi, nullptr);
     return *indi;
   }
-  EquatorialPosition position() { return mount().reportedPosition().value_or(EquatorialPosition{}); }
+  EquatorialPosition position() {
+    return mount().reportedPosition().value_or(EquatorialPosition{});
+  }
   // The next report of the coordinates (the simulator reports them every poll).
   EquatorialPosition nextPosition() {
     mount().awaitAnswer(kMount, kCoordinates, kReportMs);
@@ -269,8 +271,7 @@ TEST_F(IndiMountTest, FocuserMovesOutAndBack) {
 
 TEST_F(IndiMountTest, ServerStoppedMidSlewGivesTheMessageWithoutHanging) {
   goToTyped("12", "0", "-40", "0");
-  ASSERT_NE(mount().infoLines()[0].find("slewing"), std::string::npos)
-      << lines();
+  ASSERT_NE(mount().infoLines()[0].find("slewing"), std::string::npos) << lines();
   server_->stop();
   const std::uint32_t t0 = clock_.nowMs();
   EXPECT_FALSE(slewEnds());

@@ -322,8 +322,9 @@ TEST_P(SerialFaults, GoToEndsWithTheProgramsWordsAndWorksOnceThePortIsBack) {
   // Nothing the line did not say is shown: no noise, and no leftovers of the earlier answer.
   for (int line = 0; line < 2; ++line) {
     const std::string text = dialog.infoLine(line);
-    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char ch) { return ch >= ' ' && ch < 127; }))
-        << text;
+    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char ch) {
+      return ch >= ' ' && ch < 127;
+    })) << text;
     EXPECT_EQ(text.find(objectText.substr(0, 8)), std::string::npos) << text;
   }
 

@@ -275,8 +275,8 @@ TEST_F(GuidingClosedLoop, MainCameraGuidingInfoShowsTheErrorInPixels) {
     if (frames++ == 0) return;  // the first frame sets the reference
     shownPeak = std::max({shownPeak, std::abs(std::stod(info.dx)), std::abs(std::stod(info.dy))});
   });
-  std::printf("[ figures  ] Guiding Info: largest dx, dy shown %.1f px over %d frames\n",
-              shownPeak, frames);
+  std::printf("[ figures  ] Guiding Info: largest dx, dy shown %.1f px over %d frames\n", shownPeak,
+              frames);
   ASSERT_GT(frames, 50);
   EXPECT_GT(shownPeak, 0.0);
   EXPECT_LT(shownPeak, 1.0);

@@ -122,8 +122,8 @@ struct IndiMountFixture : test::ProgramFixture {
   IndiMountFixture() {
     auto owned = std::make_unique<ScriptedIndiClient>();
     client = owned.get();
-    mount = std::make_unique<IndiMount>(program, std::move(owned),
-                                        IndiAddress{"h", 7624, "Mount", ""});
+    mount =
+        std::make_unique<IndiMount>(program, std::move(owned), IndiAddress{"h", 7624, "Mount", ""});
   }
 };
 
@@ -132,7 +132,8 @@ TEST(IndiMount, PulseLastsUntilTheMountReportsItDone) {
   using S = IndiState;
   // The driver turns the pulse busy, and ok when done: the second answer is held back until
   // 1 s of the program's clock has passed.
-  f.client->answers["TELESCOPE_TIMED_GUIDE_NS"] = {ScriptedIndiClient::event("TELESCOPE_TIMED_GUIDE_NS", S::Busy)};
+  f.client->answers["TELESCOPE_TIMED_GUIDE_NS"] = {
+      ScriptedIndiClient::event("TELESCOPE_TIMED_GUIDE_NS", S::Busy)};
   ASSERT_TRUE(f.mount->connect());
   f.ui.clickAt(f.clock.nowMs() + 1000, [&] {
     f.client->pending.push_back(ScriptedIndiClient::event("TELESCOPE_TIMED_GUIDE_NS", S::Ok));
@@ -154,12 +155,15 @@ TEST(IndiMount, GoToSendsTrackThenTheTargetOfTheDateAndReportsTheMountsAnswer) {
     std::string firstLineEnd;
     std::string refusal;
   } cases[] = {
-      {"slewing", {ScriptedIndiClient::event("EQUATORIAL_EOD_COORD", IndiState::Busy)},
-       ": slewing", ""},
+      {"slewing",
+       {ScriptedIndiClient::event("EQUATORIAL_EOD_COORD", IndiState::Busy)},
+       ": slewing",
+       ""},
       {"refused",
        {{IndiEvent::Kind::Message, {"Mount", "", IndiState::Idle, {}, {}}, "Target below horizon"},
         ScriptedIndiClient::event("EQUATORIAL_EOD_COORD", IndiState::Alert)},
-       "", "Target below horizon"},
+       "",
+       "Target below horizon"},
       {"silent", {}, "", "the mount did not answer the slew request"},
   };
   for (const auto& c : cases) {

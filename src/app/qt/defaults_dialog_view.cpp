@@ -119,7 +119,9 @@ DefaultsDialogView::DefaultsDialogView(settings::DefaultsDialog& model, QtUi&, Q
           model_.setGuideOutputMode(static_cast<GuideOutputMode>(v));
         }
       },
-      [this, &s] { return model_.indiChosen() ? kIndiDrive : static_cast<char>(s.guideOutputMode); });
+      [this, &s] {
+        return model_.indiChosen() ? kIndiDrive : static_cast<char>(s.guideOutputMode);
+      });
   // The INDI server and devices, taken when an edit is left.
   auto* indiBox = new QGroupBox(tr("INDI Mount"));
   {
@@ -292,8 +294,9 @@ DefaultsDialogView::DefaultsDialogView(settings::DefaultsDialog& model, QtUi&, Q
     folder->setObjectName(QStringLiteral("autosaveFolderHere"));
     folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
     folder->setWordWrap(true);
-    refreshers_.push_back(
-        [this, folder] { folder->setText(tr("On this computer: ") + q(model_.autosaveFolderOnThisMachine())); });
+    refreshers_.push_back([this, folder] {
+      folder->setText(tr("On this computer: ") + q(model_.autosaveFolderOnThisMachine()));
+    });
     connect(dir, &QLineEdit::editingFinished, this, [this] { refresh(); });
     grid->addWidget(folder, 2, 0, 1, 3);
   }

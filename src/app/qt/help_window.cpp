@@ -42,8 +42,8 @@ HelpWindow::HelpWindow(const QString& home, QWidget* parent) : QDialog(parent) {
 
 QString findHelpHome(const QString& binaryFolder) {
   const QDir bin(binaryFolder);
-  for (const char* folder : {"../share/nvk-k7lq/docs", "docs", "../docs", "../../docs",
-                             "../../../docs"}) {
+  for (const char* folder :
+       {"../share/nvk-k7lq/docs", "docs", "../docs", "../../docs", "../../../docs"}) {
     const QFileInfo candidate(bin.filePath(QString::fromLatin1(folder) + "/getting-started.html"));
     if (candidate.exists()) return candidate.canonicalFilePath();
   }

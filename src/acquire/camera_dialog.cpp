@@ -1,13 +1,13 @@
 #include "acquire/camera_dialog.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 
 #include "acquire/acquire_settings.h"
 #include "acquire/monitor_loops.h"
 #include "acquire/program.h"
 #include "base/messages.h"
+#include "base/parse_int.h"
 #include "scope/mount_commands.h"
 #include "scope/mount_factory.h"
 
@@ -70,15 +70,8 @@ TNVDialog::TNVDialog(Program& program, CameraControl& camera) : program_(program
 }
 
 int TNVDialog::fieldValue() const {
-  int value = 0;
-  const char* first = exposureField_.data();
-  while (first != exposureField_.data() + exposureField_.size() && *first == ' ')
-    ++first;
-  const auto [end, ec] =
-      std::from_chars(first, exposureField_.data() + exposureField_.size(), value);
-  if (ec != std::errc()) return 0;
-  (void)end;
-  return value;
+  // The digits after any spaces count; what follows them is ignored.
+  return base::parseInt(exposureField_, {.blanks = true, .textAfter = true}).value_or(0);
 }
 
 void TNVDialog::refresh() {

@@ -10,6 +10,7 @@
 #include "acquire/monitor_loops.h"
 #include "acquire/program.h"
 #include "base/messages.h"
+#include "base/parse_int.h"
 #include "scope/ao_unit.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
@@ -46,17 +47,7 @@ std::string number(int v) {
 
 // A whole number typed in an edit, or nothing when it is not one.
 std::optional<int> parsedInteger(std::string_view text) {
-  const int v = scope::dialogInteger(text);
-  if (v == 0) {
-    // dialogInteger reads anything that is not a number as 0: accept only a typed zero.
-    std::string_view t = text;
-    while (!t.empty() && (t.front() == ' ' || t.front() == '+' || t.front() == '-'))
-      t.remove_prefix(1);
-    while (!t.empty() && t.back() == ' ')
-      t.remove_suffix(1);
-    if (t.empty() || t.find_first_not_of('0') != std::string_view::npos) return std::nullopt;
-  }
-  return v;
+  return base::parseInt(text, {.blanks = true, .plusSign = true});
 }
 
 void swapPair(settings::LetterPair& pair) {

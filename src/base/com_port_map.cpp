@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "base/atomic_file.h"
+#include "base/parse_int.h"
 
 namespace nvk::base {
 
@@ -29,10 +30,10 @@ bool ComPortMap::load(const std::filesystem::path& file) {
   std::string line;
   while (std::getline(in, line)) {
     if (line.size() < 6 || line.compare(0, 3, "COM") != 0 || line[4] != '=') continue;
-    const int number = line[3] - '0';
-    if (number < 1 || number > kPorts) continue;
+    const auto number = parseIntIn(std::string_view(line).substr(3, 1), 1, kPorts);
+    if (!number) continue;
     const std::string path = line.substr(5);
-    if (!path.empty()) devices_[static_cast<std::size_t>(number - 1)] = path;
+    if (!path.empty()) devices_[static_cast<std::size_t>(*number - 1)] = path;
   }
   return true;
 }

@@ -1,7 +1,7 @@
-#include <charconv>
 #include <optional>
 #include <string>
 
+#include "base/parse_int.h"
 #include "camera/camera.h"
 #include "cli/cli.h"
 
@@ -11,13 +11,6 @@ namespace {
 constexpr const char* kUsage =
     "usage: nvk-k7lq-cli camera firmware | temperature | cool SETPOINT|off [--wait SECONDS] | "
     "filter N\n";
-
-std::optional<int> parseInt(const std::string& text) {
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
 
 // Connects as the camera interface command does on first use: camera discovery, filter-wheel
 // discovery unless a USB wheel is open, then the firmware version.
@@ -40,7 +33,7 @@ int cool(CliSession& session, CommandArgs args) {
   app::Program& program = session.program();
   camera::CoolerState& cooler = program.devices.cooler;
   std::optional<int> waitSeconds = 0;
-  if (args.size() == 3 && args[1] == "--wait") waitSeconds = parseInt(args[2]);
+  if (args.size() == 3 && args[1] == "--wait") waitSeconds = base::parseInt(args[2]);
   if ((args.size() != 1 && args.size() != 3) || !waitSeconds || *waitSeconds < 0) {
     session.err() << kUsage;
     return 2;
@@ -48,7 +41,7 @@ int cool(CliSession& session, CommandArgs args) {
   if (args[0] == "off") {
     cooler.on = false;
   } else {
-    const auto setPoint = parseInt(args[0]);
+    const auto setPoint = base::parseInt(args[0]);
     if (!setPoint || *setPoint < -40 || *setPoint > 35) {
       session.err() << "the set-point must be a whole number of degrees from -40 to 35\n";
       return 2;
@@ -101,7 +94,7 @@ int runCameraCommand(CliSession& session, CommandArgs args) {
     return 0;
   }
   if (what == "filter") {
-    const auto n = args.size() == 2 ? parseInt(args[1]) : std::nullopt;
+    const auto n = args.size() == 2 ? base::parseInt(args[1]) : std::nullopt;
     if (!n) {
       session.err() << kUsage;
       return 2;

@@ -1,13 +1,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <charconv>
 #include <csignal>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "acquire/exposure_sequence.h"
+#include "base/parse_int.h"
 #include "cli/cli.h"
 #include "files/file_commands.h"
 #include "files/fits_file.h"
@@ -43,13 +43,6 @@ class InterruptScope {
   void (*previous_)(int);
 };
 
-std::optional<int> parseInt(std::string_view text) {
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 // The largest exposure value of each unit, as the camera control dialog allows.
 int unitMaximum(char unit) {
   switch (unit) {
@@ -84,7 +77,7 @@ std::optional<CaptureRequest> parse(CommandArgs args, std::ostream& err) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
     if (a == "--mode" && hasValue) {
-      const auto mode = parseInt(args[++i]);
+      const auto mode = base::parseInt(args[++i]);
       if (!mode || *mode < 1 || *mode > 7) {
         err << "--mode must be a readout mode from 1 to 7\n";
         return std::nullopt;
@@ -96,7 +89,7 @@ std::optional<CaptureRequest> parse(CommandArgs args, std::ostream& err) {
         request.unit = static_cast<char>(std::tolower(static_cast<unsigned char>(text.back())));
         text.pop_back();
       }
-      const auto value = parseInt(text);
+      const auto value = base::parseInt(text);
       if (std::string_view("qhtsm").find(request.unit) == std::string_view::npos || !value ||
           *value < 1 || *value > unitMaximum(request.unit)) {
         err << "--exposure must be a whole number of q, h, t, s or m units, from 1 to 500 q or h, "
@@ -105,7 +98,7 @@ std::optional<CaptureRequest> parse(CommandArgs args, std::ostream& err) {
       }
       request.value = *value;
     } else if (a == "--count" && hasValue) {
-      const auto count = parseInt(args[++i]);
+      const auto count = base::parseInt(args[++i]);
       if (!count || *count < 1 || *count > 99) {
         err << "--count must be from 1 to 99\n";
         return std::nullopt;

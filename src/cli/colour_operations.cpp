@@ -1,6 +1,7 @@
 #include "cli/colour_operations.h"
 
 #include "base/messages.h"
+#include "base/parse_int.h"
 #include "colour/anti_alias.h"
 #include "colour/colour_tools.h"
 #include "colour/single_filter.h"
@@ -40,9 +41,8 @@ ColourOperation onColourImage(Command command) {
   };
 }
 
-template <typename Number>
-std::optional<Number> numberOf(std::string_view text) {
-  Number value{};
+std::optional<double> decimalNumber(std::string_view text) {
+  double value = 0;
   const char* end = text.data() + text.size();
   const auto [ptr, error] = std::from_chars(text.data(), end, value);
   if (text.empty() || error != std::errc() || ptr != end) return std::nullopt;
@@ -55,19 +55,19 @@ std::optional<ColourOperation> colourBalance(const std::vector<std::string_view>
   if (parts.size() != 4 && parts.size() != 5 && parts.size() != 11) return std::nullopt;
   colour::ColourBalance balance;
   for (std::size_t c = 0; c < 3; ++c) {
-    const auto start = numberOf<int>(parts[c + 1]);
+    const auto start = base::parseInt(parts[c + 1]);
     if (!start) return std::nullopt;
     balance.start[c] = *start;
   }
   if (parts.size() >= 5) {
-    const auto saturation = numberOf<double>(parts[4]);
+    const auto saturation = decimalNumber(parts[4]);
     if (!saturation) return std::nullopt;
     balance.saturation = *saturation;
   }
   if (parts.size() == 11) {
     for (std::size_t c = 0; c < 3; ++c) {
-      const auto minimum = numberOf<int>(parts[5 + 2 * c]);
-      const auto maximum = numberOf<int>(parts[6 + 2 * c]);
+      const auto minimum = base::parseInt(parts[5 + 2 * c]);
+      const auto maximum = base::parseInt(parts[6 + 2 * c]);
       if (!minimum || !maximum) return std::nullopt;
       balance.minimum[c] = *minimum;
       balance.maximum[c] = *maximum;
@@ -85,7 +85,7 @@ std::optional<ColourOperation> chromatism(const std::vector<std::string_view>& p
   if (parts.size() != 5) return std::nullopt;
   std::array<double, 4> values{};
   for (std::size_t i = 0; i < 4; ++i) {
-    const auto value = numberOf<double>(parts[i + 1]);
+    const auto value = decimalNumber(parts[i + 1]);
     if (!value) return std::nullopt;
     values[i] = *value;
   }
@@ -114,8 +114,8 @@ std::optional<ColourOperation> parseColourOperation(std::string_view op) {
   if (parts[0] == "chromatism") return chromatism(parts);
   if (op == "overload") return ColourOperation(colour::ColourOverloadSmoothing);
   if (parts[0] == "overload" && parts.size() == 2) {
-    const auto level = numberOf<int>(parts[1]);
-    if (!level || *level < 1 || *level > 65535) return std::nullopt;
+    const auto level = base::parseIntIn(parts[1], 1, 65535);
+    if (!level) return std::nullopt;
     return [level = *level](app::Program& p) {
       p.colourTools.overloadLevel = level;
       return colour::ColourOverloadSmoothing(p);
@@ -123,8 +123,8 @@ std::optional<ColourOperation> parseColourOperation(std::string_view op) {
   }
   if (op == "lowpasscolour") return ColourOperation(colour::LowPassColourFilter);
   if (parts[0] == "lowpasscolour" && parts.size() == 2) {
-    const auto radius = numberOf<int>(parts[1]);
-    if (!radius || *radius < 1 || *radius > kMaxLowPassRadius) return std::nullopt;
+    const auto radius = base::parseIntIn(parts[1], 1, kMaxLowPassRadius);
+    if (!radius) return std::nullopt;
     return [radius = *radius](app::Program& p) {
       p.colourTools.lowPassRadius = radius;
       return colour::LowPassColourFilter(p);
@@ -137,9 +137,11 @@ std::optional<ColourOperation> parseColourOperation(std::string_view op) {
     return onColourImage([](app::Program& p) { colour::AntiAlias(p, true); });
   }
   if (op == "colourundo") return onColourImage(colour::UndoLastColourFilter);
-  if (op.size() == 6 && op.substr(0, 5) == "mono:" && op[5] >= '1' && op[5] <= '4') {
-    const int choice = op[5] - '0';
-    return [choice](app::Program& p) {
+  const auto choice = op.size() == 6 && op.substr(0, 5) == "mono:"
+                          ? base::parseIntIn(op.substr(5), 1, 4)
+                          : std::nullopt;
+  if (choice) {
+    return [choice = *choice](app::Program& p) {
       const bool refused = p.state.colourConverted || p.state.binned;
       p.colour.singleFilterSite = choice;
       colour::buildSingleFilterImage(p, choice);  // shows the refusal itself

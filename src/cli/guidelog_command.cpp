@@ -1,9 +1,10 @@
-#include <charconv>
 #include <cstdio>
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <sstream>
 
+#include "base/parse_int.h"
 #include "cli/cli.h"
 #include "cli/guide_plot.h"
 #include "files/guide_log_file.h"
@@ -25,11 +26,8 @@ std::optional<GuidelogArgs> parse(CommandArgs args) {
     if (args[i] == "--plot" && i + 1 < args.size()) {
       g.plot = args[++i];
     } else if (args[i] == "--section" && i + 1 < args.size()) {
-      const std::string& text = args[++i];
-      int n = 0;
-      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-      if (ec != std::errc() || end != text.data() + text.size() || n < 1) return std::nullopt;
-      g.section = n;
+      g.section = base::parseIntIn(args[++i], 1, std::numeric_limits<int>::max());
+      if (!g.section) return std::nullopt;
     } else if (g.file.empty() && !args[i].starts_with("--")) {
       g.file = args[i];
     } else {

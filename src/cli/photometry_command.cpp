@@ -1,6 +1,6 @@
-#include <charconv>
 #include <optional>
 
+#include "base/parse_int.h"
 #include "cli/cli.h"
 #include "files/open_image.h"
 #include "process/measure_tools.h"
@@ -9,14 +9,6 @@ namespace nvk::cli {
 namespace {
 
 constexpr const char* kUsage = "usage: photometry FILE X Y [R1 R2 R3]\n";
-
-std::optional<int> parseInt(const std::string& text) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
-  return value;
-}
 
 }  // namespace
 
@@ -27,15 +19,15 @@ int runPhotometryCommand(CliSession& session, CommandArgs args) {
     session.err() << kUsage;
     return 2;
   }
-  const auto x = parseInt(args[1]);
-  const auto y = parseInt(args[2]);
+  const auto x = base::parseInt(args[1]);
+  const auto y = base::parseInt(args[2]);
   if (!x || !y) {
     session.err() << "X and Y must be whole numbers\n" << kUsage;
     return 2;
   }
   app::Program& program = session.program();
   if (args.size() == 6) {
-    const auto r1 = parseInt(args[3]), r2 = parseInt(args[4]), r3 = parseInt(args[5]);
+    const auto r1 = base::parseInt(args[3]), r2 = base::parseInt(args[4]), r3 = base::parseInt(args[5]);
     const process::PhotometryApertures radii{r1.value_or(0), r2.value_or(0), r3.value_or(0)};
     if (!r1 || !r2 || !r3 || !radii.valid()) {
       session.err() << "the radii must satisfy 1 <= R1 < R2 < R3 <= 100\n";

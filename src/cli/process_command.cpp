@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -13,6 +12,7 @@
 #include "app/label_stamp.h"
 #include "app/mirror_flip.h"
 #include "base/messages.h"
+#include "base/parse_int.h"
 #include "cli/cli.h"
 #include "cli/colour_operations.h"
 #include "files/file_commands.h"
@@ -43,26 +43,17 @@ constexpr const char* kOutNote =
 // program refused it; its message has been shown).
 using Operation = std::function<bool(app::Program&)>;
 
-std::optional<int> wholeNumber(std::string_view text, int low, int high) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 // "1.3" -> 13 (one decimal at most), within low..high tenths.
 std::optional<int> tenths(std::string_view text, int low, int high) {
   const auto dot = text.find('.');
   if (dot == std::string_view::npos) {
-    const auto whole = wholeNumber(text, 0, high / 10);
+    const auto whole = base::parseIntIn(text, 0, high / 10);
     if (!whole) return std::nullopt;
     return *whole * 10 >= low ? std::optional<int>(*whole * 10) : std::nullopt;
   }
-  const auto whole = wholeNumber(text.substr(0, dot), 0, high / 10);
+  const auto whole = base::parseIntIn(text.substr(0, dot), 0, high / 10);
   const auto tenth =
-      text.size() == dot + 2 ? wholeNumber(text.substr(dot + 1), 0, 9) : std::nullopt;
+      text.size() == dot + 2 ? base::parseIntIn(text.substr(dot + 1), 0, 9) : std::nullopt;
   if (!whole || !tenth) return std::nullopt;
   const int value = *whole * 10 + *tenth;
   return value >= low && value <= high ? std::optional<int>(value) : std::nullopt;
@@ -101,7 +92,7 @@ std::optional<Operation> mergeOperation(std::string_view rest) {
   std::array<int, 4> point{};
   for (int i = 3; i >= 0; --i) {
     const auto field = popField();
-    const auto value = field ? wholeNumber(*field, 0, 9999) : std::nullopt;
+    const auto value = field ? base::parseIntIn(*field, 0, 9999) : std::nullopt;
     if (!value) return std::nullopt;
     point[std::size_t(i)] = *value;
   }
@@ -192,7 +183,7 @@ std::optional<Operation> parseOperation(std::string_view op) {
     };
   }
   if (name == "hpmscan" && parts.size() == 2) {
-    const auto threshold = wholeNumber(parts[1], 5000, 65535);
+    const auto threshold = base::parseIntIn(parts[1], 5000, 65535);
     if (!threshold) return std::nullopt;
     return [t = *threshold](app::Program& p) {
       p.hotPixelMap.threshold = t;
@@ -210,8 +201,8 @@ std::optional<Operation> parseOperation(std::string_view op) {
     };
   }
   if (name == "normal" && parts.size() == 3) {
-    const auto black = wholeNumber(parts[1], 0, 255);
-    const auto white = wholeNumber(parts[2], 1, 300);
+    const auto black = base::parseIntIn(parts[1], 0, 255);
+    const auto white = base::parseIntIn(parts[2], 1, 300);
     if (!black || !white || *black >= *white) return std::nullopt;
     return [b = *black, w = *white](app::Program& p) { return process::NormalStretch(p, b, w); };
   }
@@ -224,7 +215,7 @@ std::optional<Operation> parseOperation(std::string_view op) {
     };
   }
   if (name == "nonlinear" && parts.size() == 2) {
-    const auto power = wholeNumber(parts[1], 1, 50);
+    const auto power = base::parseIntIn(parts[1], 1, 50);
     if (!power) return std::nullopt;
     return [c = *power](app::Program& p) {
       process::NonLinearStretch(p, c);
@@ -232,8 +223,8 @@ std::optional<Operation> parseOperation(std::string_view op) {
     };
   }
   if (name == "unsharp" && parts.size() == 3) {
-    const auto radius = wholeNumber(parts[1], 1, 7);
-    const auto power = wholeNumber(parts[2], 1, 7);
+    const auto radius = base::parseIntIn(parts[1], 1, 7);
+    const auto power = base::parseIntIn(parts[2], 1, 7);
     if (!radius || !power) return std::nullopt;
     return [r = *radius, w = *power](app::Program& p) {
       process::UnsharpMask(p, r, w);
@@ -241,8 +232,8 @@ std::optional<Operation> parseOperation(std::string_view op) {
     };
   }
   if (name == "median" && parts.size() == 3) {
-    const auto radius = wholeNumber(parts[1], 1, 3);
-    const auto power = wholeNumber(parts[2], 1, 10);
+    const auto radius = base::parseIntIn(parts[1], 1, 3);
+    const auto power = base::parseIntIn(parts[2], 1, 10);
     if (!radius || !power) return std::nullopt;
     return [r = *radius, q = *power](app::Program& p) {
       process::MedianFilter(p, r, q);

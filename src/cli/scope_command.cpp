@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
+#include "base/parse_int.h"
 #include "cli/cli.h"
 #include "platform/pty_mount.h"
 #include "scope/indi_mount.h"
@@ -54,11 +54,6 @@ platform::PtyMount* connect(CliSession& session, bool throughCamera) {
     return nullptr;
   }
   return &session.mount();
-}
-
-bool parseNumber(std::string_view text, int& value) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size();
 }
 
 // "HH:MM" and "+DD:MM" into the dialog's four edits.
@@ -154,10 +149,12 @@ int runScopeCommand(CliSession& session, CommandArgs given) {
       return usage(session);
     }
   } else if ((action == "move" || action == "focus") && args.size() == 3) {
-    if (!parseNumber(args[2], durationMs) || durationMs < 0 || durationMs > kMaxDurationMs) {
+    const auto duration = base::parseIntIn(args[2], 0, kMaxDurationMs);
+    if (!duration) {
       session.err() << "scope: the duration must be 0.." << kMaxDurationMs << " ms\n";
       return 2;
     }
+    durationMs = *duration;
     const std::string& which = args[1];
     if (action == "move") {
       if (which.size() == 1 && std::string_view("ewns").find(which[0]) != std::string_view::npos)

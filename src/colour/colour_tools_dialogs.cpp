@@ -5,17 +5,10 @@
 #include <optional>
 
 #include "base/messages.h"
+#include "base/parse_int.h"
 
 namespace nvk::colour {
 namespace {
-
-std::optional<int> parseInt(const std::string& text) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
-  return value;
-}
 
 std::optional<double> parseDouble(const std::string& text) {
   double value = 0;
@@ -61,9 +54,9 @@ bool TBalanceDialog::ok() {
   ColourBalance typed;
   bool parsed = true;
   for (std::size_t c = 0; c < 3 && parsed; ++c) {
-    const auto s = parseInt(startText[c]);
-    const auto lo = parseInt(minimumText[c]);
-    const auto hi = parseInt(maximumText[c]);
+    const auto s = base::parseInt(startText[c]);
+    const auto lo = base::parseInt(minimumText[c]);
+    const auto hi = base::parseInt(maximumText[c]);
     parsed = s && lo && hi;
     if (parsed) {
       typed.start[c] = *s;

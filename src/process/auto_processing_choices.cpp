@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "base/parse_int.h"
 #include "port/dialog_controls.h"
 #include "settings/value_ranges.h"
 
@@ -42,7 +43,7 @@ AutoProcessingTexts autoProcessingTexts(const settings::Settings& settings) {
 bool storeAutoProcessingNumbers(const AutoProcessingTexts& texts, settings::Settings& settings) {
   bool allValid = true;
   for (std::size_t i = 0; i < kNumbers.size(); ++i) {
-    const auto value = port::wholeNumber(texts[i]);
+    const auto value = base::parseInt(texts[i], base::kSpacesAround);
     if (value && kNumbers[i].range.contains(*value)) {
       settings.*kNumbers[i].stored = static_cast<std::int16_t>(*value);
     } else {

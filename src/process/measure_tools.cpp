@@ -1,22 +1,14 @@
 #include "process/measure_tools.h"
 
 #include <array>
-#include <charconv>
 #include <cstdio>
 
 #include "base/messages.h"
+#include "base/parse_int.h"
 #include "process/measure_merge.h"
 
 namespace nvk::process {
 namespace {
-
-std::optional<int> parseRadius(const std::string& text) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end) return std::nullopt;
-  return value;
-}
 
 std::span<const std::uint16_t> rawImage(const Program& program) {
   return std::span<const std::uint16_t>(program.planes.RawImage.data(),
@@ -61,9 +53,9 @@ PhotometryDialog::PhotometryDialog(PhotometryApertures& apertures, port::Ui& ui)
       ui_(ui) {}
 
 bool PhotometryDialog::ok() {
-  const auto r1 = parseRadius(apertureText);
-  const auto r2 = parseRadius(skyInnerText);
-  const auto r3 = parseRadius(skyOuterText);
+  const auto r1 = base::parseInt(apertureText);
+  const auto r2 = base::parseInt(skyInnerText);
+  const auto r3 = base::parseInt(skyOuterText);
   if (r1 && r2 && r3) {
     const PhotometryApertures typed{*r1, *r2, *r3};
     if (typed.valid()) {

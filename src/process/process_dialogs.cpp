@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "base/messages.h"
+#include "base/parse_int.h"
 #include "process/auto_processing_choices.h"
 #include "process/calibration.h"
 #include "process/filters.h"
@@ -27,12 +28,12 @@ std::string tenthsText(int tenths) {
 // --- Normal Stretch ---
 
 void NormalStretchDialog::typeBlack(std::string_view text) {
-  const auto value = port::wholeNumber(text);
+  const auto value = base::parseInt(text, base::kSpacesAround);
   if (value && *value >= 0 && *value <= 255 && *value < white_) black_ = *value;
 }
 
 void NormalStretchDialog::typeWhite(std::string_view text) {
-  const auto value = port::wholeNumber(text);
+  const auto value = base::parseInt(text, base::kSpacesAround);
   if (value && *value >= 1 && *value <= 300 && *value > black_) white_ = *value;
 }
 
@@ -134,7 +135,7 @@ void PowerLawDialog::help(port::Ui& ui) const {
 // --- Non-Linear Stretch ---
 
 void NonLinearDialog::readTypedValue() {
-  const auto typed = port::wholeNumber(field_);
+  const auto typed = base::parseInt(field_, base::kSpacesAround);
   if (typed && *typed >= 1 && *typed <= 50) power_ = *typed;
 }
 
@@ -151,7 +152,7 @@ void NonLinearDialog::arrowDown() {
 }
 
 bool NonLinearDialog::ok() {
-  const auto typed = port::wholeNumber(field_);
+  const auto typed = base::parseInt(field_, base::kSpacesAround);
   if (typed && *typed >= 1 && *typed <= 50) {
     power_ = *typed;
     return true;

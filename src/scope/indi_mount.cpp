@@ -1,10 +1,10 @@
 #include "scope/indi_mount.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 
 #include "base/messages.h"
+#include "base/parse_int.h"
 #include "scope/guide_output_mount.h"
 #include "scope/program.h"
 
@@ -73,11 +73,9 @@ std::optional<IndiAddress> parseIndiAddress(std::string_view text) {
   const auto colon = server.rfind(':');
   if (colon == std::string_view::npos || colon == 0) return std::nullopt;
   address.host = std::string(server.substr(0, colon));
-  const std::string_view port = server.substr(colon + 1);
-  const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), address.port);
-  if (error != std::errc() || end != port.data() + port.size() || address.port < 1 ||
-      address.port > 65535)
-    return std::nullopt;
+  const auto port = base::parseIntIn(server.substr(colon + 1), 1, 65535);
+  if (!port) return std::nullopt;
+  address.port = *port;
   if (comma == std::string_view::npos) return address;
   const std::string_view devices = text.substr(comma + 1);
   const auto second = devices.find(',');

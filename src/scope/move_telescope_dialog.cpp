@@ -1,8 +1,8 @@
 #include "scope/move_telescope_dialog.h"
 
-#include <charconv>
 
 #include "base/messages.h"
+#include "base/parse_int.h"
 #include "scope/lx200_mount.h"
 #include "scope/mount_commands.h"
 #include "scope/mount_factory.h"
@@ -42,15 +42,7 @@ char arrowLetter(const Program& program, Arrow arrow) {
 }
 
 int dialogInteger(std::string_view text) {
-  while (!text.empty() && text.front() == ' ')
-    text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ')
-    text.remove_suffix(1);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return 0;
-  return value;
+  return base::parseInt(text, {.blanks = true, .plusSign = true}).value_or(0);
 }
 
 void TMTDialog::goToObject() {

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/messages.h"
+#include "base/parse_int.h"
 #include "port/dialog_controls.h"
 #include "settings/settings_file.h"
 
@@ -125,7 +126,7 @@ bool DefaultsDialog::setIndiDetails() {
       ok = false;
     }
   };
-  const auto port = port::wholeNumber(indiEdits.port);
+  const auto port = base::parseInt(indiEdits.port, base::kSpacesAround);
   take(!indiEdits.host.empty(), preferences_->indiHost, indiEdits.host);
   take(port && *port >= 1 && *port <= 65535, preferences_->indiPort, port.value_or(0));
   take(!indiEdits.mount.empty(), preferences_->indiMount, indiEdits.mount);
@@ -171,7 +172,7 @@ std::string DefaultsDialog::filterWheelPortText() const {
 
 void DefaultsDialog::applySlewColumn(const SlewEdits& edits, GuideParameters& guide) {
   auto take = [this](const std::string& text, std::int16_t& value, ValueRange range, bool cap) {
-    auto v = port::wholeNumber(text);
+    auto v = base::parseInt(text, base::kSpacesAround);
     if (v && cap && *v > range.hi) v = range.hi;
     if (!v || !range.contains(*v)) {
       ui_.beep();
@@ -194,7 +195,7 @@ void DefaultsDialog::setSlewValues() {
 }
 
 void DefaultsDialog::setFilterDetails() {
-  const auto count = port::wholeNumber(filterCountEdit);
+  const auto count = base::parseInt(filterCountEdit, base::kSpacesAround);
   settings_.filterCount = static_cast<std::int16_t>(
       count && *count >= 1 && *count <= Settings::kMaxFilters ? *count
                                                               : Settings::kDefaultFilterCount);
@@ -235,7 +236,7 @@ bool DefaultsDialog::setAutosaveDir() {
 }
 
 bool DefaultsDialog::setPcComPort() {
-  const auto number = port::wholeNumber(pcComPortEdit);
+  const auto number = base::parseInt(pcComPortEdit, base::kSpacesAround);
   if (!number || *number < 1 || *number > base::ComPortMap::kPorts) {
     ui_.beep();
     pcComPortEdit = std::to_string(settings_.pcComPort + 1);

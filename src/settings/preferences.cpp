@@ -1,12 +1,12 @@
 #include "settings/preferences.h"
 
 #include <algorithm>
-#include <charconv>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
 #include "base/messages.h"
+#include "base/parse_int.h"
 
 namespace nvk::settings {
 namespace {
@@ -63,12 +63,9 @@ std::string expected(const TextKind& kind) {
 }
 
 std::optional<int> parse(const NumberKind& kind, std::string_view text) {
-  long v = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, v);
-  if (text.empty() || ec != std::errc() || ptr != end || v < kind.lo || v > kind.hi)
-    return std::nullopt;
-  return static_cast<int>(v);
+  const auto v = base::parseIntIn(text, kind.lo, kind.hi);
+  if (!v) return std::nullopt;
+  return static_cast<int>(*v);
 }
 std::string format(const NumberKind&, int value) {
   return std::to_string(value);

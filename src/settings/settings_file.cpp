@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -14,6 +13,7 @@
 #include "base/atomic_file.h"
 #include "base/com_port_map.h"
 #include "base/messages.h"
+#include "base/parse_int.h"
 #include "settings/value_ranges.h"
 
 namespace nvk::settings {
@@ -565,14 +565,6 @@ class Printer {
   std::ostream& out_;
 };
 
-std::optional<long> parseInteger(std::string_view text) {
-  long v = 0;
-  const auto* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, v);
-  if (ec != std::errc() || ptr != end) return std::nullopt;
-  return v;
-}
-
 std::optional<bool> parseBool(std::string_view text) {
   if (text == "true" || text == "y" || text == "yes" || text == "1" || text == "on") return true;
   if (text == "false" || text == "n" || text == "no" || text == "0" || text == "off") return false;
@@ -588,14 +580,14 @@ class Setter {
 
   void u16(int, const char* name, std::uint16_t& v) {
     if (!match(name)) return;
-    const auto n = parseInteger(value_);
-    if (!n || *n < 0 || *n > 65535) return fail("a whole number 0..65535");
+    const auto n = base::parseIntIn(value_, 0L, 65535L);
+    if (!n) return fail("a whole number 0..65535");
     v = static_cast<std::uint16_t>(*n);
   }
   void i16(int, const char* name, std::int16_t& v, const I16Rule& rule) {
     if (!match(name)) return;
-    const auto n = parseInteger(value_);
-    if (!n || *n < -32768 || *n > 32767) return fail("a whole number");
+    const auto n = base::parseIntIn(value_, -32768L, 32767L);
+    if (!n) return fail("a whole number");
     long value = *n;
     if (!rule.range.contains(value)) {
       switch (rule.onSet) {

@@ -1,7 +1,9 @@
 #include "sim/ao_unit.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
+
+#include "base/parse_int.h"
 
 namespace nvk::sim {
 namespace {
@@ -113,7 +115,9 @@ void SimulatedAoUnit::execute(const std::string& command) {
     default:
       break;
   }
-  const int number = std::atoi(command.c_str() + 2);
+  const std::string_view argument =
+      std::string_view(command).substr(std::min<std::size_t>(2, command.size()));
+  const int number = base::parseInt(argument, base::kLeadingNumber).value_or(0);
   const char direction = command[1];
   if (command[0] == 'M') {
     if (bumpMount_) bumpMount_(direction, number);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/display_builder.h"
+#include "app/measure_windows_model.h"
 #include "base/messages.h"
 #include "fake_window.h"
 #include "files/raw_file.h"
@@ -232,6 +233,42 @@ TEST_F(MeasureCommandsTest, ColourToolCommandsRefuseMonochromeAndUndo) {
   EXPECT_NE(planes(), before);
   ASSERT_TRUE(run(810));
   EXPECT_EQ(planes(), before);
+}
+
+// The model under the tool windows: what they show follows the program, and closing a window
+// ends its tool as the menu would.
+TEST_F(MeasureCommandsTest, ToolWindowsModelReadsAndEndsTheTools) {
+  const MeasureWindowsModel shown(context);
+  MeasureWindowsModel model = shown;  // a copy serves the same program
+  EXPECT_FALSE(shown.rowPlot());
+  run(16);
+  measure_commands::pick(context, 10, 640, false);
+  const auto plot = shown.rowPlot();
+  ASSERT_TRUE(plot);
+  EXPECT_EQ(plot->row, 640);
+  EXPECT_EQ(plot->series, process::rowPlotOfImage(f.program, 640).series);
+
+  answerApertures();
+  ASSERT_TRUE(run(14));
+  measure_commands::pick(context, 300, 200, false);
+  EXPECT_EQ(&shown.measure(), &f.program.measure);
+  EXPECT_EQ(shown.measure().photometryLog.size(), 1u);
+  model.photometryClosed();
+  EXPECT_EQ(window.pickMode(), PickMode::None);
+  EXPECT_EQ(f.program.measure.active, process::MeasureTool::None);
+
+  run(8124);
+  EXPECT_TRUE(shown.showValuesOn());
+  EXPECT_EQ(shown.readout(300, 200).text(), process::readPixel(f.program, {300, 200}).text());
+  model.showValuesClosed();
+  EXPECT_FALSE(shown.showValuesOn());
+  EXPECT_FALSE(measure_commands::showValuesChecked(context));
+
+  // Before any pick the 3-D plot is of the 128-pixel region at the image's centre.
+  f.program.measure.lastPick.reset();
+  std::fill_n(f.program.planes.RawImage.begin(), f.program.geometry.pixelCount, 1000);
+  EXPECT_EQ(shown.intensityPlot({}).caption,
+            "Region x 696..823, y 442..569; cell means 1000 to 1000");
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "app/measure_commands.h"
 #include "process/measure_photometry.h"
 
 namespace nvk::app::qt {
@@ -192,8 +191,8 @@ void Plot3dView::paintEvent(QPaintEvent*) {
     painter.drawLine(QPointF(s.x1, s.y1), QPointF(s.x2, s.y2));
 }
 
-IntensityPlot3dWindow::IntensityPlot3dWindow(const Program& program, QWidget* parent)
-    : QDialog(parent), program_(program) {
+IntensityPlot3dWindow::IntensityPlot3dWindow(const MeasureWindowsModel& model, QWidget* parent)
+    : QDialog(parent), model_(model) {
   makeToolWindow(this, "3-D Intensity Plot");
   auto* layout = new QVBoxLayout(this);
   view_ = new Plot3dView(this);
@@ -251,12 +250,8 @@ process::Plot3dOptions IntensityPlot3dWindow::options() const {
 }
 
 void IntensityPlot3dWindow::refresh() {
-  process::Plot3d plot = process::intensityPlotOfImage(program_, options());
-  char text[160];
-  std::snprintf(text, sizeof text, "Region x %d..%d, y %d..%d; cell means %.0f to %.0f", plot.left,
-                plot.left + plot.size - 1, plot.top, plot.top + plot.size - 1, plot.minimum,
-                plot.maximum);
-  caption_->setText(QString::fromLatin1(text));
+  auto [plot, caption] = model_.intensityPlot(options());
+  caption_->setText(QString::fromLatin1(caption.c_str()));
   view_->setPlot(std::move(plot));
 }
 
@@ -337,7 +332,7 @@ QString ShowValuesWindow::text() const {
 // ---- The set of tool windows ----
 
 ToolWindows::ToolWindows(CommandContext& context, QWidget* parent, std::function<void()> changed)
-    : context_(context), parent_(parent), changed_(std::move(changed)), guard_(new QObject) {}
+    : model_(context), parent_(parent), changed_(std::move(changed)), guard_(new QObject) {}
 
 ToolWindows::~ToolWindows() = default;
 
@@ -348,23 +343,20 @@ void ToolWindows::present(Window* window) {
 }
 
 void ToolWindows::show(ToolWindow which) {
-  Program& program = context_.program;
   switch (which) {
     case ToolWindow::Histogram:
       if (!histogram_) histogram_ = new HistogramWindow(parent_);
-      histogram_->setHistogram(process::histogramOfImage(program));
+      histogram_->setHistogram(model_.histogram());
       present(histogram_.data());
       break;
     case ToolWindow::IntensityPlot3d:
-      if (!plot3d_) plot3d_ = new IntensityPlot3dWindow(program, parent_);
+      if (!plot3d_) plot3d_ = new IntensityPlot3dWindow(model_, parent_);
       plot3d_->refresh();
       present(plot3d_.data());
       break;
     case ToolWindow::RowPlot:
       if (!rowPlot_) rowPlot_ = new RowPlotWindow(parent_);
-      if (program.measure.lastPick) {
-        rowPlot_->setPlot(process::rowPlotOfImage(program, program.measure.lastPick->second));
-      }
+      if (auto plot = model_.rowPlot()) rowPlot_->setPlot(std::move(*plot));
       present(rowPlot_.data());
       break;
     case ToolWindow::Photometry:
@@ -372,11 +364,11 @@ void ToolWindows::show(ToolWindow which) {
         photometry_ = new PhotometryWindow(parent_);
         QObject::connect(photometry_.data(), &QDialog::finished, guard_.get(), [this](int) {
           photometry_ = nullptr;
-          measure_commands::endTool(context_);
+          model_.photometryClosed();
           changed_();
         });
       }
-      photometry_->refresh(program.measure);
+      photometry_->refresh(model_.measure());
       present(photometry_.data());
       break;
     case ToolWindow::ShowValues:
@@ -385,7 +377,7 @@ void ToolWindows::show(ToolWindow which) {
         showValues_->setReadout({});
         QObject::connect(showValues_.data(), &QDialog::finished, guard_.get(), [this](int) {
           showValues_ = nullptr;
-          context_.program.measure.showValues = false;
+          model_.showValuesClosed();
           changed_();
         });
       }
@@ -395,19 +387,16 @@ void ToolWindows::show(ToolWindow which) {
 }
 
 void ToolWindows::pictureChanged() {
-  if (histogram_) histogram_->setHistogram(process::histogramOfImage(context_.program));
+  if (histogram_) histogram_->setHistogram(model_.histogram());
   if (plot3d_) plot3d_->refresh();
 }
 
 void ToolWindows::mouseMoved(int displayX, int displayY) {
-  if (!showValues_) return;
-  const Program& program = context_.program;
-  showValues_->setReadout(
-      process::readPixel(program, process::imagePixelFromDisplay(program, displayX, displayY)));
+  if (showValues_) showValues_->setReadout(model_.readout(displayX, displayY));
 }
 
 void ToolWindows::sync() {
-  if (showValues_ && !context_.program.measure.showValues) {
+  if (showValues_ && !model_.showValuesOn()) {
     ShowValuesWindow* window = showValues_.data();
     showValues_ = nullptr;
     window->close();

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/command_map.h"
-#include "app/program.h"
+#include "app/measure_windows_model.h"
 #include "process/measure_histogram.h"
 #include "process/measure_plots.h"
 #include "process/measure_tools.h"
@@ -116,7 +116,7 @@ class IntensityPlot3dWindow final : public QDialog {
   Q_OBJECT
 
  public:
-  IntensityPlot3dWindow(const Program& program, QWidget* parent);
+  IntensityPlot3dWindow(const MeasureWindowsModel& model, QWidget* parent);
   // Recomputes the plot from the image with the sliders' angles.
   void refresh();
   process::Plot3dOptions options() const;
@@ -130,7 +130,7 @@ class IntensityPlot3dWindow final : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  const Program& program_;
+  MeasureWindowsModel model_;
   Plot3dView* view_;
   QSlider* azimuth_;
   QSlider* elevation_;
@@ -195,7 +195,7 @@ class ToolWindows final {
   template <typename Window>
   void present(Window* window);
 
-  CommandContext& context_;
+  MeasureWindowsModel model_;
   QWidget* parent_;
   std::function<void()> changed_;
   // The receiver of the windows' signals: they fall silent once this object is gone.

@@ -27,7 +27,8 @@ int runPhotometryCommand(CliSession& session, CommandArgs args) {
   }
   app::Program& program = session.program();
   if (args.size() == 6) {
-    const auto r1 = base::parseInt(args[3]), r2 = base::parseInt(args[4]), r3 = base::parseInt(args[5]);
+    const auto r1 = base::parseInt(args[3]), r2 = base::parseInt(args[4]),
+               r3 = base::parseInt(args[5]);
     const process::PhotometryApertures radii{r1.value_or(0), r2.value_or(0), r3.value_or(0)};
     if (!r1 || !r2 || !r3 || !radii.valid()) {
       session.err() << "the radii must satisfy 1 <= R1 < R2 < R3 <= 100\n";

@@ -1,6 +1,5 @@
 #include "scope/move_telescope_dialog.h"
 
-
 #include "base/messages.h"
 #include "base/parse_int.h"
 #include "scope/lx200_mount.h"

@@ -322,7 +322,9 @@ void SimulatedMount::execute(const std::string& command) {
     const std::string number = argumentOf(command);
     const char catalogue = detail == 'M' ? 'm' : detail == 'S' ? 's' : 'c';
     const auto object =
-        number.empty() ? std::nullopt : lookUpObject(catalogue, base::parseInt(number, base::kLeadingNumber).value_or(0));
+        number.empty()
+            ? std::nullopt
+            : lookUpObject(catalogue, base::parseInt(number, base::kLeadingNumber).value_or(0));
     if (object) {
       target_ = object->position;
       objectText_ = object->text;

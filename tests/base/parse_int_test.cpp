@@ -75,8 +75,8 @@ TEST(ParseIntTest, RangeIsInclusive) {
   const struct {
     std::string_view text;
     std::optional<int> expected;
-  } cases[] = {{"1", 1}, {"30", 30}, {"0", std::nullopt}, {"31", std::nullopt},
-               {"x", std::nullopt}};
+  } cases[] = {
+      {"1", 1}, {"30", 30}, {"0", std::nullopt}, {"31", std::nullopt}, {"x", std::nullopt}};
   for (const auto& c : cases)
     EXPECT_EQ(parseIntIn(c.text, 1, 30), c.expected) << c.text;
   EXPECT_EQ(parseIntIn(" 7 ", 1, 30, kSpacesAround), 7);

@@ -14,6 +14,7 @@
 #include "image/plane_pool.h"
 #include "process/calibration.h"
 #include "process/stretch.h"
+#include "scope/mount_factory.h"
 
 namespace nvk::acquire {
 namespace {
@@ -83,6 +84,7 @@ image::FrameRecord frameRecord(const Program& program, const RunState& run) {
   frame.startUtc = files::isoDateTimeText(files::utcTimeOf(program.exposureStartSeconds));
   frame.endUtc = files::isoDateTimeText(files::utcTimeOf(program.exposureEndSeconds));
   frame.sensorTemperatureC = run.sensorTemperatureC;
+  frame.mountPointing = run.mountPointing;
   const auto& cooler = program.devices.cooler;
   if (cooler.available && cooler.applied && cooler.on) frame.setPointC = cooler.setPointC;
   const auto& state = program.state;
@@ -93,6 +95,17 @@ image::FrameRecord frameRecord(const Program& program, const RunState& run) {
     frame.originY = origin.y;
   }
   return frame;
+}
+
+// Where the chosen mount says it points, asked as an exposure starts when the FITS keywords
+// are written. The question is quiet and short: a mount that does not answer leaves no
+// position and the exposure goes on as it would have.
+std::optional<image::MountPointing> askMountPointing(Program& program) {
+  if (!program.preferences.fitsStandardKeywords || !scope::telescopeDriveChosen(program))
+    return std::nullopt;
+  const auto position = scope::chosenMount(program).reportedPosition();
+  if (!position) return std::nullopt;
+  return image::MountPointing{position->raHours, position->decDegrees};
 }
 
 }  // namespace
@@ -222,6 +235,8 @@ void ExposureSequence::run() {
 void ExposureSequence::takeFrame(int steps, std::int32_t ms) {
   auto& s = program_.acquisition;
   auto& ui = program_.ui();
+  // Asked before the start is taken, so that the start time is the exposure's own.
+  state_.mountPointing = askMountPointing(program_);
   state_.startSeconds = program_.clock().wallSeconds();
   if (state_.continuousRunning) {
     state_.accumulatedSeconds = ms * 0.001;

@@ -7,6 +7,7 @@
 #include "acquire/camera_control.h"
 #include "acquire/camera_dialog.h"
 #include "acquire/star_alignment.h"
+#include "image/fits_header_info.h"
 
 namespace nvk::acquire {
 
@@ -32,6 +33,8 @@ struct RunState {
   bool guidingStarted = false;  // guiding runs during the current exposure
   // What the camera reported after the last readout, for the FITS keywords.
   std::optional<int> sensorTemperatureC;
+  // Where the mount said it pointed as the exposure began, for the FITS keywords.
+  std::optional<image::MountPointing> mountPointing;
 };
 
 // The exposure run of the camera interface command: start delay, timed exposure with its

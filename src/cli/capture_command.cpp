@@ -12,6 +12,7 @@
 #include "files/file_commands.h"
 #include "files/fits_file.h"
 #include "files/raw_file.h"
+#include "scope/mount_factory.h"
 
 namespace nvk::cli {
 namespace {
@@ -151,6 +152,9 @@ int runCaptureCommand(CliSession& session, CommandArgs args) {
 
   acquire::ExposureSequence sequence(program);
   if (!sequence.connect()) return 1;
+  // A chosen mount is attached, so that the frame carries where it points (with --simulate the
+  // simulated one, which the simulated sky follows).
+  if (scope::telescopeDriveChosen(program)) session.mount();
 
   auto& s = program.acquisition;
   s.exposureUnit = request->unit;

@@ -8,6 +8,8 @@
 #include <span>
 #include <type_traits>
 
+#include "files/fits_coordinates.h"
+
 namespace nvk::files {
 namespace {
 
@@ -99,6 +101,9 @@ struct DerivedValues {
   std::optional<int> bayerOffsetX;
   std::optional<int> bayerOffsetY;
   std::string rowOrder;
+  // The frame record's mount pointing as OBJCTRA and OBJCTDEC text.
+  std::string objectRa;
+  std::string objectDec;
 };
 
 // Everything the cards of a header carry, as the table writes and reads it.
@@ -219,6 +224,8 @@ void fitsCards(V& v, HeaderValues& h) {
   v.keyword("SET-TEMP", frame.setPointC, "[C] cooler set-point");
   v.keyword("DATE-BEG", frame.startUtc, "UTC start of the exposure");
   v.keyword("DATE-END", frame.endUtc, "UTC end of the exposure");
+  v.keyword("OBJCTRA", d.objectRa, "R.A. the mount reported at the start");
+  v.keyword("OBJCTDEC", d.objectDec, "Dec. the mount reported at the start");
   v.keyword("BAYERPAT", d.bayerPattern, "colour filters of the first 2x2 cell, top-down");
   v.keyword("XBAYROFF", d.bayerOffsetX, "the pattern starts at column 0");
   v.keyword("YBAYROFF", d.bayerOffsetY, "the pattern starts at row 0");
@@ -460,6 +467,12 @@ std::string buildFitsHeader(const FitsHeaderLayout& layout, const image::FitsHea
       d.bayerOffsetY = layout.bayer->yOffset;
       d.rowOrder = "TOP-DOWN";
     }
+    // Both cards or neither: a position is only of use whole.
+    if (const auto& pointing = info.frame.mountPointing) {
+      d.objectRa = objectRaText(pointing->raHours);
+      d.objectDec = objectDecText(pointing->decDegrees);
+      if (d.objectRa.empty() || d.objectDec.empty()) d.objectRa = d.objectDec = {};
+    }
   } else {
     values.info.frame = {};
   }
@@ -501,6 +514,9 @@ std::optional<ParsedFitsHeader> parseFitsHeader(std::string_view header, std::in
   parsed.sampleOffset = values.sampleOffset;
   parsed.info = std::move(values.info);
   parsed.bayerPattern = std::move(values.derived.bayerPattern);
+  const auto ra = parseObjectRa(values.derived.objectRa);
+  const auto dec = parseObjectDec(values.derived.objectDec);
+  if (ra && dec) parsed.info.frame.mountPointing = image::MountPointing{*ra, *dec};
   for (int slot = 0; slot < image::ProcessingHistory::kSlots; ++slot) {
     parsed.history.setSlot(slot, values.history[static_cast<std::size_t>(slot)]);
   }

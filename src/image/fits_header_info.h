@@ -8,8 +8,16 @@
 
 namespace nvk::image {
 
+// Where the mount said it pointed: right ascension in hours (0..24), declination in degrees, in
+// the mount's own frame (an LX200's and an INDI mount's frame of the date).
+struct MountPointing {
+  double raHours = 0.0;
+  double decDegrees = 0.0;
+};
+
 // How the current image was taken, as far as the program knows it: the standard FITS keywords
-// (IMAGETYP, CCD-TEMP, SET-TEMP, DATE-BEG, DATE-END, the Bayer pattern) are written from it. The
+// (IMAGETYP, CCD-TEMP, SET-TEMP, DATE-BEG, DATE-END, OBJCTRA/OBJCTDEC, the Bayer pattern) are
+// written from it. The
 // exposure sequence fills it for each frame; reading a FITS file restores it; opening any
 // other file empties it.
 struct FrameRecord {
@@ -20,6 +28,8 @@ struct FrameRecord {
   std::optional<int> setPointC;           // while the cooler was regulating
   std::string startUtc;                   // "YYYY-MM-DDThh:mm:ss": the exposure began
   std::string endUtc;                     // and ended
+  // Where the mount reported it pointed as the exposure began; none when no mount answered.
+  std::optional<MountPointing> mountPointing;
   // The sensor column and row of the frame's first sample (a sub-frame's origin), which with
   // "Pixel Offset" and "Line Offset" gives the Bayer pattern of a raw frame.
   int originX = 0;

@@ -36,6 +36,8 @@ class GuideOutputMount final : public Mount {
   void stopFocus() override {}
   // The program's lines, which no GoTo of this drive fills.
   const InfoLines& infoLines() const override;
+  // The socket's lines carry no answer.
+  std::optional<EquatorialPosition> reportedPosition() override { return std::nullopt; }
 
   bool goToAvailable() const override { return false; }
   bool focuserAvailable() const override { return false; }

@@ -80,8 +80,9 @@ class IndiMount final : public Mount {
   void poll();
   // The last report of a property; nullptr when the server has not defined it.
   const port::IndiProperty* property(const std::string& device, const std::string& name) const;
-  // Where the mount last said it points (EQUATORIAL_EOD_COORD), after a poll.
-  std::optional<EquatorialPosition> reportedPosition();
+  // Where the mount last said it points (EQUATORIAL_EOD_COORD), after a poll; none before the
+  // server has been reached (this call does not reach it).
+  std::optional<EquatorialPosition> reportedPosition() override;
   // True while the mount reports a slew under way.
   bool slewing();
   // Waits until a property of `device` is no longer busy (the mount's coordinates at the end of

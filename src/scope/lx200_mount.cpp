@@ -1,5 +1,6 @@
 #include "scope/lx200_mount.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
@@ -31,7 +32,58 @@ std::string quitCommand(Direction direction) {
   return std::string("#:Q") + static_cast<char>(direction) + '#';
 }
 
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+int twoDigits(std::string_view text) {
+  return (text[0] - '0') * 10 + (text[1] - '0');
+}
+
+// "AA?BB" at `text`'s start, '?' one of `separators`: the two whole fields.
+std::optional<std::array<int, 2>> twoFields(std::string_view text, std::string_view separators) {
+  if (text.size() < 5 || !isDigit(text[0]) || !isDigit(text[1]) || !isDigit(text[3]) ||
+      !isDigit(text[4]) || separators.find(text[2]) == std::string_view::npos) {
+    return std::nullopt;
+  }
+  return std::array<int, 2>{twoDigits(text), twoDigits(text.substr(3))};
+}
+
+// The seconds that follow the minutes: ":SS" in high precision, nothing in low precision.
+std::optional<int> secondsField(std::string_view tail) {
+  if (tail.empty()) return 0;
+  if (tail.size() != 3 || tail[0] != ':' || !isDigit(tail[1]) || !isDigit(tail[2]) ||
+      twoDigits(tail.substr(1)) > 59) {
+    return std::nullopt;
+  }
+  return twoDigits(tail.substr(1));
+}
+
 }  // namespace
+
+std::optional<double> lx200RaHours(std::string_view answer) {
+  const auto fields = twoFields(answer, ":");
+  if (!fields || (*fields)[0] > 23 || (*fields)[1] > 59) return std::nullopt;
+  const std::string_view tail = answer.substr(5);
+  double minutes = (*fields)[1];
+  if (tail.size() == 2 && tail[0] == '.' && isDigit(tail[1])) {
+    minutes += (tail[1] - '0') / 10.0;
+  } else if (const auto seconds = secondsField(tail)) {
+    minutes += *seconds / 60.0;
+  } else {
+    return std::nullopt;
+  }
+  return (*fields)[0] + minutes / 60.0;
+}
+
+std::optional<double> lx200DecDegrees(std::string_view answer) {
+  if (answer.empty() || (answer[0] != '+' && answer[0] != '-')) return std::nullopt;
+  const auto fields = twoFields(answer.substr(1), "*:\xDF");
+  const auto seconds = secondsField(answer.substr(std::min<std::size_t>(6, answer.size())));
+  if (!fields || !seconds || (*fields)[1] > 59) return std::nullopt;
+  const double degrees = (*fields)[0] + (*fields)[1] / 60.0 + *seconds / 3600.0;
+  if (degrees > 90.0) return std::nullopt;
+  return answer[0] == '-' ? -degrees : degrees;
+}
 
 std::string_view lx200RateCommand(MoveRate rate) {
   static constexpr std::array<std::string_view, 4> kCommands{"#:RS#", "#:RM#", "#:RC#", "#:RG#"};
@@ -161,6 +213,20 @@ void Lx200Mount::stopFocus() {
   if (!telescope.focusing) return;
   send("#:FQ#");
   telescope.focusing = false;
+}
+
+std::optional<EquatorialPosition> Lx200Mount::reportedPosition() {
+  // The port the connection step takes, or before that step the one the settings name.
+  const auto& telescope = program_.telescope;
+  const int port =
+      telescope.telescopeConnected ? telescope.portIndex : program_.settings.telescopePortIndex;
+  const auto raAnswer = askSerialQuietly(program_, port, "#:GR#");
+  const auto ra = raAnswer ? lx200RaHours(*raAnswer) : std::nullopt;
+  if (!ra) return std::nullopt;
+  const auto decAnswer = askSerialQuietly(program_, port, "#:GD#");
+  const auto dec = decAnswer ? lx200DecDegrees(*decAnswer) : std::nullopt;
+  if (!dec) return std::nullopt;
+  return EquatorialPosition{*ra, *dec};
 }
 
 const InfoLines& Lx200Mount::infoLines() const {

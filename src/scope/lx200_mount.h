@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "scope/mount.h"
@@ -12,6 +13,12 @@ class Program;
 // Guide) and of a focus speed ("#:FF#" Fast, "#:FS#" Slow).
 std::string_view lx200RateCommand(MoveRate rate);
 std::string_view lx200FocusSpeedCommand(FocusSpeed speed);
+
+// The position in an LX200's answers to "#:GR#" and "#:GD#" (without the '#'), in either
+// precision the mount is set to: "HH:MM.T" or "HH:MM:SS" hours; "sDD*MM" or "sDD*MM:SS" degrees,
+// the mount's degree sign (0xDF), '*' or ':' after the degrees. nullopt for anything else.
+std::optional<double> lx200RaHours(std::string_view answer);
+std::optional<double> lx200DecDegrees(std::string_view answer);
 
 // A mount that takes LX200 commands, on the serial route that SerialRoute names: the PC COM
 // port, or the camera serial port the telescope is set to (serial_link.h). The two routes
@@ -31,6 +38,9 @@ class Lx200Mount final : public Mount {
   MountStatus startFocus(FocusDirection direction, FocusSpeed speed) override;
   void stopFocus() override;
   const InfoLines& infoLines() const override;
+  // "#:GR#" and "#:GD#", each answer awaited once for the line's answer time; no question
+  // after an unanswered one.
+  std::optional<EquatorialPosition> reportedPosition() override;
 
   bool goToAvailable() const override { return true; }
   // When the route the settings name is attached.

@@ -5,6 +5,8 @@
 #include <string>
 #include <variant>
 
+#include "scope/sky_positions.h"
+
 namespace nvk::scope {
 
 // The four ways a mount turns, named as the sky sees them.
@@ -84,6 +86,12 @@ class Mount {
 
   // The "Info from Scope" lines of the last GoTo.
   virtual const InfoLines& infoLines() const = 0;
+
+  // Where the mount says it points now, in its own frame (the LX200's and INDI's frame of the
+  // date); none from a drive that cannot tell (the autoguider socket) or a mount that does not
+  // answer at once. Quiet and short: it shows no message and waits at most a fraction of a
+  // second, so that a caller can ask as an exposure starts without delaying or failing it.
+  virtual std::optional<EquatorialPosition> reportedPosition() = 0;
 
   // What the drive offers: GoTo (with the info lines) for the Move Telescope dialog, a
   // focuser that can be reached now for the camera dialog's buttons.

@@ -27,6 +27,8 @@ class UnchosenDriveMount final : public Mount {
   }
   void stopFocus() override { lx200_.stopFocus(); }
   const InfoLines& infoLines() const override { return lx200_.infoLines(); }
+  // No mount is chosen to ask.
+  std::optional<EquatorialPosition> reportedPosition() override { return std::nullopt; }
   bool goToAvailable() const override { return lx200_.goToAvailable(); }
   bool focuserAvailable() const override { return lx200_.focuserAvailable(); }
   bool checksLinesBeforeTraining() const override { return false; }

@@ -1,6 +1,7 @@
 #include "scope/serial_link.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/messages.h"
 #include "scope/mount_factory.h"
@@ -17,6 +18,39 @@ constexpr std::uint32_t kAnswerMs = 50;
 // The AO unit echoes every command that starts with this byte.
 constexpr std::uint8_t kEchoedCommand = 'H';
 
+// A failing code closes the port (the next send opens it again); `show` also shows its
+// "ERROR %d ". -1 for a failure, any other code unchanged.
+int checkResult(Program& program, int code, bool show) {
+  if (code >= 0) return code;
+  if (show) base::ShowErrorCode(program.ui(), code);
+  auto& telescope = program.telescope;
+  if (telescope.pcPort != nullptr) telescope.pcPort->done();
+  telescope.pcPortOpen = false;
+  return -1;
+}
+
+// The opening sequence of the PC port; `show` shows its failures as OpenPcPort describes.
+bool openPcPort(Program& program, bool show) {
+  auto& telescope = program.telescope;
+  port::SerialPort* serial = telescope.pcPort;
+  const auto failed = [&] {
+    if (show)
+      base::ShowMessage(program.ui(), base::Message::CallerText, "Open Communications Failed");
+    return false;
+  };
+  if (serial == nullptr) return failed();
+  // Failures of the first steps show their code and the sequence goes on; only the line
+  // settings decide whether the port is usable.
+  checkResult(program, serial->reset(program.settings.pcComPort, kPcQueueBytes, kPcQueueBytes),
+              show);
+  checkResult(program, serial->setBaud(pcPortBaud(program.settings)), show);
+  checkResult(program, serial->setDtr(true), show);
+  checkResult(program, serial->setRts(true), show);
+  if (checkResult(program, serial->set8N1(), show) < 0) return failed();
+  telescope.pcPortOpen = true;
+  return true;
+}
+
 bool ensurePcPortOpen(Program& program) {
   return program.telescope.pcPortOpen || OpenPcPort(program) == 1;
 }
@@ -28,35 +62,11 @@ bool usesPcRoute(int serialRoute) {
 }
 
 int CheckSerialResult(Program& program, int code) {
-  if (code >= 0) return code;
-  base::ShowErrorCode(program.ui(), code);
-  auto& telescope = program.telescope;
-  if (telescope.pcPort != nullptr) telescope.pcPort->done();
-  // The port is closed now: the next send opens it again.
-  telescope.pcPortOpen = false;
-  return -1;
+  return checkResult(program, code, true);
 }
 
 int OpenPcPort(Program& program) {
-  auto& telescope = program.telescope;
-  port::SerialPort* serial = telescope.pcPort;
-  if (serial == nullptr) {
-    base::ShowMessage(program.ui(), base::Message::CallerText, "Open Communications Failed");
-    return 0;
-  }
-  // Failures of the first steps show their code and the sequence goes on; only the line
-  // settings decide whether the port is usable.
-  CheckSerialResult(program,
-                    serial->reset(program.settings.pcComPort, kPcQueueBytes, kPcQueueBytes));
-  CheckSerialResult(program, serial->setBaud(pcPortBaud(program.settings)));
-  CheckSerialResult(program, serial->setDtr(true));
-  CheckSerialResult(program, serial->setRts(true));
-  if (CheckSerialResult(program, serial->set8N1()) < 0) {
-    base::ShowMessage(program.ui(), base::Message::CallerText, "Open Communications Failed");
-    return 0;
-  }
-  telescope.pcPortOpen = true;
-  return 1;
+  return openPcPort(program, true) ? 1 : 0;
 }
 
 bool SendSerial(Program& program, int portIndex, std::span<const std::uint8_t> bytes) {
@@ -114,6 +124,37 @@ std::string ReplyToText(const TelescopeState& telescope) {
     text.push_back(static_cast<char>(byte));
   }
   return text;
+}
+
+std::optional<std::string> askSerialQuietly(Program& program, int portIndex,
+                                            std::string_view command) {
+  auto& telescope = program.telescope;
+  const auto* data = reinterpret_cast<const std::uint8_t*>(command.data());
+  const std::span<const std::uint8_t> bytes(data, command.size());
+  std::vector<std::uint8_t> reply;
+  if (!usesPcRoute(program.settings.serialRoute)) {
+    if (telescope.cameraLink == nullptr) return std::nullopt;
+    telescope.cameraLink->sendSerial(portIndex, bytes);
+    program.clock().waitMs(kAnswerMs);
+    reply = telescope.cameraLink->readSerial(portIndex, kReplyTextBytes);
+  } else {
+    if (!telescope.pcPortOpen && !openPcPort(program, false)) return std::nullopt;
+    port::SerialPort& serial = *telescope.pcPort;
+    // What an earlier command left unread is no part of this answer.
+    if (checkResult(program, serial.clearReceive(), false) < 0 ||
+        checkResult(program, serial.putBytes(bytes), false) < 0) {
+      return std::nullopt;
+    }
+    program.clock().waitMs(kSettleMs + kCharacterMs + kAnswerMs);
+    reply.resize(TelescopeState::kReplyBufferBytes);
+    const int count = checkResult(program, serial.getBytes(reply), false);
+    if (count < 0) return std::nullopt;
+    reply.resize(static_cast<std::size_t>(count));
+    checkResult(program, serial.clearReceive(), false);
+  }
+  const auto end = std::find(reply.begin(), reply.end(), std::uint8_t{'#'});
+  if (end == reply.end()) return std::nullopt;
+  return std::string(reply.begin(), end);
 }
 
 void SetGuideSocket(Program& program, std::uint8_t bits) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -48,6 +49,14 @@ void ReadSerialReply(Program& program, int portIndex, int count);
 // The reply buffer as text: up to the first '#' (or NUL or other byte that is not printable
 // ASCII), at most 33 characters.
 std::string ReplyToText(const TelescopeState& telescope);
+
+// Sends `command` to serial port `portIndex` on the route SerialRoute names and gives the
+// answer up to (without) its closing '#', bytes as they came. Quiet and short, for a question
+// asked in passing: no message on any failure (a failing PC port is closed as CheckSerialResult
+// closes it, and opened again by the next call), one wait of the line's answer time, and nullopt
+// when the route is not attached, the port cannot be opened or no '#'-ended answer came.
+std::optional<std::string> askSerialQuietly(Program& program, int portIndex,
+                                            std::string_view command);
 
 // Drives the autoguider socket: one byte on the PC port when SerialRoute names it and the
 // bypass flag is set, otherwise the camera's guide outputs.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -68,6 +69,48 @@ TEST_F(CaptureTest, TakesASimulatedFrameAndSavesItAsFitsOrRawByTheName) {
     EXPECT_NE(header.find("NAXIS1  = " + std::string(20 - naxis1.size(), ' ') + naxis1),
               std::string::npos)
         << header.substr(0, 400);
+  }
+}
+
+// The value of header card `keyword`, as written between the apostrophes; empty without one.
+std::string quotedCard(const std::string& header, const std::string& keyword) {
+  for (std::size_t at = 0; at + 80 <= header.size(); at += 80) {
+    const std::string card = header.substr(at, 80);
+    if (card.starts_with("END ")) break;
+    if (card.substr(0, 8) != (keyword + "        ").substr(0, 8)) continue;
+    const auto open = card.find('\'');
+    return card.substr(open + 1, card.find('\'', open + 1) - open - 1);
+  }
+  return {};
+}
+
+// With the simulated LX200 mount chosen, a capture carries where the mount pointed (it starts
+// at 02h00m, +52 degrees, and answers in low precision: a tenth of a minute of time, a minute
+// of arc); with no drive chosen nobody is asked and the cards are absent.
+TEST_F(CaptureTest, ASimulatedCaptureCarriesWhereTheChosenMountPoints) {
+  for (const char* drive : {"l", "n"}) {
+    SCOPED_TRACE(drive);
+    ASSERT_EQ(run({"settings", "set", "guideOutputMode", drive}), 0) << err;
+    ASSERT_EQ(run({"--simulate", "capture", "--mode", "4", "--exposure", "2", path("m.fit")}), 0)
+        << err;
+    const std::string header = head(path("m.fit"), 5760);
+    const std::string ra = quotedCard(header, "OBJCTRA");
+    const std::string dec = quotedCard(header, "OBJCTDEC");
+    if (drive[0] == 'n') {
+      EXPECT_EQ(ra + dec, "");
+      continue;
+    }
+    ASSERT_TRUE(std::regex_match(ra, std::regex(R"(\d\d \d\d \d\d\.\d\d)"))) << ra;
+    ASSERT_TRUE(std::regex_match(dec, std::regex(R"([+-]\d\d \d\d \d\d\.\d)"))) << dec;
+    const double hours = std::stoi(ra.substr(0, 2)) + std::stoi(ra.substr(3, 2)) / 60.0 +
+                         std::stod(ra.substr(6)) / 3600.0;
+    const double degrees = std::stoi(dec.substr(1, 2)) + std::stoi(dec.substr(4, 2)) / 60.0 +
+                           std::stod(dec.substr(7)) / 3600.0;
+    EXPECT_NEAR(hours, 2.0, 0.1 / 60) << ra;
+    EXPECT_EQ(dec[0], '+');
+    EXPECT_NEAR(degrees, 52.0, 1.0 / 60) << dec;
+    // The low-precision answer has whole tenths of a minute: no seconds beyond them.
+    EXPECT_EQ(std::lround(std::stod(ra.substr(6)) * 100) % 600, 0) << ra;
   }
 }
 

@@ -202,7 +202,8 @@ TEST_F(FitsFileTest, StandardKeywordsFollowTheOlderCardsOfEveryShape) {
     char code;
     int olderCards;  // before END: the END card is card olderCards + 1
     const char* binning;
-    const char* pattern;  // empty: no Bayer cards
+    const char* pattern;    // empty: no Bayer cards
+    bool pointing = false;  // the mount reported where it pointed
   };
   const Case cases[] = {
       {"mono full", false, false, false, false, ReadoutMode::HighResolution, '1', 45, "1",
@@ -214,6 +215,15 @@ TEST_F(FitsFileTest, StandardKeywordsFollowTheOlderCardsOfEveryShape) {
        "'BGGR    '"},
       {"colour full", false, true, false, false, ReadoutMode::HighResolution, '1', 46, "1", ""},
       {"rgb binned", true, true, false, true, ReadoutMode::SubFrame, '5', 49, "1", ""},
+      // The most cards a header gets: every standard keyword and the mount's position.
+      {"mono full, pointing", false, false, false, false, ReadoutMode::HighResolution, '1', 45, "1",
+       "'BGGR    '", true},
+      {"sub-frame, pointing", true, false, false, false, ReadoutMode::SubFrame, '5', 45, "1",
+       "'GBRG    '", true},
+      {"colour full, pointing", false, true, false, false, ReadoutMode::HighResolution, '1', 46,
+       "1", "", true},
+      {"rgb full, pointing", false, true, false, true, ReadoutMode::HighResolution, '1', 49, "1",
+       "", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -221,6 +231,7 @@ TEST_F(FitsFileTest, StandardKeywordsFollowTheOlderCardsOfEveryShape) {
     const FitsSaveOptions options{c.eightBit, c.rgb, {}};
     const auto write = [&](bool keywords, bool record) {
       takeFrame(program, c.mode, c.code);
+      if (c.pointing) program.fits.frame.mountPointing = image::MountPointing{23.5, -0.5};
       if (!record) program.fits.frame = {};
       program.preferences.fitsStandardKeywords = keywords;
       EXPECT_EQ(writeFitsFile(program, root / "k.fit", options), SaveResult::Saved);
@@ -241,6 +252,8 @@ TEST_F(FitsFileTest, StandardKeywordsFollowTheOlderCardsOfEveryShape) {
     EXPECT_EQ(cardValue(on, "DATE-BEG"), "'2026-03-07T03:09:05'");
     EXPECT_EQ(cardValue(on, "BAYERPAT"), c.pattern);
     EXPECT_EQ(cardValue(on, "ROWORDER"), c.pattern[0] ? "'TOP-DOWN'" : "");
+    EXPECT_EQ(cardValue(on, "OBJCTRA"), c.pointing ? "'23 30 00.00'" : "");
+    EXPECT_EQ(cardValue(on, "OBJCTDEC"), c.pointing ? "'-00 30 00.0'" : "");
     int endCard = c.olderCards;
     while (endCard < kHeaderCards && !test::cardOf(on, endCard).starts_with("END "))
       ++endCard;
@@ -282,6 +295,43 @@ TEST_F(FitsFileTest, StandardKeywordsReadBackAndSaveTheSameFileAgain) {
       ASSERT_EQ(writeFitsFile(other, root / "again.fit", {}), SaveResult::Saved);
       EXPECT_EQ(readBytes(root / "again.fit"), readBytes(root / "first.fit"));
     }
+  }
+}
+
+// Where the mount pointed goes out as OBJCTRA/OBJCTDEC with the standard keywords and comes
+// back on Open; without a report there are no such cards, and with the keywords off the file is
+// the one written without a report, byte for byte.
+TEST_F(FitsFileTest, MountPointingRoundTripsOnlyWithTheStandardKeywords) {
+  const image::MountPointing somewhere{5.5881389, -5.3908333};  // 05 35 17.30, -05 23 27.0
+  const auto save = [&](bool keywords, std::optional<image::MountPointing> pointing,
+                        const char* name) {
+    makeImage(program, false, false);
+    takeFrame(program, image::ReadoutMode::HighResolution, '1');
+    program.fits.frame.mountPointing = pointing;
+    program.preferences.fitsStandardKeywords = keywords;
+    EXPECT_EQ(writeFitsFile(program, root / name, {}), SaveResult::Saved);
+    return readBytes(root / name);
+  };
+  EXPECT_EQ(save(false, somewhere, "off.fit"), save(false, std::nullopt, "off-none.fit"));
+  const auto none = save(true, std::nullopt, "none.fit");
+  EXPECT_EQ(cardValue(none, "OBJCTRA"), "");
+  const auto with = save(true, somewhere, "with.fit");
+  EXPECT_EQ(cardValue(with, "OBJCTRA"), "'05 35 17.30'");
+  EXPECT_EQ(cardValue(with, "OBJCTDEC"), "'-05 23 27.0'");
+
+  for (const char* name : {"off.fit", "none.fit", "with.fit"}) {
+    SCOPED_TRACE(name);
+    app::Program other(clock, ui, base::ProgramPaths(root.path()));
+    ASSERT_TRUE(openImageFile(other, root / name).loaded);
+    const auto& read = other.fits.frame.mountPointing;
+    ASSERT_EQ(read.has_value(), std::string_view(name) == "with.fit");
+    if (!read) continue;
+    EXPECT_NEAR(read->raHours, somewhere.raHours, 0.005 / 3600);
+    EXPECT_NEAR(read->decDegrees, somewhere.decDegrees, 0.05 / 3600);
+    // Saved again, the opened image keeps its cards.
+    other.preferences.fitsStandardKeywords = true;
+    ASSERT_EQ(writeFitsFile(other, root / "again.fit", {}), SaveResult::Saved);
+    EXPECT_EQ(readBytes(root / "again.fit"), with);
   }
 }
 

@@ -1,14 +1,6 @@
 // The INDI driver under indiserver, in simulation, driven by a libindi client as Ekos or PHD2
 // would drive it.
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <fitsio.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <baseclient.h>
 #include <basedevice.h>
@@ -27,9 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "indi/indi_server.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace nvk::indi {
 namespace {
@@ -38,31 +29,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kDevice = "NVK K7LQ";
-
-// A free loopback port, as the system hands one out.
-int freePort() {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-  close(s);
-  return ntohs(address.sin_port);
-}
-
-bool onPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string rest = path ? path : "";
-  while (!rest.empty()) {
-    const auto colon = rest.find(':');
-    const std::string folder = rest.substr(0, colon);
-    if (!folder.empty() && access((folder + "/" + program).c_str(), X_OK) == 0) return true;
-    rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
-  }
-  return false;
-}
 
 // One received frame.
 struct Blob {
@@ -304,38 +270,15 @@ Centroid starCentroid(const std::vector<double>& image, int width, int height,
 class IndiDriverTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!onPath("indiserver")) return;
+    if (!test::onPath("indiserver")) return;
     home_ = new test::TempDir();
-    port_ = freePort();
-    const std::string socketPath = (home_->path() / "indiserver.sock").string();
-    const std::string portText = std::to_string(port_);
-    std::vector<std::string> env = {"HOME=" + home_->path().string(), "NVK_K7LQ_SIMULATE=1"};
-    for (char** e = environ; *e != nullptr; ++e) {
-      const std::string entry = *e;
-      if (!entry.starts_with("HOME=") && !entry.starts_with("NVK_K7LQ_")) env.push_back(entry);
-    }
-    std::vector<char*> envp;
-    for (auto& e : env)
-      envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> args = {"indiserver", "-u",     socketPath,
-                                     "-p",         portText, NVK_INDI_DRIVER_PATH};
-    std::vector<char*> argv;
-    for (auto& a : args)
-      argv.push_back(a.data());
-    argv.push_back(nullptr);
+    port_ = test::freeLoopbackPort();
     // The server's and the driver's log go to a file beside the driver's configuration.
-    const std::string logPath = (home_->path() / "indiserver.log").string();
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_adddup2(&files, 1, 2);
-    const int spawned =
-        posix_spawnp(&server_, "indiserver", &files, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&files);
-    if (spawned != 0) {
-      server_ = 0;
+    server_ = new test::IndiServerProcess(home_->path(), port_, {NVK_INDI_DRIVER_PATH},
+                                          {"NVK_K7LQ_SIMULATE=1"});
+    if (!server_->started()) {
+      delete server_;
+      server_ = nullptr;
       return;
     }
     client_ = new Client();
@@ -363,18 +306,14 @@ class IndiDriverTest : public ::testing::Test {
     if (client_ != nullptr) client_->disconnectServer();
     delete client_;
     client_ = nullptr;
-    if (server_ > 0) {
-      kill(server_, SIGTERM);
-      int status = 0;
-      waitpid(server_, &status, 0);
-      server_ = 0;
-    }
+    delete server_;
+    server_ = nullptr;
     delete home_;
     home_ = nullptr;
   }
 
   void SetUp() override {
-    if (server_ == 0) GTEST_SKIP() << "indiserver is not installed";
+    if (server_ == nullptr) GTEST_SKIP() << "indiserver is not installed";
     ASSERT_TRUE(connected_) << "the driver did not connect in simulation";
   }
 
@@ -417,7 +356,7 @@ class IndiDriverTest : public ::testing::Test {
 
   static inline test::TempDir* home_ = nullptr;
   static inline Client* client_ = nullptr;
-  static inline pid_t server_ = 0;
+  static inline test::IndiServerProcess* server_ = nullptr;
   static inline int port_ = 0;
   static inline bool connected_ = false;
   static inline std::mutex pollMutex_;

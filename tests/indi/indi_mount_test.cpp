@@ -1,14 +1,6 @@
 // The INDI mount against indiserver with Debian's telescope and focuser simulators, on the
 // machine's clock: every wait ends on an event (a property report, the server's socket) or a
 // time-out.
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -19,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "indi/indi_server.h"
 #include "platform/indi_client_libindi.h"
 #include "platform/real_clock.h"
 #include "port/scripted_ui.h"
@@ -27,8 +20,6 @@
 #include "scope/mount_factory.h"
 #include "scope/move_telescope_dialog.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace nvk::scope {
 namespace {
@@ -39,104 +30,17 @@ constexpr const char* kCoordinates = "EQUATORIAL_EOD_COORD";
 constexpr std::uint32_t kSlewMs = 180'000;
 constexpr std::uint32_t kReportMs = 5'000;
 
-bool onPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path != nullptr ? path : "";
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    const auto end = std::min(folders.find(':', start), folders.size());
-    if (std::filesystem::exists(std::filesystem::path(folders.substr(start, end - start)) /
-                                program))
-      return true;
-    start = end + 1;
-  }
-  return false;
-}
-
-// A TCP port on the loopback interface that nothing listens on now.
-int freePort() {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-  close(s);
-  return ntohs(address.sin_port);
-}
-
-bool accepting(int port) {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  close(s);
-  return ok;
-}
-
-// indiserver with the two simulators, its configuration kept in a temporary home.
-class IndiServer {
- public:
-  IndiServer(const std::filesystem::path& home, int port) : port_(port) {
-    const std::string portText = std::to_string(port);
-    // The local socket (an abstract name) of its own, so that servers of other runs on this
-    // machine do not stand in the way.
-    const std::string socket = (home / ("indiserver-" + portText)).string();
-    std::vector<std::string> args{
-        "indiserver",          "-p", portText, "-u", socket, "indi_simulator_telescope",
-        "indi_simulator_focus"};
-    std::vector<char*> argv;
-    for (auto& a : args)
-      argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env{"HOME=" + home.string(), "PATH=" + std::string(getenv("PATH"))};
-    std::vector<char*> envp;
-    for (auto& e : env)
-      envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    if (posix_spawnp(&pid_, "indiserver", &actions, nullptr, argv.data(), envp.data()) != 0)
-      pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  ~IndiServer() { stop(); }
-
-  // Waits until the server takes connections.
-  bool ready(port::Clock& clock) {
-    const std::uint32_t end = clock.nowMs() + 10'000;
-    while (pid_ > 0 && !port::msReached(clock.nowMs(), end)) {
-      if (accepting(port_)) return true;
-      clock.waitMs(20);
-    }
-    return false;
-  }
-  void stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
- private:
-  int port_;
-  pid_t pid_ = -1;
-};
-
 class IndiMountTest : public ::testing::Test {
  public:
   void SetUp() override {
-    if (!onPath("indiserver") || !onPath("indi_simulator_telescope") ||
-        !onPath("indi_simulator_focus"))
+    if (!test::onPath("indiserver") || !test::onPath("indi_simulator_telescope") ||
+        !test::onPath("indi_simulator_focus"))
       GTEST_SKIP() << "indi-bin is not installed";
-    port_ = freePort();
-    server_ = std::make_unique<IndiServer>(home_.path(), port_);
-    ASSERT_TRUE(server_->ready(clock_)) << "indiserver did not start";
+    port_ = test::freeLoopbackPort();
+    server_ = std::make_unique<test::IndiServerProcess>(
+        home_.path(), port_,
+        std::vector<std::string>{"indi_simulator_telescope", "indi_simulator_focus"});
+    ASSERT_TRUE(serverReady()) << "indiserver did not start";
     rig_ = std::make_unique<rig::Rig>(
         rig::RigOptions{root_.path(), false, rig::ClockKind::Real, &clock_}, ui_);
     useServer(port_, kMount);
@@ -149,6 +53,16 @@ class IndiMountTest : public ::testing::Test {
     p.indiPort = port;
     p.indiMount = mount;
     p.indiFocuser = kFocuser;
+  }
+
+  // Waits until the server takes connections.
+  bool serverReady() {
+    const std::uint32_t end = clock_.nowMs() + 10'000;
+    while (server_->started() && !port::msReached(clock_.nowMs(), end)) {
+      if (test::acceptingOn(port_)) return true;
+      clock_.waitMs(20);
+    }
+    return false;
   }
 
   app::Program& program() { return rig_->program(); }
@@ -181,7 +95,7 @@ class IndiMountTest : public ::testing::Test {
   test::TempDir home_;
   test::TempDir root_;
   int port_ = 0;
-  std::unique_ptr<IndiServer> server_;
+  std::unique_ptr<test::IndiServerProcess> server_;
   std::unique_ptr<rig::Rig> rig_;
 };
 
@@ -290,7 +204,7 @@ TEST_F(IndiMountTest, MissingServerOrDeviceIsReported) {
     const char* device;
     const char* reason;
   } cases[] = {
-      {freePort(), kMount, "no INDI server answers"},
+      {test::freeLoopbackPort(), kMount, "no INDI server answers"},
       {port_, "No Such Mount", "'No Such Mount' not found"},
   };
   for (const auto& c : cases) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 
+#include "scope/lx200_mount.h"
 #include "scope/move_telescope_dialog.h"
 #include "scope/scope_fixture.h"
 #include "scope/serial_link.h"
@@ -321,6 +322,137 @@ TEST_F(MountCommandsTest, TheSocketAnswersGoToAndFocusAsNotAvailable) {
     EXPECT_EQ(mount.startFocus(FocusDirection::In, FocusSpeed::Fast), MountStatus::NotAvailable);
     mount.stopFocus();
     EXPECT_TRUE(log.empty());
+    EXPECT_EQ(ui.beeps(), 0);
+  }
+}
+
+// An LX200 answers "#:GR#" and "#:GD#" in the precision it is set to; the degree sign of a real
+// mount is byte 0xDF.
+TEST(Lx200Answers, PositionsReadInEitherPrecisionAndNothingElse) {
+  const struct {
+    const char* answer;
+    std::optional<double> ra;
+    std::optional<double> dec;
+  } cases[] = {
+      {"02:30.5", 2.0 + 30.5 / 60, std::nullopt},
+      {"23:59:59", 23.0 + 59.0 / 60 + 59.0 / 3600, std::nullopt},
+      {"00:00.0", 0.0, std::nullopt},
+      {"24:00.0", std::nullopt, std::nullopt},
+      {"12:60.0", std::nullopt, std::nullopt},
+      {"12:30:60", std::nullopt, std::nullopt},
+      {"12:30.", std::nullopt, std::nullopt},
+      {"+52*07", std::nullopt, 52.0 + 7.0 / 60},
+      {"-05\xDF"
+       "27:03",
+       std::nullopt, -(5.0 + 27.0 / 60 + 3.0 / 3600)},
+      {"-00*30", std::nullopt, -0.5},
+      {"+90*00:00", std::nullopt, 90.0},
+      {"-90:00", std::nullopt, -90.0},
+      {"+90*01", std::nullopt, std::nullopt},
+      {"52*07", std::nullopt, std::nullopt},
+      {"+52#07", std::nullopt, std::nullopt},
+      {"+52*07:0", std::nullopt, std::nullopt},
+      {"", std::nullopt, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    const auto ra = lx200RaHours(c.answer);
+    const auto dec = lx200DecDegrees(c.answer);
+    ASSERT_EQ(ra.has_value(), c.ra.has_value());
+    ASSERT_EQ(dec.has_value(), c.dec.has_value());
+    if (ra) {
+      EXPECT_NEAR(*ra, *c.ra, 1e-12);
+    }
+    if (dec) {
+      EXPECT_NEAR(*dec, *c.dec, 1e-12);
+    }
+  }
+}
+
+// The position is two questions, each answer read once after the line's answer time, on either
+// route; the PC port is opened for them when it is not yet.
+TEST_F(MountCommandsTest, TheReportedPositionIsAskedOnEitherRoute) {
+  useCameraRoute(1);
+  program.telescope.telescopeConnected = true;
+  camera.reply("02:30.5#");
+  camera.reply("-00*30#");
+  auto position = chosenMount(program).reportedPosition();
+  ASSERT_TRUE(position);
+  EXPECT_NEAR(position->raHours, 2.0 + 30.5 / 60, 1e-12);
+  EXPECT_NEAR(position->decDegrees, -0.5, 1e-12);
+  EXPECT_EQ(log, (LinkLog{{0, "camera-write", "1:#:GR#"},
+                          {50, "camera-read", "1:33"},
+                          {50, "camera-write", "1:#:GD#"},
+                          {100, "camera-read", "1:33"}}));
+
+  log.clear();
+  usePcRoute();
+  pcPort.arrive("23:59:59#");
+  pcPort.arrive(
+      "+89\xDF"
+      "59:59#");
+  position = chosenMount(program).reportedPosition();
+  ASSERT_TRUE(position);
+  EXPECT_NEAR(position->raHours, 23.0 + 59.0 / 60 + 59.0 / 3600, 1e-12);
+  EXPECT_NEAR(position->decDegrees, 89.0 + 59.0 / 60 + 59.0 / 3600, 1e-12);
+  EXPECT_TRUE(pcPort.isOpen());
+  EXPECT_EQ(traffic(), (LinkLog{{100, "rxclear", ""},
+                                {100, "puts", "#:GR#"},
+                                {162, "gets", "50"},
+                                {162, "rxclear", ""},
+                                {162, "rxclear", ""},
+                                {162, "puts", "#:GD#"},
+                                {224, "gets", "50"},
+                                {224, "rxclear", ""}}));
+  EXPECT_TRUE(ui.messages().empty());
+}
+
+// Asked as an exposure starts, the position must never hold the exposure up or stop it: a mount
+// that does not answer, answers nonsense or sits behind a port that will not open gives no
+// position after one question and one answer time, with no message; the socket and an unchosen
+// drive are not asked at all.
+TEST_F(MountCommandsTest, AMountThatDoesNotAnswerGivesNoPositionQuietlyAndQuickly) {
+  const struct {
+    const char* what;
+    settings::GuideOutputMode drive;
+    bool pcRoute;
+    const char* answer;       // nullptr: none
+    const char* failingCall;  // a PC port call that fails
+    std::uint32_t mostMs;
+    std::size_t questions;
+  } cases[] = {
+      {"silent, PC port", settings::GuideOutputMode::Lx200, true, nullptr, nullptr, 62, 1},
+      {"silent, camera port", settings::GuideOutputMode::Lx200, false, nullptr, nullptr, 50, 1},
+      {"no '#'", settings::GuideOutputMode::Lx200, true, "02:30.5", nullptr, 62, 1},
+      {"nonsense", settings::GuideOutputMode::Lx200, false, "0#", nullptr, 50, 1},
+      {"port fails to open", settings::GuideOutputMode::Lx200, true, nullptr, "8n1", 0, 0},
+      {"write fails", settings::GuideOutputMode::Lx200, true, nullptr, "puts", 0, 1},
+      {"socket", settings::GuideOutputMode::AutoguiderSocket, true, "02:30.5#", nullptr, 0, 0},
+      {"no drive", settings::GuideOutputMode::None, false, "02:30.5#", nullptr, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    program.settings.guideOutputMode = c.drive;
+    program.telescope.pcPortOpen = false;
+    if (c.pcRoute) {
+      usePcRoute();
+      if (c.answer) pcPort.arrive(c.answer);
+    } else {
+      useCameraRoute();
+      if (c.answer) camera.reply(c.answer);
+    }
+    if (c.failingCall) pcPort.failNext(c.failingCall, -5);
+    log.clear();
+    const std::uint32_t t0 = clock.nowMs();
+    EXPECT_FALSE(chosenMount(program).reportedPosition().has_value());
+    EXPECT_LE(clock.nowMs() - t0, c.mostMs);
+    std::size_t questions = 0;
+    for (const auto& e : log)
+      questions += e.bytes.ends_with("#:GR#") ? 1 : 0;
+    EXPECT_EQ(questions, c.questions);
+    for (const auto& e : log)
+      EXPECT_FALSE(e.bytes.ends_with("#:GD#"));
+    EXPECT_TRUE(ui.messages().empty());
     EXPECT_EQ(ui.beeps(), 0);
   }
 }

@@ -15,8 +15,8 @@
 #include <random>
 #include <vector>
 
+#include "base/parallel_rows.h"
 #include "colour/anti_alias.h"
-#include "colour/row_bands.h"
 #include "colour/single_filter.h"
 #include "colour/synthesis.h"
 #include "image/geometry.h"
@@ -92,7 +92,7 @@ void overRows(const benchmark::State& state, int begin, int end, Work work) {
   if (state.range(0) == 1) {
     work(begin, end);
   } else {
-    nvk::colour::forEachRowBand(begin, end, 16, work, [](int) {});
+    nvk::base::forEachRowBand(begin, end, 16, work, [](int) {});
   }
 }
 

@@ -28,9 +28,9 @@
 #include <unistd.h>
 
 #include "app/program.h"
+#include "base/parallel_rows.h"
 #include "camera/readout.h"
 #include "colour/anti_alias.h"
-#include "colour/row_bands.h"
 #include "colour/synthesis.h"
 #include "files/fits_file.h"
 #include "files/tiff_file.h"
@@ -39,7 +39,6 @@
 #include "port/virtual_clock.h"
 #include "process/filters.h"
 #include "process/stretch.h"
-#include "process/two_cores.h"
 
 #ifdef NVK_BENCH_OPENCV
 #include <opencv2/core.hpp>
@@ -101,7 +100,7 @@ double median(std::vector<double> values) {
 
 // Splits rows [begin, end) between both cores the way the menu commands do.
 void onTwoCores(int begin, int end, const std::function<void(int, int)>& rows) {
-  nvk::process::runOnTwoCores(
+  nvk::base::runOnTwoCores(
       begin, end, 1, [&rows](long b, long e) { rows(static_cast<int>(b), static_cast<int>(e)); },
       [](int) {});
 }
@@ -172,7 +171,7 @@ std::vector<Comparison> comparisons(Frames& f, FileBench& files) {
     if (threads == 1) {
       rows(begin, end);
     } else {
-      nvk::colour::forEachRowBand(begin, end, 16, rows, [](int) {});
+      nvk::base::forEachRowBand(begin, end, 16, rows, [](int) {});
     }
   };
   const auto overRows = [](int threads, int begin, int end,

@@ -13,11 +13,11 @@
 #include <random>
 #include <vector>
 
+#include "base/parallel_rows.h"
 #include "image/geometry.h"
 #include "process/calibration.h"
 #include "process/filters.h"
 #include "process/stretch.h"
-#include "process/two_cores.h"
 
 namespace {
 
@@ -138,7 +138,7 @@ BENCHMARK(BM_MedianFilter)->DenseRange(1, 3)->Unit(benchmark::kMillisecond);
 // The same loops with the rows shared between both cores, as the menu commands run them.
 template <typename Rows>
 void onTwoCores(int first, int end, Rows rows) {
-  nvk::process::runOnTwoCores(
+  nvk::base::runOnTwoCores(
       first, end, 1, [&rows](long b, long e) { rows(static_cast<int>(b), static_cast<int>(e)); },
       [](int) {});
 }

@@ -5,9 +5,9 @@
 #include <cstddef>
 
 #include "base/messages.h"
+#include "base/parallel_rows.h"
+#include "base/simd.h"
 #include "colour/median_network.h"
-#include "colour/row_bands.h"
-#include "colour/vector_support.h"
 
 namespace nvk::colour {
 namespace {
@@ -57,9 +57,9 @@ void sortColumns(const std::uint16_t* centreRow, std::ptrdiff_t width,
   }
 }
 
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
 
-NVK_COLOUR_BEGIN_AVX2
+NVK_SIMD_BEGIN_AVX2
 
 inline __m256i load16(const std::uint16_t* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
@@ -147,26 +147,26 @@ std::size_t addMeanLowBitsAvx2(const MeanStepPlanes& p, std::size_t begin, std::
   return i;
 }
 
-NVK_COLOUR_END_AVX2
+NVK_SIMD_END
 
 // The same 16-sample steps where the processor has AVX-512VL: its 32 vector registers hold the
 // 25 wires of the median network without going through memory.
-NVK_COLOUR_BEGIN_AVX512VL
+NVK_SIMD_BEGIN_AVX512VL
 
 int medianFromSortedColumnsAvx512(const std::uint16_t* const sorted[5], std::uint16_t* out,
                                   int xBegin, int xEnd) {
   return medianFromSortedColumnsVector(sorted, out, xBegin, xEnd);
 }
 
-NVK_COLOUR_END_AVX2
+NVK_SIMD_END
 
-#endif  // NVK_COLOUR_X86
+#endif  // NVK_SIMD_X86
 
 }  // namespace
 
 void medianRows(const std::uint16_t* source, std::uint16_t* target, int width, int height,
                 int rowBegin, int rowEnd, bool allowVector) {
-  const bool vector = allowVector && hasAvx2();
+  const bool vector = allowVector && base::hasAvx2();
   const int first = std::max(rowBegin, kMedianBorder);
   const int last = std::min(rowEnd, height - kMedianBorder);
   assert(width <= image::kFullWidth);
@@ -183,11 +183,11 @@ void medianRows(const std::uint16_t* source, std::uint16_t* target, int width, i
     const int columnEnd = width - kMedianBorder + 2;
     int k = columnBegin;
     int x = kMedianBorder;
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
     if (vector) {
       k = sortColumnsAvx2(centreRow, w, sorted, columnBegin, columnEnd);
       sortColumns(centreRow, w, sorted, k, columnEnd);
-      x = hasAvx512Vl()
+      x = base::hasAvx512Vl()
               ? medianFromSortedColumnsAvx512(sorted, out, kMedianBorder, width - kMedianBorder)
               : medianFromSortedColumnsAvx2(sorted, out, kMedianBorder, width - kMedianBorder);
       medianFromSortedColumns(sorted, out, x, width - kMedianBorder);
@@ -202,8 +202,8 @@ void medianRows(const std::uint16_t* source, std::uint16_t* target, int width, i
 
 void addMeanLowBits(const MeanStepPlanes& p, std::size_t begin, std::size_t end, bool allowVector) {
   std::size_t i = begin;
-#if NVK_COLOUR_X86
-  if (allowVector && hasAvx2()) i = addMeanLowBitsAvx2(p, begin, end);
+#if NVK_SIMD_X86
+  if (allowVector && base::hasAvx2()) i = addMeanLowBitsAvx2(p, begin, end);
 #endif
   (void)allowVector;
   for (; i < end; ++i) {
@@ -229,7 +229,7 @@ void AntiAlias(Program& program, bool redraw) {
     std::copy_n(colour[plane].begin(), g.pixelCount, program.planes.ColourUndoImage[plane].begin());
 
   const int progressDivisor = program.state.binned ? 8 : 16;
-  forEachRowBand(
+  base::forEachRowBand(
       0, g.height, kBandRows,
       [&](int rowBegin, int rowEnd) {
         for (int plane = 0; plane < 3; ++plane)
@@ -244,7 +244,7 @@ void AntiAlias(Program& program, bool redraw) {
   const MeanStepPlanes step{median.red().data(), median.blue().data(), median.green().data(),
                             colour.red().data(), colour.blue().data(), colour.green().data()};
   const std::size_t rowSamples = static_cast<std::size_t>(g.width);
-  forEachRowBand(
+  base::forEachRowBand(
       0, g.height, 64,
       [&](int rowBegin, int rowEnd) {
         addMeanLowBits(step, rowBegin * rowSamples, rowEnd * rowSamples);

@@ -7,11 +7,11 @@
 #include <cstring>
 
 #include "base/messages.h"
+#include "base/parallel_rows.h"
+#include "base/simd.h"
 #include "colour/anti_alias.h"
 #include "colour/colour_dialog.h"
 #include "colour/colour_display.h"
-#include "colour/row_bands.h"
-#include "colour/vector_support.h"
 #include "process/stretch.h"
 #include "process/undo.h"
 
@@ -87,9 +87,9 @@ void synthesizeRowScalar(const CentreRow& row, const ColourFactors& factors, int
     synthesizeCentre(row, factors, x);
 }
 
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
 
-NVK_COLOUR_BEGIN_AVX2
+NVK_SIMD_BEGIN_AVX2
 
 // Exact truncating division of whole numbers below 2^24 by a small constant d, in single
 // floats: n x (1/d) + 1/(2d), truncated. The rounding errors stay far below the 1/(2d) the bias
@@ -243,19 +243,19 @@ void synthesizeRowAvx2(const CentreRow& row, const ColourFactors& factors) {
   synthesizeRowVector(row, factors);
 }
 
-NVK_COLOUR_END_AVX2
+NVK_SIMD_END
 
 // The same steps where the processor has AVX-512VL: with 32 vector registers the sixteen centres
 // of a step keep their sums in registers.
-NVK_COLOUR_BEGIN_AVX512VL
+NVK_SIMD_BEGIN_AVX512VL
 
 void synthesizeRowAvx512(const CentreRow& row, const ColourFactors& factors) {
   synthesizeRowVector(row, factors);
 }
 
-NVK_COLOUR_END_AVX2
+NVK_SIMD_END
 
-#endif  // NVK_COLOUR_X86
+#endif  // NVK_SIMD_X86
 
 }  // namespace
 
@@ -275,7 +275,7 @@ void synthesizeWindowRows(const SynthesisFrames& frames, const ColourFactors& fa
   assert(frames.width <= image::kFullWidth);
   const std::ptrdiff_t w = frames.width;
   const std::ptrdiff_t frameSamples = w * frames.height;
-  const bool vector = allowVector && hasAvx2();
+  const bool vector = allowVector && base::hasAvx2();
   for (int a = rowBegin; a < rowEnd; ++a) {
     const int y = a + 2;
     const std::ptrdiff_t rowStart = y * w;
@@ -293,9 +293,9 @@ void synthesizeWindowRows(const SynthesisFrames& frames, const ColourFactors& fa
                         static_cast<int>(std::min<std::ptrdiff_t>(w, lastX + 1)),
                         phase.row ^ static_cast<int>(rowsBefore & 1),
                         phase.column ^ static_cast<int>((rowsBefore * (w - 4)) & 1)};
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
     if (vector) {
-      if (hasAvx512Vl()) {
+      if (base::hasAvx512Vl()) {
         synthesizeRowAvx512(row, factors);
       } else {
         synthesizeRowAvx2(row, factors);
@@ -326,7 +326,7 @@ void synthesizeColour(Program& program) {
                                program.geometry.height};
   const MatrixPhase phase = startPhase(settings.pixelOffset, settings.lineOffset);
   const int first = firstWindowRow(frames.raw);
-  forEachRowBand(
+  base::forEachRowBand(
       first, windowRowEnd(frames.height), kBandRows,
       [&](int rowBegin, int rowEnd) {
         synthesizeWindowRows(frames, factors, phase, first, rowBegin, rowEnd);

@@ -1,9 +1,9 @@
-#include "colour/vector_support.h"
+#include "base/simd.h"
 
-namespace nvk::colour {
+namespace nvk::base {
 
 bool hasAvx2() {
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
   static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
   return available;
 #else
@@ -12,7 +12,7 @@ bool hasAvx2() {
 }
 
 bool hasAvx512Vl() {
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
   static const bool available = hasAvx2() && __builtin_cpu_supports("avx512f") &&
                                 __builtin_cpu_supports("avx512vl") &&
                                 __builtin_cpu_supports("avx512bw");
@@ -22,4 +22,4 @@ bool hasAvx512Vl() {
 #endif
 }
 
-}  // namespace nvk::colour
+}  // namespace nvk::base

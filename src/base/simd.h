@@ -36,9 +36,18 @@
 
 namespace nvk::base {
 
-// Whether this processor runs the AVX2 versions (checked once; false where NVK_SIMD_X86 is 0).
+// The vector versions a loop may take, narrowest first.
+enum class SimdLevel { Plain, Avx2, Avx512 };
+
+// The widest level this processor runs (checked once), lowered to the ceiling below.
+SimdLevel simdLevel();
+// Whether this processor runs the AVX2 versions (false where NVK_SIMD_X86 is 0).
 bool hasAvx2();
-// Whether it also runs the AVX-512 versions: AVX-512F, VL and BW (checked once).
+// Whether it also runs the AVX-512 versions: AVX-512F, VL and BW.
 bool hasAvx512Vl();
+
+// Keeps the loops at or below `ceiling` (Avx512 by default) until the ceiling is set again: the
+// tests run every version on one processor with it.
+void setSimdCeiling(SimdLevel ceiling);
 
 }  // namespace nvk::base

@@ -175,6 +175,8 @@ template <typename L>
     const U below1 = load<L>(at + w);
     const U above2 = load<L>(at - 2 * w);
     const U below2 = load<L>(at + 2 * w);
+    // The row that comes in fresh two rows from now, asked for early.
+    __builtin_prefetch(at + 4 * w);
     store(s.raw[0] + kPairOffset + pair, centre & kLow);
     store(s.raw[1] + kPairOffset + pair, centre >> 16);
     store(s.near[0] + kPairOffset + pair, (above1 & kLow) + (below1 & kLow));
@@ -246,8 +248,10 @@ template <typename L>
   // line, when the rows of the four planes lie alike (as in one pool of planes); a block that
   // overlaps the first computes the same samples again.
   const int jAligned = alignedPair<L>(row);
-  int j = 2;
-  for (; 2 * (j + L::kCount) <= row.xEnd; j += j == 2 ? jAligned - 2 : L::kCount) {
+  // The last block ends at the last whole pair of the row (it may compute some centres twice);
+  // only a last even centre whose odd neighbour lies past the end is left to the plain loop.
+  const int jLast = row.xEnd / 2 - L::kCount;
+  for (int j = 2; j <= jLast; j = std::min(j == 2 ? jAligned : j + L::kCount, jLast)) {
     // The green sites.
     const U cG = load<L>(s.raw[g] + kPairOffset + j);
     const U sideG =
@@ -284,8 +288,9 @@ template <typename L>
     store(row.green + 2 * j, (divide<L>(greenG, d.green) << greenShift) |
                                  (divide<L>(o4T >> 2, d.green) << otherShift));
     store(row.luminance + 2 * j, (lumGMax << greenShift) | (lumTMax << otherShift));
+    if (j == jLast) break;
   }
-  synthesizeRowScalar(row, factors, 2 * j);
+  synthesizeRowScalar(row, factors, jLast >= 2 ? 2 * (jLast + L::kCount) : 4);
 }
 
 NVK_SIMD_BEGIN_AVX2

@@ -119,7 +119,8 @@ struct Lanes16 {
 // Exact truncating division of whole numbers by a small constant: n x (a/d) + 1/(2d) in single
 // floats, truncated. The rounding errors stay far below the 1/(2d) the bias leaves on either
 // side of every whole quotient, fused multiply-add or not, for 1/3 and 1/6 up to 2^20 and for
-// every a/d with a <= d <= 64 up to 65535 (the tests go through the numerators).
+// every a/d with a <= d <= 64 up to 65535 (checked numerator by numerator; the tests compare
+// the rows with the plain loop on every sample value).
 template <typename L>
 struct Divisor {
   typename L::F scale;
@@ -149,10 +150,9 @@ template <typename V>
   std::memcpy(p, &v, sizeof v);
 }
 
-// The sums the centres of one row read, split by column parity: element j of [0] belongs to
-// column 2j, of [1] to column 2j + 1.
-// Pair j is held at element kPairOffset + j, so that the vector stores of splitRow(), which
-// start at pair 1, write whole cache lines.
+// The sums the centres of one row read, split by column parity: pair j of [0] belongs to
+// column 2j, of [1] to column 2j + 1. Pair j is held at element kPairOffset + j, so that the
+// vector stores of splitPairs(), which start at pair 1, write whole cache lines.
 constexpr int kPairOffset = 15;
 constexpr int kPairs = image::kFullWidth / 2 + 48;
 struct SplitRow {
@@ -161,14 +161,30 @@ struct SplitRow {
   alignas(64) std::uint32_t far[2][kPairs];   // p(y - 2, k) + p(y + 2, k)
 };
 
-// Fills `s` for the columns 2 .. columnEnd - 1 of the row.
+// Fills `s` for the columns 2 pair .. columnEnd - 1 one by one; returns the pair past them.
+inline int fillSplitTail(const CentreRow& row, int columnEnd, SplitRow& s, int pair) {
+  const std::ptrdiff_t w = row.width;
+  for (int k = 2 * pair; k < columnEnd; ++k) {
+    const int parity = k & 1;
+    const int j = k >> 1;
+    s.raw[parity][kPairOffset + j] = row.raw[k];
+    s.near[parity][kPairOffset + j] = std::uint32_t{row.raw[k - w]} + row.raw[k + w];
+    s.far[parity][kPairOffset + j] = std::uint32_t{row.raw[k - 2 * w]} + row.raw[k + 2 * w];
+  }
+  return kPairs;
+}
+
+// Fills `s` from `pair` on, a vector of pairs at a time, until pair `until` is filled; at the
+// end of the row the last columns up to columnEnd - 1 are filled one by one. Returns the first
+// pair not filled (past `until`, or past the row).
 template <typename L>
-[[gnu::always_inline]] inline void splitRow(const CentreRow& row, int columnEnd, SplitRow& s) {
+[[gnu::always_inline]] inline int splitPairs(const CentreRow& row, int columnEnd, SplitRow& s,
+                                             int pair, int until) {
   using U = typename L::U;
   const std::ptrdiff_t w = row.width;
   constexpr std::uint32_t kLow = 0xFFFF;
-  int pair = 1;
-  for (; 2 * (pair + L::kCount) <= columnEnd; pair += L::kCount) {
+  for (; pair <= until; pair += L::kCount) {
+    if (2 * (pair + L::kCount) > columnEnd) break;
     const std::uint16_t* at = row.raw + 2 * pair;
     const U centre = load<L>(at);
     const U above1 = load<L>(at - w);
@@ -184,13 +200,8 @@ template <typename L>
     store(s.far[0] + kPairOffset + pair, (above2 & kLow) + (below2 & kLow));
     store(s.far[1] + kPairOffset + pair, (above2 >> 16) + (below2 >> 16));
   }
-  for (int k = 2 * pair; k < columnEnd; ++k) {
-    const int parity = k & 1;
-    const int j = k >> 1;
-    s.raw[parity][kPairOffset + j] = row.raw[k];
-    s.near[parity][kPairOffset + j] = std::uint32_t{row.raw[k - w]} + row.raw[k + w];
-    s.far[parity][kPairOffset + j] = std::uint32_t{row.raw[k - 2 * w]} + row.raw[k + 2 * w];
-  }
+  if (pair <= until) return fillSplitTail(row, columnEnd, s, pair);
+  return pair;
 }
 
 // The first pair after pair 2 whose samples start a vector-aligned stretch of all four output
@@ -234,7 +245,10 @@ template <typename L>
   std::uint16_t* const secondOut = redRow ? row.blue : row.red;
 
   SplitRow s;
-  splitRow<L>(row, row.xEnd + 2, s);
+  const int columnEnd = row.xEnd + 2;
+  const std::uint32_t* const raw[2] = {s.raw[0] + kPairOffset, s.raw[1] + kPairOffset};
+  const std::uint32_t* const near[2] = {s.near[0] + kPairOffset, s.near[1] + kPairOffset};
+  const std::uint32_t* const far[2] = {s.far[0] + kPairOffset, s.far[1] + kPairOffset};
 
   // The green sites have column parity g, the others t; a neighbour one column to the left of a
   // centre of parity p lies in pair j - 1 + p, one to the right in pair j + p.
@@ -251,30 +265,28 @@ template <typename L>
   // The last block ends at the last whole pair of the row (it may compute some centres twice);
   // only a last even centre whose odd neighbour lies past the end is left to the plain loop.
   const int jLast = row.xEnd / 2 - L::kCount;
+  // The sums are made two vectors of pairs ahead of the block that reads them, so that making
+  // them overlaps the arithmetic and their stores are done before they are read.
+  int split = 1;
   for (int j = 2; j <= jLast; j = std::min(j == 2 ? jAligned : j + L::kCount, jLast)) {
+    if (split <= j + 2 * L::kCount)
+      split = splitPairs<L>(row, columnEnd, s, split, j + 2 * L::kCount);
     // The green sites.
-    const U cG = load<L>(s.raw[g] + kPairOffset + j);
-    const U sideG =
-        load<L>(s.raw[t] + kPairOffset + j - 1 + g) + load<L>(s.raw[t] + kPairOffset + j + g);
-    const U nearG = load<L>(s.near[g] + kPairOffset + j);
+    const U cG = load<L>(raw[g] + j);
+    const U sideG = load<L>(raw[t] + j - 1 + g) + load<L>(raw[t] + j + g);
+    const U nearG = load<L>(near[g] + j);
     const U o4G = nearG + sideG;
-    const U x4G =
-        load<L>(s.near[t] + kPairOffset + j - 1 + g) + load<L>(s.near[t] + kPairOffset + j + g);
-    const U h6G = load<L>(s.far[t] + kPairOffset + j - 1 + g) +
-                  load<L>(s.far[t] + kPairOffset + j + g) + sideG;
-    const U v6G =
-        load<L>(s.near[g] + kPairOffset + j - 1) + nearG + load<L>(s.near[g] + kPairOffset + j + 1);
+    const U x4G = load<L>(near[t] + j - 1 + g) + load<L>(near[t] + j + g);
+    const U h6G = load<L>(far[t] + j - 1 + g) + load<L>(far[t] + j + g) + sideG;
+    const U v6G = load<L>(near[g] + j - 1) + nearG + load<L>(near[g] + j + 1);
     const U greenG = (x4G >> 3) + (cG >> 1);
     const U lumG = divide<L>(divide<L>((o4G >> 1) + cG, d.third), d.sixFifths);
     // The red and blue sites.
-    const U cT = load<L>(s.raw[t] + kPairOffset + j);
-    const U d2T = load<L>(s.far[t] + kPairOffset + j) + load<L>(s.raw[t] + kPairOffset + j - 1) +
-                  load<L>(s.raw[t] + kPairOffset + j + 1);
-    const U sideT =
-        load<L>(s.raw[g] + kPairOffset + j - 1 + t) + load<L>(s.raw[g] + kPairOffset + j + t);
-    const U o4T = load<L>(s.near[t] + kPairOffset + j) + sideT;
-    const U x4T =
-        load<L>(s.near[g] + kPairOffset + j - 1 + t) + load<L>(s.near[g] + kPairOffset + j + t);
+    const U cT = load<L>(raw[t] + j);
+    const U d2T = load<L>(far[t] + j) + load<L>(raw[t] + j - 1) + load<L>(raw[t] + j + 1);
+    const U sideT = load<L>(raw[g] + j - 1 + t) + load<L>(raw[g] + j + t);
+    const U o4T = load<L>(near[t] + j) + sideT;
+    const U x4T = load<L>(near[g] + j - 1 + t) + load<L>(near[g] + j + t);
     const U ownT = (d2T >> 3) + (cT >> 1);
     const U lumT = divide<L>(divide<L>(((o4T + x4T) >> 2) + cT, d.third), d.sixFifths);
 

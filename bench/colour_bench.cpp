@@ -12,35 +12,23 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
-#include <random>
 #include <vector>
 
+#include "base/parallel_rows.h"
 #include "colour/anti_alias.h"
-#include "colour/row_bands.h"
 #include "colour/single_filter.h"
 #include "colour/synthesis.h"
 #include "image/geometry.h"
+#include "sky_frame.h"
 
 namespace {
 
+using nvk::bench::skyFrame;
 using nvk::image::kFullHeight;
 using nvk::image::kFullWidth;
 using nvk::image::kPlaneSamples;
 using Clock = std::chrono::steady_clock;
 using Samples = std::vector<std::uint16_t>;
-
-// A raw sky frame: noise around a background, with stars.
-Samples skyFrame(std::uint32_t seed) {
-  Samples frame(kPlaneSamples);
-  std::mt19937 rng(seed);
-  std::normal_distribution<double> noise(2000.0, 300.0);
-  for (auto& v : frame)
-    v = static_cast<std::uint16_t>(std::clamp(noise(rng), 0.0, 65535.0));
-  std::uniform_int_distribution<std::size_t> where(0, kPlaneSamples - 1);
-  for (int star = 0; star < 3000; ++star)
-    frame[where(rng)] = 60000;
-  return frame;
-}
 
 struct Timing {
   double wallSeconds = 1e9;
@@ -92,7 +80,7 @@ void overRows(const benchmark::State& state, int begin, int end, Work work) {
   if (state.range(0) == 1) {
     work(begin, end);
   } else {
-    nvk::colour::forEachRowBand(begin, end, 16, work, [](int) {});
+    nvk::base::forEachRowBand(begin, end, 16, work, [](int) {});
   }
 }
 

@@ -20,7 +20,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,9 +27,9 @@
 #include <unistd.h>
 
 #include "app/program.h"
+#include "base/parallel_rows.h"
 #include "camera/readout.h"
 #include "colour/anti_alias.h"
-#include "colour/row_bands.h"
 #include "colour/synthesis.h"
 #include "files/fits_file.h"
 #include "files/tiff_file.h"
@@ -39,7 +38,7 @@
 #include "port/virtual_clock.h"
 #include "process/filters.h"
 #include "process/stretch.h"
-#include "process/two_cores.h"
+#include "sky_frame.h"
 
 #ifdef NVK_BENCH_OPENCV
 #include <opencv2/core.hpp>
@@ -52,25 +51,13 @@
 
 namespace {
 
+using nvk::bench::skyFrame;
 namespace fs = std::filesystem;
 using nvk::image::kFullHeight;
 using nvk::image::kFullWidth;
 using nvk::image::kPlaneSamples;
 using Samples = std::vector<std::uint16_t>;
 using Clock = std::chrono::steady_clock;
-
-// A raw sky frame: noise around a background, with stars.
-Samples skyFrame(std::uint32_t seed) {
-  Samples frame(kPlaneSamples);
-  std::mt19937 rng(seed);
-  std::normal_distribution<double> noise(2000.0, 300.0);
-  for (auto& v : frame)
-    v = static_cast<std::uint16_t>(std::clamp(noise(rng), 0.0, 65535.0));
-  std::uniform_int_distribution<std::size_t> where(0, kPlaneSamples - 1);
-  for (int star = 0; star < 3000; ++star)
-    frame[where(rng)] = 60000;
-  return frame;
-}
 
 double secondsOf(const std::function<void()>& work) {
   const auto start = Clock::now();
@@ -101,7 +88,7 @@ double median(std::vector<double> values) {
 
 // Splits rows [begin, end) between both cores the way the menu commands do.
 void onTwoCores(int begin, int end, const std::function<void(int, int)>& rows) {
-  nvk::process::runOnTwoCores(
+  nvk::base::runOnTwoCores(
       begin, end, 1, [&rows](long b, long e) { rows(static_cast<int>(b), static_cast<int>(e)); },
       [](int) {});
 }
@@ -172,7 +159,7 @@ std::vector<Comparison> comparisons(Frames& f, FileBench& files) {
     if (threads == 1) {
       rows(begin, end);
     } else {
-      nvk::colour::forEachRowBand(begin, end, 16, rows, [](int) {});
+      nvk::base::forEachRowBand(begin, end, 16, rows, [](int) {});
     }
   };
   const auto overRows = [](int threads, int begin, int end,

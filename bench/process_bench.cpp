@@ -10,36 +10,25 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
-#include <random>
 #include <vector>
 
+#include "base/parallel_rows.h"
 #include "image/geometry.h"
 #include "process/calibration.h"
 #include "process/filters.h"
 #include "process/stretch.h"
-#include "process/two_cores.h"
+#include "sky_frame.h"
 
 namespace {
 
+using nvk::bench::skyFrame;
 using nvk::image::kFullHeight;
 using nvk::image::kFullWidth;
 using nvk::image::kPlaneSamples;
 using Clock = std::chrono::steady_clock;
 
-std::vector<std::uint16_t> skyFrame() {
-  std::vector<std::uint16_t> frame(kPlaneSamples);
-  std::mt19937 rng(1);
-  std::normal_distribution<double> noise(2000.0, 300.0);
-  for (auto& v : frame)
-    v = static_cast<std::uint16_t>(std::clamp(noise(rng), 0.0, 65535.0));
-  std::uniform_int_distribution<std::size_t> where(0, kPlaneSamples - 1);
-  for (int star = 0; star < 3000; ++star)
-    frame[where(rng)] = 60000;
-  return frame;
-}
-
 const std::vector<std::uint16_t>& source() {
-  static const std::vector<std::uint16_t> frame = skyFrame();
+  static const std::vector<std::uint16_t> frame = skyFrame(1);
   return frame;
 }
 
@@ -138,7 +127,7 @@ BENCHMARK(BM_MedianFilter)->DenseRange(1, 3)->Unit(benchmark::kMillisecond);
 // The same loops with the rows shared between both cores, as the menu commands run them.
 template <typename Rows>
 void onTwoCores(int first, int end, Rows rows) {
-  nvk::process::runOnTwoCores(
+  nvk::base::runOnTwoCores(
       first, end, 1, [&rows](long b, long e) { rows(static_cast<int>(b), static_cast<int>(e)); },
       [](int) {});
 }

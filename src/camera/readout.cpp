@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/simd.h"
+
 namespace nvk::camera {
 
 static_assert(std::endian::native == std::endian::little,
@@ -123,11 +125,7 @@ constexpr std::size_t kWidenedRowFloats = kBinned4x8Width + 2;
 // Loops compiled once for AVX2 processors and once for any x86-64, the processor's version
 // picked at start. AVX2 here brings no fused multiply-add, so every product and sum is rounded
 // as in the plain formula.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define NVK_RESAMPLE_LOOP __attribute__((target_clones("avx2", "default"), optimize("O3")))
-#else
-#define NVK_RESAMPLE_LOOP
-#endif
+#define NVK_RESAMPLE_LOOP NVK_VECTORISED
 
 // One input row interpolated across: dst[c] = w0[c] x row[x0(c)] + w1[c] x row[x1(c)].
 NVK_RESAMPLE_LOOP void interpolateAcross(const std::uint16_t* src, float* widened,

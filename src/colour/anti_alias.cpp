@@ -1,13 +1,18 @@
+// GCC notes that vector arguments change the calling convention; every such function here is
+// inlined.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 #include "colour/anti_alias.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
+#include <cstring>
 
 #include "base/messages.h"
+#include "base/parallel_rows.h"
+#include "base/simd.h"
 #include "colour/median_network.h"
-#include "colour/row_bands.h"
-#include "colour/vector_support.h"
 
 namespace nvk::colour {
 namespace {
@@ -57,9 +62,71 @@ void sortColumns(const std::uint16_t* centreRow, std::ptrdiff_t width,
   }
 }
 
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
 
-NVK_COLOUR_BEGIN_AVX2
+// The vector versions work on sixteen columns at once (AVX2) or on thirty-two (AVX-512BW), one
+// per lane, written once with GCC's vector types.
+using Lanes16 = std::uint16_t __attribute__((vector_size(32)));
+using Lanes32 = std::uint16_t __attribute__((vector_size(64)));
+
+template <typename V>
+[[gnu::always_inline]] inline V loadLanes(const std::uint16_t* p) {
+  V v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+template <typename V>
+[[gnu::always_inline]] inline void storeLanes(std::uint16_t* p, V v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+#define NVK_COMPARE(a, b)                    \
+  {                                          \
+    const V low = w[a] < w[b] ? w[a] : w[b]; \
+    w[b] = w[a] < w[b] ? w[b] : w[a];        \
+    w[a] = low;                              \
+  }
+
+// Columns [kBegin, kBegin + n lanes) sorted by vectors; returns where the plain loop goes on.
+template <typename V>
+[[gnu::always_inline]] inline int sortColumnsVector(const std::uint16_t* centreRow,
+                                                    std::ptrdiff_t width,
+                                                    std::uint16_t* const sorted[5], int kBegin,
+                                                    int kEnd) {
+  constexpr int kLanes = sizeof(V) / 2;
+  if (kEnd - kBegin < kLanes) return kBegin;
+  // The last block ends at the last column (it may sort some columns twice).
+  for (int k = kBegin;; k = std::min(k + kLanes, kEnd - kLanes)) {
+    V w[5];
+    for (int r = 0; r < 5; ++r)
+      w[r] = loadLanes<V>(centreRow + (r - 2) * width + k);
+    NVK_SORT5_NETWORK(NVK_COMPARE)
+    for (int r = 0; r < 5; ++r)
+      storeLanes(sorted[r] + k, w[r]);
+    if (k == kEnd - kLanes) return kEnd;
+  }
+}
+
+template <typename V>
+[[gnu::always_inline]] inline int medianFromSortedColumnsVector(
+    const std::uint16_t* const sorted[5], std::uint16_t* out, int xBegin, int xEnd) {
+  constexpr int kLanes = sizeof(V) / 2;
+  if (xEnd - xBegin < kLanes) return xBegin;
+  // The last block ends at the last window (it may compute some medians twice).
+  for (int x = xBegin;; x = std::min(x + kLanes, xEnd - kLanes)) {
+    V w[25];
+    for (int c = 0; c < 5; ++c)
+      for (int r = 0; r < 5; ++r)
+        w[c * 5 + r] = loadLanes<V>(sorted[r] + x + c - 2);
+    NVK_MEDIAN25_NETWORK(NVK_COMPARE)
+    storeLanes(out + x, w[kMedian25Wire]);
+    if (x == xEnd - kLanes) return xEnd;
+  }
+}
+
+#undef NVK_COMPARE
+
+NVK_SIMD_BEGIN_AVX2
 
 inline __m256i load16(const std::uint16_t* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
@@ -68,52 +135,14 @@ inline void store16(std::uint16_t* p, __m256i v) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
 
-// Columns [kBegin, kBegin + 16 n) sorted by vectors; returns where the plain loop goes on.
 int sortColumnsAvx2(const std::uint16_t* centreRow, std::ptrdiff_t width,
                     std::uint16_t* const sorted[5], int kBegin, int kEnd) {
-  int k = kBegin;
-  for (; k + 16 <= kEnd; k += 16) {
-    __m256i v[5];
-    for (int r = 0; r < 5; ++r)
-      v[r] = load16(centreRow + (r - 2) * width + k);
-#define NVK_COMPARE(a, b)                             \
-  {                                                   \
-    const __m256i low = _mm256_min_epu16(v[a], v[b]); \
-    v[b] = _mm256_max_epu16(v[a], v[b]);              \
-    v[a] = low;                                       \
-  }
-    NVK_SORT5_NETWORK(NVK_COMPARE)
-#undef NVK_COMPARE
-    for (int r = 0; r < 5; ++r)
-      store16(sorted[r] + k, v[r]);
-  }
-  return k;
-}
-
-[[gnu::always_inline]] inline int medianFromSortedColumnsVector(
-    const std::uint16_t* const sorted[5], std::uint16_t* out, int xBegin, int xEnd) {
-  int x = xBegin;
-  for (; x + 16 <= xEnd; x += 16) {
-    __m256i w[25];
-    for (int c = 0; c < 5; ++c)
-      for (int r = 0; r < 5; ++r)
-        w[c * 5 + r] = load16(sorted[r] + x + c - 2);
-#define NVK_COMPARE(a, b)                             \
-  {                                                   \
-    const __m256i low = _mm256_min_epu16(w[a], w[b]); \
-    w[b] = _mm256_max_epu16(w[a], w[b]);              \
-    w[a] = low;                                       \
-  }
-    NVK_MEDIAN25_NETWORK(NVK_COMPARE)
-#undef NVK_COMPARE
-    store16(out + x, w[kMedian25Wire]);
-  }
-  return x;
+  return sortColumnsVector<Lanes16>(centreRow, width, sorted, kBegin, kEnd);
 }
 
 int medianFromSortedColumnsAvx2(const std::uint16_t* const sorted[5], std::uint16_t* out,
                                 int xBegin, int xEnd) {
-  return medianFromSortedColumnsVector(sorted, out, xBegin, xEnd);
+  return medianFromSortedColumnsVector<Lanes16>(sorted, out, xBegin, xEnd);
 }
 
 std::size_t addMeanLowBitsAvx2(const MeanStepPlanes& p, std::size_t begin, std::size_t end) {
@@ -147,26 +176,29 @@ std::size_t addMeanLowBitsAvx2(const MeanStepPlanes& p, std::size_t begin, std::
   return i;
 }
 
-NVK_COLOUR_END_AVX2
+NVK_SIMD_END
 
-// The same 16-sample steps where the processor has AVX-512VL: its 32 vector registers hold the
-// 25 wires of the median network without going through memory.
-NVK_COLOUR_BEGIN_AVX512VL
+NVK_SIMD_BEGIN_AVX512VL
+
+int sortColumnsAvx512(const std::uint16_t* centreRow, std::ptrdiff_t width,
+                      std::uint16_t* const sorted[5], int kBegin, int kEnd) {
+  return sortColumnsVector<Lanes32>(centreRow, width, sorted, kBegin, kEnd);
+}
 
 int medianFromSortedColumnsAvx512(const std::uint16_t* const sorted[5], std::uint16_t* out,
                                   int xBegin, int xEnd) {
-  return medianFromSortedColumnsVector(sorted, out, xBegin, xEnd);
+  return medianFromSortedColumnsVector<Lanes32>(sorted, out, xBegin, xEnd);
 }
 
-NVK_COLOUR_END_AVX2
+NVK_SIMD_END
 
-#endif  // NVK_COLOUR_X86
+#endif  // NVK_SIMD_X86
 
 }  // namespace
 
 void medianRows(const std::uint16_t* source, std::uint16_t* target, int width, int height,
                 int rowBegin, int rowEnd, bool allowVector) {
-  const bool vector = allowVector && hasAvx2();
+  const bool vector = allowVector && base::hasAvx2();
   const int first = std::max(rowBegin, kMedianBorder);
   const int last = std::min(rowEnd, height - kMedianBorder);
   assert(width <= image::kFullWidth);
@@ -183,11 +215,12 @@ void medianRows(const std::uint16_t* source, std::uint16_t* target, int width, i
     const int columnEnd = width - kMedianBorder + 2;
     int k = columnBegin;
     int x = kMedianBorder;
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
     if (vector) {
-      k = sortColumnsAvx2(centreRow, w, sorted, columnBegin, columnEnd);
+      k = base::hasAvx512Vl() ? sortColumnsAvx512(centreRow, w, sorted, columnBegin, columnEnd)
+                              : sortColumnsAvx2(centreRow, w, sorted, columnBegin, columnEnd);
       sortColumns(centreRow, w, sorted, k, columnEnd);
-      x = hasAvx512Vl()
+      x = base::hasAvx512Vl()
               ? medianFromSortedColumnsAvx512(sorted, out, kMedianBorder, width - kMedianBorder)
               : medianFromSortedColumnsAvx2(sorted, out, kMedianBorder, width - kMedianBorder);
       medianFromSortedColumns(sorted, out, x, width - kMedianBorder);
@@ -202,8 +235,8 @@ void medianRows(const std::uint16_t* source, std::uint16_t* target, int width, i
 
 void addMeanLowBits(const MeanStepPlanes& p, std::size_t begin, std::size_t end, bool allowVector) {
   std::size_t i = begin;
-#if NVK_COLOUR_X86
-  if (allowVector && hasAvx2()) i = addMeanLowBitsAvx2(p, begin, end);
+#if NVK_SIMD_X86
+  if (allowVector && base::hasAvx2()) i = addMeanLowBitsAvx2(p, begin, end);
 #endif
   (void)allowVector;
   for (; i < end; ++i) {
@@ -229,7 +262,7 @@ void AntiAlias(Program& program, bool redraw) {
     std::copy_n(colour[plane].begin(), g.pixelCount, program.planes.ColourUndoImage[plane].begin());
 
   const int progressDivisor = program.state.binned ? 8 : 16;
-  forEachRowBand(
+  base::forEachRowBand(
       0, g.height, kBandRows,
       [&](int rowBegin, int rowEnd) {
         for (int plane = 0; plane < 3; ++plane)
@@ -244,7 +277,7 @@ void AntiAlias(Program& program, bool redraw) {
   const MeanStepPlanes step{median.red().data(), median.blue().data(), median.green().data(),
                             colour.red().data(), colour.blue().data(), colour.green().data()};
   const std::size_t rowSamples = static_cast<std::size_t>(g.width);
-  forEachRowBand(
+  base::forEachRowBand(
       0, g.height, 64,
       [&](int rowBegin, int rowEnd) {
         addMeanLowBits(step, rowBegin * rowSamples, rowEnd * rowSamples);

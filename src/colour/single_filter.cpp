@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "base/messages.h"
-#include "colour/vector_support.h"
+#include "base/simd.h"
 #include "process/undo.h"
 
 namespace nvk::colour {
@@ -17,9 +17,9 @@ std::uint16_t halves(std::uint16_t a, std::uint16_t b) {
   return static_cast<std::uint16_t>(a / 2 + b / 2);
 }
 
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
 
-NVK_COLOUR_BEGIN_AVX2
+NVK_SIMD_BEGIN_AVX2
 
 inline __m256i halvesOf(__m256i a, __m256i b) {
   return _mm256_add_epi16(_mm256_srli_epi16(a, 1), _mm256_srli_epi16(b, 1));
@@ -55,9 +55,9 @@ int fillBetweenRowAvx2(const std::uint16_t* above, std::uint16_t* row, const std
   return x;
 }
 
-NVK_COLOUR_END_AVX2
+NVK_SIMD_END
 
-#endif  // NVK_COLOUR_X86
+#endif  // NVK_SIMD_X86
 
 }  // namespace
 
@@ -78,13 +78,13 @@ const MatrixSite& matrixSite(int choice) {
 
 void buildSingleFilterRows(std::uint16_t* frame, int width, int rowBegin, int rowEnd,
                            const MatrixSite& site) {
-  const bool vector = hasAvx2();
+  const bool vector = base::hasAvx2();
   const int first = std::max(rowBegin, site.firstRow);
   int y = first + ((first - site.firstRow) & 1);
   for (; y < rowEnd; y += 2) {
     std::uint16_t* row = frame + static_cast<std::ptrdiff_t>(y) * width;
     int x = site.firstColumn;
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
     if (vector) x = fillSiteRowAvx2(row, site.firstColumn, width);
 #endif
     for (; x < width - 1; x += 2) {
@@ -97,7 +97,7 @@ void buildSingleFilterRows(std::uint16_t* frame, int width, int rowBegin, int ro
 
 void buildSingleFilterBetweenRows(std::uint16_t* frame, int width, int rowBegin, int rowEnd,
                                   const MatrixSite& site) {
-  const bool vector = hasAvx2();
+  const bool vector = base::hasAvx2();
   const int first = std::max(rowBegin, site.firstRow + 1);
   int y = first + ((first - site.firstRow - 1) & 1);
   for (; y < rowEnd; y += 2) {
@@ -105,7 +105,7 @@ void buildSingleFilterBetweenRows(std::uint16_t* frame, int width, int rowBegin,
     const std::uint16_t* above = row - width;
     const std::uint16_t* below = row + width;
     int x = site.firstColumn;
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
     if (vector) x = fillBetweenRowAvx2(above, row, below, site.firstColumn, width);
 #endif
     for (; x < width; ++x)

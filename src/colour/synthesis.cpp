@@ -1,3 +1,7 @@
+// GCC notes that vector arguments change the calling convention; every such function here is
+// inlined.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 #include "colour/synthesis.h"
 
 #include <algorithm>
@@ -7,11 +11,11 @@
 #include <cstring>
 
 #include "base/messages.h"
+#include "base/parallel_rows.h"
+#include "base/simd.h"
 #include "colour/anti_alias.h"
 #include "colour/colour_dialog.h"
 #include "colour/colour_display.h"
-#include "colour/row_bands.h"
-#include "colour/vector_support.h"
 #include "process/stretch.h"
 #include "process/undo.h"
 
@@ -87,175 +91,240 @@ void synthesizeRowScalar(const CentreRow& row, const ColourFactors& factors, int
     synthesizeCentre(row, factors, x);
 }
 
-#if NVK_COLOUR_X86
+// --- the vector rows ---
+//
+// The vector rows work on pairs of columns: lane j of a vector holds columns 2j and 2j + 1, read
+// as one 32-bit word of two samples and split into an even and an odd lane. In a row every
+// green site has the same column parity, so one half of the lanes computes only the green
+// sites' formulas and the other half only the red or blue sites', and no lane computes a result
+// it then throws away. The results are woven back into pairs of samples for the stores. The
+// code is written once for GCC's vector types and compiled for eight lanes (AVX2) and for
+// sixteen (AVX-512) where the processor has them.
 
-NVK_COLOUR_BEGIN_AVX2
+#if NVK_SIMD_X86
 
-// Exact truncating division of whole numbers below 2^24 by a small constant d, in single
-// floats: n x (1/d) + 1/(2d), truncated. The rounding errors stay far below the 1/(2d) the bias
-// leaves on either side of every whole quotient (the tests check every numerator).
-struct FloatDivisor {
-  __m256 scale;
-  __m256 bias;
+struct Lanes8 {
+  using U = std::uint32_t __attribute__((vector_size(32)));
+  using I = std::int32_t __attribute__((vector_size(32)));
+  using F = float __attribute__((vector_size(32)));
+  static constexpr int kCount = 8;
 };
-inline FloatDivisor floatDivisor(double numerator, double denominator) {
-  return {_mm256_set1_ps(static_cast<float>(numerator / denominator)),
-          _mm256_set1_ps(static_cast<float>(0.5 / denominator))};
-}
-inline __m256i divide(__m256i n, const FloatDivisor& d) {
-  return _mm256_cvttps_epi32(_mm256_fmadd_ps(_mm256_cvtepi32_ps(n), d.scale, d.bias));
-}
-inline __m256i widen8(const std::uint16_t* p) {
-  return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-}
-inline __m256i load8(const std::uint32_t* p) {
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
-
-struct VectorFactors {
-  FloatDivisor red, green, blue, third, sixFifths, sixth;
+struct Lanes16 {
+  using U = std::uint32_t __attribute__((vector_size(64)));
+  using I = std::int32_t __attribute__((vector_size(64)));
+  using F = float __attribute__((vector_size(64)));
+  static constexpr int kCount = 16;
 };
 
-struct EightResults {
-  __m256i red, green, blue, lum;
+// Exact truncating division of whole numbers by a small constant: n x (a/d) + 1/(2d) in single
+// floats, truncated. The rounding errors stay far below the 1/(2d) the bias leaves on either
+// side of every whole quotient, fused multiply-add or not, for 1/3 and 1/6 up to 2^20 and for
+// every a/d with a <= d <= 64 up to 65535 (checked numerator by numerator; the tests compare
+// the rows with the plain loop on every sample value).
+template <typename L>
+struct Divisor {
+  typename L::F scale;
+  typename L::F bias;
+};
+template <typename L>
+[[gnu::always_inline]] inline Divisor<L> divisor(int numerator, int denominator) {
+  return {typename L::F{} + static_cast<float>(static_cast<double>(numerator) / denominator),
+          typename L::F{} + static_cast<float>(0.5 / denominator)};
+}
+
+template <typename L>
+[[gnu::always_inline]] inline typename L::U divide(typename L::U n, const Divisor<L>& d) {
+  using I = typename L::I;
+  const typename L::F f = __builtin_convertvector(reinterpret_cast<I>(n), typename L::F);
+  return reinterpret_cast<typename L::U>(__builtin_convertvector(f * d.scale + d.bias, I));
+}
+
+template <typename L>
+[[gnu::always_inline]] inline typename L::U load(const void* p) {
+  typename L::U v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+template <typename V>
+[[gnu::always_inline]] inline void store(void* p, V v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+// The sums the centres of one row read, split by column parity: pair j of [0] belongs to
+// column 2j, of [1] to column 2j + 1. Pair j is held at element kPairOffset + j, so that the
+// vector stores of splitPairs(), which start at pair 1, write whole cache lines.
+constexpr int kPairOffset = 15;
+constexpr int kPairs = image::kFullWidth / 2 + 48;
+struct SplitRow {
+  alignas(64) std::uint32_t raw[2][kPairs];   // p(y, k)
+  alignas(64) std::uint32_t near[2][kPairs];  // p(y - 1, k) + p(y + 1, k)
+  alignas(64) std::uint32_t far[2][kPairs];   // p(y - 2, k) + p(y + 2, k)
 };
 
-// The centres x .. x + 7 of one row. `near` holds p(y - 1, k) + p(y + 1, k) and `far`
-// p(y - 2, k) + p(y + 2, k) for every column k of the row.
-[[gnu::always_inline]] inline EightResults synthesizeEight(const CentreRow& row,
-                                                           const std::uint32_t* near,
-                                                           const std::uint32_t* far, int x,
-                                                           const VectorFactors& f,
-                                                           __m256i greenLanes) {
-  const __m256i pm2 = widen8(row.raw + x - 2);
-  const __m256i pm1 = widen8(row.raw + x - 1);
-  const __m256i p = widen8(row.raw + x);
-  const __m256i pp1 = widen8(row.raw + x + 1);
-  const __m256i pp2 = widen8(row.raw + x + 2);
-  const __m256i nearM1 = load8(near + x - 1);
-  const __m256i near0 = load8(near + x);
-  const __m256i nearP1 = load8(near + x + 1);
-
-  const __m256i d2 = _mm256_add_epi32(load8(far + x), _mm256_add_epi32(pm2, pp2));
-  const __m256i sideSum = _mm256_add_epi32(pm1, pp1);
-  const __m256i o4 = _mm256_add_epi32(near0, sideSum);
-  const __m256i x4 = _mm256_add_epi32(nearM1, nearP1);
-  const __m256i h6 =
-      _mm256_add_epi32(_mm256_add_epi32(load8(far + x - 1), load8(far + x + 1)), sideSum);
-  const __m256i v6 =
-      _mm256_add_epi32(_mm256_add_epi32(load8(near + x - 2), load8(near + x + 2)), near0);
-  const __m256i halfP = _mm256_srli_epi32(p, 1);
-
-  const __m256i own = _mm256_add_epi32(_mm256_srli_epi32(d2, 3), halfP);
-  const __m256i diagonal = _mm256_srli_epi32(x4, 2);
-  const __m256i horizontal = divide(h6, f.sixth);
-  const __m256i vertical = divide(v6, f.sixth);
-  const __m256i greenOfGreen = _mm256_add_epi32(_mm256_srli_epi32(x4, 3), halfP);
-  const __m256i greenOfOther = _mm256_srli_epi32(o4, 2);
-  // The luminance's numerators are chosen per lane first, so that one division serves both.
-  const __m256i lumOther = _mm256_add_epi32(_mm256_srli_epi32(_mm256_add_epi32(o4, x4), 2), p);
-  const __m256i lumGreen = _mm256_add_epi32(_mm256_srli_epi32(o4, 1), p);
-
-  __m256i red, blue;
-  if (row.rowPhase == 0) {
-    red = _mm256_blendv_epi8(own, horizontal, greenLanes);
-    blue = _mm256_blendv_epi8(diagonal, vertical, greenLanes);
-  } else {
-    red = _mm256_blendv_epi8(diagonal, vertical, greenLanes);
-    blue = _mm256_blendv_epi8(own, horizontal, greenLanes);
-  }
-  const __m256i green = _mm256_blendv_epi8(greenOfOther, greenOfGreen, greenLanes);
-  const __m256i lum = divide(_mm256_blendv_epi8(lumOther, lumGreen, greenLanes), f.third);
-  // l + l / 5 is l x 6 / 5 truncated. Values above 65535 (only the luminance can get there)
-  // saturate when packed to 16 bits.
-  return {divide(red, f.red), divide(green, f.green), divide(blue, f.blue),
-          divide(lum, f.sixFifths)};
-}
-
-inline void store16(std::uint16_t* out, __m256i low, __m256i high) {
-  const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high), 0xD8);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), packed);
-}
-inline void store8(std::uint16_t* out, __m256i v) {
-  const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(v, v), 0xD8);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
-}
-
-[[gnu::always_inline]] inline void synthesizeRowVector(const CentreRow& row,
-                                                       const ColourFactors& factors) {
-  const VectorFactors f{floatDivisor(factors.red.numerator, factors.red.denominator),
-                        floatDivisor(factors.green.numerator, factors.green.denominator),
-                        floatDivisor(factors.blue.numerator, factors.blue.denominator),
-                        floatDivisor(1, 3),
-                        floatDivisor(6, 5),
-                        floatDivisor(1, 6)};
+// Fills `s` for the columns 2 pair .. columnEnd - 1 one by one; returns the pair past them.
+inline int fillSplitTail(const CentreRow& row, int columnEnd, SplitRow& s, int pair) {
   const std::ptrdiff_t w = row.width;
-  const std::uint16_t* above1 = row.raw - w;
-  const std::uint16_t* below1 = row.raw + w;
-  const std::uint16_t* above2 = row.raw - 2 * w;
-  const std::uint16_t* below2 = row.raw + 2 * w;
+  for (int k = 2 * pair; k < columnEnd; ++k) {
+    const int parity = k & 1;
+    const int j = k >> 1;
+    s.raw[parity][kPairOffset + j] = row.raw[k];
+    s.near[parity][kPairOffset + j] = std::uint32_t{row.raw[k - w]} + row.raw[k + w];
+    s.far[parity][kPairOffset + j] = std::uint32_t{row.raw[k - 2 * w]} + row.raw[k + 2 * w];
+  }
+  return kPairs;
+}
 
-  // The vertical pair sums of columns 2 .. xEnd + 1, the columns the centres read.
-  alignas(32) std::uint32_t near[image::kFullWidth + 16];
-  alignas(32) std::uint32_t far[image::kFullWidth + 16];
+// Fills `s` from `pair` on, a vector of pairs at a time, until pair `until` is filled; at the
+// end of the row the last columns up to columnEnd - 1 are filled one by one. Returns the first
+// pair not filled (past `until`, or past the row).
+template <typename L>
+[[gnu::always_inline]] inline int splitPairs(const CentreRow& row, int columnEnd, SplitRow& s,
+                                             int pair, int until) {
+  using U = typename L::U;
+  const std::ptrdiff_t w = row.width;
+  constexpr std::uint32_t kLow = 0xFFFF;
+  for (; pair <= until; pair += L::kCount) {
+    if (2 * (pair + L::kCount) > columnEnd) break;
+    const std::uint16_t* at = row.raw + 2 * pair;
+    const U centre = load<L>(at);
+    const U above1 = load<L>(at - w);
+    const U below1 = load<L>(at + w);
+    const U above2 = load<L>(at - 2 * w);
+    const U below2 = load<L>(at + 2 * w);
+    // The row that comes in fresh two rows from now, asked for early.
+    __builtin_prefetch(at + 4 * w);
+    store(s.raw[0] + kPairOffset + pair, centre & kLow);
+    store(s.raw[1] + kPairOffset + pair, centre >> 16);
+    store(s.near[0] + kPairOffset + pair, (above1 & kLow) + (below1 & kLow));
+    store(s.near[1] + kPairOffset + pair, (above1 >> 16) + (below1 >> 16));
+    store(s.far[0] + kPairOffset + pair, (above2 & kLow) + (below2 & kLow));
+    store(s.far[1] + kPairOffset + pair, (above2 >> 16) + (below2 >> 16));
+  }
+  if (pair <= until) return fillSplitTail(row, columnEnd, s, pair);
+  return pair;
+}
+
+// The first pair after pair 2 whose samples start a vector-aligned stretch of all four output
+// rows, or pair 2 + the lane count when the rows lie differently.
+template <typename L>
+int alignedPair(const CentreRow& row) {
+  constexpr std::uintptr_t kBytes = sizeof(typename L::U);
+  const auto misalignment = [](const std::uint16_t* p) {
+    return reinterpret_cast<std::uintptr_t>(p) % kBytes;
+  };
+  const std::uintptr_t m = misalignment(row.red);
+  if (m % 4 != 0 || misalignment(row.green) != m || misalignment(row.blue) != m ||
+      misalignment(row.luminance) != m)
+    return 2 + L::kCount;
+  // Pair j starts 4 j bytes into the row.
+  for (int j = 3;; ++j)
+    if ((m + 4 * static_cast<std::uintptr_t>(j)) % kBytes == 0) return j;
+}
+
+// The divisors of one row. "First" is the colour of the row's red or blue sites (red on a row
+// of phase 0, blue on the other rows), "second" the other one of the two.
+template <typename L>
+struct RowDivisors {
+  Divisor<L> first, second, green, third, sixFifths, sixth;
+};
+
+template <typename L>
+[[gnu::always_inline]] inline void synthesizeRowPairs(const CentreRow& row,
+                                                      const ColourFactors& factors) {
+  using U = typename L::U;
+  const bool redRow = row.rowPhase == 0;
+  const ColourFactor first = redRow ? factors.red : factors.blue;
+  const ColourFactor second = redRow ? factors.blue : factors.red;
+  const RowDivisors<L> d{divisor<L>(first.numerator, first.denominator),
+                         divisor<L>(second.numerator, second.denominator),
+                         divisor<L>(factors.green.numerator, factors.green.denominator),
+                         divisor<L>(1, 3),
+                         divisor<L>(6, 5),
+                         divisor<L>(1, 6)};
+  std::uint16_t* const firstOut = redRow ? row.red : row.blue;
+  std::uint16_t* const secondOut = redRow ? row.blue : row.red;
+
+  SplitRow s;
   const int columnEnd = row.xEnd + 2;
-  int k = 2;
-  for (; k + 8 <= columnEnd; k += 8) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(near + k),
-                        _mm256_add_epi32(widen8(above1 + k), widen8(below1 + k)));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(far + k),
-                        _mm256_add_epi32(widen8(above2 + k), widen8(below2 + k)));
-  }
-  for (; k < columnEnd; ++k) {
-    near[k] = std::uint32_t{above1[k]} + below1[k];
-    far[k] = std::uint32_t{above2[k]} + below2[k];
-  }
+  const std::uint32_t* const raw[2] = {s.raw[0] + kPairOffset, s.raw[1] + kPairOffset};
+  const std::uint32_t* const near[2] = {s.near[0] + kPairOffset, s.near[1] + kPairOffset};
+  const std::uint32_t* const far[2] = {s.far[0] + kPairOffset, s.far[1] + kPairOffset};
 
-  // Lane j holds column x + j with x - 4 even: its column phase is that of column 4, flipped
-  // on odd lanes. It is a green site when the column phase equals the row phase.
-  const int greenParity = (row.columnPhase ^ row.rowPhase) & 1;
-  alignas(32) std::int32_t laneMask[8];
-  for (int j = 0; j < 8; ++j)
-    laneMask[j] = (j & 1) == greenParity ? -1 : 0;
-  const __m256i greenLanes = _mm256_load_si256(reinterpret_cast<const __m256i*>(laneMask));
+  // The green sites have column parity g, the others t; a neighbour one column to the left of a
+  // centre of parity p lies in pair j - 1 + p, one to the right in pair j + p.
+  const int g = (row.columnPhase ^ row.rowPhase) & 1;
+  const int t = 1 - g;
+  const int greenShift = 16 * g;
+  const int otherShift = 16 * t;
+  const U kMax = U{} + 65535;
 
-  int x = 4;
-  for (; x + 16 <= row.xEnd; x += 16) {
-    const EightResults a = synthesizeEight(row, near, far, x, f, greenLanes);
-    const EightResults b = synthesizeEight(row, near, far, x + 8, f, greenLanes);
-    store16(row.red + x, a.red, b.red);
-    store16(row.green + x, a.green, b.green);
-    store16(row.blue + x, a.blue, b.blue);
-    store16(row.luminance + x, a.lum, b.lum);
+  // The blocks after the first start where the stores write whole vectors' worth of cache
+  // line, when the rows of the four planes lie alike (as in one pool of planes); a block that
+  // overlaps the first computes the same samples again.
+  const int jAligned = alignedPair<L>(row);
+  // The last block ends at the last whole pair of the row (it may compute some centres twice);
+  // only a last even centre whose odd neighbour lies past the end is left to the plain loop.
+  const int jLast = row.xEnd / 2 - L::kCount;
+  // The sums are made two vectors of pairs ahead of the block that reads them, so that making
+  // them overlaps the arithmetic and their stores are done before they are read.
+  int split = 1;
+  for (int j = 2; j <= jLast; j = std::min(j == 2 ? jAligned : j + L::kCount, jLast)) {
+    if (split <= j + 2 * L::kCount)
+      split = splitPairs<L>(row, columnEnd, s, split, j + 2 * L::kCount);
+    // The green sites.
+    const U cG = load<L>(raw[g] + j);
+    const U sideG = load<L>(raw[t] + j - 1 + g) + load<L>(raw[t] + j + g);
+    const U nearG = load<L>(near[g] + j);
+    const U o4G = nearG + sideG;
+    const U x4G = load<L>(near[t] + j - 1 + g) + load<L>(near[t] + j + g);
+    const U h6G = load<L>(far[t] + j - 1 + g) + load<L>(far[t] + j + g) + sideG;
+    const U v6G = load<L>(near[g] + j - 1) + nearG + load<L>(near[g] + j + 1);
+    const U greenG = (x4G >> 3) + (cG >> 1);
+    const U lumG = divide<L>(divide<L>((o4G >> 1) + cG, d.third), d.sixFifths);
+    // The red and blue sites.
+    const U cT = load<L>(raw[t] + j);
+    const U d2T = load<L>(far[t] + j) + load<L>(raw[t] + j - 1) + load<L>(raw[t] + j + 1);
+    const U sideT = load<L>(raw[g] + j - 1 + t) + load<L>(raw[g] + j + t);
+    const U o4T = load<L>(near[t] + j) + sideT;
+    const U x4T = load<L>(near[g] + j - 1 + t) + load<L>(near[g] + j + t);
+    const U ownT = (d2T >> 3) + (cT >> 1);
+    const U lumT = divide<L>(divide<L>(((o4T + x4T) >> 2) + cT, d.third), d.sixFifths);
+
+    const U firstG = divide<L>(divide<L>(h6G, d.sixth), d.first);
+    const U secondG = divide<L>(divide<L>(v6G, d.sixth), d.second);
+    const U lumGMax = lumG < kMax ? lumG : kMax;
+    const U lumTMax = lumT < kMax ? lumT : kMax;
+    store(firstOut + 2 * j, (firstG << greenShift) | (divide<L>(ownT, d.first) << otherShift));
+    store(secondOut + 2 * j,
+          (secondG << greenShift) | (divide<L>(x4T >> 2, d.second) << otherShift));
+    store(row.green + 2 * j, (divide<L>(greenG, d.green) << greenShift) |
+                                 (divide<L>(o4T >> 2, d.green) << otherShift));
+    store(row.luminance + 2 * j, (lumGMax << greenShift) | (lumTMax << otherShift));
+    if (j == jLast) break;
   }
-  if (x + 8 <= row.xEnd) {
-    const EightResults a = synthesizeEight(row, near, far, x, f, greenLanes);
-    store8(row.red + x, a.red);
-    store8(row.green + x, a.green);
-    store8(row.blue + x, a.blue);
-    store8(row.luminance + x, a.lum);
-    x += 8;
-  }
-  synthesizeRowScalar(row, factors, x);
+  synthesizeRowScalar(row, factors, jLast >= 2 ? 2 * (jLast + L::kCount) : 4);
 }
 
+NVK_SIMD_BEGIN_AVX2
 void synthesizeRowAvx2(const CentreRow& row, const ColourFactors& factors) {
-  synthesizeRowVector(row, factors);
+  synthesizeRowPairs<Lanes8>(row, factors);
 }
+NVK_SIMD_END
 
-NVK_COLOUR_END_AVX2
-
-// The same steps where the processor has AVX-512VL: with 32 vector registers the sixteen centres
-// of a step keep their sums in registers.
-NVK_COLOUR_BEGIN_AVX512VL
-
+NVK_SIMD_BEGIN_AVX512VL
 void synthesizeRowAvx512(const CentreRow& row, const ColourFactors& factors) {
-  synthesizeRowVector(row, factors);
+  synthesizeRowPairs<Lanes16>(row, factors);
 }
+NVK_SIMD_END
 
-NVK_COLOUR_END_AVX2
+#endif  // NVK_SIMD_X86
 
-#endif  // NVK_COLOUR_X86
+// The vector rows divide in single floats, exact for factors a/d with a <= d <= 64.
+bool vectorFactors(const ColourFactors& factors) {
+  for (const ColourFactor& f : {factors.red, factors.green, factors.blue})
+    if (f.numerator < 0 || f.numerator > f.denominator || f.denominator > 64) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -275,7 +344,7 @@ void synthesizeWindowRows(const SynthesisFrames& frames, const ColourFactors& fa
   assert(frames.width <= image::kFullWidth);
   const std::ptrdiff_t w = frames.width;
   const std::ptrdiff_t frameSamples = w * frames.height;
-  const bool vector = allowVector && hasAvx2();
+  const bool vector = allowVector && base::hasAvx2() && vectorFactors(factors);
   for (int a = rowBegin; a < rowEnd; ++a) {
     const int y = a + 2;
     const std::ptrdiff_t rowStart = y * w;
@@ -293,9 +362,9 @@ void synthesizeWindowRows(const SynthesisFrames& frames, const ColourFactors& fa
                         static_cast<int>(std::min<std::ptrdiff_t>(w, lastX + 1)),
                         phase.row ^ static_cast<int>(rowsBefore & 1),
                         phase.column ^ static_cast<int>((rowsBefore * (w - 4)) & 1)};
-#if NVK_COLOUR_X86
+#if NVK_SIMD_X86
     if (vector) {
-      if (hasAvx512Vl()) {
+      if (base::hasAvx512Vl()) {
         synthesizeRowAvx512(row, factors);
       } else {
         synthesizeRowAvx2(row, factors);
@@ -326,7 +395,7 @@ void synthesizeColour(Program& program) {
                                program.geometry.height};
   const MatrixPhase phase = startPhase(settings.pixelOffset, settings.lineOffset);
   const int first = firstWindowRow(frames.raw);
-  forEachRowBand(
+  base::forEachRowBand(
       first, windowRowEnd(frames.height), kBandRows,
       [&](int rowBegin, int rowEnd) {
         synthesizeWindowRows(frames, factors, phase, first, rowBegin, rowEnd);

@@ -5,13 +5,13 @@
 #include <system_error>
 
 #include "base/messages.h"
+#include "base/parallel_rows.h"
+#include "base/simd.h"
 #include "files/file_commands.h"
 #include "files/hot_pixel_map_file.h"
 #include "files/raw_file.h"
 #include "process/frame.h"
-#include "process/two_cores.h"
 #include "process/undo.h"
-#include "process/vectorise.h"
 
 namespace nvk::process {
 namespace {
@@ -112,7 +112,7 @@ void subtractLoadedDarkFrame(Program& program) {
   const std::size_t n = program.geometry.pixelCount;
   std::uint16_t* image = program.planes.RawImage.data();
   const std::uint16_t* dark = program.planes.RawImage2.data();
-  runOnTwoCores(
+  base::runOnTwoCores(
       0, static_cast<long>(n), 1,
       [image, dark](long b, long e) {
         subtractDark(image + b, dark + b, static_cast<std::size_t>(e - b));
@@ -138,7 +138,7 @@ void applyLoadedFlatField(Program& program) {
   constexpr int kRowsPerStep = 32;
   const int rows = height - firstRow;
   const int slices = std::max(1, rows / (2 * kRowsPerStep));
-  runOnTwoCores(
+  base::runOnTwoCores(
       firstRow, height, slices,
       [=](long b, long e) {
         for (long y = b; y < e; ++y)

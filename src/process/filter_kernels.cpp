@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/simd.h"
 #include "process/filters.h"
 #include "process/frame.h"
-#include "process/vectorise.h"
 
 #define NVK_HOT NVK_VECTORISED
 
@@ -419,7 +419,7 @@ NVK_HOT void medianAny(const FilterFrames& f, int b, int e, int radius, int powe
 
 // The radius-1 median on thirty-two samples at once where the processor has AVX-512BW (the
 // same samples as sixteen at once: every lane is computed alone).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if NVK_SIMD_X86
 #define NVK_MEDIAN_WIDE 1
 __attribute__((target("avx512bw,avx512vl,avx2,bmi2"), optimize("O3"))) void medianWideRadius1(
     const FilterFrames& f, int b, int e, int powerTenths) {
@@ -489,8 +489,7 @@ void medianRows(const FilterFrames& frames, int rowBegin, int rowEnd, int radius
   if (rowBegin >= rowEnd) return;
   radius = std::clamp(radius, 1, 3);
 #if NVK_MEDIAN_WIDE
-  static const bool wide = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
-  if (radius == 1 && wide && frames.width - 2 * radius >= 2 * kLanes)
+  if (radius == 1 && base::hasAvx512Vl() && frames.width - 2 * radius >= 2 * kLanes)
     return medianWideRadius1(frames, rowBegin, rowEnd, powerTenths);
 #endif
   if (frames.width - 2 * radius < kLanes) {

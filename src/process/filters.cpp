@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/parallel_rows.h"
 #include "process/filters.h"
 #include "process/frame.h"
-#include "process/two_cores.h"
 #include "process/undo.h"
 #include "settings/value_ranges.h"
 
@@ -32,7 +32,7 @@ void runRowFilter(Program& program, const char* caption, int firstRow, int endRo
                             program.geometry.width, program.geometry.height};
   if (firstRow < endRow) {
     const int slices = std::max(1, (endRow - firstRow) / kRowsPerBand);
-    runOnTwoCores(
+    base::runOnTwoCores(
         firstRow, endRow, slices,
         [&frames, &filterRows](long b, long e) {
           filterRows(frames, static_cast<int>(b), static_cast<int>(e));

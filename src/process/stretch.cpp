@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/parallel_rows.h"
 #include "process/filters.h"
 #include "process/frame.h"
-#include "process/two_cores.h"
 #include "process/undo.h"
 
 namespace nvk::process {
@@ -127,7 +127,7 @@ void applyStretchTable(Program& program, bool redraw) {
   const std::uint16_t* lut = table.data();
   if (!isLabelledFrame(program)) lookUp(raw.subspan(0, band), lut);
 
-  runOnTwoCores(
+  base::runOnTwoCores(
       static_cast<long>(band), static_cast<long>(total), kStretchParts,
       [raw, lut](long b, long e) {
         lookUp(raw.subspan(static_cast<std::size_t>(b), static_cast<std::size_t>(e - b)), lut);

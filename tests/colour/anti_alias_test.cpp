@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/simd.h"
 #include "colour_reference.h"
 #include "support/program_fixture.h"
 
@@ -96,6 +97,35 @@ TEST(AntiAliasMedian, MatchesTheReferenceOnRandomFrames) {
     medianRows(source.data(), actual.data(), width, height, height / 2, height, vector);
     EXPECT_TRUE(actual == expected) << width << "x" << height << " vector " << vector;
   }
+}
+
+// Each vector width the processor has (AVX2 and AVX-512 on most) against the reference, on
+// widths too narrow for a vector and widths that end in a partial vector, with samples at 0
+// and 65535.
+TEST(AntiAliasMedian, EveryVectorWidthMatchesTheReference) {
+  const std::pair<int, int> sizes[] = {{9, 8}, {37, 20}, {45, 11}, {70, 12}, {3040, 9}};
+  for (const base::SimdLevel level : {base::SimdLevel::Avx2, base::SimdLevel::Avx512}) {
+    base::setSimdCeiling(level);
+    std::uint32_t seed = 300;
+    for (const auto& [width, height] : sizes) {
+      for (int content = 0; content < 4; ++content) {
+        const std::size_t n = static_cast<std::size_t>(width * height);
+        Samples source = test::randomSamples(n, width, ++seed);
+        for (std::size_t i = 0; i < n; ++i) {
+          if (content == 0) source[i] = 0;
+          if (content == 1) source[i] = 65535;
+          if (content == 2) source[i] = (i / 3 + i % 5) % 2 ? 65535 : 0;
+        }
+        Samples expected(n, 0x1234);
+        Samples actual(n, 0x1234);
+        test::referenceMedian(source, expected, width, height);
+        medianRows(source.data(), actual.data(), width, height, 0, height);
+        EXPECT_TRUE(actual == expected) << "level " << static_cast<int>(level) << " " << width
+                                        << "x" << height << " content " << content;
+      }
+    }
+  }
+  base::setSimdCeiling(base::SimdLevel::Avx512);
 }
 
 TEST(AntiAliasMeanStep, MatchesThePlainSumOnRandomPlanes) {

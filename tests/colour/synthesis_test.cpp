@@ -6,6 +6,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "base/simd.h"
 #include "colour/colour_dialog.h"
 #include "colour_reference.h"
 #include "process/stretch.h"
@@ -180,6 +181,51 @@ TEST(Synthesis, MatchesTheReferenceOnRandomFrames) {
     EXPECT_TRUE(f.blue == expected.blue) << c.width << " seed " << seed;
     EXPECT_TRUE(f.lum == expected.luminance) << c.width << " seed " << seed;
   }
+}
+
+// Each vector width the processor has (AVX2 and AVX-512 on most) against the window-by-window
+// reference, on widths that leave every length of plain tail and on samples at 0 and 65535,
+// where the sums and the luminance reach their largest values.
+TEST(Synthesis, EveryVectorWidthMatchesTheReference) {
+  struct Shape {
+    int width, height;
+  };
+  const Shape shapes[] = {{16, 12}, {37, 23}, {53, 15}, {68, 14}, {101, 9}, {3040, 11}};
+  const auto fill = [](SmallFrame& f, int content, std::uint32_t seed) {
+    for (int y = 0; y < f.height; ++y) {
+      for (int x = 0; x < f.width; ++x) {
+        const bool on = content == 3 ? (x + y) % 2 == 0 : x % 2 == 0;
+        f.raw[f.at(y, x)] = content == 0 ? 0 : content == 1 ? 65535 : on ? 65535 : 0;
+      }
+    }
+    if (content == 5) f.raw = test::randomSamples(f.raw.size(), f.width, seed);
+  };
+  const bool factorRows[4][2] = {{false, false}, {true, true}, {true, false}, {false, true}};
+  for (const base::SimdLevel level : {base::SimdLevel::Avx2, base::SimdLevel::Avx512}) {
+    base::setSimdCeiling(level);
+    int run = 0;
+    for (const Shape& shape : shapes) {
+      for (int content = 0; content < 6; ++content, ++run) {
+        SmallFrame f(shape.width, shape.height);
+        fill(f, content, static_cast<std::uint32_t>(run));
+        const ColourFactors factors = colourFactors(factorRows[run % 4][0], factorRows[run % 4][1]);
+        const bool pixelOffset = run % 2 == 1;
+        const bool lineOffset = run % 3 != 1;
+        test::ReferenceColour expected{f.red, f.green, f.blue, f.lum};
+        test::referenceSynthesis(f.raw, f.width, f.height, factors, pixelOffset, lineOffset,
+                                 expected);
+        f.synthesize(factors, pixelOffset, lineOffset);
+        const auto where = ::testing::Message()
+                           << "level " << static_cast<int>(level) << " " << shape.width << "x"
+                           << shape.height << " content " << content;
+        EXPECT_TRUE(f.red == expected.red) << where;
+        EXPECT_TRUE(f.green == expected.green) << where;
+        EXPECT_TRUE(f.blue == expected.blue) << where;
+        EXPECT_TRUE(f.lum == expected.luminance) << where;
+      }
+    }
+  }
+  base::setSimdCeiling(base::SimdLevel::Avx512);
 }
 
 // --- the command ---

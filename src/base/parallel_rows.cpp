@@ -1,11 +1,11 @@
-#include "colour/row_bands.h"
+#include "base/parallel_rows.h"
 
 #include <algorithm>
 #include <atomic>
 #include <system_error>
 #include <thread>
 
-namespace nvk::colour {
+namespace nvk::base {
 
 void forEachRowBand(int begin, int end, int bandRows, const std::function<void(int, int)>& work,
                     const std::function<void(int)>& afterBand) {
@@ -44,4 +44,4 @@ void forEachRowBand(int begin, int end, int bandRows, const std::function<void(i
   if (lastReported != end) afterBand(end);
 }
 
-}  // namespace nvk::colour
+}  // namespace nvk::base

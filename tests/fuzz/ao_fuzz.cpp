@@ -32,25 +32,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const nvk::scope::Direction directions[] = {
       nvk::scope::Direction::East, nvk::scope::Direction::West, nvk::scope::Direction::North,
       nvk::scope::Direction::South};
-  auto& unit = nvk::scope::chosenAoUnit(program);
+  auto& programUnit = nvk::scope::chosenAoUnit(program);
   switch (action) {
     case 0: {
       const auto command = nvk::scope::aoCommand('H', 'x', 0);
-      unit.send(command);
+      programUnit.send(command);
       break;
     }
     case 1:
-      unit.step(directions[static_cast<std::uint8_t>(a) % 4], b);
+      programUnit.step(directions[static_cast<std::uint8_t>(a) % 4], b);
       break;
     case 2:
       nvk::scope::AoGuideStep(program, {a * 100, b * 100});
       break;
     case 3:
-      unit.manualMove(directions[static_cast<std::uint8_t>(a) % 4]);
+      programUnit.manualMove(directions[static_cast<std::uint8_t>(a) % 4]);
       break;
     case 4:
-      unit.centre();
-      unit.returnToCentre();
+      programUnit.centre();
+      programUnit.returnToCentre();
       break;
   }
   program.telescope.pcPort = nullptr;

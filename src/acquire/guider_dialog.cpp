@@ -11,7 +11,7 @@
 #include "acquire/program.h"
 #include "base/messages.h"
 #include "base/parse_int.h"
-#include "scope/ao_unit.h"
+#include "scope/ao_unit_factory.h"
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
 #include "scope/mount_commands.h"
@@ -397,7 +397,7 @@ void TGNVDialog::trainAo() {
 }
 
 void TGNVDialog::centraliseAo() {
-  scope::CentraliseAo(program_);
+  scope::chosenAoUnit(program_).centre();
 }
 
 void TGNVDialog::toggleAoMode() {
@@ -485,11 +485,11 @@ void TGNVDialog::pressArrow(scope::Arrow arrow) {
   const auto& s = program_.settings;
   if (s.guidingMode == settings::GuidingMode::AoUnit) {
     // One AO move per press; the AO swaps turn it into the unit's direction.
-    const char letter = arrow == scope::Arrow::Left    ? 'w'
-                        : arrow == scope::Arrow::Right ? 'e'
-                        : arrow == scope::Arrow::Up    ? 'n'
-                                                       : 's';
-    scope::AoManualMove(program_, letter);
+    const scope::Direction direction = arrow == scope::Arrow::Left    ? scope::Direction::West
+                                       : arrow == scope::Arrow::Right ? scope::Direction::East
+                                       : arrow == scope::Arrow::Up    ? scope::Direction::North
+                                                                      : scope::Direction::South;
+    scope::chosenAoUnit(program_).manualMove(direction);
     return;
   }
   if (!scope::telescopeDriveChosen(program_) || moveHeld_) return;

@@ -2,9 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "scope/guide_correction.h"
+#include "scope/mount.h"
 
 namespace nvk::scope {
 
@@ -14,27 +16,69 @@ class Program;
 using AoCommand = std::array<std::uint8_t, 7>;
 AoCommand aoCommand(char command, char direction, int number);
 
-// Pulse-mode bytes of the AO unit's lines.
-inline constexpr std::uint8_t kAoPulseEast = 7;
-inline constexpr std::uint8_t kAoPulseNorth = 11;
-inline constexpr std::uint8_t kAoPulseSouth = 13;
-inline constexpr std::uint8_t kAoPulseWest = 14;
-inline constexpr std::uint8_t kAoPulseRelease = 15;
-
 // The AO counters beyond which nothing more is sent, and beyond which the mount is bumped.
 inline constexpr int kAoLimitSteps = 80;
 inline constexpr int kAoBumpSteps = 50;
 inline constexpr std::uint32_t kAoBumpIntervalMs = 700;
+// A move of the dialog's arrows, in steps.
+inline constexpr int kAoManualSteps = 100;
 
-// Sends an AO command: in AO pulse mode only its first byte, to the guide socket; otherwise
-// the bytes on the AO's serial route, then a 50 ms wait. An 'H' command's one-byte reply is
-// read, and a reply other than 'H' is shown as "Return from AO - " plus the reply.
-void AoSend(Program& program, std::span<const std::uint8_t> bytes);
+// The AO unit as the program tracks it: its position in steps since the last centralise, the
+// at-limit flag, when it last bumped the mount, and whether trained gains are in use.
+struct AoState {
+  std::int16_t upDown = 0;
+  std::int16_t leftRight = 0;
+  bool atLimit = false;
+  std::optional<std::uint32_t> lastBumpMs;
+  // The last step counts the guide step sent, for the guiding display.
+  int lastXSteps = 0;
+  int lastYSteps = 0;
+  bool movingMount = false;
+  bool trainedGainsAvailable = false;
+  bool useTrainedGains = false;
 
-// Moves the AO unit `steps` towards `letter` ('e', 'w', 'n', 's'), turned into the unit's own
-// direction by the AO swaps, refusing moves that would take a counter beyond +-80 (the
-// at-limit flag) and bumping the mount, at most every 700 ms, while a counter lies beyond +-50.
-void AoMove(Program& program, char letter, int steps);
+  // The unit stands at its centre: both counters 0, not at the limit.
+  void centred() {
+    upDown = 0;
+    leftRight = 0;
+    atLimit = false;
+  }
+};
+
+// The adaptive-optics unit. The program holds one, made by makeAoUnit (ao_unit_factory.h)
+// from the settings' AO mode; guiding, training, the guider camera dialog and the CLI talk to
+// it. Directions are the sky's ('e', 'w', 'n', 's' before the AO swaps): a unit turns them
+// into its own with "Swap AO Left/Right" and "Swap AO Up/Down". The position counters live in
+// the program's AoState, where the guider dialog shows them.
+class AoUnit {
+ public:
+  virtual ~AoUnit() = default;
+
+  // A guiding or training move of `steps` toward `direction`. A unit that counts its travel
+  // refuses a move that would take a counter beyond +-kAoLimitSteps (the at-limit flag) and
+  // bumps the mount, at most every kAoBumpIntervalMs, while a counter lies beyond
+  // +-kAoBumpSteps.
+  virtual void step(Direction direction, int steps) = 0;
+  // The dialog arrows in AO guiding mode: kAoManualSteps toward `direction`, not limited.
+  virtual void manualMove(Direction direction) = 0;
+  // "Centralise AO": the unit goes to its centre and both counters become 0.
+  virtual void centre() = 0;
+  // The end of a guided exposure: the unit is moved back to its centre.
+  virtual void returnToCentre() = 0;
+  // Sends an AO command as it stands (aoCommand).
+  virtual void send(std::span<const std::uint8_t> command) = 0;
+};
+
+// The unit's own direction (the letter of its commands: 'T', 'W', 'N' or 'S') for a move
+// toward `direction`, and the counter it changes. The AO letter pairs hold 'e' before 'w' and
+// 'n' before 's' unless "Swap AO Left/Right" or "Swap AO Up/Down" exchanged them: whichever
+// letter stands first drives the unit's 'T' or 'N'. This is the one place the AO swaps act.
+struct AoAxisStep {
+  char unitDirection;
+  std::int16_t* counter;
+  int sign;
+};
+std::optional<AoAxisStep> aoAxisStep(Program& program, Direction direction);
 
 // The AO guide step's plan for `error`: the letter ('e', 'w', 'n', 's', before the AO swaps)
 // and steps for each axis (no move when the steps are 0 or the error is within 30
@@ -52,16 +96,9 @@ AoStepPlan planAoStep(const GuideError& error, int firstGain, int secondGain);
 int aoFirstGain(const Program& program);
 int aoSecondGain(const Program& program);
 
-// The AO guide step after FindCentroid found the star: plans and moves, beeping around each
-// move, and records the steps for the display. Returns the plan it carried out.
+// The AO guide step after FindCentroid found the star: plans and steps the program's unit,
+// beeping around each move, and records the steps for the display. Returns the plan it
+// carried out.
 AoStepPlan AoGuideStep(Program& program, const GuideError& error);
-
-// The dialog arrows in AO guiding mode: 100 steps towards `letter` ('e', 'w', 'n', 's',
-// turned by the AO swaps as AoMove does), as a mount move through the AO unit.
-void AoManualMove(Program& program, char letter);
-// "Centralise AO": both counters become 0.
-void CentraliseAo(Program& program);
-// The end of a guided exposure: the AO unit is moved back to its centre.
-void AoEndOfExposure(Program& program);
 
 }  // namespace nvk::scope

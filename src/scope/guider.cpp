@@ -6,6 +6,7 @@
 
 #include "base/messages.h"
 #include "scope/ao_unit.h"
+#include "scope/ao_unit_factory.h"
 #include "scope/guide_camera.h"
 #include "scope/guide_log.h"
 #include "scope/mount_factory.h"
@@ -271,7 +272,8 @@ void EndGuidedExposure(Program& program) {
   program.guideLog.endGuiding();
   program.guiding.active = false;
   program.guiding.display.stopEnabled = false;
-  if (program.settings.guidingMode == settings::GuidingMode::AoUnit) AoEndOfExposure(program);
+  if (program.settings.guidingMode == settings::GuidingMode::AoUnit)
+    chosenAoUnit(program).returnToCentre();
 }
 
 void StopGuiding(Program& program) {
@@ -362,17 +364,19 @@ bool TrainAoUnit(Program& program, const CaptionSink& caption) {
   const PixelPoint p0{g.reference.x, g.reference.y};
   struct Step {
     std::string_view caption;
-    char letter;
+    Direction direction;
   };
-  const Step steps[] = {
-      {"slewing West", 'w'}, {"slewing East", 'e'}, {"slewing North", 'n'}, {"slewing South", 's'}};
+  const Step steps[] = {{"slewing West", Direction::West},
+                        {"slewing East", Direction::East},
+                        {"slewing North", Direction::North},
+                        {"slewing South", Direction::South}};
   PixelPoint found[4];
   const std::string_view directions[] = {"West", "East", "North", "South"};
   auto& log = program.guideLog;
   log.beginCalibration(trainingLogSummary(program, p0));
   for (int i = 0; i < 4; ++i) {
     caption(std::string(kTrainingCaption) + std::string(steps[i].caption));
-    AoMove(program, steps[i].letter, kAoTrainingSteps);
+    chosenAoUnit(program).step(steps[i].direction, kAoTrainingSteps);
     program.clock().waitMs(i == 3 ? kAoTrainingLastWaitMs : kAoTrainingWaitMs);
     const bool exposed = GuideExposure(program);
     const CentroidResult r =

@@ -1,30 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "scope/ao_unit.h"
 #include "scope/centroid.h"
 #include "scope/guide_camera.h"
 #include "scope/guide_correction.h"
 #include "scope/trained_correction.h"
 
 namespace nvk::scope {
-
-// The AO unit as the program tracks it: its position in steps since the last centralise, the
-// at-limit flag, when it last bumped the mount, and whether trained gains are in use.
-struct AoState {
-  std::int16_t upDown = 0;
-  std::int16_t leftRight = 0;
-  bool atLimit = false;
-  std::optional<std::uint32_t> lastBumpMs;
-  // The last step counts the guide step sent, for the guiding display.
-  int lastXSteps = 0;
-  int lastYSteps = 0;
-  bool movingMount = false;
-  bool trainedGainsAvailable = false;
-  bool useTrainedGains = false;
-};
 
 // The guiding frame of the main camera: a 128 x 128 window of the sensor (full-resolution
 // pixels) around the picked star.
@@ -94,6 +81,9 @@ struct GuidingState {
   bool useTrained = false;
 
   AoState ao;
+  // The unit (chosenAoUnit in ao_unit_factory.h makes it) and the AO mode it was made for.
+  std::unique_ptr<AoUnit> aoUnit;
+  bool aoUnitPulseMode = false;
   GuideCameraState camera;
   GuidingDisplay display;
   MainGuideStar mainStar;

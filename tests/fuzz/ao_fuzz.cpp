@@ -6,6 +6,7 @@
 #include "device_replies.h"
 #include "fuzz_support.h"
 #include "scope/ao_unit.h"
+#include "scope/ao_unit_factory.h"
 #include "sim/ao_unit.h"
 #include "sim/camera_head.h"
 #include "sim/sky.h"
@@ -28,25 +29,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   program.settings.serialRoute = shape & 4 ? 3 : 1;
   program.settings.aoPulseMode = shape & 8;
 
-  const char letters[] = {'e', 'w', 'n', 's'};
+  const nvk::scope::Direction directions[] = {
+      nvk::scope::Direction::East, nvk::scope::Direction::West, nvk::scope::Direction::North,
+      nvk::scope::Direction::South};
+  auto& programUnit = nvk::scope::chosenAoUnit(program);
   switch (action) {
     case 0: {
       const auto command = nvk::scope::aoCommand('H', 'x', 0);
-      nvk::scope::AoSend(program, command);
+      programUnit.send(command);
       break;
     }
     case 1:
-      nvk::scope::AoMove(program, letters[static_cast<std::uint8_t>(a) % 4], b);
+      programUnit.step(directions[static_cast<std::uint8_t>(a) % 4], b);
       break;
     case 2:
       nvk::scope::AoGuideStep(program, {a * 100, b * 100});
       break;
     case 3:
-      nvk::scope::AoManualMove(program, letters[static_cast<std::uint8_t>(a) % 4]);
+      programUnit.manualMove(directions[static_cast<std::uint8_t>(a) % 4]);
       break;
     case 4:
-      nvk::scope::CentraliseAo(program);
-      nvk::scope::AoEndOfExposure(program);
+      programUnit.centre();
+      programUnit.returnToCentre();
       break;
   }
   program.telescope.pcPort = nullptr;

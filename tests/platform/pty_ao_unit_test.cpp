@@ -9,7 +9,7 @@
 
 #include "camera/discovery.h"
 #include "platform/pty_mount.h"
-#include "scope/ao_unit.h"
+#include "scope/ao_unit_factory.h"
 #include "scope/serial_link.h"
 #include "sim/ideal_mount.h"
 #include "support/program_fixture.h"
@@ -58,8 +58,8 @@ struct PtyAoUnitTest : ::testing::TestWithParam<AoRoute>, test::ProgramFixture {
 
 TEST_P(PtyAoUnitTest, MovesReachTheUnitAndTiltTheGuideImage) {
   const sim::SkyPoint pointing = devices.sky().pointing();
-  scope::AoMove(program, 'w', 25);
-  scope::AoMove(program, 'n', 10);
+  scope::chosenAoUnit(program).step(scope::Direction::West, 25);
+  scope::chosenAoUnit(program).step(scope::Direction::North, 10);
   const int extra = GetParam().extraHoldMs;
   EXPECT_EQ(ao().leftRight(), -(25 + extra));
   EXPECT_EQ(ao().upDown(), 10 + extra);
@@ -74,7 +74,7 @@ TEST_P(PtyAoUnitTest, MovesReachTheUnitAndTiltTheGuideImage) {
   EXPECT_EQ(devices.sky().pointing().x, pointing.x);
   EXPECT_EQ(devices.sky().pointing().y, pointing.y);
   // The end of a guided exposure takes the unit back to its centre.
-  scope::AoEndOfExposure(program);
+  scope::chosenAoUnit(program).returnToCentre();
   EXPECT_EQ(ao().leftRight(), 0);
   EXPECT_EQ(ao().upDown(), 0);
   EXPECT_NEAR(devices.camera().guideView().shiftX, 0.0, 1e-9);
@@ -86,18 +86,18 @@ struct PtyAoSerialUnitTest : PtyAoUnitTest {};
 
 TEST_P(PtyAoSerialUnitTest, UnitEchoesHAndTheMountKeepsItsCommands) {
   const std::uint8_t h = 'H';
-  scope::AoSend(program, std::span<const std::uint8_t>(&h, 1));
+  scope::chosenAoUnit(program).send(std::span<const std::uint8_t>(&h, 1));
   // The echo came back: no "Return from AO - " message.
   EXPECT_TRUE(ui.messages().empty());
   // LX200 text on the same route is the mount's: ":GR#" holds a 'G' that the unit must not
   // take as the start of a move.
-  scope::AoMove(program, 'e', 20);
+  scope::chosenAoUnit(program).step(scope::Direction::East, 20);
   ASSERT_TRUE(scope::SendSerial(program, mountPort(), ":GR#"));
   scope::ReadSerialReply(program, mountPort(), 8);
   EXPECT_EQ(scope::ReplyToText(program.telescope).size(), 7u);
   ASSERT_FALSE(mount().commands().empty());
   EXPECT_EQ(mount().commands().back().text, "GR");
-  scope::CentraliseAo(program);
+  scope::chosenAoUnit(program).centre();
   const std::vector<std::string> expected{"H", "GT00020", "K"};
   EXPECT_EQ(ao().commands(), expected);
   EXPECT_EQ(ao().leftRight(), 0);
@@ -107,8 +107,9 @@ TEST_P(PtyAoSerialUnitTest, MountBumpsGoThroughTheUnit) {
   auto& s = program.settings;
   s.guiderGuide.raRate = 4;  // a bump of 400 / 4 = 100 ms
   const double y0 = devices.sky().pointingY();
-  scope::AoMove(program, 'n', 40);
-  scope::AoMove(program, 'n', 20);  // 60: beyond 50, the mount is bumped north
+  scope::chosenAoUnit(program).step(scope::Direction::North, 40);
+  // 60: beyond 50, the mount is bumped north.
+  scope::chosenAoUnit(program).step(scope::Direction::North, 20);
   EXPECT_EQ(ao().commands().back(), "MN00100");
   // 100 ms at the guide rate (15"/s) moves the simulated field by 1.5" = one sky pixel.
   EXPECT_NEAR(devices.sky().pointingY(), y0 - 15.041 * 0.1 / 1.5, 1e-6);

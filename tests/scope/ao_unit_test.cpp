@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "acquire/guider_dialog.h"
+#include "scope/ao_unit_factory.h"
+#include "scope/pulse_ao_unit.h"
 #include "scope/scope_fixture.h"
 
 namespace nvk::scope {
@@ -52,31 +54,31 @@ TEST_F(AoUnitTest, MountIsBumpedBeyondFiftyAtMostEvery700Ms) {
   auto& ao = program.guiding.ao;
   program.settings.guiderGuide.raRate = 10;  // bump of 400 / 10 = 40 ms
   ao.upDown = 40;
-  AoMove(program, 'n', 10);  // +50: no bump
+  chosenAoUnit(program).step(Direction::North, 10);  // +50: no bump
   EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00010"}));
   log.clear();
-  AoMove(program, 'n', 1);  // +51: bump north
+  chosenAoUnit(program).step(Direction::North, 1);  // +51: bump north
   EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00001", "1:MN00040"}));
   log.clear();
   clock.advanceMs(400);  // with the sends' waits, still within 700 ms of the last bump
-  AoMove(program, 'n', 1);
+  chosenAoUnit(program).step(Direction::North, 1);
   EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00001"}));
   log.clear();
   clock.advanceMs(700);
   program.settings.aoHalfRate = true;
-  AoMove(program, 'n', 1);
+  chosenAoUnit(program).step(Direction::North, 1);
   EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00001", "1:MN00020"}));
 }
 
 TEST_F(AoUnitTest, MoveBeyondEightyIsNotSent) {
   auto& ao = program.guiding.ao;
   ao.leftRight = 80;
-  ao.lastBumpMs = clock.nowMs();  // no bump in the way
-  AoMove(program, 'e', 1);        // +81
+  ao.lastBumpMs = clock.nowMs();                   // no bump in the way
+  chosenAoUnit(program).step(Direction::East, 1);  // +81
   EXPECT_TRUE(ao.atLimit);
   EXPECT_TRUE(cameraWrites(true).empty());
   EXPECT_EQ(ao.leftRight, 80);  // the unit did not move
-  AoMove(program, 'w', 5);
+  chosenAoUnit(program).step(Direction::West, 5);
   EXPECT_FALSE(ao.atLimit);
   EXPECT_EQ(ao.leftRight, 75);
   EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GW00005"}));
@@ -84,12 +86,12 @@ TEST_F(AoUnitTest, MoveBeyondEightyIsNotSent) {
 
 TEST_F(AoUnitTest, SwappedLettersAndPulseMode) {
   program.settings.aoLeftRightLetters = {'w', 'e'};  // "Swap AO Left/Right"
-  AoMove(program, 'e', 3);
+  chosenAoUnit(program).step(Direction::East, 3);
   EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GW00003"}));
   log.clear();
   program.settings.aoPulseMode = true;
   const std::uint32_t t0 = clock.nowMs();
-  AoMove(program, 'n', 40);
+  chosenAoUnit(program).step(Direction::North, 40);
   // 10 ms, north byte, held 40 ms, release, 300 ms.
   EXPECT_EQ(log,
             (test::LinkLog{{t0 + 10, "guide-outputs", "11"}, {t0 + 50, "guide-outputs", "15"}}));
@@ -175,12 +177,13 @@ TEST_F(AoUnitTest, BumpsAndTheReturnKeepTheirLettersUnderTheAoSwaps) {
   s.aoLeftRightLetters = {'w', 'e'};
   s.guiderGuide.raRate = 10;
   ao.upDown = 50;
-  AoMove(program, 's', 1);  // the unit's north: +51, the mount is bumped north
+  chosenAoUnit(program).step(Direction::South,
+                             1);  // the unit's north: +51, the mount is bumped north
   EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00001", "1:MN00040"}));
   log.clear();
   ao.upDown = -12;
   ao.leftRight = 7;
-  AoEndOfExposure(program);
+  chosenAoUnit(program).returnToCentre();
   EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00012", "1:GW00007"}));
 }
 
@@ -188,17 +191,17 @@ TEST_F(AoUnitTest, CentraliseAndEndOfExposureReturn) {
   auto& ao = program.guiding.ao;
   ao.upDown = -12;
   ao.leftRight = 7;
-  AoEndOfExposure(program);
+  chosenAoUnit(program).returnToCentre();
   EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:GN00012", "1:GW00007"}));
   EXPECT_EQ(ao.upDown, 0);
   EXPECT_EQ(ao.leftRight, 0);
   log.clear();
   ao.upDown = 30;
-  CentraliseAo(program);
+  chosenAoUnit(program).centre();
   EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:K"}));
   EXPECT_EQ(ao.upDown, 0);
   log.clear();
-  AoManualMove(program, 'e');
+  chosenAoUnit(program).manualMove(Direction::East);
   EXPECT_EQ(cameraWrites(true), (std::vector<std::string>{"1:MT00100"}));
   EXPECT_EQ(ao.leftRight, 100);  // manual moves are not limited
 }
@@ -206,12 +209,12 @@ TEST_F(AoUnitTest, CentraliseAndEndOfExposureReturn) {
 TEST_F(AoUnitTest, WrongEchoToAnHCommandIsShown) {
   camera.reply("X");
   const std::uint8_t h[] = {'H'};
-  AoSend(program, h);
+  chosenAoUnit(program).send(h);
   ASSERT_EQ(ui.messages().size(), 1u);
   EXPECT_EQ(ui.messages()[0].text, "Return from AO - X");
   ui.clearRecord();
   camera.reply("H");
-  AoSend(program, h);
+  chosenAoUnit(program).send(h);
   EXPECT_TRUE(ui.messages().empty());
 }
 

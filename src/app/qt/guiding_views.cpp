@@ -14,8 +14,6 @@
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
 #include "scope/guide_camera.h"
-#include "scope/guider.h"
-#include "scope/guiding_display.h"
 
 namespace nvk::app::qt {
 namespace {
@@ -43,8 +41,8 @@ void setIfChanged(QLineEdit* edit, const std::string& value) {
 
 }  // namespace
 
-TInfoDialogView::TInfoDialogView(Program& program, QWidget* parent)
-    : QDialog(parent), program_(program) {
+TInfoDialogView::TInfoDialogView(acquire::GuidingWindows& model, QWidget* parent)
+    : QDialog(parent), model_(model) {
   setObjectName(QStringLiteral("TInfoDialog"));
   makeGuidingWindow(this);
   setWindowTitle(tr("Guiding Info"));
@@ -67,25 +65,24 @@ TInfoDialogView::TInfoDialogView(Program& program, QWidget* parent)
   buttons->addWidget(pause_);
   buttons->addWidget(stop_);
   layout->addLayout(buttons);
-  connect(pause_, &QCheckBox::toggled, this,
-          [this](bool on) { scope::PauseAutoGuiding(program_, on); });
+  connect(pause_, &QCheckBox::toggled, this, [this](bool on) { model_.pause(on); });
   connect(stop_, &QPushButton::clicked, this, [this] {
-    scope::StopAutoGuiding(program_);
+    model_.stop();
     refresh();
   });
 }
 
 void TInfoDialogView::refresh() {
-  const auto& g = program_.guiding;
-  setIfChanged(x_, g.info.x);
-  setIfChanged(y_, g.info.y);
-  setIfChanged(dx_, g.info.dx);
-  setIfChanged(dy_, g.info.dy);
-  if (pause_->isChecked() != g.paused) {
+  const scope::TInfoDialog& info = model_.info();
+  setIfChanged(x_, info.x);
+  setIfChanged(y_, info.y);
+  setIfChanged(dx_, info.dx);
+  setIfChanged(dy_, info.dy);
+  if (pause_->isChecked() != model_.paused()) {
     const QSignalBlocker block(pause_);
-    pause_->setChecked(g.paused);
+    pause_->setChecked(model_.paused());
   }
-  stop_->setEnabled(g.active);
+  stop_->setEnabled(model_.stopEnabled());
 }
 
 GuideImageArea::GuideImageArea(QWidget* parent) : QWidget(parent) {
@@ -150,8 +147,8 @@ void GuidestarPlot::paintEvent(QPaintEvent*) {
   painter.drawLine(c.centreX, c.top, c.centreX, c.bottom);
 }
 
-TGInfoDialogView::TGInfoDialogView(Program& program, QWidget* parent)
-    : QDialog(parent), program_(program) {
+TGInfoDialogView::TGInfoDialogView(acquire::GuidingWindows& model, QWidget* parent)
+    : QDialog(parent), model_(model) {
   setObjectName(QStringLiteral("TGInfoDialog"));
   makeGuidingWindow(this);
   setWindowTitle(tr("AutoGuider Camera Guiding"));
@@ -189,43 +186,40 @@ TGInfoDialogView::TGInfoDialogView(Program& program, QWidget* parent)
   right->addWidget(stop_);
   layout->addLayout(right);
   connect(stop_, &QPushButton::clicked, this, [this] {
-    scope::StopGuiding(program_);
+    model_.stopGuiding();
     refresh();
   });
 }
 
 void TGInfoDialogView::refresh() {
-  const auto& g = program_.guiding;
-  const auto& d = g.display;
-  const QString caption = toQString(d.caption);
+  const QString caption = toQString(model_.displayCaption());
   if (windowTitle() != caption) setWindowTitle(caption);
-  const scope::GuidingDisplayTexts t = scope::guidingDisplayTexts(d);
+  const scope::GuidingDisplayTexts t = model_.displayTexts();
   const std::string* values[] = {&t.x,     &t.y,   &t.dx,  &t.dy,           &t.slewX,
                                  &t.slewY, &t.aoX, &t.aoY, &t.aoMovingMount};
   for (int i = 0; i < 9; ++i)
     setIfChanged(fields_[i], *values[i]);
-  image_->setFrame(g.camera.display, d.star);
-  plot_->setError(d.error);
-  stop_->setEnabled(d.stopEnabled);
+  image_->setFrame(model_.guideFrame(), model_.guideStar());
+  plot_->setError(model_.guideError());
+  stop_->setEnabled(model_.stopGuidingEnabled());
 }
 
 GuidingViews::GuidingViews(Program& program, QWidget* parent)
-    : program_(program),
-      info_(new TInfoDialogView(program, parent)),
-      display_(new TGInfoDialogView(program, parent)) {}
+    : model_(program),
+      info_(new TInfoDialogView(model_, parent)),
+      display_(new TGInfoDialogView(model_, parent)) {}
 
 // The views are children of the window, which deletes them.
 GuidingViews::~GuidingViews() = default;
 
 void GuidingViews::sync() {
-  const auto& g = program_.guiding;
-  if (g.info.open) {
+  if (model_.infoOpen()) {
     info_->refresh();
     if (!info_->isVisible()) info_->show();
   } else if (info_->isVisible()) {
     info_->hide();
   }
-  if (g.display.open) {
+  if (model_.displayOpen()) {
     display_->refresh();
     if (!display_->isVisible()) display_->show();
   } else if (display_->isVisible()) {

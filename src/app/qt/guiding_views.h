@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include "acquire/guiding_windows.h"
 #include "app/program.h"
 
 class QCheckBox;
@@ -20,12 +21,12 @@ class TInfoDialogView final : public QDialog {
   Q_OBJECT
 
  public:
-  TInfoDialogView(Program& program, QWidget* parent);
+  TInfoDialogView(acquire::GuidingWindows& model, QWidget* parent);
   // Shows the model's fields again.
   void refresh();
 
  private:
-  Program& program_;
+  acquire::GuidingWindows& model_;
   QLineEdit* x_;
   QLineEdit* y_;
   QLineEdit* dx_;
@@ -74,19 +75,20 @@ class TGInfoDialogView final : public QDialog {
   Q_OBJECT
 
  public:
-  TGInfoDialogView(Program& program, QWidget* parent);
+  TGInfoDialogView(acquire::GuidingWindows& model, QWidget* parent);
   void refresh();
 
  private:
-  Program& program_;
+  acquire::GuidingWindows& model_;
   GuideImageArea* image_;
   GuidestarPlot* plot_;
   QLineEdit* fields_[9] = {};
   QPushButton* stop_;
 };
 
-// The two guiding displays of the main window. They follow the guiding state: sync() (run on
-// every redraw request) shows, updates or hides each as the guiding loops have left it. Their
+// The two guiding displays of the main window, over one acquire::GuidingWindows model. They
+// follow the guiding state: sync() (run on every redraw request) shows, updates or hides each
+// as the guiding loops have left it. Their
 // buttons work while the loops run (passPressesDuringOperations).
 class GuidingViews {
  public:
@@ -99,7 +101,7 @@ class GuidingViews {
   TGInfoDialogView& display() { return *display_; }
 
  private:
-  Program& program_;
+  acquire::GuidingWindows model_;
   TInfoDialogView* info_;
   TGInfoDialogView* display_;
 };

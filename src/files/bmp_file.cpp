@@ -3,25 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/little_endian.h"
 #include "base/messages.h"
 
 namespace nvk::files {
 namespace {
 
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
-
-std::uint32_t get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
+using base::appendLe16;
+using base::appendLe32;
+using base::readLe32;
 
 std::size_t stride(int width) {
   return (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
@@ -56,22 +46,22 @@ std::vector<std::uint8_t> bitmapHeader(int width, int height, const Palette& pal
   // File header.
   out.push_back('B');
   out.push_back('M');
-  put32(out, kBitmapHeaderBytes + imageBytes);  // file size
-  put16(out, 0);
-  put16(out, 0);
-  put32(out, kBitmapHeaderBytes);  // offset of the pixels
+  appendLe32(out, kBitmapHeaderBytes + imageBytes);  // file size
+  appendLe16(out, 0);
+  appendLe16(out, 0);
+  appendLe32(out, kBitmapHeaderBytes);  // offset of the pixels
   // Information header.
-  put32(out, 40);
-  put32(out, static_cast<std::uint32_t>(width));
-  put32(out, static_cast<std::uint32_t>(height));  // positive: rows bottom first
-  put16(out, 1);                                   // planes
-  put16(out, 8);                                   // bits a pixel
-  put32(out, 0);                                   // no compression
-  put32(out, imageBytes);
-  put32(out, 0);  // horizontal resolution
-  put32(out, 0);  // vertical resolution
-  put32(out, 0);  // colours used: all 256
-  put32(out, 0);  // important colours: all
+  appendLe32(out, 40);
+  appendLe32(out, static_cast<std::uint32_t>(width));
+  appendLe32(out, static_cast<std::uint32_t>(height));  // positive: rows bottom first
+  appendLe16(out, 1);                                   // planes
+  appendLe16(out, 8);                                   // bits a pixel
+  appendLe32(out, 0);                                   // no compression
+  appendLe32(out, imageBytes);
+  appendLe32(out, 0);  // horizontal resolution
+  appendLe32(out, 0);  // vertical resolution
+  appendLe32(out, 0);  // colours used: all 256
+  appendLe32(out, 0);  // important colours: all
   for (const auto& e : palette) {
     out.push_back(e.b);
     out.push_back(e.g);
@@ -105,12 +95,13 @@ std::optional<Bitmap> readBitmapFile(const std::filesystem::path& path) {
   if (size < kBitmapHeaderBytes || !file.open(path)) return std::nullopt;
   std::vector<std::uint8_t> header(kBitmapHeaderBytes);
   if (!file.read(header) || header[0] != 'B' || header[1] != 'M') return std::nullopt;
-  const auto width = static_cast<std::int32_t>(get32(&header[18]));
-  const auto height = static_cast<std::int32_t>(get32(&header[22]));
+  const auto width = static_cast<std::int32_t>(readLe32(&header[18]));
+  const auto height = static_cast<std::int32_t>(readLe32(&header[22]));
   // No bitmap the program writes is larger than a full frame; a bigger one would only be
   // allocated to fail, and the rows it claims must all be in the file before any is read.
-  if (get32(&header[10]) != kBitmapHeaderBytes || header[28] != 8 || get32(&header[30]) != 0 ||
-      width <= 0 || height <= 0 || width > image::kFullWidth || height > image::kFullHeight) {
+  if (readLe32(&header[10]) != kBitmapHeaderBytes || header[28] != 8 ||
+      readLe32(&header[30]) != 0 || width <= 0 || height <= 0 || width > image::kFullWidth ||
+      height > image::kFullHeight) {
     return std::nullopt;
   }
   const std::size_t rowBytes = stride(width);

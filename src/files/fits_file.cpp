@@ -1,18 +1,15 @@
 #include "files/fits_file.h"
 
 #include <algorithm>
-#include <bit>
 #include <vector>
 
+#include "base/little_endian.h"
 #include "base/messages.h"
 #include "files/rgb_render.h"
 #include "files/sample_codec.h"
 
 namespace nvk::files {
 namespace {
-
-static_assert(std::endian::native == std::endian::little,
-              "planes are written to file as held in memory (little-endian)");
 
 std::uint64_t fillTo(std::uint64_t bytes, std::uint64_t record) {
   return (record - bytes % record) % record;
@@ -31,7 +28,7 @@ bool writeFitsPlane(AtomicFile& file, const std::uint16_t* plane, const image::I
 
 // The colour planes of the four-plane shape go out as held in memory.
 bool writeHeldPlane(AtomicFile& file, const std::uint16_t* plane, const image::ImageGeometry& g) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(plane);
+  const auto* bytes = base::leBytes(plane);
   for (int chunk = 0; chunk < image::kChunksPerPlane; ++chunk) {
     if (!file.write(bytes + chunk * g.chunkBytes, g.chunkBytes)) return false;
   }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/little_endian.h"
 #include "base/messages.h"
 
 namespace nvk::files {
@@ -18,7 +19,7 @@ RawTrailer makeTrailer(std::string_view tag, char mode) {
 }
 
 bool writePlane(AtomicFile& file, const std::uint16_t* plane, const image::ImageGeometry& g) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(plane);
+  const auto* bytes = base::leBytes(plane);
   for (int chunk = 0; chunk < image::kChunksPerPlane; ++chunk) {
     if (!file.write(bytes + chunk * g.chunkBytes, g.chunkBytes)) return false;
   }

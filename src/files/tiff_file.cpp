@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/little_endian.h"
 #include "base/messages.h"
 #include "files/rgb_render.h"
 
@@ -16,27 +17,20 @@ constexpr int kEntries = 13;
 
 enum TiffType : std::uint16_t { kShort = 3, kLong = 4, kRational = 5 };
 
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
+using base::appendLe16;
+using base::appendLe32;
 
 // A directory entry; a SHORT value sits in the low half of the value field.
 void entry(std::vector<std::uint8_t>& out, std::uint16_t tag, TiffType type, std::uint32_t count,
            std::uint32_t value) {
-  put16(out, tag);
-  put16(out, type);
-  put32(out, count);
+  appendLe16(out, tag);
+  appendLe16(out, type);
+  appendLe32(out, count);
   if (type == kShort && count == 1) {
-    put16(out, value);
-    put16(out, 0);
+    appendLe16(out, static_cast<std::uint16_t>(value));
+    appendLe16(out, 0);
   } else {
-    put32(out, value);
+    appendLe32(out, value);
   }
 }
 
@@ -65,9 +59,9 @@ std::vector<std::uint8_t> tiffHeader(const TiffLayout& t) {
   out.reserve(t.dataOffset);
   out.push_back(0x49);
   out.push_back(0x49);
-  put16(out, 42);
-  put32(out, kDirectoryOffset);
-  put16(out, kEntries);
+  appendLe16(out, 42);
+  appendLe32(out, kDirectoryOffset);
+  appendLe16(out, kEntries);
   entry(out, 254, kLong, 1, 0);                                     // NewSubfileType
   entry(out, 256, kShort, 1, static_cast<std::uint32_t>(t.width));  // ImageWidth
   entry(out, 257, kShort, 1, static_cast<std::uint32_t>(t.rows));   // ImageLength
@@ -85,15 +79,15 @@ std::vector<std::uint8_t> tiffHeader(const TiffLayout& t) {
   entry(out, 282, kRational, 1, kXResolutionOffset);                      // XResolution
   entry(out, 283, kRational, 1, kYResolutionOffset);                      // YResolution
   entry(out, 296, kShort, 1, 3);  // ResolutionUnit: centimetre
-  put32(out, 0);                  // no further directory
-  put32(out, 510);
-  put32(out, 6);
-  put32(out, 256);
-  put32(out, 4);
+  appendLe32(out, 0);             // no further directory
+  appendLe32(out, 510);
+  appendLe32(out, 6);
+  appendLe32(out, 256);
+  appendLe32(out, 4);
   for (std::uint32_t k = 0; k < strips; ++k)
-    put32(out, t.dataOffset + k * t.stripBytes);
+    appendLe32(out, t.dataOffset + k * t.stripBytes);
   for (std::uint32_t k = 0; k < strips; ++k)
-    put32(out, t.stripBytes);
+    appendLe32(out, t.stripBytes);
   return out;
 }
 
@@ -120,7 +114,7 @@ SaveResult writeTiffFile(Program& program, const std::filesystem::path& path, Di
     const std::size_t firstRow = static_cast<std::size_t>(s) * t.rowsPerStrip;
     if (!t.colour && t.sixteenBit) {
       // Grey 16 bits: image rows 0 to n - 1 are little-endian samples exactly as held.
-      const auto* rows = reinterpret_cast<const std::uint8_t*>(raw.data() + firstRow * g.width);
+      const auto* rows = base::leBytes(raw.data() + firstRow * g.width);
       if (!file.write(rows, t.stripBytes)) return SaveResult::WriteFailed;
       continue;
     }
@@ -140,10 +134,8 @@ SaveResult writeTiffFile(Program& program, const std::filesystem::path& path, Di
         for (int x = 0; x < t.width; ++x) {
           const std::uint16_t v[3] = {rgb.red()[row + x], rgb.green()[row + x],
                                       rgb.blue()[row + x]};
-          for (int k = 0; k < 3; ++k) {
-            out[6 * x + 2 * k] = static_cast<std::uint8_t>(v[k]);
-            out[6 * x + 2 * k + 1] = static_cast<std::uint8_t>(v[k] >> 8);
-          }
+          for (int k = 0; k < 3; ++k)
+            base::storeLe16(out + 6 * x + 2 * k, v[k]);
         }
       } else {
         // The 8-bit colour rendering of image rows height - n to height - 1, upright.
@@ -173,7 +165,7 @@ SaveResult writeTiffFile(Program& program, const std::filesystem::path& path, Di
   if (t.colour) {
     std::vector<std::uint8_t> bits;
     for (int k = 0; k < 3; ++k)
-      put16(bits, t.sixteenBit ? 16 : 8);
+      appendLe16(bits, t.sixteenBit ? 16 : 8);
     if (!file.write(bits)) return SaveResult::WriteFailed;
   }
   return file.commit() ? SaveResult::Saved : SaveResult::WriteFailed;

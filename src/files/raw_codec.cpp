@@ -1,0 +1,99 @@
+#include "files/raw_codec.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "base/little_endian.h"
+
+namespace nvk::files {
+namespace {
+
+RawTrailer makeTrailer(std::string_view tag, char mode) {
+  RawTrailer t;
+  std::memcpy(t.data(), tag.data(), 7);
+  t[7] = mode;
+  t[8] = ' ';
+  t[9] = ' ';
+  return t;
+}
+
+bool writePlane(AtomicFile& file, const std::uint16_t* plane, const image::ImageGeometry& g) {
+  const auto* bytes = base::leBytes(plane);
+  for (int chunk = 0; chunk < image::kChunksPerPlane; ++chunk) {
+    if (!file.write(bytes + chunk * g.chunkBytes, g.chunkBytes)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+RawTrailer rawTrailer(const image::ImageState& state) {
+  if (state.binned && !state.colourConverted) return makeTrailer("BINNED ", state.modeCode);
+  if (!state.binned) return makeTrailer("HIRES  ", state.modeCode);
+  return makeTrailer("SUBFRM ", static_cast<char>('0' + state.subFrameFraction));
+}
+
+RawTrailer flatTrailer(const image::ImageState& state) {
+  return state.binned ? makeTrailer("FLAT B ", state.modeCode) : makeTrailer("FLATH  ", '1');
+}
+
+bool isWrittenTrailerMode(std::int64_t size, const RawTrailer& trailer) {
+  const bool fullFrame = size == kFullRawSize && (trailer[0] == 'H' || trailer[0] == 'F');
+  if (size != kBinnedRawSize && !fullFrame) return true;
+  return image::readoutModeForCode(trailer[7]) != nullptr;
+}
+
+SaveResult writeRawImage(const std::filesystem::path& path, const RawPlanes& planes,
+                         const RawTrailer& trailer, DiskSpace disk) {
+  AtomicFile file;
+  if (!file.open(path, disk)) return SaveResult::CannotCreate;
+  bool ok = writePlane(file, planes.raw, planes.geometry);
+  for (const std::uint16_t* plane : planes.colour) {
+    ok = ok && (plane == nullptr || writePlane(file, plane, planes.geometry));
+  }
+  ok = ok && file.write(trailer.data(), trailer.size()) && file.commit();
+  return ok ? SaveResult::Saved : SaveResult::WriteFailed;
+}
+
+CalibrationRead readCalibrationImage(const std::filesystem::path& path, CalibrationKind kind,
+                                     const CalibrationTargets& targets) {
+  const std::int64_t size = fileSize(path);
+  InputFile file;
+  if (size < 0 || !file.open(path)) return CalibrationRead::CannotOpen;
+  if (size != kBinnedRawSize && size != kFullFrameSize && size != kFullRawSize &&
+      size != kFullColourRawSize) {
+    return CalibrationRead::NotRaw;
+  }
+  RawTrailer trailer{};
+  const bool hasTrailer = size != kFullFrameSize;
+  if (hasTrailer && !(file.seek(size - static_cast<std::int64_t>(kTrailerBytes)) &&
+                      file.read(trailer.data(), trailer.size()) && file.seek(0))) {
+    return CalibrationRead::CannotOpen;
+  }
+  // The flat marker is checked before any plane is touched.
+  if (kind == CalibrationKind::FlatField && !(trailer[0] == 'F' && trailer[1] == 'L')) {
+    return CalibrationRead::NotFlat;
+  }
+
+  const auto binned = image::applyGeometry(true, false);
+  bool ok = true;
+  if (size == kBinnedRawSize) {
+    ok = file.read(targets.frame, binned.frameBytes);
+  } else if (size == kFullRawSize && trailer[0] != 'H' && trailer[0] != 'F') {
+    // Four binned planes: the frame, then red, green, blue.
+    ok = file.read(targets.frame, binned.frameBytes);
+    for (std::uint16_t* plane : targets.colour) {
+      ok = ok && file.read(plane, binned.frameBytes);
+    }
+  } else {
+    ok = file.read(targets.frame, image::kPlaneBytes);
+    if (size == kFullColourRawSize) {
+      for (std::uint16_t* plane : targets.colour) {
+        ok = ok && file.read(plane, image::kPlaneBytes);
+      }
+    }
+  }
+  return ok ? CalibrationRead::Loaded : CalibrationRead::ReadFailed;
+}
+
+}  // namespace nvk::files

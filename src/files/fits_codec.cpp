@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "base/little_endian.h"
+#include "files/held_plane.h"
 #include "files/sample_codec.h"
 
 namespace nvk::files {
@@ -20,15 +20,6 @@ bool writeFitsPlane(AtomicFile& file, const std::uint16_t* plane, const image::I
   for (int chunk = 0; chunk < image::kChunksPerPlane; ++chunk) {
     encodeFitsSamples(plane + chunk * chunkSamples, chunkSamples, scratch.data());
     if (!file.write(scratch.data(), g.chunkBytes)) return false;
-  }
-  return true;
-}
-
-// The colour planes of the four-plane shape go out as held in memory.
-bool writeHeldPlane(AtomicFile& file, const std::uint16_t* plane, const image::ImageGeometry& g) {
-  const auto* bytes = base::leBytes(plane);
-  for (int chunk = 0; chunk < image::kChunksPerPlane; ++chunk) {
-    if (!file.write(bytes + chunk * g.chunkBytes, g.chunkBytes)) return false;
   }
   return true;
 }
@@ -86,6 +77,7 @@ SaveResult writeFitsImage(const std::filesystem::path& path, const FitsHeaderVal
   } else {
     if (!writeFitsPlane(file, planes.raw, g, scratch)) return SaveResult::WriteFailed;
     if (layout.shape == FitsShape::Colour) {
+      // The colour planes of the four-plane shape go out as held in memory.
       for (const std::uint16_t* plane : planes.rgb) {
         if (!writeHeldPlane(file, plane, g)) return SaveResult::PlaneWriteFailed;
       }

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "base/little_endian.h"
+#include "files/held_plane.h"
 
 namespace nvk::files {
 namespace {
@@ -15,14 +15,6 @@ RawTrailer makeTrailer(std::string_view tag, char mode) {
   t[8] = ' ';
   t[9] = ' ';
   return t;
-}
-
-bool writePlane(AtomicFile& file, const std::uint16_t* plane, const image::ImageGeometry& g) {
-  const auto* bytes = base::leBytes(plane);
-  for (int chunk = 0; chunk < image::kChunksPerPlane; ++chunk) {
-    if (!file.write(bytes + chunk * g.chunkBytes, g.chunkBytes)) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -47,9 +39,9 @@ SaveResult writeRawImage(const std::filesystem::path& path, const RawPlanes& pla
                          const RawTrailer& trailer, DiskSpace disk) {
   AtomicFile file;
   if (!file.open(path, disk)) return SaveResult::CannotCreate;
-  bool ok = writePlane(file, planes.raw, planes.geometry);
+  bool ok = writeHeldPlane(file, planes.raw, planes.geometry);
   for (const std::uint16_t* plane : planes.colour) {
-    ok = ok && (plane == nullptr || writePlane(file, plane, planes.geometry));
+    ok = ok && (plane == nullptr || writeHeldPlane(file, plane, planes.geometry));
   }
   ok = ok && file.write(trailer.data(), trailer.size()) && file.commit();
   return ok ? SaveResult::Saved : SaveResult::WriteFailed;

@@ -47,8 +47,73 @@ SaveResult writeRawImage(const std::filesystem::path& path, const RawPlanes& pla
   return ok ? SaveResult::Saved : SaveResult::WriteFailed;
 }
 
+RawRead readRawImage(const std::filesystem::path& path, std::int64_t size,
+                     const image::ImageState& given, const RawTargets& targets) {
+  RawRead read;
+  InputFile file;
+  RawTrailer trailer{};
+  const bool hasTrailer = size != kFullFrameSize;
+  if (!file.open(path) ||
+      (hasTrailer && !(file.seek(size - static_cast<std::int64_t>(kTrailerBytes)) &&
+                       file.read(trailer.data(), trailer.size()) && file.seek(0)))) {
+    return read;
+  }
+  // A trailer whose mode byte is loaded must hold a mode the program writes for that size.
+  if (!isWrittenTrailerMode(size, trailer)) {
+    read.result = RawReadResult::UnknownMode;
+    return read;
+  }
+  image::ImageState state = given;
+  state.colourConverted = false;
+  bool fourPlanes = false;
+  if (size == kBinnedRawSize) {
+    state.binned = true;
+    state.modeCode = trailer[7];
+    state.readoutMode =
+        trailer[7] == '5' ? image::ReadoutMode::SubFrame : image::ReadoutMode::Binned2x2;
+  } else if (size == kFullFrameSize) {
+    state.binned = false;
+    state.readoutMode = image::ReadoutMode::HighResolution;
+    state.modeCode = '1';
+  } else if (size == kFullRawSize && (trailer[0] == 'H' || trailer[0] == 'F')) {
+    // "HIRES  " and a full-frame flat "FLATH  ": one full frame.
+    state.binned = false;
+    state.modeCode = trailer[7];
+    state.readoutMode = trailer[7] == '1'   ? image::ReadoutMode::HighResolution
+                        : trailer[7] == '6' ? image::ReadoutMode::FullFrame6
+                                            : image::ReadoutMode::FullFrameBinned7;
+  } else if (size == kFullRawSize) {
+    // Any other tag: a binned colour image, four binned planes.
+    state.binned = true;
+    state.readoutMode = image::ReadoutMode::SubFrame;
+    state.modeCode = '5';
+    state.colourConverted = true;
+    fourPlanes = true;
+  } else {
+    state.binned = false;
+    state.readoutMode = image::ReadoutMode::HighResolution;
+    state.modeCode = '1';
+    state.colourConverted = true;
+    fourPlanes = true;
+  }
+
+  const auto g = image::applyGeometry(state.binned, false);
+  bool ok = file.read(targets.frame, g.frameBytes);
+  for (std::uint16_t* plane : targets.colour) {
+    ok = ok && (!fourPlanes || file.read(plane, g.frameBytes));
+  }
+  if (!ok) {
+    read.result = RawReadResult::ReadFailed;
+    return read;
+  }
+  read.result = RawReadResult::Loaded;
+  read.state = state;
+  read.flat = hasTrailer && trailer[0] == 'F' && trailer[1] == 'L';
+  return read;
+}
+
 CalibrationRead readCalibrationImage(const std::filesystem::path& path, CalibrationKind kind,
-                                     const CalibrationTargets& targets) {
+                                     const RawTargets& targets) {
   const std::int64_t size = fileSize(path);
   InputFile file;
   if (size < 0 || !file.open(path)) return CalibrationRead::CannotOpen;

@@ -12,7 +12,8 @@
 namespace nvk::files {
 
 // The raw files (frames, flat fields, dark frames) over plain inputs: the planes and the
-// trailer. The File menu and the tool gather these from the program (raw_file.h).
+// trailer. The File menu and the tool gather these from the program (raw_file.h, and Open in
+// open_image.h).
 
 // The sizes by which raw files are recognised.
 inline constexpr std::int64_t kBinnedRawSize = 3'076'490;   // binned frame and trailer
@@ -58,16 +59,36 @@ enum class CalibrationRead {
   ReadFailed,  // a plane fell short
 };
 
-// Where a calibration file goes: the frame, and the colour planes of a colour file (red, green,
+// Where a raw file read goes: the frame, and the colour planes of a colour file (red, green,
 // blue); each has room for a full frame.
-struct CalibrationTargets {
+struct RawTargets {
   std::uint16_t* frame = nullptr;
   std::array<std::uint16_t*, 3> colour{};
 };
 
+// How reading a raw image file ended.
+enum class RawReadResult {
+  Loaded,
+  CannotOpen,   // unreadable, or its trailer could not be read
+  UnknownMode,  // the trailer's mode byte is no mode the program writes for that size
+  ReadFailed,   // a plane fell short
+};
+
+// What a raw image file holds: `state` is the image state given, with the file's shape.
+struct RawRead {
+  RawReadResult result = RawReadResult::CannotOpen;
+  image::ImageState state;
+  bool flat = false;  // a flat field's trailer
+};
+
+// Reads a raw file of `size`, one of the four raw sizes, laying its shape over `state`. The
+// trailer is read first, so the layout is known before any plane is written.
+RawRead readRawImage(const std::filesystem::path& path, std::int64_t size,
+                     const image::ImageState& state, const RawTargets& targets);
+
 // Reads a dark frame or flat field (a raw file, never FITS). The file's size and trailer are
 // checked before any sample is stored.
 CalibrationRead readCalibrationImage(const std::filesystem::path& path, CalibrationKind kind,
-                                     const CalibrationTargets& targets);
+                                     const RawTargets& targets);
 
 }  // namespace nvk::files

@@ -38,8 +38,8 @@ SaveResult saveFlatFile(Program& program, const std::filesystem::path& path, Dis
 CalibrationLoad loadCalibrationFile(Program& program, const std::filesystem::path& path,
                                     CalibrationKind kind) {
   const auto& rgb = program.planes.RgbOutputImage;
-  const CalibrationTargets targets{program.planes.RawImage2.data(),
-                                   {rgb.red().data(), rgb.green().data(), rgb.blue().data()}};
+  const RawTargets targets{program.planes.RawImage2.data(),
+                           {rgb.red().data(), rgb.green().data(), rgb.blue().data()}};
   switch (readCalibrationImage(path, kind, targets)) {
     case CalibrationRead::Loaded:
       return CalibrationLoad::Loaded;

@@ -17,6 +17,15 @@ RawTrailer makeTrailer(std::string_view tag, char mode) {
   return t;
 }
 
+// Reads the trailer of a raw file of `size` (all zero bytes for a full frame, which has none)
+// and goes back to the first plane. False when it cannot be read.
+bool readTrailer(InputFile& file, std::int64_t size, RawTrailer& trailer) {
+  trailer = {};
+  if (size == kFullFrameSize) return true;
+  return file.seek(size - static_cast<std::int64_t>(kTrailerBytes)) &&
+         file.read(trailer.data(), trailer.size()) && file.seek(0);
+}
+
 }  // namespace
 
 RawTrailer rawTrailer(const image::ImageState& state) {
@@ -51,13 +60,8 @@ RawRead readRawImage(const std::filesystem::path& path, std::int64_t size,
                      const image::ImageState& given, const RawTargets& targets) {
   RawRead read;
   InputFile file;
-  RawTrailer trailer{};
-  const bool hasTrailer = size != kFullFrameSize;
-  if (!file.open(path) ||
-      (hasTrailer && !(file.seek(size - static_cast<std::int64_t>(kTrailerBytes)) &&
-                       file.read(trailer.data(), trailer.size()) && file.seek(0)))) {
-    return read;
-  }
+  RawTrailer trailer;
+  if (!file.open(path) || !readTrailer(file, size, trailer)) return read;
   // A trailer whose mode byte is loaded must hold a mode the program writes for that size.
   if (!isWrittenTrailerMode(size, trailer)) {
     read.result = RawReadResult::UnknownMode;
@@ -108,7 +112,7 @@ RawRead readRawImage(const std::filesystem::path& path, std::int64_t size,
   }
   read.result = RawReadResult::Loaded;
   read.state = state;
-  read.flat = hasTrailer && trailer[0] == 'F' && trailer[1] == 'L';
+  read.flat = trailer[0] == 'F' && trailer[1] == 'L';
   return read;
 }
 
@@ -121,12 +125,8 @@ CalibrationRead readCalibrationImage(const std::filesystem::path& path, Calibrat
       size != kFullColourRawSize) {
     return CalibrationRead::NotRaw;
   }
-  RawTrailer trailer{};
-  const bool hasTrailer = size != kFullFrameSize;
-  if (hasTrailer && !(file.seek(size - static_cast<std::int64_t>(kTrailerBytes)) &&
-                      file.read(trailer.data(), trailer.size()) && file.seek(0))) {
-    return CalibrationRead::CannotOpen;
-  }
+  RawTrailer trailer;
+  if (!readTrailer(file, size, trailer)) return CalibrationRead::CannotOpen;
   // The flat marker is checked before any plane is touched.
   if (kind == CalibrationKind::FlatField && !(trailer[0] == 'F' && trailer[1] == 'L')) {
     return CalibrationRead::NotFlat;

@@ -4,11 +4,15 @@
 #include <filesystem>
 
 #include "files/atomic_file.h"
+#include "files/fits_codec.h"
 #include "files/fits_header.h"
 #include "files/program.h"
 #include "files/save_result.h"
 
 namespace nvk::files {
+
+// FITS files of the program's current image: what the codec (fits_codec.h) takes, gathered
+// from the program, and the messages of the File menu.
 
 struct FitsSaveOptions {
   bool eightBit = false;  // BITPIX 8: the raw plane's high bytes
@@ -21,8 +25,6 @@ FitsHeaderLayout fitsLayoutFor(const Program& program, const FitsSaveOptions& op
 // True while the main frame holds the camera's colour-filter mosaic as read: a full-resolution
 // or sub-frame readout, not colour converted.
 bool isRawMosaic(const Program& program);
-// The length of the file that shape makes, header and any fill included.
-std::uint64_t fitsFileSize(const FitsHeaderLayout& layout, bool padFits);
 
 // Writes the current image as a FITS file (temporary file, renamed into place when complete).
 // An RGB save renders RgbOutputImage first. Shows no message.
@@ -32,9 +34,6 @@ SaveResult writeFitsFile(Program& program, const std::filesystem::path& path,
 // failure, preceded by "Unable to create/overwrite KR File" when a colour or RGB plane failed.
 SaveResult saveFitsFile(Program& program, const std::filesystem::path& path,
                         const FitsSaveOptions& options);
-
-// The FITS reader's results.
-enum class FitsReadResult { Loaded = 0, ReadFailed = 1, NotOurs = 2 };
 
 // Reads a FITS file of this program into the planes, the image state and FitsHeaderInfo. The
 // whole header is checked before anything is changed; a refused file changes nothing. Does not

@@ -1,22 +1,22 @@
 #include "files/hot_pixel_map_file.h"
 
-#include <bit>
 #include <string_view>
 #include <vector>
 
-namespace nvk::files {
+#include "base/little_endian.h"
 
-static_assert(std::endian::native == std::endian::little, "map entries are little-endian");
+namespace nvk::files {
 
 HotPixelMapWrite writeHotPixelMapFile(const std::filesystem::path& path,
                                       const image::HotPixelMap& map, DiskSpace disk) {
   AtomicFile file;
   if (!file.open(path, disk)) return HotPixelMapWrite::CannotCreate;
   const auto count = static_cast<std::int32_t>(map.entries.size());
-  const bool ok = file.write(kHotPixelMapSignature.data(), kHotPixelMapSignature.size()) &&
-                  file.write(&count, sizeof count) &&
-                  file.write(map.entries.data(), map.entries.size() * sizeof(std::int32_t)) &&
-                  file.commit();
+  const bool ok =
+      file.write(kHotPixelMapSignature.data(), kHotPixelMapSignature.size()) &&
+      file.write(base::leBytes(&count), sizeof count) &&
+      file.write(base::leBytes(map.entries.data()), map.entries.size() * sizeof(std::int32_t)) &&
+      file.commit();
   return ok ? HotPixelMapWrite::Written : HotPixelMapWrite::WriteFailed;
 }
 

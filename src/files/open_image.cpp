@@ -15,79 +15,27 @@ namespace {
 
 constexpr std::int64_t kSmallestMapFile = 20;
 
-bool readPlane(InputFile& file, const image::Plane& plane, std::size_t bytes) {
-  return file.read(plane.data(), bytes);
-}
-
-// Reads a raw file of one of the four raw sizes. The trailer is read first, so the layout is
-// known before any plane is written.
+// Reads a raw file of one of the four raw sizes into RawImage (and ColourImage for four planes).
 OpenResult openRawFile(Program& program, const std::filesystem::path& path, std::int64_t size) {
-  InputFile file;
-  RawTrailer trailer{};
-  const bool hasTrailer = size != kFullFrameSize;
-  if (!file.open(path) ||
-      (hasTrailer && !(file.seek(size - static_cast<std::int64_t>(kTrailerBytes)) &&
-                       file.read(trailer.data(), trailer.size()) && file.seek(0)))) {
-    base::ShowMessage(program.ui(), base::Message::KrFileOpenFailed);
-    return {};
-  }
-  // A trailer whose mode byte is loaded must hold a mode the program writes for that size.
-  if (!isWrittenTrailerMode(size, trailer)) {
-    base::ShowMessage(program.ui(), base::Message::NotKrOrFitsFile);
-    return {};
-  }
-  image::ImageState state = program.state;
-  state.colourConverted = false;
-  bool fourPlanes = false;
-  if (size == kBinnedRawSize) {
-    state.binned = true;
-    state.modeCode = trailer[7];
-    state.readoutMode =
-        trailer[7] == '5' ? image::ReadoutMode::SubFrame : image::ReadoutMode::Binned2x2;
-  } else if (size == kFullFrameSize) {
-    state.binned = false;
-    state.readoutMode = image::ReadoutMode::HighResolution;
-    state.modeCode = '1';
-  } else if (size == kFullRawSize && (trailer[0] == 'H' || trailer[0] == 'F')) {
-    // "HIRES  " and a full-frame flat "FLATH  ": one full frame.
-    state.binned = false;
-    state.modeCode = trailer[7];
-    state.readoutMode = trailer[7] == '1'   ? image::ReadoutMode::HighResolution
-                        : trailer[7] == '6' ? image::ReadoutMode::FullFrame6
-                                            : image::ReadoutMode::FullFrameBinned7;
-  } else if (size == kFullRawSize) {
-    // Any other tag: a binned colour image, four binned planes.
-    state.binned = true;
-    state.readoutMode = image::ReadoutMode::SubFrame;
-    state.modeCode = '5';
-    state.colourConverted = true;
-    fourPlanes = true;
-  } else {
-    state.binned = false;
-    state.readoutMode = image::ReadoutMode::HighResolution;
-    state.modeCode = '1';
-    state.colourConverted = true;
-    fourPlanes = true;
-  }
-
-  const auto g = image::applyGeometry(state.binned, false);
-  const auto& planes = program.planes;
-  bool ok = readPlane(file, planes.RawImage, g.frameBytes);
-  if (fourPlanes) {
-    const auto& colour = planes.ColourImage;
-    for (const auto& plane : {colour.red(), colour.green(), colour.blue()}) {
-      ok = ok && readPlane(file, plane, g.frameBytes);
-    }
-  }
-  if (!ok) {
-    base::ShowMessage(program.ui(), base::Message::KrFileOpenFailed);
-    return {};
+  const auto& colour = program.planes.ColourImage;
+  const RawTargets targets{program.planes.RawImage.data(),
+                           {colour.red().data(), colour.green().data(), colour.blue().data()}};
+  const RawRead read = readRawImage(path, size, program.state, targets);
+  switch (read.result) {
+    case RawReadResult::CannotOpen:
+    case RawReadResult::ReadFailed:
+      base::ShowMessage(program.ui(), base::Message::KrFileOpenFailed);
+      return {};
+    case RawReadResult::UnknownMode:
+      base::ShowMessage(program.ui(), base::Message::NotKrOrFitsFile);
+      return {};
+    case RawReadResult::Loaded:
+      break;
   }
   resetFitsHeaderInfo(program.fits, program.history);
-  program.state = state;
+  program.state = read.state;
   program.applyGeometry();
-  const bool flat = hasTrailer && trailer[0] == 'F' && trailer[1] == 'L';
-  return {true, flat ? FileKind::Flat : FileKind::Raw};
+  return {true, read.flat ? FileKind::Flat : FileKind::Raw};
 }
 
 OpenResult openFitsFile(Program& program, const std::filesystem::path& path, std::int64_t size) {

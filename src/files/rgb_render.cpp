@@ -54,10 +54,9 @@ Rgb8Sample renderRgb8Pixel(std::uint16_t raw, std::uint16_t red, std::uint16_t b
           clamp8(channel(raw, blue, brightest, flat, s))};
 }
 
-std::optional<ToneCurve> displayToneCurve(const Program& program) {
-  if (!program.displayOptions.maxStretch) return std::nullopt;
-  const image::PaletteChoice choice =
-      image::paletteChoice(program.displayOptions, program.processing.background.mode);
+std::optional<ToneCurve> displayToneCurve(const image::DisplayOptions& options, int blackLevel) {
+  if (!options.maxStretch) return std::nullopt;
+  const image::PaletteChoice choice = image::paletteChoice(options, blackLevel);
   ToneCurve tone;
   for (int j = 0; j < 256; ++j)
     tone[static_cast<std::size_t>(j)] = image::displayLevel(j, choice);
@@ -75,20 +74,16 @@ Rgb8Sample renderRgb8Pixel(std::uint16_t raw, std::uint16_t red, std::uint16_t b
           clamp8(channel(toned, blue, brightest, flat, s))};
 }
 
-void renderRgbOutput(Program& program) {
-  const auto& g = program.geometry;
-  const auto& raw = program.planes.RawImage;
-  const auto& in = program.planes.ColourImage;
-  const auto& out = program.planes.RgbOutputImage;
-  const int saturation = program.settings.colourSaturation;
-  const int bandRows = (g.height + kBands - 1) / kBands;
+void renderRgbOutput(const std::uint16_t* raw, const image::ColourPlanes& in,
+                     const image::ColourPlanes& out, int width, int height, int saturation) {
+  const int bandRows = (height + kBands - 1) / kBands;
   for (int band = kBands - 1; band >= 0; --band) {
     const int first = band * bandRows;
-    const int last = std::min(g.height, first + bandRows);
+    const int last = std::min(height, first + bandRows);
     for (int y = first; y < last; ++y) {
-      const std::size_t src = static_cast<std::size_t>(g.height - 1 - y) * g.width;
-      const std::size_t dst = static_cast<std::size_t>(y) * g.width;
-      for (int x = 0; x < g.width; ++x) {
+      const std::size_t src = static_cast<std::size_t>(height - 1 - y) * width;
+      const std::size_t dst = static_cast<std::size_t>(y) * width;
+      for (int x = 0; x < width; ++x) {
         const std::size_t i = src + x;
         const auto p = renderRgbPixel(raw[i], in.red()[i], in.blue()[i], in.green()[i], saturation);
         out.red()[dst + x] = p.red;

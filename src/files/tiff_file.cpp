@@ -1,182 +1,23 @@
 #include "files/tiff_file.h"
 
-#include <vector>
-
 #include "base/messages.h"
-#include "files/rgb_render.h"
 
 namespace nvk::files {
-namespace {
-
-constexpr std::uint32_t kDirectoryOffset = 8;
-constexpr std::uint32_t kXResolutionOffset = 170;
-constexpr std::uint32_t kYResolutionOffset = 178;
-constexpr std::uint32_t kStripOffsetsOffset = 186;
-constexpr int kEntries = 13;
-
-enum TiffType : std::uint16_t { kShort = 3, kLong = 4, kRational = 5 };
-
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
-
-// A directory entry; a SHORT value sits in the low half of the value field.
-void entry(std::vector<std::uint8_t>& out, std::uint16_t tag, TiffType type, std::uint32_t count,
-           std::uint32_t value) {
-  put16(out, tag);
-  put16(out, type);
-  put32(out, count);
-  if (type == kShort && count == 1) {
-    put16(out, value);
-    put16(out, 0);
-  } else {
-    put32(out, value);
-  }
-}
-
-}  // namespace
-
-TiffLayout tiffLayoutFor(bool binned, bool colour, bool sixteenBit) {
-  TiffLayout t;
-  const auto g = image::applyGeometry(binned, false);
-  t.width = g.width;
-  t.rows = g.height - (binned ? 2 : 4);
-  t.colour = colour;
-  t.sixteenBit = sixteenBit;
-  t.rowsPerStrip = colour ? 101 : 202;
-  t.strips = t.rows / t.rowsPerStrip;
-  t.bytesPerPixel = (colour ? 3 : 1) * (sixteenBit ? 2 : 1);
-  t.stripBytes = static_cast<std::uint32_t>(t.rowsPerStrip * t.width * t.bytesPerPixel);
-  t.dataOffset = kStripOffsetsOffset + 8 * static_cast<std::uint32_t>(t.strips);
-  t.dataBytes = static_cast<std::uint32_t>(t.rows) * t.width * t.bytesPerPixel;
-  return t;
-}
-
-std::vector<std::uint8_t> tiffHeader(const TiffLayout& t) {
-  const auto strips = static_cast<std::uint32_t>(t.strips);
-  const std::uint32_t bitsPerSample = t.sixteenBit ? 16 : 8;
-  std::vector<std::uint8_t> out;
-  out.reserve(t.dataOffset);
-  out.push_back(0x49);
-  out.push_back(0x49);
-  put16(out, 42);
-  put32(out, kDirectoryOffset);
-  put16(out, kEntries);
-  entry(out, 254, kLong, 1, 0);                                     // NewSubfileType
-  entry(out, 256, kShort, 1, static_cast<std::uint32_t>(t.width));  // ImageWidth
-  entry(out, 257, kShort, 1, static_cast<std::uint32_t>(t.rows));   // ImageLength
-  if (t.colour) {                                                   // BitsPerSample
-    entry(out, 258, kShort, 3, t.dataOffset + t.dataBytes);
-  } else {
-    entry(out, 258, kShort, 1, bitsPerSample);
-  }
-  entry(out, 259, kShort, 1, 1);                                          // Compression: none
-  entry(out, 262, kShort, 1, t.colour ? 2 : 1);                           // Photometric: RGB / grey
-  entry(out, 273, kLong, strips, kStripOffsetsOffset);                    // StripOffsets
-  entry(out, 277, kShort, 1, t.colour ? 3 : 1);                           // SamplesPerPixel
-  entry(out, 278, kLong, 1, static_cast<std::uint32_t>(t.rowsPerStrip));  // RowsPerStrip
-  entry(out, 279, kLong, strips, kStripOffsetsOffset + 4 * strips);       // StripByteCounts
-  entry(out, 282, kRational, 1, kXResolutionOffset);                      // XResolution
-  entry(out, 283, kRational, 1, kYResolutionOffset);                      // YResolution
-  entry(out, 296, kShort, 1, 3);  // ResolutionUnit: centimetre
-  put32(out, 0);                  // no further directory
-  put32(out, 510);
-  put32(out, 6);
-  put32(out, 256);
-  put32(out, 4);
-  for (std::uint32_t k = 0; k < strips; ++k)
-    put32(out, t.dataOffset + k * t.stripBytes);
-  for (std::uint32_t k = 0; k < strips; ++k)
-    put32(out, t.stripBytes);
-  return out;
-}
 
 SaveResult writeTiffFile(Program& program, const std::filesystem::path& path, DiskSpace disk) {
-  const auto& g = program.geometry;
   const auto t = tiffLayoutFor(program.state.binned, program.state.colourConverted,
                                program.settings.tiff16Bit);
   if (t.colour && t.sixteenBit) renderRgbOutput(program);
-
-  AtomicFile file;
-  if (!file.open(path, disk)) return SaveResult::CannotCreate;
-  const auto header = tiffHeader(t);
-  if (!file.write(header)) return SaveResult::WriteFailed;
-
-  const auto& raw = program.planes.RawImage;
   const auto& colour = program.planes.ColourImage;
   const auto& rgb = program.planes.RgbOutputImage;
-  const int saturation = program.settings.colourSaturation;
+  const TiffPlanes planes{program.geometry.height,
+                          program.planes.RawImage.data(),
+                          {colour.red().data(), colour.green().data(), colour.blue().data()},
+                          {rgb.red().data(), rgb.green().data(), rgb.blue().data()}};
   // With the display stretch on, the colours are rendered as bright as the display shows them.
-  const std::optional<ToneCurve> tone = displayToneCurve(program);
-  const std::size_t rowBytes = static_cast<std::size_t>(t.width) * t.bytesPerPixel;
-  std::vector<std::uint8_t> strip(t.sixteenBit && !t.colour ? 0 : t.stripBytes);
-  for (int s = 0; s < t.strips; ++s) {
-    const std::size_t firstRow = static_cast<std::size_t>(s) * t.rowsPerStrip;
-    if (!t.colour && t.sixteenBit) {
-      // Grey 16 bits: image rows 0 to n - 1 are little-endian samples exactly as held.
-      const auto* rows = reinterpret_cast<const std::uint8_t*>(raw.data() + firstRow * g.width);
-      if (!file.write(rows, t.stripBytes)) return SaveResult::WriteFailed;
-      continue;
-    }
-    if (!t.colour) {
-      // Grey 8 bits: the high byte of each sample.
-      const std::uint16_t* __restrict in = raw.data() + firstRow * g.width;
-      std::uint8_t* __restrict out = strip.data();
-      for (std::size_t i = 0; i < t.stripBytes; ++i)
-        out[i] = static_cast<std::uint8_t>(in[i] >> 8);
-    }
-    for (int r = 0; t.colour && r < t.rowsPerStrip; ++r) {
-      const int fileRow = static_cast<int>(firstRow) + r;
-      std::uint8_t* out = strip.data() + static_cast<std::size_t>(r) * rowBytes;
-      if (t.sixteenBit) {
-        // RgbOutputImage is upside down: its rows n - 1 down to 0 are image rows height - n on.
-        const std::size_t row = static_cast<std::size_t>(t.rows - 1 - fileRow) * g.width;
-        for (int x = 0; x < t.width; ++x) {
-          const std::uint16_t v[3] = {rgb.red()[row + x], rgb.green()[row + x],
-                                      rgb.blue()[row + x]};
-          for (int k = 0; k < 3; ++k) {
-            out[6 * x + 2 * k] = static_cast<std::uint8_t>(v[k]);
-            out[6 * x + 2 * k + 1] = static_cast<std::uint8_t>(v[k] >> 8);
-          }
-        }
-      } else {
-        // The 8-bit colour rendering of image rows height - n to height - 1, upright.
-        const std::size_t row = static_cast<std::size_t>(g.height - t.rows + fileRow) * g.width;
-        const image::ColourDisplayStretch& shown = program.colourStretch;
-        for (int x = 0; x < t.width; ++x) {
-          const std::size_t i = row + x;
-          if (shown.automatic) {
-            // As the window shows a new colour image: through its automatic stretch.
-            out[3 * x] = shown.apply(0, colour.red()[i]);
-            out[3 * x + 1] = shown.apply(1, colour.green()[i]);
-            out[3 * x + 2] = shown.apply(2, colour.blue()[i]);
-            continue;
-          }
-          const auto p = tone ? renderRgb8Pixel(raw[i], colour.red()[i], colour.blue()[i],
-                                                colour.green()[i], saturation, *tone)
-                              : renderRgb8Pixel(raw[i], colour.red()[i], colour.blue()[i],
-                                                colour.green()[i], saturation);
-          out[3 * x] = p.red;
-          out[3 * x + 1] = p.green;
-          out[3 * x + 2] = p.blue;
-        }
-      }
-    }
-    if (!file.write(strip)) return SaveResult::WriteFailed;
-  }
-  if (t.colour) {
-    std::vector<std::uint8_t> bits;
-    for (int k = 0; k < 3; ++k)
-      put16(bits, t.sixteenBit ? 16 : 8);
-    if (!file.write(bits)) return SaveResult::WriteFailed;
-  }
-  return file.commit() ? SaveResult::Saved : SaveResult::WriteFailed;
+  const TiffColourLook look{program.settings.colourSaturation, displayToneCurve(program),
+                            program.colourStretch};
+  return writeTiffImage(path, t, planes, look, disk);
 }
 
 SaveResult saveTiffFile(Program& program, const std::filesystem::path& path, DiskSpace disk) {

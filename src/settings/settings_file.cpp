@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -12,6 +13,7 @@
 
 #include "base/atomic_file.h"
 #include "base/com_port_map.h"
+#include "base/little_endian.h"
 #include "base/messages.h"
 #include "base/parse_int.h"
 #include "settings/value_ranges.h"
@@ -261,12 +263,7 @@ class Encoder {
       putText(c);
     }
   }
-  void f64(int, const char*, double v) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    for (int i = 0; i < 8; ++i)
-      bytes.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
-  }
+  void f64(int, const char*, double v) { base::appendLe64(bytes, std::bit_cast<std::uint64_t>(v)); }
   void autosaveDirectory(int, const char*, const std::string& dir) {
     const std::string_view text = std::string_view(dir).substr(0, kAutosaveDirBytes - 1);
     putText(text);
@@ -285,10 +282,7 @@ class Encoder {
 
  private:
   void put(char c) { bytes.push_back(static_cast<std::uint8_t>(c)); }
-  void put16(std::uint16_t v) {
-    bytes.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(v >> 8));
-  }
+  void put16(std::uint16_t v) { base::appendLe16(bytes, v); }
   void putText(std::string_view s) { bytes.insert(bytes.end(), s.begin(), s.end()); }
 };
 
@@ -330,16 +324,11 @@ bool isAccepted(long value, const I16Rule& rule) {
 }
 
 std::int16_t readI16(const std::uint8_t* p) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+  return static_cast<std::int16_t>(base::readLe16(p));
 }
 
 double readF64(const std::uint8_t* p) {
-  std::uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i)
-    bits = (bits << 8) | p[i];
-  double v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
+  return std::bit_cast<double>(base::readLe64(p));
 }
 
 class Decoder {

@@ -3,10 +3,13 @@
 // The event loop must go on answering all the while.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "app/qt/application.h"
@@ -117,6 +120,35 @@ TEST_F(DownloadTest, TheProgressWindowsAbortEndsTheDownloadAndTakesNothingOfTheF
   const auto image = raw();
   EXPECT_TRUE(
       std::all_of(image.begin(), image.end(), [](std::uint16_t v) { return v == kCleared; }));
+}
+
+// The waits the program makes on the window's thread (a camera-timed frame, a guide pulse of
+// 0.7 s) dispatch its events too, and an Esc meanwhile reaches the next pump.
+TEST_F(DownloadTest, WaitsOnTheWindowsThreadDispatchItsEvents) {
+  app.simulator()->setDownloadTime(false);
+  port::Clock& clock = program.clock();
+  const struct {
+    const char* name;
+    std::function<void()> wait;
+  } cases[] = {
+      {"camera-timed frame",
+       [&] { camera::ReadImageForMode(program, image::ReadoutMode::Binned4x8, 700); }},
+      {"pulse", [&] { clock.waitMs(700); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(app.ui().pump());
+    QTimer::singleShot(300, [this] {
+      QCoreApplication::postEvent(&app.window(),
+                                  new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    });
+    TickGaps gaps;
+    const std::uint32_t start = clock.nowMs();
+    c.wait();
+    EXPECT_GE(clock.nowMs() - start, 700u);
+    EXPECT_LT(gaps.longestMs(), 100) << "over " << gaps.ticks() << " ticks";
+    EXPECT_TRUE(app.ui().pump()) << "the Esc during the wait was lost";
+  }
 }
 
 }  // namespace

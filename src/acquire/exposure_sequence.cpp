@@ -151,6 +151,10 @@ void ExposureSequence::PumpWithAbort(int mode) {
   const bool pressed = program_.ui().pump();
   auto* stepGuiding = program_.exposureGuiding.get();
   if (!pressed && !(stepGuiding && stepGuiding->takePressDuringStep())) return;
+  abortRun(mode);
+}
+
+void ExposureSequence::abortRun(int mode) {
   program_.ui().beep();
   state_.remaining = mode == 1 ? 1 : 0;
   if (mode == 1) state_.aborted = true;
@@ -272,6 +276,9 @@ void ExposureSequence::takeFrame(int steps, std::int32_t ms) {
       PumpWithAbort(0);
       calibrate();
       if (s.exposureCount >= 2 && !state_.continuousRunning) addToSum();
+    } else if (program_.devices.readAborted) {
+      // Stopped while the frame was arriving: the frame is dropped like an aborted exposure.
+      abortRun(1);
     } else {
       endOnCameraFailure();
     }

@@ -57,6 +57,8 @@ class ExposureSequence {
   // Dispatches events; the user's abort beeps and sets the remaining count to 1 (mode 1, which also
   // marks the frame aborted) or 0 (mode 0), stops continuous running and ends the current wait.
   void PumpWithAbort(int mode);
+  // The user's abort as PumpWithAbort() takes it.
+  void abortRun(int mode);
 
   const RunState& state() const { return state_; }
   const StarAlignedSum& summation() const { return sum_; }

@@ -74,6 +74,9 @@ struct CameraDevices {
   std::int32_t transferLength = 0;
   std::uint32_t bytesRead = 0;
   std::uint32_t bytesWritten = 0;
+  // The user stopped the last read while it was still arriving (Esc, the progress window's
+  // Abort): it failed without a message, and the frame it was to bring is dropped.
+  bool readAborted = false;
 
   // The texts after "vid" and "pid" in the last device path examined.
   std::string vendorIdText;

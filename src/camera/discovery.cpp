@@ -16,6 +16,8 @@ namespace {
 constexpr std::uint32_t kWheelStatePauseMs = 10;
 // The code of a transfer to a device that is no longer there (unplugged).
 constexpr int kNoDeviceCode = -4;
+// How often a read still arriving is looked at between dispatches of events.
+constexpr std::uint32_t kReadPollMs = 5;
 
 bool sameIdText(const std::string& text, std::uint16_t id) {
   const std::string wanted = idText(id);
@@ -144,17 +146,47 @@ struct InputRead {
   std::size_t asked = 0;
 };
 
+// The bytes to read: transferLength, within the camera input buffer.
+std::span<std::uint8_t> inputBytes(Program& program) {
+  auto buffer = program.planes.cameraBuffer;
+  return buffer.first(static_cast<std::size_t>(std::clamp<std::int64_t>(
+      program.devices.transferLength, 0, static_cast<std::int64_t>(buffer.size()))));
+}
+
 // One read of transferLength bytes from `channel` into the camera input buffer; a closed
 // channel counts as a failed read. The caller reports failures in its own words.
 template <class Channel>
 InputRead readInput(Program& program, Channel* channel) {
-  CameraDevices& devices = program.devices;
-  auto buffer = program.planes.cameraBuffer;
+  const auto bytes = inputBytes(program);
   InputRead got;
-  got.asked = static_cast<std::size_t>(std::clamp<std::int64_t>(
-      devices.transferLength, 0, static_cast<std::int64_t>(buffer.size())));
-  if (channel) got.result = channel->read(buffer.first(got.asked));
-  devices.bytesRead = static_cast<std::uint32_t>(got.result.bytes);
+  got.asked = bytes.size();
+  if (channel) got.result = channel->read(bytes);
+  program.devices.bytesRead = static_cast<std::uint32_t>(got.result.bytes);
+  return got;
+}
+
+// The camera's read runs on the transport while this thread dispatches events, so that the
+// window repaints and its progress window takes Esc and Abort during a download of seconds.
+// The user's abort cancels the read: `aborted` is then set and the result is a failure.
+InputRead readCameraInput(Program& program, port::CameraTransport* channel, bool& aborted) {
+  aborted = false;
+  if (!channel) return readInput(program, channel);
+  const auto bytes = inputBytes(program);
+  InputRead got;
+  got.asked = bytes.size();
+  channel->startRead(bytes);
+  port::Clock& clock = program.clock();
+  while (!channel->readDone()) {
+    if (program.ui().pump()) {
+      channel->cancelRead();
+      aborted = true;
+      program.devices.bytesRead = 0;
+      return got;
+    }
+    if (!channel->readDone()) clock.waitMs(kReadPollMs);
+  }
+  got.result = channel->finishRead();
+  program.devices.bytesRead = static_cast<std::uint32_t>(got.result.bytes);
   return got;
 }
 
@@ -272,7 +304,9 @@ bool WriteCamera(Program& program) {
 }
 
 bool ReadCamera(Program& program) {
-  const InputRead got = readInput(program, program.devices.camera.get());
+  const InputRead got =
+      readCameraInput(program, program.devices.camera.get(), program.devices.readAborted);
+  if (program.devices.readAborted) return false;
   if (!got.result.ok && got.result.errorCode == kNoDeviceCode) forgetCamera(program.devices);
   if (!got.result.ok) {
     showNotice(program.ui(),

@@ -44,11 +44,20 @@ constexpr std::array kCommands{
 
 void printUsage(std::ostream& err) {
   err << "usage: nvk-k7lq-cli [--root DIR] [--simulate] [--realtime] COMMAND [ARGS...]\n"
+         "  (--download-time after --simulate: the simulated camera takes the real camera's\n"
+         "  4-5 s to deliver a full frame)\n"
          "  (--indi HOST:PORT[,MOUNT[,FOCUSER]] before the command or after scope and guide: an\n"
          "  INDI mount and focuser)\n"
          "commands:\n";
   for (const auto& c : kCommands)
     err << "  " << c.usage << '\n';
+}
+
+rig::RigOptions rigOptions(const CliOptions& options) {
+  rig::RigOptions rig{options.dataRoot, options.simulate,
+                      options.realtime ? rig::ClockKind::Real : rig::ClockKind::Virtual};
+  rig.simulation.downloadTime = options.downloadTime;
+  return rig;
 }
 
 }  // namespace
@@ -58,10 +67,7 @@ CliSession::CliSession(const CliOptions& options, std::ostream& out, std::ostrea
       out_(out),
       err_(err),
       ui_(err),
-      rig_(std::make_unique<rig::Rig>(
-          rig::RigOptions{options_.dataRoot, options_.simulate,
-                          options_.realtime ? rig::ClockKind::Real : rig::ClockKind::Virtual},
-          ui_)) {
+      rig_(std::make_unique<rig::Rig>(rigOptions(options_), ui_)) {
   // The preferences file decides, among others, which FITS keywords a save writes.
   settings::showPreferencesProblems(ui_, program().paths().preferencesFile(),
                                     program().loadPreferencesFile());
@@ -89,6 +95,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       options.simulate = true;
     } else if (a == "--realtime") {
       options.realtime = true;
+    } else if (a == "--download-time") {
+      options.downloadTime = true;
     } else if (a == "--indi") {
       if (i + 1 >= args.size()) {
         err << "--indi needs HOST:PORT[,MOUNT[,FOCUSER]]\n";

@@ -25,6 +25,8 @@ struct CliOptions {
   std::filesystem::path dataRoot;
   bool simulate = false;
   bool realtime = false;
+  // The simulated camera takes the real camera's time to deliver a frame.
+  bool downloadTime = false;
 };
 
 // What a command of the tool works with: the program object on a console Ui. Without

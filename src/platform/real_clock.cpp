@@ -1,6 +1,6 @@
 #include "platform/real_clock.h"
 
-#include <thread>
+#include <algorithm>
 
 namespace nvk::platform {
 
@@ -16,14 +16,30 @@ std::int64_t RealClock::wallSeconds() {
       .count();
 }
 
+void RealClock::dispatchWhileWaiting(std::function<void()> dispatch) {
+  dispatch_ = std::move(dispatch);
+  dispatchThread_ = std::this_thread::get_id();
+}
+
 void RealClock::waitUntilMs(std::uint32_t targetMs) {
+  // A wait inside an event handled by a dispatching wait only sleeps: the dispatch it is part of
+  // goes on when it ends.
+  const bool dispatch = dispatch_ && !dispatching_ && std::this_thread::get_id() == dispatchThread_;
   // Sleep most of the way and spin the last millisecond, so that pulse timing stays within a
   // millisecond without burning a core for long waits.
   for (;;) {
     const std::uint32_t now = nowMs();
     if (port::msReached(now, targetMs)) return;
     const std::uint32_t remaining = targetMs - now;
-    if (remaining > 2) {
+    if (dispatch && remaining > kDispatchMarginMs) {
+      dispatching_ = true;
+      dispatch_();
+      dispatching_ = false;
+      const std::uint32_t left = targetMs - nowMs();
+      if (port::msReached(nowMs(), targetMs) || left <= kDispatchMarginMs) continue;
+      std::this_thread::sleep_for(
+          std::chrono::milliseconds(std::min(left - kDispatchMarginMs, kDispatchSliceMs)));
+    } else if (remaining > 2) {
       std::this_thread::sleep_for(std::chrono::milliseconds(remaining - 1));
     } else {
       std::this_thread::yield();

@@ -2,12 +2,15 @@
 
 #include <libusb.h>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
 #include "camera/discovery.h"
 #include "camera/usb_ids.h"
+#include "platform/transfer_worker.h"
 
 namespace nvk::platform {
 namespace {
@@ -80,11 +83,16 @@ std::string pathOf(const libusb_device_descriptor& d, libusb_device* device) {
   return text;
 }
 
+// The camera channel. A read started with startRead() is submitted as an asynchronous bulk
+// transfer whose events the worker thread handles until it completes; cancelRead() cancels it
+// in libusb and waits for the worker to see the cancellation, so no transfer outlives it.
 class UsbCameraTransport final : public port::CameraTransport {
  public:
-  UsbCameraTransport(libusb_device_handle* handle, Endpoints endpoints, int number)
-      : handle_(handle), endpoints_(endpoints), number_(number) {}
+  UsbCameraTransport(libusb_context* context, libusb_device_handle* handle, Endpoints endpoints,
+                     int number)
+      : context_(context), handle_(handle), endpoints_(endpoints), number_(number) {}
   ~UsbCameraTransport() override {
+    if (working_) cancelRead();
     libusb_release_interface(handle_, endpoints_.interfaceNumber);
     libusb_close(handle_);
   }
@@ -109,10 +117,90 @@ class UsbCameraTransport final : public port::CameraTransport {
 
   int handleNumber() const override { return number_; }
 
+  void startRead(std::span<std::uint8_t> buffer) override {
+    transfer_ = libusb_alloc_transfer(0);
+    if (transfer_ == nullptr) {
+      failed_ = {false, 0, LIBUSB_ERROR_NO_MEM};
+      return;
+    }
+    completed_.store(0);
+    libusb_fill_bulk_transfer(transfer_, handle_, endpoints_.in, buffer.data(),
+                              static_cast<int>(buffer.size()), &UsbCameraTransport::transferDone,
+                              this, usbReadTimeoutMs(buffer.size()));
+    const int rc = libusb_submit_transfer(transfer_);
+    if (rc != 0) {
+      libusb_free_transfer(transfer_);
+      transfer_ = nullptr;
+      failed_ = {false, 0, rc};
+      return;
+    }
+    working_ = true;
+    worker_.start([this] {
+      while (completed_.load() == 0) {
+        int completed = 0;
+        timeval slice{0, 100'000};
+        libusb_handle_events_timeout_completed(context_, &slice, &completed);
+      }
+      return resultOf(*transfer_);
+    });
+  }
+
+  bool readDone() override { return !working_ || completed_.load() != 0; }
+
+  port::TransferResult finishRead() override {
+    if (!working_) return failed_;
+    const port::TransferResult result = worker_.wait();
+    release();
+    return result;
+  }
+
+  void cancelRead() override {
+    if (!working_) return;
+    libusb_cancel_transfer(transfer_);
+    worker_.wait();
+    release();
+  }
+
  private:
+  static void LIBUSB_CALL transferDone(libusb_transfer* transfer) {
+    static_cast<UsbCameraTransport*>(transfer->user_data)->completed_.store(1);
+  }
+
+  static port::TransferResult resultOf(const libusb_transfer& t) {
+    const auto moved = static_cast<std::size_t>(std::max(0, t.actual_length));
+    switch (t.status) {
+      case LIBUSB_TRANSFER_COMPLETED:
+        return {true, moved, 0};
+      case LIBUSB_TRANSFER_TIMED_OUT:
+        return {false, moved, LIBUSB_ERROR_TIMEOUT};
+      case LIBUSB_TRANSFER_NO_DEVICE:
+        return {false, moved, LIBUSB_ERROR_NO_DEVICE};
+      case LIBUSB_TRANSFER_STALL:
+        return {false, moved, LIBUSB_ERROR_PIPE};
+      case LIBUSB_TRANSFER_OVERFLOW:
+        return {false, moved, LIBUSB_ERROR_OVERFLOW};
+      case LIBUSB_TRANSFER_CANCELLED:
+        return {false, moved, LIBUSB_ERROR_INTERRUPTED};
+      default:
+        return {false, moved, LIBUSB_ERROR_IO};
+    }
+  }
+
+  void release() {
+    libusb_free_transfer(transfer_);
+    transfer_ = nullptr;
+    working_ = false;
+  }
+
+  libusb_context* context_;
   libusb_device_handle* handle_;
   Endpoints endpoints_;
   int number_;
+  libusb_transfer* transfer_ = nullptr;
+  std::atomic<int> completed_{0};
+  bool working_ = false;
+  port::TransferResult failed_;
+  TransferWorker worker_;
 };
 
 }  // namespace
@@ -180,7 +268,7 @@ std::unique_ptr<port::CameraTransport> openUsbCamera(libusb_context* context,
       libusb_close(handle);
       break;
     }
-    transport = std::make_unique<UsbCameraTransport>(handle, *endpoints,
+    transport = std::make_unique<UsbCameraTransport>(context, handle, *endpoints,
                                                      static_cast<int>(bus * 1000 + address));
   }
   libusb_free_device_list(list, 1);

@@ -48,4 +48,10 @@ platform::PtyMount& Rig::mount() {
   return *mount_;
 }
 
+void Rig::dispatchWhileWaiting(std::function<void()> dispatch) {
+  if (auto* real = dynamic_cast<platform::RealClock*>(ownClock_.get())) {
+    real->dispatchWhileWaiting(std::move(dispatch));
+  }
+}
+
 }  // namespace nvk::rig

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/program.h"
@@ -57,6 +58,10 @@ class Rig {
   // kept for the rest of the run (the window attaches at start; the tool when a command needs
   // it).
   platform::PtyMount& mount();
+  // On the machine's clock, the waits of the calling thread (the window's) dispatch its events
+  // through `dispatch` (platform::RealClock::dispatchWhileWaiting); a caller's clock is left as
+  // it is.
+  void dispatchWhileWaiting(std::function<void()> dispatch);
 
  private:
   sim::MountOptions mountOptions_;

@@ -37,6 +37,27 @@ SimulatedCameraHead::SimulatedCameraHead(Sky& sky, port::Clock& clock, CameraHea
   mainStartMs_ = guideStartMs_ = clock.nowMs();
 }
 
+std::uint32_t SimulatedCameraHead::nowMs() {
+  return heldMs_ ? *heldMs_ : clock_.nowMs();
+}
+
+void SimulatedCameraHead::waitMs(std::uint32_t ms) {
+  if (heldMs_) {
+    *heldMs_ += ms;
+  } else {
+    clock_.waitMs(ms);
+  }
+}
+
+SimulatedCameraHead::HeldExchange SimulatedCameraHead::exchangeAt(
+    std::uint32_t atMs, std::span<const std::uint8_t> block, std::span<std::uint8_t> buffer) {
+  heldMs_ = atMs;
+  if (!block.empty()) write(block);
+  HeldExchange done{read(buffer), *heldMs_};
+  heldMs_.reset();
+  return done;
+}
+
 void SimulatedCameraHead::attachSerialPort(int port, SerialPortDevice* device) {
   if (port >= 0 && port < static_cast<int>(serialDevices_.size())) {
     serialDevices_[static_cast<std::size_t>(port)] = device;
@@ -54,7 +75,7 @@ port::TransferResult SimulatedCameraHead::write(std::span<const std::uint8_t> bl
   const std::uint16_t value = get16(block, 2);
   const std::uint16_t index = get16(block, 4);
   const std::uint16_t length = get16(block, 6);
-  const std::uint32_t now = clock_.nowMs();
+  const std::uint32_t now = nowMs();
   switch (code) {
     case 1:  // clear sensor: flag 0 starts the integration, flag 8 only flushes the register
       if (index == 1) {
@@ -123,7 +144,7 @@ port::TransferResult SimulatedCameraHead::read(std::span<std::uint8_t> buffer) {
 }
 
 void SimulatedCameraHead::updateCooler() {
-  const std::uint32_t now = clock_.nowMs();
+  const std::uint32_t now = nowMs();
   const double dt = static_cast<double>(port::msElapsed(coolerUpdatedMs_, now)) / 1000.0;
   coolerUpdatedMs_ = now;
   const double target = coolerOn_
@@ -159,12 +180,12 @@ void SimulatedCameraHead::readMain(std::span<const std::uint8_t> block, bool cam
   if (cameraTimed) {
     const std::uint32_t ms =
         get16(block, 18) | (static_cast<std::uint32_t>(get16(block, 20)) << 16);
-    clock_.waitMs(ms);  // the camera times the exposure itself
+    waitMs(ms);  // the camera times the exposure itself
     lastExposureMs_ = ms;
   } else {
-    lastExposureMs_ = port::msElapsed(mainStartMs_, clock_.nowMs());
+    lastExposureMs_ = port::msElapsed(mainStartMs_, nowMs());
   }
-  mainStartMs_ = clock_.nowMs();  // reading out starts the next integration
+  mainStartMs_ = nowMs();  // reading out starts the next integration
 
   const int outW = w / bx;
   int outH = h / by;
@@ -247,8 +268,8 @@ void SimulatedCameraHead::readGuide(std::span<const std::uint8_t> block) {
   const int h = get16(block, 14);
   const int bx = std::max<int>(1, block.size() > 16 ? block[16] : 1);
   const int by = std::max<int>(1, block.size() > 17 ? block[17] : 1);
-  lastGuideExposureMs_ = port::msElapsed(guideStartMs_, clock_.nowMs());
-  guideStartMs_ = clock_.nowMs();
+  lastGuideExposureMs_ = port::msElapsed(guideStartMs_, nowMs());
+  guideStartMs_ = nowMs();
   const int outW = w / bx;
   const int outH = h / by;
   if (outW <= 0 || outH <= 0) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -64,6 +65,16 @@ class SimulatedCameraHead {
   // The channel.
   port::TransferResult write(std::span<const std::uint8_t> block);
   port::TransferResult read(std::span<std::uint8_t> buffer);
+  // The same exchange with the head's time held at `atMs` instead of the clock's: a
+  // camera-timed exposure moves only the held time. A channel that answers on a worker thread
+  // uses it, so that the head never waits on (or races) the program's clock. Returns the
+  // reply's result and the held time at its end.
+  struct HeldExchange {
+    port::TransferResult result;
+    std::uint32_t endMs = 0;
+  };
+  HeldExchange exchangeAt(std::uint32_t atMs, std::span<const std::uint8_t> block,
+                          std::span<std::uint8_t> buffer);
 
   // Hooks for the mount and AO simulators.
   void attachGuideOutputs(GuideOutputListener* listener) { guideListener_ = listener; }
@@ -101,6 +112,9 @@ class SimulatedCameraHead {
   void coolerReply();
   void updateCooler();
   void setReply(std::size_t bytes);
+  // The head's time: the clock's, or the held time of exchangeAt().
+  std::uint32_t nowMs();
+  void waitMs(std::uint32_t ms);
 
   Sky& sky_;
   port::Clock& clock_;
@@ -126,6 +140,7 @@ class SimulatedCameraHead {
   double setPointC_ = -40.0;
   bool coolerOn_ = false;
   std::uint32_t coolerUpdatedMs_;
+  std::optional<std::uint32_t> heldMs_;
 };
 
 }  // namespace nvk::sim

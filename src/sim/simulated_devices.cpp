@@ -2,12 +2,27 @@
 
 #include "camera/discovery.h"
 #include "camera/usb_ids.h"
+#include "platform/transfer_worker.h"
 
 namespace nvk::sim {
 namespace {
 
 // libusb's code for a device that is no longer there.
 constexpr int kNoDeviceCode = -4;
+
+// A readout command of the main sensor (commands 2 and 3 for head index 0): its frame is
+// rendered when the channel reads it.
+bool isMainReadout(std::span<const std::uint8_t> block) {
+  return block.size() >= 8 && block[0] == 0x40 && (block[1] == 2 || block[1] == 3) &&
+         block[4] == 0 && block[5] == 0;
+}
+
+// The exposure the camera times itself in a readout command (command 2), in milliseconds.
+std::uint32_t cameraTimedMs(std::span<const std::uint8_t> block) {
+  if (block.size() < 22 || block[1] != 2) return 0;
+  return static_cast<std::uint32_t>(block[18] | (block[19] << 8) | (block[20] << 16) |
+                                    (block[21] << 24));
+}
 
 class CameraChannel final : public port::CameraTransport {
  public:
@@ -23,25 +38,82 @@ class CameraChannel final : public port::CameraTransport {
     log_.add({TransferRecord::Device::Camera, TransferRecord::Direction::Write, clock_.nowMs(),
               std::vector<std::uint8_t>(block.begin(), block.end())});
     if (vanished()) return {false, 0, kNoDeviceCode};
+    pendingReadout_.clear();
+    // A command and its reply go the same way.
+    downloadTime_ = devices_.downloadTime();
+    if (downloadTime_ && isMainReadout(block)) {
+      // The frame is made on the worker when it is read, as the camera exposes and sends it
+      // while the host waits for the reply.
+      pendingReadout_.assign(block.begin(), block.end());
+      return {true, block.size(), 0};
+    }
     return head_.write(block);
   }
   port::TransferResult read(std::span<std::uint8_t> buffer) override {
+    if (downloadTime_) {
+      startRead(buffer);
+      return finishRead();
+    }
     // The camera may go while it exposes (inside the write of a camera-timed readout): the
     // read that follows finds it gone.
     const auto result =
         vanished() ? port::TransferResult{false, 0, kNoDeviceCode} : head_.read(buffer);
-    log_.add({TransferRecord::Device::Camera,
-              TransferRecord::Direction::Read,
-              clock_.nowMs(),
-              {},
-              buffer.size(),
-              result.bytes});
+    logRead(buffer.size(), result.bytes);
     return result;
   }
   int handleNumber() const override { return number_; }
 
+  // With the download time, the reply is made on the worker with the head's time held at the
+  // start of the read, and it is there once the clock has passed the camera's exposure and the
+  // transfer of its bytes: so a virtual clock runs the same way however fast the worker is.
+  void startRead(std::span<std::uint8_t> buffer) override {
+    if (!downloadTime_) {
+      port::CameraTransport::startRead(buffer);
+      return;
+    }
+    asked_ = buffer.size();
+    const std::uint32_t start = clock_.nowMs();
+    readyMs_ = start + cameraTimedMs(pendingReadout_) + downloadMs(buffer.size());
+    working_ = !vanished();
+    if (!working_) return;
+    worker_.start([this, start, buffer, block = std::move(pendingReadout_)] {
+      return head_.exchangeAt(start, block, buffer).result;
+    });
+    pendingReadout_.clear();
+  }
+  bool readDone() override {
+    return !downloadTime_ || !working_ || port::msReached(clock_.nowMs(), readyMs_);
+  }
+  port::TransferResult finishRead() override {
+    if (!downloadTime_) return port::CameraTransport::finishRead();
+    port::TransferResult result{false, 0, kNoDeviceCode};
+    if (working_) {
+      clock_.waitUntilMs(readyMs_);
+      result = worker_.wait();
+      working_ = false;
+      // Unplugged while the frame was on its way.
+      if (vanished()) result = {false, 0, kNoDeviceCode};
+    }
+    logRead(asked_, result.bytes);
+    return result;
+  }
+  void cancelRead() override {
+    if (!downloadTime_ || !working_) return;
+    worker_.wait();
+    working_ = false;
+    logRead(asked_, 0);
+  }
+
  private:
   bool vanished() const { return !devices_.cameraPlugged() || devices_.plugCount() != plugCount_; }
+  void logRead(std::size_t asked, std::size_t moved) {
+    log_.add({TransferRecord::Device::Camera,
+              TransferRecord::Direction::Read,
+              clock_.nowMs(),
+              {},
+              asked,
+              moved});
+  }
 
   SimulatedDevices& devices_;
   SimulatedCameraHead& head_;
@@ -49,6 +121,13 @@ class CameraChannel final : public port::CameraTransport {
   port::Clock& clock_;
   int number_;
   int plugCount_;
+  bool downloadTime_ = false;
+  std::vector<std::uint8_t> pendingReadout_;
+  std::size_t asked_ = 0;
+  std::uint32_t readyMs_ = 0;
+  bool working_ = false;
+  // Last member: it waits for a read still running before the rest goes.
+  platform::TransferWorker worker_;
 };
 
 class WheelChannel final : public port::FilterWheelTransport {
@@ -121,7 +200,8 @@ SimulatedDevices::SimulatedDevices(port::Clock& clock, SimulationOptions options
       options_(options),
       sky_(options.sky),
       camera_(sky_, clock, options.camera),
-      wheel_(options.filterPositions) {}
+      wheel_(options.filterPositions),
+      downloadTime_(options.downloadTime) {}
 
 SimulatedDevices::~SimulatedDevices() = default;
 

@@ -19,7 +19,17 @@ struct SimulationOptions {
   int filterPositions = 7;
   bool cameraPresent = true;
   bool filterWheelPresent = true;
+  // The camera channel takes the real camera's time to deliver a reply (a full frame in about
+  // 4.5 s) and answers on a worker thread meanwhile; off, every reply is there at once.
+  bool downloadTime = false;
 };
+
+// The real camera's delivery rate: a full high-resolution frame in 4.5 s.
+inline constexpr std::size_t kDownloadBytesPerSecond = 2'716'672;
+// The milliseconds a reply of `bytes` takes at that rate.
+constexpr std::uint32_t downloadMs(std::size_t bytes) {
+  return static_cast<std::uint32_t>(bytes * 1000 / kDownloadBytesPerSecond);
+}
 
 // The simulated hardware as discovery sees it: one camera-driver interface (the camera head
 // with its guide head) and one HID interface (the filter wheel), all looking at one sky and
@@ -45,6 +55,10 @@ class SimulatedDevices final : public port::DeviceEnumerator {
   // back, so the program must look for the camera again.
   void setCameraPlugged(bool plugged);
   bool cameraPlugged() const { return cameraPlugged_.load(); }
+  // Whether the camera channel takes the real camera's time to deliver (the option
+  // downloadTime), from the next command on.
+  void setDownloadTime(bool on) { downloadTime_.store(on); }
+  bool downloadTime() const { return downloadTime_.load(); }
   // The number of times the camera was plugged back in; a channel opened earlier is dead.
   int plugCount() const { return plugCount_.load(); }
 
@@ -65,6 +79,7 @@ class SimulatedDevices final : public port::DeviceEnumerator {
   int openCount_ = 0;
   std::atomic<bool> cameraPlugged_{true};
   std::atomic<int> plugCount_{0};
+  std::atomic<bool> downloadTime_;
 };
 
 }  // namespace nvk::sim

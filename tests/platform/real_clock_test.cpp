@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
+#include <thread>
+#include <vector>
 
 #include "platform/data_root.h"
 
@@ -24,6 +27,38 @@ TEST(RealClockTest, StartsNearZeroAndNeverGoesBack) {
   clock.waitUntilMs(last - 5);
   EXPECT_NEAR(static_cast<double>(clock.wallSeconds()), static_cast<double>(std::time(nullptr)),
               2.0);
+}
+
+TEST(RealClockTest, WaitsOfTheWindowsThreadDispatchUntilTheirLastMomentsOnly) {
+  RealClock clock;
+  std::vector<std::uint32_t> dispatches;
+  clock.dispatchWhileWaiting([&] {
+    dispatches.push_back(clock.nowMs());
+    // A wait inside a dispatch only sleeps, and ends on time.
+    const std::uint32_t inner = clock.nowMs();
+    clock.waitMs(2);
+    EXPECT_GE(clock.nowMs() - inner, 2u);
+  });
+  const std::uint32_t start = clock.nowMs();
+  clock.waitMs(300);
+  const std::uint32_t end = clock.nowMs();
+  EXPECT_GE(end - start, 300u);
+  EXPECT_LT(end - start, 340u);
+  ASSERT_GE(dispatches.size(), 10u);
+  std::uint32_t longestGap = dispatches.front() - start;
+  for (std::size_t i = 1; i < dispatches.size(); ++i)
+    longestGap = std::max(longestGap, dispatches[i] - dispatches[i - 1]);
+  EXPECT_LT(longestGap, 60u);
+  // The end of the wait is left alone, so that nothing dispatched can stretch it.
+  EXPECT_LT(dispatches.back(), start + 300 - RealClock::kDispatchMarginMs);
+  // Another thread's waits never dispatch.
+  dispatches.clear();
+  std::thread([&] { clock.waitMs(100); }).join();
+  EXPECT_TRUE(dispatches.empty());
+  // Switched off, the wait only sleeps.
+  clock.dispatchWhileWaiting(nullptr);
+  clock.waitMs(100);
+  EXPECT_TRUE(dispatches.empty());
 }
 
 TEST(DataRootTest, EnvironmentChoosesTheRoot) {

@@ -20,8 +20,11 @@ constexpr std::uint32_t kDemoSeed = 7;
 TNVK_K7LQApp::TNVK_K7LQApp(const StartOptions& options) : ui_(std::make_unique<QtUi>()) {
   const std::filesystem::path root =
       options.dataRoot.empty() ? platform::defaultDataRoot() : options.dataRoot;
-  rig_ = std::make_unique<rig::Rig>(
-      rig::RigOptions{root, options.simulate, rig::ClockKind::Real, options.clock}, *ui_);
+  rig::RigOptions rigOptions{root, options.simulate, rig::ClockKind::Real, options.clock};
+  rigOptions.simulation.downloadTime = options.downloadTime;
+  rig_ = std::make_unique<rig::Rig>(rigOptions, *ui_);
+  // Whatever the program waits for, the window goes on answering.
+  rig_->dispatchWhileWaiting([ui = ui_.get()] { ui->dispatchWhileWaiting(); });
   // The window's commands reach the mount from the start.
   rig_->mount();
   window_ = std::make_unique<TNVK_K7LQWindow>(rig_->program(), *ui_);
@@ -53,6 +56,8 @@ StartOptions parseStartOptions(int argc, char** argv) {
     const std::string_view word = argv[i];
     if (word == "--simulate") {
       options.simulate = true;
+    } else if (word == "--download-time") {
+      options.downloadTime = true;
     } else if (word == "--root" && i + 1 < argc) {
       options.dataRoot = argv[++i];
     }

@@ -19,6 +19,8 @@ struct StartOptions {
   // The clock the program and the simulator run on (tests give a virtual one); the real clock
   // when null.
   port::Clock* clock = nullptr;
+  // The simulated camera takes the real camera's time to deliver a frame (--download-time).
+  bool downloadTime = false;
 };
 
 // The application object: the program object on the Qt Ui and the real clock, and the main
@@ -48,7 +50,8 @@ class TNVK_K7LQApp {
   std::unique_ptr<TNVK_K7LQWindow> window_;
 };
 
-// Reads the command line ("--simulate", "--root DIR"); unknown words are ignored.
+// Reads the command line ("--simulate", "--download-time", "--root DIR"); unknown words are
+// ignored.
 StartOptions parseStartOptions(int argc, char** argv);
 
 }  // namespace nvk::app::qt

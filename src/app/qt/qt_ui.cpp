@@ -104,6 +104,7 @@ port::SaveChoice QtUi::askSaveImage(std::string_view title, std::string_view tex
 }
 
 void QtUi::openProgress(std::string_view caption, port::Stoppable stoppable) {
+  abortWhileWaiting_ = false;
   if (!progress_) {
     progress_ = new ProgressWindow(dialogParent_.data(), [this] { abortPressed_ = true; });
   }
@@ -154,11 +155,23 @@ void QtUi::requestRedraw() {
 
 bool QtUi::pump() {
   pumping_ = true;
-  abortPressed_ = false;
+  abortPressed_ = abortWhileWaiting_;
+  abortWhileWaiting_ = false;
   QCoreApplication::sendPostedEvents();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   pumping_ = false;
   return abortPressed_;
+}
+
+void QtUi::dispatchWhileWaiting() {
+  // Inside a pump the events are being dispatched already.
+  if (pumping_) return;
+  pumping_ = true;
+  abortPressed_ = false;
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  pumping_ = false;
+  abortWhileWaiting_ = abortWhileWaiting_ || abortPressed_;
 }
 
 namespace {

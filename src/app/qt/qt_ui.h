@@ -49,6 +49,9 @@ class QtUi final : public QObject, public port::Ui {
   void setBusyCursor(bool busy) override;
   void requestRedraw() override;
   bool pump() override;
+  // What a wait of the program dispatches while it waits: the events pending now, with keys and
+  // clicks held back as in pump(); an Esc or Abort meanwhile is reported by the next pump().
+  void dispatchWhileWaiting();
   port::DialogResult runDialog(port::DialogModel& model) override;
   std::optional<std::string> openFileDialog(const port::FileDialogRequest& request) override;
   std::optional<std::string> saveFileDialog(const port::FileDialogRequest& request) override;
@@ -70,6 +73,7 @@ class QtUi final : public QObject, public port::Ui {
   QPointer<ProgressWindow> progress_;
   bool pumping_ = false;
   bool abortPressed_ = false;
+  bool abortWhileWaiting_ = false;
   int busyDepth_ = 0;
   // The last filter entry chosen for each filter string, and the last folder.
   std::map<std::string, int> lastFilter_;

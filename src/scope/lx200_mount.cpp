@@ -23,6 +23,9 @@ constexpr std::size_t kCatalogueCommandBytes = 10;
 // them at the mount.
 constexpr std::size_t kRaCommandBytes = 12;
 constexpr std::size_t kDecCommandBytes = 11;
+// The second info line when the answer to "#:MS#" is neither '0' nor a reason in text (line
+// noise, or no answer at all): the slew may not have started.
+constexpr std::string_view kSlewReplyNotUnderstood = "Scope's reply to the slew not understood";
 
 std::string moveCommand(Direction direction) {
   return std::string("#:M") + static_cast<char>(direction) + '#';
@@ -79,13 +82,20 @@ void Lx200Mount::stopMove() {
 void Lx200Mount::readSlewReply() {
   auto& telescope = program_.telescope;
   const int port = telescope.portIndex;
+  // What an earlier command left in the buffer is no answer to this one.
+  telescope.replyBuffer.fill(0);
   if (usesPcRoute(program_.settings.serialRoute)) {
     ReadSerialReply(program_, port, kReplyTextBytes);
   } else {
     ReadSerialReply(program_, port, 1);
     if (telescope.replyBuffer[0] != '0') ReadSerialReply(program_, port, kReplyTextBytes);
   }
-  telescope.infoLines[1] = telescope.replyBuffer[0] == '0' ? std::string() : ReplyToText(telescope);
+  if (telescope.replyBuffer[0] == '0') {
+    telescope.infoLines[1].clear();
+  } else {
+    const std::string reason = ReplyToText(telescope);
+    telescope.infoLines[1] = reason.empty() ? std::string(kSlewReplyNotUnderstood) : reason;
+  }
 }
 
 // Asks for the selected object's text and reads the answer with everything before it.

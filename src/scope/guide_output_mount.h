@@ -36,6 +36,7 @@ class GuideOutputMount final : public Mount {
   void stopFocus() override {}
   // The program's lines, which no GoTo of this drive fills.
   const InfoLines& infoLines() const override;
+  bool slewing() override { return false; }
 
   bool goToAvailable() const override { return false; }
   bool focuserAvailable() const override { return false; }

@@ -83,7 +83,7 @@ class IndiMount final : public Mount {
   // Where the mount last said it points (EQUATORIAL_EOD_COORD), after a poll.
   std::optional<EquatorialPosition> reportedPosition();
   // True while the mount reports a slew under way.
-  bool slewing();
+  bool slewing() override;
   // Waits until a property of `device` is no longer busy (the mount's coordinates at the end of
   // a slew, the focuser's position at the end of a move) or `timeoutMs` passes; true when it
   // came to rest.

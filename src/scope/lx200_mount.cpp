@@ -17,6 +17,8 @@ constexpr std::uint32_t kAfterQuitMs = 4;
 // GoTo: the scope gets this long to look up the object and to answer the slew request.
 constexpr std::uint32_t kObjectInfoMs = 200;
 constexpr std::uint32_t kSlewReplyMs = 500;
+// The scope gets this long to answer the distance bars.
+constexpr std::uint32_t kDistanceReplyMs = 100;
 // Bytes of the catalogue selection "#:LM 0031#".
 constexpr std::size_t kCatalogueCommandBytes = 10;
 // Coordinate commands go without their closing '#': the '#' that opens the next command ends
@@ -155,6 +157,24 @@ GoToReply Lx200Mount::goTo(const GoToTarget& target) {
     goToCoordinates(std::get<SkyCoordinates>(target));
   }
   return {MountStatus::Done, program_.telescope.infoLines[1]};
+}
+
+bool Lx200Mount::slewing() {
+  auto& telescope = program_.telescope;
+  const int port = telescope.portIndex;
+  if (!send("#:D#")) return false;
+  program_.clock().waitMs(kDistanceReplyMs);
+  telescope.replyBuffer.fill(0);
+  if (usesPcRoute(program_.settings.serialRoute)) {
+    ReadSerialReply(program_, port, kReplyTextBytes);
+    return telescope.replyBuffer[0] != '#' && telescope.replyBuffer[0] != 0;
+  }
+  ReadSerialReply(program_, port, 1);
+  const bool bars = telescope.replyBuffer[0] != '#' && telescope.replyBuffer[0] != 0;
+  // The rest of the bars and their '#' are read too, so that the next command's answer comes
+  // alone.
+  if (bars) ReadSerialReply(program_, port, kReplyTextBytes);
+  return bars;
 }
 
 MountStatus Lx200Mount::startFocus(FocusDirection direction, FocusSpeed speed) {

@@ -31,6 +31,9 @@ class Lx200Mount final : public Mount {
   MountStatus startFocus(FocusDirection direction, FocusSpeed speed) override;
   void stopFocus() override;
   const InfoLines& infoLines() const override;
+  // "#:D#": the scope answers a bar for the distance still to go while it slews, and an empty
+  // text ('#' alone) when it has arrived; no answer counts as arrived.
+  bool slewing() override;
 
   bool goToAvailable() const override { return true; }
   // When the route the settings name is attached.

@@ -27,6 +27,8 @@ class UnchosenDriveMount final : public Mount {
   }
   void stopFocus() override { lx200_.stopFocus(); }
   const InfoLines& infoLines() const override { return lx200_.infoLines(); }
+  // Nothing guides or trains without a drive, so nothing waits for a slew to end.
+  bool slewing() override { return false; }
   bool goToAvailable() const override { return lx200_.goToAvailable(); }
   bool focuserAvailable() const override { return lx200_.focuserAvailable(); }
   bool checksLinesBeforeTraining() const override { return false; }

@@ -153,6 +153,7 @@ void StartAutoGuiding(Program& program, const std::function<void()>& afterFrame)
   if (!scope::telescopeDriveChosen(program)) return;
   scope::ConnectTelescope(program, false);
   if (!readyToGuide(program)) return;
+  if (!scope::waitForSlewToEnd(program, "Guiding")) return;
   auto& g = program.guiding;
   const scope::StarPosition savedReference = g.reference;
   g.active = true;
@@ -219,6 +220,7 @@ bool TrainAutoGuiding(Program& program) {
   if (!scope::telescopeDriveChosen(program)) return false;
   scope::ConnectTelescope(program, false);
   if (!readyToGuide(program)) return false;
+  if (!scope::waitForSlewToEnd(program, "Training")) return false;
   auto& g = program.guiding;
   const auto& letters = s.directionLetters;
   scope::Mount& mount = chosenMount(program);

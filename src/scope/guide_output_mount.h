@@ -38,6 +38,7 @@ class GuideOutputMount final : public Mount {
   const InfoLines& infoLines() const override;
   // The socket's lines carry no answer.
   std::optional<EquatorialPosition> reportedPosition() override { return std::nullopt; }
+  bool slewing() override { return false; }
 
   bool goToAvailable() const override { return false; }
   bool focuserAvailable() const override { return false; }

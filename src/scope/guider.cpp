@@ -209,6 +209,8 @@ bool CreateGuidingFrame(Program& program) {
     program.ui().showMessage(base::kMessageTitle, "");
     return false;
   }
+  // A GoTo returns as the slew starts: guiding from a moving field would chase the slew.
+  if (!waitForSlewToEnd(program, "Guiding")) return false;
   g.active = true;
   g.starLost = false;
   g.paused = false;
@@ -286,6 +288,9 @@ void StopGuiding(Program& program) {
 bool TrainGuideHead(Program& program, const CaptionSink& caption) {
   auto& g = program.guiding;
   if (!g.starSelected) return false;
+  // Training measures how far its moves carry the star; a slew still under way would be
+  // measured instead.
+  if (!waitForSlewToEnd(program, "Training")) return false;
   const int t = program.settings.guiderTrainingSeconds;
   const auto& letters = program.settings.directionLetters;
   auto say = [&](std::string_view step) {

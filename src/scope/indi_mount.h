@@ -84,7 +84,7 @@ class IndiMount final : public Mount {
   // server has been reached (this call does not reach it).
   std::optional<EquatorialPosition> reportedPosition() override;
   // True while the mount reports a slew under way.
-  bool slewing();
+  bool slewing() override;
   // Waits until a property of `device` is no longer busy (the mount's coordinates at the end of
   // a slew, the focuser's position at the end of a move) or `timeoutMs` passes; true when it
   // came to rest.

@@ -18,12 +18,17 @@ constexpr std::uint32_t kAfterQuitMs = 4;
 // GoTo: the scope gets this long to look up the object and to answer the slew request.
 constexpr std::uint32_t kObjectInfoMs = 200;
 constexpr std::uint32_t kSlewReplyMs = 500;
+// The scope gets this long to answer the distance bars.
+constexpr std::uint32_t kDistanceReplyMs = 100;
 // Bytes of the catalogue selection "#:LM 0031#".
 constexpr std::size_t kCatalogueCommandBytes = 10;
 // Coordinate commands go without their closing '#': the '#' that opens the next command ends
 // them at the mount.
 constexpr std::size_t kRaCommandBytes = 12;
 constexpr std::size_t kDecCommandBytes = 11;
+// The second info line when the answer to "#:MS#" is neither '0' nor a reason in text (line
+// noise, or no answer at all): the slew may not have started.
+constexpr std::string_view kSlewReplyNotUnderstood = "Scope's reply to the slew not understood";
 
 std::string moveCommand(Direction direction) {
   return std::string("#:M") + static_cast<char>(direction) + '#';
@@ -131,13 +136,20 @@ void Lx200Mount::stopMove() {
 void Lx200Mount::readSlewReply() {
   auto& telescope = program_.telescope;
   const int port = telescope.portIndex;
+  // What an earlier command left in the buffer is no answer to this one.
+  telescope.replyBuffer.fill(0);
   if (usesPcRoute(program_.settings.serialRoute)) {
     ReadSerialReply(program_, port, kReplyTextBytes);
   } else {
     ReadSerialReply(program_, port, 1);
     if (telescope.replyBuffer[0] != '0') ReadSerialReply(program_, port, kReplyTextBytes);
   }
-  telescope.infoLines[1] = telescope.replyBuffer[0] == '0' ? std::string() : ReplyToText(telescope);
+  if (telescope.replyBuffer[0] == '0') {
+    telescope.infoLines[1].clear();
+  } else {
+    const std::string reason = ReplyToText(telescope);
+    telescope.infoLines[1] = reason.empty() ? std::string(kSlewReplyNotUnderstood) : reason;
+  }
 }
 
 // Asks for the selected object's text and reads the answer with everything before it.
@@ -197,6 +209,24 @@ GoToReply Lx200Mount::goTo(const GoToTarget& target) {
     goToCoordinates(std::get<SkyCoordinates>(target));
   }
   return {MountStatus::Done, program_.telescope.infoLines[1]};
+}
+
+bool Lx200Mount::slewing() {
+  auto& telescope = program_.telescope;
+  const int port = telescope.portIndex;
+  if (!send("#:D#")) return false;
+  program_.clock().waitMs(kDistanceReplyMs);
+  telescope.replyBuffer.fill(0);
+  if (usesPcRoute(program_.settings.serialRoute)) {
+    ReadSerialReply(program_, port, kReplyTextBytes);
+    return telescope.replyBuffer[0] != '#' && telescope.replyBuffer[0] != 0;
+  }
+  ReadSerialReply(program_, port, 1);
+  const bool bars = telescope.replyBuffer[0] != '#' && telescope.replyBuffer[0] != 0;
+  // The rest of the bars and their '#' are read too, so that the next command's answer comes
+  // alone.
+  if (bars) ReadSerialReply(program_, port, kReplyTextBytes);
+  return bars;
 }
 
 MountStatus Lx200Mount::startFocus(FocusDirection direction, FocusSpeed speed) {

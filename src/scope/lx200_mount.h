@@ -41,6 +41,9 @@ class Lx200Mount final : public Mount {
   // "#:GR#" and "#:GD#", each answer awaited once for the line's answer time; no question
   // after an unanswered one.
   std::optional<EquatorialPosition> reportedPosition() override;
+  // "#:D#": the scope answers a bar for the distance still to go while it slews, and an empty
+  // text ('#' alone) when it has arrived; no answer counts as arrived.
+  bool slewing() override;
 
   bool goToAvailable() const override { return true; }
   // When the route the settings name is attached.

@@ -1,13 +1,17 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "scope/sky_positions.h"
 
 namespace nvk::scope {
+
+class Program;
 
 // The four ways a mount turns, named as the sky sees them.
 enum class Direction : char { North = 'n', South = 's', East = 'e', West = 'w' };
@@ -92,6 +96,9 @@ class Mount {
   // answer at once. Quiet and short: it shows no message and waits at most a fraction of a
   // second, so that a caller can ask as an exposure starts without delaying or failing it.
   virtual std::optional<EquatorialPosition> reportedPosition() = 0;
+  // True while the mount reports that a GoTo slew is still under way. A drive that cannot slew,
+  // or a mount that does not answer, counts as at rest.
+  virtual bool slewing() = 0;
 
   // What the drive offers: GoTo (with the info lines) for the Move Telescope dialog, a
   // focuser that can be reached now for the camera dialog's buttons.
@@ -106,6 +113,13 @@ class Mount {
   // PC port.
   virtual bool reachedThroughCamera(bool pulses) const = 0;
 };
+
+// Before training or guiding starts: waits while the mount's GoTo slew goes on, asking it once a
+// second under a progress window that Esc or Abort closes, for at most kSlewWaitMs. True when
+// the mount is at rest; false, with a message naming `what` ("Training") as not started, when
+// the slew outlasted the wait or the user stopped it.
+inline constexpr std::uint32_t kSlewWaitMs = 180'000;
+bool waitForSlewToEnd(Program& program, std::string_view what);
 
 // A guide pulse toward direction letter `letter` ('e', 'w', 'n' or 's', already swapped by
 // DirectionLetters); nothing is sent for any other letter.

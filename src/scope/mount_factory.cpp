@@ -29,6 +29,8 @@ class UnchosenDriveMount final : public Mount {
   const InfoLines& infoLines() const override { return lx200_.infoLines(); }
   // No mount is chosen to ask.
   std::optional<EquatorialPosition> reportedPosition() override { return std::nullopt; }
+  // Nothing guides or trains without a drive, so nothing waits for a slew to end.
+  bool slewing() override { return false; }
   bool goToAvailable() const override { return lx200_.goToAvailable(); }
   bool focuserAvailable() const override { return lx200_.focuserAvailable(); }
   bool checksLinesBeforeTraining() const override { return false; }

@@ -14,6 +14,8 @@ constexpr double kArcsecPerDegree = 3'600.0;
 constexpr double kFullCircleArcsec = 24 * kArcsecPerHour;
 constexpr double kSiderealPerSolar = 1.00273790935;
 constexpr double kDegrees = M_PI / 180.0;
+// The bar of the LX200's distance display ("#:D#").
+constexpr char kDistanceBar = '\x7f';
 
 // Socket bits, as the program drives them.
 constexpr std::uint8_t kWest = 1;
@@ -339,6 +341,17 @@ void SimulatedMount::execute(const std::string& command) {
     const bool valid = parseDec(argumentOf(command), degrees);
     if (valid) target_.decDegrees = degrees;
     say(valid ? "1" : "0");
+  } else if (kind == 'D' && command.size() == 1) {
+    // The distance bars: one for every started 10 degrees still to go while a slew runs,
+    // nothing (the '#' alone) once it has arrived.
+    std::string bars;
+    if (slewing_) {
+      const double left = 1.0 - (seconds_ - slewStartSeconds_) / slewSeconds_;
+      const double degrees = left * slewSeconds_ * options_.slewDegreesPerSecond;
+      bars.assign(static_cast<std::size_t>(std::clamp(degrees / 10.0 + 1.0, 1.0, 30.0)),
+                  kDistanceBar);
+    }
+    say(bars + "#");
   } else if (kind == 'G' && (detail == 'R' || detail == 'D') && command.size() == 2) {
     const std::string text = positionText(pointing());  // "RA HH:MM.T DEC sDD*MM"
     say(detail == 'R' ? text.substr(3, 7) + "#" : text.substr(15) + "#");

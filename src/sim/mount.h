@@ -52,11 +52,10 @@ struct MountCommand {
 // takes LX200 commands as bytes on its serial line (":" ... "#", a '#' also ending a command
 // that came without one), answers on the same line, and turns at the selected rate while a
 // move is held, at the guide rate while a guide-output line is held, and at slew speed to a
-// GoTo target. Its pointing carries Dec. backlash, a slow drift and periodic error. Bytes
-// 0..15 on the line, which no LX200 command contains, are taken as the autoguider socket's
-// lines (a relay box on the same port).
-// It plugs into the simulated camera heads serial port and guide outputs as it does into a
-// pseudo-terminal.
+// GoTo target, answering "#:D#" with distance bars until the slew has arrived. Its pointing carries
+// Dec. backlash, a slow drift and periodic error. Bytes 0..15 on the line, which no LX200 command
+// contains, are taken as the autoguider socket's lines (a relay box on the same port). It plugs
+// into the simulated camera heads serial port and guide outputs as it does into a pseudo-terminal.
 class SimulatedMount final : public SerialPortDevice, public GuideOutputListener {
  public:
   SimulatedMount(port::Clock& clock, MountOptions options = {});

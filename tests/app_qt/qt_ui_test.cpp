@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -149,8 +152,8 @@ TEST_F(QtUiTest, FileDialogsShowTheProgramsFiltersAndRememberTheLastChoice) {
   const auto chosen = ui.openFileDialog({"Open", filter, folder.path().string(), "", ""});
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(std::filesystem::path(*chosen).filename(), "m31.fit");
-  EXPECT_EQ(shownFilters,
-            (QStringList{"Norvane (~*.) (~*)", "FITS files (*.[fF][iI][tT])", "All Files (*)"}));
+  EXPECT_EQ(shownFilters, (QStringList{"Norvane (~*.) (~*)", "FITS files (*.FIT *.FITS *.FTS)",
+                                       "All Files (*)"}));
 
   // The next dialog with the same filters opens on the FITS entry in the same folder.
   QString selectedFilter;
@@ -164,6 +167,94 @@ TEST_F(QtUiTest, FileDialogsShowTheProgramsFiltersAndRememberTheLastChoice) {
   // (With the patterns hidden, the dialog names the entry by its description.)
   EXPECT_TRUE(selectedFilter.startsWith("FITS files")) << selectedFilter.toStdString();
   EXPECT_EQ(std::filesystem::path(directory.toStdString()), folder.path());
+}
+
+// The names the dialog's file list shows, sorted, once the folder has been read.
+QStringList listedFiles(QFileDialog& dialog, int expectedCount) {
+  auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+  if (view == nullptr) return {"(no list)"};
+  QStringList names;
+  (void)QTest::qWaitFor(
+      [&] {
+        names.clear();
+        const QAbstractItemModel* model = view->model();
+        for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
+          const QModelIndex index = model->index(row, 0, view->rootIndex());
+          if (model->flags(index) & Qt::ItemIsEnabled) names << index.data().toString();
+        }
+        return names.size() == expectedCount;
+      },
+      5000);
+  names.sort();
+  return names;
+}
+
+void clickListedFile(QFileDialog& dialog, const QString& name) {
+  auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+  ASSERT_NE(view, nullptr);
+  const QAbstractItemModel* model = view->model();
+  for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
+    const QModelIndex index = model->index(row, 0, view->rootIndex());
+    if (index.data().toString() == name) {
+      QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+      return;
+    }
+  }
+  ADD_FAILURE() << "not listed: " << name.toStdString();
+}
+
+TEST_F(QtUiTest, EachFilterListsItsFilesInAnyCase) {
+  nvk::test::TempDir folder;
+  for (const char* name : {"a.FIT", "b.fits", "c.Fts", "RAW001", "notes.txt"})
+    std::ofstream(folder / name) << "x";
+  struct Row {
+    std::string filter;
+    QStringList listed;
+  };
+  const std::vector<Row> rows = {
+      {"Norvane (~*.)", {"RAW001"}},
+      {"FITS files", {"a.FIT", "b.fits", "c.Fts"}},
+      {"All Files", {"RAW001", "a.FIT", "b.fits", "c.Fts", "notes.txt"}},
+  };
+  std::vector<QStringList> seen;
+  answerFileDialog([&](QFileDialog& d) {
+    ASSERT_EQ(d.nameFilters().size(), static_cast<qsizetype>(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      d.selectNameFilter(d.nameFilters()[static_cast<qsizetype>(i)]);
+      seen.push_back(listedFiles(d, static_cast<int>(rows[i].listed.size())));
+    }
+    // The user clicks a listed file, which the dialog then returns.
+    clickListedFile(d, "b.fits");
+  });
+  const auto chosen =
+      ui.openFileDialog({"Open", "Norvane (~*.)|~*.*|FITS files|*.FIT|All Files|*.*|",
+                         folder.path().string(), "", ""});
+  ASSERT_EQ(seen.size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    EXPECT_EQ(seen[i], rows[i].listed) << rows[i].filter;
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(std::filesystem::path(*chosen).filename(), "b.fits");
+}
+
+TEST_F(QtUiTest, EverySaveDialogOffersAllFilesAndKeepsTheTypedExtension) {
+  QStringList filters;
+  QString typed;
+  answerFileDialog([&](QFileDialog& d) {
+    filters = d.nameFilters();
+    auto* name = d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText("m31.tif");
+    // The user picks the TIFF entry after typing: the name keeps a real extension.
+    auto* types = d.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    types->setCurrentIndex(0);
+    emit types->activated(0);
+    typed = name->text();
+  });
+  nvk::test::TempDir folder;
+  ui.saveFileDialog({"Save", "Tiff file (*.TIF)|*.TIF|", folder.path().string(), "", "TIF"});
+  EXPECT_EQ(filters, (QStringList{"Tiff file (*.TIF) (*.TIF *.TIFF)", "All files (*)"}));
+  EXPECT_EQ(typed, "m31.TIF");
 }
 
 TEST_F(QtUiTest, CancelledFileDialogGivesNothing) {

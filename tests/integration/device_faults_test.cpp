@@ -282,12 +282,14 @@ struct SerialFaultCase {
   SerialFault fault;
   std::vector<std::string> messages;
   std::string objectLine;
+  // The scope's reply to the slew as the second info line shows it.
+  std::string slewLine;
 };
 
 const SerialFaultCase kSerialFaults[] = {
-    {"Vanished", SerialFault::Vanished, {"ERROR -2 "}, ""},
-    {"Garbage", SerialFault::Garbage, {}, ""},
-    {"NoTerminator", SerialFault::NoTerminator, {}, "M31 GALAXY MAG 3.5 SZ178.0'"},
+    {"Vanished", SerialFault::Vanished, {"ERROR -2 "}, "", ""},
+    {"Garbage", SerialFault::Garbage, {}, "", "Scope's reply to the slew not understood"},
+    {"NoTerminator", SerialFault::NoTerminator, {}, "M31 GALAXY MAG 3.5 SZ178.0'", ""},
 };
 
 class SerialFaults : public ::testing::TestWithParam<SerialFaultCase> {
@@ -327,6 +329,8 @@ TEST_P(SerialFaults, GoToEndsWithTheProgramsWordsAndWorksOnceThePortIsBack) {
     })) << text;
     EXPECT_EQ(text.find(objectText.substr(0, 8)), std::string::npos) << text;
   }
+  // Noise in place of the slew's answer does not pass for an accepted slew.
+  EXPECT_EQ(dialog.infoLine(1), c.slewLine);
 
   port.setFault(SerialFault::None);
   f.ui.clearRecord();

@@ -19,6 +19,7 @@
 #include "scope/guide_camera.h"
 #include "scope/guider.h"
 #include "scope/guiding_display.h"
+#include "scope/mount_factory.h"
 #include "sim/guiding_rig.h"
 #include "support/program_fixture.h"
 
@@ -216,6 +217,43 @@ TEST_F(GuidingClosedLoop, TrainingRecoversRatesAngleAndDecPlayAndTheTrainedValue
   report("guide head, trained values at 30 degrees", g);
   EXPECT_LT(g.rms, 0.3);
   EXPECT_LT(g.peak, 1.0);
+}
+
+// A GoTo returns as the slew starts. Training started right after it moves the mount only once
+// the slew has ended, and guiding starts only then.
+TEST_F(GuidingClosedLoop, TrainingAndGuidingStartOnlyOnceAGoToSlewHasEnded) {
+  // One arcminute north at 6 arcseconds a second: a slew of 10 s.
+  constexpr std::uint32_t kSlewMs = 10'000;
+  build(0.0, 1.0, [](sim::GuidingRigOptions& o) { o.mount.slewDegreesPerSecond = 6.0 / 3600; });
+  auto& s = f.program.settings;
+  s.guideOutputMode = settings::GuideOutputMode::Lx200;
+  s.telescopePortIndex = 2;  // the mount on the camera's second serial port, the AO unit on 1
+  ASSERT_EQ(f.program.saveSettingsFile(), settings::SettingsStatus::Ok);
+  selectStar();
+  auto& mount = rig->mount();
+  // When the slew of the last GoTo ends, and when the first guide-rate move after it began.
+  auto slewEndAndFirstMove = [&] {
+    std::uint32_t slewEnd = 0, firstMove = 0;
+    for (const auto& command : mount.commands()) {
+      if (command.text == "MS") slewEnd = command.atMs + kSlewMs, firstMove = 0;
+      if (command.text == "RG" && firstMove == 0) firstMove = command.atMs;
+    }
+    return std::pair{slewEnd, firstMove};
+  };
+  chosenMount(f.program).goTo(SkyCoordinates{2, 0, 0, 1});
+  ASSERT_TRUE(mount.slewing());
+  TrainGuideHead(f.program, [](std::string_view) {});
+  const auto [slewEnd, firstMove] = slewEndAndFirstMove();
+  ASSERT_NE(firstMove, 0u);
+  EXPECT_GE(firstMove, slewEnd);
+
+  selectStar();
+  chosenMount(f.program).goTo(SkyCoordinates{2, 0, 0, 2});
+  ASSERT_TRUE(mount.slewing());
+  ASSERT_TRUE(CreateGuidingFrame(f.program));
+  EXPECT_GE(f.clock.nowMs(), slewEndAndFirstMove().first);
+  EXPECT_FALSE(mount.slewing());
+  EndGuidedExposure(f.program);
 }
 
 TEST_F(GuidingClosedLoop, AoUnitHoldsTheStar) {

@@ -48,6 +48,36 @@ TEST_F(MountTest, SelectsAnObjectDescribesItAndSlewsThere) {
   EXPECT_NEAR(mount->pointing().decDegrees, 41.0 + 16.0 / 60.0, 1e-9);
 }
 
+// "#:D#" shows the distance still to go as bars (one per started 10 degrees) while the slew
+// runs on the clock, and '#' alone once the mount has arrived.
+TEST_F(MountTest, DistanceBarsShrinkDuringTheSlewAndVanishOnArrival) {
+  send("#:D#");
+  EXPECT_EQ(answer(), "#");  // at rest from the start
+  send("#:LM 0031#");
+  send("#:MS#");
+  ASSERT_EQ(answer(), "0");
+  // 19.3 degrees of R.A. at 4 degrees/s: 4.82 s.
+  const double slewSeconds = (2.0 - 42.7 / 60.0) * 15.0 / 4.0;
+  struct Row {
+    double fraction;  // of the slew's time gone
+    std::string bars;
+  };
+  const Row rows[] = {
+      {0.0, "\x7f\x7f#"},  // 19.3 degrees to go
+      {0.6, "\x7f#"},      // 7.7 degrees
+      {0.99, "\x7f#"},     // just before arrival
+      {1.01, "#"},
+  };
+  const std::uint32_t start = clock.nowMs();
+  for (const Row& r : rows) {
+    clock.advanceMs(start + static_cast<std::uint32_t>(r.fraction * slewSeconds * 1000) -
+                    clock.nowMs());
+    send("#:D#");
+    EXPECT_EQ(answer(), r.bars) << r.fraction;
+  }
+  EXPECT_FALSE(mount->slewing());
+}
+
 TEST_F(MountTest, CoordinateTargetsAreCheckedAndAnsweredOneOrZero) {
   struct Row {
     const char* command;

@@ -1,16 +1,19 @@
 #include "app/qt/qt_ui.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -254,25 +257,86 @@ std::optional<std::string> QtUi::saveFileDialog(const port::FileDialogRequest& r
   return runFileDialog(request, true);
 }
 
+namespace {
+
+// Lists the files of a file dialog's folder by the program's rule for the entry chosen, which
+// Qt's own name filters cannot say: letters in either case, the other extensions of a kind
+// (".fits", ".fts"), and the program's raw files, which have no extension. Folders always show.
+class FileFilterProxy final : public QSortFilterProxyModel {
+ public:
+  FileFilterProxy(std::vector<FileFilterEntry> entries, QObject* parent)
+      : QSortFilterProxyModel(parent), entries_(std::move(entries)) {}
+
+  void setEntry(int index) {
+    if (index == entry_) return;
+    entry_ = index;
+    invalidateFilter();
+  }
+
+  // The folder model keeps the files Qt's filter would drop, greyed; what is listed here is
+  // enabled again.
+  Qt::ItemFlags flags(const QModelIndex& index) const override {
+    return QSortFilterProxyModel::flags(index) | Qt::ItemIsEnabled;
+  }
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (files == nullptr || entry_ < 0 || entry_ >= static_cast<int>(entries_.size())) return true;
+    const QModelIndex index = files->index(row, 0, parent);
+    if (files->isDir(index)) return true;
+    return fileFilterAccepts(entries_[static_cast<std::size_t>(entry_)],
+                             files->fileName(index).toStdString());
+  }
+
+ private:
+  std::vector<FileFilterEntry> entries_;
+  int entry_ = -1;
+};
+
+// The entry of `filters` that the dialog names `shown` (with the patterns hidden, it may name
+// it by its description only), or -1.
+int filterEntryIndex(const QStringList& filters, const QString& shown) {
+  for (int i = 0; i < filters.size(); ++i) {
+    if (filters[i] == shown || filters[i].startsWith(shown + " (")) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
 std::optional<std::string> QtUi::runFileDialog(const port::FileDialogRequest& request, bool save) {
   QFileDialog dialog(dialogParent_.data(), toQString(request.title));
-  // Qt's own dialog: it honours the case-blind globs and hides them behind the descriptions.
+  // Qt's own dialog, which takes a proxy model; the patterns stay behind the descriptions.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  std::vector<FileFilterEntry> entries = fileDialogEntries(request.filter);
   QStringList filters;
-  for (const FileFilterEntry& entry : parseFileFilter(request.filter)) {
+  for (const FileFilterEntry& entry : entries) {
     QStringList patterns;
     for (const std::string& p : entry.patterns)
       patterns << QString::fromStdString(p);
     filters << QString::fromStdString(entry.description) + " (" + patterns.join(' ') + ")";
   }
-  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  auto* proxy = new FileFilterProxy(std::move(entries), &dialog);
+  dialog.setProxyModel(proxy);
+  if (auto* files = qobject_cast<QFileSystemModel*>(proxy->sourceModel())) {
+    files->setNameFilterDisables(true);
+  }
+  dialog.setNameFilters(filters);
+  if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+    QObject::connect(types, &QComboBox::currentIndexChanged, proxy, &FileFilterProxy::setEntry);
+  }
+  QObject::connect(
+      &dialog, &QFileDialog::filterSelected, proxy,
+      [filters, proxy](const QString& f) { proxy->setEntry(filterEntryIndex(filters, f)); });
   if (auto last = lastFilter_.find(request.filter);
       last != lastFilter_.end() && last->second < filters.size()) {
     dialog.selectNameFilter(filters[last->second]);
   }
+  proxy->setEntry(filterEntryIndex(filters, dialog.selectedNameFilter()));
   const QString folder =
       request.directory.empty() ? lastFolder_ : QString::fromStdString(request.directory);
   if (!folder.isEmpty()) dialog.setDirectory(folder);
@@ -283,13 +347,8 @@ std::optional<std::string> QtUi::runFileDialog(const port::FileDialogRequest& re
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return std::nullopt;
   }
-  // With the patterns hidden the dialog may name the entry by its description only.
-  const QString selected = dialog.selectedNameFilter();
-  for (int i = 0; i < filters.size(); ++i) {
-    if (filters[i] == selected || filters[i].startsWith(selected + " (")) {
-      lastFilter_[request.filter] = i;
-      break;
-    }
+  if (const int chosen = filterEntryIndex(filters, dialog.selectedNameFilter()); chosen >= 0) {
+    lastFilter_[request.filter] = chosen;
   }
   const QString chosen = dialog.selectedFiles().first();
   lastFolder_ = QFileInfo(chosen).absolutePath();

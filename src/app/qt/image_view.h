@@ -44,6 +44,8 @@ class ImageView final : public QAbstractScrollArea {
   std::function<void(int x, int y)> onRightClick;
   // Called with the display pixel under the mouse whenever it moves over the view.
   std::function<void(int x, int y)> onMouseMove;
+  // Called when a paint of the picture has finished (the click-to-picture timing watches it).
+  std::function<void()> onPainted;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -59,7 +61,6 @@ class ImageView final : public QAbstractScrollArea {
 
   Program& program_;
   QImage picture_;
-  QPixmap pixmap_;
   QPixmap fitted_;  // the picture stretched to the viewport, rebuilt when either changes
   QColor background_{192, 192, 192};
   bool subFrameOutline_ = false;

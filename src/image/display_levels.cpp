@@ -46,8 +46,12 @@ void addLevels(const std::uint16_t* p, std::size_t begin, std::size_t end, Histo
         partial[0][level] + partial[1][level] + partial[2][level] + partial[3][level];
 }
 
-// The brightest star sample of the rows [rowBegin, rowEnd), which lie inside the border.
-int brightestStarInRows(const std::uint16_t* samples, int width, int rowBegin, int rowEnd) {
+// The brightest star sample of the rows [rowBegin, rowEnd), which lie inside the border. Compiled
+// at -O3 for processors with AVX2 and for any x86-64, the processor's version chosen at start,
+// as the processing's pixel loops are (process/vectorise.h, above this layer): the search then
+// takes sixteen samples a step.
+__attribute__((target_clones("avx2", "default"), optimize("O3"))) int brightestStarInRows(
+    const std::uint16_t* samples, int width, int rowBegin, int rowEnd) {
   int top = 0;
   const auto w = static_cast<std::size_t>(width);
   for (int y = rowBegin; y < rowEnd; ++y) {

@@ -24,22 +24,26 @@ ImageView::ImageView(Program& program, QWidget* parent)
 void ImageView::setPicture() {
   const image::DisplayImage& d = program_.display;
   const QImage::Format format = d.colour ? QImage::Format_RGB888 : QImage::Format_Indexed8;
-  // The picture keeps its memory from one picture to the next of the same size and kind (a
-  // fresh full frame costs page faults on every byte); rows are copied, as the clipboard and
-  // the printer may still hold the last one.
-  if (picture_.width() != d.width || picture_.height() != d.height || picture_.format() != format)
-    picture_ = QImage(d.width, d.height, format);
+  // A grey and a colour picture keep their memory from one picture to the next of the same size
+  // (a fresh full frame costs page faults on every byte, and a colour synthesis follows an
+  // opened grey frame); rows are copied, as the clipboard and the printer may still hold the
+  // last picture.
+  QImage& kept = d.colour ? colourPicture_ : greyPicture_;
+  picture_ = QImage();  // so that writing to the kept picture does not copy it first
+  if (kept.width() != d.width || kept.height() != d.height || kept.format() != format)
+    kept = QImage(d.width, d.height, format);
   const std::size_t rowBytes = static_cast<std::size_t>(d.width) * (d.colour ? 3 : 1);
   const std::uint8_t* source = d.colour ? d.rgb.data() : d.pixels.data();
   for (int y = 0; y < d.height; ++y)
-    std::memcpy(picture_.scanLine(y), source + static_cast<std::size_t>(y) * rowBytes, rowBytes);
+    std::memcpy(kept.scanLine(y), source + static_cast<std::size_t>(y) * rowBytes, rowBytes);
   if (!d.colour) {
     QList<QRgb> colours;
     colours.reserve(256);
     for (const auto& c : d.palette)
       colours.push_back(qRgb(c.r, c.g, c.b));
-    picture_.setColorTable(colours);
+    kept.setColorTable(colours);
   }
+  picture_ = kept;
   fitted_ = QPixmap();
   viewport()->update();
 }

@@ -60,7 +60,9 @@ class ImageView final : public QAbstractScrollArea {
   double scaleY() const;
 
   Program& program_;
-  QImage picture_;
+  QImage picture_;  // the grey or the colour picture below, whichever is shown
+  QImage greyPicture_;
+  QImage colourPicture_;
   QPixmap fitted_;  // the picture stretched to the viewport, rebuilt when either changes
   QColor background_{192, 192, 192};
   bool subFrameOutline_ = false;

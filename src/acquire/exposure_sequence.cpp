@@ -208,7 +208,7 @@ void ExposureSequence::run() {
         program_.history.clear();
         if (s.autoRemoveDark) program_.history.add(kDarkHistory);
         if (s.autoApplyFlat) program_.history.add(kFlatHistory);
-        process::AutoProcess(program_);
+        process::autoProcessQuiet(program_);
         program_.ui().requestRedraw();
         historyWritten = true;
       }

@@ -6,12 +6,20 @@
 #include "acquire/monitor_loops.h"
 #include "colour/colour_display.h"
 #include "process/stretch.h"
+#include "process/vectorise.h"
 
 namespace nvk::app {
 namespace {
 
-std::uint8_t highByte(std::uint16_t sample) {
-  return static_cast<std::uint8_t>(sample >> 8);
+// The high bytes of `count` samples of a row, `step` samples apart.
+NVK_VECTORISED void highBytes(const std::uint16_t* row, std::uint8_t* out, int count, int step) {
+  if (step == 1) {
+    for (int x = 0; x < count; ++x)
+      out[x] = static_cast<std::uint8_t>(row[x] >> 8);
+  } else {
+    for (int x = 0; x < count; ++x)
+      out[x] = static_cast<std::uint8_t>(row[x * step] >> 8);
+  }
 }
 
 }  // namespace
@@ -50,8 +58,7 @@ void buildDisplayImage(Program& program) {
   std::uint8_t* out = display.pixels.data();
   for (int y = 0; y < display.height; ++y) {
     const std::uint16_t* row = raw + static_cast<std::size_t>(y * step) * g.width;
-    for (int x = 0; x < display.width; ++x)
-      *out++ = highByte(row[x * step]);
+    highBytes(row, out + static_cast<std::size_t>(y) * display.width, display.width, step);
   }
 
   display.colour = program.state.colourConverted;

@@ -411,7 +411,7 @@ void synthesizeColour(Program& program) {
   program.colour.balanceStart.fill(0);
   std::copy_n(planes.RawImage2.begin(), program.geometry.pixelCount, planes.RawImage.begin());
 
-  process::AutoProcess(program);
+  process::autoProcessQuiet(program);
   if (settings.antiAliasAfterSynthesis) AntiAlias(program, false);
   // A new colour image is shown through the automatic stretch until a balance is set.
   startAutoColourStretch(program);

@@ -219,7 +219,7 @@ bool RemoveBackground(Program& program, bool apply) {
   return true;
 }
 
-void AutoProcess(Program& program) {
+void autoProcessQuiet(Program& program) {
   const settings::Settings& s = program.settings;
   const auto autoStretch = [&program, &s](double power) {
     EstimateBackground(program);
@@ -237,6 +237,10 @@ void AutoProcess(Program& program) {
     program.history.add(kernel(KernelId::HighPassLowPower).historyLine);
   }
   if (s.autoUnsharpMask) AutoUnsharpMask(program);
+}
+
+void AutoProcess(Program& program) {
+  autoProcessQuiet(program);
   program.ui().requestRedraw();
 }
 

@@ -51,7 +51,11 @@ void NonLinearStretch(Program& program, int power);
 // the table with redraw only when `apply` is set (otherwise the caller applies it).
 bool RemoveBackground(Program& program, bool apply);
 
-// The automatic processing after an exposure or a colour synthesis, with the settings' choices.
+// The automatic processing after an exposure or a colour synthesis, with the settings' choices,
+// then a redraw.
 void AutoProcess(Program& program);
+// The same processing without the redraw, for a caller that redraws once it has finished the
+// rest of its work (the picture is built once, not once before and once after).
+void autoProcessQuiet(Program& program);
 
 }  // namespace nvk::process

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <cstring>
 
 #include "app/display_builder.h"
 
@@ -22,17 +23,27 @@ ImageView::ImageView(Program& program, QWidget* parent)
 
 void ImageView::setPicture() {
   const image::DisplayImage& d = program_.display;
-  if (d.colour) {
-    picture_ = QImage(d.rgb.data(), d.width, d.height, d.width * 3, QImage::Format_RGB888).copy();
-  } else {
-    picture_ = QImage(d.pixels.data(), d.width, d.height, d.width, QImage::Format_Indexed8).copy();
+  const QImage::Format format = d.colour ? QImage::Format_RGB888 : QImage::Format_Indexed8;
+  // A grey and a colour picture keep their memory from one picture to the next of the same size
+  // (a fresh full frame costs page faults on every byte, and a colour synthesis follows an
+  // opened grey frame); rows are copied, as the clipboard and the printer may still hold the
+  // last picture.
+  QImage& kept = d.colour ? colourPicture_ : greyPicture_;
+  picture_ = QImage();  // so that writing to the kept picture does not copy it first
+  if (kept.width() != d.width || kept.height() != d.height || kept.format() != format)
+    kept = QImage(d.width, d.height, format);
+  const std::size_t rowBytes = static_cast<std::size_t>(d.width) * (d.colour ? 3 : 1);
+  const std::uint8_t* source = d.colour ? d.rgb.data() : d.pixels.data();
+  for (int y = 0; y < d.height; ++y)
+    std::memcpy(kept.scanLine(y), source + static_cast<std::size_t>(y) * rowBytes, rowBytes);
+  if (!d.colour) {
     QList<QRgb> colours;
     colours.reserve(256);
     for (const auto& c : d.palette)
       colours.push_back(qRgb(c.r, c.g, c.b));
-    picture_.setColorTable(colours);
+    kept.setColorTable(colours);
   }
-  pixmap_ = QPixmap::fromImage(picture_);
+  picture_ = kept;
   fitted_ = QPixmap();
   viewport()->update();
 }
@@ -96,15 +107,17 @@ void ImageView::paintEvent(QPaintEvent*) {
   }
   if (program_.displayOptions.fitToWindow) {
     if (fitted_.size() != client.size()) {
-      fitted_ = pixmap_.scaled(client.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+      fitted_ = QPixmap::fromImage(picture_).scaled(client.size(), Qt::IgnoreAspectRatio,
+                                                    Qt::SmoothTransformation);
     }
     painter.drawPixmap(0, 0, fitted_);
   } else {
     const int sx = horizontalScrollBar()->value();
     const int sy = verticalScrollBar()->value();
-    painter.drawPixmap(0, 0, pixmap_, sx, sy, client.width(), client.height());
-    const int right = pixmap_.width() - sx;
-    const int bottom = pixmap_.height() - sy;
+    // Only the part in view is converted for the screen, not the whole frame.
+    painter.drawImage(QPoint(0, 0), picture_, QRect(sx, sy, client.width(), client.height()));
+    const int right = picture_.width() - sx;
+    const int bottom = picture_.height() - sy;
     if (right < client.width()) {
       painter.fillRect(QRect(right, 0, client.width() - right, client.height()), background_);
     }
@@ -114,6 +127,8 @@ void ImageView::paintEvent(QPaintEvent*) {
     }
   }
   drawOverlays(painter);
+  painter.end();
+  if (onPainted) onPainted();
 }
 
 void ImageView::drawOverlays(QPainter& painter) {

@@ -44,6 +44,8 @@ class ImageView final : public QAbstractScrollArea {
   std::function<void(int x, int y)> onRightClick;
   // Called with the display pixel under the mouse whenever it moves over the view.
   std::function<void(int x, int y)> onMouseMove;
+  // Called when a paint of the picture has finished (the click-to-picture timing watches it).
+  std::function<void()> onPainted;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -58,8 +60,9 @@ class ImageView final : public QAbstractScrollArea {
   double scaleY() const;
 
   Program& program_;
-  QImage picture_;
-  QPixmap pixmap_;
+  QImage picture_;  // the grey or the colour picture below, whichever is shown
+  QImage greyPicture_;
+  QImage colourPicture_;
   QPixmap fitted_;  // the picture stretched to the viewport, rebuilt when either changes
   QColor background_{192, 192, 192};
   bool subFrameOutline_ = false;

@@ -14,8 +14,6 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "app/display_builder.h"
-#include "app/measure_commands.h"
 #include "app/qt/guiding_views.h"
 #include "app/qt/help_window.h"
 #include "app/qt/image_view.h"
@@ -24,9 +22,6 @@
 #include "app/qt/qt_text.h"
 #include "app/qt/qt_ui.h"
 #include "app/qt/tool_icons.h"
-#include "files/file_commands.h"
-#include "process/measure_merge.h"
-#include "scope/mount_factory.h"
 
 namespace nvk::app::qt {
 namespace {
@@ -45,15 +40,15 @@ QColor backgroundColour(settings::WindowBackground background) {
 
 }  // namespace
 
-TNVK_K7LQWindow::TNVK_K7LQWindow(Program& program, QtUi& ui)
-    : program_(program), ui_(ui), context_{program, *this} {
+TNVK_K7LQWindow::TNVK_K7LQWindow(Program& program, QtUi& ui) : model_(program, *this), ui_(ui) {
   setObjectName(QStringLiteral("TNVK_K7LQWindow"));
-  view_ = new ImageView(program_, this);
+  view_ = new ImageView(program, this);
   view_->onLeftClick = [this](int x, int y) { onLeftClick(x, y); };
   view_->onRightClick = [this](int x, int y) { onRightClick(x, y); };
   view_->onMouseMove = [this](int x, int y) { onMouseMove(x, y); };
-  toolWindows_ = std::make_unique<ToolWindows>(context_, this, [this] { updateCommandStates(); });
-  guidingViews_ = std::make_unique<GuidingViews>(program_, this);
+  toolWindows_ =
+      std::make_unique<ToolWindows>(model_.context(), this, [this] { updateCommandStates(); });
+  guidingViews_ = std::make_unique<GuidingViews>(program, this);
   setCentralWidget(view_);
   buildMenus();
   buildToolBar();
@@ -75,8 +70,7 @@ TNVK_K7LQWindow::TNVK_K7LQWindow(Program& program, QtUi& ui)
 }
 
 TNVK_K7LQWindow::~TNVK_K7LQWindow() {
-  // The camera and filter-wheel channels close with the window, before the program goes.
-  program_.camera().disconnect();
+  model_.closeDevices();
   ui_.setRedrawHandler({});
   ui_.setDialogParent(nullptr);
 }
@@ -123,7 +117,7 @@ void TNVK_K7LQWindow::buildToolBar() {
       fullSizeButton_ = new QAction(fullSizeDisplayIcon(), tr("Full Size Display"), this);
       fullSizeButton_->setCheckable(true);
       connect(fullSizeButton_, &QAction::triggered, this, [this] {
-        if (program_.halfSizeDisplay) runCommand(cmd::kHalfSizeDisplay);
+        model_.showFullSize();
         updateCommandStates();
       });
       toolBar_->addAction(fullSizeButton_);
@@ -137,7 +131,7 @@ void TNVK_K7LQWindow::buildToolBar() {
 }
 
 bool TNVK_K7LQWindow::runCommand(int id) {
-  const bool ran = dispatchCommand(context_, id);
+  const bool ran = model_.run(id);
   updateCommandStates();
   return ran;
 }
@@ -148,21 +142,16 @@ QAction* TNVK_K7LQWindow::commandAction(int id) const {
 }
 
 void TNVK_K7LQWindow::updateCommandStates() {
-  for (const CommandInfo& command : commandTable()) {
-    QAction* action = actions_.at(command.id);
-    action->setEnabled(isCommandEnabled(command, context_));
-    if (action->isCheckable()) action->setChecked(isCommandChecked(command, context_));
+  for (const MainWindowModel::CommandState& state : model_.commandStates()) {
+    QAction* action = actions_.at(state.id);
+    action->setEnabled(state.enabled);
+    if (action->isCheckable()) action->setChecked(state.checked);
   }
-  if (fullSizeButton_ != nullptr) fullSizeButton_->setChecked(!program_.halfSizeDisplay);
-  const bool drive = scope::telescopeDriveChosen(program_);
-  telescopeButton_->setVisible(drive);
+  if (fullSizeButton_ != nullptr) fullSizeButton_->setChecked(model_.fullSizeDisplay());
+  telescopeButton_->setVisible(model_.telescopeButtonShown());
   telescopeButton_->setEnabled(actions_.at(cmd::kTelescopeControl)->isEnabled());
   if (toolWindows_) toolWindows_->sync();
-  // While merging the status bar says what to do next.
-  const bool merging = program_.measure.active == process::MeasureTool::Merging;
-  if (statusLabel_ != nullptr)
-    statusLabel_->setText(merging ? toQString(process::mergePrompt(program_.measure.merge.step))
-                                  : QString::fromLatin1(kStatusText));
+  if (statusLabel_ != nullptr) statusLabel_->setText(toQString(model_.statusText()));
 }
 
 void TNVK_K7LQWindow::setDocumentTitle(std::string_view title) {
@@ -171,7 +160,7 @@ void TNVK_K7LQWindow::setDocumentTitle(std::string_view title) {
 }
 
 void TNVK_K7LQWindow::redraw(bool resetScroll) {
-  buildDisplayImage(program_);
+  model_.buildPicture();
   view_->setPicture();
   view_->updateScrollRange(resetScroll);
   toolWindows_->pictureChanged();
@@ -208,9 +197,7 @@ void TNVK_K7LQWindow::printPicture() {
   QPrinter& p = printer();
   p.setDocName(windowTitle());
   if (!runPrintDialog(p)) return;
-  if (!qt::printPicture(p, view_->picture())) {
-    program_.ui().showMessage(kApplicationTitle, "Unable to print the picture");
-  }
+  if (!qt::printPicture(p, view_->picture())) model_.reportPrintFailure();
 }
 
 void TNVK_K7LQWindow::showAbout() {
@@ -241,7 +228,7 @@ void TNVK_K7LQWindow::closeWindow() {
 }
 
 void TNVK_K7LQWindow::closeEvent(QCloseEvent* event) {
-  if (!files::settleUnsavedImage(program_)) {
+  if (!model_.mayClose()) {
     event->ignore();
     return;
   }
@@ -249,7 +236,7 @@ void TNVK_K7LQWindow::closeEvent(QCloseEvent* event) {
 }
 
 void TNVK_K7LQWindow::settingsChanged() {
-  view_->setBackground(backgroundColour(program_.settings.windowBackground));
+  view_->setBackground(backgroundColour(model_.background()));
   updateCommandStates();
 }
 
@@ -258,18 +245,19 @@ void TNVK_K7LQWindow::showToolWindow(ToolWindow window) {
 }
 
 void TNVK_K7LQWindow::onLeftClick(int x, int y) {
-  if (measure_commands::pick(context_, x, y, false)) {
+  const MainWindowModel::ClickResult result = model_.click(pickMode_, x, y, false);
+  if (result.measured) {
     updateCommandStates();
     return;
   }
   if (pickMode_ == PickMode::None) return;
   const PickMode before = pickMode_;
-  setPickMode(pickAt(program_, pickMode_, x, y));
+  setPickMode(result.mode);
   if (before != pickMode_) view_->viewport()->update();
 }
 
 void TNVK_K7LQWindow::onRightClick(int x, int y) {
-  if (measure_commands::pick(context_, x, y, true)) updateCommandStates();
+  if (model_.click(pickMode_, x, y, true).measured) updateCommandStates();
 }
 
 void TNVK_K7LQWindow::onMouseMove(int x, int y) {

@@ -6,8 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "app/command_map.h"
-#include "app/program.h"
+#include "app/main_window_model.h"
 
 class QAction;
 class QLabel;
@@ -22,12 +21,9 @@ class ImageView;
 class QtUi;
 class ToolWindows;
 
-// The program's title: the first part of the caption and the menu's name.
-inline constexpr const char* kApplicationTitle = "NVK_K7LQ_USB";
-inline constexpr const char* kStatusText = "NVK K7LQ Camera Control and Image processing program";
-
 // The main window: the frame with the menu, the tool bar and the status bar around the picture.
-// Every menu entry, tool button and accelerator goes through the command table.
+// Every menu entry, tool button and accelerator goes through the command table. The window is a
+// view of MainWindowModel; it wires its child views to the program it is given.
 class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   Q_OBJECT
 
@@ -86,9 +82,8 @@ class TNVK_K7LQWindow final : public QMainWindow, public WindowActions {
   void onRightClick(int x, int y);
   void onMouseMove(int x, int y);
 
-  Program& program_;
+  MainWindowModel model_;
   QtUi& ui_;
-  CommandContext context_;
   ImageView* view_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* statusLabel_ = nullptr;

@@ -79,6 +79,7 @@ QtUi::~QtUi() {
   while (busyDepth_ > 0)
     setBusyCursor(false);
   delete progress_.data();
+  delete finishedFileDialog_.data();
 }
 
 void QtUi::showMessage(std::string_view title, std::string_view text) {
@@ -306,7 +307,12 @@ int filterEntryIndex(const QStringList& filters, const QString& shown) {
 }  // namespace
 
 std::optional<std::string> QtUi::runFileDialog(const port::FileDialogRequest& request, bool save) {
-  QFileDialog dialog(dialogParent_.data(), toQString(request.title));
+  // The last file dialog is kept, closed, until the next one: destroying Qt's file dialog stops
+  // its folder watcher, tens of milliseconds that the user would otherwise wait for after
+  // choosing a file, before its picture appears.
+  delete finishedFileDialog_.data();
+  finishedFileDialog_ = new QFileDialog(dialogParent_.data(), toQString(request.title));
+  QFileDialog& dialog = *finishedFileDialog_;
   // Qt's own dialog, which takes a proxy model; the patterns stay behind the descriptions.
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setOption(QFileDialog::HideNameFilterDetails);

@@ -11,6 +11,7 @@
 #include "port/ui.h"
 
 class QDialog;
+class QFileDialog;
 class QLabel;
 class QScrollBar;
 class QWidget;
@@ -71,6 +72,8 @@ class QtUi final : public QObject, public port::Ui {
   QPointer<QWidget> dialogParent_;
   // A child of the dialog parent, which may delete it first when the window closes.
   QPointer<ProgressWindow> progress_;
+  // The file dialog that closed last, kept until the next one opens.
+  QPointer<QFileDialog> finishedFileDialog_;
   bool pumping_ = false;
   bool abortPressed_ = false;
   bool abortWhileWaiting_ = false;

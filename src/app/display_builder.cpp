@@ -6,7 +6,7 @@
 #include "acquire/monitor_loops.h"
 #include "colour/colour_display.h"
 #include "process/stretch.h"
-#include "process/vectorise.h"
+#include "base/simd.h"
 
 namespace nvk::app {
 namespace {

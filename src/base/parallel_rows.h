@@ -36,6 +36,22 @@ void runOnTwoCores(long begin, long end, int slices, Work work, BeforeSlice befo
   if (helper.joinable()) helper.join();
 }
 
+// Runs `work(0, begin, middle)` here and `work(1, middle, end)` on a helper thread (here too
+// when no thread can be had), and waits for both; the half's number lets each keep its own
+// partial result (a histogram, a maximum) to be joined after.
+template <typename Work>
+void onBothHalves(long begin, long end, Work work) {
+  const long middle = begin + (end - begin) / 2;
+  std::thread helper;
+  try {
+    helper = std::thread([&work, middle, end] { work(1, middle, end); });
+  } catch (const std::system_error&) {
+    work(1, middle, end);
+  }
+  work(0, begin, middle);
+  if (helper.joinable()) helper.join();
+}
+
 // Runs `work(rowBegin, rowEnd)` over the rows [begin, end) in bands of `bandRows` rows, which
 // the calling thread and one worker thread take in turn as each finishes its last band. After
 // every band the calling thread finishes it calls `afterBand(rowEnd)` on the calling thread:

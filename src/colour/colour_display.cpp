@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "image/display_levels.h"
-#include "process/two_cores.h"
+#include "base/parallel_rows.h"
 
 namespace nvk::colour {
 namespace {
@@ -55,7 +55,7 @@ void buildColourDisplay(Program& program, std::span<std::uint8_t> rgb, int displ
     const int rowBegin = displayHeight * strip / kStrips;
     const int rowEnd = displayHeight * (strip + 1) / kStrips;
     // Each strip's rows are shared between both cores.
-    process::runOnTwoCores(
+    base::runOnTwoCores(
         rowBegin, rowEnd, 1,
         [&](long b, long e) {
           for (auto y = static_cast<int>(b); y < e; ++y) {

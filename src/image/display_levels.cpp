@@ -3,27 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <system_error>
-#include <thread>
+
+#include "base/parallel_rows.h"
+#include "base/simd.h"
 
 namespace nvk::image {
 
 namespace {
-
-// Runs `work(0, begin, middle)` here and `work(1, middle, end)` on a helper thread (here too
-// when no thread can be had), and waits for both: the levels of a full frame are wanted at once.
-template <typename Work>
-void onBothHalves(long begin, long end, Work work) {
-  const long middle = begin + (end - begin) / 2;
-  std::thread helper;
-  try {
-    helper = std::thread([&work, middle, end] { work(1, middle, end); });
-  } catch (const std::system_error&) {
-    work(1, middle, end);
-  }
-  work(0, begin, middle);
-  if (helper.joinable()) helper.join();
-}
 
 using Histogram = std::array<std::size_t, 256>;
 
@@ -48,9 +34,8 @@ void addLevels(const std::uint16_t* p, std::size_t begin, std::size_t end, Histo
 
 // The brightest star sample of the rows [rowBegin, rowEnd), which lie inside the border. Compiled
 // at -O3 for processors with AVX2 and for any x86-64, the processor's version chosen at start,
-// as the processing's pixel loops are (process/vectorise.h, above this layer): the search then
-// takes sixteen samples a step.
-__attribute__((target_clones("avx2", "default"), optimize("O3"))) int brightestStarInRows(
+// as the processing's pixel loops are: the search then takes sixteen samples a step.
+NVK_VECTORISED int brightestStarInRows(
     const std::uint16_t* samples, int width, int rowBegin, int rowEnd) {
   int top = 0;
   const auto w = static_cast<std::size_t>(width);
@@ -69,7 +54,7 @@ __attribute__((target_clones("avx2", "default"), optimize("O3"))) int brightestS
 
 int skyHighByteLevel(std::span<const std::uint16_t> samples) {
   std::array<Histogram, 2> halves{};
-  onBothHalves(0, static_cast<long>(samples.size()), [&](int half, long b, long e) {
+  base::onBothHalves(0, static_cast<long>(samples.size()), [&](int half, long b, long e) {
     addLevels(samples.data(), static_cast<std::size_t>(b), static_cast<std::size_t>(e),
               halves[static_cast<std::size_t>(half)]);
   });
@@ -82,7 +67,7 @@ int skyHighByteLevel(std::span<const std::uint16_t> samples) {
 int brightestStarSample(std::span<const std::uint16_t> samples, int width, int height) {
   // The brighter of the two halves' stars wins.
   std::array<int, 2> tops{};
-  onBothHalves(1, std::max(height - 1, 1), [&](int half, long b, long e) {
+  base::onBothHalves(1, std::max(height - 1, 1), [&](int half, long b, long e) {
     tops[static_cast<std::size_t>(half)] =
         brightestStarInRows(samples.data(), width, static_cast<int>(b), static_cast<int>(e));
   });

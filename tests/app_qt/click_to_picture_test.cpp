@@ -31,14 +31,13 @@
 #include "app/qt/image_view.h"
 #include "app/qt/process_dialog_views.h"
 #include "colour/anti_alias.h"
-#include "colour/row_bands.h"
+#include "base/parallel_rows.h"
 #include "colour/synthesis.h"
 #include "files/file_commands.h"
 #include "files/fits_file.h"
 #include "process/filters.h"
 #include "process/frame.h"
 #include "process/stretch.h"
-#include "process/two_cores.h"
 #include "qt_test_support.h"
 
 namespace nvk::app::qt {
@@ -68,7 +67,7 @@ double millisecondsOf(const std::function<void()>& work) {
 // as the command shares them.
 void antiAliasPlanes(std::array<Samples, 3>& planes, std::array<Samples, 3>& medians, int width,
                      int height) {
-  colour::forEachRowBand(
+  base::forEachRowBand(
       0, height, kColourBandRows,
       [&](int b, int e) {
         for (int p = 0; p < 3; ++p)
@@ -250,7 +249,7 @@ TEST_F(ClickToPictureTest, EveryCommandShowsItsFullFramePictureSoonAfterItsWork)
     const process::FilterFrames frames{before.data(), filtered.data(), width(), height()};
     const int first = process::firstFilterRow(program, kMedianRadius);
     const double op = millisecondsOf([&] {
-      process::runOnTwoCores(
+      base::runOnTwoCores(
           first, height() - kMedianRadius, 1,
           [&](long b, long e) {
             process::medianRows(frames, static_cast<int>(b), static_cast<int>(e), kMedianRadius,
@@ -271,7 +270,7 @@ TEST_F(ClickToPictureTest, EveryCommandShowsItsFullFramePictureSoonAfterItsWork)
     Samples stretched = before;
     const image::StretchTable& table = program.processing.stretchTable;
     const double op = millisecondsOf([&] {
-      process::runOnTwoCores(
+      base::runOnTwoCores(
           0, static_cast<long>(stretched.size()), 1,
           [&](long b, long e) {
             process::applyTableToSamples(
@@ -324,7 +323,7 @@ TEST_F(ClickToPictureTest, EveryCommandShowsItsFullFramePictureSoonAfterItsWork)
         colour::startPhase(program.settings.pixelOffset, program.settings.lineOffset);
     const int first = colour::firstWindowRow(mosaic.data());
     const double op = millisecondsOf([&] {
-      colour::forEachRowBand(
+      base::forEachRowBand(
           first, colour::windowRowEnd(height()), kColourBandRows,
           [&](int b, int e) { colour::synthesizeWindowRows(frames, factors, phase, first, b, e); },
           [](int) {});

@@ -24,8 +24,8 @@ SettingsStatus Program::saveSettingsFile() {
   return saveSettings(paths_.settingsFile(), kept, fits);
 }
 
-void Program::offerSessionDrive(GuideOutputMode drive) {
-  sessionDrive_ = drive;
+void Program::offerSimulatedDrive() {
+  sessionDrive_ = GuideOutputMode::Lx200;
   applySessionDrive();
 }
 

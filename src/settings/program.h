@@ -57,12 +57,12 @@ class Program {
   // not written: the file keeps "no drive".
   SettingsStatus saveSettingsFile();
 
-  // A telescope drive offered for this run only (the simulated mount with --simulate): while
-  // the settings choose no drive, `settings` choose `drive` in memory, so guiding and Telescope
-  // Control are available; the settings file keeps what it had. Loading the settings file
-  // offers it again; choosing another drive, or the user saving the program defaults
-  // (sessionDriveSaved), ends the offer.
-  void offerSessionDrive(GuideOutputMode drive);
+  // The simulated mount offered as the telescope drive for this run only (--simulate): it
+  // speaks LX200 on the PC port, so while the settings choose no drive, `settings` choose that
+  // one in memory, and guiding and Telescope Control are available; the settings file keeps
+  // what it had. Loading the settings file offers it again; choosing another drive, or the user
+  // saving the program defaults (sessionDriveSaved), ends the offer.
+  void offerSimulatedDrive();
   // Takes the offer up again after the settings were read from the file by someone else.
   void applySessionDrive();
   // The user saved the program defaults: the drive shown there is the user's own from now on.

@@ -34,7 +34,7 @@ void TNVK_K7LQApp::start() {
   window_->show();
   QCoreApplication::processEvents();
   // The simulated mount is the drive of a simulated session, unless the settings choose one.
-  if (rig_->simulated()) rig_->program().offerSessionDrive(settings::GuideOutputMode::Lx200);
+  if (rig_->simulated()) rig_->program().offerSimulatedDrive();
   const bool settingsFound = loadStartupSettings(rig_->program());
   window_->settingsChanged();
   if (rig_->simulated()) {

@@ -113,10 +113,13 @@ std::optional<StarPosition> findGuideStarAgain(Program& program) {
 
 // One training measurement: the move, 200 ms, a guide frame, the star from `searchFrom`.
 std::optional<PixelPoint> measure(Program& program, char letter, int durationMs,
-                                  PixelPoint searchFrom) {
+                                  PixelPoint searchFrom, bool* exposureFailed = nullptr) {
   if (letter != 0) guidePulseToward(chosenMount(program), letter, durationMs);
   program.clock().waitMs(kTrainingSettleMs);
-  if (!GuideExposure(program)) return std::nullopt;
+  if (!GuideExposure(program)) {
+    if (exposureFailed) *exposureFailed = true;
+    return std::nullopt;
+  }
   return locate(program, searchFrom);
 }
 
@@ -285,6 +288,21 @@ void StopGuiding(Program& program) {
   program.guiding.display.stopEnabled = false;
 }
 
+namespace {
+
+// Says why a training run stopped: without it the dialog simply stays as it was, and the user
+// cannot tell a lost star from a training that never started. The usual cause is a star picked
+// on an old guide image (taken before a GoTo or a move).
+void reportStarLost(Program& program, std::string_view direction) {
+  base::ShowMessage(program.ui(), base::Message::CallerText,
+                    "Training stopped: the guide star was not found after the " +
+                        std::string(direction) +
+                        " move.\n\nTake a new guide image, select the star on it and train "
+                        "again.");
+}
+
+}  // namespace
+
 bool TrainGuideHead(Program& program, const CaptionSink& caption) {
   auto& g = program.guiding;
   if (!g.starSelected) return false;
@@ -298,55 +316,61 @@ bool TrainGuideHead(Program& program, const CaptionSink& caption) {
   };
   auto& log = program.guideLog;
   log.beginCalibration(trainingLogSummary(program, {g.reference.x, g.reference.y}));
+  std::string_view lastMove;
+  bool exposureFailed = false;  // the camera's own message has said why
   auto record = [&](std::string_view direction, std::optional<PixelPoint> at) {
+    lastMove = direction;
     if (at) log.calibrationMove(direction, at->x, at->y);
     return at;
   };
   auto finish = [&](bool trained) {
     if (!trained) log.endCalibration(false);
     caption(kDialogCaption);
+    if (!trained && !exposureFailed) reportStarLost(program, lastMove);
     return trained;
   };
 
   GuideHeadTrainingPositions p;
   p.p0 = {g.reference.x, g.reference.y};
   say("slewing West");
-  auto a = record("West", measure(program, letters.west, t * 100, p.p0));
+  auto a = record("West", measure(program, letters.west, t * 100, p.p0, &exposureFailed));
   if (!a) return finish(false);
   p.a = *a;
   say("slewing West again");
-  auto b = record("West", measure(program, letters.west, t * 1000, searchAhead(p.a, p.p0, 9)));
+  auto b = record(
+      "West", measure(program, letters.west, t * 1000, searchAhead(p.a, p.p0, 9), &exposureFailed));
   if (!b) return finish(false);
   p.b = *b;
   say("slewing West third time");
   const PixelPoint e9 = searchAhead(p.a, p.p0, 9);  // e = 9 (A - P0) + 1, added to B and D
   const PixelPoint ahead{e9.x - p.a.x, e9.y - p.a.y};
-  auto c =
-      record("West", measure(program, letters.west, t * 1000, {p.b.x + ahead.x, p.b.y + ahead.y}));
+  auto c = record("West", measure(program, letters.west, t * 1000,
+                                  {p.b.x + ahead.x, p.b.y + ahead.y}, &exposureFailed));
   if (!c) return finish(false);
   p.c = *c;
   say("slewing East");
   // The east move brings the star back about one full move: to where it was at B.
-  auto d = record("East", measure(program, letters.east, t * 1000, p.b));
+  auto d = record("East", measure(program, letters.east, t * 1000, p.b, &exposureFailed));
   if (!d) return finish(false);
   p.d = *d;
   say("slewing West to stabilise");
-  auto e = record("Backlash",
-                  measure(program, letters.west, t * 1000, {p.d.x + ahead.x, p.d.y + ahead.y}));
+  auto e = record("Backlash", measure(program, letters.west, t * 1000,
+                                      {p.d.x + ahead.x, p.d.y + ahead.y}, &exposureFailed));
   if (!e) return finish(false);
   p.e = *e;
   say("pausing for 1/2 second");
   program.clock().waitMs(kTrainingPauseMs);
   say("slewing North");
-  auto f = record("North", measure(program, letters.north, t * 200, p.e));
+  auto f = record("North", measure(program, letters.north, t * 200, p.e, &exposureFailed));
   if (!f) return finish(false);
   p.f = *f;
   say("slewing North again");
-  auto gPos = record("North", measure(program, letters.north, t * 1000, searchAhead(p.f, p.e, 5)));
+  auto gPos = record("North", measure(program, letters.north, t * 1000, searchAhead(p.f, p.e, 5),
+                                      &exposureFailed));
   if (!gPos) return finish(false);
   p.g = *gPos;
   say("slewing South");
-  auto h = record("South", measure(program, letters.south, t * 1000, p.f));
+  auto h = record("South", measure(program, letters.south, t * 1000, p.f, &exposureFailed));
   if (!h) return finish(false);
   p.h = *h;
 
@@ -390,6 +414,7 @@ bool TrainAoUnit(Program& program, const CaptionSink& caption) {
     if (!exposed || r.status != CentroidStatus::Found) {
       log.endCalibration(false);
       caption(kDialogCaption);
+      if (exposed) reportStarLost(program, directions[i]);
       return false;
     }
     found[i] = {r.position.x, r.position.y};

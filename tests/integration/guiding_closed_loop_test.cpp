@@ -256,6 +256,22 @@ TEST_F(GuidingClosedLoop, TrainingAndGuidingStartOnlyOnceAGoToSlewHasEnded) {
   EndGuidedExposure(f.program);
 }
 
+// A star picked on an old guide image is not where training looks: training stops, says why,
+// and keeps the values it had.
+TEST_F(GuidingClosedLoop, TrainingThatLosesTheStarSaysSo) {
+  build(0.0);
+  selectStar();
+  const TrainedGuideValues before = f.program.guiding.trained;
+  f.program.guiding.reference.x += 60;  // the field moved since the star was picked
+  EXPECT_FALSE(TrainGuideHead(f.program, [](std::string_view) {}));
+  ASSERT_EQ(f.ui.messages().size(), 1u);
+  EXPECT_EQ(f.ui.messages()[0].text.rfind(
+                "Training stopped: the guide star was not found after the West move.", 0),
+            0u);
+  EXPECT_EQ(f.program.guiding.trained.raRateX, before.raRateX);
+  EXPECT_FALSE(f.program.guiding.useTrained);
+}
+
 TEST_F(GuidingClosedLoop, AoUnitHoldsTheStar) {
   build(0.0);
   auto& s = f.program.settings;

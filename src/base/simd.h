@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <cstring>
+
 // Vector support of the pixel loops. Every loop that uses it keeps a plain version that gives the
 // same samples, and the tests compare the two.
 //
@@ -49,5 +52,18 @@ bool hasAvx512Vl();
 // Keeps the loops at or below `ceiling` (Avx512 by default) until the ceiling is set again: the
 // tests run every version on one processor with it.
 void setSimdCeiling(SimdLevel ceiling);
+
+// Loads and stores of a whole vector of 16-bit samples (GCC's vector types, any width) at any
+// address.
+template <typename V>
+[[gnu::always_inline]] inline V loadLanes(const std::uint16_t* p) {
+  V v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+template <typename V>
+[[gnu::always_inline]] inline void storeLanes(std::uint16_t* p, V v) {
+  std::memcpy(p, &v, sizeof v);
+}
 
 }  // namespace nvk::base

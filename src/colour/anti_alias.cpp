@@ -69,16 +69,8 @@ void sortColumns(const std::uint16_t* centreRow, std::ptrdiff_t width,
 using Lanes16 = std::uint16_t __attribute__((vector_size(32)));
 using Lanes32 = std::uint16_t __attribute__((vector_size(64)));
 
-template <typename V>
-[[gnu::always_inline]] inline V loadLanes(const std::uint16_t* p) {
-  V v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-template <typename V>
-[[gnu::always_inline]] inline void storeLanes(std::uint16_t* p, V v) {
-  std::memcpy(p, &v, sizeof v);
-}
+using base::loadLanes;
+using base::storeLanes;
 
 #define NVK_COMPARE(a, b)                    \
   {                                          \

@@ -204,17 +204,8 @@ constexpr int kLanes = 16;
 // Thirty-two samples at once, for processors with 512-bit vectors (AVX-512BW).
 using WideLanes = std::uint16_t __attribute__((vector_size(64)));
 
-// Loads and stores of a whole vector of any width at any address.
-template <typename V>
-[[gnu::always_inline]] inline V loadLanes(const std::uint16_t* p) {
-  V v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-template <typename V>
-[[gnu::always_inline]] inline void storeLanes(std::uint16_t* p, V v) {
-  std::memcpy(p, &v, sizeof v);
-}
+using base::loadLanes;
+using base::storeLanes;
 
 #define NVK_VMIN(a, b) ((a) < (b) ? (a) : (b))
 #define NVK_VMAX(a, b) ((a) < (b) ? (b) : (a))

@@ -372,9 +372,14 @@ void ExposureSequence::addToSum() {
 
 bool ExposureSequence::readOut(std::int32_t ms) {
   const auto& st = program_.state;
-  if (!program_.camera().readFrame(st.readoutMode, ms, st.subFrameCentreX, st.subFrameCentreY)) {
-    return false;
-  }
+  // The bar goes on from where it stands to its end while the frame arrives.
+  camera::ReadProgress& bar = program_.devices.readProgress;
+  bar.from = state_.progressPosition;
+  bar.to = kProgressFull;
+  const bool read =
+      program_.camera().readFrame(st.readoutMode, ms, st.subFrameCentreX, st.subFrameCentreY);
+  bar.from = bar.to = 0;
+  if (!read) return false;
   program_.state.unsavedSinceExposure = true;
   ++state_.framesRead;
   // The standard FITS keywords carry the sensor temperature at the exposure.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -18,6 +19,33 @@ inline constexpr std::size_t kCommandBufferBytes = 64;
 inline constexpr int kFocusWindowSize = 128;  // the focus window is 128 x 128 samples
 inline constexpr int kGuideWidth = 500;
 inline constexpr int kGuideHeight = 290;
+
+// The real camera's delivery rate over USB: a full high-resolution frame in 4.5 s.
+inline constexpr std::size_t kTransferBytesPerSecond = 2'716'672;
+// The milliseconds a reply of `bytes` takes at that rate.
+constexpr std::uint32_t transferMs(std::size_t bytes) {
+  return static_cast<std::uint32_t>(bytes * 1000 / kTransferBytesPerSecond);
+}
+
+// Where the progress bar stands while a frame is on its way: it moves from `from` to `to` as
+// the time the reply should take passes, the camera's own exposure (`leadMs`, a readout it
+// times itself) and then the transfer of the reply's bytes at the camera's rate. The owner of
+// the progress window sets `from` and `to`, the readout command sets `leadMs`; with `to` not
+// above `from` the bar is left alone.
+struct ReadProgress {
+  int from = 0;
+  int to = 0;
+  std::uint32_t leadMs = 0;
+
+  bool moves() const { return to > from; }
+  // The bar's position `elapsedMs` into a read of `bytes`.
+  int at(std::size_t bytes, std::uint32_t elapsedMs) const {
+    const std::uint64_t total =
+        std::max<std::uint64_t>(std::uint64_t{leadMs} + transferMs(bytes), 1);
+    const std::uint64_t done = std::min<std::uint64_t>(elapsedMs, total);
+    return from + static_cast<int>(static_cast<std::uint64_t>(to - from) * done / total);
+  }
+};
 
 // One interface index examined by discovery.
 struct DeviceTableEntry {
@@ -77,6 +105,7 @@ struct CameraDevices {
   // The user stopped the last read while it was still arriving (Esc, the progress window's
   // Abort): it failed without a message, and the frame it was to bring is dropped.
   bool readAborted = false;
+  ReadProgress readProgress;
 
   // The texts after "vid" and "pid" in the last device path examined.
   std::string vendorIdText;

@@ -166,7 +166,8 @@ InputRead readInput(Program& program, Channel* channel) {
 }
 
 // The camera's read runs on the transport while this thread dispatches events, so that the
-// window repaints and its progress window takes Esc and Abort during a download of seconds.
+// window repaints and its progress window takes Esc and Abort during a download of seconds;
+// the progress bar moves on with the frame's expected arrival (CameraDevices::readProgress).
 // The user's abort cancels the read: `aborted` is then set and the result is a failure.
 InputRead readCameraInput(Program& program, port::CameraTransport* channel, bool& aborted) {
   aborted = false;
@@ -176,7 +177,15 @@ InputRead readCameraInput(Program& program, port::CameraTransport* channel, bool
   got.asked = bytes.size();
   channel->startRead(bytes);
   port::Clock& clock = program.clock();
+  const ReadProgress& bar = program.devices.readProgress;
+  const std::uint32_t startMs = clock.nowMs();
+  int shown = -1;
   while (!channel->readDone()) {
+    if (bar.moves()) {
+      const int position = bar.at(bytes.size(), clock.nowMs() - startMs);
+      if (position != shown) program.ui().setProgress(position);
+      shown = position;
+    }
     if (program.ui().pump()) {
       channel->cancelRead();
       aborted = true;
@@ -187,6 +196,8 @@ InputRead readCameraInput(Program& program, port::CameraTransport* channel, bool
   }
   got.result = channel->finishRead();
   program.devices.bytesRead = static_cast<std::uint32_t>(got.result.bytes);
+  // The frame is in: the bar at its end, if it moved at all.
+  if (shown >= 0 && shown != bar.to) program.ui().setProgress(bar.to);
   return got;
 }
 

@@ -70,7 +70,11 @@ bool readPixels(Program& program, CommandCode code, std::uint16_t value, std::ui
   b[16] = request.binX;
   b[17] = request.binY;
   if (delayed) put16(b + 18, static_cast<std::uint16_t>(exposureMs & 0xFFFF));
-  return exchange(program, delayed ? 22 : 18, replyBytes);
+  // The camera exposes before its reply starts.
+  devices.readProgress.leadMs = delayed ? static_cast<std::uint32_t>(std::max(exposureMs, 0)) : 0;
+  const bool ok = exchange(program, delayed ? 22 : 18, replyBytes);
+  devices.readProgress.leadMs = 0;
+  return ok;
 }
 
 // A main-sensor readout, timed by the camera up to 1000 ms.

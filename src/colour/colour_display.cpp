@@ -3,13 +3,14 @@
 #include <cstddef>
 #include <vector>
 
-#include "image/display_levels.h"
 #include "base/parallel_rows.h"
+#include "image/display_levels.h"
 
 namespace nvk::colour {
 namespace {
 
 constexpr int kStrips = 8;
+constexpr int kBandRows = 16;
 constexpr int kProgressRange = 256;
 constexpr std::size_t kSampleValues = 65536;
 
@@ -27,6 +28,19 @@ std::vector<std::uint8_t> displayTables(const image::ColourDisplayStretch& stret
     }
   }
   return tables;
+}
+
+// The display bytes of one full-size row: each sample's byte from its plane's table.
+void lookUpRow(const std::uint16_t* red, const std::uint16_t* green, const std::uint16_t* blue,
+               const std::uint8_t* tables, std::uint8_t* out, int count) {
+  const std::uint8_t* redTable = tables;
+  const std::uint8_t* greenTable = tables + kSampleValues;
+  const std::uint8_t* blueTable = greenTable + kSampleValues;
+  for (int x = 0; x < count; ++x) {
+    out[3 * x] = redTable[red[x]];
+    out[3 * x + 1] = greenTable[green[x]];
+    out[3 * x + 2] = blueTable[blue[x]];
+  }
 }
 
 }  // namespace
@@ -52,22 +66,26 @@ void buildColourDisplay(Program& program, std::span<std::uint8_t> rgb, int displ
   const std::uint16_t* blue = colour.blue().data();
   ui.openProgress("BUILDING COLOUR IMAGE");
   for (int strip = 0; strip < kStrips; ++strip) {
-    const int rowBegin = displayHeight * strip / kStrips;
-    const int rowEnd = displayHeight * (strip + 1) / kStrips;
-    // Each strip's rows are shared between both cores.
-    base::runOnTwoCores(
-        rowBegin, rowEnd, 1,
-        [&](long b, long e) {
-          for (auto y = static_cast<int>(b); y < e; ++y) {
+    // Each strip's rows go in bands to whichever core is free, so that a core busy with other
+    // work does not hold up the other.
+    base::forEachRowBand(
+        displayHeight * strip / kStrips, displayHeight * (strip + 1) / kStrips, kBandRows,
+        [&](int rowBegin, int rowEnd) {
+          for (int y = rowBegin; y < rowEnd; ++y) {
             const std::size_t source =
                 static_cast<std::size_t>(y) * static_cast<std::size_t>(step) * width;
             std::uint8_t* out = rgb.data() + static_cast<std::size_t>(y) * rowBytes;
-            for (int x = 0; x < displayWidth; ++x) {
-              const std::size_t i =
-                  source + static_cast<std::size_t>(x) * static_cast<std::size_t>(step);
-              *out++ = redTable[red[i]];
-              *out++ = greenTable[green[i]];
-              *out++ = blueTable[blue[i]];
+            if (step == 1) {
+              lookUpRow(red + source, green + source, blue + source, tables.data(), out,
+                        displayWidth);
+            } else {
+              for (int x = 0; x < displayWidth; ++x) {
+                const std::size_t i =
+                    source + static_cast<std::size_t>(x) * static_cast<std::size_t>(step);
+                *out++ = redTable[red[i]];
+                *out++ = greenTable[green[i]];
+                *out++ = blueTable[blue[i]];
+              }
             }
           }
         },

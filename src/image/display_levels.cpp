@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <mutex>
 
 #include "base/parallel_rows.h"
 #include "base/simd.h"
@@ -12,6 +13,9 @@ namespace nvk::image {
 namespace {
 
 using Histogram = std::array<std::size_t, 256>;
+
+// The rows of one band of the automatic colour stretch's pass.
+constexpr int kLevelBandRows = 32;
 
 // Adds the high-byte levels of the samples [begin, end) to `histogram`. Four histograms are
 // filled in turn: in a run of sky samples, all in one level, a count does not wait for the one
@@ -35,8 +39,8 @@ void addLevels(const std::uint16_t* p, std::size_t begin, std::size_t end, Histo
 // The brightest star sample of the rows [rowBegin, rowEnd), which lie inside the border. Compiled
 // at -O3 for processors with AVX2 and for any x86-64, the processor's version chosen at start,
 // as the processing's pixel loops are: the search then takes sixteen samples a step.
-NVK_VECTORISED int brightestStarInRows(
-    const std::uint16_t* samples, int width, int rowBegin, int rowEnd) {
+NVK_VECTORISED int brightestStarInRows(const std::uint16_t* samples, int width, int rowBegin,
+                                       int rowEnd) {
   int top = 0;
   const auto w = static_cast<std::size_t>(width);
   for (int y = rowBegin; y < rowEnd; ++y) {
@@ -76,12 +80,40 @@ int brightestStarSample(std::span<const std::uint16_t> samples, int width, int h
 
 ColourDisplayStretch autoColourStretch(const ColourPlanes& colour, int width, int height) {
   ColourDisplayStretch stretch;
-  const std::array planes{colour.red(), colour.green(), colour.blue()};
-  const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  const std::array planes{colour.red().data(), colour.green().data(), colour.blue().data()};
+  const auto w = static_cast<std::size_t>(width);
+  // One pass over bands of rows that both cores take in turn as each is free, each band's three
+  // planes searched for the star and counted while their rows are in the cache; the bands'
+  // counts and stars are joined as they end.
+  std::array<Histogram, 3> histograms{};
+  std::array<int, 3> tops{};
+  std::mutex joining;
+  base::forEachRowBand(
+      0, height, kLevelBandRows,
+      [&](int rowBegin, int rowEnd) {
+        std::array<Histogram, 3> counts{};
+        std::array<int, 3> bandTops{};
+        // The star search leaves out the first and the last row.
+        const int starBegin = std::max(rowBegin, 1);
+        const int starEnd = std::min(rowEnd, height - 1);
+        for (std::size_t k = 0; k < planes.size(); ++k) {
+          if (starBegin < starEnd)
+            bandTops[k] = brightestStarInRows(planes[k], width, starBegin, starEnd);
+          addLevels(planes[k], static_cast<std::size_t>(rowBegin) * w,
+                    static_cast<std::size_t>(rowEnd) * w, counts[k]);
+        }
+        const std::lock_guard lock(joining);
+        for (std::size_t k = 0; k < planes.size(); ++k) {
+          tops[k] = std::max(tops[k], bandTops[k]);
+          for (std::size_t level = 0; level < counts[k].size(); ++level)
+            histograms[k][level] += counts[k][level];
+        }
+      },
+      [](int) {});
   for (std::size_t k = 0; k < planes.size(); ++k) {
-    const std::span<const std::uint16_t> samples(planes[k].data(), count);
-    stretch.black[k] = skyHighByteLevel(samples) * 256;
-    stretch.white[k] = std::max(stretch.black[k] + 1, brightestStarSample(samples, width, height));
+    const Histogram& h = histograms[k];
+    stretch.black[k] = static_cast<int>(std::max_element(h.begin(), h.end()) - h.begin()) * 256;
+    stretch.white[k] = std::max(stretch.black[k] + 1, tops[k]);
   }
   stretch.automatic = true;
   return stretch;

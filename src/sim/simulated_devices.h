@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "camera/devices.h"
 #include "port/clock.h"
 #include "port/device_enumerator.h"
 #include "sim/camera_head.h"
@@ -25,10 +26,10 @@ struct SimulationOptions {
 };
 
 // The real camera's delivery rate: a full high-resolution frame in 4.5 s.
-inline constexpr std::size_t kDownloadBytesPerSecond = 2'716'672;
+inline constexpr std::size_t kDownloadBytesPerSecond = camera::kTransferBytesPerSecond;
 // The milliseconds a reply of `bytes` takes at that rate.
 constexpr std::uint32_t downloadMs(std::size_t bytes) {
-  return static_cast<std::uint32_t>(bytes * 1000 / kDownloadBytesPerSecond);
+  return camera::transferMs(bytes);
 }
 
 // The simulated hardware as discovery sees it: one camera-driver interface (the camera head

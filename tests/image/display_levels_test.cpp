@@ -58,6 +58,50 @@ TEST(DisplayLevelsTest, LevelsAgreeWithThePlainVersionsOnRandomStarFields) {
   }
 }
 
+// The automatic colour stretch takes each plane's levels in one pass over bands of rows: every
+// plane black at its own sky and white at its own star (never at its black), for frames of one
+// band, of bands and a part, and stars on the rows where two bands meet.
+TEST(DisplayLevelsTest, ColourStretchTakesEachPlanesOwnLevels) {
+  std::mt19937 random(11);
+  std::array<std::vector<std::uint16_t>, 3> storage;
+  for (auto& plane : storage)
+    plane.assign(kPlaneSamples, 0);
+  const ColourPlanes colour{{Plane(storage[0].data(), kPlaneSamples),
+                             Plane(storage[1].data(), kPlaneSamples),
+                             Plane(storage[2].data(), kPlaneSamples)}};
+  const std::array<std::array<int, 2>, 7> sizes{
+      {{3, 1}, {5, 2}, {9, 3}, {40, 33}, {17, 64}, {33, 65}, {3040, 2024}}};
+  for (const auto& [width, height] : sizes) {
+    SCOPED_TRACE(testing::Message() << width << " x " << height);
+    const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    std::array<std::vector<std::uint16_t>, 3> samples;
+    for (std::size_t k = 0; k < 3; ++k) {
+      // Red a flat frame (its star no brighter than its sky), green and blue skies with stars.
+      std::normal_distribution<double> sky(900.0 + 7000.0 * static_cast<double>(k), 250.0);
+      samples[k].resize(count);
+      for (auto& v : samples[k])
+        v = k == 0 ? 0x0480 : static_cast<std::uint16_t>(std::clamp(sky(random), 0.0, 65535.0));
+      if (k > 0 && height > 33 && width > 3) {
+        // A pair of star samples on the last row of the first band and on the first of the next.
+        const int row = k == 1 ? 31 : 32;
+        samples[k][static_cast<std::size_t>(row * width + 1)] = 61000;
+        samples[k][static_cast<std::size_t>(row * width + 2)] = 60000;
+      }
+      std::copy(samples[k].begin(), samples[k].end(), colour.planes[k].begin());
+    }
+    const ColourDisplayStretch stretch = autoColourStretch(colour, width, height);
+    EXPECT_TRUE(stretch.automatic);
+    const std::array<int, 3> plane{ColourPlanes::kRed, ColourPlanes::kGreen, ColourPlanes::kBlue};
+    for (std::size_t k = 0; k < 3; ++k) {
+      const auto& s = samples[static_cast<std::size_t>(plane[k])];
+      const int black = referenceSkyLevel(s) * 256;
+      EXPECT_EQ(stretch.black[k], black) << k;
+      EXPECT_EQ(stretch.white[k], std::max(black + 1, referenceBrightestStar(s, width, height)))
+          << k;
+    }
+  }
+}
+
 // A star that is brightest in the lower half is found as well as one in the upper half; the
 // sky's level ties go to the lower level.
 TEST(DisplayLevelsTest, StarInEitherHalfAndTiedLevels) {

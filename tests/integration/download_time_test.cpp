@@ -127,5 +127,39 @@ TEST(DownloadTime, EscDuringTheDownloadEndsTheExposureRunLikeAnAbortedExposure) 
   }
 }
 
+// While a frame arrives the exposure's progress bar moves on with the time its transfer takes
+// (after the camera's own one-second exposure), from where the reading started to the end;
+// without the download time it is set as before, the frame being there at once.
+TEST(DownloadTime, TheProgressBarMovesOnWhileTheFrameArrives) {
+  test::Photo photo;
+  photo.mode = 1;  // a full frame, 4.5 s to arrive
+  SimulatedProgram plain(false);
+  ASSERT_EQ(test::runPhoto(plain.f, photo), acquire::InterfaceOutcome::Ran);
+  SimulatedProgram slow(true);
+  const std::uint32_t start = slow.f.clock.nowMs();
+  // The bar as the user sees it at moments of the camera's exposure and of the transfer.
+  std::vector<int> seen;
+  for (const std::uint32_t atMs : {500u, 1500u, 3000u, 4500u, 5400u}) {
+    slow.f.ui.clickAt(start + atMs, [&slow, &seen] {
+      const std::vector<int> positions = slow.f.ui.progressPositions();
+      seen.push_back(positions.empty() ? -1 : positions.back());
+    });
+  }
+  ASSERT_EQ(test::runPhoto(slow.f, photo), acquire::InterfaceOutcome::Ran);
+  ASSERT_TRUE(slow.f.program.state.unsavedSinceExposure);
+  ASSERT_EQ(seen.size(), 5u);
+  EXPECT_GE(seen.front(), 20);
+  for (std::size_t i = 1; i < seen.size(); ++i)
+    EXPECT_GT(seen[i], seen[i - 1]) << "the bar stood still between two moments " << i;
+  EXPECT_LT(seen.back(), 256);
+  // The bar only moves forward, and ends full.
+  const std::vector<int> positions = slow.f.ui.progressPositions();
+  const auto reading = std::find(positions.begin(), positions.end(), 20);
+  ASSERT_NE(reading, positions.end());
+  EXPECT_TRUE(std::is_sorted(reading, positions.end()));
+  EXPECT_EQ(positions.back(), 256);
+  EXPECT_EQ(plain.f.ui.progressPositions(), std::vector<int>{20});
+}
+
 }  // namespace
 }  // namespace nvk::sim

@@ -9,7 +9,6 @@
 #include "files/fits_header.h"
 #include "files/hot_pixel_map_file.h"
 #include "files/raw_file.h"
-#include "image/display_levels.h"
 
 namespace nvk::files {
 namespace {
@@ -130,16 +129,11 @@ OpenResult openImageFile(Program& program, const std::filesystem::path& path) {
     result = openHotPixelMap(program, path);
   }
   ui.setBusyCursor(false);
-  // An opened file replaces the exposure. A colour file is shown as a new colour image is,
-  // through the automatic stretch of its own planes until the user sets a balance: their high
-  // bytes alone leave a typical sky frame black on the screen.
+  // An opened file replaces the exposure; the automatic stretch belonged to the colour image
+  // synthesised before: a file's colour planes are shown as they were saved.
   if (result.loaded && result.kind != FileKind::HotPixelMap) {
     program.state.unsavedSinceExposure = false;
-    program.colourStretch = program.state.colourConverted
-                                ? image::autoColourStretch(program.planes.ColourImage,
-                                                           program.geometry.width,
-                                                           program.geometry.height)
-                                : image::ColourDisplayStretch{};
+    program.colourStretch = {};
   }
   if (result.loaded) ui.requestRedraw();
   return result;

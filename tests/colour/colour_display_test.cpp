@@ -10,8 +10,6 @@
 #include "colour/colour_tools.h"
 #include "colour/synthesis.h"
 #include "files/files_test_support.h"
-#include "files/fits_file.h"
-#include "files/open_image.h"
 #include "files/tiff_file.h"
 #include "process/measure_test_support.h"
 #include "support/program_fixture.h"
@@ -100,17 +98,6 @@ TEST_F(ColourDisplay, NewColourImageIsShownThroughTheAutomaticStretch) {
   const std::size_t pictureAt = bytes.size() - 6 - static_cast<std::size_t>(h) * rowBytes;
   const std::size_t starAt = pictureAt + 300 * rowBytes + 400 * 3;
   EXPECT_EQ(std::max({bytes[starAt], bytes[starAt + 1], bytes[starAt + 2]}), shownAt(400, 300));
-
-  // Saved and opened again, the colour image is shown as it was.
-  const image::ColourDisplayStretch shown = program.colourStretch;
-  const auto fits = root / "shown.fit";
-  ASSERT_EQ(files::saveFitsFile(program, fits, {}), files::SaveResult::Saved);
-  program.colourStretch = {};
-  ASSERT_TRUE(files::openImageFile(program, fits).loaded);
-  ASSERT_TRUE(program.state.colourConverted);
-  EXPECT_TRUE(program.colourStretch.automatic);
-  EXPECT_EQ(program.colourStretch.black, shown.black);
-  EXPECT_EQ(program.colourStretch.white, shown.white);
 
   // The user's balance decides from then on: the high bytes again.
   ASSERT_TRUE(applyColourBalanceToImage(program, ColourBalance{}));

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "acquire/monitor_loops.h"
+#include "base/simd.h"
 #include "colour/colour_display.h"
 #include "process/stretch.h"
-#include "base/simd.h"
 
 namespace nvk::app {
 namespace {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "acquire/monitor_loops.h"
+#include "base/parallel_rows.h"
 #include "base/simd.h"
 #include "colour/colour_display.h"
 #include "process/stretch.h"
@@ -56,10 +57,12 @@ void buildDisplayImage(Program& program) {
   display.height = g.displayHeight;
   const std::uint16_t* raw = program.planes.RawImage.data();
   std::uint8_t* out = display.pixels.data();
-  for (int y = 0; y < display.height; ++y) {
-    const std::uint16_t* row = raw + static_cast<std::size_t>(y * step) * g.width;
-    highBytes(row, out + static_cast<std::size_t>(y) * display.width, display.width, step);
-  }
+  base::onBothHalves(0, display.height, [&](int, long begin, long end) {
+    for (long y = begin; y < end; ++y) {
+      const std::uint16_t* row = raw + static_cast<std::size_t>(y * step) * g.width;
+      highBytes(row, out + static_cast<std::size_t>(y) * display.width, display.width, step);
+    }
+  });
 
   display.colour = program.state.colourConverted;
   if (display.colour) {

@@ -250,16 +250,22 @@ void AntiAlias(Program& program, bool redraw) {
   const image::ColourPlanes& median = program.planes.RgbOutputImage;
   ui.setBusyCursor(true);
   ui.openProgress("ANTI-ALIAS PROGRESS");
-  for (int plane = 0; plane < 3; ++plane)
-    std::copy_n(colour[plane].begin(), g.pixelCount, program.planes.ColourUndoImage[plane].begin());
+  const image::ColourPlanes& undo = program.planes.ColourUndoImage;
+  const std::size_t rowSamples = static_cast<std::size_t>(g.width);
 
+  // The medians only read the colour planes, so each band's rows are copied for the undo while
+  // the medians have them in the cache, on whichever core takes the band.
   const int progressDivisor = program.state.binned ? 8 : 16;
   base::forEachRowBand(
       0, g.height, kBandRows,
       [&](int rowBegin, int rowEnd) {
-        for (int plane = 0; plane < 3; ++plane)
+        for (int plane = 0; plane < 3; ++plane) {
           medianRows(colour[plane].data(), median[plane].data(), g.width, g.height, rowBegin,
                      rowEnd);
+          std::copy_n(colour[plane].begin() + static_cast<std::ptrdiff_t>(rowBegin * rowSamples),
+                      static_cast<std::size_t>(rowEnd - rowBegin) * rowSamples,
+                      undo[plane].begin() + static_cast<std::ptrdiff_t>(rowBegin * rowSamples));
+        }
       },
       [&](int row) {
         ui.setProgress(row / progressDivisor);
@@ -268,7 +274,6 @@ void AntiAlias(Program& program, bool redraw) {
 
   const MeanStepPlanes step{median.red().data(), median.blue().data(), median.green().data(),
                             colour.red().data(), colour.blue().data(), colour.green().data()};
-  const std::size_t rowSamples = static_cast<std::size_t>(g.width);
   base::forEachRowBand(
       0, g.height, 64,
       [&](int rowBegin, int rowEnd) {

@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -102,6 +103,20 @@ TEST_F(QtUiTest, ProgressWindowShowsCaptionAndPosition) {
   EXPECT_EQ(ui.progressCaption(), "EXPOSURE UNDERWAY");
   ui.closeProgress();
   EXPECT_EQ(ui.progressWindow(), nullptr);
+}
+
+// Operations report their position after every band of rows; the bar is repainted at most every
+// few milliseconds, and the last position held back still reaches it once events are dispatched.
+TEST_F(QtUiTest, ProgressBarCatchesUpWithAPositionHeldBack) {
+  ui.openProgress("FILTER PROGRESS");
+  const auto* bar = ui.progressWindow()->findChild<QScrollBar*>();
+  ASSERT_NE(bar, nullptr);
+  ui.setProgress(10);
+  ui.setProgress(20);
+  ui.setProgress(30);
+  EXPECT_EQ(ui.progressPosition(), 30);
+  EXPECT_TRUE(QTest::qWaitFor([bar] { return bar->value() == 30; }, 5000));
+  ui.closeProgress();
 }
 
 TEST_F(QtUiTest, MessagesAreModalBoxesWithTheirTitle) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/display_builder.h"
+#include "base/parallel_rows.h"
 
 namespace nvk::app::qt {
 
@@ -34,8 +35,15 @@ void ImageView::setPicture() {
     kept = QImage(d.width, d.height, format);
   const std::size_t rowBytes = static_cast<std::size_t>(d.width) * (d.colour ? 3 : 1);
   const std::uint8_t* source = d.colour ? d.rgb.data() : d.pixels.data();
-  for (int y = 0; y < d.height; ++y)
-    std::memcpy(kept.scanLine(y), source + static_cast<std::size_t>(y) * rowBytes, rowBytes);
+  // Both cores copy rows; the image's memory is taken once, here, as scanLine() may detach.
+  std::uint8_t* bits = kept.bits();
+  const auto stride = static_cast<std::size_t>(kept.bytesPerLine());
+  base::onBothHalves(0, d.height, [&](int, long begin, long end) {
+    for (long y = begin; y < end; ++y) {
+      std::memcpy(bits + static_cast<std::size_t>(y) * stride,
+                  source + static_cast<std::size_t>(y) * rowBytes, rowBytes);
+    }
+  });
   if (!d.colour) {
     QList<QRgb> colours;
     colours.reserve(256);

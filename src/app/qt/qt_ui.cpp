@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -14,8 +15,10 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 #include "app/file_filter.h"
 #include "app/qt/dialog_views.h"
@@ -44,6 +47,8 @@ class ProgressWindow final : public QDialog {
     abort_->setFocusPolicy(Qt::NoFocus);
     passPressesDuringOperations(abort_);
     connect(abort_, &QPushButton::clicked, this, std::move(onAbort));
+    catchUp_.setSingleShot(true);
+    connect(&catchUp_, &QTimer::timeout, this, [this] { showPosition(); });
     layout->addWidget(caption_);
     layout->addWidget(bar_);
     layout->addWidget(hint_);
@@ -55,8 +60,18 @@ class ProgressWindow final : public QDialog {
     caption_->setText(caption);
   }
   QString caption() const { return caption_->text(); }
-  void setPosition(int position) { bar_->setValue(position); }
-  int position() const { return bar_->value(); }
+  // The bar moves at most every kRepaintIntervalMs: operations report after every band of rows,
+  // hundreds of times a second, and repainting the bar each time slows them for nothing seen. A
+  // position held back is shown when the interval has passed and events are dispatched.
+  void setPosition(int position) {
+    position_ = std::clamp(position, bar_->minimum(), bar_->maximum());
+    if (position == 0 || !sinceMoved_.isValid() || sinceMoved_.elapsed() >= kRepaintIntervalMs) {
+      showPosition();
+    } else if (!catchUp_.isActive()) {
+      catchUp_.start(static_cast<int>(kRepaintIntervalMs - sinceMoved_.elapsed()));
+    }
+  }
+  int position() const { return position_; }
   void setStoppable(bool stoppable) {
     hint_->setVisible(stoppable);
     abort_->setVisible(stoppable);
@@ -64,8 +79,18 @@ class ProgressWindow final : public QDialog {
   }
 
  private:
+  void showPosition() {
+    catchUp_.stop();
+    bar_->setValue(position_);
+    sinceMoved_.start();
+  }
+
   QLabel* caption_;
+  static constexpr qint64 kRepaintIntervalMs = 15;
   QScrollBar* bar_;
+  int position_ = 0;
+  QElapsedTimer sinceMoved_;
+  QTimer catchUp_;
   QLabel* hint_;
   QPushButton* abort_;
 };

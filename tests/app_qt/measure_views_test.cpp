@@ -239,6 +239,22 @@ TEST_F(MeasureWindowTest, PhotometryPicksListEachStarUntilTheWindowCloses) {
   EXPECT_EQ(program.measure.active, process::MeasureTool::None);
 }
 
+// The photometry window waits for clicks on the picture, so it opens in the main window's top
+// right corner and leaves the middle of the picture free for them.
+TEST_F(MeasureWindowTest, PhotometryWindowOpensClearOfThePicturesMiddle) {
+  window.resize(780, 560);  // inside the test screen
+  ModalAnswerer answerer({clickOk});
+  ASSERT_TRUE(window.runCommand(14));
+  PhotometryWindow* list = window.toolWindows().photometry();
+  ASSERT_NE(list, nullptr);
+  const QPoint middle = viewport()->mapToGlobal(viewport()->rect().center());
+  EXPECT_FALSE(list->frameGeometry().contains(middle))
+      << "window " << list->frameGeometry().x() << "," << list->frameGeometry().y();
+  EXPECT_LE(list->frameGeometry().right(), window.geometry().right());
+  EXPECT_GE(list->frameGeometry().top(), window.geometry().top());
+  list->close();
+}
+
 TEST_F(MeasureWindowTest, RowPlotOfThePickedRow) {
   ASSERT_TRUE(window.runCommand(16));
   QTest::mouseClick(viewport(), Qt::LeftButton, {}, QPoint(40, 200));

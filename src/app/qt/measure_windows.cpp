@@ -8,9 +8,11 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "process/measure_photometry.h"
@@ -27,6 +29,11 @@ QFont fixedFont() {
 }
 
 // A modeless window of the main window that deletes itself when closed.
+// Where a tool window opens: this far inside the main window's right edge, and below its menu
+// and tool bar.
+constexpr int kToolWindowMargin = 8;
+constexpr int kToolWindowBelowToolBar = 64;
+
 void makeToolWindow(QDialog* window, const char* title) {
   window->setModal(false);
   window->setAttribute(Qt::WA_DeleteOnClose);
@@ -278,11 +285,14 @@ PhotometryWindow::PhotometryWindow(QWidget* parent) : QDialog(parent) {
   details_->setFont(fixedFont());
   details_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   layout->addWidget(details_);
-  layout->addWidget(new QLabel(tr("Click the left mouse button on each star to measure; close "
-                                  "this window to end photometry."),
-                               this));
+  auto* hint =
+      new QLabel(tr("Click the left mouse button on each star to measure; close this window to end "
+                    "photometry."),
+                 this);
+  hint->setWordWrap(true);
+  layout->addWidget(hint);
   layout->addWidget(closeButton(this));
-  resize(600, 480);
+  resize(520, 320);
 }
 
 void PhotometryWindow::refresh(const process::MeasureState& measure) {
@@ -338,6 +348,26 @@ ToolWindows::~ToolWindows() = default;
 
 template <typename Window>
 void ToolWindows::present(Window* window) {
+  // A window opening goes to the top right corner of the main window, below its tool bar, and
+  // leaves the middle of the picture free: the photometry and show-values windows wait for
+  // clicks on the picture, and a window centred over it took the first of them.
+  if (!window->isVisible()) {
+    const QRect client = parent_->geometry();
+    // At most the corner's quarter of the main window, as far as the window's content allows.
+    const QSize quarter(client.width() / 2 - 2 * kToolWindowMargin,
+                        client.height() / 2 - kToolWindowBelowToolBar);
+    window->resize(window->size().boundedTo(quarter).expandedTo(window->minimumSizeHint()));
+    QPoint at(client.right() - window->width() - kToolWindowMargin,
+              client.top() + kToolWindowBelowToolBar);
+    if (const QScreen* screen = parent_->screen()) {
+      const QRect free = screen->availableGeometry();
+      at.setX(
+          std::clamp(at.x(), free.left(), std::max(free.left(), free.right() - window->width())));
+      at.setY(
+          std::clamp(at.y(), free.top(), std::max(free.top(), free.bottom() - window->height())));
+    }
+    window->move(at);
+  }
   window->show();
   window->raise();
 }

@@ -10,7 +10,7 @@
 
 #include "camera/discovery.h"
 #include "camera/usb_ids.h"
-#include "platform/transfer_worker.h"
+#include "base/transfer_worker.h"
 
 namespace nvk::platform {
 namespace {
@@ -200,7 +200,7 @@ class UsbCameraTransport final : public port::CameraTransport {
   std::atomic<int> completed_{0};
   bool working_ = false;
   port::TransferResult failed_;
-  TransferWorker worker_;
+  base::TransferWorker worker_;
 };
 
 }  // namespace

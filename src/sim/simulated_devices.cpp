@@ -2,7 +2,7 @@
 
 #include "camera/discovery.h"
 #include "camera/usb_ids.h"
-#include "platform/transfer_worker.h"
+#include "base/transfer_worker.h"
 
 namespace nvk::sim {
 namespace {
@@ -127,7 +127,7 @@ class CameraChannel final : public port::CameraTransport {
   std::uint32_t readyMs_ = 0;
   bool working_ = false;
   // Last member: it waits for a read still running before the rest goes.
-  platform::TransferWorker worker_;
+  base::TransferWorker worker_;
 };
 
 class WheelChannel final : public port::FilterWheelTransport {

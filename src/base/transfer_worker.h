@@ -7,7 +7,7 @@
 
 #include "port/camera_transport.h"
 
-namespace nvk::platform {
+namespace nvk::base {
 
 // The thread a camera channel's reads run on, one at a time, while the program's thread goes on
 // (port::CameraTransport::startRead). The thread starts with the first job and ends with the
@@ -86,4 +86,4 @@ inline void TransferWorker::loop() {
   }
 }
 
-}  // namespace nvk::platform
+}  // namespace nvk::base

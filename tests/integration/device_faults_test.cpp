@@ -294,16 +294,10 @@ const SerialFaultCase kSerialFaults[] = {
 
 class SerialFaults : public ::testing::TestWithParam<SerialFaultCase> {
  protected:
-  void SetUp() override {
-    f.program.telescope.pcPort = &port;
-    f.program.settings.serialRoute = 3;
-    f.program.settings.guideOutputMode = settings::GuideOutputMode::Lx200;
-  }
-  void TearDown() override { f.program.telescope.pcPort = nullptr; }
-
   test::ProgramFixture f;
   SimulatedMount mount{f.clock};
   FaultySerialPort port{mount};
+  test::Lx200OnPcPort wiring{f.program, port};
 };
 
 TEST_P(SerialFaults, GoToEndsWithTheProgramsWordsAndWorksOnceThePortIsBack) {

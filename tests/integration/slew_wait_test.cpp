@@ -48,13 +48,6 @@ const SlewWaitCase kSlewWaits[] = {
 
 class SlewWait : public ::testing::TestWithParam<SlewWaitCase> {
  protected:
-  void SetUp() override {
-    f.program.telescope.pcPort = &port;
-    f.program.settings.serialRoute = 3;
-    f.program.settings.guideOutputMode = settings::GuideOutputMode::Lx200;
-  }
-  void TearDown() override { f.program.telescope.pcPort = nullptr; }
-
   sim::MountOptions options() const {
     sim::MountOptions o;
     o.slewDegreesPerSecond = GetParam().slewDegreesPerSecond;
@@ -64,6 +57,7 @@ class SlewWait : public ::testing::TestWithParam<SlewWaitCase> {
   test::ProgramFixture f;
   sim::SimulatedMount mount{f.clock, options()};
   sim::FaultySerialPort port{mount};
+  test::Lx200OnPcPort wiring{f.program, port};
 };
 
 TEST_P(SlewWait, TrainingWaitsUntilTheMountSaysItHasArrived) {

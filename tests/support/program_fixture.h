@@ -17,4 +17,21 @@ struct ProgramFixture {
   app::Program program{clock, ui, base::ProgramPaths(root.path())};
 };
 
+// An LX200 mount on the program's PC serial port (the route through the PC's own port), for as
+// long as this lives.
+class Lx200OnPcPort {
+ public:
+  Lx200OnPcPort(app::Program& program, port::SerialPort& port) : program_(program) {
+    program.telescope.pcPort = &port;
+    program.settings.serialRoute = 3;
+    program.settings.guideOutputMode = settings::GuideOutputMode::Lx200;
+  }
+  ~Lx200OnPcPort() { program_.telescope.pcPort = nullptr; }
+  Lx200OnPcPort(const Lx200OnPcPort&) = delete;
+  Lx200OnPcPort& operator=(const Lx200OnPcPort&) = delete;
+
+ private:
+  app::Program& program_;
+};
+
 }  // namespace nvk::test

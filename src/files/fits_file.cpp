@@ -2,6 +2,7 @@
 
 #include "base/messages.h"
 #include "files/program_rendering.h"
+#include "image/display_levels.h"
 
 namespace nvk::files {
 
@@ -19,6 +20,7 @@ FitsHeaderLayout fitsLayoutFor(const Program& program, const FitsSaveOptions& op
   layout.readoutMode = program.state.readoutMode;
   layout.modeCode = program.state.modeCode;
   layout.standardKeywords = program.preferences.fitsStandardKeywords;
+  layout.autoColourDisplay = program.colourStretch.automatic;
   if (isRawMosaic(program) && !options.rgb) {
     const auto& frame = program.fits.frame;
     layout.bayer = image::bayerLayout(program.settings.pixelOffset, program.settings.lineOffset,
@@ -88,6 +90,13 @@ FitsReadResult readFits(Program& program, const std::filesystem::path& path,
   program.state.readoutMode = parsed.readoutMode;
   program.state.modeCode = parsed.modeCode;
   program.state.colourConverted = parsed.colour;
+  program.applyGeometry();
+  // The planes are shown as the window showed them when the file was saved.
+  program.colourStretch =
+      parsed.autoColourDisplay
+          ? image::autoColourStretch(program.planes.ColourImage, program.geometry.width,
+                                     program.geometry.height)
+          : image::ColourDisplayStretch{};
   return FitsReadResult::Loaded;
 }
 

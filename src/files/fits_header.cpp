@@ -104,7 +104,11 @@ struct DerivedValues {
   // The frame record's mount pointing as OBJCTRA and OBJCTDEC text.
   std::string objectRa;
   std::string objectDec;
+  // kAutoColourDisplay on a colour file shown through the automatic colour stretch.
+  std::string colourDisplay;
 };
+
+constexpr std::string_view kAutoColourDisplay = "AUTO-STRETCH";
 
 // Everything the cards of a header carry, as the table writes and reads it.
 struct HeaderValues {
@@ -230,6 +234,7 @@ void fitsCards(V& v, HeaderValues& h) {
   v.keyword("XBAYROFF", d.bayerOffsetX, "the pattern starts at column 0");
   v.keyword("YBAYROFF", d.bayerOffsetY, "the pattern starts at row 0");
   v.keyword("ROWORDER", d.rowOrder, "first row stored is the top of the image");
+  v.keyword("COLRDISP", d.colourDisplay, "planes shown stretched to sky and brightest star");
   v.end();
 }
 
@@ -467,6 +472,9 @@ std::string buildFitsHeader(const FitsHeaderLayout& layout, const image::FitsHea
       d.bayerOffsetY = layout.bayer->yOffset;
       d.rowOrder = "TOP-DOWN";
     }
+    if (layout.shape == FitsShape::Colour && layout.autoColourDisplay) {
+      d.colourDisplay = kAutoColourDisplay;
+    }
     // Both cards or neither: a position is only of use whole.
     if (const auto& pointing = info.frame.mountPointing) {
       d.objectRa = objectRaText(pointing->raHours);
@@ -514,6 +522,7 @@ std::optional<ParsedFitsHeader> parseFitsHeader(std::string_view header, std::in
   parsed.sampleOffset = values.sampleOffset;
   parsed.info = std::move(values.info);
   parsed.bayerPattern = std::move(values.derived.bayerPattern);
+  parsed.autoColourDisplay = parsed.colour && values.derived.colourDisplay == kAutoColourDisplay;
   const auto ra = parseObjectRa(values.derived.objectRa);
   const auto dec = parseObjectDec(values.derived.objectDec);
   if (ra && dec) parsed.info.frame.mountPointing = image::MountPointing{*ra, *dec};

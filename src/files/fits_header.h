@@ -39,6 +39,10 @@ struct FitsHeaderLayout {
   bool standardKeywords = false;
   // The colour-filter layout of a raw mosaic frame; none for a binned or colour-converted one.
   std::optional<image::BayerLayout> bayer = std::nullopt;
+  // A colour file saved while the window showed its planes through the automatic colour stretch
+  // (a new colour image before any balance): the file says so (with the standard keywords), and
+  // opening it shows the planes that way again instead of their dark high bytes.
+  bool autoColourDisplay = false;
 };
 
 // The camera's pixels are 7.8 micrometres square.
@@ -81,7 +85,8 @@ struct ParsedFitsHeader {
   char modeCode = '1';
   image::FitsHeaderInfo info;
   image::ProcessingHistory history;
-  std::string bayerPattern;  // BAYERPAT, when the header has it
+  std::string bayerPattern;        // BAYERPAT, when the header has it
+  bool autoColourDisplay = false;  // a colour file shown through the automatic colour stretch
 };
 
 // Reads a 5760-byte header by the card table the writer walks; nullopt when the file was not

@@ -49,7 +49,6 @@ OpenResult openFitsFile(Program& program, const std::filesystem::path& path, std
     case FitsReadResult::Loaded:
       break;
   }
-  program.applyGeometry();
   if (const auto number = autosaveNumberOf(path); number != 0) {
     program.fileMenu.lastLoadedAutosaveNumber = number;
   }
@@ -129,11 +128,12 @@ OpenResult openImageFile(Program& program, const std::filesystem::path& path) {
     result = openHotPixelMap(program, path);
   }
   ui.setBusyCursor(false);
-  // An opened file replaces the exposure; the automatic stretch belonged to the colour image
-  // synthesised before: a file's colour planes are shown as they were saved.
+  // An opened file replaces the exposure. The automatic stretch belonged to the colour image
+  // synthesised before: a file's colour planes are shown as they were saved (a FITS file says
+  // how they were shown; the reader has set it).
   if (result.loaded && result.kind != FileKind::HotPixelMap) {
     program.state.unsavedSinceExposure = false;
-    program.colourStretch = {};
+    if (result.kind != FileKind::Fits) program.colourStretch = {};
   }
   if (result.loaded) ui.requestRedraw();
   return result;

@@ -8,6 +8,7 @@
 #include "files/open_image.h"
 #include "files/rgb_render.h"
 #include "files_test_support.h"
+#include "image/display_levels.h"
 #include "support/program_fixture.h"
 
 namespace nvk::files {
@@ -332,6 +333,40 @@ TEST_F(FitsFileTest, MountPointingRoundTripsOnlyWithTheStandardKeywords) {
     other.preferences.fitsStandardKeywords = true;
     ASSERT_EQ(writeFitsFile(other, root / "again.fit", {}), SaveResult::Saved);
     EXPECT_EQ(readBytes(root / "again.fit"), with);
+  }
+}
+
+// A new colour image is shown through the automatic colour stretch (its planes' high bytes
+// leave a sky frame nearly black); saved and opened again it is shown the same way. A balanced
+// image, shown plain, stays plain, and so do files written without the standard keywords.
+TEST_F(FitsFileTest, AColourFileOpensAsTheWindowShowedIt) {
+  struct Case {
+    const char* name;
+    bool keywords;
+    bool automatic;
+  };
+  for (const Case c : {Case{"auto.fit", true, true}, Case{"plain.fit", true, false},
+                       Case{"old-style.fit", false, true}}) {
+    SCOPED_TRACE(c.name);
+    makeImage(program, false, true);
+    program.colourStretch = {};
+    if (c.automatic) {
+      program.colourStretch = image::autoColourStretch(
+          program.planes.ColourImage, program.geometry.width, program.geometry.height);
+    }
+    program.preferences.fitsStandardKeywords = c.keywords;
+    ASSERT_EQ(writeFitsFile(program, root / c.name, {}), SaveResult::Saved);
+    const bool marked = c.keywords && c.automatic;
+    EXPECT_EQ(cardValue(readBytes(root / c.name), "COLRDISP"), marked ? "'AUTO-STRETCH'" : "");
+
+    app::Program other(clock, ui, base::ProgramPaths(root.path()));
+    ASSERT_TRUE(openImageFile(other, root / c.name).loaded);
+    const image::ColourDisplayStretch& shown = other.colourStretch;
+    EXPECT_EQ(shown.automatic, marked);
+    if (marked) {
+      EXPECT_EQ(shown.black, program.colourStretch.black);
+      EXPECT_EQ(shown.white, program.colourStretch.white);
+    }
   }
 }
 

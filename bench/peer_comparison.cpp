@@ -28,6 +28,7 @@
 
 #include "app/program.h"
 #include "base/parallel_rows.h"
+#include "base/simd.h"
 #include "camera/readout.h"
 #include "colour/anti_alias.h"
 #include "colour/synthesis.h"
@@ -474,6 +475,12 @@ int printRatioTable(int rounds) {
 // `nvk_bench --ratios[=rounds]` prints the comparison table (5 rounds unless given, at least 3);
 // any other arguments go to google benchmark.
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    // The program's vector code of a lesser processor on this one: --simd=avx2 or --simd=plain.
+    if (arg == "--simd=avx2") nvk::base::setSimdCeiling(nvk::base::SimdLevel::Avx2);
+    if (arg == "--simd=plain") nvk::base::setSimdCeiling(nvk::base::SimdLevel::Plain);
+  }
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--ratios" || arg.starts_with("--ratios=")) {

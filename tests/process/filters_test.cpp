@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "base/simd.h"
 #include "process/frame.h"
 #include "process/random_frames.h"
 #include "process/undo.h"
@@ -175,6 +176,28 @@ TEST(FilterKernelsTest, RadiusOneMedianMatchesAroundThirtyTwoSampleBlocks) {
       EXPECT_TRUE(got == referenceMedian(in, w, h, 1, q, 1)) << w << " " << q;
     }
   }
+}
+
+// Processors with AVX2 and no AVX-512 take their own radius-1 median, two rows at a time:
+// widths around its sixteen-sample blocks (the plainer path below 18), and rows handed out in
+// bands of three, so that a band ends on a lone row, inside the frame and at its last row.
+TEST(FilterKernelsTest, RadiusOneMedianMatchesAtEachVectorLevel) {
+  for (const base::SimdLevel level : {base::SimdLevel::Avx2, base::SimdLevel::Avx512}) {
+    base::setSimdCeiling(level);
+    for (int w : {17, 18, 32, 33, 34, 47, 49, 81}) {
+      const int h = 11;
+      const Frame in = test::randomFrame(w, h, 60 + w);
+      for (int q : {1, 3, 10}) {
+        const Frame got = run(in, w, h, 1, [&](const FilterFrames& f, int b) {
+          for (int row = b; row < h - 1; row += 3)
+            medianRows(f, row, std::min(row + 3, h - 1), 1, q);
+        });
+        EXPECT_TRUE(got == referenceMedian(in, w, h, 1, q, 1))
+            << static_cast<int>(level) << " " << w << " " << q;
+      }
+    }
+  }
+  base::setSimdCeiling(base::SimdLevel::Avx512);
 }
 
 // --- the commands on the program, against values worked out by hand ---

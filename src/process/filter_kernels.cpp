@@ -554,6 +554,11 @@ void medianRadius1Avx2(const FilterFrames& f, int rowBegin, int rowEnd, int powe
       Column bottomLeft = left.bottom;
       for (; x + 32 <= w; x += 16) {
         const ColumnPair next = sortColumns(row, w, x + 16);
+        // The two rows the next pair brings in, and its output lines for writing.
+        __builtin_prefetch(row + 3 * w + x);
+        __builtin_prefetch(row + 4 * w + x);
+        __builtin_prefetch(out + 2 * w + x, 1);
+        __builtin_prefetch(out + 3 * w + x, 1);
         const Column topNext = joined(cur.top, next.top);
         const Column bottomNext = joined(cur.bottom, next.bottom);
         const Column topRight{fromRight(cur.top.lo, topNext.lo),

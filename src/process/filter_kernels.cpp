@@ -545,7 +545,14 @@ void medianRadius1Avx2(const FilterFrames& f, int rowBegin, int rowEnd, int powe
       medianAny(f, y, y + 1, 1, powerTenths);
       break;
     }
+    // The blocks start where the stores of the top row write whole 32-byte pieces of cache
+    // line (a store split over two lines costs twice); the windows before are a block alone.
+    const auto misalignment = reinterpret_cast<std::uintptr_t>(out + 1) % 32 / 2;
     std::ptrdiff_t x = 1;
+    if (misalignment != 0 && x + 16 + 32 <= w) {
+      filterBlockAlone(row, out, w, x, pair, t);
+      x += 16 - static_cast<std::ptrdiff_t>(misalignment);
+    }
     if (x + 32 <= w) {
       // The first block: its left neighbours sorted alone.
       const ColumnPair left = sortColumns(row, w, x - 1);

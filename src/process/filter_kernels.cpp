@@ -442,10 +442,9 @@ inline void store(std::uint16_t* p, __m256i v) {
 struct Column {
   __m256i lo, mid, hi;
 };
-// Those of two rows of windows, and the middle row of each (the samples being filtered).
+// Those of two rows of windows.
 struct ColumnPair {
   Column top, bottom;
-  __m256i topCentre, bottomCentre;
 };
 
 [[gnu::always_inline]] inline Column sortedFrom(__m256i outer, __m256i small, __m256i large) {
@@ -461,7 +460,7 @@ struct ColumnPair {
   const __m256i small = _mm256_min_epu16(upper, lower);
   const __m256i large = _mm256_max_epu16(upper, lower);
   return {sortedFrom(load(row - w + x), small, large),
-          sortedFrom(load(row + 2 * w + x), small, large), upper, lower};
+          sortedFrom(load(row + 2 * w + x), small, large)};
 }
 
 // Lane i of the result is lane i - 1 of `v`, lane 0 the last of the block before: `joined`
@@ -522,9 +521,9 @@ struct Threshold {
   const ColumnPair left = sortColumns(row, w, x - 1);
   const ColumnPair centre = sortColumns(row, w, x);
   const ColumnPair right = sortColumns(row, w, x + 1);
-  store(out + x, filtered(left.top, centre.top, right.top, centre.topCentre, t));
+  store(out + x, filtered(left.top, centre.top, right.top, load(row + x), t));
   if (pair)
-    store(out + w + x, filtered(left.bottom, centre.bottom, right.bottom, centre.bottomCentre, t));
+    store(out + w + x, filtered(left.bottom, centre.bottom, right.bottom, load(row + w + x), t));
 }
 
 }  // namespace avx2
@@ -571,12 +570,12 @@ void medianRadius1Avx2(const FilterFrames& f, int rowBegin, int rowEnd, int powe
         const Column topRight{fromRight(cur.top.lo, topNext.lo),
                               fromRight(cur.top.mid, topNext.mid),
                               fromRight(cur.top.hi, topNext.hi)};
-        store(out + x, filtered(topLeft, cur.top, topRight, cur.topCentre, t));
+        store(out + x, filtered(topLeft, cur.top, topRight, load(row + x), t));
         if (pair) {
           const Column bottomRight{fromRight(cur.bottom.lo, bottomNext.lo),
                                    fromRight(cur.bottom.mid, bottomNext.mid),
                                    fromRight(cur.bottom.hi, bottomNext.hi)};
-          store(out + w + x, filtered(bottomLeft, cur.bottom, bottomRight, cur.bottomCentre, t));
+          store(out + w + x, filtered(bottomLeft, cur.bottom, bottomRight, load(row + w + x), t));
         }
         topLeft = {fromLeft(next.top.lo, topNext.lo), fromLeft(next.top.mid, topNext.mid),
                    fromLeft(next.top.hi, topNext.hi)};

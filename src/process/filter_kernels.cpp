@@ -425,10 +425,11 @@ NVK_SIMD_BEGIN_AVX2
 
 // The radius-1 median on sixteen samples at once for processors with AVX2 but not AVX-512: the
 // same samples as medianBand<1>, worked out in registers. Two rows of windows are filtered
-// together: they share the middle two rows of their columns, which are ordered once. Each
-// block of sixteen sorted columns serves three blocks of windows; the columns one to the left
-// and one to the right are shifted in from the neighbouring blocks. The replacement test
-// d > trunc(S q / 10), for whole numbers the same as 10 d > q S, is worked out in 32 bits.
+// together: they share the middle two rows of their columns, which are ordered once. The
+// columns one to the left and one to the right of a block are sorted again from the rows
+// (which measured as fast as shifting the block's sorted columns across the lanes, and needs
+// no sorted row kept). The replacement test d > trunc(S q / 10), for whole numbers the same as
+// 10 d > q S, is worked out in 32 bits.
 namespace avx2 {
 
 inline __m256i load(const std::uint16_t* p) {
@@ -461,23 +462,6 @@ struct ColumnPair {
   const __m256i large = _mm256_max_epu16(upper, lower);
   return {sortedFrom(load(row - w + x), small, large),
           sortedFrom(load(row + 2 * w + x), small, large)};
-}
-
-// Lane i of the result is lane i - 1 of `v`, lane 0 the last of the block before: `joined`
-// holds that block's upper half and v's lower half.
-[[gnu::always_inline]] inline __m256i fromLeft(__m256i v, __m256i joined) {
-  return _mm256_alignr_epi8(v, joined, 14);
-}
-// Lane i of the result is lane i + 1 of `v`, lane 15 the first of the next block: `joined`
-// holds v's upper half and that block's lower half.
-[[gnu::always_inline]] inline __m256i fromRight(__m256i v, __m256i joined) {
-  return _mm256_alignr_epi8(joined, v, 2);
-}
-[[gnu::always_inline]] inline __m256i joined(__m256i first, __m256i second) {
-  return _mm256_permute2x128_si256(first, second, 0x21);
-}
-[[gnu::always_inline]] inline Column joined(const Column& a, const Column& b) {
-  return {joined(a.lo, b.lo), joined(a.mid, b.mid), joined(a.hi, b.hi)};
 }
 
 [[gnu::always_inline]] inline __m256i median3(__m256i a, __m256i b, __m256i c) {
@@ -514,10 +498,10 @@ struct Threshold {
   return _mm256_blendv_epi8(median, centre, keep);
 }
 
-// One block of windows from x, each neighbouring column sorted again (the ends of a row).
-[[gnu::always_inline]] inline void filterBlockAlone(const std::uint16_t* row, std::uint16_t* out,
-                                                    std::ptrdiff_t w, std::ptrdiff_t x, bool pair,
-                                                    const Threshold& t) {
+// The block of windows centred on x .. x + 15 of rows y (and y + 1 with `pair`).
+[[gnu::always_inline]] inline void filterBlock(const std::uint16_t* row, std::uint16_t* out,
+                                               std::ptrdiff_t w, std::ptrdiff_t x, bool pair,
+                                               const Threshold& t) {
   const ColumnPair left = sortColumns(row, w, x - 1);
   const ColumnPair centre = sortColumns(row, w, x);
   const ColumnPair right = sortColumns(row, w, x + 1);
@@ -544,49 +528,18 @@ void medianRadius1Avx2(const FilterFrames& f, int rowBegin, int rowEnd, int powe
       medianAny(f, y, y + 1, 1, powerTenths);
       break;
     }
-    // The blocks start where the stores of the top row write whole 32-byte pieces of cache
-    // line (a store split over two lines costs twice); the windows before are a block alone.
+    filterBlock(row, out, w, 1, pair, t);
+    // The next blocks start where the stores of the top row write whole 32-byte pieces of
+    // cache line (a store split over two lines costs twice); the last one ends at the row's end.
     const auto misalignment = reinterpret_cast<std::uintptr_t>(out + 1) % 32 / 2;
-    std::ptrdiff_t x = 1;
-    if (misalignment != 0 && x + 16 + 32 <= w) {
-      filterBlockAlone(row, out, w, x, pair, t);
-      x += 16 - static_cast<std::ptrdiff_t>(misalignment);
+    for (std::ptrdiff_t x = 17 - static_cast<std::ptrdiff_t>(misalignment); x < w - 1; x += 16) {
+      // The two rows the next pair brings in, and its output lines for writing.
+      __builtin_prefetch(row + 3 * w + x);
+      __builtin_prefetch(row + 4 * w + x);
+      __builtin_prefetch(out + 2 * w + x, 1);
+      __builtin_prefetch(out + 3 * w + x, 1);
+      filterBlock(row, out, w, std::min(x, w - 17), pair, t);
     }
-    if (x + 32 <= w) {
-      // The first block: its left neighbours sorted alone.
-      const ColumnPair left = sortColumns(row, w, x - 1);
-      ColumnPair cur = sortColumns(row, w, x);
-      Column topLeft = left.top;
-      Column bottomLeft = left.bottom;
-      for (; x + 32 <= w; x += 16) {
-        const ColumnPair next = sortColumns(row, w, x + 16);
-        // The two rows the next pair brings in, and its output lines for writing.
-        __builtin_prefetch(row + 3 * w + x);
-        __builtin_prefetch(row + 4 * w + x);
-        __builtin_prefetch(out + 2 * w + x, 1);
-        __builtin_prefetch(out + 3 * w + x, 1);
-        const Column topNext = joined(cur.top, next.top);
-        const Column bottomNext = joined(cur.bottom, next.bottom);
-        const Column topRight{fromRight(cur.top.lo, topNext.lo),
-                              fromRight(cur.top.mid, topNext.mid),
-                              fromRight(cur.top.hi, topNext.hi)};
-        store(out + x, filtered(topLeft, cur.top, topRight, load(row + x), t));
-        if (pair) {
-          const Column bottomRight{fromRight(cur.bottom.lo, bottomNext.lo),
-                                   fromRight(cur.bottom.mid, bottomNext.mid),
-                                   fromRight(cur.bottom.hi, bottomNext.hi)};
-          store(out + w + x, filtered(bottomLeft, cur.bottom, bottomRight, load(row + w + x), t));
-        }
-        topLeft = {fromLeft(next.top.lo, topNext.lo), fromLeft(next.top.mid, topNext.mid),
-                   fromLeft(next.top.hi, topNext.hi)};
-        bottomLeft = {fromLeft(next.bottom.lo, bottomNext.lo),
-                      fromLeft(next.bottom.mid, bottomNext.mid),
-                      fromLeft(next.bottom.hi, bottomNext.hi)};
-        cur = next;
-      }
-    }
-    for (; x < w - 1; x += 16)
-      filterBlockAlone(row, out, w, std::min(x, w - 17), pair, t);
   }
 }
 

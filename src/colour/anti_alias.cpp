@@ -92,6 +92,8 @@ template <typename V>
     V w[5];
     for (int r = 0; r < 5; ++r)
       w[r] = loadLanes<V>(centreRow + (r - 2) * width + k);
+    // The row the next row of windows brings in, asked for a row early.
+    __builtin_prefetch(centreRow + 3 * width + k);
     NVK_SORT5_NETWORK(NVK_COMPARE)
     for (int r = 0; r < 5; ++r)
       storeLanes(sorted[r] + k, w[r]);
@@ -110,6 +112,8 @@ template <typename V>
     for (int c = 0; c < 5; ++c)
       for (int r = 0; r < 5; ++r)
         w[c * 5 + r] = loadLanes<V>(sorted[r] + x + c - 2);
+    // The output line written some blocks from now, fetched for writing.
+    __builtin_prefetch(out + x + 512, 1);
     NVK_MEDIAN25_NETWORK(NVK_COMPARE)
     storeLanes(out + x, w[kMedian25Wire]);
     if (x == xEnd - kLanes) return xEnd;
@@ -195,8 +199,9 @@ void medianRows(const std::uint16_t* source, std::uint16_t* target, int width, i
   const int last = std::min(rowEnd, height - kMedianBorder);
   assert(width <= image::kFullWidth);
   if (width < 2 * kMedianBorder + 1) return;
-  // The five sorted columns of one row of windows: columns 1 .. width - 2 are read.
-  std::uint16_t sortedStore[5][image::kFullWidth];
+  // The five sorted columns of one row of windows: columns 1 .. width - 2 are read. The vector
+  // sort starts at column 0, so that its stores split no cache line.
+  alignas(64) std::uint16_t sortedStore[5][image::kFullWidth];
   std::uint16_t* const sorted[5] = {sortedStore[0], sortedStore[1], sortedStore[2], sortedStore[3],
                                     sortedStore[4]};
   const std::ptrdiff_t w = width;
@@ -209,8 +214,8 @@ void medianRows(const std::uint16_t* source, std::uint16_t* target, int width, i
     int x = kMedianBorder;
 #if NVK_SIMD_X86
     if (vector) {
-      k = base::hasAvx512Vl() ? sortColumnsAvx512(centreRow, w, sorted, columnBegin, columnEnd)
-                              : sortColumnsAvx2(centreRow, w, sorted, columnBegin, columnEnd);
+      k = base::hasAvx512Vl() ? sortColumnsAvx512(centreRow, w, sorted, 0, columnEnd)
+                              : sortColumnsAvx2(centreRow, w, sorted, 0, columnEnd);
       sortColumns(centreRow, w, sorted, k, columnEnd);
       x = base::hasAvx512Vl()
               ? medianFromSortedColumnsAvx512(sorted, out, kMedianBorder, width - kMedianBorder)

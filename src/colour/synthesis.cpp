@@ -139,6 +139,18 @@ template <typename L>
   return reinterpret_cast<typename L::U>(__builtin_convertvector(f * d.scale + d.bias, I));
 }
 
+// The same, the quotient limited to 65535 (in floats, before truncating: the same result).
+template <typename L>
+[[gnu::always_inline]] inline typename L::U divideAtMost65535(typename L::U n,
+                                                              const Divisor<L>& d) {
+  using I = typename L::I;
+  using F = typename L::F;
+  const F f = __builtin_convertvector(reinterpret_cast<I>(n), F);
+  const F q = f * d.scale + d.bias;
+  const F kMax = F{} + 65535.0f;
+  return reinterpret_cast<typename L::U>(__builtin_convertvector(q < kMax ? q : kMax, I));
+}
+
 template <typename L>
 [[gnu::always_inline]] inline typename L::U load(const void* p) {
   typename L::U v;
@@ -149,6 +161,9 @@ template <typename V>
 [[gnu::always_inline]] inline void store(void* p, V v) {
   std::memcpy(p, &v, sizeof v);
 }
+
+// How far ahead of the stores (in samples) the lines of the output planes are fetched.
+constexpr int kWriteAhead = 512;
 
 // The sums the centres of one row read, split by column parity: pair j of [0] belongs to
 // column 2j, of [1] to column 2j + 1. Pair j is held at element kPairOffset + j, so that the
@@ -228,7 +243,8 @@ struct RowDivisors {
   Divisor<L> first, second, green, third, sixFifths, sixth;
 };
 
-template <typename L>
+// The row whose green sites have column parity G (the other sites 1 - G).
+template <typename L, int G>
 [[gnu::always_inline]] inline void synthesizeRowPairs(const CentreRow& row,
                                                       const ColourFactors& factors) {
   using U = typename L::U;
@@ -252,11 +268,10 @@ template <typename L>
 
   // The green sites have column parity g, the others t; a neighbour one column to the left of a
   // centre of parity p lies in pair j - 1 + p, one to the right in pair j + p.
-  const int g = (row.columnPhase ^ row.rowPhase) & 1;
-  const int t = 1 - g;
-  const int greenShift = 16 * g;
-  const int otherShift = 16 * t;
-  const U kMax = U{} + 65535;
+  constexpr int g = G;
+  constexpr int t = 1 - g;
+  constexpr int greenShift = 16 * g;
+  constexpr int otherShift = 16 * t;
 
   // The blocks after the first start where the stores write whole vectors' worth of cache
   // line, when the rows of the four planes lie alike (as in one pool of planes); a block that
@@ -271,6 +286,10 @@ template <typename L>
   for (int j = 2; j <= jLast; j = std::min(j == 2 ? jAligned : j + L::kCount, jLast)) {
     if (split <= j + 2 * L::kCount)
       split = splitPairs<L>(row, columnEnd, s, split, j + 2 * L::kCount);
+    // The lines the four planes are written to next, asked for ahead (for writing): waiting
+    // for each line only when it is first written costs more than all the arithmetic here.
+    for (std::uint16_t* plane : {firstOut, secondOut, row.green, row.luminance})
+      __builtin_prefetch(plane + 2 * j + kWriteAhead, 1);
     // The green sites.
     const U cG = load<L>(raw[g] + j);
     const U sideG = load<L>(raw[t] + j - 1 + g) + load<L>(raw[t] + j + g);
@@ -280,7 +299,7 @@ template <typename L>
     const U h6G = load<L>(far[t] + j - 1 + g) + load<L>(far[t] + j + g) + sideG;
     const U v6G = load<L>(near[g] + j - 1) + nearG + load<L>(near[g] + j + 1);
     const U greenG = (x4G >> 3) + (cG >> 1);
-    const U lumG = divide<L>(divide<L>((o4G >> 1) + cG, d.third), d.sixFifths);
+    const U lumG = divideAtMost65535<L>(divide<L>((o4G >> 1) + cG, d.third), d.sixFifths);
     // The red and blue sites.
     const U cT = load<L>(raw[t] + j);
     const U d2T = load<L>(far[t] + j) + load<L>(raw[t] + j - 1) + load<L>(raw[t] + j + 1);
@@ -288,32 +307,43 @@ template <typename L>
     const U o4T = load<L>(near[t] + j) + sideT;
     const U x4T = load<L>(near[g] + j - 1 + t) + load<L>(near[g] + j + t);
     const U ownT = (d2T >> 3) + (cT >> 1);
-    const U lumT = divide<L>(divide<L>(((o4T + x4T) >> 2) + cT, d.third), d.sixFifths);
+    const U lumT = divideAtMost65535<L>(divide<L>(((o4T + x4T) >> 2) + cT, d.third), d.sixFifths);
 
     const U firstG = divide<L>(divide<L>(h6G, d.sixth), d.first);
     const U secondG = divide<L>(divide<L>(v6G, d.sixth), d.second);
-    const U lumGMax = lumG < kMax ? lumG : kMax;
-    const U lumTMax = lumT < kMax ? lumT : kMax;
     store(firstOut + 2 * j, (firstG << greenShift) | (divide<L>(ownT, d.first) << otherShift));
     store(secondOut + 2 * j,
           (secondG << greenShift) | (divide<L>(x4T >> 2, d.second) << otherShift));
     store(row.green + 2 * j, (divide<L>(greenG, d.green) << greenShift) |
                                  (divide<L>(o4T >> 2, d.green) << otherShift));
-    store(row.luminance + 2 * j, (lumGMax << greenShift) | (lumTMax << otherShift));
+    store(row.luminance + 2 * j, (lumG << greenShift) | (lumT << otherShift));
     if (j == jLast) break;
   }
   synthesizeRowScalar(row, factors, jLast >= 2 ? 2 * (jLast + L::kCount) : 4);
 }
 
+// The column parity of the row's green sites.
+int greenParity(const CentreRow& row) {
+  return (row.columnPhase ^ row.rowPhase) & 1;
+}
+
 NVK_SIMD_BEGIN_AVX2
 void synthesizeRowAvx2(const CentreRow& row, const ColourFactors& factors) {
-  synthesizeRowPairs<Lanes8>(row, factors);
+  if (greenParity(row) == 0) {
+    synthesizeRowPairs<Lanes8, 0>(row, factors);
+  } else {
+    synthesizeRowPairs<Lanes8, 1>(row, factors);
+  }
 }
 NVK_SIMD_END
 
 NVK_SIMD_BEGIN_AVX512VL
 void synthesizeRowAvx512(const CentreRow& row, const ColourFactors& factors) {
-  synthesizeRowPairs<Lanes16>(row, factors);
+  if (greenParity(row) == 0) {
+    synthesizeRowPairs<Lanes16, 0>(row, factors);
+  } else {
+    synthesizeRowPairs<Lanes16, 1>(row, factors);
+  }
 }
 NVK_SIMD_END
 

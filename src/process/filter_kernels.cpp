@@ -420,6 +420,132 @@ __attribute__((target("avx512bw,avx512vl,avx2,bmi2"), optimize("O3"))) void medi
 #define NVK_MEDIAN_WIDE 0
 #endif
 
+#if NVK_SIMD_X86
+NVK_SIMD_BEGIN_AVX2
+
+// The radius-1 median on sixteen samples at once for processors with AVX2 but not AVX-512: the
+// same samples as medianBand<1>, worked out in registers. Two rows of windows are filtered
+// together: they share the middle two rows of their columns, which are ordered once. The
+// columns one to the left and one to the right of a block are sorted again from the rows
+// (which measured as fast as shifting the block's sorted columns across the lanes, and needs
+// no sorted row kept). The replacement test d > trunc(S q / 10), for whole numbers the same as
+// 10 d > q S, is worked out in 32 bits.
+namespace avx2 {
+
+inline __m256i load(const std::uint16_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+inline void store(std::uint16_t* p, __m256i v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+// Sixteen sorted columns of three samples: lo <= mid <= hi.
+struct Column {
+  __m256i lo, mid, hi;
+};
+// Those of two rows of windows.
+struct ColumnPair {
+  Column top, bottom;
+};
+
+[[gnu::always_inline]] inline Column sortedFrom(__m256i outer, __m256i small, __m256i large) {
+  return {_mm256_min_epu16(outer, small), _mm256_max_epu16(small, _mm256_min_epu16(outer, large)),
+          _mm256_max_epu16(outer, large)};
+}
+
+// The columns from x of rows y - 1 .. y + 1 (top) and y .. y + 2 (bottom).
+[[gnu::always_inline]] inline ColumnPair sortColumns(const std::uint16_t* row, std::ptrdiff_t w,
+                                                     std::ptrdiff_t x) {
+  const __m256i upper = load(row + x);
+  const __m256i lower = load(row + w + x);
+  const __m256i small = _mm256_min_epu16(upper, lower);
+  const __m256i large = _mm256_max_epu16(upper, lower);
+  return {sortedFrom(load(row - w + x), small, large),
+          sortedFrom(load(row + 2 * w + x), small, large)};
+}
+
+[[gnu::always_inline]] inline __m256i median3(__m256i a, __m256i b, __m256i c) {
+  return _mm256_max_epu16(_mm256_min_epu16(a, b), _mm256_min_epu16(_mm256_max_epu16(a, b), c));
+}
+
+// The replacement test's constants for the power q (in tenths).
+struct Threshold {
+  __m256i factors;  // the 16-bit pair (10, -q) in each 32-bit lane
+  __m256i bound;    // 1 - 32768 (10 - q)
+};
+
+// The sixteen filtered samples of the windows centred on the columns of `b`, with `a` the
+// columns one to the left and `c` one to the right.
+[[gnu::always_inline]] inline __m256i filtered(const Column& a, const Column& b, const Column& c,
+                                               __m256i centre, const Threshold& t) {
+  const __m256i median =
+      median3(_mm256_max_epu16(_mm256_max_epu16(a.lo, b.lo), c.lo), median3(a.mid, b.mid, c.mid),
+              _mm256_min_epu16(_mm256_min_epu16(a.hi, b.hi), c.hi));
+  const __m256i most = _mm256_max_epu16(_mm256_max_epu16(a.hi, b.hi), c.hi);
+  const __m256i least = _mm256_min_epu16(_mm256_min_epu16(_mm256_min_epu16(a.lo, b.lo), c.lo),
+                                         _mm256_set1_epi16(static_cast<short>(65000)));
+  // With d' = d - 32768 and S' = S - 32768, which fit signed 16-bit lanes,
+  // 10 d - q S = 10 d' - q S' + 32768 (10 - q); vpmaddwd sums 10 d' - q S' exactly in 32 bits
+  // over the interleaved pairs (d', S'), and the centre stays while that is below the bound.
+  const __m256i sign = _mm256_set1_epi16(static_cast<short>(0x8000));
+  const __m256i distance = _mm256_sub_epi16(
+      _mm256_max_epu16(median, centre), _mm256_xor_si256(_mm256_min_epu16(median, centre), sign));
+  const __m256i spread = _mm256_sub_epi16(most, _mm256_xor_si256(least, sign));
+  const __m256i low = _mm256_madd_epi16(_mm256_unpacklo_epi16(distance, spread), t.factors);
+  const __m256i high = _mm256_madd_epi16(_mm256_unpackhi_epi16(distance, spread), t.factors);
+  const __m256i keep =
+      _mm256_packs_epi32(_mm256_cmpgt_epi32(t.bound, low), _mm256_cmpgt_epi32(t.bound, high));
+  return _mm256_blendv_epi8(median, centre, keep);
+}
+
+// The block of windows centred on x .. x + 15 of rows y (and y + 1 with `pair`).
+[[gnu::always_inline]] inline void filterBlock(const std::uint16_t* row, std::uint16_t* out,
+                                               std::ptrdiff_t w, std::ptrdiff_t x, bool pair,
+                                               const Threshold& t) {
+  const ColumnPair left = sortColumns(row, w, x - 1);
+  const ColumnPair centre = sortColumns(row, w, x);
+  const ColumnPair right = sortColumns(row, w, x + 1);
+  store(out + x, filtered(left.top, centre.top, right.top, load(row + x), t));
+  if (pair)
+    store(out + w + x, filtered(left.bottom, centre.bottom, right.bottom, load(row + w + x), t));
+}
+
+}  // namespace avx2
+
+// Rows y and y + 1 (`pair`) or row y alone: the lone last row of an odd count still reads row
+// y + 2 for the row below it, which is worked out and dropped; where the frame ends there, the
+// row is left to the auto-vectorised loop.
+void medianRadius1Avx2(const FilterFrames& f, int rowBegin, int rowEnd, int powerTenths) {
+  using namespace avx2;
+  const std::ptrdiff_t w = f.width;
+  const Threshold t{_mm256_set1_epi32(static_cast<int>((-powerTenths * 65536) | 10)),
+                    _mm256_set1_epi32(1 - 32768 * (10 - powerTenths))};
+  for (int y = rowBegin; y < rowEnd; y += 2) {
+    const std::uint16_t* row = f.source + y * w;
+    std::uint16_t* out = f.target + y * w;
+    const bool pair = y + 1 < rowEnd;
+    if (!pair && y + 2 >= f.height) {
+      medianAny(f, y, y + 1, 1, powerTenths);
+      break;
+    }
+    filterBlock(row, out, w, 1, pair, t);
+    // The next blocks start where the stores of the top row write whole 32-byte pieces of
+    // cache line (a store split over two lines costs twice); the last one ends at the row's end.
+    const auto misalignment = reinterpret_cast<std::uintptr_t>(out + 1) % 32 / 2;
+    for (std::ptrdiff_t x = 17 - static_cast<std::ptrdiff_t>(misalignment); x < w - 1; x += 16) {
+      // The two rows the next pair brings in, and its output lines for writing.
+      __builtin_prefetch(row + 3 * w + x);
+      __builtin_prefetch(row + 4 * w + x);
+      __builtin_prefetch(out + 2 * w + x, 1);
+      __builtin_prefetch(out + 3 * w + x, 1);
+      filterBlock(row, out, w, std::min(x, w - 17), pair, t);
+    }
+  }
+}
+
+NVK_SIMD_END
+#endif
+
 // Frames too narrow for sixteen lanes: the window is sorted sample by sample.
 void medianNarrow(const FilterFrames& f, int rowBegin, int rowEnd, int radius, int powerTenths) {
   const int n = 2 * radius + 1;
@@ -482,6 +608,10 @@ void medianRows(const FilterFrames& frames, int rowBegin, int rowEnd, int radius
 #if NVK_MEDIAN_WIDE
   if (radius == 1 && base::hasAvx512Vl() && frames.width - 2 * radius >= 2 * kLanes)
     return medianWideRadius1(frames, rowBegin, rowEnd, powerTenths);
+#endif
+#if NVK_SIMD_X86
+  if (radius == 1 && base::hasAvx2() && !base::hasAvx512Vl() && frames.width - 2 * radius >= kLanes)
+    return medianRadius1Avx2(frames, rowBegin, rowEnd, powerTenths);
 #endif
   if (frames.width - 2 * radius < kLanes) {
     medianNarrow(frames, rowBegin, rowEnd, radius, powerTenths);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "base/simd.h"
 #include "process/frame.h"
 #include "process/random_frames.h"
 #include "process/undo.h"
@@ -175,6 +176,35 @@ TEST(FilterKernelsTest, RadiusOneMedianMatchesAroundThirtyTwoSampleBlocks) {
       EXPECT_TRUE(got == referenceMedian(in, w, h, 1, q, 1)) << w << " " << q;
     }
   }
+}
+
+// Processors with AVX2 and no AVX-512 take their own radius-1 median, two rows at a time, its
+// blocks placed by where the output rows lie: every power, widths around the sixteen-sample
+// blocks (the plainer path below 18), the output at every 2-byte place of a 32-byte piece, and
+// rows handed out in bands of three, so that a band ends on a lone row, inside the frame and at
+// its last row.
+TEST(FilterKernelsTest, RadiusOneMedianMatchesAtEachVectorLevel) {
+  for (const base::SimdLevel level : {base::SimdLevel::Avx2, base::SimdLevel::Avx512}) {
+    base::setSimdCeiling(level);
+    for (int w : {17, 18, 32, 33, 34, 47, 49, 81}) {
+      const int h = 11;
+      const Frame in = test::randomFrame(w, h, 60 + w);
+      for (int q = 1; q <= 10; ++q) {
+        const Frame expected = referenceMedian(in, w, h, 1, q, 1);
+        for (int place = 0; place < 16; ++place) {
+          Frame store(in.size() + 32);
+          const auto address = reinterpret_cast<std::uintptr_t>(store.data());
+          std::uint16_t* out = store.data() + (32 - address % 32) % 32 / 2 + place;
+          std::copy(in.begin(), in.end(), out);
+          for (int row = 1; row < h - 1; row += 3)
+            medianRows({in.data(), out, w, h}, row, std::min(row + 3, h - 1), 1, q);
+          EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out))
+              << static_cast<int>(level) << " " << w << " " << q << " " << place;
+        }
+      }
+    }
+  }
+  base::setSimdCeiling(base::SimdLevel::Avx512);
 }
 
 // --- the commands on the program, against values worked out by hand ---

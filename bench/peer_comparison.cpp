@@ -460,9 +460,10 @@ int printRatioTable(int rounds) {
       measure({"", "", [&](int) { nvk::files::writeTiffFile(program, folder / "ours.tif"); },
                [&](int) { writeWithLibtiff(program, folder / "in-place.tif"); }, false},
               1, rounds);
-  std::printf("\n16-bit TIFF write against libtiff truncating the old file in place (which loses "
-              "it if the save fails):\n%.2f ms against %.2f ms, ratio %.2f\n",
-              inPlace.projectMs, inPlace.peerMs, inPlace.ratio);
+  std::printf(
+      "\n16-bit TIFF write against libtiff truncating the old file in place (which loses "
+      "it if the save fails):\n%.2f ms against %.2f ms, ratio %.2f\n",
+      inPlace.projectMs, inPlace.peerMs, inPlace.ratio);
 #endif
 #ifdef NVK_BENCH_OPENCV
   cv::setNumThreads(-1);

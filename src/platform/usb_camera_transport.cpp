@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/transfer_worker.h"
 #include "camera/discovery.h"
 #include "camera/usb_ids.h"
-#include "base/transfer_worker.h"
 
 namespace nvk::platform {
 namespace {

@@ -1,8 +1,8 @@
 #include "sim/simulated_devices.h"
 
+#include "base/transfer_worker.h"
 #include "camera/discovery.h"
 #include "camera/usb_ids.h"
-#include "base/transfer_worker.h"
 
 namespace nvk::sim {
 namespace {

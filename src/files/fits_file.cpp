@@ -2,7 +2,6 @@
 
 #include "base/messages.h"
 #include "files/program_rendering.h"
-#include "image/display_levels.h"
 
 namespace nvk::files {
 
@@ -64,13 +63,12 @@ SaveResult saveFitsFile(Program& program, const std::filesystem::path& path,
   return result;
 }
 
-FitsReadResult readFits(Program& program, const std::filesystem::path& path,
-                        std::int64_t fileSize) {
+FitsLoad readFits(Program& program, const std::filesystem::path& path, std::int64_t fileSize) {
   const auto& colour = program.planes.ColourImage;
   const FitsTargets targets{program.planes.RawImage.data(),
                             {colour.red().data(), colour.green().data(), colour.blue().data()}};
   FitsRead read = readFitsImage(path, fileSize, program.fits, targets);
-  if (read.result != FitsReadResult::Loaded) return read.result;
+  if (read.result != FitsReadResult::Loaded) return {read.result};
   ParsedFitsHeader& parsed = read.header;
 
   program.fits = parsed.info;
@@ -90,14 +88,7 @@ FitsReadResult readFits(Program& program, const std::filesystem::path& path,
   program.state.readoutMode = parsed.readoutMode;
   program.state.modeCode = parsed.modeCode;
   program.state.colourConverted = parsed.colour;
-  program.applyGeometry();
-  // The planes are shown as the window showed them when the file was saved.
-  program.colourStretch =
-      parsed.autoColourDisplay
-          ? image::autoColourStretch(program.planes.ColourImage, program.geometry.width,
-                                     program.geometry.height)
-          : image::ColourDisplayStretch{};
-  return FitsReadResult::Loaded;
+  return {FitsReadResult::Loaded, parsed.autoColourDisplay};
 }
 
 }  // namespace nvk::files

@@ -35,10 +35,16 @@ SaveResult writeFitsFile(Program& program, const std::filesystem::path& path,
 SaveResult saveFitsFile(Program& program, const std::filesystem::path& path,
                         const FitsSaveOptions& options);
 
-// Reads a FITS file of this program into the planes, the image state, the geometry and
-// FitsHeaderInfo, and sets how the colour planes are shown as the file says. The whole header
-// is checked before anything is changed; a refused file changes nothing. Does not show
-// messages.
-FitsReadResult readFits(Program& program, const std::filesystem::path& path, std::int64_t fileSize);
+// How a read of a FITS file ended, and whether the file says its colour planes were shown
+// through the automatic colour stretch.
+struct FitsLoad {
+  FitsReadResult result = FitsReadResult::ReadFailed;
+  bool autoColourDisplay = false;
+};
+
+// Reads a FITS file of this program into the planes, the image state and FitsHeaderInfo. The
+// whole header is checked before anything is changed; a refused file changes nothing. Does not
+// show messages or apply the geometry.
+FitsLoad readFits(Program& program, const std::filesystem::path& path, std::int64_t fileSize);
 
 }  // namespace nvk::files

@@ -9,6 +9,7 @@
 #include "files/fits_header.h"
 #include "files/hot_pixel_map_file.h"
 #include "files/raw_file.h"
+#include "image/display_levels.h"
 
 namespace nvk::files {
 namespace {
@@ -39,7 +40,8 @@ OpenResult openRawFile(Program& program, const std::filesystem::path& path, std:
 }
 
 OpenResult openFitsFile(Program& program, const std::filesystem::path& path, std::int64_t size) {
-  switch (readFits(program, path, size)) {
+  const FitsLoad load = readFits(program, path, size);
+  switch (load.result) {
     case FitsReadResult::ReadFailed:
       base::ShowMessage(program.ui(), base::Message::UnableToLoadFits);
       return {};
@@ -49,10 +51,11 @@ OpenResult openFitsFile(Program& program, const std::filesystem::path& path, std
     case FitsReadResult::Loaded:
       break;
   }
+  program.applyGeometry();
   if (const auto number = autosaveNumberOf(path); number != 0) {
     program.fileMenu.lastLoadedAutosaveNumber = number;
   }
-  return {true, FileKind::Fits};
+  return {true, FileKind::Fits, load.autoColourDisplay};
 }
 
 OpenResult openHotPixelMap(Program& program, const std::filesystem::path& path) {
@@ -129,11 +132,15 @@ OpenResult openImageFile(Program& program, const std::filesystem::path& path) {
   }
   ui.setBusyCursor(false);
   // An opened file replaces the exposure. The automatic stretch belonged to the colour image
-  // synthesised before: a file's colour planes are shown as they were saved (a FITS file says
-  // how they were shown; the reader has set it).
+  // synthesised before: a file's colour planes are shown as they were saved, through the
+  // automatic stretch only when the file says the window showed them so.
   if (result.loaded && result.kind != FileKind::HotPixelMap) {
     program.state.unsavedSinceExposure = false;
-    if (result.kind != FileKind::Fits) program.colourStretch = {};
+    program.colourStretch =
+        result.autoColourDisplay
+            ? image::autoColourStretch(program.planes.ColourImage, program.geometry.width,
+                                       program.geometry.height)
+            : image::ColourDisplayStretch{};
   }
   if (result.loaded) ui.requestRedraw();
   return result;

@@ -15,6 +15,8 @@ std::string_view fileKindName(FileKind kind);
 struct OpenResult {
   bool loaded = false;
   FileKind kind = FileKind::Unknown;
+  // The file says its colour planes were shown through the automatic colour stretch.
+  bool autoColourDisplay = false;
 };
 
 // Opens an image file as File > Open does, deciding by its size: a raw or flat file, a FITS

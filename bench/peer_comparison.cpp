@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -476,19 +477,24 @@ int printRatioTable(int rounds) {
 // `nvk_bench --ratios[=rounds]` prints the comparison table (5 rounds unless given, at least 3);
 // any other arguments go to google benchmark.
 int main(int argc, char** argv) {
+  // Our own options are taken out of the list; the rest goes to google benchmark.
+  int kept = 1;
+  std::optional<int> ratioRounds;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     // The program's vector code of a lesser processor on this one: --simd=avx2 or --simd=plain.
-    if (arg == "--simd=avx2") nvk::base::setSimdCeiling(nvk::base::SimdLevel::Avx2);
-    if (arg == "--simd=plain") nvk::base::setSimdCeiling(nvk::base::SimdLevel::Plain);
-  }
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--ratios" || arg.starts_with("--ratios=")) {
-      const int rounds = arg.size() > 9 ? std::atoi(argv[i] + 9) : 5;
-      return printRatioTable(std::max(rounds, 3));
+    if (arg == "--simd=avx2") {
+      nvk::base::setSimdCeiling(nvk::base::SimdLevel::Avx2);
+    } else if (arg == "--simd=plain") {
+      nvk::base::setSimdCeiling(nvk::base::SimdLevel::Plain);
+    } else if (arg == "--ratios" || arg.starts_with("--ratios=")) {
+      ratioRounds = arg.size() > 9 ? std::atoi(argv[i] + 9) : 5;
+    } else {
+      argv[kept++] = argv[i];
     }
   }
+  argc = kept;
+  if (ratioRounds) return printRatioTable(std::max(*ratioRounds, 3));
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

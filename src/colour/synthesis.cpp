@@ -322,28 +322,26 @@ template <typename L, int G>
   synthesizeRowScalar(row, factors, jLast >= 2 ? 2 * (jLast + L::kCount) : 4);
 }
 
-// The column parity of the row's green sites.
-int greenParity(const CentreRow& row) {
-  return (row.columnPhase ^ row.rowPhase) & 1;
+// The row through the version for the column parity of its green sites.
+template <typename L>
+[[gnu::always_inline]] inline void synthesizeRowVector(const CentreRow& row,
+                                                       const ColourFactors& factors) {
+  if (((row.columnPhase ^ row.rowPhase) & 1) == 0) {
+    synthesizeRowPairs<L, 0>(row, factors);
+  } else {
+    synthesizeRowPairs<L, 1>(row, factors);
+  }
 }
 
 NVK_SIMD_BEGIN_AVX2
 void synthesizeRowAvx2(const CentreRow& row, const ColourFactors& factors) {
-  if (greenParity(row) == 0) {
-    synthesizeRowPairs<Lanes8, 0>(row, factors);
-  } else {
-    synthesizeRowPairs<Lanes8, 1>(row, factors);
-  }
+  synthesizeRowVector<Lanes8>(row, factors);
 }
 NVK_SIMD_END
 
 NVK_SIMD_BEGIN_AVX512VL
 void synthesizeRowAvx512(const CentreRow& row, const ColourFactors& factors) {
-  if (greenParity(row) == 0) {
-    synthesizeRowPairs<Lanes16, 0>(row, factors);
-  } else {
-    synthesizeRowPairs<Lanes16, 1>(row, factors);
-  }
+  synthesizeRowVector<Lanes16>(row, factors);
 }
 NVK_SIMD_END
 
